@@ -1,0 +1,164 @@
+#include "run/DirectoryTree.h"
+
+#include "run/SortedPathList.h"
+
+#include <QFile>
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+namespace
+{
+
+struct DirCloser
+{
+    void operator()(DIR *dir) const { ::closedir(dir); }
+};
+using DirHandle = std::unique_ptr<DIR, DirCloser>;
+
+struct FolderIdentity
+{
+    dev_t device;
+    ino_t inode;
+
+    bool operator==(const FolderIdentity &) const = default;
+};
+
+enum class EntryKind
+{
+    File,
+    Folder,
+    Skipped
+};
+
+EntryKind kindOfMode(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return EntryKind::Folder;
+    if (S_ISREG(mode))
+        return EntryKind::File;
+    return EntryKind::Skipped;
+}
+
+// Classifies an entry, following links. The type that readdir() reports saves a stat() for plain
+// files and folders, which is most of a tree.
+EntryKind kindOfEntry(int folderFd, const dirent &entry)
+{
+    switch (entry.d_type) {
+    case DT_REG:
+        return EntryKind::File;
+    case DT_DIR:
+        return EntryKind::Folder;
+    case DT_FIFO:
+    case DT_SOCK:
+    case DT_CHR:
+    case DT_BLK:
+        return EntryKind::Skipped;
+    default:
+        break;
+    }
+    struct stat info;
+    if (::fstatat(folderFd, entry.d_name, &info, 0) != 0)
+        return EntryKind::File;
+    return kindOfMode(info.st_mode);
+}
+
+bool isDotOrDotDot(const char *name)
+{
+    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
+
+// The state of one DirectoryTree call: its mask, its two lists and the folders on the current path.
+class DirectoryWalk
+{
+public:
+    DirectoryWalk(const QString &mask, SortedPathList &fileList, SortedPathList &dirList)
+        : m_matchesAll(mask == QLatin1String("*")),
+          m_maskPattern(m_matchesAll ? QString() : QRegularExpression::wildcardToRegularExpression(mask)),
+          m_fileList(fileList), m_dirList(dirList)
+    {
+    }
+
+    // Walks one folder, given with a trailing "/", and everything below it.
+    void RFindFile(const QString &folder);
+
+private:
+    bool matchesMask(const QString &name) const
+    {
+        return m_matchesAll || m_maskPattern.match(name).hasMatch();
+    }
+    bool isOnWalkPath(const FolderIdentity &identity) const
+    {
+        return std::find(m_walkPath.cbegin(), m_walkPath.cend(), identity) != m_walkPath.cend();
+    }
+
+    const bool m_matchesAll;
+    const QRegularExpression m_maskPattern;
+    SortedPathList &m_fileList;
+    SortedPathList &m_dirList;
+    std::vector<FolderIdentity> m_walkPath;
+};
+
+void DirectoryWalk::RFindFile(const QString &folder)
+{
+    DirHandle dir(::opendir(QFile::encodeName(folder).constData()));
+    if (!dir)
+        return;
+    const int fd = ::dirfd(dir.get());
+
+    struct stat own;
+    if (::fstat(fd, &own) != 0)
+        return;
+    const FolderIdentity identity{own.st_dev, own.st_ino};
+    if (isOnWalkPath(identity))
+        return;
+    m_walkPath.push_back(identity);
+    struct WalkPathGuard
+    {
+        std::vector<FolderIdentity> &path;
+        ~WalkPathGuard() { path.pop_back(); }
+    } guard{m_walkPath};
+
+    // A read error ends the listing and keeps what was read so far; like a folder that cannot be
+    // listed at all, it is not reported.
+    std::vector<QString> subfolders;
+    while (const dirent *entry = ::readdir(dir.get())) {
+        if (isDotOrDotDot(entry->d_name))
+            continue;
+        switch (kindOfEntry(fd, *entry)) {
+        case EntryKind::File: {
+            const QString name = QFile::decodeName(entry->d_name);
+            if (matchesMask(name))
+                m_fileList.add(folder + name);
+            break;
+        }
+        case EntryKind::Folder:
+            subfolders.push_back(QFile::decodeName(entry->d_name));
+            break;
+        case EntryKind::Skipped:
+            break;
+        }
+    }
+    // Closed before descending, so a deep tree does not hold one descriptor per level.
+    dir.reset();
+
+    for (const QString &name : subfolders) {
+        const QString subfolder = folder + name;
+        RFindFile(subfolder + QLatin1Char('/'));
+        m_dirList.add(subfolder);
+    }
+}
+
+} // namespace
+
+void DirectoryTree(const QString &path, SortedPathList &fileList, SortedPathList &dirList)
+{
+    const qsizetype maskStart = path.lastIndexOf(QLatin1Char('/')) + 1;
+    DirectoryWalk walk(path.mid(maskStart), fileList, dirList);
+    walk.RFindFile(path.left(maskStart));
+}

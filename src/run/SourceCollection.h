@@ -1,0 +1,28 @@
+#pragma once
+
+#include "run/SortedPathList.h"
+
+#include <QStringList>
+
+class SourceCollectionSink;
+
+// Turns the entries of a backup list into the files to archive and the subfolders to record.
+// A file entry is taken as it stands, a folder entry contributes everything below it (not itself),
+// and any other entry is reported as missing. Belongs to the thread that uses it.
+class SourceCollection
+{
+public:
+    // Resolves the entries in list order, adding to the two lists and reporting each missing entry.
+    void resolveEntries(const QStringList &entries, SourceCollectionSink &sink);
+    // Reports the size of every collected file in list order, then their number.
+    void reportTotals(SourceCollectionSink &sink) const;
+
+    // Full paths of the files to archive, sorted.
+    const SortedPathList &lista_fileova_finalna() const { return m_files; }
+    // Full paths of the subfolders below the listed folders, at every depth, without trailing "/".
+    const SortedPathList &lista_mapa_finalna() const { return m_folders; }
+
+private:
+    SortedPathList m_files;
+    SortedPathList m_folders;
+};

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+// Receives what the source collection reports, one call at a time and in the order of the run:
+// the missing entries while the list is resolved, then one size per collected file, then the count.
+// The backup worker passes each call on to the interface thread.
+class SourceCollectionSink
+{
+public:
+    virtual ~SourceCollectionSink() = default;
+
+    // An entry that names neither a file nor a folder, with its text exactly as read from the list.
+    virtual void missingEntry(const QString &entry) = 0;
+    // Bytes that one collected file adds to the total size: its size, or 0 when that cannot be read.
+    virtual void fileSize(qint64 bytes) = 0;
+    // The number of collected files, reported once after every size.
+    virtual void fileCount(qint64 count) = 0;
+};
