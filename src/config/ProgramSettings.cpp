@@ -1,1 +1,76 @@
 #include "config/ProgramSettings.h"
+
+#include "config/ConfigPaths.h"
+#include "config/IniFile.h"
+
+namespace
+{
+const QString kProgram = QStringLiteral("Program");
+const QString kLokacijaAuto = QStringLiteral("LokacijaAuto");
+const QString kLast = QStringLiteral("Last");
+const QString kTimer = QStringLiteral("Timer");
+} // namespace
+
+QString ProgramSettings::settingsFileName() const
+{
+    return SettingsFileName(userfolder, GLOBAL_lista);
+}
+
+QString ProgramSettings::listFileName() const
+{
+    return ListFileName(userfolder, GLOBAL_lista);
+}
+
+LastArchives LoadProgramSettings(ProgramSettings &settings)
+{
+    const IniFile BckIni(settings.settingsFileName());
+    LastArchives last;
+    settings.GLOBAL_Jezik = BckIni.ReadString(kProgram, QStringLiteral("Jezik"), QStringLiteral("HR"));
+    last.FileR = BckIni.ReadString(kLast, QStringLiteral("FileR"), QStringLiteral("-"));
+    last.FileA = BckIni.ReadString(kLast, QStringLiteral("FileA"), QStringLiteral("-"));
+    settings.BackupLokacijaAuto = BckIni.ReadString(kLokacijaAuto, QStringLiteral("Putanja"), QString());
+    settings.BckName = BckIni.ReadString(kLast, QStringLiteral("Datoteka"), QStringLiteral("Arhiva"));
+    settings.GLOBAL_StartToTray = BckIni.ReadBool(kProgram, QStringLiteral("StartToTray"), false);
+    settings.GLOBAL_CloseToMinimize = BckIni.ReadBool(kProgram, QStringLiteral("CloseToTray"), false);
+    settings.GLOBAL_StartMinimized = BckIni.ReadBool(kProgram, QStringLiteral("StartMinimized"), false);
+    settings.GLOBAL_Report = BckIni.ReadBool(kProgram, QStringLiteral("Report"), true);
+    settings.GLOBAL_TimerTime = BckIni.ReadTime(kTimer, QStringLiteral("Time"), 0.0);
+    settings.GLOBAL_TimerEnabled = BckIni.ReadBool(kTimer, QStringLiteral("Enabled"), false);
+    return last;
+}
+
+void WriteLastArchive(const ProgramSettings &settings, LastArchiveKind kind, const QString &archivePath)
+{
+    const IniFile BckIni(settings.settingsFileName());
+    const QString key = kind == LastArchiveKind::FileA ? QStringLiteral("FileA") : QStringLiteral("FileR");
+    BckIni.WriteString(kLast, key, archivePath);
+}
+
+void WriteLanguage(const ProgramSettings &settings, const QString &code)
+{
+    IniFile(settings.settingsFileName()).WriteString(kProgram, QStringLiteral("Jezik"), code);
+}
+
+void SaveSettingsWindow(ProgramSettings &settings, const SettingsWindowValues &values)
+{
+    settings.BckName = values.BckName;
+    const IniFile BckIni(settings.settingsFileName());
+    BckIni.WriteString(kLokacijaAuto, QStringLiteral("Putanja"), values.Putanja);
+    BckIni.WriteString(kLast, QStringLiteral("Datoteka"), settings.BckName);
+    BckIni.WriteBool(kProgram, QStringLiteral("StartToTray"), values.StartToTray);
+    BckIni.WriteBool(kProgram, QStringLiteral("CloseToTray"), values.CloseToTray);
+    BckIni.WriteBool(kProgram, QStringLiteral("StartMinimized"), values.StartMinimized);
+    BckIni.WriteBool(kProgram, QStringLiteral("Report"), values.Report);
+    // With the daily run off the stored time stays, so ticking it on again brings the old time back.
+    if (values.TimerEnabled) {
+        BckIni.WriteTime(kTimer, QStringLiteral("Time"), values.TimerTime);
+        settings.GLOBAL_TimerTime = values.TimerTime;
+    }
+    settings.GLOBAL_TimerEnabled = values.TimerEnabled;
+    BckIni.WriteBool(kTimer, QStringLiteral("Enabled"), values.TimerEnabled);
+    settings.GLOBAL_StartToTray = values.StartToTray;
+    settings.GLOBAL_CloseToMinimize = values.CloseToTray;
+    settings.GLOBAL_StartMinimized = values.StartMinimized;
+    settings.GLOBAL_Report = values.Report;
+    settings.BackupLokacijaAuto = BckIni.ReadString(kLokacijaAuto, QStringLiteral("Putanja"), QString());
+}

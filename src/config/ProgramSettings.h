@@ -6,19 +6,66 @@
 // interface thread and only while no run is in progress.
 struct ProgramSettings
 {
-    QString userfolder;                 // data folder, always ends in "/"
-    QString GLOBAL_lista;               // empty, or first argument + "_"
-    QString GLOBAL_lista_caption;       // empty, or first argument
+    QString userfolder;           // data folder, always ends in "/"
+    QString GLOBAL_lista;         // empty, or first argument + "_"
+    QString GLOBAL_lista_caption; // empty, or first argument
     QString GLOBAL_ApplicationTitle = QStringLiteral("Arkivoda");
-    QString GLOBAL_build = QStringLiteral(" 64-bit");
+    QString GLOBAL_build = QStringLiteral(" 64-bit"); // the program is built for 64-bit only
     QString GLOBAL_Jezik = QStringLiteral("HR");
-    QString BackupLokacijaAuto;         // archive folder of automatic runs, ends in "/"
-    QString BckName;                    // archive-name prefix
+    QString BackupLokacijaAuto; // archive folder of automatic runs, ends in "/"
+    QString BckName = QStringLiteral("Arhiva"); // archive-name prefix
     bool GLOBAL_StartToTray = false;
     bool GLOBAL_CloseToMinimize = false;
     bool GLOBAL_StartMinimized = false;
     bool GLOBAL_Report = true;
     bool GLOBAL_TimerEnabled = false;
-    double GLOBAL_TimerTime = 0.0;      // time of day as a fraction of a day, 0 <= value < 1
+    double GLOBAL_TimerTime = 0.0; // time of day as a fraction of a day, 0 <= value < 1
     bool GLOBAL_CloseFromTray = false;
+
+    // Full name of the settings file of the selected list.
+    QString settingsFileName() const;
+    // Full name of the backup list file of the selected list.
+    QString listFileName() const;
 };
+
+// The paths of the last archives, shown by the main window's labels LokacijaA and LokacijaR.
+struct LastArchives
+{
+    QString FileA = QStringLiteral("-");
+    QString FileR = QStringLiteral("-");
+};
+
+// Which run wrote an archive: the automatic run records "FileA", the manual run "FileR".
+enum class LastArchiveKind { FileA, FileR };
+
+// What a save in the settings window stores.
+struct SettingsWindowValues
+{
+    QString Putanja;     // archive folder for automatic runs
+    QString BckName;     // archive-name prefix
+    bool StartToTray = false;
+    bool CloseToTray = false;
+    bool StartMinimized = false;
+    bool Report = true;
+    bool TimerEnabled = false; // the daily run is ticked on
+    double TimerTime = 0.0;    // the picker's time of day, stored only while TimerEnabled
+};
+
+// Reads every stored setting into the settings through one accessor, in the start-up order
+// (Jezik, FileR, FileA, Putanja, Datoteka, StartToTray, CloseToTray, StartMinimized, Report, Time,
+// Enabled); missing or unreadable values give their defaults. Returns the last archive paths.
+LastArchives LoadProgramSettings(ProgramSettings &settings);
+
+// Records the path of the archive a run has just written under "Last"; throws EConfigError when
+// the settings file cannot be written.
+void WriteLastArchive(const ProgramSettings &settings, LastArchiveKind kind, const QString &archivePath);
+
+// Stores the interface language code under "Program"/"Jezik"; throws EConfigError on failure.
+void WriteLanguage(const ProgramSettings &settings, const QString &code);
+
+// Stores a settings-window save and applies it to the settings, step by step: BckName, then the
+// file keys Putanja, Datoteka, StartToTray, CloseToTray, StartMinimized, Report, Time (only when
+// the daily run is on, together with GLOBAL_TimerTime), GLOBAL_TimerEnabled and Enabled, then the
+// four options, then BackupLokacijaAuto read back from the file. Throws EConfigError at the first
+// failed write; what was stored and assigned before it stays.
+void SaveSettingsWindow(ProgramSettings &settings, const SettingsWindowValues &values);
