@@ -1,0 +1,510 @@
+#include "TempTree.h"
+
+#include "run/DirectoryTree.h"
+#include "run/FileSystem.h"
+#include "run/SortedPathList.h"
+#include "run/SourceCollection.h"
+#include "run/SourceCollectionSink.h"
+
+#include <QFile>
+#include <QLocale>
+#include <QtTest>
+
+#include <fcntl.h>
+#include <linux/capability.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+#include <numeric>
+
+namespace
+{
+
+// Records every report in the order it arrives, one line each, so that tests see the order too.
+class RecordingSink : public SourceCollectionSink
+{
+public:
+    void missingEntry(const QString &entry) override
+    {
+        missing.append(entry);
+        events.append(QStringLiteral("missing"));
+    }
+    void fileSize(qint64 bytes) override
+    {
+        sizes.append(bytes);
+        events.append(QStringLiteral("size"));
+    }
+    void fileCount(qint64 count) override
+    {
+        counts.append(count);
+        events.append(QStringLiteral("count"));
+    }
+
+    QStringList missing;
+    QList<qint64> sizes;
+    QList<qint64> counts;
+    QStringList events;
+};
+
+// Root can list any folder whatever its mode. Taking CAP_DAC_OVERRIDE and CAP_DAC_READ_SEARCH out of
+// this thread's effective set makes permissions bind root as well; they come back on destruction.
+class PermissionsBindRoot
+{
+public:
+    PermissionsBindRoot()
+    {
+        if (::geteuid() != 0) {
+            m_active = true;
+            return;
+        }
+        if (::syscall(SYS_capget, &m_header, m_saved) != 0)
+            return;
+        __user_cap_data_struct reduced[2] = {m_saved[0], m_saved[1]};
+        reduced[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+        m_active = ::syscall(SYS_capset, &m_header, reduced) == 0;
+        m_restore = m_active;
+    }
+    ~PermissionsBindRoot()
+    {
+        if (m_restore)
+            ::syscall(SYS_capset, &m_header, m_saved);
+    }
+    PermissionsBindRoot(const PermissionsBindRoot &) = delete;
+    PermissionsBindRoot &operator=(const PermissionsBindRoot &) = delete;
+
+    // Whether a folder with mode 000 now really cannot be listed.
+    bool active() const { return m_active; }
+
+private:
+    __user_cap_header_struct m_header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct m_saved[2]{};
+    bool m_active = false;
+    bool m_restore = false;
+};
+
+// The fixture tree shared by the resolution table. Relative paths; folders end in "/".
+const QStringList fixtureTree = {
+    QStringLiteral("Dok/a.txt"),
+    QStringLiteral("Dok/A.txt"),
+    QStringLiteral("Dok/b.txt"),
+    QStringLiteral("Dok/.skriveno.txt"),
+    QStringLiteral("Dok/.skrivena/x.txt"),
+    QStringLiteral("Dok/Prazna/"),
+    QStringLiteral("Dok/Duboko/L1/L2/f.txt"),
+    QStringLiteral("SamoPrazna/Unutra/"),
+    QStringLiteral("Prazna/"),
+    QStringLiteral("Pismo/čćž.txt"),
+    QStringLiteral("Pismo/жук.txt"),
+    QStringLiteral("Pismo/日本/語.txt"),
+    QStringLiteral("jedna.txt"),
+};
+
+void buildTree(const TempTree &tree, const QStringList &entries)
+{
+    for (const QString &entry : entries) {
+        if (entry.endsWith(QLatin1Char('/')))
+            tree.makeDir(entry);
+        else
+            tree.writeFile(entry, entry.toUtf8());
+    }
+}
+
+// Absolute paths below the tree; an empty text stays empty (an empty line of the list).
+QStringList absolute(const TempTree &tree, const QStringList &relative)
+{
+    QStringList result;
+    for (const QString &path : relative)
+        result.append(path.isEmpty() ? QString() : tree.root() + QLatin1Char('/') + path);
+    return result;
+}
+
+void makeLink(const QString &target, const QString &linkPath)
+{
+    QVERIFY2(::symlink(QFile::encodeName(target).constData(), QFile::encodeName(linkPath).constData()) == 0,
+             qPrintable(linkPath));
+}
+
+} // namespace
+
+class TestSourceCollection : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+
+    void sortedPathListOrder_data();
+    void sortedPathListOrder();
+    void sortedPathListReordersAfterLaterAdds();
+
+    void resolvesEntries_data();
+    void resolvesEntries();
+    void walksLinkedFolder();
+    void linkCycleEnds_data();
+    void linkCycleEnds();
+    void unlistableFolders();
+    void specialEntries();
+    void totalsInSortedOrderThenCount();
+    void allMissingGivesNothing();
+    void walkUsesMask();
+
+    void getFileSize_data();
+    void getFileSize();
+
+private:
+    QLocale m_savedLocale;
+};
+
+void TestSourceCollection::initTestCase()
+{
+    // The expected orders below are written for English collation; the C locale and Croatian are
+    // exercised in the list's own table.
+    m_savedLocale = QLocale();
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+}
+
+void TestSourceCollection::cleanupTestCase()
+{
+    QLocale::setDefault(m_savedLocale);
+}
+
+void TestSourceCollection::sortedPathListOrder_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QStringList>("added");
+    QTest::addColumn<QStringList>("expected");
+
+    const QStringList mixed = {QStringLiteral("c"), QStringLiteral("B"), QStringLiteral("a"),
+                               QStringLiteral("b")};
+    const QStringList mixedSorted = {QStringLiteral("a"), QStringLiteral("B"), QStringLiteral("b"),
+                                     QStringLiteral("c")};
+    for (const char *locale : {"C", "en_US", "hr_HR"}) {
+        QTest::addRow("%s: case ignored, exact order breaks ties", locale)
+            << QString::fromLatin1(locale) << mixed << mixedSorted;
+        QTest::addRow("%s: only exact duplicates dropped", locale)
+            << QString::fromLatin1(locale)
+            << QStringList{QStringLiteral("/d/x.txt"), QStringLiteral("/d/X.txt"), QStringLiteral("/d/x.txt"),
+                           QStringLiteral("/D/x.txt")}
+            << QStringList{QStringLiteral("/D/x.txt"), QStringLiteral("/d/X.txt"), QStringLiteral("/d/x.txt")};
+    }
+    // The user's locale decides where letters outside ASCII go.
+    const QStringList accented = {QStringLiteral("d"), QStringLiteral("Č"), QStringLiteral("c")};
+    QTest::newRow("hr_HR: č between c and d")
+        << QStringLiteral("hr_HR") << accented
+        << QStringList{QStringLiteral("c"), QStringLiteral("Č"), QStringLiteral("d")};
+    QTest::newRow("C: č after every ASCII letter")
+        << QStringLiteral("C") << accented
+        << QStringList{QStringLiteral("c"), QStringLiteral("d"), QStringLiteral("Č")};
+    QTest::newRow("empty list") << QStringLiteral("en_US") << QStringList{} << QStringList{};
+}
+
+void TestSourceCollection::sortedPathListOrder()
+{
+    QFETCH(QString, locale);
+    QFETCH(QStringList, added);
+    QFETCH(QStringList, expected);
+
+    QLocale::setDefault(QLocale(locale));
+    SortedPathList list;
+    for (const QString &path : added)
+        list.add(path);
+    const QStringList sorted = list.paths();
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+
+    QCOMPARE(sorted, expected);
+    QCOMPARE(list.size(), expected.size());
+}
+
+void TestSourceCollection::sortedPathListReordersAfterLaterAdds()
+{
+    SortedPathList list;
+    list.add(QStringLiteral("m"));
+    list.add(QStringLiteral("z"));
+    QCOMPARE(list.paths(), (QStringList{QStringLiteral("m"), QStringLiteral("z")}));
+
+    SortedPathList other;
+    other.add(QStringLiteral("a"));
+    other.add(QStringLiteral("m"));
+    list.add(other);
+    list.add(QStringLiteral("Q"));
+    QCOMPARE(list.paths(),
+             (QStringList{QStringLiteral("a"), QStringLiteral("m"), QStringLiteral("Q"), QStringLiteral("z")}));
+    QCOMPARE(list.at(2), QStringLiteral("Q"));
+
+    list.clear();
+    QVERIFY(list.isEmpty());
+    QCOMPARE(list.size(), 0);
+}
+
+void TestSourceCollection::resolvesEntries_data()
+{
+    QTest::addColumn<QStringList>("entries");
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QStringList>("folders");
+    QTest::addColumn<QStringList>("missing");
+
+    const QStringList dokFiles = {
+        QStringLiteral("Dok/.skrivena/x.txt"), QStringLiteral("Dok/.skriveno.txt"), QStringLiteral("Dok/A.txt"),
+        QStringLiteral("Dok/a.txt"),           QStringLiteral("Dok/b.txt"),         QStringLiteral("Dok/Duboko/L1/L2/f.txt"),
+    };
+    const QStringList dokFolders = {
+        QStringLiteral("Dok/.skrivena"),      QStringLiteral("Dok/Duboko"), QStringLiteral("Dok/Duboko/L1"),
+        QStringLiteral("Dok/Duboko/L1/L2"), QStringLiteral("Dok/Prazna"),
+    };
+
+    QTest::newRow("folder: hidden and case-distinct files, subfolders at every depth")
+        << QStringList{QStringLiteral("Dok")} << dokFiles << dokFolders << QStringList{};
+    QTest::newRow("folder given with a trailing slash")
+        << QStringList{QStringLiteral("Dok/")} << dokFiles << dokFolders << QStringList{};
+    QTest::newRow("file listed and inside a listed folder: once")
+        << QStringList{QStringLiteral("Dok/b.txt"), QStringLiteral("Dok")} << dokFiles << dokFolders
+        << QStringList{};
+    QTest::newRow("file listed twice: once")
+        << QStringList{QStringLiteral("jedna.txt"), QStringLiteral("jedna.txt")}
+        << QStringList{QStringLiteral("jedna.txt")} << QStringList{} << QStringList{};
+    QTest::newRow("empty folder: nothing") << QStringList{QStringLiteral("Prazna")} << QStringList{}
+                                           << QStringList{} << QStringList{};
+    QTest::newRow("folder holding only an empty subfolder")
+        << QStringList{QStringLiteral("SamoPrazna")} << QStringList{}
+        << QStringList{QStringLiteral("SamoPrazna/Unutra")} << QStringList{};
+    QTest::newRow("names in other alphabets")
+        << QStringList{QStringLiteral("Pismo")}
+        << QStringList{QStringLiteral("Pismo/čćž.txt"), QStringLiteral("Pismo/жук.txt"),
+                       QStringLiteral("Pismo/日本/語.txt")}
+        << QStringList{QStringLiteral("Pismo/日本")} << QStringList{};
+    QTest::newRow("missing entries and an empty line, texts as read")
+        << QStringList{QStringLiteral("nema.txt"), QString(), QStringLiteral("jedna.txt"),
+                       QStringLiteral("Nema/"), QString()}
+        << QStringList{QStringLiteral("jedna.txt")} << QStringList{}
+        << QStringList{QStringLiteral("nema.txt"), QString(), QStringLiteral("Nema/"), QString()};
+}
+
+void TestSourceCollection::resolvesEntries()
+{
+    QFETCH(QStringList, entries);
+    QFETCH(QStringList, files);
+    QFETCH(QStringList, folders);
+    QFETCH(QStringList, missing);
+
+    const TempTree tree;
+    buildTree(tree, fixtureTree);
+
+    SourceCollection collection;
+    RecordingSink sink;
+    collection.resolveEntries(absolute(tree, entries), sink);
+
+    QCOMPARE(collection.lista_fileova_finalna().paths(), absolute(tree, files));
+    QCOMPARE(collection.lista_mapa_finalna().paths(), absolute(tree, folders));
+    QCOMPARE(sink.missing, absolute(tree, missing));
+}
+
+void TestSourceCollection::walksLinkedFolder()
+{
+    const TempTree tree;
+    buildTree(tree, {QStringLiteral("Stvarna/a.txt"), QStringLiteral("Stvarna/Pod/b.txt"),
+                     QStringLiteral("Lista/c.txt")});
+    // Listed directly as a link, and met as a link inside a walked folder.
+    makeLink(tree.path(QStringLiteral("Stvarna")), tree.path(QStringLiteral("Veza")));
+    makeLink(QStringLiteral("../Stvarna"), tree.path(QStringLiteral("Lista/Unutra")));
+
+    SourceCollection collection;
+    RecordingSink sink;
+    collection.resolveEntries(absolute(tree, {QStringLiteral("Veza"), QStringLiteral("Lista")}), sink);
+
+    QCOMPARE(collection.lista_fileova_finalna().paths(),
+             absolute(tree, {QStringLiteral("Lista/c.txt"), QStringLiteral("Lista/Unutra/a.txt"),
+                             QStringLiteral("Lista/Unutra/Pod/b.txt"), QStringLiteral("Veza/a.txt"),
+                             QStringLiteral("Veza/Pod/b.txt")}));
+    QCOMPARE(collection.lista_mapa_finalna().paths(),
+             absolute(tree, {QStringLiteral("Lista/Unutra"), QStringLiteral("Lista/Unutra/Pod"),
+                             QStringLiteral("Veza/Pod")}));
+    QVERIFY(sink.missing.isEmpty());
+}
+
+void TestSourceCollection::linkCycleEnds_data()
+{
+    QTest::addColumn<QString>("linkPath");
+    QTest::addColumn<QString>("target");
+
+    QTest::newRow("link to its own folder") << QStringLiteral("a/petlja") << QStringLiteral(".");
+    QTest::newRow("link to the listed folder, two levels down")
+        << QStringLiteral("a/b/petlja") << QStringLiteral("../../a");
+}
+
+void TestSourceCollection::linkCycleEnds()
+{
+    QFETCH(QString, linkPath);
+    QFETCH(QString, target);
+
+    const TempTree tree;
+    buildTree(tree, {QStringLiteral("a/f.txt"), QStringLiteral("a/b/g.txt")});
+    makeLink(target, tree.path(linkPath));
+
+    SourceCollection collection;
+    RecordingSink sink;
+    collection.resolveEntries({tree.path(QStringLiteral("a"))}, sink);
+
+    // The link is recorded as a folder, and nothing is collected through it.
+    QCOMPARE(collection.lista_fileova_finalna().paths(),
+             absolute(tree, {QStringLiteral("a/b/g.txt"), QStringLiteral("a/f.txt")}));
+    QStringList folders = absolute(tree, {QStringLiteral("a/b"), linkPath});
+    folders.sort();
+    QCOMPARE(collection.lista_mapa_finalna().paths(), folders);
+}
+
+void TestSourceCollection::unlistableFolders()
+{
+    const TempTree tree;
+    buildTree(tree, {QStringLiteral("Otvorena/a.txt"), QStringLiteral("Otvorena/Zatvorena/tajna.txt"),
+                     QStringLiteral("Zatvorena/tajna.txt")});
+    const QStringList locked = absolute(tree, {QStringLiteral("Otvorena/Zatvorena"), QStringLiteral("Zatvorena")});
+    for (const QString &folder : locked)
+        QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0) == 0);
+
+    SourceCollection collection;
+    RecordingSink sink;
+    {
+        const PermissionsBindRoot bindRoot;
+        if (bindRoot.active())
+            collection.resolveEntries(absolute(tree, {QStringLiteral("Otvorena"), QStringLiteral("Zatvorena")}),
+                                      sink);
+        for (const QString &folder : locked)
+            ::chmod(QFile::encodeName(folder).constData(), 0700);
+        if (!bindRoot.active())
+            QSKIP("running as root, and this process may not drop CAP_DAC_OVERRIDE and CAP_DAC_READ_SEARCH: "
+                  "root lists every folder whatever its permissions");
+    }
+
+    // The locked subfolder is recorded without its content; the locked listed folder adds nothing
+    // and is not missing.
+    QCOMPARE(collection.lista_fileova_finalna().paths(), absolute(tree, {QStringLiteral("Otvorena/a.txt")}));
+    QCOMPARE(collection.lista_mapa_finalna().paths(), absolute(tree, {QStringLiteral("Otvorena/Zatvorena")}));
+    QVERIFY(sink.missing.isEmpty());
+}
+
+void TestSourceCollection::specialEntries()
+{
+    const TempTree tree;
+    buildTree(tree, {QStringLiteral("Mapa/a.txt")});
+    const QString fifo = tree.path(QStringLiteral("Mapa/cijev"));
+    QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+    makeLink(QStringLiteral("nigdje"), tree.path(QStringLiteral("Mapa/slomljena")));
+    const QByteArray badName = QFile::encodeName(tree.path(QStringLiteral("Mapa/"))) + "lo\xff\xfe.txt";
+    // The temporary folder cannot remove a name that does not decode, so it goes here whatever happens.
+    const struct UnlinkOnExit
+    {
+        QByteArray name;
+        ~UnlinkOnExit() { ::unlink(name.constData()); }
+    } removeBadName{badName};
+    {
+        const int fd = ::open(badName.constData(), O_CREAT | O_WRONLY, 0600);
+        QVERIFY(fd >= 0);
+        QCOMPARE(::write(fd, "abc", 3), ssize_t(3));
+        ::close(fd);
+    }
+
+    SourceCollection collection;
+    RecordingSink sink;
+    collection.resolveEntries({tree.path(QStringLiteral("Mapa")), fifo}, sink);
+    collection.reportTotals(sink);
+
+    // The FIFO is left out of the walk, and is missing when listed itself. A link to nothing is kept
+    // so that the run reports it; a name that is not valid UTF-8 is kept in readable form.
+    const QString replaced = tree.path(QStringLiteral("Mapa/lo")) + QString(2, QChar::ReplacementCharacter)
+                             + QStringLiteral(".txt");
+    const QStringList files = collection.lista_fileova_finalna().paths();
+    QCOMPARE(files.size(), 3);
+    QVERIFY(files.contains(tree.path(QStringLiteral("Mapa/a.txt"))));
+    QVERIFY(files.contains(tree.path(QStringLiteral("Mapa/slomljena"))));
+    QVERIFY2(files.contains(replaced), qPrintable(files.join(QLatin1Char('\n'))));
+    QCOMPARE(sink.missing, QStringList{fifo});
+    // Only a.txt has a size that can be read.
+    QCOMPARE(std::accumulate(sink.sizes.cbegin(), sink.sizes.cend(), qint64(0)),
+             qint64(QByteArrayLiteral("Mapa/a.txt").size()));
+}
+
+void TestSourceCollection::totalsInSortedOrderThenCount()
+{
+    const TempTree tree;
+    tree.writeFile(QStringLiteral("M/c.bin"), QByteArray(3, 'c'));
+    tree.writeFile(QStringLiteral("M/A.bin"), QByteArray(100, 'a'));
+    tree.writeFile(QStringLiteral("M/b.bin"), QByteArray(20, 'b'));
+    tree.writeFile(QStringLiteral("prazna.bin"));
+
+    SourceCollection collection;
+    RecordingSink sink;
+    collection.resolveEntries(absolute(tree, {QStringLiteral("nema"), QStringLiteral("prazna.bin"),
+                                              QStringLiteral("M")}),
+                              sink);
+    collection.reportTotals(sink);
+
+    QCOMPARE(sink.sizes, (QList<qint64>{100, 20, 3, 0}));
+    QCOMPARE(sink.counts, QList<qint64>{4});
+    QCOMPARE(sink.events, (QStringList{QStringLiteral("missing"), QStringLiteral("size"), QStringLiteral("size"),
+                                       QStringLiteral("size"), QStringLiteral("size"), QStringLiteral("count")}));
+}
+
+void TestSourceCollection::allMissingGivesNothing()
+{
+    const TempTree tree;
+    const QStringList entries = {tree.path(QStringLiteral("x")), QString(), QStringLiteral("relativno.txt")};
+
+    SourceCollection collection;
+    RecordingSink sink;
+    collection.resolveEntries(entries, sink);
+    collection.reportTotals(sink);
+
+    QVERIFY(collection.lista_fileova_finalna().isEmpty());
+    QVERIFY(collection.lista_mapa_finalna().isEmpty());
+    QCOMPARE(sink.missing, entries);
+    QVERIFY(sink.sizes.isEmpty());
+    QCOMPARE(sink.counts, QList<qint64>{0});
+}
+
+void TestSourceCollection::walkUsesMask()
+{
+    const TempTree tree;
+    buildTree(tree, {QStringLiteral("a.txt"), QStringLiteral("b.log"), QStringLiteral("Pod.txt/c.log"),
+                     QStringLiteral("Pod.txt/d.txt")});
+
+    SortedPathList files;
+    SortedPathList folders;
+    DirectoryTree(tree.path(QStringLiteral("*.txt")), files, folders);
+
+    // The mask filters files only; every folder is walked and listed.
+    QCOMPARE(files.paths(), absolute(tree, {QStringLiteral("a.txt"), QStringLiteral("Pod.txt/d.txt")}));
+    QCOMPARE(folders.paths(), absolute(tree, {QStringLiteral("Pod.txt")}));
+}
+
+void TestSourceCollection::getFileSize_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<qint64>("expected");
+
+    QTest::newRow("file") << QStringLiteral("f.bin") << qint64(1234);
+    QTest::newRow("empty file") << QStringLiteral("prazna.bin") << qint64(0);
+    QTest::newRow("link followed") << QStringLiteral("veza") << qint64(1234);
+    QTest::newRow("link to nothing") << QStringLiteral("slomljena") << qint64(-1);
+    QTest::newRow("missing") << QStringLiteral("nema.bin") << qint64(-1);
+    QTest::newRow("empty name") << QString() << qint64(-1);
+}
+
+void TestSourceCollection::getFileSize()
+{
+    QFETCH(QString, name);
+    QFETCH(qint64, expected);
+
+    const TempTree tree;
+    tree.writeFile(QStringLiteral("f.bin"), QByteArray(1234, 'x'));
+    tree.writeFile(QStringLiteral("prazna.bin"));
+    makeLink(QStringLiteral("f.bin"), tree.path(QStringLiteral("veza")));
+    makeLink(QStringLiteral("nigdje"), tree.path(QStringLiteral("slomljena")));
+
+    QCOMPARE(GetFileSize(name.isEmpty() ? QString() : tree.path(name)), expected);
+}
+
+QTEST_GUILESS_MAIN(TestSourceCollection)
+#include "tst_sourcecollection.moc"
