@@ -5,39 +5,37 @@
 #include <QLocale>
 
 #include <algorithm>
+#include <numeric>
 #include <vector>
 
 namespace
 {
 
-template <typename Key>
-struct KeyedPath
-{
-    Key key;
-    QString path;
-};
-
 // Sorts by key, exact comparison breaking ties, and drops exact duplicates (they end up side by side,
-// since equal strings have equal keys).
+// since equal strings have equal keys). An index is sorted rather than the keys themselves, so the
+// sort moves plain integers.
 template <typename Key, typename MakeKey, typename CompareKeys>
 void sortByKeys(QStringList &paths, MakeKey makeKey, CompareKeys compareKeys)
 {
-    std::vector<KeyedPath<Key>> keyed;
-    keyed.reserve(paths.size());
+    std::vector<Key> keys;
+    keys.reserve(paths.size());
     for (const QString &path : std::as_const(paths))
-        keyed.push_back({makeKey(path), path});
+        keys.push_back(makeKey(path));
 
-    std::sort(keyed.begin(), keyed.end(), [&](const KeyedPath<Key> &a, const KeyedPath<Key> &b) {
-        const int order = compareKeys(a.key, b.key);
-        return order != 0 ? order < 0 : a.path < b.path;
+    std::vector<qsizetype> order(paths.size());
+    std::iota(order.begin(), order.end(), qsizetype(0));
+    std::sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
+        const int byKey = compareKeys(keys[a], keys[b]);
+        return byKey != 0 ? byKey < 0 : paths.at(a) < paths.at(b);
     });
 
-    paths.clear();
-    paths.reserve(keyed.size());
-    for (const KeyedPath<Key> &entry : keyed) {
-        if (paths.isEmpty() || paths.constLast() != entry.path)
-            paths.append(entry.path);
+    QStringList sorted;
+    sorted.reserve(paths.size());
+    for (const qsizetype index : order) {
+        if (sorted.isEmpty() || sorted.constLast() != paths.at(index))
+            sorted.append(paths.at(index));
     }
+    paths = std::move(sorted);
 }
 
 void sortPaths(QStringList &paths)
