@@ -1,0 +1,347 @@
+#include "config/EConfigError.h"
+#include "config/IniFile.h"
+
+#include "TempTree.h"
+
+#include <QDir>
+#include <QFile>
+#include <QtTest>
+
+class TestIniFile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void missingFileSectionOrKeyGivesDefaults();
+    void readBool_data();
+    void readBool();
+    void readTime_data();
+    void readTime();
+    void writtenTimeReadsBack_data();
+    void writtenTimeReadsBack();
+    void longValueIsCutAt2047();
+    void namesMatchWithoutRegardToCase();
+    void onlyTheFirstSectionOfANameCounts();
+    void edits_data();
+    void edits();
+    void newFileIsUtf8WithoutBomAndCrLf();
+    void valueInAnyAlphabetSurvives();
+    void olderEncodingsAreReadAndRewrittenAsUtf8_data();
+    void olderEncodingsAreReadAndRewrittenAsUtf8();
+    void failedWriteRaisesWithFileName_data();
+    void failedWriteRaisesWithFileName();
+
+private:
+    static QByteArray contents(const QString &fileName);
+};
+
+QByteArray TestIniFile::contents(const QString &fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return "<unreadable>";
+    return file.readAll();
+}
+
+void TestIniFile::missingFileSectionOrKeyGivesDefaults()
+{
+    TempTree tree;
+    const IniFile missing(tree.path(QStringLiteral("none.ini")));
+    QCOMPARE(missing.ReadString(QStringLiteral("Last"), QStringLiteral("FileA"), QStringLiteral("-")),
+             QStringLiteral("-"));
+    QCOMPARE(missing.ReadBool(QStringLiteral("Program"), QStringLiteral("Report"), true), true);
+    QCOMPARE(missing.ReadTime(QStringLiteral("Timer"), QStringLiteral("Time"), 0.25), 0.25);
+
+    const IniFile ini(tree.writeFile(QStringLiteral("a.ini"), "[Program]\r\nJezik=EN\r\n"));
+    QCOMPARE(ini.ReadString(QStringLiteral("Last"), QStringLiteral("FileA"), QStringLiteral("-")),
+             QStringLiteral("-"));
+    QCOMPARE(ini.ReadString(QStringLiteral("Program"), QStringLiteral("Other"), QStringLiteral("x")),
+             QStringLiteral("x"));
+    // A folder where the file should be reads like a missing file.
+    const IniFile folder(tree.makeDir(QStringLiteral("dir.ini")));
+    QCOMPARE(folder.ReadString(QStringLiteral("Program"), QStringLiteral("Jezik"), QStringLiteral("HR")),
+             QStringLiteral("HR"));
+}
+
+void TestIniFile::readBool_data()
+{
+    QTest::addColumn<QByteArray>("stored");
+    QTest::addColumn<bool>("defaultValue");
+    QTest::addColumn<bool>("expected");
+
+    QTest::newRow("1") << QByteArray("1") << false << true;
+    QTest::newRow("0") << QByteArray("0") << true << false;
+    QTest::newRow("2 is true") << QByteArray("2") << false << true;
+    QTest::newRow("-1 is true") << QByteArray("-1") << false << true;
+    QTest::newRow("+0") << QByteArray("+0") << true << false;
+    QTest::newRow("spaces trimmed") << QByteArray("  1  ") << false << true;
+    QTest::newRow("0x1") << QByteArray("0x1") << false << true;
+    QTest::newRow("0X0") << QByteArray("0X0") << true << false;
+    QTest::newRow("0xFFFFFFFF") << QByteArray("0xFFFFFFFF") << false << true;
+    QTest::newRow("da, default true") << QByteArray("da") << true << true;
+    QTest::newRow("da, default false") << QByteArray("da") << false << false;
+    QTest::newRow("true is not an integer") << QByteArray("true") << false << false;
+    QTest::newRow("empty") << QByteArray("") << true << true;
+    QTest::newRow("0x alone") << QByteArray("0x") << false << false;
+    QTest::newRow("bad hex digit") << QByteArray("0x1g") << false << false;
+    QTest::newRow("decimal point") << QByteArray("1.0") << false << false;
+    QTest::newRow("inner space") << QByteArray("1 0") << false << false;
+    QTest::newRow("beyond 32 bits") << QByteArray("4294967296") << false << false;
+    QTest::newRow("hex beyond 32 bits") << QByteArray("0x100000000") << false << false;
+    QTest::newRow("arabic-indic digit") << QByteArray("\xD9\xA1") << false << false;
+}
+
+void TestIniFile::readBool()
+{
+    QFETCH(QByteArray, stored);
+    QFETCH(bool, defaultValue);
+    QFETCH(bool, expected);
+
+    TempTree tree;
+    const IniFile ini(tree.writeFile(QStringLiteral("a.ini"), "[Program]\r\nReport=" + stored + "\r\n"));
+    QCOMPARE(ini.ReadBool(QStringLiteral("Program"), QStringLiteral("Report"), defaultValue), expected);
+}
+
+void TestIniFile::readTime_data()
+{
+    QTest::addColumn<QByteArray>("stored");
+    QTest::addColumn<double>("expected");
+
+    const double unset = -1.0;
+    QTest::newRow("noon") << QByteArray("12:00:00") << 0.5;
+    QTest::newRow("midnight") << QByteArray("00:00:00") << 0.0;
+    QTest::newRow("one-digit hour") << QByteArray("6:00:00") << 0.25;
+    QTest::newRow("last second") << QByteArray("23:59:59") << 86399.0 / 86400.0;
+    QTest::newRow("without seconds") << QByteArray("18:00") << 0.75;
+    QTest::newRow("empty") << QByteArray("") << unset;
+    QTest::newRow("hour 24") << QByteArray("24:00:00") << unset;
+    QTest::newRow("not a time") << QByteArray("podne") << unset;
+}
+
+void TestIniFile::readTime()
+{
+    QFETCH(QByteArray, stored);
+    QFETCH(double, expected);
+
+    TempTree tree;
+    const IniFile ini(tree.writeFile(QStringLiteral("a.ini"), "[Timer]\r\nTime=" + stored + "\r\n"));
+    QCOMPARE(ini.ReadTime(QStringLiteral("Timer"), QStringLiteral("Time"), -1.0), expected);
+}
+
+void TestIniFile::writtenTimeReadsBack_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QByteArray>("stored");
+    QTest::addColumn<double>("readBack");
+
+    QTest::newRow("noon") << 0.5 << QByteArray("12:00:00") << 0.5;
+    QTest::newRow("afternoon") << (13 * 3600 + 14 * 60 + 15) / 86400.0 << QByteArray("13:14:15")
+                               << (13 * 3600 + 14 * 60 + 15) / 86400.0;
+    QTest::newRow("rounding error below noon") << 0.5 - 1e-12 << QByteArray("12:00:00") << 0.5;
+    QTest::newRow("date part dropped") << 45000.75 << QByteArray("18:00:00") << 0.75;
+    QTest::newRow("milliseconds dropped") << (3600 + 0.4) / 86400.0 << QByteArray("01:00:00") << 1 / 24.0;
+}
+
+void TestIniFile::writtenTimeReadsBack()
+{
+    QFETCH(double, value);
+    QFETCH(QByteArray, stored);
+    QFETCH(double, readBack);
+
+    TempTree tree;
+    const IniFile ini(tree.path(QStringLiteral("a.ini")));
+    ini.WriteTime(QStringLiteral("Timer"), QStringLiteral("Time"), value);
+    QCOMPARE(contents(ini.fileName()), "[Timer]\r\nTime=" + stored + "\r\n");
+    QCOMPARE(ini.ReadTime(QStringLiteral("Timer"), QStringLiteral("Time"), -1.0), readBack);
+}
+
+void TestIniFile::longValueIsCutAt2047()
+{
+    TempTree tree;
+    const IniFile ini(tree.path(QStringLiteral("a.ini")));
+    const QString longPath = u'/' + QString(2047, u'a');
+    ini.WriteString(QStringLiteral("LokacijaAuto"), QStringLiteral("Putanja"), longPath);
+    QVERIFY(contents(ini.fileName()).contains(longPath.toUtf8()));
+    QCOMPARE(ini.ReadString(QStringLiteral("LokacijaAuto"), QStringLiteral("Putanja"), {}), longPath.left(2047));
+
+    // A cut through a surrogate pair drops its first half rather than leaving it alone.
+    const QString emojiAtCut = QString(2046, u'b') + QStringLiteral("\U0001F600");
+    ini.WriteString(QStringLiteral("LokacijaAuto"), QStringLiteral("Putanja"), emojiAtCut);
+    QCOMPARE(ini.ReadString(QStringLiteral("LokacijaAuto"), QStringLiteral("Putanja"), {}), QString(2046, u'b'));
+}
+
+void TestIniFile::namesMatchWithoutRegardToCase()
+{
+    TempTree tree;
+    const IniFile ini(tree.writeFile(QStringLiteral("a.ini"),
+                                     "[  PROGRAM ]\r\n  report = 0 \r\nJEZIK\t=\tEN\t\r\n[šđčć]\r\nKLJUČ=x\r\n"));
+    QCOMPARE(ini.ReadBool(QStringLiteral("Program"), QStringLiteral("Report"), true), false);
+    QCOMPARE(ini.ReadString(QStringLiteral("program"), QStringLiteral("Jezik"), {}), QStringLiteral("EN"));
+    QCOMPARE(ini.ReadString(QStringLiteral("ŠĐČĆ"), QStringLiteral("ključ"), {}), QStringLiteral("x"));
+
+    ini.WriteBool(QStringLiteral("Program"), QStringLiteral("REPORT"), true);
+    QCOMPARE(contents(ini.fileName()),
+             QByteArray("[  PROGRAM ]\r\n  report =1\r\nJEZIK\t=\tEN\t\r\n[šđčć]\r\nKLJUČ=x\r\n"));
+}
+
+void TestIniFile::onlyTheFirstSectionOfANameCounts()
+{
+    TempTree tree;
+    const IniFile ini(tree.writeFile(QStringLiteral("a.ini"), "[Last]\r\nFileA=a\r\n[last]\r\nFileR=r\r\n"));
+    QCOMPARE(ini.ReadString(QStringLiteral("Last"), QStringLiteral("FileR"), QStringLiteral("-")),
+             QStringLiteral("-"));
+    ini.WriteString(QStringLiteral("Last"), QStringLiteral("FileR"), QStringLiteral("n"));
+    QCOMPARE(contents(ini.fileName()), QByteArray("[Last]\r\nFileA=a\r\nFileR=n\r\n[last]\r\nFileR=r\r\n"));
+}
+
+void TestIniFile::edits_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QByteArray>("after");
+
+    const QByteArray fixture = "; Arkivoda\r\n"
+                               "[Program]\r\n"
+                               "Jezik=HR\r\n"
+                               "; ručno dodano\r\n"
+                               "Vlastiti=ostaje\r\n"
+                               "Report=1\r\n"
+                               "\r\n"
+                               "[Last]\r\n"
+                               "FileA=/stara/arhiva.zip\r\n"
+                               "\r\n";
+
+    QTest::newRow("update in place") << fixture << u"Program"_qs << u"Jezik"_qs << u"EN"_qs
+                                     << QByteArray(fixture).replace("Jezik=HR", "Jezik=EN");
+    QTest::newRow("update keeps the key's spelling")
+        << fixture << u"last"_qs << u"filea"_qs << u"/nova.zip"_qs
+        << QByteArray(fixture).replace("FileA=/stara/arhiva.zip", "FileA=/nova.zip");
+    QTest::newRow("new key at the end of its section")
+        << fixture << u"Program"_qs << u"StartToTray"_qs << u"1"_qs
+        << QByteArray(fixture).replace("Report=1\r\n", "Report=1\r\nStartToTray=1\r\n");
+    QTest::newRow("new key in the last section")
+        << fixture << u"Last"_qs << u"FileR"_qs << u"/r.zip"_qs
+        << QByteArray(fixture).replace("arhiva.zip\r\n", "arhiva.zip\r\nFileR=/r.zip\r\n");
+    QTest::newRow("new section at the end of the file")
+        << fixture << u"Timer"_qs << u"Enabled"_qs << u"0"_qs << fixture + "[Timer]\r\nEnabled=0\r\n";
+    QTest::newRow("empty value") << fixture << u"Program"_qs << u"Jezik"_qs << QString()
+                                 << QByteArray(fixture).replace("Jezik=HR", "Jezik=");
+
+    QTest::newRow("last line without line end, new key")
+        << QByteArray("[Program]\r\nJezik=HR") << u"Program"_qs << u"Report"_qs << u"0"_qs
+        << QByteArray("[Program]\r\nJezik=HR\r\nReport=0\r\n");
+    QTest::newRow("last line without line end, new section")
+        << QByteArray("[Program]\r\nJezik=HR") << u"Timer"_qs << u"Time"_qs << u"12:00:00"_qs
+        << QByteArray("[Program]\r\nJezik=HR\r\n[Timer]\r\nTime=12:00:00\r\n");
+    QTest::newRow("empty section gets its first key")
+        << QByteArray("[Timer]\r\n[Last]\r\n") << u"Timer"_qs << u"Enabled"_qs << u"1"_qs
+        << QByteArray("[Timer]\r\nEnabled=1\r\n[Last]\r\n");
+    QTest::newRow("LF file keeps LF") << QByteArray("[Program]\nJezik=HR\n") << u"Last"_qs << u"FileA"_qs
+                                      << u"x"_qs << QByteArray("[Program]\nJezik=HR\n[Last]\nFileA=x\n");
+    QTest::newRow("lines before any section are kept, not matched")
+        << QByteArray("Jezik=EN\r\n") << u"Program"_qs << u"Jezik"_qs << u"HR"_qs
+        << QByteArray("Jezik=EN\r\n[Program]\r\nJezik=HR\r\n");
+    QTest::newRow("commented-out key is not the key")
+        << QByteArray("[Program]\r\n;Jezik=EN\r\n") << u"Program"_qs << u"Jezik"_qs << u"HR"_qs
+        << QByteArray("[Program]\r\n;Jezik=EN\r\nJezik=HR\r\n");
+}
+
+void TestIniFile::edits()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QString, section);
+    QFETCH(QString, key);
+    QFETCH(QString, value);
+    QFETCH(QByteArray, after);
+
+    TempTree tree;
+    const IniFile ini(tree.writeFile(QStringLiteral("a.ini"), before));
+    ini.WriteString(section, key, value);
+    QCOMPARE(contents(ini.fileName()), after);
+    QCOMPARE(ini.ReadString(section, key, QStringLiteral("<default>")), value);
+    // The temporary file of the write is gone.
+    QCOMPARE(QDir(tree.root()).entryList(QDir::Files | QDir::Hidden), QStringList{u"a.ini"_qs});
+}
+
+void TestIniFile::newFileIsUtf8WithoutBomAndCrLf()
+{
+    TempTree tree;
+    const IniFile ini(tree.path(QStringLiteral("Arkivoda.ini")));
+    ini.WriteString(QStringLiteral("Program"), QStringLiteral("Jezik"), QStringLiteral("HR"));
+    ini.WriteBool(QStringLiteral("Program"), QStringLiteral("Report"), false);
+    ini.WriteString(QStringLiteral("Last"), QStringLiteral("Datoteka"), QStringLiteral("Arhiva š"));
+    QCOMPARE(contents(ini.fileName()),
+             QByteArray("[Program]\r\nJezik=HR\r\nReport=0\r\n[Last]\r\nDatoteka=Arhiva \xC5\xA1\r\n"));
+}
+
+void TestIniFile::valueInAnyAlphabetSurvives()
+{
+    TempTree tree;
+    const IniFile ini(tree.path(QStringLiteral("a.ini")));
+    const QString path = QStringLiteral("/home/ana/Šđčćž/Ελληνικά/Русский/עברית/العربية/日本語/한국어/"
+                                        "हिन्दी/\U0001F600 = ; [x]/");
+    ini.WriteString(QStringLiteral("LokacijaAuto"), QStringLiteral("Putanja"), path);
+    QCOMPARE(ini.ReadString(QStringLiteral("LokacijaAuto"), QStringLiteral("Putanja"), {}), path);
+    QVERIFY(contents(ini.fileName()).contains(path.toUtf8()));
+}
+
+void TestIniFile::olderEncodingsAreReadAndRewrittenAsUtf8_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+
+    QTest::newRow("Windows-1250") << QByteArray("[Last]\r\nDatoteka=Arhiva\x9A\xE8\r\nFileA=-\r\n");
+    QTest::newRow("UTF-8 with BOM") << QByteArray("\xEF\xBB\xBF[Last]\r\nDatoteka=Arhiva\xC5\xA1\xC4\x8D\r\nFileA=-\r\n");
+    QTest::newRow("UTF-16 LE") << QByteArray("\xFF\xFE")
+                                      + QByteArray(reinterpret_cast<const char *>(
+                                                       u"[Last]\r\nDatoteka=Arhivašč\r\nFileA=-\r\n"),
+                                                   36 * 2);
+}
+
+void TestIniFile::olderEncodingsAreReadAndRewrittenAsUtf8()
+{
+    QFETCH(QByteArray, bytes);
+
+    TempTree tree;
+    const IniFile ini(tree.writeFile(QStringLiteral("a.ini"), bytes));
+    QCOMPARE(ini.ReadString(QStringLiteral("Last"), QStringLiteral("Datoteka"), {}), QStringLiteral("Arhivašč"));
+    ini.WriteString(QStringLiteral("Last"), QStringLiteral("FileA"), QStringLiteral("/a.zip"));
+    QCOMPARE(contents(ini.fileName()), QByteArray("[Last]\r\nDatoteka=Arhiva\xC5\xA1\xC4\x8D\r\nFileA=/a.zip\r\n"));
+}
+
+void TestIniFile::failedWriteRaisesWithFileName_data()
+{
+    QTest::addColumn<QString>("relativeName");
+    QTest::addColumn<QString>("value");
+
+    // Both fail for root as well: no permission bits are involved.
+    QTest::newRow("folder missing") << u"missing/Arkivoda.ini"_qs << u"x"_qs;
+    QTest::newRow("a folder in the file's place") << u"Arkivoda.ini"_qs << u"x"_qs;
+    QTest::newRow("line break in the value") << u"plain.ini"_qs << u"a\nb"_qs;
+}
+
+void TestIniFile::failedWriteRaisesWithFileName()
+{
+    QFETCH(QString, relativeName);
+    QFETCH(QString, value);
+
+    TempTree tree;
+    tree.makeDir(QStringLiteral("Arkivoda.ini"));
+    const QByteArray plain = "[Last]\r\nFileA=-\r\n";
+    tree.writeFile(QStringLiteral("plain.ini"), plain);
+    const QStringList before = QDir(tree.root()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+
+    const IniFile ini(tree.path(relativeName));
+    try {
+        ini.WriteString(QStringLiteral("Last"), QStringLiteral("FileA"), value);
+        QFAIL("the write did not fail");
+    } catch (const EConfigError &error) {
+        QCOMPARE(error.message(), u"Unable to write to "_qs + tree.path(relativeName));
+    }
+    QCOMPARE(QDir(tree.root()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), before);
+    QCOMPARE(contents(tree.path(QStringLiteral("plain.ini"))), plain);
+}
+
+QTEST_GUILESS_MAIN(TestIniFile)
+#include "tst_IniFile.moc"

@@ -1,0 +1,249 @@
+#include "config/ConfigPaths.h"
+#include "config/EConfigError.h"
+#include "config/IniFile.h"
+#include "config/ProgramSettings.h"
+
+#include "TempTree.h"
+
+#include <QDir>
+#include <QFile>
+#include <QtTest>
+
+#include <memory>
+
+// Every test starts from an empty configuration folder of its own, the way a first start sees it.
+class TestProgramSettings : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void firstStartHasEveryDefault();
+    void storedValuesAreLoaded();
+    void unusableValuesGiveTheirDefaults();
+    void namedListUsesItsOwnFiles();
+    void lastArchiveIsRecordedPerRunKind();
+    void settingsWindowSaveStoresAndApplies_data();
+    void settingsWindowSaveStoresAndApplies();
+    void failedSaveKeepsWhatWasDoneBefore();
+
+private:
+    ProgramSettings startUp(const std::optional<QString> &argument = std::nullopt) const;
+    QByteArray settingsBytes(const ProgramSettings &settings) const;
+    void writeSettings(const ProgramSettings &settings, const QByteArray &bytes) const;
+
+    std::unique_ptr<TempTree> m_tree;
+    QByteArray m_xdg;
+    bool m_hadXdg = false;
+};
+
+void TestProgramSettings::init()
+{
+    m_hadXdg = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
+    m_xdg = qgetenv("XDG_CONFIG_HOME");
+    m_tree = std::make_unique<TempTree>();
+    qputenv("XDG_CONFIG_HOME", m_tree->root().toUtf8());
+}
+
+void TestProgramSettings::cleanup()
+{
+    if (m_hadXdg)
+        qputenv("XDG_CONFIG_HOME", m_xdg);
+    else
+        qunsetenv("XDG_CONFIG_HOME");
+    m_tree.reset();
+}
+
+ProgramSettings TestProgramSettings::startUp(const std::optional<QString> &argument) const
+{
+    ProgramSettings settings;
+    const ListSelection selection = ListSelection::fromArgument(argument);
+    settings.GLOBAL_lista = selection.GLOBAL_lista;
+    settings.GLOBAL_lista_caption = selection.GLOBAL_lista_caption;
+    settings.userfolder = PrepareUserFolder();
+    return settings;
+}
+
+QByteArray TestProgramSettings::settingsBytes(const ProgramSettings &settings) const
+{
+    QFile file(settings.settingsFileName());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void TestProgramSettings::writeSettings(const ProgramSettings &settings, const QByteArray &bytes) const
+{
+    QFile file(settings.settingsFileName());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+void TestProgramSettings::firstStartHasEveryDefault()
+{
+    ProgramSettings settings = startUp();
+    settings.GLOBAL_Jezik = QStringLiteral("EN");
+    settings.GLOBAL_Report = false;
+    settings.GLOBAL_TimerTime = 0.5;
+    const LastArchives last = LoadProgramSettings(settings);
+
+    QCOMPARE(settings.userfolder, m_tree->root() + QStringLiteral("/Arkivoda/"));
+    QVERIFY(QFileInfo(settings.userfolder).isDir());
+    QCOMPARE(settings.GLOBAL_build, QStringLiteral(" 64-bit"));
+    QCOMPARE(settings.GLOBAL_ApplicationTitle, QStringLiteral("Arkivoda"));
+    QCOMPARE(settings.GLOBAL_Jezik, QStringLiteral("HR"));
+    QCOMPARE(last.FileA, QStringLiteral("-"));
+    QCOMPARE(last.FileR, QStringLiteral("-"));
+    QCOMPARE(settings.BackupLokacijaAuto, QString());
+    QCOMPARE(settings.BckName, QStringLiteral("Arhiva"));
+    QCOMPARE(settings.GLOBAL_StartToTray, false);
+    QCOMPARE(settings.GLOBAL_CloseToMinimize, false);
+    QCOMPARE(settings.GLOBAL_StartMinimized, false);
+    QCOMPARE(settings.GLOBAL_Report, true);
+    QCOMPARE(settings.GLOBAL_TimerTime, 0.0);
+    QCOMPARE(settings.GLOBAL_TimerEnabled, false);
+    QCOMPARE(settings.GLOBAL_CloseFromTray, false);
+    // Loading writes nothing: the settings file comes with the first write.
+    QVERIFY(!QFileInfo::exists(settings.settingsFileName()));
+}
+
+void TestProgramSettings::storedValuesAreLoaded()
+{
+    ProgramSettings settings = startUp();
+    writeSettings(settings, "[timer]\r\nenabled=1\r\nTime=06:30:00\r\n"
+                            "[Last]\r\nFileA=/arhive/Arhiva_2024.03.15__14.05.09.zip\r\nFileR=/r/ručna.zip\r\n"
+                            "Datoteka=Kopija\r\n"
+                            "[LokacijaAuto]\r\nPutanja=/mnt/backup/\r\n"
+                            "[Program]\r\nJezik=en\r\nStartToTray=0x1\r\nCloseToTray=1\r\nStartMinimized=1\r\n"
+                            "Report=0\r\n");
+    const LastArchives last = LoadProgramSettings(settings);
+
+    QCOMPARE(settings.GLOBAL_Jezik, QStringLiteral("en"));
+    QCOMPARE(last.FileA, QStringLiteral("/arhive/Arhiva_2024.03.15__14.05.09.zip"));
+    QCOMPARE(last.FileR, QStringLiteral("/r/ručna.zip"));
+    QCOMPARE(settings.BackupLokacijaAuto, QStringLiteral("/mnt/backup/"));
+    QCOMPARE(settings.BckName, QStringLiteral("Kopija"));
+    QCOMPARE(settings.GLOBAL_StartToTray, true);
+    QCOMPARE(settings.GLOBAL_CloseToMinimize, true);
+    QCOMPARE(settings.GLOBAL_StartMinimized, true);
+    QCOMPARE(settings.GLOBAL_Report, false);
+    QCOMPARE(settings.GLOBAL_TimerTime, 6.5 / 24.0);
+    QCOMPARE(settings.GLOBAL_TimerEnabled, true);
+}
+
+void TestProgramSettings::unusableValuesGiveTheirDefaults()
+{
+    ProgramSettings settings = startUp();
+    writeSettings(settings, "[Program]\r\nReport=da\r\nStartToTray=ne\r\n[Timer]\r\nEnabled=1\r\nTime=\r\n");
+    const LastArchives last = LoadProgramSettings(settings);
+
+    QCOMPARE(settings.GLOBAL_Report, true);
+    QCOMPARE(settings.GLOBAL_StartToTray, false);
+    // The daily run is on, at midnight.
+    QCOMPARE(settings.GLOBAL_TimerEnabled, true);
+    QCOMPARE(settings.GLOBAL_TimerTime, 0.0);
+    QCOMPARE(last.FileA, QStringLiteral("-"));
+}
+
+void TestProgramSettings::namedListUsesItsOwnFiles()
+{
+    ProgramSettings unnamed = startUp();
+    WriteLanguage(unnamed, QStringLiteral("EN"));
+
+    ProgramSettings posao = startUp(QStringLiteral("Posao"));
+    QCOMPARE(posao.GLOBAL_lista_caption, QStringLiteral("Posao"));
+    QCOMPARE(posao.settingsFileName(), posao.userfolder + QStringLiteral("Posao_Arkivoda.ini"));
+    QCOMPARE(posao.listFileName(), posao.userfolder + QStringLiteral("Posao_Arkivoda_bcklst.txt"));
+    LoadProgramSettings(posao);
+    QCOMPARE(posao.GLOBAL_Jezik, QStringLiteral("HR"));
+
+    WriteLastArchive(posao, LastArchiveKind::FileA, QStringLiteral("/p.zip"));
+    QCOMPARE(QDir(posao.userfolder).entryList(QDir::Files, QDir::Name),
+             (QStringList{u"Arkivoda.ini"_qs, u"Posao_Arkivoda.ini"_qs}));
+    QCOMPARE(LoadProgramSettings(unnamed).FileA, QStringLiteral("-"));
+}
+
+void TestProgramSettings::lastArchiveIsRecordedPerRunKind()
+{
+    ProgramSettings settings = startUp();
+    writeSettings(settings, "[Last]\r\nDatoteka=Arhiva\r\nFileA=/stara.zip\r\n");
+    WriteLastArchive(settings, LastArchiveKind::FileA, QStringLiteral("/arhive/Arhiva_2024.zip"));
+    WriteLastArchive(settings, LastArchiveKind::FileR, QStringLiteral("/ručno/Kopija.zip"));
+    QCOMPARE(settingsBytes(settings),
+             QByteArray("[Last]\r\nDatoteka=Arhiva\r\nFileA=/arhive/Arhiva_2024.zip\r\nFileR=/ru\xC4\x8Dno/Kopija.zip\r\n"));
+    const LastArchives last = LoadProgramSettings(settings);
+    QCOMPARE(last.FileA, QStringLiteral("/arhive/Arhiva_2024.zip"));
+    QCOMPARE(last.FileR, QStringLiteral("/ručno/Kopija.zip"));
+}
+
+void TestProgramSettings::settingsWindowSaveStoresAndApplies_data()
+{
+    QTest::addColumn<bool>("timerEnabled");
+    QTest::addColumn<QByteArray>("timerSection");
+    QTest::addColumn<double>("timerTime");
+
+    QTest::newRow("daily run on") << true << QByteArray("[Timer]\r\nTime=18:00:00\r\nEnabled=1\r\n") << 0.75;
+    QTest::newRow("daily run off keeps the stored time")
+        << false << QByteArray("[Timer]\r\nTime=06:00:00\r\nEnabled=0\r\n") << 0.25;
+}
+
+void TestProgramSettings::settingsWindowSaveStoresAndApplies()
+{
+    QFETCH(bool, timerEnabled);
+    QFETCH(QByteArray, timerSection);
+    QFETCH(double, timerTime);
+
+    ProgramSettings settings = startUp();
+    writeSettings(settings, "[Timer]\r\nTime=06:00:00\r\nEnabled=1\r\n");
+    LoadProgramSettings(settings);
+
+    SettingsWindowValues values;
+    values.Putanja = QStringLiteral("  /mnt/arhive/ ");
+    values.BckName = QStringLiteral("Moja.\"arhiva\"/x");
+    values.StartToTray = true;
+    values.CloseToTray = false;
+    values.StartMinimized = true;
+    values.Report = false;
+    values.TimerEnabled = timerEnabled;
+    values.TimerTime = 0.75;
+    SaveSettingsWindow(settings, values);
+
+    QCOMPARE(settingsBytes(settings), timerSection + "[LokacijaAuto]\r\nPutanja=  /mnt/arhive/ \r\n"
+                                                     "[Last]\r\nDatoteka=Moja.\"arhiva\"/x\r\n"
+                                                     "[Program]\r\nStartToTray=1\r\nCloseToTray=0\r\n"
+                                                     "StartMinimized=1\r\nReport=0\r\n");
+    QCOMPARE(settings.BckName, values.BckName);
+    // Read back from the file, so what the program uses is what the next start will see.
+    QCOMPARE(settings.BackupLokacijaAuto, QStringLiteral("/mnt/arhive/"));
+    QCOMPARE(settings.GLOBAL_StartToTray, true);
+    QCOMPARE(settings.GLOBAL_CloseToMinimize, false);
+    QCOMPARE(settings.GLOBAL_StartMinimized, true);
+    QCOMPARE(settings.GLOBAL_Report, false);
+    QCOMPARE(settings.GLOBAL_TimerEnabled, timerEnabled);
+    QCOMPARE(settings.GLOBAL_TimerTime, timerTime);
+}
+
+void TestProgramSettings::failedSaveKeepsWhatWasDoneBefore()
+{
+    ProgramSettings settings = startUp();
+    QVERIFY(QDir(settings.userfolder).removeRecursively());
+
+    SettingsWindowValues values;
+    values.Putanja = QStringLiteral("/mnt/arhive/");
+    values.BckName = QStringLiteral("Nova");
+    values.Report = false;
+    try {
+        SaveSettingsWindow(settings, values);
+        QFAIL("the save did not fail");
+    } catch (const EConfigError &error) {
+        QCOMPARE(error.message(), QStringLiteral("Unable to write to ") + settings.settingsFileName());
+    }
+    QCOMPARE(settings.BckName, QStringLiteral("Nova"));
+    QCOMPARE(settings.GLOBAL_Report, true);
+    QCOMPARE(settings.BackupLokacijaAuto, QString());
+
+    QVERIFY_THROWS_EXCEPTION(EConfigError, WriteLastArchive(settings, LastArchiveKind::FileR, QStringLiteral("/r.zip")));
+    QVERIFY_THROWS_EXCEPTION(EConfigError, WriteLanguage(settings, QStringLiteral("EN")));
+}
+
+QTEST_GUILESS_MAIN(TestProgramSettings)
+#include "tst_ProgramSettings.moc"
