@@ -17,6 +17,7 @@ private slots:
     void readBool();
     void readTime_data();
     void readTime();
+    void localeTimeFormatIsRead();
     void writtenTimeReadsBack_data();
     void writtenTimeReadsBack();
     void longValueIsCutAt2047();
@@ -126,6 +127,17 @@ void TestIniFile::readTime()
     TempTree tree;
     const IniFile ini(tree.writeFile(QStringLiteral("a.ini"), "[Timer]\r\nTime=" + stored + "\r\n"));
     QCOMPARE(ini.ReadTime(QStringLiteral("Timer"), QStringLiteral("Time"), -1.0), expected);
+}
+
+void TestIniFile::localeTimeFormatIsRead()
+{
+    TempTree tree;
+    const IniFile ini(tree.writeFile(QStringLiteral("a.ini"), "[Timer]\r\nTime=6:30 PM\r\n"));
+    const QLocale previous;
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    const double time = ini.ReadTime(QStringLiteral("Timer"), QStringLiteral("Time"), -1.0);
+    QLocale::setDefault(previous);
+    QCOMPARE(time, 18.5 / 24.0);
 }
 
 void TestIniFile::writtenTimeReadsBack_data()
