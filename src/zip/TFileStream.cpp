@@ -1,0 +1,165 @@
+#include "zip/TFileStream.h"
+
+#include "zip/EStreamError.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
+
+TFileStream::TFileStream(const std::string &fileName, TFileStreamMode mode) : FFileName(fileName)
+{
+    int flags = O_CLOEXEC;
+    switch (mode) {
+    case fmOpenRead: flags |= O_RDONLY; break;
+    case fmOpenReadWrite: flags |= O_RDWR; break;
+    case fmCreate: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
+    }
+    do {
+        FHandle = ::open(fileName.c_str(), flags, 0666);
+    } while (FHandle < 0 && errno == EINTR);
+    if (FHandle < 0)
+        Fail(mode == fmCreate ? "Cannot create file" : "Cannot open file");
+    if (mode == fmOpenRead)
+        ::posix_fadvise(FHandle, 0, 0, POSIX_FADV_SEQUENTIAL);
+}
+
+TFileStream::~TFileStream()
+{
+    if (FHandle < 0)
+        return;
+    try {
+        Flush();
+    } catch (const std::exception &) {
+        // Destructors cannot report; owners that care about the last bytes call Close() first.
+    }
+    ::close(FHandle);
+}
+
+void TFileStream::Fail(const std::string &what) const
+{
+    throw std::system_error(errno, std::generic_category(), what + " \"" + FFileName + "\"");
+}
+
+void TFileStream::WriteAt(std::int64_t position, const std::uint8_t *data, std::int64_t count)
+{
+    while (count > 0) {
+        const ssize_t done = ::pwrite(FHandle, data, static_cast<std::size_t>(count), position);
+        if (done < 0 && errno == EINTR)
+            continue;
+        if (done <= 0) {
+            if (done == 0)
+                errno = ENOSPC;
+            Fail("Cannot write file");
+        }
+        data += done;
+        position += done;
+        count -= done;
+    }
+}
+
+void TFileStream::Flush()
+{
+    if (FBufferLength == 0)
+        return;
+    // Forget the buffer first: after a failed write its bytes must not be written again later.
+    const std::int64_t length = FBufferLength;
+    FBufferLength = 0;
+    WriteAt(FBufferStart, FBuffer.get(), length);
+}
+
+std::int64_t TFileStream::Read(void *buffer, std::int64_t count)
+{
+    if (count <= 0)
+        return 0;
+    Flush();
+    for (;;) {
+        const ssize_t done = ::pread(FHandle, buffer, static_cast<std::size_t>(count), FPosition);
+        if (done < 0 && errno == EINTR)
+            continue;
+        if (done < 0)
+            Fail("Cannot read file");
+        FPosition += done;
+        return done;
+    }
+}
+
+std::int64_t TFileStream::Write(const void *buffer, std::int64_t count)
+{
+    if (count <= 0)
+        return 0;
+    const auto *data = static_cast<const std::uint8_t *>(buffer);
+    const std::int64_t end = FPosition + count;
+    if (FBufferLength > 0) {
+        const std::int64_t bufferEnd = FBufferStart + FBufferLength;
+        if (FPosition >= FBufferStart && FPosition <= bufferEnd && end - FBufferStart <= BUFFER_CAPACITY) {
+            std::memcpy(FBuffer.get() + (FPosition - FBufferStart), data, static_cast<std::size_t>(count));
+            FBufferLength = std::max(FBufferLength, end - FBufferStart);
+            FPosition = end;
+            return count;
+        }
+        // A patch of bytes before the buffered range (a local header completed after its data).
+        if (end <= FBufferStart) {
+            WriteAt(FPosition, data, count);
+            FPosition = end;
+            return count;
+        }
+        Flush();
+    }
+    if (count >= BUFFER_CAPACITY) {
+        WriteAt(FPosition, data, count);
+    } else {
+        if (!FBuffer)
+            FBuffer = std::make_unique<std::uint8_t[]>(BUFFER_CAPACITY);
+        std::memcpy(FBuffer.get(), data, static_cast<std::size_t>(count));
+        FBufferStart = FPosition;
+        FBufferLength = count;
+    }
+    FPosition = end;
+    return count;
+}
+
+std::int64_t TFileStream::Seek(std::int64_t offset, TSeekOrigin origin)
+{
+    const std::int64_t base = origin == soBeginning ? 0 : origin == soCurrent ? FPosition : Size();
+    if (base + offset < 0)
+        throw EStreamError("Invalid stream position");
+    FPosition = base + offset;
+    return FPosition;
+}
+
+std::int64_t TFileStream::Size()
+{
+    struct stat status {};
+    if (::fstat(FHandle, &status) != 0)
+        Fail("Cannot read the size of file");
+    const std::int64_t onDisk = status.st_size;
+    return FBufferLength > 0 ? std::max(onDisk, FBufferStart + FBufferLength) : onDisk;
+}
+
+void TFileStream::SetSize(std::int64_t size)
+{
+    Flush();
+    if (::ftruncate(FHandle, size) != 0)
+        Fail("Cannot set the size of file");
+}
+
+void TFileStream::Close()
+{
+    if (FHandle < 0)
+        return;
+    const int handle = FHandle;
+    try {
+        Flush();
+    } catch (...) {
+        FHandle = -1;
+        ::close(handle);
+        throw;
+    }
+    FHandle = -1;
+    if (::close(handle) != 0 && errno != EINTR)
+        Fail("Cannot close file");
+}

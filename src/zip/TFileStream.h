@@ -1,0 +1,50 @@
+#pragma once
+
+#include "zip/TStream.h"
+
+#include <memory>
+#include <string>
+
+// How a file stream opens its file.
+enum TFileStreamMode
+{
+    fmOpenRead,      // an existing file, read only
+    fmOpenReadWrite, // an existing file, read and write
+    fmCreate         // created, or truncated when it exists; read and write
+};
+
+// A file on disk. Small writes are gathered in a 1 MiB buffer (a patch before the buffered range goes
+// straight to the file), so headers and short entries do not each cost a system call.
+class TFileStream : public TStream
+{
+public:
+    // Opens or creates the file; failure raises std::system_error naming the file.
+    TFileStream(const std::string &fileName, TFileStreamMode mode);
+    // Writes buffered bytes (a failure there can no longer be reported: call Close first) and closes.
+    ~TFileStream() override;
+
+    std::int64_t Read(void *buffer, std::int64_t count) override;
+    std::int64_t Write(const void *buffer, std::int64_t count) override;
+    std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override;
+    std::int64_t Size() override;
+    void SetSize(std::int64_t size) override;
+    void Flush() override;
+
+    // Writes buffered bytes and closes the file, raising std::system_error when either fails.
+    void Close();
+    // The name the stream was opened with.
+    const std::string &FileName() const { return FFileName; }
+
+private:
+    void WriteAt(std::int64_t position, const std::uint8_t *data, std::int64_t count);
+    [[noreturn]] void Fail(const std::string &what) const;
+
+    static constexpr std::int64_t BUFFER_CAPACITY = 1 << 20;
+
+    std::string FFileName;
+    int FHandle = -1;
+    std::int64_t FPosition = 0;
+    std::unique_ptr<std::uint8_t[]> FBuffer;
+    std::int64_t FBufferStart = 0;
+    std::int64_t FBufferLength = 0;
+};

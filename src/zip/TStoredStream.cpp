@@ -1,0 +1,3 @@
+#include "zip/TStoredStream.h"
+
+TStoredStream::TStoredStream(TStream &stream) : FStream(stream), FStartPosition(stream.Position()) {}

@@ -1,0 +1,178 @@
+#pragma once
+
+#include "zip/TFileAttributes.h"
+#include "zip/TZipHeader.h"
+#include "zip/ZipTypes.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class TStream;
+class TFileStream;
+class TZipFile;
+
+// Makes the stream that compresses into, or decompresses from, the archive stream for one entry.
+// The caller owns and releases the result.
+using TStreamConstructor =
+    std::function<std::unique_ptr<TStream>(TStream &archive, TZipFile &zipFile, const TZipHeader &header)>;
+
+// Progress of an add: the archive, the file being added by name (empty for streams), the entry's
+// header while it is compressed, and a byte position. The handler may throw to stop the add; the
+// archive is then left as it stood when the handler was called (see Abandon).
+using TZipProgressEvent = std::function<void(TZipFile &sender, const std::string &fileName,
+                                             const TZipHeader &header, std::int64_t position)>;
+
+// Read-side hook: a stream layered between the archive and the decompressor (for example to
+// decrypt), or nullptr to read the archive directly.
+using TCreateDecompressStreamEvent = std::function<std::unique_ptr<TStream>(
+    TStream &archive, TZipFile &zipFile, const TZipHeader &header, bool isEncrypted)>;
+
+// A ZIP archive: writes new archives entry by entry (completing each local header in place and the
+// central directory with ZIP64 records at Close), and reads and verifies existing ones.
+class TZipFile
+{
+public:
+    // A closed object: no entries, UTF-8 names, no comment, no progress handler.
+    TZipFile();
+    // Closes the archive (writing its directory when open for writing); errors are lost here,
+    // so call Close first to see them.
+    ~TZipFile();
+    TZipFile(const TZipFile &) = delete;
+    TZipFile &operator=(const TZipFile &) = delete;
+
+    // Opens an archive file: zmRead and zmReadWrite an existing one, zmWrite a new or truncated one.
+    void Open(const std::string &zipFileName, TZipMode openMode);
+    // Opens an archive on a stream the caller keeps owning.
+    void Open(TStream &zipFileStream, TZipMode openMode);
+    // Writes the central directory and end records when open for writing, then closes in any case.
+    void Close();
+    // Closes without writing anything more: no central directory, no header completion. Bytes of
+    // records already written reach the file. Used after a forced stop thrown from OnProgress.
+    void Abandon();
+
+    // Adds an entry read from data's position to its end; modifiedDateTime 0 means now.
+    void Add(TStream &data, const std::string &archiveFileName, TZipCompression compression = zcDeflate,
+             const TFileAttributes &attributes = {}, std::uint32_t modifiedDateTime = 0);
+    // Adds a file from disk with its time and attributes, named archiveFileName or else its own name.
+    void Add(const std::string &fileName, const std::string &archiveFileName = {},
+             TZipCompression compression = zcDeflate);
+    // Adds an entry holding the given bytes, dated now.
+    void Add(const TBytes &data, const std::string &archiveFileName, TZipCompression compression = zcDeflate);
+    // Adds data under a prepared local header; a central header passed in receives the final sizes and
+    // CRC and is the one listed. Name, mode and method are not checked here.
+    void Add(TStream &data, const TZipHeader &localHeader, TZipHeader *centralHeader = nullptr);
+
+    // The position of the first entry named fileName (A-Z compared without case), or -1.
+    int IndexOf(const std::string &fileName) const;
+
+    // Writes an entry's uncompressed bytes into target, checking its size and CRC-32.
+    void Read(int index, TStream &target);
+    // An entry's uncompressed bytes, checked as above.
+    void Read(int index, TBytes &bytes);
+    // The bytes of the entry named fileName, checked as above.
+    void Read(const std::string &fileName, TBytes &bytes);
+    // Reads an entry through without keeping it, raising EZipException when it is damaged.
+    void Test(int index);
+    // Extracts an entry below folder (folders are created); unsafe names are refused.
+    void Extract(int index, const std::string &folder);
+    // Extracts every entry below folder after checking that no name leads outside it.
+    void ExtractAll(const std::string &folder);
+    // True when the file can be opened as an archive and its central directory read.
+    static bool IsValid(const std::string &zipFileName);
+    // Extracts a whole archive below folder; names with "..", absolute names and drive letters are refused.
+    static void ExtractZipFile(const std::string &zipFileName, const std::string &folder);
+    // Replaces zipFileName by an archive of every file below folder, named by relative path.
+    static void ZipDirectoryContents(const std::string &zipFileName, const std::string &folder,
+                                     TZipCompression compression = zcDeflate, TZipProgressEvent progress = {});
+
+    // The mode the archive is open in.
+    TZipMode Mode() const { return FMode; }
+    // The number of entries.
+    int FileCount() const;
+    // Every entry's name, in order.
+    std::vector<std::string> FileNames() const;
+    // A copy of every entry's central header.
+    std::vector<TZipHeader> FileInfos() const;
+    // The central header of one entry.
+    TZipHeader FileInfo(int index) const;
+    // The name of one entry.
+    std::string FileName(int index) const;
+    // The comment of one entry.
+    std::string FileComment(int index) const;
+    // Sets one entry's comment (kept in the central directory only), cut to 65535 bytes.
+    void SetFileComment(int index, const std::string &value);
+    // The archive comment.
+    std::string Comment() const;
+    // Sets the archive comment, cut to 65535 bytes.
+    void SetComment(const std::string &value);
+    // True when names and comments are UTF-8 (flag 0x0800), false for code page 437.
+    bool UTF8Support() const { return FUTF8Support; }
+    // Switches the encoding of an archive being written while it is still empty.
+    void SetUTF8Support(bool value);
+    // The progress handler.
+    const TZipProgressEvent &OnProgress() const { return FOnProgress; }
+    // Sets the progress handler.
+    void SetOnProgress(TZipProgressEvent handler) { FOnProgress = std::move(handler); }
+    // The 64-bit position of an entry's local header.
+    std::uint64_t LocalHeaderPosition(int index) const;
+
+    // Text to name or comment bytes in the archive's encoding.
+    TBytes StringToTBytes(const std::string &value) const;
+    // Name or comment bytes to text in the archive's encoding.
+    std::string TBytesToString(const TBytes &value) const;
+
+    // Registers the stream constructors of a compression method, replacing earlier ones.
+    static void RegisterCompressionHandler(TZipCompression compression, TStreamConstructor compressStream,
+                                           TStreamConstructor decompressStream);
+    // Removes a compression method's stream constructors.
+    static void UnregisterCompressionHandler(TZipCompression compression);
+    // Sets the read-side hook that may layer a stream under the decompressor (takes precedence).
+    static void SetOnCreateDecompressStream(TCreateDecompressStreamEvent hook);
+    // Sets the read-side callback used when no OnCreateDecompressStream hook is set.
+    static void SetCreateDecompressStreamCallBack(TCreateDecompressStreamEvent callBack);
+
+    // Writes count bytes, raising EZipException "Error writing zip file" when fewer were written.
+    static void VerifyWrite(TStream &stream, const void *buffer, std::int64_t count);
+    // Reads count bytes, raising EZipException "Error reading zip file" when fewer were read.
+    static void VerifyRead(TStream &stream, void *buffer, std::int64_t count);
+
+private:
+    // Where an entry lies: the full 64-bit values its central header can only hint at.
+    struct TEntryLocation
+    {
+        std::uint64_t LocalHeaderOffset = 0;
+        std::uint64_t CompressedSize = 0;
+        std::uint64_t UncompressedSize = 0;
+    };
+
+    void CheckFileName(const std::string &archiveFileName) const;
+    void CheckWritable() const;
+    void CheckOpen() const;
+    static void CheckCompression(TZipCompression compression);
+    const TZipHeader &Entry(int index) const;
+    std::string DecodeEntryName(const TZipHeader &header) const;
+    void AddUnicodePathField(TZipHeader &header, const std::string &name) const;
+    std::uint32_t CopyWithChecksum(TStream &source, TStream &target, std::uint64_t count);
+    void DoZLibProgress(std::int64_t position);
+    void ReadCentralDirectory();
+    void WriteCentralDirectory();
+    TZipHeader HeaderForDecompression(int index) const;
+    void ReleaseArchive();
+
+    TZipMode FMode = zmClosed;
+    TStream *FStream = nullptr;
+    std::unique_ptr<TFileStream> FFileStream;
+    std::int64_t FStartFileData = 0;
+    std::int64_t FEndFileData = 0;
+    std::vector<TZipHeader> FFiles;
+    std::vector<TEntryLocation> FLocations;
+    TBytes FComment;
+    bool FUTF8Support = true;
+    TZipProgressEvent FOnProgress;
+    std::string FCurrentFile;
+    TZipHeader FCurrentHeader;
+    std::unique_ptr<std::uint8_t[]> FCopyBuffer;
+};
