@@ -1,13 +1,31 @@
+#include "cli/CliOptions.h"
+#include "cli/CliRun.h"
+
 #include <QCoreApplication>
-#include <QTextStream>
+
+#include <cstdio>
+#include <exception>
 
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Arkivoda"));
     QCoreApplication::setApplicationVersion(QStringLiteral(ARKIVODA_VERSION));
-    QTextStream(stdout) << QStringLiteral("Arkivoda %1 – sigurnosno kopiranje u ZIP arhive.\n"
-                                          "Naredbeni redak još nije dovršen.\n")
-                               .arg(QCoreApplication::applicationVersion());
-    return 0;
+
+    const CliOptions options = CliOptions::parse(QCoreApplication::arguments().mid(1));
+    if (options.help) {
+        std::fputs(CliOptions::helpText().toLocal8Bit().constData(), stdout);
+        return CliRun::Complete;
+    }
+    if (!options.error.isEmpty()) {
+        std::fprintf(stderr, "%s\n%s\n", options.error.toLocal8Bit().constData(),
+                     "Upute: arkivoda-cli --help");
+        return CliRun::Failed;
+    }
+    try {
+        return CliRun(options).exec();
+    } catch (const std::exception &failure) {
+        std::fprintf(stderr, "%s\n", failure.what());
+        return CliRun::Failed;
+    }
 }

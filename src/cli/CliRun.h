@@ -1,0 +1,28 @@
+#pragma once
+
+#include "cli/CliOptions.h"
+
+#include <QString>
+
+class CliRunView;
+class RunController;
+struct ProgramSettings;
+
+// One backup run from the command line, automatic or manual, from the checks to the run's end.
+class CliRun
+{
+public:
+    enum ExitStatus { Complete = 0, Incomplete = 1, Failed = 2 };
+
+    explicit CliRun(const CliOptions &options);
+
+    // Runs the backup and returns the process's exit status.
+    int exec();
+
+private:
+    int finishRun(const ProgramSettings &settings, RunController &controller, CliRunView &view, bool automatic);
+    void error(const QString &text) const;
+    void out(const QString &text) const;
+
+    CliOptions m_options;
+};

@@ -1,0 +1,104 @@
+#include "cli/CliRunView.h"
+
+#include "run/RunState.h"
+
+namespace {
+
+constexpr qint64 redrawIntervalMs = 200;
+constexpr int terminalWidth = 100;
+
+// The last characters of a path, so the file name stays visible on a narrow line.
+QString tail(const QString &text, int width)
+{
+    if (text.size() <= width)
+        return text;
+    return QStringLiteral("...") + text.right(width - 3);
+}
+
+} // namespace
+
+CliRunView::CliRunView(std::FILE *output, bool terminal)
+    : m_output(output)
+    , m_terminal(terminal)
+{
+}
+
+void CliRunView::setStatusText(const QString &text)
+{
+    m_status = text;
+    m_filePercent = 0;
+    if (m_terminal) {
+        redraw(false);
+        return;
+    }
+    // Plain output: the status as one line, its line breaks folded into a space.
+    QString line = text;
+    line.replace(QStringLiteral("\r\n\r\n"), QStringLiteral(" "));
+    line.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    printLine(line);
+}
+
+void CliRunView::setFileProgress(int percent)
+{
+    m_filePercent = percent;
+    redraw(false);
+}
+
+void CliRunView::setTotalProgress(int percent)
+{
+    m_totalPercent = percent;
+    redraw(false);
+}
+
+void CliRunView::showArchiveError(const QString &text)
+{
+    m_archiveError = true;
+    printLine(text);
+}
+
+void CliRunView::redraw(bool force)
+{
+    if (!m_terminal)
+        return;
+    if (!force && m_sinceRedraw.isValid() && m_sinceRedraw.elapsed() < redrawIntervalMs)
+        return;
+    m_sinceRedraw.start();
+    // The status line holds "arhiviram datoteku n/m", an empty line and the path.
+    QString status = m_status;
+    const qsizetype pathStart = status.indexOf(QStringLiteral("\r\n\r\n"));
+    QString path;
+    if (pathStart >= 0) {
+        path = status.mid(pathStart + 4);
+        status = status.left(pathStart);
+    }
+    const QString elapsed = m_state && !m_state->proteklo_vrijeme_prikaz.isEmpty() ? m_state->proteklo_vrijeme_prikaz
+                                                                                 : QStringLiteral("00:00:00");
+    const QString head = QStringLiteral("%1 %2% | ukupno %3% | %4 | ")
+                             .arg(status)
+                             .arg(m_filePercent, 3)
+                             .arg(m_totalPercent, 3)
+                             .arg(elapsed);
+    const QString line = head + tail(path, std::max<int>(10, terminalWidth - int(head.size())));
+    // "\r" returns to the line's start, "\x1b[K" clears what the previous, longer line left.
+    std::fputs("\r\x1b[K", m_output);
+    std::fputs(line.toLocal8Bit().constData(), m_output);
+    std::fflush(m_output);
+    m_lineOpen = true;
+}
+
+void CliRunView::finishLine()
+{
+    if (m_lineOpen) {
+        redraw(true);
+        std::fputc('\n', m_output);
+        m_lineOpen = false;
+    }
+}
+
+void CliRunView::printLine(const QString &text)
+{
+    finishLine();
+    std::fputs(text.toLocal8Bit().constData(), m_output);
+    std::fputc('\n', m_output);
+    std::fflush(m_output);
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "run/RunView.h"
+
+#include <QElapsedTimer>
+#include <QString>
+
+#include <cstdio>
+
+struct RunState;
+
+// The run as the command line shows it: on a terminal one line redrawn in place a few times a
+// second (current file, file and total percent, elapsed time); elsewhere one plain line per status.
+class CliRunView : public RunView
+{
+public:
+    CliRunView(std::FILE *output, bool terminal);
+
+    // The run whose elapsed time the progress line shows.
+    void setState(const RunState *state) { m_state = state; }
+
+    void setStatusText(const QString &text) override;
+    QString statusText() const override { return m_status; }
+    void setFileProgress(int percent) override;
+    void setTotalProgress(int percent) override;
+    void setFileBarState(BarState) override {}
+    void setTotalBarState(BarState) override {}
+    void setRunTitle(const QString &) override {}
+    void showPauseBox(const QString &) override {}
+    void showArchiveError(const QString &text) override;
+
+    // Whether the archive error box was shown during the run.
+    bool archiveErrorShown() const { return m_archiveError; }
+    // Ends the in-place line so that what follows starts on a line of its own.
+    void finishLine();
+    // Prints a line of its own, after ending the in-place line.
+    void printLine(const QString &text);
+
+private:
+    void redraw(bool force);
+
+    const RunState *m_state = nullptr;
+    std::FILE *m_output;
+    bool m_terminal;
+    QString m_status;
+    int m_filePercent = 0;
+    int m_totalPercent = 0;
+    bool m_archiveError = false;
+    bool m_lineOpen = false;
+    QElapsedTimer m_sinceRedraw;
+};

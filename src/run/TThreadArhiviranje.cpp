@@ -1,0 +1,256 @@
+#include "run/TThreadArhiviranje.h"
+
+#include "config/ConfigPaths.h"
+#include "config/MessageTable.h"
+#include "config/ProgramSettings.h"
+#include "config/StringGrid.h"
+#include "run/FileSystem.h"
+#include "run/RunController.h"
+#include "run/RunSummary.h"
+#include "run/SourceCollection.h"
+#include "run/SourceCollectionSink.h"
+#include "zip/TFileStream.h"
+#include "zip/TMemoryStream.h"
+#include "zip/TZipFile.h"
+#include "zip/ZipDateTime.h"
+#include "zip/ZipFileSystem.h"
+
+#include <QFile>
+
+#include <optional>
+#include <sys/stat.h>
+
+namespace {
+
+std::string localPath(const QString &path)
+{
+    return QFile::encodeName(path).toStdString();
+}
+
+// Hands each report of the source collection over to the interface thread.
+class HandOverSink : public SourceCollectionSink
+{
+public:
+    explicit HandOverSink(RunController &controller)
+        : m_controller(controller)
+    {
+    }
+
+    void missingEntry(const QString &entry) override
+    {
+        m_controller.handOver([this, &entry] {
+            RunState &state = m_controller.state();
+            ++state.file_missing;
+            state.file_missing_list.append(entry);
+        });
+    }
+
+    void fileSize(qint64 bytes) override
+    {
+        m_controller.handOver([this, bytes] { m_controller.state().file_size_ukupno += bytes; });
+    }
+
+    void fileCount(qint64 count) override
+    {
+        m_controller.handOver([this, count] {
+            RunState &state = m_controller.state();
+            state.file_count_ukupno = count;
+            state.proteklo_vrijeme = 0;
+            state.proteklo_vrijeme_prikaz = RunSummary::elapsedText(0);
+        });
+    }
+
+private:
+    RunController &m_controller;
+};
+
+// The attributes and the DOS date-time an entry takes from its source (links followed).
+struct SourceProperties
+{
+    TFileAttributes attributes;
+    std::uint32_t modified = 0;
+};
+
+SourceProperties propertiesOf(const QString &path)
+{
+    const std::string name = localPath(path);
+    struct stat status = {};
+    SourceProperties properties;
+    if (::stat(name.c_str(), &status) == 0) {
+        properties.attributes = TFileAttributes::FromWinAttributes(WinAttributesFromStat(name, status));
+        properties.modified = ModificationTimeToWinFileDate(std::int64_t(status.st_mtime));
+    } else {
+        properties.modified = ModificationTimeToWinFileDate(std::nullopt);
+    }
+    return properties;
+}
+
+} // namespace
+
+QString EntryNameOfFile(const QString &path)
+{
+    return path.startsWith(QLatin1Char('/')) ? path.mid(1) : path;
+}
+
+QString EntryNameOfFolder(const QString &path)
+{
+    const QString withSlash = path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/');
+    return EntryNameOfFile(withSlash);
+}
+
+void AddEmptyFolderToZip(TZipFile &zip, const QString &folder)
+{
+    const SourceProperties properties = propertiesOf(folder);
+    TMemoryStream empty;
+    zip.Add(empty, EntryNameOfFolder(folder).toStdString(), zcStored, properties.attributes, properties.modified);
+}
+
+TThreadArhiviranje::TThreadArhiviranje(RunController &controller)
+    : m_controller(controller)
+{
+}
+
+void TThreadArhiviranje::run()
+{
+    try {
+        Execute();
+    } catch (const RunController::ForcedStop &) {
+        // The forced stop has signalled completion already; the archive was abandoned as it stood.
+        return;
+    } catch (...) {
+        // Whatever went wrong, the interface thread must be released.
+    }
+    m_controller.signalCompletion();
+}
+
+void TThreadArhiviranje::Execute()
+{
+    QThread::msleep(static_cast<unsigned long>(m_controller.startDelay()));
+
+    QStringList entries;
+    if (!readEntries(entries))
+        return;
+    m_controller.handOver([this] { m_controller.view().setStatusText(MessageTable::text(Msg::StatusCollecting)); });
+
+    SourceCollection collection;
+    HandOverSink sink(m_controller);
+    collection.resolveEntries(entries, sink);
+    collection.reportTotals(sink);
+
+    archive(collection.lista_mapa_finalna(), collection.lista_fileova_finalna());
+}
+
+bool TThreadArhiviranje::readEntries(QStringList &entries)
+{
+    m_controller.handOver([this] {
+        m_userfolder = m_controller.settings().userfolder;
+        m_arhiva_file = m_controller.state().arhiva_file;
+        m_GLOBAL_lista = m_controller.settings().GLOBAL_lista;
+    });
+    const std::optional<QStringList> lines = ReadListLines(ListFileName(m_userfolder, m_GLOBAL_lista));
+    if (!lines)
+        return false;
+    entries = *lines;
+    return true;
+}
+
+void TThreadArhiviranje::archive(const SortedPathList &folders, const SortedPathList &files)
+{
+    TZipFile zip;
+    zip.SetOnProgress([this](TZipFile &, const std::string &, const TZipHeader &, std::int64_t position) {
+        m_controller.OnProgress(position);
+    });
+    try {
+        zip.Open(localPath(m_arhiva_file), zmWrite);
+    } catch (const RunController::ForcedStop &) {
+        throw;
+    } catch (...) {
+        reportArchiveError();
+        return;
+    }
+    try {
+        m_controller.handOver([this] { m_controller.restartTimer(); });
+        if (addFolders(zip, folders)) {
+            addFiles(zip, files);
+        }
+        zip.Close();
+    } catch (const RunController::ForcedStop &) {
+        zip.Abandon();
+        throw;
+    } catch (...) {
+        // The directory could not be written (a full disk): say so rather than report success.
+        zip.Abandon();
+        reportArchiveError();
+    }
+    m_controller.handOver([this] { m_controller.stopTimer(); });
+}
+
+bool TThreadArhiviranje::addFolders(TZipFile &zip, const SortedPathList &folders)
+{
+    for (const QString &folder : folders) {
+        if (!DirectoryExists(folder))
+            continue;
+        try {
+            AddEmptyFolderToZip(zip, folder);
+        } catch (const RunController::ForcedStop &) {
+            throw;
+        } catch (...) {
+            // The entries written so far stay readable: the caller still closes the archive.
+            reportArchiveError();
+            return false;
+        }
+    }
+    return true;
+}
+
+void TThreadArhiviranje::addFiles(TZipFile &zip, const SortedPathList &files)
+{
+    for (const QString &fileSource : files) {
+        m_controller.handOver([this] { m_PrekidArhiviranja = m_controller.state().PrekidArhiviranja; });
+        if (m_PrekidArhiviranja)
+            break;
+        m_controller.handOver([this] { m_controller.view().setFileProgress(0); });
+        try {
+            addFile(zip, fileSource);
+        } catch (const RunController::ForcedStop &) {
+            throw;
+        } catch (...) {
+            m_controller.handOver([this, &fileSource] {
+                RunState &state = m_controller.state();
+                ++state.file_missing;
+                state.file_missing_list.append(fileSource);
+            });
+        }
+    }
+}
+
+void TThreadArhiviranje::addFile(TZipFile &zip, const QString &fileSource)
+{
+    TFileStream source(localPath(fileSource), fmOpenRead);
+    m_controller.handOver([this, &fileSource] {
+        m_controller.state().file_size = GetFileSize(fileSource);
+        m_LBL_Status = m_controller.view().statusText();
+    });
+    if (m_LBL_Status != MessageTable::text(Msg::StatusStopping)) {
+        m_controller.handOver([this, &fileSource] {
+            RunState &state = m_controller.state();
+            ++state.file_count_progress;
+            m_controller.view().setStatusText(MessageTable::text(Msg::StatusArchivingFile) + QLatin1Char(' ')
+                                              + RunSummary::count(state.file_count_progress) + QLatin1Char('/')
+                                              + RunSummary::count(state.file_count_ukupno)
+                                              + QStringLiteral("\r\n\r\n") + fileSource);
+        });
+    }
+    const SourceProperties properties = propertiesOf(fileSource);
+    zip.Add(source, EntryNameOfFile(fileSource).toStdString(), zcDeflate, properties.attributes,
+            properties.modified);
+    m_controller.handOver([this] {
+        RunState &state = m_controller.state();
+        state.file_size_progress += state.file_size;
+    });
+}
+
+void TThreadArhiviranje::reportArchiveError()
+{
+    m_controller.handOver([this] { m_controller.view().showArchiveError(MessageTable::text(Msg::StatusArchiveError)); });
+}
