@@ -20,8 +20,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace
-{
+namespace {
 
 constexpr int topFolders = 10;
 constexpr int foldersPerTop = 100;
@@ -59,7 +58,10 @@ public:
                 const std::string folder = path;
                 for (int file = 0; file < filesPerFolder; ++file) {
                     std::snprintf(path, sizeof path, "%s/%s%03d.txt", folder.c_str(),
-                                  file % 3 == 0 ? "Datoteka_" : file % 3 == 1 ? "datoteka_" : "dokument_ž", file);
+                                  file % 3 == 0   ? "Datoteka_"
+                                  : file % 3 == 1 ? "datoteka_"
+                                                  : "dokument_ž",
+                                  file);
                     makeFile(path, file);
                 }
             }

@@ -12,8 +12,7 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
-namespace
-{
+namespace {
 
 struct DirCloser
 {
@@ -29,12 +28,7 @@ struct FolderIdentity
     bool operator==(const FolderIdentity &) const = default;
 };
 
-enum class EntryKind
-{
-    File,
-    Folder,
-    Skipped
-};
+enum class EntryKind { File, Folder, Skipped };
 
 EntryKind kindOfMode(mode_t mode)
 {

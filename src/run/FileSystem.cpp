@@ -4,8 +4,7 @@
 
 #include <sys/stat.h>
 
-namespace
-{
+namespace {
 
 bool statFollowingLinks(const QString &name, struct stat &info)
 {

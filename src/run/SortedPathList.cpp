@@ -8,8 +8,7 @@
 #include <numeric>
 #include <vector>
 
-namespace
-{
+namespace {
 
 // Sorts by key, exact comparison breaking ties, and drops exact duplicates (they end up side by side,
 // since equal strings have equal keys). An index is sorted rather than the keys themselves, so the

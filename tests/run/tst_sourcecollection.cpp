@@ -19,8 +19,7 @@
 
 #include <numeric>
 
-namespace
-{
+namespace {
 
 // Records every report in the order it arrives, one line each, so that tests see the order too.
 class RecordingSink : public SourceCollectionSink
@@ -188,7 +187,8 @@ void TestSourceCollection::sortedPathListOrder_data()
             << QString::fromLatin1(locale)
             << QStringList{QStringLiteral("/d/x.txt"), QStringLiteral("/d/X.txt"), QStringLiteral("/d/x.txt"),
                            QStringLiteral("/D/x.txt")}
-            << QStringList{QStringLiteral("/D/x.txt"), QStringLiteral("/d/X.txt"), QStringLiteral("/d/x.txt")};
+            << QStringList{QStringLiteral("/D/x.txt"), QStringLiteral("/d/X.txt"),
+                           QStringLiteral("/d/x.txt")};
     }
     // The user's locale decides where letters outside ASCII go.
     const QStringList accented = {QStringLiteral("d"), QStringLiteral("Č"), QStringLiteral("c")};
@@ -230,8 +230,8 @@ void TestSourceCollection::sortedPathListReordersAfterLaterAdds()
     other.add(QStringLiteral("m"));
     list.add(other);
     list.add(QStringLiteral("Q"));
-    QCOMPARE(list.paths(),
-             (QStringList{QStringLiteral("a"), QStringLiteral("m"), QStringLiteral("Q"), QStringLiteral("z")}));
+    QCOMPARE(list.paths(), (QStringList{QStringLiteral("a"), QStringLiteral("m"), QStringLiteral("Q"),
+                                        QStringLiteral("z")}));
     QCOMPARE(list.at(2), QStringLiteral("Q"));
 
     list.clear();
@@ -247,11 +247,12 @@ void TestSourceCollection::resolvesEntries_data()
     QTest::addColumn<QStringList>("missing");
 
     const QStringList dokFiles = {
-        QStringLiteral("Dok/.skrivena/x.txt"), QStringLiteral("Dok/.skriveno.txt"), QStringLiteral("Dok/A.txt"),
-        QStringLiteral("Dok/a.txt"),           QStringLiteral("Dok/b.txt"),         QStringLiteral("Dok/Duboko/L1/L2/f.txt"),
+        QStringLiteral("Dok/.skrivena/x.txt"), QStringLiteral("Dok/.skriveno.txt"),
+        QStringLiteral("Dok/A.txt"),           QStringLiteral("Dok/a.txt"),
+        QStringLiteral("Dok/b.txt"),           QStringLiteral("Dok/Duboko/L1/L2/f.txt"),
     };
     const QStringList dokFolders = {
-        QStringLiteral("Dok/.skrivena"),      QStringLiteral("Dok/Duboko"), QStringLiteral("Dok/Duboko/L1"),
+        QStringLiteral("Dok/.skrivena"),    QStringLiteral("Dok/Duboko"), QStringLiteral("Dok/Duboko/L1"),
         QStringLiteral("Dok/Duboko/L1/L2"), QStringLiteral("Dok/Prazna"),
     };
 
@@ -265,8 +266,8 @@ void TestSourceCollection::resolvesEntries_data()
     QTest::newRow("file listed twice: once")
         << QStringList{QStringLiteral("jedna.txt"), QStringLiteral("jedna.txt")}
         << QStringList{QStringLiteral("jedna.txt")} << QStringList{} << QStringList{};
-    QTest::newRow("empty folder: nothing") << QStringList{QStringLiteral("Prazna")} << QStringList{}
-                                           << QStringList{} << QStringList{};
+    QTest::newRow("empty folder: nothing")
+        << QStringList{QStringLiteral("Prazna")} << QStringList{} << QStringList{} << QStringList{};
     QTest::newRow("folder holding only an empty subfolder")
         << QStringList{QStringLiteral("SamoPrazna")} << QStringList{}
         << QStringList{QStringLiteral("SamoPrazna/Unutra")} << QStringList{};
@@ -360,7 +361,8 @@ void TestSourceCollection::unlistableFolders()
     const TempTree tree;
     buildTree(tree, {QStringLiteral("Otvorena/a.txt"), QStringLiteral("Otvorena/Zatvorena/tajna.txt"),
                      QStringLiteral("Zatvorena/tajna.txt")});
-    const QStringList locked = absolute(tree, {QStringLiteral("Otvorena/Zatvorena"), QStringLiteral("Zatvorena")});
+    const QStringList locked =
+        absolute(tree, {QStringLiteral("Otvorena/Zatvorena"), QStringLiteral("Zatvorena")});
     for (const QString &folder : locked)
         QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0) == 0);
 
@@ -369,8 +371,8 @@ void TestSourceCollection::unlistableFolders()
     {
         const PermissionsBindRoot bindRoot;
         if (bindRoot.active())
-            collection.resolveEntries(absolute(tree, {QStringLiteral("Otvorena"), QStringLiteral("Zatvorena")}),
-                                      sink);
+            collection.resolveEntries(
+                absolute(tree, {QStringLiteral("Otvorena"), QStringLiteral("Zatvorena")}), sink);
         for (const QString &folder : locked)
             ::chmod(QFile::encodeName(folder).constData(), 0700);
         if (!bindRoot.active())
@@ -413,8 +415,8 @@ void TestSourceCollection::specialEntries()
 
     // The FIFO is left out of the walk, and is missing when listed itself. A link to nothing is kept
     // so that the run reports it; a name that is not valid UTF-8 is kept in readable form.
-    const QString replaced = tree.path(QStringLiteral("Mapa/lo")) + QString(2, QChar::ReplacementCharacter)
-                             + QStringLiteral(".txt");
+    const QString replaced = tree.path(QStringLiteral("Mapa/lo")) + QString(2, QChar::ReplacementCharacter) +
+                             QStringLiteral(".txt");
     const QStringList files = collection.lista_fileova_finalna().paths();
     QCOMPARE(files.size(), 3);
     QVERIFY(files.contains(tree.path(QStringLiteral("Mapa/a.txt"))));
@@ -436,15 +438,15 @@ void TestSourceCollection::totalsInSortedOrderThenCount()
 
     SourceCollection collection;
     RecordingSink sink;
-    collection.resolveEntries(absolute(tree, {QStringLiteral("nema"), QStringLiteral("prazna.bin"),
-                                              QStringLiteral("M")}),
-                              sink);
+    collection.resolveEntries(
+        absolute(tree, {QStringLiteral("nema"), QStringLiteral("prazna.bin"), QStringLiteral("M")}), sink);
     collection.reportTotals(sink);
 
     QCOMPARE(sink.sizes, (QList<qint64>{100, 20, 3, 0}));
     QCOMPARE(sink.counts, QList<qint64>{4});
-    QCOMPARE(sink.events, (QStringList{QStringLiteral("missing"), QStringLiteral("size"), QStringLiteral("size"),
-                                       QStringLiteral("size"), QStringLiteral("size"), QStringLiteral("count")}));
+    QCOMPARE(sink.events,
+             (QStringList{QStringLiteral("missing"), QStringLiteral("size"), QStringLiteral("size"),
+                          QStringLiteral("size"), QStringLiteral("size"), QStringLiteral("count")}));
 }
 
 void TestSourceCollection::allMissingGivesNothing()
