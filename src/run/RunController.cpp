@@ -10,17 +10,6 @@
 
 #include <cmath>
 
-namespace {
-
-// Whole percent of part in whole, halves going to the even neighbour.
-int percentOf(qint64 part, qint64 whole)
-{
-    const long double exact = static_cast<long double>(part) / static_cast<long double>(whole) * 100.0L;
-    return static_cast<int>(std::nearbyint(exact));
-}
-
-} // namespace
-
 RunController::RunController(const ProgramSettings &settings, RunView &view, QObject *parent)
     : QObject(parent)
     , m_settings(settings)
@@ -33,8 +22,19 @@ RunController::RunController(const ProgramSettings &settings, RunView &view, QOb
 RunController::~RunController()
 {
     // A worker that was forced to stop may still be unwinding; it touches nothing of ours any more.
+    waitForWorker();
+}
+
+void RunController::waitForWorker()
+{
     if (m_worker)
         m_worker->wait();
+}
+
+int RunController::percentOf(qint64 part, qint64 whole)
+{
+    const long double exact = static_cast<long double>(part) / static_cast<long double>(whole) * 100.0L;
+    return static_cast<int>(std::nearbyint(exact));
 }
 
 void RunController::prepareRun(const QString &archiveFile)
@@ -66,13 +66,19 @@ void RunController::Arhiviranje()
     disconnect(connection);
 }
 
-void RunController::handOver(const std::function<void()> &procedure)
+void RunController::handOver(HandOver which, const std::function<void()> &procedure)
 {
-    if (QThread::currentThread() == thread()) {
+    const auto run = [this, which, &procedure] {
+        if (m_handOverObserver)
+            m_handOverObserver(which);
         procedure();
+    };
+    // A blocking queued call from the interface thread to itself would dead-lock.
+    if (QThread::currentThread() == thread()) {
+        run();
         return;
     }
-    QMetaObject::invokeMethod(this, procedure, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(this, run, Qt::BlockingQueuedConnection);
 }
 
 void RunController::signalCompletion()
@@ -83,7 +89,7 @@ void RunController::signalCompletion()
 void RunController::OnProgress(qint64 position)
 {
     if (!m_state.NasilniPrekidArhiviranja)
-        handOver([this, position] { progressDisplay(position); });
+        handOver(HandOver::ProgressDisplay, [this, position] { progressDisplay(position); });
     if (m_state.NasilniPrekidArhiviranja && !m_state.fKill) {
         m_state.fKill = true;
         if (m_worker) {

@@ -37,8 +37,29 @@ public:
     // Starts the worker and returns when it has signalled its completion; events are served meanwhile.
     void Arhiviranje();
 
+    // The worker's hand-overs, numbered in the order a run makes them; ProgressDisplay is the
+    // progress event's.
+    enum class HandOver {
+        ProgressDisplay = 0,
+        CopySettings = 1,
+        StatusCollecting = 2,
+        MissingEntry = 3,
+        AddFileSize = 4,
+        FileCount = 5,
+        TimerRestart = 6,
+        CopyStopFlag = 7,
+        FileBarReset = 8,
+        FileOpened = 9,
+        FileStatus = 10,
+        FileAdded = 11,
+        FileFailed = 12,
+        TimerStop = 13,
+        ArchiveError = 14,
+    };
     // Runs a procedure on the interface thread and waits until it has run. Worker thread only.
-    void handOver(const std::function<void()> &procedure);
+    void handOver(HandOver which, const std::function<void()> &procedure);
+    // Lets a test watch every hand-over: called on the interface thread just before its procedure.
+    void setHandOverObserver(std::function<void(HandOver)> observer) { m_handOverObserver = std::move(observer); }
     // Signals the end of the run to the waiting interface thread. Called exactly once per run.
     void signalCompletion();
 
@@ -61,6 +82,11 @@ public:
     // The confirmed forced stop: the worker ends at its next progress report, leaving the archive as it is.
     void forceStop();
 
+    // Waits until the last worker has ended (after a forced stop it may still be unwinding).
+    void waitForWorker();
+    // Whole percent of part in whole, halves going to the even neighbour.
+    static int percentOf(qint64 part, qint64 whole);
+
     // The title shown while a run reports progress.
     QString runTitle(int totalPercent) const;
 
@@ -82,4 +108,5 @@ private:
     QTimer m_timer;
     int m_startDelay = 2000;
     std::unique_ptr<TThreadArhiviranje> m_worker;
+    std::function<void(HandOver)> m_handOverObserver;
 };

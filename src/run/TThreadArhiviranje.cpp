@@ -38,7 +38,7 @@ public:
 
     void missingEntry(const QString &entry) override
     {
-        m_controller.handOver([this, &entry] {
+        m_controller.handOver(RunController::HandOver::MissingEntry, [this, &entry] {
             RunState &state = m_controller.state();
             ++state.file_missing;
             state.file_missing_list.append(entry);
@@ -47,12 +47,12 @@ public:
 
     void fileSize(qint64 bytes) override
     {
-        m_controller.handOver([this, bytes] { m_controller.state().file_size_ukupno += bytes; });
+        m_controller.handOver(RunController::HandOver::AddFileSize, [this, bytes] { m_controller.state().file_size_ukupno += bytes; });
     }
 
     void fileCount(qint64 count) override
     {
-        m_controller.handOver([this, count] {
+        m_controller.handOver(RunController::HandOver::FileCount, [this, count] {
             RunState &state = m_controller.state();
             state.file_count_ukupno = count;
             state.proteklo_vrijeme = 0;
@@ -130,7 +130,7 @@ void TThreadArhiviranje::Execute()
     QStringList entries;
     if (!readEntries(entries))
         return;
-    m_controller.handOver([this] { m_controller.view().setStatusText(MessageTable::text(Msg::StatusCollecting)); });
+    m_controller.handOver(RunController::HandOver::StatusCollecting, [this] { m_controller.view().setStatusText(MessageTable::text(Msg::StatusCollecting)); });
 
     SourceCollection collection;
     HandOverSink sink(m_controller);
@@ -142,7 +142,7 @@ void TThreadArhiviranje::Execute()
 
 bool TThreadArhiviranje::readEntries(QStringList &entries)
 {
-    m_controller.handOver([this] {
+    m_controller.handOver(RunController::HandOver::CopySettings, [this] {
         m_userfolder = m_controller.settings().userfolder;
         m_arhiva_file = m_controller.state().arhiva_file;
         m_GLOBAL_lista = m_controller.settings().GLOBAL_lista;
@@ -169,7 +169,7 @@ void TThreadArhiviranje::archive(const SortedPathList &folders, const SortedPath
         return;
     }
     try {
-        m_controller.handOver([this] { m_controller.restartTimer(); });
+        m_controller.handOver(RunController::HandOver::TimerRestart, [this] { m_controller.restartTimer(); });
         if (addFolders(zip, folders)) {
             addFiles(zip, files);
         }
@@ -182,7 +182,7 @@ void TThreadArhiviranje::archive(const SortedPathList &folders, const SortedPath
         zip.Abandon();
         reportArchiveError();
     }
-    m_controller.handOver([this] { m_controller.stopTimer(); });
+    m_controller.handOver(RunController::HandOver::TimerStop, [this] { m_controller.stopTimer(); });
 }
 
 bool TThreadArhiviranje::addFolders(TZipFile &zip, const SortedPathList &folders)
@@ -206,16 +206,16 @@ bool TThreadArhiviranje::addFolders(TZipFile &zip, const SortedPathList &folders
 void TThreadArhiviranje::addFiles(TZipFile &zip, const SortedPathList &files)
 {
     for (const QString &fileSource : files) {
-        m_controller.handOver([this] { m_PrekidArhiviranja = m_controller.state().PrekidArhiviranja; });
+        m_controller.handOver(RunController::HandOver::CopyStopFlag, [this] { m_PrekidArhiviranja = m_controller.state().PrekidArhiviranja; });
         if (m_PrekidArhiviranja)
             break;
-        m_controller.handOver([this] { m_controller.view().setFileProgress(0); });
+        m_controller.handOver(RunController::HandOver::FileBarReset, [this] { m_controller.view().setFileProgress(0); });
         try {
             addFile(zip, fileSource);
         } catch (const RunController::ForcedStop &) {
             throw;
         } catch (...) {
-            m_controller.handOver([this, &fileSource] {
+            m_controller.handOver(RunController::HandOver::FileFailed, [this, &fileSource] {
                 RunState &state = m_controller.state();
                 ++state.file_missing;
                 state.file_missing_list.append(fileSource);
@@ -227,12 +227,12 @@ void TThreadArhiviranje::addFiles(TZipFile &zip, const SortedPathList &files)
 void TThreadArhiviranje::addFile(TZipFile &zip, const QString &fileSource)
 {
     TFileStream source(localPath(fileSource), fmOpenRead);
-    m_controller.handOver([this, &fileSource] {
+    m_controller.handOver(RunController::HandOver::FileOpened, [this, &fileSource] {
         m_controller.state().file_size = GetFileSize(fileSource);
         m_LBL_Status = m_controller.view().statusText();
     });
     if (m_LBL_Status != MessageTable::text(Msg::StatusStopping)) {
-        m_controller.handOver([this, &fileSource] {
+        m_controller.handOver(RunController::HandOver::FileStatus, [this, &fileSource] {
             RunState &state = m_controller.state();
             ++state.file_count_progress;
             m_controller.view().setStatusText(MessageTable::text(Msg::StatusArchivingFile) + QLatin1Char(' ')
@@ -244,7 +244,7 @@ void TThreadArhiviranje::addFile(TZipFile &zip, const QString &fileSource)
     const SourceProperties properties = propertiesOf(fileSource);
     zip.Add(source, EntryNameOfFile(fileSource).toStdString(), zcDeflate, properties.attributes,
             properties.modified);
-    m_controller.handOver([this] {
+    m_controller.handOver(RunController::HandOver::FileAdded, [this] {
         RunState &state = m_controller.state();
         state.file_size_progress += state.file_size;
     });
@@ -252,5 +252,5 @@ void TThreadArhiviranje::addFile(TZipFile &zip, const QString &fileSource)
 
 void TThreadArhiviranje::reportArchiveError()
 {
-    m_controller.handOver([this] { m_controller.view().showArchiveError(MessageTable::text(Msg::StatusArchiveError)); });
+    m_controller.handOver(RunController::HandOver::ArchiveError, [this] { m_controller.view().showArchiveError(MessageTable::text(Msg::StatusArchiveError)); });
 }

@@ -1,0 +1,105 @@
+#include "ZipCheck.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+namespace {
+
+struct Outcome
+{
+    int exitCode = -1;
+    QByteArray output;
+};
+
+Outcome runTool(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, arguments);
+    Outcome outcome;
+    if (!process.waitForFinished(600000)) {
+        outcome.output = "did not finish: " + process.errorString().toUtf8();
+        return outcome;
+    }
+    outcome.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    outcome.output = process.readAll();
+    return outcome;
+}
+
+const char *const listScript = R"(
+import json, sys, zipfile
+with zipfile.ZipFile(sys.argv[1]) as archive:
+    print(json.dumps([{"name": i.filename, "method": i.compress_type, "attributes": i.external_attr,
+                       "size": i.file_size, "crc": i.CRC,
+                       "date": "%04d-%02d-%02d %02d:%02d:%02d" % i.date_time} for i in archive.infolist()]))
+)";
+
+const char *const testScript = R"(
+import sys, zipfile
+with zipfile.ZipFile(sys.argv[1]) as archive:
+    bad = archive.testzip()
+    if bad is not None:
+        print("bad entry:", bad)
+        sys.exit(1)
+)";
+
+const char *const readScript = R"(
+import sys, zipfile
+with zipfile.ZipFile(sys.argv[1]) as archive:
+    sys.stdout.buffer.write(archive.read(sys.argv[2]))
+)";
+
+} // namespace
+
+namespace ZipCheck {
+
+QStringList readerProblems(const QString &archive)
+{
+    QStringList problems;
+    const auto report = [&problems](const QString &reader, const Outcome &outcome) {
+        problems << reader + QStringLiteral(" (exit %1): ").arg(outcome.exitCode) + QString::fromUtf8(outcome.output);
+    };
+
+    const Outcome unzip = runTool(QStringLiteral("unzip"), {QStringLiteral("-tq"), archive});
+    if (unzip.exitCode != 0 || unzip.output.contains("warning"))
+        report(QStringLiteral("unzip -t"), unzip);
+
+    const Outcome sevenZip = runTool(QStringLiteral("7zz"), {QStringLiteral("t"), archive});
+    if (sevenZip.exitCode != 0 || !sevenZip.output.contains("Everything is Ok")
+        || sevenZip.output.contains("WARNING") || sevenZip.output.contains("Warnings"))
+        report(QStringLiteral("7zz t"), sevenZip);
+
+    const Outcome bsdtar = runTool(QStringLiteral("bsdtar"), {QStringLiteral("-xOf"), archive});
+    if (bsdtar.exitCode != 0)
+        report(QStringLiteral("bsdtar -xOf"), bsdtar);
+
+    const Outcome python = runTool(QStringLiteral("python3"), {QStringLiteral("-c"), QString::fromUtf8(testScript), archive});
+    if (python.exitCode != 0)
+        report(QStringLiteral("python zipfile"), python);
+    return problems;
+}
+
+QJsonArray entries(const QString &archive)
+{
+    const Outcome python = runTool(QStringLiteral("python3"), {QStringLiteral("-c"), QString::fromUtf8(listScript), archive});
+    return QJsonDocument::fromJson(python.output).array();
+}
+
+QStringList entryNames(const QString &archive)
+{
+    QStringList names;
+    for (const QJsonValue &entry : entries(archive))
+        names << entry.toObject().value(QStringLiteral("name")).toString();
+    return names;
+}
+
+QByteArray entryData(const QString &archive, const QString &name)
+{
+    QProcess process;
+    process.start(QStringLiteral("python3"), {QStringLiteral("-c"), QString::fromUtf8(readScript), archive, name});
+    process.waitForFinished(600000);
+    return process.readAllStandardOutput();
+}
+
+} // namespace ZipCheck

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QJsonArray>
+#include <QString>
+#include <QStringList>
+
+// Checks of an archive by independent readers: Info-ZIP unzip, 7-Zip, bsdtar and Python's zipfile.
+namespace ZipCheck {
+
+// Every reader tests every entry; returns what any of them reported (empty when all are content).
+QStringList readerProblems(const QString &archive);
+// The entries as Python's zipfile reads them, in archive order: objects with "name", "method",
+// "attributes" (external attributes), "size", "crc" and "date" ("yyyy-mm-dd hh:mm:ss").
+QJsonArray entries(const QString &archive);
+// The entry names, in archive order.
+QStringList entryNames(const QString &archive);
+// The bytes of one entry, read by Python's zipfile.
+QByteArray entryData(const QString &archive, const QString &name);
+
+} // namespace ZipCheck
