@@ -1,0 +1,234 @@
+#include "TempTree.h"
+#include "ZipCheck.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTest>
+
+#include <csignal>
+
+namespace {
+
+QString cliPath()
+{
+    return qEnvironmentVariable("ARKIVODA_BINARY_DIR") + QStringLiteral("/bin/arkivoda-cli");
+}
+
+} // namespace
+
+class TestCli : public QObject
+{
+    Q_OBJECT
+
+    // A data folder, an archive folder and sources, all in one temporary tree.
+    struct Setup
+    {
+        Setup()
+        {
+            dataFolder = tree.makeDir(QStringLiteral("config/Arkivoda")) + QLatin1Char('/');
+            archiveFolder = tree.makeDir(QStringLiteral("arhiva")) + QLatin1Char('/');
+            sources = tree.makeDir(QStringLiteral("izvor"));
+            tree.writeFile(QStringLiteral("izvor/a.txt"), "a");
+            tree.writeFile(QStringLiteral("izvor/mapa/b.txt"), "b");
+        }
+
+        void writeList(const QStringList &entries, const QString &prefix = {}) const
+        {
+            tree.writeFile(QStringLiteral("config/Arkivoda/") + prefix + QStringLiteral("Arkivoda_bcklst.txt"),
+                           (entries.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8());
+        }
+
+        void writeSettings(const QString &folder, const QString &prefix = {}) const
+        {
+            tree.writeFile(QStringLiteral("config/Arkivoda/") + prefix + QStringLiteral("Arkivoda.ini"),
+                           (QStringLiteral("[LokacijaAuto]\r\nPutanja=") + folder + QStringLiteral("\r\n")).toUtf8());
+        }
+
+        QString settingsText(const QString &prefix = {}) const
+        {
+            QFile file(dataFolder + prefix + QStringLiteral("Arkivoda.ini"));
+            return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+        }
+
+        QStringList archives() const
+        {
+            return QDir(archiveFolder).entryList({QStringLiteral("*.zip")}, QDir::Files);
+        }
+
+        void start(QProcess &process, const QStringList &arguments, int startDelay = 0) const
+        {
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert(QStringLiteral("XDG_CONFIG_HOME"), tree.path(QStringLiteral("config")));
+            environment.insert(QStringLiteral("ARKIVODA_START_DELAY_MS"), QString::number(startDelay));
+            process.setProcessEnvironment(environment);
+            process.start(cliPath(), arguments);
+            QVERIFY(process.waitForStarted());
+        }
+
+        int run(const QStringList &arguments = {})
+        {
+            QProcess process;
+            start(process, arguments);
+            [&] { QVERIFY(process.waitForFinished(60000)); }();
+            out = QString::fromUtf8(process.readAllStandardOutput());
+            err = QString::fromUtf8(process.readAllStandardError());
+            return process.exitCode();
+        }
+
+        TempTree tree;
+        QString dataFolder;
+        QString archiveFolder;
+        QString sources;
+        QString out;
+        QString err;
+    };
+
+private slots:
+    void automaticRunArchivesAndRecordsIt()
+    {
+        Setup setup;
+        setup.writeList({setup.sources});
+        setup.writeSettings(setup.archiveFolder);
+        QCOMPARE(setup.run(), 0);
+
+        const QStringList archives = setup.archives();
+        QCOMPARE(archives.size(), 1);
+        QVERIFY(QRegularExpression(QStringLiteral("^Arhiva_\\d{4}\\.\\d\\d\\.\\d\\d__\\d\\d\\.\\d\\d\\.\\d\\d\\.zip$"))
+                    .match(archives.first())
+                    .hasMatch());
+        const QString archive = setup.archiveFolder + archives.first();
+        QCOMPARE(ZipCheck::readerProblems(archive), QStringList());
+        QCOMPARE(ZipCheck::entryNames(archive).size(), 3);
+        QVERIFY(setup.settingsText().contains(QStringLiteral("FileA=") + archive));
+        QVERIFY(setup.out.contains(QStringLiteral("Arhiviranje je izvršeno na mapi")));
+        QVERIFY(setup.out.contains(QStringLiteral("Broj arhiviranih datoteka: 2")));
+        QVERIFY(setup.err.contains(QStringLiteral("arhiviranje je završeno")));
+    }
+
+    void missingSourcesGiveStatusOneAndTheReport()
+    {
+        Setup setup;
+        setup.writeList({setup.sources, QStringLiteral("/nema/ovoga"), QString()});
+        setup.writeSettings(setup.archiveFolder);
+        QCOMPARE(setup.run(), 1);
+
+        const QString archive = setup.archiveFolder + setup.archives().value(0);
+        QCOMPARE(ZipCheck::readerProblems(archive), QStringList());
+        QVERIFY(setup.err.contains(QStringLiteral("Tijekom arhiviranja 2 datoteka ili mapa je\nbilo nedostupno")));
+        QVERIFY(setup.out.contains(QStringLiteral("\n\nArhiva: ") + archive + QStringLiteral("\n\n/nema/ovoga\n\n")));
+    }
+
+    void manualRunReplacesOnlyWhenAllowed()
+    {
+        Setup setup;
+        setup.writeList({setup.sources});
+        const QString target = setup.tree.writeFile(QStringLiteral("ručna.zip"), "staro");
+
+        QCOMPARE(setup.run({QStringLiteral("--manual"), target}), 2);
+        QVERIFY(setup.err.contains(QStringLiteral("Datoteka ručna.zip u odabranoj mapi već postoji!")));
+        QFile old(target);
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.readAll(), QByteArray("staro"));
+        old.close();
+
+        QCOMPARE(setup.run({QStringLiteral("--manual"), target, QStringLiteral("--overwrite")}), 0);
+        QCOMPARE(ZipCheck::readerProblems(target), QStringList());
+        QVERIFY(setup.settingsText().contains(QStringLiteral("FileR=") + target));
+        QVERIFY(!setup.settingsText().contains(QStringLiteral("FileA=")));
+    }
+
+    void namedConfigurationUsesItsOwnFiles()
+    {
+        Setup setup;
+        setup.writeList({setup.sources}, QStringLiteral("Posao_"));
+        setup.writeSettings(setup.archiveFolder, QStringLiteral("Posao_"));
+        QCOMPARE(setup.run({QStringLiteral("Posao")}), 0);
+        QVERIFY(setup.settingsText(QStringLiteral("Posao_")).contains(QStringLiteral("FileA=")));
+        QVERIFY(!QFile::exists(setup.dataFolder + QStringLiteral("Arkivoda.ini")));
+    }
+
+    void refusals_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("withList");
+        QTest::addColumn<QString>("archiveFolder");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no list") << QStringList() << false << QStringLiteral("ARCHIVE")
+                                 << QStringLiteral("Ne nalazim listu datoteka za arhiviranje!");
+        QTest::newRow("archive folder missing")
+            << QStringList() << true << QStringLiteral("/nema/mape/")
+            << QStringLiteral("Definirana arhivska mapa /nema/mape/ ne postoji ili je trenutno nedostupna!");
+        QTest::newRow("unknown option") << QStringList{QStringLiteral("--brzo")} << true << QStringLiteral("ARCHIVE")
+                                        << QStringLiteral("Nepoznata opcija: --brzo");
+        QTest::newRow("manual without file") << QStringList{QStringLiteral("--manual")} << true
+                                             << QStringLiteral("ARCHIVE") << QStringLiteral("--manual");
+        QTest::newRow("overwrite alone") << QStringList{QStringLiteral("--overwrite")} << true
+                                         << QStringLiteral("ARCHIVE") << QStringLiteral("--overwrite");
+    }
+
+    void refusals()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, withList);
+        QFETCH(QString, archiveFolder);
+        QFETCH(QString, message);
+        Setup setup;
+        if (withList)
+            setup.writeList({setup.sources});
+        setup.writeSettings(archiveFolder == QStringLiteral("ARCHIVE") ? setup.archiveFolder : archiveFolder);
+        QCOMPARE(setup.run(arguments), 2);
+        QVERIFY2(setup.err.contains(message), qPrintable(setup.err));
+        QCOMPARE(setup.archives(), QStringList());
+        QVERIFY(!setup.settingsText().contains(QStringLiteral("[Last]")));
+    }
+
+    void helpExplainsInCroatian()
+    {
+        Setup setup;
+        QCOMPARE(setup.run({QStringLiteral("--help")}), 0);
+        QVERIFY(setup.out.contains(QStringLiteral("Uporaba: arkivoda-cli [lista]")));
+        QVERIFY(setup.out.contains(QStringLiteral("Ctrl+C")));
+    }
+
+    void firstInterruptStopsAndClosesTheArchive()
+    {
+        Setup setup;
+        setup.writeList({setup.sources});
+        setup.writeSettings(setup.archiveFolder);
+        QProcess process;
+        setup.start(process, {}, 1500);
+        QTest::qWait(300);
+        ::kill(pid_t(process.processId()), SIGINT);
+        QVERIFY(process.waitForFinished(60000));
+        QCOMPARE(process.exitCode(), 1);
+        const QString archive = setup.archiveFolder + setup.archives().value(0);
+        QCOMPARE(ZipCheck::readerProblems(archive), QStringList());
+        // Stopped before the first file: only the folder entry is there.
+        QCOMPARE(ZipCheck::entryNames(archive), QStringList{setup.sources.mid(1) + QStringLiteral("/mapa/")});
+        QVERIFY(QString::fromUtf8(process.readAllStandardError())
+                    .contains(QStringLiteral("arhiviranje je prekinuto, izrađena je djelomična arhiva")));
+    }
+
+    void secondInterruptForcesTheStop()
+    {
+        Setup setup;
+        setup.writeList({setup.sources});
+        setup.writeSettings(setup.archiveFolder);
+        QProcess process;
+        setup.start(process, {}, 1500);
+        QTest::qWait(300);
+        ::kill(pid_t(process.processId()), SIGINT);
+        QTest::qWait(100);
+        ::kill(pid_t(process.processId()), SIGTERM);
+        QVERIFY(process.waitForFinished(60000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 2);
+        // The forced stop came at the folder entry's report: the archive has no directory.
+        const QString archive = setup.archiveFolder + setup.archives().value(0);
+        QVERIFY(!ZipCheck::readerProblems(archive).isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "tst_cli.moc"
