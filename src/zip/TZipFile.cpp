@@ -540,12 +540,15 @@ void TZipFile::Add(TStream &data, const TZipHeader &localHeader, TZipHeader *cen
     FStream->Seek(headerPosition + 4, soBeginning);
     VerifyWrite(*FStream, completed.data() + 4, static_cast<std::int64_t>(completed.size() - 4));
 
-    FFiles.reserve(FFiles.size() + 1);
-    FLocations.reserve(FLocations.size() + 1);
-    FEndFileData = dataEnd;
     FFiles.push_back(central);
-    FLocations.push_back({static_cast<std::uint64_t>(headerPosition), local.GetZIP64_CompressedSize(),
-                          local.GetZIP64_UncompressedSize()});
+    try {
+        FLocations.push_back({static_cast<std::uint64_t>(headerPosition), local.GetZIP64_CompressedSize(),
+                              local.GetZIP64_UncompressedSize()});
+    } catch (...) {
+        FFiles.pop_back();
+        throw;
+    }
+    FEndFileData = dataEnd;
 }
 
 // ---------------------------------------------------------------------------------------------
