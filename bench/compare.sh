@@ -50,6 +50,7 @@ free_bytes=$(df --output=avail -B1 "$work" | tail -1)
 [ "$free_bytes" -gt "$corpus_bytes" ] || die "$work has $free_bytes bytes free; an archive may need up to $corpus_bytes"
 
 seconds() { awk -v ns="$1" 'BEGIN { printf "%.2f", ns / 1e9 }'; }
+centi() { awk -v c="$1" 'BEGIN { printf "%.2f", c / 100 }'; }
 megabytes() { awk -v b="$1" 'BEGIN { printf "%.1f MB", b / 1e6 }'; }
 
 median() {
@@ -57,7 +58,7 @@ median() {
         if (NR % 2) printf "%.0f", v[(NR + 1) / 2]; else printf "%.0f", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }
 
-# Runs a command under /usr/bin/time; sets status, wall_ns (nanoseconds) and rss_kb.
+# Runs a command under /usr/bin/time; sets status, wall_ns (nanoseconds), cpu_cs (user + system, centiseconds), rss_kb.
 timed() {
     local started finished
     started=$(date +%s%N)
@@ -67,6 +68,7 @@ timed() {
     wall_ns=$((finished - started))
     rss_kb=$(awk -F': ' '/Maximum resident set size/ { print $2 }' "$work/time.txt")
     rss_kb=${rss_kb:-0}
+    cpu_cs=$(awk -F': ' '/User time|System time/ { s += $2 } END { printf "%.0f", s * 100 }' "$work/time.txt")
 }
 
 # Lists the archive's entries: total, folders, files and the compression methods of the files.
@@ -115,7 +117,8 @@ check_archive() {
     return $failed
 }
 
-ark_wall=() ark_rss=() ark_size=() zip_wall=() zip_rss=() zip_size=()
+ark_wall=() ark_measured=() ark_cpu=() ark_rss=() ark_size=()
+zip_wall=() zip_cpu=() zip_rss=() zip_size=()
 failures=0
 
 run_arkivoda() {
@@ -143,13 +146,13 @@ run_arkivoda() {
     wait_ns=$(awk -v s="$fixed_wait" 'BEGIN { printf "%.0f", s * 1e9 }')
     echo "run $run/$runs  arkivoda-cli  wall $(seconds "$wall_ns") s" \
         "(without the fixed ${fixed_wait} s start wait: $(seconds $((wall_ns - wait_ns))) s)," \
-        "peak RSS $(megabytes $((rss_kb * 1024))), archive $size bytes ($(megabytes "$size")) $(basename "$archive")"
+        "CPU $(centi "$cpu_cs") s, peak RSS $(megabytes $((rss_kb * 1024))), archive $size bytes ($(megabytes "$size")) $(basename "$archive")"
     if [ "$wall_ns" -lt "$wait_ns" ]; then
         echo "        WARNING: the run took less than the fixed ${fixed_wait} s start wait (set ARKIVODA_FIXED_WAIT)"
     fi
     check_archive "$archive" all || failures=$((failures + 1))
-    ark_wall+=("$((wall_ns - wait_ns))") ark_rss+=("$rss_kb") ark_size+=("$size")
-    ark_measured+=("$wall_ns")
+    ark_wall+=("$((wall_ns - wait_ns))") ark_measured+=("$wall_ns") ark_cpu+=("$cpu_cs")
+    ark_rss+=("$rss_kb") ark_size+=("$size")
     rm -rf "$out"
 }
 
@@ -170,14 +173,13 @@ run_zip() {
     fi
     local size
     size=$(stat -c %s "$archive")
-    echo "run $run/$runs  zip -r -6     wall $(seconds "$wall_ns") s," \
+    echo "run $run/$runs  zip -r -6     wall $(seconds "$wall_ns") s, CPU $(centi "$cpu_cs") s," \
         "peak RSS $(megabytes $((rss_kb * 1024))), archive $size bytes ($(megabytes "$size"))"
     check_archive "$archive" unzip || failures=$((failures + 1))
-    zip_wall+=("$wall_ns") zip_rss+=("$rss_kb") zip_size+=("$size")
+    zip_wall+=("$wall_ns") zip_cpu+=("$cpu_cs") zip_rss+=("$rss_kb") zip_size+=("$size")
     rm -rf "$out"
 }
 
-ark_measured=()
 echo "Arkivoda benchmark: arkivoda-cli against Info-ZIP zip -r -6, $(date '+%Y-%m-%d %H:%M:%S')"
 echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //')," \
     "$(awk '/MemTotal/ { printf "%.1f GB", $2 / 1e6 }' /proc/meminfo) memory"
@@ -191,7 +193,8 @@ echo "Warm-up: reading the whole corpus once (tar | cat > /dev/null); the page c
 warm_started=$(date +%s%N)
 tar -cf - -C "$parent" "$name" | cat > /dev/null
 echo "Warm-up read took $(seconds $(($(date +%s%N) - warm_started))) s."
-echo "Runs alternate: odd runs start with arkivoda-cli, even runs with zip."
+echo "Runs alternate: odd runs start with arkivoda-cli, even runs with zip. CPU is user + system time;" \
+    "a single-threaded run with CPU well below its wall time was kept waiting by other work on the machine."
 echo
 
 for run in $(seq 1 "$runs"); do
@@ -209,7 +212,7 @@ echo "Summary, median of the successful runs out of $runs (warm page cache):"
 if [ ${#zip_wall[@]} -gt 0 ]; then
     zip_med=$(median "${zip_wall[@]}")
     zip_size_med=$(median "${zip_size[@]}")
-    echo "  zip -r -6:     wall $(seconds "$zip_med") s, archive $zip_size_med bytes ($(megabytes "$zip_size_med")), peak RSS $(megabytes $(($(median "${zip_rss[@]}") * 1024))) (${#zip_wall[@]} runs)"
+    echo "  zip -r -6:     wall $(seconds "$zip_med") s, CPU $(centi "$(median "${zip_cpu[@]}")") s, archive $zip_size_med bytes ($(megabytes "$zip_size_med")), peak RSS $(megabytes $(($(median "${zip_rss[@]}") * 1024))) (${#zip_wall[@]} runs)"
 else
     echo "  zip -r -6:     no successful run"
 fi
@@ -217,7 +220,7 @@ if [ ${#ark_wall[@]} -gt 0 ]; then
     ark_med=$(median "${ark_wall[@]}")
     ark_size_med=$(median "${ark_size[@]}")
     echo "  arkivoda-cli:  wall $(seconds "$(median "${ark_measured[@]}")") s as measured," \
-        "$(seconds "$ark_med") s without the fixed ${fixed_wait} s start wait;" \
+        "$(seconds "$ark_med") s without the fixed ${fixed_wait} s start wait; CPU $(centi "$(median "${ark_cpu[@]}")") s;" \
         "archive $ark_size_med bytes ($(megabytes "$ark_size_med")), peak RSS $(megabytes $(($(median "${ark_rss[@]}") * 1024))) (${#ark_wall[@]} runs)"
 else
     echo "  arkivoda-cli:  no successful run${cli_missing:+ ($cli_missing)}"
