@@ -292,6 +292,12 @@ std::string TZipFile::DecodeEntryName(const TZipHeader &header) const
         if (nameCrc == crc32(0, header.FileName.data(), static_cast<uInt>(header.FileName.size())))
             return std::string(unicodePath.begin() + 5, unicodePath.end());
     }
+    // Unix archivers store names in the system's character set without marking them; today that
+    // is UTF-8, which code page 437 would garble.
+    const int host = header.MadeByVersion >> 8;
+    const std::string raw(header.FileName.begin(), header.FileName.end());
+    if ((host == 3 || host == 19) && !IsAscii(raw) && IsValidUtf8(raw))
+        return raw;
     return TBytesToString(header.FileName);
 }
 

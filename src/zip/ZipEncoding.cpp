@@ -28,6 +28,8 @@ constexpr std::array<char32_t, 128> CP437_HIGH = {
 };
 
 constexpr std::uint8_t DEFAULT_CHARACTER = '?';
+// What a malformed UTF-8 sequence decodes to: outside Unicode, so never in the table.
+constexpr char32_t MALFORMED = 0x110000;
 
 // (character, byte) pairs of the upper half, sorted by character for the encoder's binary search.
 std::array<std::pair<char32_t, std::uint8_t>, 128> MakeEncoderTable()
@@ -48,7 +50,7 @@ std::uint8_t EncodeCharacter(char32_t character)
     return found != TABLE.end() && found->first == character ? found->second : DEFAULT_CHARACTER;
 }
 
-// Decodes one UTF-8 sequence at text[position]; returns U+FFFD (never in the table) for malformed input.
+// Decodes one UTF-8 sequence at text[position]; MALFORMED for anything but well-formed UTF-8.
 char32_t NextCodePoint(const std::string &text, std::size_t &position)
 {
     const auto lead = static_cast<unsigned char>(text[position++]);
@@ -70,14 +72,15 @@ char32_t NextCodePoint(const std::string &text, std::size_t &position)
         value = lead & 0x07;
         minimum = 0x10000;
     } else {
-        return 0xFFFD;
+        return MALFORMED;
     }
     for (int i = 0; i < continuation; ++i) {
         if (position >= text.size() || (static_cast<unsigned char>(text[position]) & 0xC0) != 0x80)
-            return 0xFFFD;
+            return MALFORMED;
         value = (value << 6) | (static_cast<unsigned char>(text[position++]) & 0x3F);
     }
-    return value < minimum || value > 0x10FFFF ? 0xFFFD : value;
+    const bool surrogate = value >= 0xD800 && value <= 0xDFFF;
+    return value < minimum || value > 0x10FFFF || surrogate ? MALFORMED : value;
 }
 
 void AppendUtf8(std::string &target, char32_t character)
@@ -113,6 +116,16 @@ std::string CodePage437ToUtf8(const TBytes &bytes)
     for (const std::uint8_t byte : bytes)
         AppendUtf8(text, byte < 0x80 ? byte : CP437_HIGH[byte - 0x80]);
     return text;
+}
+
+bool IsValidUtf8(const std::string &text)
+{
+    std::size_t position = 0;
+    while (position < text.size()) {
+        if (NextCodePoint(text, position) == MALFORMED)
+            return false;
+    }
+    return true;
 }
 
 bool IsAscii(const std::string &text)
