@@ -14,6 +14,9 @@ namespace {
 constexpr int WINDOW_BITS = -15;
 constexpr int MEMORY_LEVEL = 8;
 
+// What these settings make of empty input: one final fixed-Huffman block holding only its end code.
+constexpr std::uint8_t EMPTY_DEFLATE_STREAM[] = {0x03, 0x00};
+
 std::unique_ptr<z_stream> NewDeflater()
 {
     auto stream = std::make_unique<z_stream>();
@@ -32,15 +35,19 @@ void TDeflateStream::TZStreamDeleter::operator()(z_stream_s *stream) const
     delete stream;
 }
 
-TDeflateStream::TDeflateStream(TStream &target)
-    : FTarget(target), FZStream(NewDeflater().release()),
-      FOutput(std::make_unique<std::uint8_t[]>(OUTPUT_BUFFER_SIZE))
+TDeflateStream::TDeflateStream(TStream &target) : FTarget(target) {}
+
+TDeflateStream::~TDeflateStream() = default;
+
+void TDeflateStream::Start()
 {
+    // zlib's state and the output buffer are made on the first byte: empty entries, the most common
+    // kind in a backup of many small files, need neither.
+    FZStream.reset(NewDeflater().release());
+    FOutput = std::make_unique_for_overwrite<std::uint8_t[]>(OUTPUT_BUFFER_SIZE);
     FZStream->next_out = FOutput.get();
     FZStream->avail_out = OUTPUT_BUFFER_SIZE;
 }
-
-TDeflateStream::~TDeflateStream() = default;
 
 void TDeflateStream::WriteOutputBlock()
 {
@@ -53,6 +60,10 @@ std::int64_t TDeflateStream::Write(const void *buffer, std::int64_t count)
 {
     if (FFinished)
         throw EStreamError("Invalid stream operation");
+    if (count <= 0)
+        return 0;
+    if (!FZStream)
+        Start();
     const auto *input = static_cast<const Bytef *>(buffer);
     std::int64_t remaining = count;
     while (remaining > 0) {
@@ -79,6 +90,11 @@ void TDeflateStream::Finish()
 {
     if (FFinished)
         return;
+    if (!FZStream) {
+        FTarget.WriteBuffer(EMPTY_DEFLATE_STREAM, sizeof EMPTY_DEFLATE_STREAM);
+        FFinished = true;
+        return;
+    }
     FZStream->next_in = nullptr;
     FZStream->avail_in = 0;
     for (;;) {
@@ -98,12 +114,12 @@ std::int64_t TDeflateStream::Seek(std::int64_t offset, TSeekOrigin origin)
 {
     if (offset != 0 || origin != soCurrent)
         throw EStreamError("Invalid stream operation");
-    return static_cast<std::int64_t>(FZStream->total_in);
+    return Size();
 }
 
 std::int64_t TDeflateStream::Size()
 {
-    return static_cast<std::int64_t>(FZStream->total_in);
+    return FZStream ? static_cast<std::int64_t>(FZStream->total_in) : 0;
 }
 
 std::uint64_t TDeflateStream::CompressedSizeBound(std::uint64_t sourceSize)

@@ -36,6 +36,7 @@ private:
         void operator()(z_stream_s *stream) const;
     };
 
+    void Start();
     void WriteOutputBlock();
 
     TStream &FTarget;

@@ -113,7 +113,7 @@ std::int64_t TFileStream::Write(const void *buffer, std::int64_t count)
         WriteAt(FPosition, data, count);
     } else {
         if (!FBuffer)
-            FBuffer = std::make_unique<std::uint8_t[]>(BUFFER_CAPACITY);
+            FBuffer = std::make_unique_for_overwrite<std::uint8_t[]>(BUFFER_CAPACITY);
         std::memcpy(FBuffer.get(), data, static_cast<std::size_t>(count));
         FBufferStart = FPosition;
         FBufferLength = count;

@@ -21,7 +21,7 @@ void TInflateStream::TZStreamDeleter::operator()(z_stream_s *stream) const
 }
 
 TInflateStream::TInflateStream(TStream &source, std::uint64_t compressedSize)
-    : FSource(source), FRemainingInput(compressedSize), FInput(std::make_unique<std::uint8_t[]>(INPUT_BUFFER_SIZE))
+    : FSource(source), FRemainingInput(compressedSize), FInput(std::make_unique_for_overwrite<std::uint8_t[]>(INPUT_BUFFER_SIZE))
 {
     auto stream = std::make_unique<z_stream>();
     // windowBits -15: raw deflate data as ZIP entries hold it.

@@ -9,6 +9,7 @@
 #include "zip/TLittleEndianReader.h"
 #include "zip/TLittleEndianWriter.h"
 #include "zip/TMemoryStream.h"
+#include "zip/TMemoryViewStream.h"
 #include "zip/TStoredStream.h"
 #include "zip/TZip64_EndOfCentralDirectory.h"
 #include "zip/TZip64_EndOfCentralDirectoryLocator.h"
@@ -438,7 +439,7 @@ void TZipFile::Add(const std::string &fileName, const std::string &archiveFileNa
 
 void TZipFile::Add(const TBytes &data, const std::string &archiveFileName, TZipCompression compression)
 {
-    TMemoryStream source(data);
+    TMemoryViewStream source(data.data(), data.size());
     Add(source, archiveFileName, compression, TFileAttributes{}, 0);
 }
 
@@ -448,7 +449,7 @@ std::uint32_t TZipFile::CopyWithChecksum(TStream &source, TStream &target, std::
     if (count == 0)
         return static_cast<std::uint32_t>(crc);
     if (!FCopyBuffer)
-        FCopyBuffer = std::make_unique<std::uint8_t[]>(COPY_PIECE);
+        FCopyBuffer = std::make_unique_for_overwrite<std::uint8_t[]>(COPY_PIECE);
     while (count > 0) {
         const auto piece = static_cast<std::int64_t>(std::min<std::uint64_t>(count, COPY_PIECE));
         source.ReadBuffer(FCopyBuffer.get(), piece);
@@ -788,7 +789,7 @@ void TZipFile::Read(int index, TStream &target)
     const std::unique_ptr<TStream> decompressor = handler->second.Decompress(source, *this, header);
 
     if (!FCopyBuffer)
-        FCopyBuffer = std::make_unique<std::uint8_t[]>(COPY_PIECE);
+        FCopyBuffer = std::make_unique_for_overwrite<std::uint8_t[]>(COPY_PIECE);
     const std::uint64_t expected = location.UncompressedSize;
     const bool stored = entry.CompressionMethod == zcStored;
     if (stored && location.CompressedSize != expected)
