@@ -35,8 +35,8 @@ const TBytes &MixedData()
     static const TBytes data = [] {
         TBytes bytes(DataSize());
         std::mt19937_64 generator(20240315);
-        static const char *const WORDS[] = {"arhiva ", "datoteka ", "mapa ", "sigurnosna ", "kopija ",
-                                            "2024-03-15 ", "INFO ", "\n", "korisnik ", "12345 "};
+        static const char *const WORDS[] = {"arhiva ",     "datoteka ", "mapa ", "sigurnosna ", "kopija ",
+                                            "2024-03-15 ", "INFO ",     "\n",    "korisnik ",   "12345 "};
         constexpr std::size_t BLOCK = 1 << 20;
         for (std::size_t start = 0; start < bytes.size(); start += BLOCK) {
             std::uint8_t *block = bytes.data() + start;
@@ -79,7 +79,7 @@ void BM_RawDeflateAndCrc(benchmark::State &state)
     const TBytes &data = MixedData();
     auto output = std::make_unique<std::uint8_t[]>(65536);
     for (auto _ : state) {
-        z_stream stream {};
+        z_stream stream{};
         deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
         uLong crc = crc32(0, nullptr, 0);
         std::size_t compressed = 0;
@@ -112,7 +112,8 @@ void BM_ZipWriterDeflate(benchmark::State &state)
     for (auto _ : state) {
         TMemoryViewStream source(data.data(), data.size());
         TZipFile zip;
-        zip.SetOnProgress([&events](TZipFile &, const std::string &, const TZipHeader &, std::int64_t) { ++events; });
+        zip.SetOnProgress(
+            [&events](TZipFile &, const std::string &, const TZipHeader &, std::int64_t) { ++events; });
         zip.Open(path, zmWrite);
         zip.Add(source, "mixed.bin", zcDeflate, {faArchive}, 0x586F6DAF);
         zip.Close();
@@ -129,15 +130,18 @@ void BM_ZipWriterEmptyEntries(benchmark::State &state)
     std::int64_t events = 0;
     for (auto _ : state) {
         TZipFile zip;
-        zip.SetOnProgress([&events](TZipFile &, const std::string &, const TZipHeader &, std::int64_t) { ++events; });
+        zip.SetOnProgress(
+            [&events](TZipFile &, const std::string &, const TZipHeader &, std::int64_t) { ++events; });
         zip.Open(path, zmWrite);
         for (int i = 0; i < 50000; ++i) {
             TMemoryStream empty;
             const std::string folder = "home/ana/Dokumenti/mapa" + std::to_string(i / 100);
             if (i % 2 == 0)
-                zip.Add(empty, folder + "/prazna" + std::to_string(i) + "/", zcStored, {faDirectory}, 0x586F6DAF);
+                zip.Add(empty, folder + "/prazna" + std::to_string(i) + "/", zcStored, {faDirectory},
+                        0x586F6DAF);
             else
-                zip.Add(empty, folder + "/prazna" + std::to_string(i) + ".txt", zcDeflate, {faArchive}, 0x586F6DAF);
+                zip.Add(empty, folder + "/prazna" + std::to_string(i) + ".txt", zcDeflate, {faArchive},
+                        0x586F6DAF);
         }
         zip.Close();
     }

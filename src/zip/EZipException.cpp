@@ -1,6 +1,3 @@
 #include "zip/EZipException.h"
 
-EZipException::EZipException(const std::string &message)
-    : std::runtime_error(message)
-{
-}
+EZipException::EZipException(const std::string &message) : std::runtime_error(message) {}

@@ -10,7 +10,7 @@
 // unfinished layer frees its state and writes nothing more, so an aborted entry stays where it stopped.
 class TCompressionStream : public TStream
 {
-public:
+  public:
     // Receives the number of source bytes consumed so far.
     using TProgressHandler = std::function<void(std::int64_t position)>;
 
@@ -22,10 +22,10 @@ public:
     // Compression layers are written only.
     std::int64_t Read(void *buffer, std::int64_t count) override;
 
-protected:
+  protected:
     // Raises the progress handler, if one is set.
     void DoProgress(std::int64_t position);
 
-private:
+  private:
     TProgressHandler FOnProgress;
 };

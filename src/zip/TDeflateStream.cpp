@@ -20,8 +20,8 @@ constexpr std::uint8_t EMPTY_DEFLATE_STREAM[] = {0x03, 0x00};
 std::unique_ptr<z_stream> NewDeflater()
 {
     auto stream = std::make_unique<z_stream>();
-    const int result = deflateInit2(stream.get(), Z_DEFAULT_COMPRESSION, Z_DEFLATED, WINDOW_BITS, MEMORY_LEVEL,
-                                    Z_DEFAULT_STRATEGY);
+    const int result = deflateInit2(stream.get(), Z_DEFAULT_COMPRESSION, Z_DEFLATED, WINDOW_BITS,
+                                    MEMORY_LEVEL, Z_DEFAULT_STRATEGY);
     if (result != Z_OK)
         throw EZipException(result == Z_MEM_ERROR ? "Out of memory for deflate" : "Cannot start deflate");
     return stream;
@@ -68,7 +68,8 @@ std::int64_t TDeflateStream::Write(const void *buffer, std::int64_t count)
     std::int64_t remaining = count;
     while (remaining > 0) {
         // avail_in is 32 bits wide; feed larger writes in slices.
-        const auto slice = static_cast<uInt>(std::min<std::int64_t>(remaining, std::numeric_limits<uInt>::max()));
+        const auto slice =
+            static_cast<uInt>(std::min<std::int64_t>(remaining, std::numeric_limits<uInt>::max()));
         FZStream->next_in = const_cast<Bytef *>(input);
         FZStream->avail_in = slice;
         while (FZStream->avail_in > 0) {

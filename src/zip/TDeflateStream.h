@@ -11,7 +11,7 @@ struct z_stream_s;
 // stream (not owned), in 65536-byte output blocks; each full block raises the progress handler.
 class TDeflateStream : public TCompressionStream
 {
-public:
+  public:
     // Starts a deflate stream writing into target; zlib failures raise EZipException.
     explicit TDeflateStream(TStream &target);
     // Frees the zlib state only: output not yet finished is dropped, never written.
@@ -30,7 +30,7 @@ public:
 
     static constexpr std::size_t OUTPUT_BUFFER_SIZE = 65536;
 
-private:
+  private:
     struct TZStreamDeleter
     {
         void operator()(z_stream_s *stream) const;

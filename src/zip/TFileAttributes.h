@@ -4,8 +4,7 @@
 #include <initializer_list>
 
 // The named attribute flags of a source file.
-enum TFileAttribute
-{
+enum TFileAttribute {
     faReadOnly,
     faHidden,
     faSystem,
@@ -26,7 +25,7 @@ enum TFileAttribute
 // A set of TFileAttribute flags, converted to and from the Windows attribute bits stored in entries.
 class TFileAttributes
 {
-public:
+  public:
     TFileAttributes() = default;
     // The set holding exactly the given flags.
     TFileAttributes(std::initializer_list<TFileAttribute> attributes);
@@ -47,7 +46,7 @@ public:
 
     bool operator==(const TFileAttributes &other) const = default;
 
-private:
+  private:
     static std::uint32_t Bit(TFileAttribute attribute) { return 1u << attribute; }
 
     std::uint32_t FMembers = 0;

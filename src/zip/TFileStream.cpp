@@ -14,9 +14,15 @@ TFileStream::TFileStream(const std::string &fileName, TFileStreamMode mode) : FF
 {
     int flags = O_CLOEXEC;
     switch (mode) {
-    case fmOpenRead: flags |= O_RDONLY; break;
-    case fmOpenReadWrite: flags |= O_RDWR; break;
-    case fmCreate: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
+    case fmOpenRead:
+        flags |= O_RDONLY;
+        break;
+    case fmOpenReadWrite:
+        flags |= O_RDWR;
+        break;
+    case fmCreate:
+        flags |= O_RDWR | O_CREAT | O_TRUNC;
+        break;
     }
     do {
         FHandle = ::open(fileName.c_str(), flags, 0666);
@@ -133,7 +139,9 @@ std::int64_t TFileStream::Seek(std::int64_t offset, TSeekOrigin origin)
 
 std::int64_t TFileStream::Size()
 {
-    struct stat status {};
+    struct stat status
+    {
+    };
     if (::fstat(FHandle, &status) != 0)
         Fail("Cannot read the size of file");
     const std::int64_t onDisk = status.st_size;

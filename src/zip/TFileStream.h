@@ -6,8 +6,7 @@
 #include <string>
 
 // How a file stream opens its file.
-enum TFileStreamMode
-{
+enum TFileStreamMode {
     fmOpenRead,      // an existing file, read only
     fmOpenReadWrite, // an existing file, read and write
     fmCreate         // created, or truncated when it exists; read and write
@@ -17,7 +16,7 @@ enum TFileStreamMode
 // straight to the file), so headers and short entries do not each cost a system call.
 class TFileStream : public TStream
 {
-public:
+  public:
     // Opens or creates the file; failure raises std::system_error naming the file.
     TFileStream(const std::string &fileName, TFileStreamMode mode);
     // Writes buffered bytes (a failure there can no longer be reported: call Close first) and closes.
@@ -35,7 +34,7 @@ public:
     // The name the stream was opened with.
     const std::string &FileName() const { return FFileName; }
 
-private:
+  private:
     void WriteAt(std::int64_t position, const std::uint8_t *data, std::int64_t count);
     [[noreturn]] void Fail(const std::string &what) const;
 

@@ -21,7 +21,8 @@ void TInflateStream::TZStreamDeleter::operator()(z_stream_s *stream) const
 }
 
 TInflateStream::TInflateStream(TStream &source, std::uint64_t compressedSize)
-    : FSource(source), FRemainingInput(compressedSize), FInput(std::make_unique_for_overwrite<std::uint8_t[]>(INPUT_BUFFER_SIZE))
+    : FSource(source), FRemainingInput(compressedSize),
+      FInput(std::make_unique_for_overwrite<std::uint8_t[]>(INPUT_BUFFER_SIZE))
 {
     auto stream = std::make_unique<z_stream>();
     // windowBits -15: raw deflate data as ZIP entries hold it.
@@ -41,7 +42,8 @@ std::int64_t TInflateStream::Read(void *buffer, std::int64_t count)
     const uInt asked = FZStream->avail_out;
     while (FZStream->avail_out > 0 && !FFinished) {
         if (FZStream->avail_in == 0 && FRemainingInput > 0) {
-            const auto piece = static_cast<std::int64_t>(std::min<std::uint64_t>(FRemainingInput, INPUT_BUFFER_SIZE));
+            const auto piece =
+                static_cast<std::int64_t>(std::min<std::uint64_t>(FRemainingInput, INPUT_BUFFER_SIZE));
             FSource.ReadBuffer(FInput.get(), piece);
             FRemainingInput -= static_cast<std::uint64_t>(piece);
             FZStream->next_in = FInput.get();

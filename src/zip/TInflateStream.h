@@ -11,7 +11,7 @@ struct z_stream_s;
 // Damaged data, or data that ends before the deflate stream does, raises EZipException.
 class TInflateStream : public TStream
 {
-public:
+  public:
     // Starts inflating at the source's position.
     TInflateStream(TStream &source, std::uint64_t compressedSize);
     ~TInflateStream() override;
@@ -25,7 +25,7 @@ public:
     // True once the end of the deflate stream has been reached.
     bool Finished() const { return FFinished; }
 
-private:
+  private:
     struct TZStreamDeleter
     {
         void operator()(z_stream_s *stream) const;

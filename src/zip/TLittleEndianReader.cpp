@@ -4,7 +4,8 @@
 
 #include <utility>
 
-TLittleEndianReader::TLittleEndianReader(const std::uint8_t *data, std::size_t count, std::string errorMessage)
+TLittleEndianReader::TLittleEndianReader(const std::uint8_t *data, std::size_t count,
+                                         std::string errorMessage)
     : FData(data), FCount(count), FErrorMessage(std::move(errorMessage))
 {
 }

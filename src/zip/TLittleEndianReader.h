@@ -8,7 +8,7 @@
 // Reads little-endian values from a byte range; reading past its end raises the given failure text.
 class TLittleEndianReader
 {
-public:
+  public:
     // Reads from count bytes at data; errorMessage is the EZipException text for a read past the end.
     TLittleEndianReader(const std::uint8_t *data, std::size_t count, std::string errorMessage);
 
@@ -27,7 +27,7 @@ public:
     // The number of bytes read so far.
     std::size_t Position() const { return FPosition; }
 
-private:
+  private:
     const std::uint8_t *Take(std::size_t count);
 
     const std::uint8_t *FData;

@@ -8,7 +8,7 @@
 // Appends little-endian values to a byte array; every ZIP record is built this way and then written at once.
 class TLittleEndianWriter
 {
-public:
+  public:
     explicit TLittleEndianWriter(TBytes &target) : FTarget(target) {}
 
     // Appends one byte.
@@ -24,6 +24,6 @@ public:
     // Appends count bytes from data unchanged.
     TLittleEndianWriter &Bytes(const std::uint8_t *data, std::size_t count);
 
-private:
+  private:
     TBytes &FTarget;
 };

@@ -6,7 +6,7 @@
 // A stream over a byte array it owns; writing past the end grows it.
 class TMemoryStream : public TStream
 {
-public:
+  public:
     TMemoryStream() = default;
     // A stream holding the given bytes, positioned at the start.
     explicit TMemoryStream(TBytes bytes);
@@ -20,7 +20,7 @@ public:
     // The stream's bytes.
     const TBytes &Bytes() const { return FBytes; }
 
-private:
+  private:
     TBytes FBytes;
     std::int64_t FPosition = 0;
 };

@@ -8,7 +8,7 @@
 // A read-only stream over bytes that someone else owns and keeps alive; nothing is copied.
 class TMemoryViewStream : public TStream
 {
-public:
+  public:
     // A stream over count bytes at data, positioned at the start.
     TMemoryViewStream(const std::uint8_t *data, std::size_t count) : FData(data), FCount(count) {}
 
@@ -18,7 +18,7 @@ public:
     std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override;
     std::int64_t Size() override { return static_cast<std::int64_t>(FCount); }
 
-private:
+  private:
     const std::uint8_t *FData;
     std::size_t FCount;
     std::int64_t FPosition = 0;

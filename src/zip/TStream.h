@@ -3,17 +3,12 @@
 #include <cstdint>
 
 // Where a seek offset counts from.
-enum TSeekOrigin
-{
-    soBeginning,
-    soCurrent,
-    soEnd
-};
+enum TSeekOrigin { soBeginning, soCurrent, soEnd };
 
 // A sequence of bytes with a position: files, memory, and the compression layers stacked on them.
 class TStream
 {
-public:
+  public:
     TStream() = default;
     TStream(const TStream &) = delete;
     TStream &operator=(const TStream &) = delete;

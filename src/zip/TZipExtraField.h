@@ -7,7 +7,7 @@
 // One item of an extra-field block: tag, data length and data, stored back to back on disk.
 class TZipExtraField
 {
-public:
+  public:
     std::uint16_t HeaderID = 0;
     std::uint16_t DataSize = 0;
     TBytes Data;

@@ -61,9 +61,8 @@ int TZipExtraFields::New()
 
 bool TZipExtraFields::Remove(std::uint16_t headerID)
 {
-    const auto removed = std::erase_if(FItems, [headerID](const TZipExtraField &item) {
-        return item.HeaderID == headerID;
-    });
+    const auto removed =
+        std::erase_if(FItems, [headerID](const TZipExtraField &item) { return item.HeaderID == headerID; });
     return removed > 0;
 }
 

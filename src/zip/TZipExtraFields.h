@@ -9,7 +9,7 @@
 // The ordered list of items of one header's extra-field block.
 class TZipExtraFields
 {
-public:
+  public:
     TZipExtraFields() = default;
     // Parses a block item by item; a damaged item raises "Invalid Zip ExtraField".
     explicit TZipExtraFields(const TBytes &block);
@@ -38,6 +38,6 @@ public:
     // The item at index.
     const TZipExtraField &operator[](int index) const { return FItems.at(static_cast<std::size_t>(index)); }
 
-private:
+  private:
     std::vector<TZipExtraField> FItems;
 };

@@ -97,23 +97,22 @@ TBytes CutComment(TBytes bytes)
 }
 
 // Clears a member when the scope ends, however it ends.
-template <typename T>
-class TResetOnExit
+template <typename T> class TResetOnExit
 {
-public:
+  public:
     explicit TResetOnExit(T &target) : FTarget(target) {}
     ~TResetOnExit() { FTarget = T{}; }
     TResetOnExit(const TResetOnExit &) = delete;
     TResetOnExit &operator=(const TResetOnExit &) = delete;
 
-private:
+  private:
     T &FTarget;
 };
 
 // A target that only counts, for reading entries through to check them.
 class TNullStream : public TStream
 {
-public:
+  public:
     std::int64_t Read(void *, std::int64_t) override { return 0; }
     std::int64_t Write(const void *, std::int64_t count) override
     {
@@ -122,7 +121,7 @@ public:
     }
     std::int64_t Seek(std::int64_t, TSeekOrigin) override { return FSize; }
 
-private:
+  private:
     std::int64_t FSize = 0;
 };
 
@@ -191,7 +190,8 @@ bool IsUnsafeEntryName(const std::string &name)
     std::size_t start = 0;
     while (start <= name.size()) {
         const std::size_t end = name.find_first_of("/\\", start);
-        const std::string part = name.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        const std::string part =
+            name.substr(start, end == std::string::npos ? std::string::npos : end - start);
         if (part == "..")
             return true;
         if (end == std::string::npos)
@@ -206,7 +206,7 @@ void SetFileTime(const std::string &path, std::uint32_t dosDateTime)
     TZipDateTime local;
     if (!WinFileDateToDateTime(dosDateTime, local))
         return;
-    std::tm parts {};
+    std::tm parts{};
     parts.tm_year = local.Year - 1900;
     parts.tm_mon = local.Month - 1;
     parts.tm_mday = local.Day;
@@ -259,7 +259,8 @@ void TZipFile::CheckOpen() const
 void TZipFile::CheckCompression(TZipCompression compression)
 {
     if (!CompressionHandlers().contains(compression))
-        throw EZipException("Support for compression method not registered: " + TZipCompressionToString(compression));
+        throw EZipException("Support for compression method not registered: " +
+                            TZipCompressionToString(compression));
 }
 
 const TZipHeader &TZipFile::Entry(int index) const
@@ -327,8 +328,9 @@ void TZipFile::Open(const std::string &zipFileName, TZipMode openMode)
     Close();
     if (openMode == zmClosed)
         throw EZipException("Invalid argument");
-    const TFileStreamMode fileMode =
-        openMode == zmRead ? fmOpenRead : openMode == zmReadWrite ? fmOpenReadWrite : fmCreate;
+    const TFileStreamMode fileMode = openMode == zmRead        ? fmOpenRead
+                                     : openMode == zmReadWrite ? fmOpenReadWrite
+                                                               : fmCreate;
     auto file = std::make_unique<TFileStream>(zipFileName, fileMode);
     Open(*file, openMode);
     FFileStream = std::move(file);
@@ -386,12 +388,17 @@ void TZipFile::Close()
     ReleaseArchive();
 }
 
-void TZipFile::Abandon()
+void TZipFile::Abandon() noexcept
 {
     std::unique_ptr<TFileStream> file = std::move(FFileStream);
     ReleaseArchive();
-    if (file)
+    if (!file)
+        return;
+    try {
         file->Close();
+    } catch (const std::exception &) {
+        // The archive is being given up as incomplete; a failure to close it changes nothing.
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -419,19 +426,23 @@ void TZipFile::Add(TStream &data, const std::string &archiveFileName, TZipCompre
     Add(data, header, nullptr);
 }
 
-void TZipFile::Add(const std::string &fileName, const std::string &archiveFileName, TZipCompression compression)
+void TZipFile::Add(const std::string &fileName, const std::string &archiveFileName,
+                   TZipCompression compression)
 {
     const std::string entryName = archiveFileName.empty() ? ExtractFileName(fileName) : archiveFileName;
     CheckFileName(entryName);
     CheckWritable();
     CheckCompression(compression);
     TFileStream source(fileName, fmOpenRead);
-    struct stat status {};
+    struct stat status
+    {
+    };
     const bool known = ::stat(fileName.c_str(), &status) == 0;
     const std::uint32_t modified =
         ModificationTimeToWinFileDate(known ? std::optional<std::int64_t>(status.st_mtime) : std::nullopt);
     const TFileAttributes attributes =
-        known ? TFileAttributes::FromWinAttributes(WinAttributesFromStat(fileName, status)) : TFileAttributes{};
+        known ? TFileAttributes::FromWinAttributes(WinAttributesFromStat(fileName, status))
+              : TFileAttributes{};
     FCurrentFile = fileName;
     const TResetOnExit<std::string> clearCurrentFile(FCurrentFile);
     Add(source, entryName, compression, attributes, modified);
@@ -670,7 +681,8 @@ void TZipFile::ReadCentralDirectory()
         FStream->Seek(endPosition - static_cast<std::int64_t>(LOCATOR_SIZE), soBeginning);
         VerifyRead(*FStream, locatorImage, LOCATOR_SIZE);
         TLittleEndianReader locatorReader(locatorImage, LOCATOR_SIZE, damaged);
-        const TZip64_EndOfCentralDirectoryLocator locator = TZip64_EndOfCentralDirectoryLocator::Read(locatorReader);
+        const TZip64_EndOfCentralDirectoryLocator locator =
+            TZip64_EndOfCentralDirectoryLocator::Read(locatorReader);
         if (locator.Signature == SIGNATURE_ZIP64LOCATOR) {
             if (locator.RelativeOffset + ZIP64_END_RECORD_SIZE > static_cast<std::uint64_t>(endPosition))
                 throw EZipException("Invalid zip file: damaged ZIP64 end of central directory");
@@ -768,7 +780,8 @@ void TZipFile::Read(int index, TStream &target)
     local.Skip(22);
     const std::uint16_t nameLength = local.U16();
     const std::uint16_t extraLength = local.U16();
-    FStream->Seek(static_cast<std::int64_t>(location.LocalHeaderOffset + LOCAL_HEADER_SIZE) + nameLength + extraLength,
+    FStream->Seek(static_cast<std::int64_t>(location.LocalHeaderOffset + LOCAL_HEADER_SIZE) + nameLength +
+                      extraLength,
                   soBeginning);
 
     const TZipHeader header = HeaderForDecompression(index);

@@ -34,7 +34,7 @@ using TCreateDecompressStreamEvent = std::function<std::unique_ptr<TStream>(
 // central directory with ZIP64 records at Close), and reads and verifies existing ones.
 class TZipFile
 {
-public:
+  public:
     // A closed object: no entries, UTF-8 names, no comment, no progress handler.
     TZipFile();
     // Closes the archive (writing its directory when open for writing); errors are lost here,
@@ -49,9 +49,10 @@ public:
     void Open(TStream &zipFileStream, TZipMode openMode);
     // Writes the central directory and end records when open for writing, then closes in any case.
     void Close();
-    // Closes without writing anything more: no central directory, no header completion. Bytes of
-    // records already written reach the file. Used after a forced stop thrown from OnProgress.
-    void Abandon();
+    // Closes without writing anything more: no central directory, no header completion (used after a
+    // forced stop thrown from OnProgress). The file stream is flushed before every progress call, so
+    // after such a stop nothing at all reaches the file; it never throws.
+    void Abandon() noexcept;
 
     // Adds an entry read from data's position to its end; modifiedDateTime 0 means now.
     void Add(TStream &data, const std::string &archiveFileName, TZipCompression compression = zcDeflate,
@@ -86,7 +87,8 @@ public:
     static void ExtractZipFile(const std::string &zipFileName, const std::string &folder);
     // Replaces zipFileName by an archive of every file below folder, named by relative path.
     static void ZipDirectoryContents(const std::string &zipFileName, const std::string &folder,
-                                     TZipCompression compression = zcDeflate, TZipProgressEvent progress = {});
+                                     TZipCompression compression = zcDeflate,
+                                     TZipProgressEvent progress = {});
 
     // The mode the archive is open in.
     TZipMode Mode() const { return FMode; }
@@ -139,7 +141,7 @@ public:
     // Reads count bytes, raising EZipException "Error reading zip file" when fewer were read.
     static void VerifyRead(TStream &stream, void *buffer, std::int64_t count);
 
-private:
+  private:
     // Where an entry lies: the full 64-bit values its central header can only hint at.
     struct TEntryLocation
     {

@@ -68,11 +68,14 @@ bool TZipHeader::IsZIP64() const
 
 void TZipHeader::SetExtraField_NTFS(const std::string &fileName)
 {
-    struct stat status {};
+    struct stat status
+    {
+    };
     if (::stat(fileName.c_str(), &status) != 0) {
         if (errno == ENOENT || errno == ENOTDIR)
             return;
-        throw std::system_error(errno, std::generic_category(), "Cannot read the times of \"" + fileName + "\"");
+        throw std::system_error(errno, std::generic_category(),
+                                "Cannot read the times of \"" + fileName + "\"");
     }
     TZipExtraFields fields(ExtraField);
     fields.Add(TZipExtraField_NTFS::FromFile(fileName).ToExtraField());

@@ -57,9 +57,9 @@ bool WinFileDateToDateTime(std::uint32_t value, TZipDateTime &dateTime)
 
 TZipDateTime LocalDateTimeNow()
 {
-    std::timespec now {};
+    std::timespec now{};
     std::timespec_get(&now, TIME_UTC);
-    std::tm parts {};
+    std::tm parts{};
     localtime_r(&now.tv_sec, &parts);
     return FromTm(parts, static_cast<int>(now.tv_nsec / 1000000));
 }
@@ -67,7 +67,7 @@ TZipDateTime LocalDateTimeNow()
 bool UnixTimeToLocalDateTime(std::int64_t seconds, TZipDateTime &dateTime)
 {
     const std::time_t time = static_cast<std::time_t>(seconds);
-    std::tm parts {};
+    std::tm parts{};
     if (localtime_r(&time, &parts) == nullptr)
         return false;
     dateTime = FromTm(parts, 0);

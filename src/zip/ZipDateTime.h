@@ -17,7 +17,8 @@ struct TZipDateTime
     bool operator==(const TZipDateTime &other) const = default;
 };
 
-// The MS-DOS date-time (date in the high 16 bits) of a local date-time; 0 when the year is outside 1980..2107.
+// The MS-DOS date-time (date in the high 16 bits) of a local date-time; 0 when the year is outside
+// 1980..2107.
 std::uint32_t DateTimeToWinFileDate(const TZipDateTime &dateTime);
 
 // Unpacks an MS-DOS date-time; false (dateTime untouched) when it is not a valid date and time of day.

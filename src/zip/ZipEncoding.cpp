@@ -34,7 +34,7 @@ constexpr char32_t MALFORMED = 0x110000;
 // (character, byte) pairs of the upper half, sorted by character for the encoder's binary search.
 std::array<std::pair<char32_t, std::uint8_t>, 128> MakeEncoderTable()
 {
-    std::array<std::pair<char32_t, std::uint8_t>, 128> table {};
+    std::array<std::pair<char32_t, std::uint8_t>, 128> table{};
     for (std::size_t i = 0; i < CP437_HIGH.size(); ++i)
         table[i] = {CP437_HIGH[i], static_cast<std::uint8_t>(0x80 + i)};
     std::sort(table.begin(), table.end());
@@ -46,7 +46,8 @@ std::uint8_t EncodeCharacter(char32_t character)
     if (character < 0x80)
         return static_cast<std::uint8_t>(character);
     static const auto TABLE = MakeEncoderTable();
-    const auto found = std::lower_bound(TABLE.begin(), TABLE.end(), std::pair<char32_t, std::uint8_t>{character, 0});
+    const auto found =
+        std::lower_bound(TABLE.begin(), TABLE.end(), std::pair<char32_t, std::uint8_t>{character, 0});
     return found != TABLE.end() && found->first == character ? found->second : DEFAULT_CHARACTER;
 }
 

@@ -8,8 +8,7 @@
 using TBytes = std::vector<std::uint8_t>;
 
 // Compression method numbers of the ZIP format, as stored in the 16-bit method fields.
-enum TZipCompression : std::uint16_t
-{
+enum TZipCompression : std::uint16_t {
     zcStored = 0,
     zcShrunk = 1,
     zcReduce1 = 2,
@@ -30,13 +29,7 @@ enum TZipCompression : std::uint16_t
 };
 
 // What an archive object is open for.
-enum TZipMode
-{
-    zmClosed = 0,
-    zmRead = 1,
-    zmReadWrite = 2,
-    zmWrite = 3
-};
+enum TZipMode { zmClosed = 0, zmRead = 1, zmReadWrite = 2, zmWrite = 3 };
 
 // Record signatures and extra-field tags.
 inline constexpr std::uint32_t SIGNATURE_LOCALHEADER = 0x04034B50;

@@ -17,7 +17,7 @@ namespace ziptest {
 // size bytes of zeros, or of a fixed pseudo-random pattern that deflate cannot shrink.
 class GeneratedStream : public TStream
 {
-public:
+  public:
     // Thrown by Read once stopAt bytes have been read (never when stopAt is negative).
     struct Stopped
     {
@@ -41,7 +41,8 @@ public:
                 FState ^= FState << 13;
                 FState ^= FState >> 7;
                 FState ^= FState << 17;
-                std::memcpy(bytes + i, &FState, static_cast<std::size_t>(std::min<std::int64_t>(8, done - i)));
+                std::memcpy(bytes + i, &FState,
+                            static_cast<std::size_t>(std::min<std::int64_t>(8, done - i)));
             }
         }
         FPosition += done;
@@ -55,7 +56,7 @@ public:
     }
     std::int64_t Size() override { return FSize; }
 
-private:
+  private:
     std::int64_t FSize;
     bool FRandom;
     std::int64_t FStopAt;
@@ -67,7 +68,7 @@ private:
 // order they came and only counts longer ones; seeking back and patching work as on a file.
 class SparseSink : public TStream
 {
-public:
+  public:
     struct Write_
     {
         std::int64_t Offset;
@@ -111,7 +112,7 @@ public:
     // The whole tail from offset to the end (the directory and end records).
     TBytes Tail(std::int64_t offset) const { return Image(offset, static_cast<std::size_t>(FSize - offset)); }
 
-private:
+  private:
     std::vector<Write_> FWrites;
     std::int64_t FPosition = 0;
     std::int64_t FSize = 0;

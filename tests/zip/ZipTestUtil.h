@@ -22,7 +22,7 @@ namespace ziptest {
 // A fresh folder under the system's temporary folder, removed with everything in it at scope end.
 class TTempDir
 {
-public:
+  public:
     TTempDir()
     {
         std::string pattern = (std::filesystem::temp_directory_path() / "arkivoda-zip-XXXXXX").string();
@@ -41,7 +41,7 @@ public:
     const std::filesystem::path &Path() const { return FPath; }
     std::string File(const std::string &name) const { return (FPath / name).string(); }
 
-private:
+  private:
     std::filesystem::path FPath;
 };
 

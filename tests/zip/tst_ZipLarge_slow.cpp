@@ -34,8 +34,8 @@ std::uint32_t ZeroCrc(std::int64_t count)
 
 struct Records
 {
-    TBytes Tail;               // the directory and the end records
-    std::size_t EndOffset;     // of the end record, within Tail
+    TBytes Tail;           // the directory and the end records
+    std::size_t EndOffset; // of the end record, within Tail
     std::int64_t DirectoryOffset;
 };
 
@@ -54,7 +54,7 @@ Records ReadRecords(const SparseSink &sink)
 // size passes 4 GiB.
 class PaddingStream : public TCompressionStream
 {
-public:
+  public:
     PaddingStream(TStream &target, std::int64_t padding) : FTarget(target), FPadding(padding) {}
     std::int64_t Write(const void *buffer, std::int64_t count) override
     {
@@ -69,7 +69,7 @@ public:
             FTarget.WriteBuffer(zeros.data(), 1 << 20);
     }
 
-private:
+  private:
     TStream &FTarget;
     std::int64_t FPadding;
     std::int64_t FConsumed = 0;
@@ -102,7 +102,8 @@ TEST(LargeEntries, FiveGiBDeflatedKeepsItsZip64ItemAndHeaderLength)
     EXPECT_NE(compressed, 0xFFFFFFFFu);
     EXPECT_GT(compressed, 0u);
     EXPECT_EQ(U32At(patched, 22), 0xFFFFFFFFu);
-    EXPECT_EQ(Slice(patched, 37, 20), zip64Before) << "the compressed size fits its own field; the item keeps 0";
+    EXPECT_EQ(Slice(patched, 37, 20), zip64Before)
+        << "the compressed size fits its own field; the item keeps 0";
 
     const Records records = ReadRecords(sink);
     const TBytes &tail = records.Tail;

@@ -70,7 +70,8 @@ void WriteMixedArchive(const std::string &path, bool utf8)
     TZipFile zip;
     zip.Open(path, zmWrite);
     zip.SetUTF8Support(utf8);
-    for (const std::string folder : {"home/ana/Dok/", "home/ana/Prazno/", "home/ana/\u010C\u0106\u017D\u0160\u0110/"}) {
+    for (const std::string folder :
+         {"home/ana/Dok/", "home/ana/Prazno/", "home/ana/\u010C\u0106\u017D\u0160\u0110/"}) {
         TMemoryStream empty;
         zip.Add(empty, folder, zcStored, {faDirectory}, T);
     }
@@ -87,7 +88,8 @@ std::map<std::string, TBytes> Tree(const fs::path &root)
     std::map<std::string, TBytes> files;
     for (const auto &item : fs::recursive_directory_iterator(root)) {
         if (item.is_regular_file())
-            files[item.path().lexically_relative(root).generic_string()] = ReadFileBytes(item.path().string());
+            files[item.path().lexically_relative(root).generic_string()] =
+                ReadFileBytes(item.path().string());
     }
     return files;
 }

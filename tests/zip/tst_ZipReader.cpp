@@ -44,7 +44,8 @@ std::map<std::string, TBytes> Tree(const fs::path &root)
     std::map<std::string, TBytes> files;
     for (const auto &item : fs::recursive_directory_iterator(root)) {
         if (item.is_regular_file())
-            files[item.path().lexically_relative(root).generic_string()] = ReadFileBytes(item.path().string());
+            files[item.path().lexically_relative(root).generic_string()] =
+                ReadFileBytes(item.path().string());
     }
     return files;
 }
@@ -52,8 +53,8 @@ std::map<std::string, TBytes> Tree(const fs::path &root)
 void MakeRandomTree(const fs::path &root, unsigned seed)
 {
     std::mt19937 generator(seed);
-    const std::string names[] = {"ma\u010Dka", "\u0107up", "\u017Eaba", "\u0161uma", "\u0111ak", "plain",
-                                 "with space", ".hidden", "UPPER", "x"};
+    const std::string names[] = {"ma\u010Dka", "\u0107up",   "\u017Eaba", "\u0161uma", "\u0111ak",
+                                 "plain",      "with space", ".hidden",   "UPPER",     "x"};
     for (int i = 0; i < 40; ++i) {
         fs::path path = root;
         const int depth = static_cast<int>(generator() % 4);
@@ -189,23 +190,23 @@ TEST_P(DamagedArchive, IsReportedClearly)
 
 INSTANTIATE_TEST_SUITE_P(
     Reader, DamagedArchive,
-    ::testing::Values(
-        DamageCase{"StoredByteFlipped", zcStored, [](TBytes &b) { b[30 + 8 + 100] ^= 1; },
-                   "CRC-32 mismatch in zip entry: data.bin"},
-        DamageCase{"DeflatedDataDamaged", zcDeflate, [](TBytes &b) { b[30 + 8 + 2] ^= 0xFF; },
-                   "Compressed data is damaged: data.bin"},
-        DamageCase{"CentralCrcChanged", zcDeflate,
-                   [](TBytes &b) { b[b.size() - 22 - 46 - 8 + 16] ^= 1; },
-                   "CRC-32 mismatch in zip entry: data.bin"},
-        DamageCase{"UncompressedSizeChanged", zcDeflate,
-                   [](TBytes &b) { b[b.size() - 22 - 46 - 8 + 24] += 1; },
-                   "Size mismatch in zip entry: data.bin"},
-        DamageCase{"LocalSignatureBroken", zcDeflate, [](TBytes &b) { b[0] = 'X'; },
-                   "Invalid zip file: damaged local header of data.bin"},
-        DamageCase{"EndRecordCut", zcDeflate, [](TBytes &b) { b.resize(b.size() - 3); },
-                   "Invalid zip file: end of central directory not found"},
-        DamageCase{"DirectoryOffsetWrong", zcDeflate, [](TBytes &b) { b[b.size() - 22 + 16] += 3; },
-                   "Invalid zip file: damaged central directory"}),
+    ::testing::Values(DamageCase{"StoredByteFlipped", zcStored, [](TBytes &b) { b[30 + 8 + 100] ^= 1; },
+                                 "CRC-32 mismatch in zip entry: data.bin"},
+                      DamageCase{"DeflatedDataDamaged", zcDeflate, [](TBytes &b) { b[30 + 8 + 2] ^= 0xFF; },
+                                 "Compressed data is damaged: data.bin"},
+                      DamageCase{"CentralCrcChanged", zcDeflate,
+                                 [](TBytes &b) { b[b.size() - 22 - 46 - 8 + 16] ^= 1; },
+                                 "CRC-32 mismatch in zip entry: data.bin"},
+                      DamageCase{"UncompressedSizeChanged", zcDeflate,
+                                 [](TBytes &b) { b[b.size() - 22 - 46 - 8 + 24] += 1; },
+                                 "Size mismatch in zip entry: data.bin"},
+                      DamageCase{"LocalSignatureBroken", zcDeflate, [](TBytes &b) { b[0] = 'X'; },
+                                 "Invalid zip file: damaged local header of data.bin"},
+                      DamageCase{"EndRecordCut", zcDeflate, [](TBytes &b) { b.resize(b.size() - 3); },
+                                 "Invalid zip file: end of central directory not found"},
+                      DamageCase{"DirectoryOffsetWrong", zcDeflate,
+                                 [](TBytes &b) { b[b.size() - 22 + 16] += 3; },
+                                 "Invalid zip file: damaged central directory"}),
     [](const ::testing::TestParamInfo<DamageCase> &info) { return info.param.Name; });
 
 TEST(ReaderOpen, IsValidTellsArchivesFromOtherFiles)
@@ -285,7 +286,9 @@ TEST(ReaderPeers, ReadsArchivesOfInfoZipAndPython)
     const fs::path source = dir.Path() / "src";
     MakeRandomTree(source, 99);
     std::string output;
-    ASSERT_EQ(RunCommand("cd '" + source.string() + "' && LC_ALL=C.UTF-8 zip -q -r ../infozip.zip .", output), 0) << output;
+    ASSERT_EQ(RunCommand("cd '" + source.string() + "' && LC_ALL=C.UTF-8 zip -q -r ../infozip.zip .", output),
+              0)
+        << output;
     ASSERT_EQ(RunCommand("cd '" + source.string() +
                              "' && python3 -c \"import zipfile,os\n"
                              "with zipfile.ZipFile('../python.zip','w',zipfile.ZIP_DEFLATED) as z:\n"

@@ -29,7 +29,7 @@ namespace {
 // Local time is UTC in these tests, so that Unix times map to fixed calendar values.
 class UtcEnvironment : public ::testing::Environment
 {
-public:
+  public:
     void SetUp() override
     {
         ::setenv("TZ", "UTC", 1);
@@ -62,11 +62,11 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(DosDateCase{{1980, 1, 1, 0, 0, 0, 0}, 0x00210000},
                       DosDateCase{{2107, 12, 31, 23, 59, 58, 0}, 0xFF9FBF7D},
                       DosDateCase{{2107, 12, 31, 23, 59, 59, 999}, 0xFF9FBF7D}, // odd second drops
-                      DosDateCase{{1979, 12, 31, 23, 59, 59, 0}, 0},
-                      DosDateCase{{2108, 1, 1, 0, 0, 0, 0}, 0},
+                      DosDateCase{{1979, 12, 31, 23, 59, 59, 0}, 0}, DosDateCase{{2108, 1, 1, 0, 0, 0, 0}, 0},
                       // 2024-03-15 13:45:31 -> time 13:45:30
-                      DosDateCase{{2024, 3, 15, 13, 45, 31, 0}, (((44u << 9) | (3u << 5) | 15u) << 16) |
-                                                                 ((13u << 11) | (45u << 5) | 15u)}));
+                      DosDateCase{{2024, 3, 15, 13, 45, 31, 0},
+                                  (((44u << 9) | (3u << 5) | 15u) << 16) |
+                                      ((13u << 11) | (45u << 5) | 15u)}));
 
 TEST(DosDateUnpack, RoundTripsAndRejectsImpossibleValues)
 {
@@ -76,12 +76,12 @@ TEST(DosDateUnpack, RoundTripsAndRejectsImpossibleValues)
 
     const TZipDateTime untouched{2000, 2, 29, 1, 2, 4, 0};
     const std::uint32_t invalid[] = {
-        0,                                                 // month 0, day 0
-        (((20u << 9) | (2u << 5) | 30u) << 16),            // 2000-02-30
-        (((21u << 9) | (2u << 5) | 29u) << 16),            // 2001-02-29
+        0,                                                   // month 0, day 0
+        (((20u << 9) | (2u << 5) | 30u) << 16),              // 2000-02-30
+        (((21u << 9) | (2u << 5) | 29u) << 16),              // 2001-02-29
         (((20u << 9) | (1u << 5) | 1u) << 16) | (24u << 11), // hour 24
-        (((20u << 9) | (1u << 5) | 1u) << 16) | 30u,       // second 60
-        (((20u << 9) | (13u << 5) | 1u) << 16),            // month 13
+        (((20u << 9) | (1u << 5) | 1u) << 16) | 30u,         // second 60
+        (((20u << 9) | (13u << 5) | 1u) << 16),              // month 13
     };
     for (const std::uint32_t dos : invalid) {
         value = untouched;
@@ -108,13 +108,13 @@ TEST_P(FileTimeClamp, GivesTheNearestTimeTheFormatHolds)
 }
 
 INSTANTIATE_TEST_SUITE_P(Records, FileTimeClamp,
-                         ::testing::Values(ClampCase{std::nullopt, 0x00210000},        // unreadable
-                                           ClampCase{0, 0x00210000},                   // 1970
+                         ::testing::Values(ClampCase{std::nullopt, 0x00210000},         // unreadable
+                                           ClampCase{0, 0x00210000},                    // 1970
                                            ClampCase{-86400LL * 365 * 100, 0x00210000}, // 1870
-                                           ClampCase{315532800, 0x00210000},           // 1980-01-01 exactly
-                                           ClampCase{7258118400LL, 0xFF9FBF7D},        // 2200
-                                           ClampCase{4354819199LL, 0xFF9FBF7D},        // 2107-12-31 23:59:59
-                                           ClampCase{1710510331, 0x586F6DAF}));        // 2024-03-15 13:45:31
+                                           ClampCase{315532800, 0x00210000},            // 1980-01-01 exactly
+                                           ClampCase{7258118400LL, 0xFF9FBF7D},         // 2200
+                                           ClampCase{4354819199LL, 0xFF9FBF7D},         // 2107-12-31 23:59:59
+                                           ClampCase{1710510331, 0x586F6DAF}));         // 2024-03-15 13:45:31
 
 TEST(FileTimeClamp, ClampedWinFileDateKeepsInRangeValues)
 {
@@ -169,7 +169,9 @@ TEST(Attributes, FromStatFollowThePlatformRules)
     const std::string file = dir.File(".hidden");
     WriteFileBytes(file, ToBytes("x"));
     ::chmod(file.c_str(), 0444);
-    struct stat status {};
+    struct stat status
+    {
+    };
     ASSERT_EQ(::stat(file.c_str(), &status), 0);
     EXPECT_EQ(WinAttributesFromStat(file, status), 0x01u | 0x02u | 0x20u);
 
@@ -208,11 +210,11 @@ TEST_P(InvalidExtraField, IsRefusedWithItsMessage)
 }
 
 INSTANTIATE_TEST_SUITE_P(Records, InvalidExtraField,
-                         ::testing::Values("01",                          // shorter than a tag
-                                           "01 00 10",                    // no complete DataSize
-                                           "01 00 10 00 00 00",           // DataSize runs past the end
+                         ::testing::Values("01",                            // shorter than a tag
+                                           "01 00 10",                      // no complete DataSize
+                                           "01 00 10 00 00 00",             // DataSize runs past the end
                                            "0A 00 00 00 01 00 05 00 01 02", // second item cut short
-                                           "0A 00 00 00 99"));            // tail of one byte
+                                           "0A 00 00 00 99"));              // tail of one byte
 
 TEST(ExtraField, ItemImageMustMatchItsDataSize)
 {
@@ -236,8 +238,8 @@ TEST(ExtraFields, ListOperations)
     EXPECT_EQ(index, 1);
     EXPECT_EQ(found.Data, Hex("BB CC"));
 
-    fields.Add(TZipExtraField(0x000A, Hex("11 22")));  // replaces in place
-    fields.Add(TZipExtraField(0x0001, Hex("33")));     // appended
+    fields.Add(TZipExtraField(0x000A, Hex("11 22"))); // replaces in place
+    fields.Add(TZipExtraField(0x0001, Hex("33")));    // appended
     EXPECT_EQ(fields.ToBytes(), Hex("0A 00 02 00 11 22  75 70 02 00 BB CC  01 00 01 00 33"));
     EXPECT_EQ(fields.New(), 3);
     EXPECT_EQ(fields.ToBytes(), Hex("0A 00 02 00 11 22  75 70 02 00 BB CC  01 00 01 00 33  00 00 00 00"));
@@ -286,7 +288,8 @@ TEST(HeaderZIP64, BoundaryAndReplacement)
     TZipHeader withName;
     withName.ExtraField = Hex("75 70 01 00 AA");
     withName.SetZIP64_CompressedSize(0x100000000ULL);
-    EXPECT_EQ(withName.ExtraField, Hex("75 70 01 00 AA  01 00 10 00  00 00 00 00 00 00 00 00  00 00 00 00 01 00 00 00"));
+    EXPECT_EQ(withName.ExtraField,
+              Hex("75 70 01 00 AA  01 00 10 00  00 00 00 00 00 00 00 00  00 00 00 00 01 00 00 00"));
 }
 
 TEST(HeaderNTFS, TimesFromTheFile)
@@ -323,9 +326,10 @@ TEST(EndRecords, ZIP64RecordAndLocatorImages)
     record.TotalEntries = 70000;
     record.DirectorySize = 0x1234;
     record.DirectoryOffset = 0x100000000ULL;
-    EXPECT_EQ(record.ToBytes(), Hex("50 4B 06 06  2C 00 00 00 00 00 00 00  14 00  14 00  00 00 00 00  00 00 00 00"
-                                    "70 11 01 00 00 00 00 00  70 11 01 00 00 00 00 00"
-                                    "34 12 00 00 00 00 00 00  00 00 00 00 01 00 00 00"));
+    EXPECT_EQ(record.ToBytes(),
+              Hex("50 4B 06 06  2C 00 00 00 00 00 00 00  14 00  14 00  00 00 00 00  00 00 00 00"
+                  "70 11 01 00 00 00 00 00  70 11 01 00 00 00 00 00"
+                  "34 12 00 00 00 00 00 00  00 00 00 00 01 00 00 00"));
 
     TZip64_EndOfCentralDirectoryLocator locator;
     locator.Init();

@@ -42,9 +42,10 @@ struct ProgressLog
 
     TZipProgressEvent Handler()
     {
-        return [this](TZipFile &, const std::string &fileName, const TZipHeader &header, std::int64_t position) {
-            Events.push_back({fileName, header, position});
-        };
+        return
+            [this](TZipFile &, const std::string &fileName, const TZipHeader &header, std::int64_t position) {
+                Events.push_back({fileName, header, position});
+            };
     }
 };
 
@@ -65,7 +66,7 @@ std::uint32_t Crc(const TBytes &bytes)
 // A stream that accepts only a limited number of bytes, then reports short writes.
 class LimitedStream : public TMemoryStream
 {
-public:
+  public:
     explicit LimitedStream(std::int64_t limit) : FLimit(limit) {}
     std::int64_t Write(const void *buffer, std::int64_t count) override
     {
@@ -73,14 +74,14 @@ public:
         return allowed > 0 ? TMemoryStream::Write(buffer, allowed) : 0;
     }
 
-private:
+  private:
     std::int64_t FLimit;
 };
 
 // A source whose bytes change every time it is rewound, as a file does while another program saves it.
 class ChangingStream : public TStream
 {
-public:
+  public:
     explicit ChangingStream(std::int64_t size) : FSize(size) {}
     std::int64_t Read(void *buffer, std::int64_t count) override
     {
@@ -95,7 +96,9 @@ public:
     std::int64_t Size() override { return FSize; }
     std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override
     {
-        const std::int64_t target = origin == soBeginning ? offset : origin == soCurrent ? FPosition + offset : FSize + offset;
+        const std::int64_t target = origin == soBeginning ? offset
+                                    : origin == soCurrent ? FPosition + offset
+                                                          : FSize + offset;
         if (target != FPosition)
             ++FGeneration;
         FPosition = target;
@@ -109,7 +112,7 @@ public:
         return bytes;
     }
 
-private:
+  private:
     std::int64_t FSize;
     std::int64_t FPosition = 0;
     int FGeneration = 0;
@@ -118,7 +121,7 @@ private:
 // A source that fails with a short read after a given number of bytes.
 class FailingSource : public TMemoryStream
 {
-public:
+  public:
     FailingSource(TBytes bytes, std::int64_t failAt) : TMemoryStream(std::move(bytes)), FFailAt(failAt) {}
     std::int64_t Read(void *buffer, std::int64_t count) override
     {
@@ -126,7 +129,7 @@ public:
         return allowed > 0 ? TMemoryStream::Read(buffer, allowed) : 0;
     }
 
-private:
+  private:
     std::int64_t FFailAt;
 };
 
@@ -136,7 +139,9 @@ struct ForcedStop
 
 std::int64_t FileSize(const std::string &path)
 {
-    struct stat status {};
+    struct stat status
+    {
+    };
     return ::stat(path.c_str(), &status) == 0 ? status.st_size : -1;
 }
 
@@ -166,8 +171,9 @@ TEST(WriterFixtures, HelloEntry)
     zip.Close();
 
     const TBytes name = ToBytes("hello.txt");
-    TBytes expected = Hex("50 4B 03 04  14 00  00 08  08 00  AF 6D 6F 58  86 A6 10 36  07 00 00 00  05 00 00 00"
-                          "09 00  00 00");
+    TBytes expected =
+        Hex("50 4B 03 04  14 00  00 08  08 00  AF 6D 6F 58  86 A6 10 36  07 00 00 00  05 00 00 00"
+            "09 00  00 00");
     expected.insert(expected.end(), name.begin(), name.end());
     const TBytes data = Hex("CB 48 CD C9 C9 07 00");
     expected.insert(expected.end(), data.begin(), data.end());
@@ -202,8 +208,9 @@ TEST(WriterFixtures, EmptyFolderEntry)
     zip.Close();
 
     const TBytes &bytes = archive.Bytes();
-    EXPECT_EQ(Slice(bytes, 0, 30), Hex("50 4B 03 04  14 00  00 08  00 00  AF 6D 6F 58  00 00 00 00  00 00 00 00"
-                                       "00 00 00 00  0D 00  00 00"));
+    EXPECT_EQ(Slice(bytes, 0, 30),
+              Hex("50 4B 03 04  14 00  00 08  00 00  AF 6D 6F 58  00 00 00 00  00 00 00 00"
+                  "00 00 00 00  0D 00  00 00"));
     const std::size_t centralStart = 30 + 13;
     EXPECT_EQ(U32At(bytes, centralStart), 0x02014B50u) << "no data between header and directory";
     EXPECT_EQ(U16At(bytes, centralStart + 10), 0u);
@@ -335,13 +342,13 @@ std::vector<FailureCase> FailureCases()
          forWriting},
         {"Bzip2", opened([](TZipFile &zip) { zip.Add(TBytes{1}, "a", zcBZIP2); }),
          "Support for compression method not registered: BZIP2"},
-        {"UnknownMethod", opened([](TZipFile &zip) { zip.Add(TBytes{1}, "a", static_cast<TZipCompression>(77)); }),
+        {"UnknownMethod",
+         opened([](TZipFile &zip) { zip.Add(TBytes{1}, "a", static_cast<TZipCompression>(77)); }),
          "Support for compression method not registered: Unknown"},
         {"SetCommentClosed", closed([](TZipFile &zip) { zip.SetComment("c"); }), forWriting},
         {"SetFileCommentClosed", closed([](TZipFile &zip) { zip.SetFileComment(0, "c"); }), forWriting},
         {"SetUTF8SupportClosed", closed([](TZipFile &zip) { zip.SetUTF8Support(false); }), forWriting},
-        {"SetUTF8SupportAfterAdd",
-         opened([](TZipFile &zip) {
+        {"SetUTF8SupportAfterAdd", opened([](TZipFile &zip) {
              zip.Add(TBytes{1}, "a");
              zip.SetUTF8Support(false);
          }),

@@ -44,7 +44,8 @@ TEST(Zip64ByCount, SeventyThousandEntriesGetTheZip64Records)
     EXPECT_EQ(U16At(bytes, end + 10), 0xFFFF);
     const std::uint32_t directorySize = U32At(bytes, end + 12);
     const std::uint32_t directoryOffset = U32At(bytes, end + 16);
-    EXPECT_EQ(directoryOffset + directorySize, end - 56 - 20) << "directory, ZIP64 record, locator, end record";
+    EXPECT_EQ(directoryOffset + directorySize, end - 56 - 20)
+        << "directory, ZIP64 record, locator, end record";
 
     const std::size_t locator = end - 20;
     EXPECT_EQ(U32At(bytes, locator), 0x07064B50u);
@@ -114,16 +115,16 @@ TEST_P(Zip64Reservation, FirstLocalHeaderAlreadyHasItsFinalLength)
     EXPECT_EQ(U32At(header, 22), static_cast<std::uint32_t>(GetParam().Size));
     if (GetParam().Reserved) {
         EXPECT_EQ(U16At(header, 28), 20);
-        EXPECT_EQ(Slice(header, 30 + 7, 20), Hex("01 00 10 00  00 00 00 00 00 00 00 00  00 00 00 00 00 00 00 00"));
+        EXPECT_EQ(Slice(header, 30 + 7, 20),
+                  Hex("01 00 10 00  00 00 00 00 00 00 00 00  00 00 00 00 00 00 00 00"));
     } else {
         EXPECT_EQ(U16At(header, 28), 0);
         EXPECT_EQ(header.size(), 30u + 7);
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Zip64, Zip64Reservation,
-    ::testing::Values(ReserveCase{"DeflateJustUnder4GiB", 0xFFF00000, zcDeflate, true},
-                      ReserveCase{"DeflateFarEnoughBelow", 0xFF000000, zcDeflate, false},
-                      ReserveCase{"StoredJustUnder4GiB", 0xFFF00000, zcStored, false}),
-    [](const ::testing::TestParamInfo<ReserveCase> &info) { return info.param.Name; });
+INSTANTIATE_TEST_SUITE_P(Zip64, Zip64Reservation,
+                         ::testing::Values(ReserveCase{"DeflateJustUnder4GiB", 0xFFF00000, zcDeflate, true},
+                                           ReserveCase{"DeflateFarEnoughBelow", 0xFF000000, zcDeflate, false},
+                                           ReserveCase{"StoredJustUnder4GiB", 0xFFF00000, zcStored, false}),
+                         [](const ::testing::TestParamInfo<ReserveCase> &info) { return info.param.Name; });
