@@ -1,0 +1,39 @@
+#pragma once
+
+#include "zip/ZipTypes.h"
+
+#include <cstddef>
+#include <cstdint>
+
+struct libdeflate_compressor;
+struct z_stream_s;
+
+// Compresses one piece of an entry's data as raw deflate that joins with the pieces before and
+// after it into one stream: every piece but the last ends byte-aligned with an empty stored block
+// and without the final-block flag, so pieces can be compressed independently and in parallel.
+// One deflater serves one thread at a time.
+class TChunkDeflater
+{
+public:
+    // A deflater at the given libdeflate level (6 matches zlib's default effort).
+    explicit TChunkDeflater(int level = 6);
+    ~TChunkDeflater();
+    TChunkDeflater(const TChunkDeflater &) = delete;
+    TChunkDeflater &operator=(const TChunkDeflater &) = delete;
+
+    // Appends the compressed piece to out.
+    void Compress(const std::uint8_t *data, std::size_t size, bool last, TBytes &out);
+    // Appends the piece as stored deflate blocks: for data known not to shrink, at no effort.
+    static void Store(const std::uint8_t *data, std::size_t size, bool last, TBytes &out);
+    // True when every 64 KiB block of the data looks like noise (its byte histogram is nearly flat),
+    // so compressing it would find nothing to gain.
+    static bool LooksIncompressible(const std::uint8_t *data, std::size_t size);
+
+private:
+    // Makes the complete stream of a piece joinable: clears the final flag of its last block and
+    // ends it with an empty stored block.
+    void MakeJoinable(TBytes &out, std::size_t start);
+
+    libdeflate_compressor *FCompressor = nullptr;
+    z_stream_s *FScanner = nullptr;
+};

@@ -1,0 +1,95 @@
+#pragma once
+
+#include "zip/ZipTypes.h"
+
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+// One piece of an entry's deflated data, ready to be written: a part of the raw deflate stream that
+// joins with the pieces before and after it, with the CRC-32 and length of the source bytes it holds.
+struct TCompressedPiece
+{
+    TBytes Data;
+    std::uint64_t SourceBytes = 0;
+    std::uint32_t CRC32 = 0;
+};
+
+// The deflated data of one file, delivered piece by piece in order as the compressor threads finish.
+class TCompressedEntry
+{
+public:
+    virtual ~TCompressedEntry() = default;
+    // Waits until the file has been opened; false, with the reason, when it could not be.
+    virtual bool WaitOpened(std::string &error) = 0;
+    // The file's size when it was opened: exactly this many bytes are archived.
+    virtual std::uint64_t SourceSize() const = 0;
+    // Waits for the next piece; false after the last one. Raises EStreamError "Stream read error"
+    // when the file could not be read to its size (it shrank, or the device failed).
+    virtual bool NextPiece(TCompressedPiece &piece) = 0;
+};
+
+// Reads a list of files in order and deflates them on every core, ahead of the archive writer:
+// large files in pieces compressed in parallel, small files several at a time. The writer takes the
+// files back in list order with Next(). Memory stays bounded: reading waits while too much data is
+// ahead of the writer. Destroying the compressor stops all of its threads; nothing it holds is ever
+// written anywhere but to the pieces it hands out.
+class TParallelCompressor
+{
+public:
+    struct TOptions
+    {
+        unsigned Threads = 0;                    // compressor threads; 0 = one per core
+        std::size_t PieceSize = 1 << 20;         // source bytes per piece of a large file
+        std::size_t MaxBytesAhead = 96u << 20;   // source bytes read but not yet taken by the writer
+        std::size_t MaxFilesAhead = 8192;        // files opened but not yet taken by the writer
+        int Level = 6;                           // deflate effort (libdeflate levels, 6 as zlib's default)
+    };
+
+    // Starts reading and compressing the files, in the given order.
+    explicit TParallelCompressor(std::vector<std::string> fileNames);
+    TParallelCompressor(std::vector<std::string> fileNames, const TOptions &options);
+    // Stops reading and compressing and waits for the threads.
+    ~TParallelCompressor();
+    TParallelCompressor(const TParallelCompressor &) = delete;
+    TParallelCompressor &operator=(const TParallelCompressor &) = delete;
+
+    // The next file of the list; each file is handed out once, in order. The entry stays valid
+    // until the next call of Next() or the compressor's destruction.
+    TCompressedEntry &Next();
+    // While paused, no new piece is compressed (pieces already begun are finished); reading goes on
+    // within its memory budget.
+    void SetPaused(bool paused);
+
+private:
+    struct TFile;
+    struct TJob;
+    class TEntryView;
+
+    void ReadFiles();
+    void ReadFile(TFile &file);
+    void Compress();
+    bool WaitForBudget(std::size_t files, std::size_t bytes);
+    void DropReleasedFiles();
+
+    const TOptions FOptions;
+    std::vector<std::string> FFileNames;
+    std::mutex FMutex;
+    std::condition_variable FWork;       // jobs queued, pause lifted, or stopping
+    std::condition_variable FProgress;   // a file opened, a piece done, budget freed
+    std::deque<std::unique_ptr<TFile>> FFiles; // read or being read, not yet released by the writer
+    std::deque<TJob> FJobs;
+    std::size_t FNextFile = 0;           // index of the file Next() hands out next
+    std::size_t FBytesAhead = 0;
+    bool FPaused = false;
+    bool FStopping = false;
+    std::unique_ptr<TEntryView> FCurrent;
+    std::vector<std::thread> FThreads;
+};

@@ -1,0 +1,244 @@
+// Pieces deflated in parallel must join into one raw deflate stream that inflates to exactly the
+// source bytes, whatever the data and piece size, and files must come back whole, in order.
+
+#include "zip/EStreamError.h"
+#include "zip/TChunkDeflater.h"
+#include "zip/TParallelCompressor.h"
+
+#include "ZipTestUtil.h"
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <atomic>
+#include <chrono>
+#include <random>
+#include <thread>
+
+using namespace ziptest;
+
+namespace {
+
+TBytes Inflate(const TBytes &deflated, std::size_t expected)
+{
+    z_stream stream{};
+    EXPECT_EQ(inflateInit2(&stream, -15), Z_OK);
+    TBytes out(expected + 16);
+    stream.next_in = const_cast<std::uint8_t *>(deflated.data());
+    stream.avail_in = static_cast<uInt>(deflated.size());
+    stream.next_out = out.data();
+    stream.avail_out = static_cast<uInt>(out.size());
+    const int result = inflate(&stream, Z_FINISH);
+    EXPECT_EQ(result, Z_STREAM_END) << "the joined stream must end exactly once, at its end";
+    EXPECT_EQ(stream.avail_in, 0u) << "nothing may follow the final block";
+    out.resize(stream.total_out);
+    inflateEnd(&stream);
+    return out;
+}
+
+enum class Kind { Text, Random, Zeros, Mixed };
+
+TBytes Make(Kind kind, std::size_t size, unsigned seed = 7)
+{
+    std::mt19937 generator(seed);
+    TBytes data(size);
+    const std::string words[] = {"arhiva ", "datoteka ", "mapa ", "kopija ", "2024-03-15 ", "INFO ", "\n"};
+    for (std::size_t i = 0; i < size;) {
+        Kind part = kind;
+        if (kind == Kind::Mixed)
+            part = static_cast<Kind>((i / 70000) % 3);
+        if (part == Kind::Text) {
+            const std::string &word = words[generator() % 7];
+            for (char c : word) {
+                if (i < size)
+                    data[i++] = static_cast<std::uint8_t>(c);
+            }
+        } else {
+            data[i++] = part == Kind::Random ? static_cast<std::uint8_t>(generator()) : 0;
+        }
+    }
+    return data;
+}
+
+std::uint32_t Crc(const TBytes &data)
+{
+    return static_cast<std::uint32_t>(crc32_z(crc32(0, nullptr, 0), data.data(), data.size()));
+}
+
+// Joins the pieces of one entry and checks CRC and sizes as the writer will combine them.
+TBytes TakeEntry(TCompressedEntry &entry, std::uint32_t &crc, std::uint64_t &size)
+{
+    TBytes joined;
+    crc = static_cast<std::uint32_t>(crc32(0, nullptr, 0));
+    size = 0;
+    TCompressedPiece piece;
+    while (entry.NextPiece(piece)) {
+        joined.insert(joined.end(), piece.Data.begin(), piece.Data.end());
+        crc = static_cast<std::uint32_t>(crc32_combine(crc, piece.CRC32, static_cast<z_off_t>(piece.SourceBytes)));
+        size += piece.SourceBytes;
+    }
+    return joined;
+}
+
+} // namespace
+
+class ChunkJoin : public ::testing::TestWithParam<std::tuple<Kind, std::size_t, std::size_t>>
+{
+};
+
+TEST_P(ChunkJoin, JoinedPiecesInflateToTheSource)
+{
+    const auto [kind, size, pieceSize] = GetParam();
+    const TBytes source = Make(kind, size);
+    TChunkDeflater deflater;
+    TBytes joined;
+    std::size_t done = 0;
+    do {
+        const std::size_t length = std::min(pieceSize, size - done);
+        const bool last = done + length == size;
+        if (TChunkDeflater::LooksIncompressible(source.data() + done, length))
+            TChunkDeflater::Store(source.data() + done, length, last, joined);
+        else
+            deflater.Compress(source.data() + done, length, last, joined);
+        done += length;
+    } while (done < size);
+    EXPECT_EQ(Inflate(joined, size), source);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Pieces, ChunkJoin,
+    ::testing::Values(std::make_tuple(Kind::Text, 3'000'000, 1 << 20), std::make_tuple(Kind::Text, 100'000, 997),
+                      std::make_tuple(Kind::Random, 2'500'000, 1 << 20), std::make_tuple(Kind::Random, 200'000, 65536),
+                      std::make_tuple(Kind::Zeros, 5'000'000, 1 << 20), std::make_tuple(Kind::Mixed, 4'000'000, 300'000),
+                      std::make_tuple(Kind::Mixed, 1'048'576, 1 << 20), std::make_tuple(Kind::Text, 0, 1 << 20),
+                      std::make_tuple(Kind::Text, 1, 1 << 20)));
+
+TEST(ChunkDeflater, EmptyDataEndsAsZlibEndsAnEmptyStream)
+{
+    TBytes out;
+    TChunkDeflater::Store(nullptr, 0, true, out);
+    EXPECT_EQ(out, TBytes({0x03, 0x00}));
+}
+
+TEST(ChunkDeflater, NoiseIsRecognisedAndTextIsNot)
+{
+    EXPECT_TRUE(TChunkDeflater::LooksIncompressible(Make(Kind::Random, 1 << 20).data(), 1 << 20));
+    EXPECT_FALSE(TChunkDeflater::LooksIncompressible(Make(Kind::Text, 1 << 20).data(), 1 << 20));
+    // One compressible block among noise is enough to deflate the piece for real.
+    EXPECT_FALSE(TChunkDeflater::LooksIncompressible(Make(Kind::Mixed, 1 << 20).data(), 1 << 20));
+    // Too little data to judge: always deflated.
+    EXPECT_FALSE(TChunkDeflater::LooksIncompressible(Make(Kind::Random, 1000).data(), 1000));
+}
+
+TEST(ParallelCompressor, FilesComeBackWholeAndInOrder)
+{
+    const TTempDir folder;
+    std::vector<std::string> names;
+    std::vector<TBytes> contents;
+    for (int i = 0; i < 300; ++i) {
+        const Kind kind = static_cast<Kind>(i % 4);
+        const std::size_t size = i % 50 == 0 ? 3'000'000 + i : (i % 7 == 0 ? 0 : static_cast<std::size_t>(i * 37));
+        contents.push_back(Make(kind, size, static_cast<unsigned>(i)));
+        names.push_back(folder.File("f" + std::to_string(i)));
+        WriteFileBytes(names.back(), contents.back());
+    }
+    names.insert(names.begin() + 5, folder.File("nema"));
+    contents.insert(contents.begin() + 5, TBytes());
+
+    TParallelCompressor::TOptions options;
+    options.PieceSize = 256 * 1024;
+    options.MaxBytesAhead = 2 << 20;
+    options.MaxFilesAhead = 16;
+    TParallelCompressor compressor(names, options);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        TCompressedEntry &entry = compressor.Next();
+        std::string error;
+        if (i == 5) {
+            EXPECT_FALSE(entry.WaitOpened(error));
+            EXPECT_FALSE(error.empty());
+            continue;
+        }
+        ASSERT_TRUE(entry.WaitOpened(error)) << error;
+        EXPECT_EQ(entry.SourceSize(), contents[i].size());
+        std::uint32_t crc = 0;
+        std::uint64_t size = 0;
+        const TBytes joined = TakeEntry(entry, crc, size);
+        EXPECT_EQ(size, contents[i].size()) << names[i];
+        EXPECT_EQ(crc, Crc(contents[i])) << names[i];
+        EXPECT_EQ(Inflate(joined, contents[i].size()), contents[i]) << names[i];
+    }
+}
+
+TEST(ParallelCompressor, AFileThatGrowsIsCutAtItsOpeningSizeAndOneThatShrinksFails)
+{
+    const TTempDir folder;
+    const TBytes original = Make(Kind::Text, 64 * 1024);
+    WriteFileBytes(folder.File("raste"), original);
+    WriteFileBytes(folder.File("pada"), original);
+    TParallelCompressor::TOptions options;
+    options.PieceSize = 4096;
+    options.MaxBytesAhead = 4096;
+    options.MaxFilesAhead = 1;
+    TParallelCompressor compressor({folder.File("raste"), folder.File("pada")}, options);
+
+    TCompressedEntry &growing = compressor.Next();
+    std::string error;
+    ASSERT_TRUE(growing.WaitOpened(error));
+    {
+        std::ofstream append(folder.File("raste"), std::ios::binary | std::ios::app);
+        append << std::string(10000, 'x');
+    }
+    std::uint32_t crc = 0;
+    std::uint64_t size = 0;
+    const TBytes joined = TakeEntry(growing, crc, size);
+    EXPECT_EQ(size, original.size());
+    EXPECT_EQ(crc, Crc(original));
+    EXPECT_EQ(Inflate(joined, original.size()), original);
+
+    TCompressedEntry &shrinking = compressor.Next();
+    ASSERT_TRUE(shrinking.WaitOpened(error));
+    std::filesystem::resize_file(folder.File("pada"), 10000);
+    EXPECT_THROW(TakeEntry(shrinking, crc, size), EStreamError);
+}
+
+TEST(ParallelCompressor, StopsCleanlyWithWorkStillAhead)
+{
+    const TTempDir folder;
+    std::vector<std::string> names;
+    for (int i = 0; i < 20; ++i) {
+        names.push_back(folder.File("f" + std::to_string(i)));
+        WriteFileBytes(names.back(), Make(Kind::Text, 500'000, static_cast<unsigned>(i)));
+    }
+    TParallelCompressor compressor(names);
+    TCompressedEntry &first = compressor.Next();
+    std::string error;
+    ASSERT_TRUE(first.WaitOpened(error));
+    TCompressedPiece piece;
+    EXPECT_TRUE(first.NextPiece(piece));
+    // The writer moves on without taking the rest, then the compressor is destroyed mid-way.
+    compressor.Next();
+}
+
+TEST(ParallelCompressor, PausedCompressorDoesNoWork)
+{
+    const TTempDir folder;
+    WriteFileBytes(folder.File("a"), Make(Kind::Text, 100'000));
+    TParallelCompressor compressor({folder.File("a")});
+    compressor.SetPaused(true);
+    TCompressedEntry &entry = compressor.Next();
+    std::string error;
+    ASSERT_TRUE(entry.WaitOpened(error));
+    std::atomic<bool> delivered{false};
+    std::uint32_t crc = 0;
+    std::uint64_t size = 0;
+    TBytes joined;
+    std::thread writer([&] {
+        joined = TakeEntry(entry, crc, size);
+        delivered = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_FALSE(delivered) << "a piece was compressed during the pause";
+    compressor.SetPaused(false);
+    writer.join();
+    EXPECT_EQ(Inflate(joined, 100'000), Make(Kind::Text, 100'000));
+}
