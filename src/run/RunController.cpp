@@ -104,7 +104,11 @@ void RunController::progressDisplay(qint64 position)
     if (m_state.Pauza) {
         m_view.setFileBarState(RunView::BarState::Paused);
         m_view.setTotalBarState(RunView::BarState::Paused);
+        if (m_compressionPauseHook)
+            m_compressionPauseHook(true);
         m_view.showPauseBox(MessageTable::text(Msg::PauseBoxText));
+        if (m_compressionPauseHook)
+            m_compressionPauseHook(false);
         m_view.setFileBarState(RunView::BarState::Normal);
         m_view.setTotalBarState(RunView::BarState::Normal);
         m_state.Pauza = false;

@@ -58,6 +58,9 @@ public:
     };
     // Runs a procedure on the interface thread and waits until it has run. Worker thread only.
     void handOver(HandOver which, const std::function<void()> &procedure);
+    // The worker's hook that holds its compressor threads while the pause box is open. Set and cleared
+    // by the worker outside its hand-overs; called only inside one, so the two never overlap.
+    void setCompressionPauseHook(std::function<void(bool)> hook) { m_compressionPauseHook = std::move(hook); }
     // Lets a test watch every hand-over: called on the interface thread just before its procedure.
     void setHandOverObserver(std::function<void(HandOver)> observer) { m_handOverObserver = std::move(observer); }
     // Signals the end of the run to the waiting interface thread. Called exactly once per run.
@@ -109,4 +112,5 @@ private:
     int m_startDelay = 2000;
     std::unique_ptr<TThreadArhiviranje> m_worker;
     std::function<void(HandOver)> m_handOverObserver;
+    std::function<void(bool)> m_compressionPauseHook;
 };

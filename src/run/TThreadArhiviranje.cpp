@@ -9,16 +9,19 @@
 #include "run/RunSummary.h"
 #include "run/SourceCollection.h"
 #include "run/SourceCollectionSink.h"
-#include "zip/TFileStream.h"
+#include "zip/EStreamError.h"
 #include "zip/TMemoryStream.h"
+#include "zip/TParallelCompressor.h"
 #include "zip/TZipFile.h"
 #include "zip/ZipDateTime.h"
 #include "zip/ZipFileSystem.h"
 
 #include <QFile>
 
+#include <functional>
 #include <optional>
 #include <sys/stat.h>
+#include <vector>
 
 namespace {
 
@@ -84,6 +87,23 @@ SourceProperties propertiesOf(const QString &path)
     }
     return properties;
 }
+
+// Lets the pause box hold the compressor threads for as long as this scope lasts.
+class PauseHookScope
+{
+public:
+    PauseHookScope(RunController &controller, std::function<void(bool)> hook)
+        : m_controller(controller)
+    {
+        m_controller.setCompressionPauseHook(std::move(hook));
+    }
+    ~PauseHookScope() { m_controller.setCompressionPauseHook({}); }
+    PauseHookScope(const PauseHookScope &) = delete;
+    PauseHookScope &operator=(const PauseHookScope &) = delete;
+
+private:
+    RunController &m_controller;
+};
 
 } // namespace
 
@@ -205,13 +225,24 @@ bool TThreadArhiviranje::addFolders(TZipFile &zip, const SortedPathList &folders
 
 void TThreadArhiviranje::addFiles(TZipFile &zip, const SortedPathList &files)
 {
+    // Every core compresses ahead of the archive, in list order; the entries are still written one
+    // by one, each after its own stop test and hand-overs.
+    std::vector<std::string> names;
+    names.reserve(static_cast<std::size_t>(files.size()));
+    for (const QString &fileSource : files)
+        names.push_back(localPath(fileSource));
+    TParallelCompressor compressor(std::move(names));
+    const PauseHookScope pauseHook(m_controller, [&compressor](bool paused) { compressor.SetPaused(paused); });
+
     for (const QString &fileSource : files) {
-        m_controller.handOver(RunController::HandOver::CopyStopFlag, [this] { m_PrekidArhiviranja = m_controller.state().PrekidArhiviranja; });
+        m_controller.handOver(RunController::HandOver::CopyStopFlag,
+                              [this] { m_PrekidArhiviranja = m_controller.state().PrekidArhiviranja; });
         if (m_PrekidArhiviranja)
             break;
         m_controller.handOver(RunController::HandOver::FileBarReset, [this] { m_controller.view().setFileProgress(0); });
+        TCompressedEntry &data = compressor.Next();
         try {
-            addFile(zip, fileSource);
+            addFile(zip, fileSource, data);
         } catch (const RunController::ForcedStop &) {
             throw;
         } catch (...) {
@@ -224,9 +255,11 @@ void TThreadArhiviranje::addFiles(TZipFile &zip, const SortedPathList &files)
     }
 }
 
-void TThreadArhiviranje::addFile(TZipFile &zip, const QString &fileSource)
+void TThreadArhiviranje::addFile(TZipFile &zip, const QString &fileSource, TCompressedEntry &data)
 {
-    TFileStream source(localPath(fileSource), fmOpenRead);
+    std::string openError;
+    if (!data.WaitOpened(openError))
+        throw EStreamError(openError);
     m_controller.handOver(RunController::HandOver::FileOpened, [this, &fileSource] {
         m_controller.state().file_size = GetFileSize(fileSource);
         m_LBL_Status = m_controller.view().statusText();
@@ -242,8 +275,7 @@ void TThreadArhiviranje::addFile(TZipFile &zip, const QString &fileSource)
         });
     }
     const SourceProperties properties = propertiesOf(fileSource);
-    zip.Add(source, EntryNameOfFile(fileSource).toStdString(), zcDeflate, properties.attributes,
-            properties.modified);
+    zip.AddCompressed(data, EntryNameOfFile(fileSource).toStdString(), properties.attributes, properties.modified);
     m_controller.handOver(RunController::HandOver::FileAdded, [this] {
         RunState &state = m_controller.state();
         state.file_size_progress += state.file_size;

@@ -5,6 +5,7 @@
 
 class RunController;
 class SortedPathList;
+class TCompressedEntry;
 class TZipFile;
 
 // The archiving worker: one backup run from the list file to the closed archive. Everything it
@@ -26,7 +27,7 @@ private:
     void archive(const SortedPathList &folders, const SortedPathList &files);
     bool addFolders(TZipFile &zip, const SortedPathList &folders);
     void addFiles(TZipFile &zip, const SortedPathList &files);
-    void addFile(TZipFile &zip, const QString &fileSource);
+    void addFile(TZipFile &zip, const QString &fileSource, TCompressedEntry &data);
     void reportArchiveError();
 
     RunController &m_controller;

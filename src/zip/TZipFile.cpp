@@ -8,6 +8,7 @@
 #include "zip/TInflateStream.h"
 #include "zip/TLittleEndianReader.h"
 #include "zip/TLittleEndianWriter.h"
+#include "zip/TParallelCompressor.h"
 #include "zip/TMemoryStream.h"
 #include "zip/TMemoryViewStream.h"
 #include "zip/TStoredStream.h"
@@ -35,6 +36,8 @@
 namespace {
 
 constexpr std::int64_t COPY_PIECE = 1 << 20;
+// Compressed bytes per progress report, as the deflate compressor's output buffer gives them.
+constexpr std::uint64_t PROGRESS_BLOCK = 65536;
 constexpr std::size_t MAX_COMMENT = 0xFFFF;
 constexpr std::size_t END_RECORD_SIZE = 22;
 constexpr std::size_t LOCATOR_SIZE = 20;
@@ -410,6 +413,15 @@ void TZipFile::Add(TStream &data, const std::string &archiveFileName, TZipCompre
     CheckFileName(archiveFileName);
     CheckWritable();
     CheckCompression(compression);
+    TZipHeader header = NewEntryHeader(archiveFileName, compression, attributes, modifiedDateTime);
+    const std::int64_t remaining = data.Size() - data.Position();
+    header.SetZIP64_UncompressedSize(static_cast<std::uint64_t>(std::max<std::int64_t>(0, remaining)));
+    Add(data, header, nullptr);
+}
+
+TZipHeader TZipFile::NewEntryHeader(const std::string &archiveFileName, TZipCompression compression,
+                                    const TFileAttributes &attributes, std::uint32_t modifiedDateTime) const
+{
     TZipHeader header;
     header.CompressionMethod = compression;
     header.ModifiedDateTime =
@@ -421,9 +433,7 @@ void TZipFile::Add(TStream &data, const std::string &archiveFileName, TZipCompre
     header.FileName = StringToTBytes(archiveFileName);
     header.FileNameLength = static_cast<std::uint16_t>(header.FileName.size());
     AddUnicodePathField(header, archiveFileName);
-    const std::int64_t remaining = data.Size() - data.Position();
-    header.SetZIP64_UncompressedSize(static_cast<std::uint64_t>(std::max<std::int64_t>(0, remaining)));
-    Add(data, header, nullptr);
+    return header;
 }
 
 void TZipFile::Add(const std::string &fileName, const std::string &archiveFileName,
@@ -484,6 +494,75 @@ void TZipFile::DoZLibProgress(std::int64_t position)
 
 void TZipFile::Add(TStream &data, const TZipHeader &localHeader, TZipHeader *centralHeader)
 {
+    const std::int64_t sourceStart = data.Position();
+    const auto sourceSize = static_cast<std::uint64_t>(std::max<std::int64_t>(0, data.Size() - sourceStart));
+    AddEntry(localHeader, centralHeader, sourceSize, [this, &data, sourceSize](TZipHeader &local) {
+        const auto handler = CompressionHandlers().find(local.CompressionMethod);
+        const std::unique_ptr<TStream> compressor = handler->second.Compress(*FStream, *this, local);
+        auto *compression = dynamic_cast<TCompressionStream *>(compressor.get());
+        if (compression != nullptr)
+            compression->SetOnProgress([this](std::int64_t position) { DoZLibProgress(position); });
+        const std::uint32_t crc = CopyWithChecksum(data, *compressor, sourceSize);
+        if (FOnProgress) {
+            FStream->Flush();
+            FOnProgress(*this, FCurrentFile, FCurrentHeader, compressor->Position());
+        }
+        // Only a normally ended entry completes its compressed data; when anything above throws,
+        // the compressor is freed without writing another byte.
+        if (compression != nullptr)
+            compression->Finish();
+        return crc;
+    });
+}
+
+void TZipFile::AddCompressed(TCompressedEntry &data, const std::string &archiveFileName, const TFileAttributes &attributes,
+                             std::uint32_t modifiedDateTime)
+{
+    CheckFileName(archiveFileName);
+    CheckWritable();
+    CheckCompression(zcDeflate);
+    TZipHeader header = NewEntryHeader(archiveFileName, zcDeflate, attributes, modifiedDateTime);
+    const std::uint64_t sourceSize = data.SourceSize();
+    header.SetZIP64_UncompressedSize(sourceSize);
+    AddEntry(header, nullptr, sourceSize, [this, &data, sourceSize](TZipHeader &) { return WritePieces(data, sourceSize); });
+}
+
+std::uint32_t TZipFile::WritePieces(TCompressedEntry &data, std::uint64_t sourceSize)
+{
+    // Progress as the streaming compressor gives it: once per full 65536-byte block of compressed
+    // data, with the source bytes behind that block, then once with the whole source.
+    std::uint64_t written = 0;
+    std::uint64_t consumed = 0;
+    uLong crc = crc32(0, nullptr, 0);
+    TCompressedPiece piece;
+    while (data.NextPiece(piece)) {
+        std::size_t done = 0;
+        while (done < piece.Data.size()) {
+            const std::uint64_t toBoundary = PROGRESS_BLOCK - written % PROGRESS_BLOCK;
+            const auto length = static_cast<std::size_t>(std::min<std::uint64_t>(toBoundary, piece.Data.size() - done));
+            FStream->WriteBuffer(piece.Data.data() + done, static_cast<std::int64_t>(length));
+            done += length;
+            written += length;
+            if (written % PROGRESS_BLOCK == 0 && FOnProgress) {
+                const std::uint64_t behind = piece.SourceBytes * done / piece.Data.size();
+                DoZLibProgress(static_cast<std::int64_t>(consumed + behind));
+            }
+        }
+        crc = crc32_combine(crc, piece.CRC32, static_cast<z_off_t>(piece.SourceBytes));
+        consumed += piece.SourceBytes;
+    }
+    if (consumed != sourceSize)
+        throw EStreamError("Stream read error");
+    if (FOnProgress) {
+        FStream->Flush();
+        FOnProgress(*this, FCurrentFile, FCurrentHeader, static_cast<std::int64_t>(consumed));
+    }
+    return static_cast<std::uint32_t>(crc);
+}
+
+void TZipFile::AddEntry(const TZipHeader &localHeader, TZipHeader *centralHeader, std::uint64_t sourceSize,
+                        const std::function<std::uint32_t(TZipHeader &)> &writeData)
+{
     TZipHeader local = localHeader;
     const std::int64_t headerPosition = FEndFileData;
     FStream->Seek(headerPosition, soBeginning);
@@ -494,8 +573,6 @@ void TZipFile::Add(TStream &data, const TZipHeader &localHeader, TZipHeader *cen
         local.RequiredVersion = 20;
 
     // Sizes are settled before the local header is written, so completing it never changes its length.
-    const std::int64_t sourceStart = data.Position();
-    const auto sourceSize = static_cast<std::uint64_t>(std::max<std::int64_t>(0, data.Size() - sourceStart));
     local.SetZIP64_UncompressedSize(sourceSize);
     ReserveZIP64Item(local, sourceSize);
     if (local.FileName.size() > 0xFFFF || local.ExtraField.size() > 0xFFFF)
@@ -525,19 +602,7 @@ void TZipFile::Add(TStream &data, const TZipHeader &localHeader, TZipHeader *cen
     {
         FCurrentHeader = local;
         const TResetOnExit<TZipHeader> clearCurrentHeader(FCurrentHeader);
-        const std::unique_ptr<TStream> compressor = handler->second.Compress(*FStream, *this, local);
-        auto *compression = dynamic_cast<TCompressionStream *>(compressor.get());
-        if (compression != nullptr)
-            compression->SetOnProgress([this](std::int64_t position) { DoZLibProgress(position); });
-        crc = CopyWithChecksum(data, *compressor, sourceSize);
-        if (FOnProgress) {
-            FStream->Flush();
-            FOnProgress(*this, FCurrentFile, FCurrentHeader, compressor->Position());
-        }
-        // Only a normally ended entry completes its compressed data; when anything above throws,
-        // the compressor is freed without writing another byte.
-        if (compression != nullptr)
-            compression->Finish();
+        crc = writeData(local);
     }
 
     const std::int64_t dataEnd = FStream->Position();

@@ -11,6 +11,7 @@
 #include <vector>
 
 class TStream;
+class TCompressedEntry;
 class TFileStream;
 class TZipFile;
 
@@ -66,6 +67,10 @@ class TZipFile
     // CRC and is the one listed. Name, mode and method are not checked here.
     void Add(TStream &data, const TZipHeader &localHeader, TZipHeader *centralHeader = nullptr);
 
+    // Adds a deflated entry whose data were compressed ahead (in parallel), piece by piece in order;
+    // headers, progress reports and failures as for the stream overload.
+    void AddCompressed(TCompressedEntry &data, const std::string &archiveFileName,
+                       const TFileAttributes &attributes = {}, std::uint32_t modifiedDateTime = 0);
     // The position of the first entry named fileName (A-Z compared without case), or -1.
     int IndexOf(const std::string &fileName) const;
 
@@ -151,6 +156,11 @@ class TZipFile
     };
 
     void CheckFileName(const std::string &archiveFileName) const;
+    TZipHeader NewEntryHeader(const std::string &archiveFileName, TZipCompression compression,
+                              const TFileAttributes &attributes, std::uint32_t modifiedDateTime) const;
+    void AddEntry(const TZipHeader &localHeader, TZipHeader *centralHeader, std::uint64_t sourceSize,
+                  const std::function<std::uint32_t(TZipHeader &)> &writeData);
+    std::uint32_t WritePieces(TCompressedEntry &data, std::uint64_t sourceSize);
     void CheckWritable() const;
     void CheckOpen() const;
     static void CheckCompression(TZipCompression compression);
