@@ -20,11 +20,20 @@ constexpr double NOISE_ENTROPY = 7.99;
 
 double ByteEntropy(const std::uint8_t *data, std::size_t size)
 {
-    std::array<std::uint32_t, 256> counts{};
-    for (std::size_t i = 0; i < size; ++i)
-        ++counts[data[i]];
+    // Four interleaved histograms: consecutive equal bytes then do not wait on each other's counter.
+    std::array<std::array<std::uint32_t, 256>, 4> partial{};
+    std::size_t i = 0;
+    for (; i + 4 <= size; i += 4) {
+        ++partial[0][data[i]];
+        ++partial[1][data[i + 1]];
+        ++partial[2][data[i + 2]];
+        ++partial[3][data[i + 3]];
+    }
+    for (; i < size; ++i)
+        ++partial[0][data[i]];
     double entropy = 0;
-    for (const std::uint32_t count : counts) {
+    for (std::size_t value = 0; value < 256; ++value) {
+        const std::uint32_t count = partial[0][value] + partial[1][value] + partial[2][value] + partial[3][value];
         if (count == 0)
             continue;
         const double p = double(count) / double(size);

@@ -96,7 +96,7 @@ public:
     bool WaitOpened(std::string &error) override
     {
         std::unique_lock lock(FOwner.FMutex);
-        FOwner.FProgress.wait(lock, [this] { return FFile.Opened || FFile.OpenFailed || FOwner.FStopping; });
+        FOwner.FWriter.wait(lock, [this] { return FFile.Opened || FFile.OpenFailed || FOwner.FStopping; });
         if (!FFile.Opened) {
             error = FFile.OpenFailed ? FFile.Error : std::string("Stopped");
             return false;
@@ -114,7 +114,7 @@ public:
     {
         std::unique_lock lock(FOwner.FMutex);
         const std::size_t wanted = FFile.Consumed;
-        FOwner.FProgress.wait(lock, [this, wanted] {
+        FOwner.FWriter.wait(lock, [this, wanted] {
             return FOwner.FStopping || (wanted < FFile.Pieces.size() && FFile.Pieces[wanted].Ready)
                    || (FFile.PiecesTotal != NOT_KNOWN && wanted >= FFile.PiecesTotal);
         });
@@ -132,7 +132,7 @@ public:
         slot.Piece = {};
         ++FFile.Consumed;
         FOwner.FBytesAhead -= piece.SourceBytes;
-        FOwner.FProgress.notify_all();
+        FOwner.FReader.notify_one();
         return true;
     }
 
@@ -174,8 +174,7 @@ TParallelCompressor::TParallelCompressor(std::vector<std::string> fileNames, con
             std::lock_guard lock(FMutex);
             FStopping = true;
         }
-        FWork.notify_all();
-        FProgress.notify_all();
+        WakeEveryone();
         for (std::thread &thread : FThreads)
             thread.join();
         throw;
@@ -188,10 +187,16 @@ TParallelCompressor::~TParallelCompressor()
         std::lock_guard lock(FMutex);
         FStopping = true;
     }
-    FWork.notify_all();
-    FProgress.notify_all();
+    WakeEveryone();
     for (std::thread &thread : FThreads)
         thread.join();
+}
+
+void TParallelCompressor::WakeEveryone()
+{
+    FWork.notify_all();
+    FWriter.notify_all();
+    FReader.notify_all();
 }
 
 void TParallelCompressor::SetPaused(bool paused)
@@ -201,7 +206,6 @@ void TParallelCompressor::SetPaused(bool paused)
         FPaused = paused;
     }
     FWork.notify_all();
-    FProgress.notify_all();
 }
 
 TCompressedEntry &TParallelCompressor::Next()
@@ -213,6 +217,7 @@ TCompressedEntry &TParallelCompressor::Next()
         TFile &previous = FCurrent->File();
         FCurrent.reset();
         previous.Released = true;
+        --FUnreleasedFiles;
         for (std::size_t i = previous.Consumed; i < previous.Pieces.size(); ++i) {
             TPieceSlot &slot = previous.Pieces[i];
             if (slot.Ready) {
@@ -221,12 +226,12 @@ TCompressedEntry &TParallelCompressor::Next()
             }
         }
         DropReleasedFiles();
-        FProgress.notify_all();
+        FReader.notify_one();
     }
     if (FNextFile >= FFileNames.size())
         throw std::out_of_range("TParallelCompressor::Next: no more files");
     const std::size_t index = FNextFile++;
-    FProgress.wait(lock, [this, index] {
+    FWriter.wait(lock, [this, index] {
         return FStopping || (!FFiles.empty() && FFiles.back()->Index >= index);
     });
     // Released files whose last jobs were still running sit in front of the one wanted.
@@ -242,14 +247,11 @@ TCompressedEntry &TParallelCompressor::Next()
 bool TParallelCompressor::WaitForBudget(std::size_t files, std::size_t bytes)
 {
     std::unique_lock lock(FMutex);
-    FProgress.wait(lock, [this, files, bytes] {
+    FReader.wait(lock, [this, files, bytes] {
         if (FStopping)
             return true;
-        std::size_t unreleased = 0;
-        for (const std::unique_ptr<TFile> &file : FFiles)
-            unreleased += file->Released ? 0 : 1;
         // A piece larger than the whole budget still goes when nothing else is ahead.
-        return unreleased + files <= FOptions.MaxFilesAhead
+        return FUnreleasedFiles + files <= FOptions.MaxFilesAhead
                && (FBytesAhead + bytes <= FOptions.MaxBytesAhead || FBytesAhead == 0);
     });
     return !FStopping;
@@ -266,8 +268,9 @@ void TParallelCompressor::ReadFiles()
             FFiles.push_back(std::make_unique<TFile>());
             file = FFiles.back().get();
             file->Index = index;
+            ++FUnreleasedFiles;
         }
-        FProgress.notify_all();
+        FWriter.notify_one();
         ReadFile(*file);
         std::lock_guard lock(FMutex);
         file->Reading = false;
@@ -285,7 +288,7 @@ void TParallelCompressor::ReadFile(TFile &file)
         file.OpenFailed = true;
         file.Error = reason;
         file.PiecesTotal = 0;
-        FProgress.notify_all();
+        FWriter.notify_one();
         return;
     }
     ::posix_fadvise(handle.Get(), 0, 0, POSIX_FADV_SEQUENTIAL);
@@ -295,7 +298,7 @@ void TParallelCompressor::ReadFile(TFile &file)
         file.Opened = true;
         file.Size = size;
     }
-    FProgress.notify_all();
+    FWriter.notify_one();
 
     // Exactly the size found at opening is archived: a file that grows meanwhile is cut there,
     // one that shrinks cannot be read to its size and fails.
@@ -314,7 +317,7 @@ void TParallelCompressor::ReadFile(TFile &file)
         if (read != static_cast<std::int64_t>(length) || file.Released) {
             file.ReadFailed = read != static_cast<std::int64_t>(length);
             file.PiecesTotal = sequence;
-            FProgress.notify_all();
+            FWriter.notify_one();
             return;
         }
         remaining -= length;
@@ -328,7 +331,7 @@ void TParallelCompressor::ReadFile(TFile &file)
     } while (remaining > 0);
     std::lock_guard lock(FMutex);
     file.PiecesTotal = sequence;
-    FProgress.notify_all();
+    FWriter.notify_one();
 }
 
 void TParallelCompressor::Compress()
@@ -348,7 +351,7 @@ void TParallelCompressor::Compress()
                 FBytesAhead -= job.Data.size();
                 --job.File->JobsPending;
                 DropReleasedFiles();
-                FProgress.notify_all();
+                FReader.notify_one();
                 continue;
             }
         }
@@ -373,9 +376,10 @@ void TParallelCompressor::Compress()
         if (file.Released) {
             FBytesAhead -= job.Data.size();
             DropReleasedFiles();
+            FReader.notify_one();
         } else {
             file.Pieces[job.Sequence] = std::move(result);
+            FWriter.notify_one();
         }
-        FProgress.notify_all();
     }
 }

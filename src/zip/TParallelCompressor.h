@@ -47,10 +47,13 @@ public:
     struct TOptions
     {
         unsigned Threads = 0;                    // compressor threads; 0 = one per core
-        std::size_t PieceSize = 1 << 20;         // source bytes per piece of a large file
-        std::size_t MaxBytesAhead = 96u << 20;   // source bytes read but not yet taken by the writer
+        // Source bytes per piece of a large file: each piece starts without history, so larger pieces
+        // compress better; 4 MiB loses about 0.1% against one stream.
+        std::size_t PieceSize = 4u << 20;
+        std::size_t MaxBytesAhead = 48u << 20;   // source bytes read but not yet taken by the writer
         std::size_t MaxFilesAhead = 8192;        // files opened but not yet taken by the writer
-        int Level = 6;                           // deflate effort (libdeflate levels, 6 as zlib's default)
+        // libdeflate's level 7 compresses about 0.5% better than zlib's default level at twice its speed.
+        int Level = 7;
     };
 
     // Starts reading and compressing the files, in the given order.
@@ -78,16 +81,19 @@ private:
     void Compress();
     bool WaitForBudget(std::size_t files, std::size_t bytes);
     void DropReleasedFiles();
+    void WakeEveryone();
 
     const TOptions FOptions;
     std::vector<std::string> FFileNames;
     std::mutex FMutex;
-    std::condition_variable FWork;       // jobs queued, pause lifted, or stopping
-    std::condition_variable FProgress;   // a file opened, a piece done, budget freed
+    std::condition_variable FWork;       // compressors: jobs queued, pause lifted, or stopping
+    std::condition_variable FWriter;     // the writer: a file opened or read, a piece done
+    std::condition_variable FReader;     // the reader: budget freed
     std::deque<std::unique_ptr<TFile>> FFiles; // read or being read, not yet released by the writer
     std::deque<TJob> FJobs;
     std::size_t FNextFile = 0;           // index of the file Next() hands out next
     std::size_t FBytesAhead = 0;
+    std::size_t FUnreleasedFiles = 0;
     bool FPaused = false;
     bool FStopping = false;
     std::unique_ptr<TEntryView> FCurrent;
