@@ -251,7 +251,10 @@ private slots:
         };
         const QString archive = run.tree.path(QStringLiteral("a.zip"));
         qint64 sizeAtCompletion = -1;
-        connect(&run.controller, &RunController::Evnt, this, [&] { sizeAtCompletion = QFileInfo(archive).size(); });
+        // Measured in the signalling thread, at the very moment completion is signalled.
+        connect(
+            &run.controller, &RunController::Evnt, this, [&] { sizeAtCompletion = QFileInfo(archive).size(); },
+            Qt::DirectConnection);
         run.start(archive);
         // The run is over for the interface while the worker may still be unwinding.
         run.controller.waitForWorker();
