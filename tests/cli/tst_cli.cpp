@@ -197,8 +197,10 @@ private slots:
         setup.writeList({setup.sources});
         setup.writeSettings(setup.archiveFolder);
         QProcess process;
-        setup.start(process, {}, 1500);
-        QTest::qWait(300);
+        // The run waits four seconds before it reads the list; the signal comes during that wait,
+        // long after the program has started and installed its handlers.
+        setup.start(process, {}, 4000);
+        QTest::qWait(1000);
         ::kill(pid_t(process.processId()), SIGINT);
         QVERIFY(process.waitForFinished(60000));
         QCOMPARE(process.exitCode(), 1);
@@ -216,8 +218,8 @@ private slots:
         setup.writeList({setup.sources});
         setup.writeSettings(setup.archiveFolder);
         QProcess process;
-        setup.start(process, {}, 1500);
-        QTest::qWait(300);
+        setup.start(process, {}, 4000);
+        QTest::qWait(1000);
         ::kill(pid_t(process.processId()), SIGINT);
         QTest::qWait(100);
         ::kill(pid_t(process.processId()), SIGTERM);

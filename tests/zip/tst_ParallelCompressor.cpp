@@ -221,24 +221,36 @@ TEST(ParallelCompressor, StopsCleanlyWithWorkStillAhead)
 
 TEST(ParallelCompressor, PausedCompressorDoesNoWork)
 {
+    // Far more pieces than the budget lets ahead: once paused, only pieces already begun can finish,
+    // so the file cannot come through until the pause is lifted.
     const TTempDir folder;
-    WriteFileBytes(folder.File("a"), Make(Kind::Text, 100'000));
-    TParallelCompressor compressor({folder.File("a")});
-    compressor.SetPaused(true);
+    const TBytes content = Make(Kind::Text, 8 << 20);
+    WriteFileBytes(folder.File("a"), content);
+    TParallelCompressor::TOptions options;
+    options.PieceSize = 64 * 1024;
+    options.MaxBytesAhead = 256 * 1024;
+    TParallelCompressor compressor({folder.File("a")}, options);
     TCompressedEntry &entry = compressor.Next();
     std::string error;
     ASSERT_TRUE(entry.WaitOpened(error));
+    TCompressedPiece first;
+    ASSERT_TRUE(entry.NextPiece(first));
+    compressor.SetPaused(true);
+
     std::atomic<bool> delivered{false};
     std::uint32_t crc = 0;
     std::uint64_t size = 0;
-    TBytes joined;
+    TBytes rest;
     std::thread writer([&] {
-        joined = TakeEntry(entry, crc, size);
+        rest = TakeEntry(entry, crc, size);
         delivered = true;
     });
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    EXPECT_FALSE(delivered) << "a piece was compressed during the pause";
+    EXPECT_FALSE(delivered) << "pieces were compressed during the pause";
     compressor.SetPaused(false);
     writer.join();
-    EXPECT_EQ(Inflate(joined, 100'000), Make(Kind::Text, 100'000));
+    TBytes joined = first.Data;
+    joined.insert(joined.end(), rest.begin(), rest.end());
+    EXPECT_EQ(first.SourceBytes + size, content.size());
+    EXPECT_EQ(Inflate(joined, content.size()), content);
 }
