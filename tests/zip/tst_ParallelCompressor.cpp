@@ -3,7 +3,10 @@
 
 #include "zip/EStreamError.h"
 #include "zip/TChunkDeflater.h"
+#include "zip/TFileStream.h"
 #include "zip/TParallelCompressor.h"
+#include "zip/TZipFile.h"
+#include "zip/ZipFileSystem.h"
 
 #include "ZipTestUtil.h"
 
@@ -253,4 +256,80 @@ TEST(ParallelCompressor, PausedCompressorDoesNoWork)
     joined.insert(joined.end(), rest.begin(), rest.end());
     EXPECT_EQ(first.SourceBytes + size, content.size());
     EXPECT_EQ(Inflate(joined, content.size()), content);
+}
+
+TEST(ParallelCompressor, ArchiveReadsBackAsTheOneThreadArchiveDoes)
+{
+    const TTempDir folder;
+    std::vector<std::string> names;
+    for (int i = 0; i < 40; ++i) {
+        const std::size_t size = i == 0 ? 9'000'000 : (i % 5 == 0 ? 0 : static_cast<std::size_t>(i) * 1013);
+        names.push_back(folder.File("izvor" + std::to_string(i)));
+        WriteFileBytes(names.back(), Make(static_cast<Kind>(i % 4), size, static_cast<unsigned>(i)));
+    }
+    const std::string oneThread = folder.File("jedna.zip");
+    const std::string parallel = folder.File("paralelno.zip");
+    {
+        TZipFile zip;
+        zip.Open(oneThread, zmWrite);
+        for (const std::string &name : names) {
+            TFileStream source(name, fmOpenRead);
+            zip.Add(source, "d/" + ExtractFileName(name), zcDeflate, {faArchive}, 0x00210000);
+        }
+        zip.Close();
+    }
+    {
+        TZipFile zip;
+        zip.Open(parallel, zmWrite);
+        TParallelCompressor compressor(names);
+        for (const std::string &name : names)
+            zip.AddCompressed(compressor.Next(), "d/" + ExtractFileName(name), {faArchive}, 0x00210000);
+        zip.Close();
+    }
+
+    TZipFile expected;
+    TZipFile actual;
+    expected.Open(oneThread, zmRead);
+    actual.Open(parallel, zmRead);
+    ASSERT_EQ(actual.FileCount(), expected.FileCount());
+    for (int i = 0; i < expected.FileCount(); ++i) {
+        const TZipHeader want = expected.FileInfo(i);
+        const TZipHeader got = actual.FileInfo(i);
+        EXPECT_EQ(actual.FileName(i), expected.FileName(i));
+        EXPECT_EQ(got.CRC32, want.CRC32) << expected.FileName(i);
+        EXPECT_EQ(got.GetZIP64_UncompressedSize(), want.GetZIP64_UncompressedSize()) << expected.FileName(i);
+        EXPECT_EQ(got.CompressionMethod, zcDeflate);
+        EXPECT_EQ(got.ExternalAttributes, want.ExternalAttributes);
+        EXPECT_EQ(got.ModifiedDateTime, want.ModifiedDateTime);
+        TBytes wantBytes;
+        TBytes gotBytes;
+        expected.Read(i, wantBytes);
+        actual.Read(i, gotBytes);
+        EXPECT_EQ(gotBytes, wantBytes) << expected.FileName(i);
+    }
+}
+
+TEST(ParallelCompressor, ProgressReportsOncePerBlockOfOutputThenWithTheWholeSource)
+{
+    const TTempDir folder;
+    const TBytes noise = Make(Kind::Random, 300'000);
+    WriteFileBytes(folder.File("sum"), noise);
+    WriteFileBytes(folder.File("mali"), Make(Kind::Text, 1000));
+    TZipFile zip;
+    std::vector<std::int64_t> positions;
+    zip.SetOnProgress([&positions](TZipFile &, const std::string &, const TZipHeader &, std::int64_t position) {
+        positions.push_back(position);
+    });
+    zip.Open(folder.File("a.zip"), zmWrite);
+    TParallelCompressor compressor({folder.File("sum"), folder.File("mali")});
+    zip.AddCompressed(compressor.Next(), "sum");
+    // Noise is stored: about 300,000 bytes of output give four full 65536-byte blocks.
+    ASSERT_EQ(positions.size(), 5u);
+    for (std::size_t i = 1; i < 4; ++i)
+        EXPECT_LT(positions[i - 1], positions[i]);
+    EXPECT_EQ(positions.back(), 300'000);
+    positions.clear();
+    zip.AddCompressed(compressor.Next(), "mali");
+    EXPECT_EQ(positions, std::vector<std::int64_t>{1000});
+    zip.Close();
 }
