@@ -6,6 +6,7 @@
 #include "config/EConfigError.h"
 #include "config/MessageTable.h"
 #include "config/ProgramSettings.h"
+#include "config/StringGrid.h"
 #include "run/ArchiveName.h"
 #include "run/FileSystem.h"
 #include "run/RunController.h"
@@ -68,6 +69,10 @@ int CliRun::exec()
     const QString listFile = settings.listFileName();
     if (!QFileInfo::exists(listFile)) {
         error(MessageTable::text(Msg::ErrorListMissing) + QStringLiteral(" (") + listFile + QLatin1Char(')'));
+        return Failed;
+    }
+    if (!ReadListLines(listFile)) {
+        error(QStringLiteral("Listu datoteka za arhiviranje nije moguće pročitati: %1").arg(listFile));
         return Failed;
     }
     if (automatic && !DirectoryExists(settings.BackupLokacijaAuto)) {

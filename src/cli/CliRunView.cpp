@@ -53,7 +53,7 @@ void CliRunView::setTotalProgress(int percent)
 void CliRunView::showArchiveError(const QString &text)
 {
     m_archiveError = true;
-    printLine(text);
+    printLine(m_state ? text + QStringLiteral(" (") + m_state->arhiva_file + QLatin1Char(')') : text);
 }
 
 void CliRunView::redraw(bool force)

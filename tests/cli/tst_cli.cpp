@@ -159,6 +159,8 @@ private slots:
         QTest::newRow("archive folder missing")
             << QStringList() << true << QStringLiteral("/nema/mape/")
             << QStringLiteral("Definirana arhivska mapa /nema/mape/ ne postoji ili je trenutno nedostupna!");
+        QTest::newRow("unreadable list") << QStringList() << true << QStringLiteral("LIST_IS_FOLDER")
+                                         << QStringLiteral("Listu datoteka za arhiviranje nije moguće pročitati");
         QTest::newRow("unknown option") << QStringList{QStringLiteral("--brzo")} << true << QStringLiteral("ARCHIVE")
                                         << QStringLiteral("Nepoznata opcija: --brzo");
         QTest::newRow("manual without file") << QStringList{QStringLiteral("--manual")} << true
@@ -174,13 +176,28 @@ private slots:
         QFETCH(QString, archiveFolder);
         QFETCH(QString, message);
         Setup setup;
-        if (withList)
+        if (archiveFolder == QStringLiteral("LIST_IS_FOLDER")) {
+            // A folder where the list file belongs: it exists but cannot be read, whatever the user's rights.
+            setup.tree.makeDir(QStringLiteral("config/Arkivoda/Arkivoda_bcklst.txt"));
+            archiveFolder = QStringLiteral("ARCHIVE");
+        } else if (withList) {
             setup.writeList({setup.sources});
+        }
         setup.writeSettings(archiveFolder == QStringLiteral("ARCHIVE") ? setup.archiveFolder : archiveFolder);
         QCOMPARE(setup.run(arguments), 2);
         QVERIFY2(setup.err.contains(message), qPrintable(setup.err));
         QCOMPARE(setup.archives(), QStringList());
         QVERIFY(!setup.settingsText().contains(QStringLiteral("[Last]")));
+    }
+
+    void anArchiveThatCannotBeCreatedFailsTheRun()
+    {
+        Setup setup;
+        setup.writeList({setup.sources});
+        const QString target = setup.tree.path(QStringLiteral("nema/mape/a.zip"));
+        QCOMPARE(setup.run({QStringLiteral("--manual"), target}), 2);
+        QVERIFY(setup.err.contains(QStringLiteral("Došlo je do pogreške u radu s arhivom. (") + target + QLatin1Char(')')));
+        QVERIFY(setup.settingsText().contains(QStringLiteral("FileR=") + target));
     }
 
     void helpExplainsInCroatian()
