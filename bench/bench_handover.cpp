@@ -19,7 +19,7 @@ namespace {
 
 class NullView : public RunView
 {
-public:
+  public:
     void setStatusText(const QString &text) override { m_status = text; }
     QString statusText() const override { return m_status; }
     void setFileProgress(int) override {}
@@ -30,7 +30,7 @@ public:
     void showPauseBox(const QString &) override {}
     void showArchiveError(const QString &) override {}
 
-private:
+  private:
     QString m_status;
 };
 
@@ -54,9 +54,11 @@ double measure(RunController &controller, int roundTrips)
         QElapsedTimer timer;
         timer.start();
         for (int i = 0; i < roundTrips; ++i)
-            controller.handOver(RunController::HandOver::FileBarReset, [&controller] { controller.view().setFileProgress(0); });
+            controller.handOver(RunController::HandOver::FileBarReset,
+                                [&controller] { controller.view().setFileProgress(0); });
         microseconds = double(timer.nsecsElapsed()) / 1000.0 / roundTrips;
-        QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
+                                  Qt::QueuedConnection);
     });
     QCoreApplication::exec();
     worker.join();
@@ -79,7 +81,8 @@ int main(int argc, char *argv[])
     std::vector<std::thread> burners;
     for (unsigned i = 0; i < std::thread::hardware_concurrency(); ++i)
         burners.emplace_back(burnWithDeflate, std::cref(stop));
-    std::printf("hand-over round trip, all cores deflating: %7.2f us\n", measure(controller, roundTrips / 10));
+    std::printf("hand-over round trip, all cores deflating: %7.2f us\n",
+                measure(controller, roundTrips / 10));
     stop = true;
     for (std::thread &burner : burners)
         burner.join();

@@ -8,7 +8,8 @@ CliOptions CliOptions::parse(const QStringList &arguments)
         const QString &argument = arguments.at(i);
         if (!onlyOperands && argument == QStringLiteral("--")) {
             onlyOperands = true;
-        } else if (!onlyOperands && (argument == QStringLiteral("--help") || argument == QStringLiteral("-h"))) {
+        } else if (!onlyOperands &&
+                   (argument == QStringLiteral("--help") || argument == QStringLiteral("-h"))) {
             options.help = true;
         } else if (!onlyOperands && argument == QStringLiteral("--overwrite")) {
             options.overwrite = true;

@@ -9,11 +9,11 @@
 struct CliOptions
 {
     bool help = false;
-    bool manual = false;       // --manual FILE: the manual run into FILE
+    bool manual = false; // --manual FILE: the manual run into FILE
     QString manualFile;
-    bool overwrite = false;    // --overwrite: an existing FILE may be replaced
+    bool overwrite = false;       // --overwrite: an existing FILE may be replaced
     std::optional<QString> lista; // the named configuration, when given
-    QString error;             // why the command line cannot be used; empty when it can
+    QString error;                // why the command line cannot be used; empty when it can
 
     // Parses the arguments after the program's name.
     static CliOptions parse(const QStringList &arguments);

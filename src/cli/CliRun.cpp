@@ -37,10 +37,7 @@ int startDelayFromEnvironment()
 
 } // namespace
 
-CliRun::CliRun(const CliOptions &options)
-    : m_options(options)
-{
-}
+CliRun::CliRun(const CliOptions &options) : m_options(options) {}
 
 void CliRun::error(const QString &text) const
 {
@@ -76,7 +73,8 @@ int CliRun::exec()
         return Failed;
     }
     if (automatic && !DirectoryExists(settings.BackupLokacijaAuto)) {
-        error(MessageTable::fill(MessageTable::text(Msg::ErrorArchiveFolderMissing), {settings.BackupLokacijaAuto}));
+        error(MessageTable::fill(MessageTable::text(Msg::ErrorArchiveFolderMissing),
+                                 {settings.BackupLokacijaAuto}));
         return Failed;
     }
 
@@ -93,14 +91,16 @@ int CliRun::exec()
         }
         if (chosen.exists() && !m_options.overwrite) {
             // The desktop program asks; here the question becomes a refusal with its answer in an option.
-            const QString question = MessageTable::fill(MessageTable::text(Msg::QuestionOverwrite), {chosen.fileName()});
-            error(question.section(QStringLiteral("\r\n"), 0, 0) + QStringLiteral(" (") + archiveFile
-                  + QStringLiteral(")\nZa arhiviranje preko postojeće datoteke upotrijebite --overwrite."));
+            const QString question =
+                MessageTable::fill(MessageTable::text(Msg::QuestionOverwrite), {chosen.fileName()});
+            error(question.section(QStringLiteral("\r\n"), 0, 0) + QStringLiteral(" (") + archiveFile +
+                  QStringLiteral(")\nZa arhiviranje preko postojeće datoteke upotrijebite --overwrite."));
             return Failed;
         }
     }
     if (!WipeFile(archiveFile)) {
-        error(QStringLiteral("Postojeću datoteku %1 nije moguće izbrisati; arhiviranje je odbijeno.").arg(archiveFile));
+        error(QStringLiteral("Postojeću datoteku %1 nije moguće izbrisati; arhiviranje je odbijeno.")
+                  .arg(archiveFile));
         return Failed;
     }
 
@@ -119,14 +119,16 @@ int CliRun::exec()
     return finishRun(settings, controller, view, automatic);
 }
 
-int CliRun::finishRun(const ProgramSettings &settings, RunController &controller, CliRunView &view, bool automatic)
+int CliRun::finishRun(const ProgramSettings &settings, RunController &controller, CliRunView &view,
+                      bool automatic)
 {
     RunState &state = controller.state();
     view.setStatusText(MessageTable::text(Msg::StatusFinalising));
 
     bool recorded = true;
     try {
-        WriteLastArchive(settings, automatic ? LastArchiveKind::FileA : LastArchiveKind::FileR, state.arhiva_file);
+        WriteLastArchive(settings, automatic ? LastArchiveKind::FileA : LastArchiveKind::FileR,
+                         state.arhiva_file);
     } catch (const EConfigError &failure) {
         recorded = false;
         view.printLine(failure.message());

@@ -11,7 +11,7 @@ struct ProgramSettings;
 // One backup run from the command line, automatic or manual, from the checks to the run's end.
 class CliRun
 {
-public:
+  public:
     enum ExitStatus { Complete = 0, Incomplete = 1, Failed = 2 };
 
     explicit CliRun(const CliOptions &options);
@@ -19,8 +19,9 @@ public:
     // Runs the backup and returns the process's exit status.
     int exec();
 
-private:
-    int finishRun(const ProgramSettings &settings, RunController &controller, CliRunView &view, bool automatic);
+  private:
+    int finishRun(const ProgramSettings &settings, RunController &controller, CliRunView &view,
+                  bool automatic);
     void error(const QString &text) const;
     void out(const QString &text) const;
 

@@ -17,11 +17,7 @@ QString tail(const QString &text, int width)
 
 } // namespace
 
-CliRunView::CliRunView(std::FILE *output, bool terminal)
-    : m_output(output)
-    , m_terminal(terminal)
-{
-}
+CliRunView::CliRunView(std::FILE *output, bool terminal) : m_output(output), m_terminal(terminal) {}
 
 void CliRunView::setStatusText(const QString &text)
 {
@@ -71,16 +67,18 @@ void CliRunView::redraw(bool force)
         path = status.mid(pathStart + 4);
         status = status.left(pathStart);
     }
-    const QString elapsed = m_state && !m_state->proteklo_vrijeme_prikaz.isEmpty() ? m_state->proteklo_vrijeme_prikaz
-                                                                                 : QStringLiteral("00:00:00");
+    const QString elapsed = m_state && !m_state->proteklo_vrijeme_prikaz.isEmpty()
+                                ? m_state->proteklo_vrijeme_prikaz
+                                : QStringLiteral("00:00:00");
     // A file being archived shows its own percentage and its path; other stages only the totals.
-    const QString head = path.isEmpty()
-                             ? QStringLiteral("%1 | ukupno %2% | %3").arg(status).arg(m_totalPercent, 3).arg(elapsed)
-                             : QStringLiteral("%1 %2% | ukupno %3% | %4 | ")
-                                   .arg(status)
-                                   .arg(m_filePercent, 3)
-                                   .arg(m_totalPercent, 3)
-                                   .arg(elapsed);
+    const QString head =
+        path.isEmpty()
+            ? QStringLiteral("%1 | ukupno %2% | %3").arg(status).arg(m_totalPercent, 3).arg(elapsed)
+            : QStringLiteral("%1 %2% | ukupno %3% | %4 | ")
+                  .arg(status)
+                  .arg(m_filePercent, 3)
+                  .arg(m_totalPercent, 3)
+                  .arg(elapsed);
     const QString line = head + tail(path, std::max<int>(10, terminalWidth - int(head.size())));
     // "\r" returns to the line's start, "\x1b[K" clears what the previous, longer line left.
     std::fputs("\r\x1b[K", m_output);

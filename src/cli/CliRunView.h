@@ -13,7 +13,7 @@ struct RunState;
 // second (current file, file and total percent, elapsed time); elsewhere one plain line per status.
 class CliRunView : public RunView
 {
-public:
+  public:
     CliRunView(std::FILE *output, bool terminal);
 
     // The run whose elapsed time the progress line shows.
@@ -36,7 +36,7 @@ public:
     // Prints a line of its own, after ending the in-place line.
     void printLine(const QString &text);
 
-private:
+  private:
     void redraw(bool force);
 
     const RunState *m_state = nullptr;

@@ -30,9 +30,7 @@ void installHandler(int signalNumber, void (*handler)(int))
 } // namespace
 
 StopSignals::StopSignals(std::function<void()> onStop, std::function<void()> onForcedStop, QObject *parent)
-    : QObject(parent)
-    , m_onStop(std::move(onStop))
-    , m_onForcedStop(std::move(onForcedStop))
+    : QObject(parent), m_onStop(std::move(onStop)), m_onForcedStop(std::move(onForcedStop))
 {
     if (::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0)
         throw std::runtime_error("cannot create the signal pipe");

@@ -12,11 +12,11 @@ class StopSignals : public QObject
 {
     Q_OBJECT
 
-public:
+  public:
     StopSignals(std::function<void()> onStop, std::function<void()> onForcedStop, QObject *parent = nullptr);
     ~StopSignals() override;
 
-private:
+  private:
     void readSignals();
 
     std::function<void()> m_onStop;

@@ -16,7 +16,8 @@ const QHash<quint16, QString> &croatianTable()
         {64977, QStringLiteral("Arhiviranje je izvršeno na mapi")},
         {64978, QStringLiteral("Arhiva:")},
         {64979, QStringLiteral("aktualna lista:")},
-        {64992, QStringLiteral("izrađujem popis datoteka i mapa za arhiviranje i provjeravam dostupnost lokacija...")},
+        {64992, QStringLiteral(
+                    "izrađujem popis datoteka i mapa za arhiviranje i provjeravam dostupnost lokacija...")},
         {64993, QStringLiteral("finaliziram arhivu i prekidam arhiviranje...")},
         {64994, QStringLiteral("arhiviram datoteku")},
         {64995, QStringLiteral("Došlo je do pogreške u radu s arhivom.")},
@@ -25,10 +26,12 @@ const QHash<quint16, QString> &croatianTable()
         {64998, QStringLiteral("Ne nalazim listu datoteka za arhiviranje!")},
         {64999, QStringLiteral("Definirana arhivska mapa %s ne postoji ili je trenutno nedostupna! \r\n"
                                "Provjerite da li je dostupan uređaj na kojem se definirana mapa nalazi.")},
-        {65000, QStringLiteral("%s\r\n\r\n%s\r\n\r\nu datoteku\r\n\r\n%s\r\n\r\nBroj arhiviranih datoteka: %s\r\n"
-                               "Ukupna veličina arhiviranih datoteka: %s MB\r\nVeličina arhive: %s MB\r\n"
-                               "Postotak kompresije: %s\r\nTrajanje arhiviranja: %s")},
-        {65001, QStringLiteral("Tijekom arhiviranja %s datoteka ili mapa je\r\nbilo nedostupno iz nekog razloga!")},
+        {65000,
+         QStringLiteral("%s\r\n\r\n%s\r\n\r\nu datoteku\r\n\r\n%s\r\n\r\nBroj arhiviranih datoteka: %s\r\n"
+                        "Ukupna veličina arhiviranih datoteka: %s MB\r\nVeličina arhive: %s MB\r\n"
+                        "Postotak kompresije: %s\r\nTrajanje arhiviranja: %s")},
+        {65001,
+         QStringLiteral("Tijekom arhiviranja %s datoteka ili mapa je\r\nbilo nedostupno iz nekog razloga!")},
         {65002, QStringLiteral("Datoteka %s u odabranoj mapi već postoji!\r\n\r\n"
                                "Da li želite napraviti arhiviranje preko postojeće datoteke?")},
         {65003, QStringLiteral("Ne nalazim listu datoteka za arhiviranje")},
@@ -52,8 +55,9 @@ const QHash<quint16, QString> &croatianTable()
         {65019, QStringLiteral("finaliziram arhivu i prekidam arhiviranje...")},
         {65020, QStringLiteral("Arhiviranje je pauzirano. Pritisnite tipku OK za nastavak...")},
         {65021, QStringLiteral("proteklo vrijeme arhiviranja:")},
-        {65022, QStringLiteral("Molim potvrdite da želite nasilno prekinuti proces arhiviranja. To će rezultirati "
-                               "neispravnom datotekom arhive. Također se može pojaviti i poruka sistemske greške.")},
+        {65022,
+         QStringLiteral("Molim potvrdite da želite nasilno prekinuti proces arhiviranja. To će rezultirati "
+                        "neispravnom datotekom arhive. Također se može pojaviti i poruka sistemske greške.")},
         {65023, QStringLiteral("nasilno prekidam arhiviranje...")},
         {65024, QStringLiteral("%s - aktualna lista: %s")},
         {65025, QStringLiteral("Datoteka ili mapa ne postoji!\r\n\r\n"
@@ -61,19 +65,22 @@ const QHash<quint16, QString> &croatianTable()
         {65026, QStringLiteral("Odabir mape arhiva")},
         {65027, QStringLiteral("Odabir")},
         {65028, QStringLiteral("Datoteka s popisom datoteka i mapa za arhiviranje ne postoji!")},
-        {65029, QStringLiteral("Potvrdite brisanje zapisa\r\n\r\n%s\r\n\r\ns liste datoteka i mapa za arhiviranje...")},
+        {65029, QStringLiteral(
+                    "Potvrdite brisanje zapisa\r\n\r\n%s\r\n\r\ns liste datoteka i mapa za arhiviranje...")},
         {65030, QStringLiteral("Dodavanje mapa za arhiviranje (moguć odabir više mapa odjednom)")},
         {65031, QStringLiteral("Dodaj...")},
         {65032, QStringLiteral("Dodavanje mapa za arhiviranje")},
-        {65033, QStringLiteral("lista datoteka i mapa koje nisu nađene ili nisu bile dostupne tijekom arhiviranja")},
+        {65033,
+         QStringLiteral("lista datoteka i mapa koje nisu nađene ili nisu bile dostupne tijekom arhiviranja")},
         {65034, QStringLiteral("Preostalo vrijeme do")},
         {65035, QStringLiteral("zatvaranja programa")},
         {65036, QStringLiteral("odjave korisnika")},
         {65037, QStringLiteral("gašenja računala")},
         {65038, QStringLiteral("Upozorenje")},
         {65039, QStringLiteral("Greška")},
-        {65047, QStringLiteral("Problem sa spajanjem na web stranicu programa!\r\n"
-                               "Trenutno ne mogu utvrditi postoji li novija verzija.\r\nMolim pokušajte kasnije.")},
+        {65047,
+         QStringLiteral("Problem sa spajanjem na web stranicu programa!\r\n"
+                        "Trenutno ne mogu utvrditi postoji li novija verzija.\r\nMolim pokušajte kasnije.")},
         {65048, QStringLiteral("Pronađena je novija verzija programa.\r\n\r\nAktualna verzija: %s\r\n"
                                "Verzija na poslužitelju: %s\r\n\r\n"
                                "Da li želite posjetiti web stranicu da skinete najnoviju verziju?")},

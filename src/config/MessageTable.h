@@ -76,7 +76,7 @@ enum Number : quint16 {
 // at the moment it is shown, from the language module in use or else from the built-in Croatian texts.
 class MessageTable
 {
-public:
+  public:
     // The text of a message in the current language; empty for a number the table does not hold.
     static QString text(quint16 number);
     // The built-in Croatian text of a message; empty for a number the table does not hold.

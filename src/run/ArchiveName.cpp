@@ -6,8 +6,8 @@ namespace ArchiveName {
 
 QString stamp(const QDate &date, const QTime &time)
 {
-    return date.toString(QStringLiteral("yyyy.MM.dd")) + QStringLiteral("__")
-           + time.toString(QStringLiteral("HH.mm.ss"));
+    return date.toString(QStringLiteral("yyyy.MM.dd")) + QStringLiteral("__") +
+           time.toString(QStringLiteral("HH.mm.ss"));
 }
 
 QString stampNow()

@@ -70,7 +70,7 @@ bool isDotOrDotDot(const char *name)
 // The state of one DirectoryTree call: its mask, its two lists and the folders on the current path.
 class DirectoryWalk
 {
-public:
+  public:
     DirectoryWalk(const QString &mask, SortedPathList &fileList, SortedPathList &dirList)
         : m_matchesAll(mask == QLatin1String("*")),
           m_maskPattern(m_matchesAll ? QString() : QRegularExpression::wildcardToRegularExpression(mask)),
@@ -81,7 +81,7 @@ public:
     // Walks one folder, given with a trailing "/", and everything below it.
     void RFindFile(const QString &folder);
 
-private:
+  private:
     bool matchesMask(const QString &name) const
     {
         return m_matchesAll || m_maskPattern.match(name).hasMatch();

@@ -11,9 +11,7 @@
 #include <cmath>
 
 RunController::RunController(const ProgramSettings &settings, RunView &view, QObject *parent)
-    : QObject(parent)
-    , m_settings(settings)
-    , m_view(view)
+    : QObject(parent), m_settings(settings), m_view(view)
 {
     m_timer.setInterval(1000);
     connect(&m_timer, &QTimer::timeout, this, &RunController::TimerTimer);
@@ -59,7 +57,8 @@ void RunController::Arhiviranje()
         m_worker.reset();
     }
     QEventLoop loop;
-    const auto connection = connect(this, &RunController::Evnt, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+    const auto connection =
+        connect(this, &RunController::Evnt, &loop, &QEventLoop::quit, Qt::QueuedConnection);
     m_worker = std::make_unique<TThreadArhiviranje>(*this);
     m_worker->start();
     loop.exec();
@@ -121,15 +120,16 @@ void RunController::progressDisplay(qint64 position)
         m_view.setFileProgress(filePercent);
         m_view.setTotalProgress(totalPercent);
     }
-    if (m_state.file_size_progress >= 0 && m_state.file_size_ukupno >= 0 && totalPercent >= 0 && totalPercent <= 100)
+    if (m_state.file_size_progress >= 0 && m_state.file_size_ukupno >= 0 && totalPercent >= 0 &&
+        totalPercent <= 100)
         m_view.setRunTitle(runTitle(totalPercent));
 }
 
 QString RunController::runTitle(int totalPercent) const
 {
-    return m_settings.GLOBAL_ApplicationTitle + QLatin1Char(' ') + QString::number(totalPercent)
-           + QStringLiteral("% ") + m_settings.GLOBAL_lista_caption + QStringLiteral(" - ")
-           + MessageTable::text(Msg::ElapsedTimeLabel) + QLatin1Char(' ') + m_state.proteklo_vrijeme_prikaz;
+    return m_settings.GLOBAL_ApplicationTitle + QLatin1Char(' ') + QString::number(totalPercent) +
+           QStringLiteral("% ") + m_settings.GLOBAL_lista_caption + QStringLiteral(" - ") +
+           MessageTable::text(Msg::ElapsedTimeLabel) + QLatin1Char(' ') + m_state.proteklo_vrijeme_prikaz;
 }
 
 void RunController::TimerTimer()

@@ -19,7 +19,7 @@ class RunController : public QObject
 {
     Q_OBJECT
 
-public:
+  public:
     RunController(const ProgramSettings &settings, RunView &view, QObject *parent = nullptr);
     ~RunController() override;
 
@@ -32,7 +32,8 @@ public:
     void setStartDelay(int milliseconds) { m_startDelay = milliseconds; }
     int startDelay() const { return m_startDelay; }
 
-    // Resets the run's counters and lists for a new run into the given archive (done before the worker starts).
+    // Resets the run's counters and lists for a new run into the given archive (done before the worker
+    // starts).
     void prepareRun(const QString &archiveFile);
     // Starts the worker and returns when it has signalled its completion; events are served meanwhile.
     void Arhiviranje();
@@ -62,7 +63,10 @@ public:
     // by the worker outside its hand-overs; called only inside one, so the two never overlap.
     void setCompressionPauseHook(std::function<void(bool)> hook) { m_compressionPauseHook = std::move(hook); }
     // Lets a test watch every hand-over: called on the interface thread just before its procedure.
-    void setHandOverObserver(std::function<void(HandOver)> observer) { m_handOverObserver = std::move(observer); }
+    void setHandOverObserver(std::function<void(HandOver)> observer)
+    {
+        m_handOverObserver = std::move(observer);
+    }
     // Signals the end of the run to the waiting interface thread. Called exactly once per run.
     void signalCompletion();
 
@@ -98,11 +102,11 @@ public:
     {
     };
 
-signals:
+  signals:
     // The worker's completion event, delivered on the interface thread.
     void Evnt();
 
-private:
+  private:
     void progressDisplay(qint64 position);
 
     const ProgramSettings &m_settings;

@@ -43,8 +43,8 @@ QString RunSummary::text() const
 {
     return MessageTable::fill(MessageTable::text(Msg::RunSummary),
                               {m_headline, m_folder, m_name, m_count, m_dataSize, m_archiveSize,
-                               m_compression, m_duration})
-           + QStringLiteral("\r\n");
+                               m_compression, m_duration}) +
+           QStringLiteral("\r\n");
 }
 
 QString RunSummary::megabytes(qint64 bytes, const QLocale &locale)
@@ -60,9 +60,11 @@ QString RunSummary::count(qint64 value, const QLocale &locale)
 QString RunSummary::elapsedText(qint64 seconds)
 {
     const qint64 timeOfDay = ((seconds % 86400) + 86400) % 86400;
-    const auto twoDigits = [](qint64 value) { return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0')); };
-    return twoDigits(timeOfDay / 3600) + QLatin1Char(':') + twoDigits(timeOfDay / 60 % 60) + QLatin1Char(':')
-           + twoDigits(timeOfDay % 60);
+    const auto twoDigits = [](qint64 value) {
+        return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0'));
+    };
+    return twoDigits(timeOfDay / 3600) + QLatin1Char(':') + twoDigits(timeOfDay / 60 % 60) +
+           QLatin1Char(':') + twoDigits(timeOfDay % 60);
 }
 
 QString RunSummary::missingWarning(qint32 missing)
@@ -74,7 +76,8 @@ QStringList RunSummary::missingReport(const RunState &state, bool automaticRun)
 {
     QStringList lines;
     if (automaticRun)
-        lines << QString() << MessageTable::text(Msg::ReportArchiveLine) + QLatin1Char(' ') + state.arhiva_file
+        lines << QString()
+              << MessageTable::text(Msg::ReportArchiveLine) + QLatin1Char(' ') + state.arhiva_file
               << QString();
     lines << state.file_missing_list;
     return lines;

@@ -10,7 +10,7 @@ struct RunState;
 // missing-files report show, computed from the run state and the archive's size on disk.
 class RunSummary
 {
-public:
+  public:
     // Computes the values; archiveSize is the archive file's size, or -1 when it cannot be read.
     RunSummary(const RunState &state, qint64 archiveSize, const QLocale &locale = QLocale());
 
@@ -38,7 +38,7 @@ public:
     // path and another empty line in front of the entries.
     static QStringList missingReport(const RunState &state, bool automaticRun);
 
-private:
+  private:
     QString m_headline;
     QString m_folder;
     QString m_name;

@@ -7,7 +7,7 @@
 // Every method is called on the interface thread; the two that show a box return when it is closed.
 class RunView
 {
-public:
+  public:
     enum class BarState { Normal, Paused, Error };
 
     virtual ~RunView() = default;

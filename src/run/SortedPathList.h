@@ -11,7 +11,7 @@
 // The list belongs to one thread; reading it may reorder it, so it must not be read from two threads.
 class SortedPathList
 {
-public:
+  public:
     // Adds a path; a path exactly equal to one already held is dropped.
     void add(const QString &path);
     // Adds every path of another list.
@@ -31,7 +31,7 @@ public:
     QStringList::const_iterator begin() const { return paths().cbegin(); }
     QStringList::const_iterator end() const { return paths().cend(); }
 
-private:
+  private:
     void putInOrder() const;
 
     // Unordered and possibly holding duplicates until putInOrder() has run.

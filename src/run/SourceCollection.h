@@ -11,7 +11,7 @@ class SourceCollectionSink;
 // and any other entry is reported as missing. Belongs to the thread that uses it.
 class SourceCollection
 {
-public:
+  public:
     // Resolves the entries in list order, adding to the two lists and reporting each missing entry.
     void resolveEntries(const QStringList &entries, SourceCollectionSink &sink);
     // Reports the size of every collected file in list order, then their number.
@@ -22,7 +22,7 @@ public:
     // Full paths of the subfolders below the listed folders, at every depth, without trailing "/".
     const SortedPathList &lista_mapa_finalna() const { return m_folders; }
 
-private:
+  private:
     SortedPathList m_files;
     SortedPathList m_folders;
 };

@@ -7,7 +7,7 @@
 // The backup worker passes each call on to the interface thread.
 class SourceCollectionSink
 {
-public:
+  public:
     virtual ~SourceCollectionSink() = default;
 
     // An entry that names neither a file nor a folder, with its text exactly as read from the list.

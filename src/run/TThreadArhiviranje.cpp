@@ -33,11 +33,8 @@ std::string localPath(const QString &path)
 // Hands each report of the source collection over to the interface thread.
 class HandOverSink : public SourceCollectionSink
 {
-public:
-    explicit HandOverSink(RunController &controller)
-        : m_controller(controller)
-    {
-    }
+  public:
+    explicit HandOverSink(RunController &controller) : m_controller(controller) {}
 
     void missingEntry(const QString &entry) override
     {
@@ -50,7 +47,8 @@ public:
 
     void fileSize(qint64 bytes) override
     {
-        m_controller.handOver(RunController::HandOver::AddFileSize, [this, bytes] { m_controller.state().file_size_ukupno += bytes; });
+        m_controller.handOver(RunController::HandOver::AddFileSize,
+                              [this, bytes] { m_controller.state().file_size_ukupno += bytes; });
     }
 
     void fileCount(qint64 count) override
@@ -63,7 +61,7 @@ public:
         });
     }
 
-private:
+  private:
     RunController &m_controller;
 };
 
@@ -91,9 +89,8 @@ SourceProperties propertiesOf(const QString &path)
 // Lets the pause box hold the compressor threads for as long as this scope lasts.
 class PauseHookScope
 {
-public:
-    PauseHookScope(RunController &controller, std::function<void(bool)> hook)
-        : m_controller(controller)
+  public:
+    PauseHookScope(RunController &controller, std::function<void(bool)> hook) : m_controller(controller)
     {
         m_controller.setCompressionPauseHook(std::move(hook));
     }
@@ -101,7 +98,7 @@ public:
     PauseHookScope(const PauseHookScope &) = delete;
     PauseHookScope &operator=(const PauseHookScope &) = delete;
 
-private:
+  private:
     RunController &m_controller;
 };
 
@@ -122,13 +119,11 @@ void AddEmptyFolderToZip(TZipFile &zip, const QString &folder)
 {
     const SourceProperties properties = propertiesOf(folder);
     TMemoryStream empty;
-    zip.Add(empty, EntryNameOfFolder(folder).toStdString(), zcStored, properties.attributes, properties.modified);
+    zip.Add(empty, EntryNameOfFolder(folder).toStdString(), zcStored, properties.attributes,
+            properties.modified);
 }
 
-TThreadArhiviranje::TThreadArhiviranje(RunController &controller)
-    : m_controller(controller)
-{
-}
+TThreadArhiviranje::TThreadArhiviranje(RunController &controller) : m_controller(controller) {}
 
 void TThreadArhiviranje::run()
 {
@@ -150,7 +145,9 @@ void TThreadArhiviranje::Execute()
     QStringList entries;
     if (!readEntries(entries))
         return;
-    m_controller.handOver(RunController::HandOver::StatusCollecting, [this] { m_controller.view().setStatusText(MessageTable::text(Msg::StatusCollecting)); });
+    m_controller.handOver(RunController::HandOver::StatusCollecting, [this] {
+        m_controller.view().setStatusText(MessageTable::text(Msg::StatusCollecting));
+    });
 
     SourceCollection collection;
     HandOverSink sink(m_controller);
@@ -232,14 +229,16 @@ void TThreadArhiviranje::addFiles(TZipFile &zip, const SortedPathList &files)
     for (const QString &fileSource : files)
         names.push_back(localPath(fileSource));
     TParallelCompressor compressor(std::move(names));
-    const PauseHookScope pauseHook(m_controller, [&compressor](bool paused) { compressor.SetPaused(paused); });
+    const PauseHookScope pauseHook(m_controller,
+                                   [&compressor](bool paused) { compressor.SetPaused(paused); });
 
     for (const QString &fileSource : files) {
         m_controller.handOver(RunController::HandOver::CopyStopFlag,
                               [this] { m_PrekidArhiviranja = m_controller.state().PrekidArhiviranja; });
         if (m_PrekidArhiviranja)
             break;
-        m_controller.handOver(RunController::HandOver::FileBarReset, [this] { m_controller.view().setFileProgress(0); });
+        m_controller.handOver(RunController::HandOver::FileBarReset,
+                              [this] { m_controller.view().setFileProgress(0); });
         TCompressedEntry &data = compressor.Next();
         try {
             addFile(zip, fileSource, data);
@@ -268,14 +267,15 @@ void TThreadArhiviranje::addFile(TZipFile &zip, const QString &fileSource, TComp
         m_controller.handOver(RunController::HandOver::FileStatus, [this, &fileSource] {
             RunState &state = m_controller.state();
             ++state.file_count_progress;
-            m_controller.view().setStatusText(MessageTable::text(Msg::StatusArchivingFile) + QLatin1Char(' ')
-                                              + RunSummary::count(state.file_count_progress) + QLatin1Char('/')
-                                              + RunSummary::count(state.file_count_ukupno)
-                                              + QStringLiteral("\r\n\r\n") + fileSource);
+            m_controller.view().setStatusText(
+                MessageTable::text(Msg::StatusArchivingFile) + QLatin1Char(' ') +
+                RunSummary::count(state.file_count_progress) + QLatin1Char('/') +
+                RunSummary::count(state.file_count_ukupno) + QStringLiteral("\r\n\r\n") + fileSource);
         });
     }
     const SourceProperties properties = propertiesOf(fileSource);
-    zip.AddCompressed(data, EntryNameOfFile(fileSource).toStdString(), properties.attributes, properties.modified);
+    zip.AddCompressed(data, EntryNameOfFile(fileSource).toStdString(), properties.attributes,
+                      properties.modified);
     m_controller.handOver(RunController::HandOver::FileAdded, [this] {
         RunState &state = m_controller.state();
         state.file_size_progress += state.file_size;
@@ -284,5 +284,7 @@ void TThreadArhiviranje::addFile(TZipFile &zip, const QString &fileSource, TComp
 
 void TThreadArhiviranje::reportArchiveError()
 {
-    m_controller.handOver(RunController::HandOver::ArchiveError, [this] { m_controller.view().showArchiveError(MessageTable::text(Msg::StatusArchiveError)); });
+    m_controller.handOver(RunController::HandOver::ArchiveError, [this] {
+        m_controller.view().showArchiveError(MessageTable::text(Msg::StatusArchiveError));
+    });
 }

@@ -14,14 +14,14 @@ class TThreadArhiviranje : public QThread
 {
     Q_OBJECT
 
-public:
+  public:
     explicit TThreadArhiviranje(RunController &controller);
 
-protected:
+  protected:
     // The thread body (the design's Execute).
     void run() override;
 
-private:
+  private:
     void Execute();
     bool readEntries(QStringList &entries);
     void archive(const SortedPathList &folders, const SortedPathList &files);

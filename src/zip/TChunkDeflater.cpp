@@ -33,7 +33,8 @@ double ByteEntropy(const std::uint8_t *data, std::size_t size)
         ++partial[0][data[i]];
     double entropy = 0;
     for (std::size_t value = 0; value < 256; ++value) {
-        const std::uint32_t count = partial[0][value] + partial[1][value] + partial[2][value] + partial[3][value];
+        const std::uint32_t count =
+            partial[0][value] + partial[1][value] + partial[2][value] + partial[3][value];
         if (count == 0)
             continue;
         const double p = double(count) / double(size);
@@ -44,8 +45,7 @@ double ByteEntropy(const std::uint8_t *data, std::size_t size)
 
 } // namespace
 
-TChunkDeflater::TChunkDeflater(int level)
-    : FCompressor(libdeflate_alloc_compressor(level))
+TChunkDeflater::TChunkDeflater(int level) : FCompressor(libdeflate_alloc_compressor(level))
 {
     if (!FCompressor)
         throw std::bad_alloc();
@@ -70,7 +70,8 @@ void TChunkDeflater::Compress(const std::uint8_t *data, std::size_t size, bool l
     const std::size_t start = out.size();
     const std::size_t bound = libdeflate_deflate_compress_bound(FCompressor, size);
     out.resize(start + bound);
-    const std::size_t written = libdeflate_deflate_compress(FCompressor, data, size, out.data() + start, bound);
+    const std::size_t written =
+        libdeflate_deflate_compress(FCompressor, data, size, out.data() + start, bound);
     if (written == 0)
         throw EZipException("Compression failed");
     out.resize(start + written);
@@ -99,7 +100,8 @@ void TChunkDeflater::MakeJoinable(TBytes &out, std::size_t start)
             throw EZipException("Compression failed");
         // data_type: unused bits of the last input byte, +64 inside the last block, +128 at a boundary.
         if (scanner.data_type & 128) {
-            const std::uint64_t bit = std::uint64_t(scanner.total_in) * 8 - std::uint64_t(scanner.data_type & 63);
+            const std::uint64_t bit =
+                std::uint64_t(scanner.total_in) * 8 - std::uint64_t(scanner.data_type & 63);
             if (scanner.data_type & 64)
                 endBit = bit;
             else

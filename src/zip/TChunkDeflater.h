@@ -14,7 +14,7 @@ struct z_stream_s;
 // One deflater serves one thread at a time.
 class TChunkDeflater
 {
-public:
+  public:
     // A deflater at the given libdeflate level (6 matches zlib's default effort).
     explicit TChunkDeflater(int level = 6);
     ~TChunkDeflater();
@@ -29,7 +29,7 @@ public:
     // so compressing it would find nothing to gain.
     static bool LooksIncompressible(const std::uint8_t *data, std::size_t size);
 
-private:
+  private:
     // Makes the complete stream of a piece joinable: clears the final flag of its last block and
     // ends it with an empty stored block.
     void MakeJoinable(TBytes &out, std::size_t start);

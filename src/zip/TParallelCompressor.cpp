@@ -6,9 +6,9 @@
 #include <zlib.h>
 
 #include <cerrno>
-#include <stdexcept>
 #include <cstring>
 #include <fcntl.h>
+#include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -46,7 +46,7 @@ std::int64_t ReadFully(int handle, std::uint8_t *buffer, std::size_t count)
 // Closes a file descriptor when it goes out of scope.
 class TFileHandle
 {
-public:
+  public:
     explicit TFileHandle(int handle) : FHandle(handle) {}
     ~TFileHandle()
     {
@@ -57,7 +57,7 @@ public:
     TFileHandle &operator=(const TFileHandle &) = delete;
     int Get() const { return FHandle; }
 
-private:
+  private:
     int FHandle;
 };
 
@@ -70,11 +70,11 @@ struct TParallelCompressor::TFile
     bool OpenFailed = false;
     std::string Error;
     std::uint64_t Size = 0;
-    std::size_t PiecesTotal = NOT_KNOWN;    // known when the whole file has been read
-    bool ReadFailed = false;                // reading stopped early; PiecesTotal pieces are good
-    bool Released = false;                  // the writer has moved past this file
-    bool Reading = true;                    // the reader thread still works on this file
-    std::size_t JobsPending = 0;            // pieces queued or being compressed
+    std::size_t PiecesTotal = NOT_KNOWN; // known when the whole file has been read
+    bool ReadFailed = false;             // reading stopped early; PiecesTotal pieces are good
+    bool Released = false;               // the writer has moved past this file
+    bool Reading = true;                 // the reader thread still works on this file
+    std::size_t JobsPending = 0;         // pieces queued or being compressed
     std::deque<TPieceSlot> Pieces;
     std::size_t Consumed = 0;
 };
@@ -90,7 +90,7 @@ struct TParallelCompressor::TJob
 // The writer's view of the file it is archiving.
 class TParallelCompressor::TEntryView : public TCompressedEntry
 {
-public:
+  public:
     TEntryView(TParallelCompressor &owner, TFile &file) : FOwner(owner), FFile(file) {}
 
     bool WaitOpened(std::string &error) override
@@ -115,8 +115,8 @@ public:
         std::unique_lock lock(FOwner.FMutex);
         const std::size_t wanted = FFile.Consumed;
         FOwner.FWriter.wait(lock, [this, wanted] {
-            return FOwner.FStopping || (wanted < FFile.Pieces.size() && FFile.Pieces[wanted].Ready)
-                   || (FFile.PiecesTotal != NOT_KNOWN && wanted >= FFile.PiecesTotal);
+            return FOwner.FStopping || (wanted < FFile.Pieces.size() && FFile.Pieces[wanted].Ready) ||
+                   (FFile.PiecesTotal != NOT_KNOWN && wanted >= FFile.PiecesTotal);
         });
         if (FFile.PiecesTotal != NOT_KNOWN && wanted >= FFile.PiecesTotal) {
             if (FFile.ReadFailed)
@@ -136,11 +136,11 @@ public:
         return true;
     }
 
-private:
-public:
+  private:
+  public:
     TFile &File() { return FFile; }
 
-private:
+  private:
     TParallelCompressor &FOwner;
     TFile &FFile;
 };
@@ -148,8 +148,8 @@ private:
 void TParallelCompressor::DropReleasedFiles()
 {
     // Files leave in list order, once the writer is past them and no compressor holds a piece of theirs.
-    while (!FFiles.empty() && FFiles.front()->Released && !FFiles.front()->Reading
-           && FFiles.front()->JobsPending == 0)
+    while (!FFiles.empty() && FFiles.front()->Released && !FFiles.front()->Reading &&
+           FFiles.front()->JobsPending == 0)
         FFiles.pop_front();
 }
 
@@ -159,8 +159,7 @@ TParallelCompressor::TParallelCompressor(std::vector<std::string> fileNames)
 }
 
 TParallelCompressor::TParallelCompressor(std::vector<std::string> fileNames, const TOptions &options)
-    : FOptions(options)
-    , FFileNames(std::move(fileNames))
+    : FOptions(options), FFileNames(std::move(fileNames))
 {
     unsigned threads = FOptions.Threads != 0 ? FOptions.Threads : std::thread::hardware_concurrency();
     if (threads == 0)
@@ -231,9 +230,8 @@ TCompressedEntry &TParallelCompressor::Next()
     if (FNextFile >= FFileNames.size())
         throw std::out_of_range("TParallelCompressor::Next: no more files");
     const std::size_t index = FNextFile++;
-    FWriter.wait(lock, [this, index] {
-        return FStopping || (!FFiles.empty() && FFiles.back()->Index >= index);
-    });
+    FWriter.wait(lock,
+                 [this, index] { return FStopping || (!FFiles.empty() && FFiles.back()->Index >= index); });
     // Released files whose last jobs were still running sit in front of the one wanted.
     for (const std::unique_ptr<TFile> &file : FFiles) {
         if (file->Index == index) {
@@ -251,8 +249,8 @@ bool TParallelCompressor::WaitForBudget(std::size_t files, std::size_t bytes)
         if (FStopping)
             return true;
         // A piece larger than the whole budget still goes when nothing else is ahead.
-        return FUnreleasedFiles + files <= FOptions.MaxFilesAhead
-               && (FBytesAhead + bytes <= FOptions.MaxBytesAhead || FBytesAhead == 0);
+        return FUnreleasedFiles + files <= FOptions.MaxFilesAhead &&
+               (FBytesAhead + bytes <= FOptions.MaxBytesAhead || FBytesAhead == 0);
     });
     return !FStopping;
 }
@@ -305,7 +303,8 @@ void TParallelCompressor::ReadFile(TFile &file)
     std::uint64_t remaining = size;
     std::size_t sequence = 0;
     do {
-        const std::size_t length = static_cast<std::size_t>(std::min<std::uint64_t>(remaining, FOptions.PieceSize));
+        const std::size_t length =
+            static_cast<std::size_t>(std::min<std::uint64_t>(remaining, FOptions.PieceSize));
         if (!WaitForBudget(0, length))
             return;
         TJob job;
@@ -359,8 +358,8 @@ void TParallelCompressor::Compress()
         TPieceSlot result;
         try {
             result.Piece.SourceBytes = job.Data.size();
-            result.Piece.CRC32 = static_cast<std::uint32_t>(
-                crc32_z(crc32(0, nullptr, 0), job.Data.data(), job.Data.size()));
+            result.Piece.CRC32 =
+                static_cast<std::uint32_t>(crc32_z(crc32(0, nullptr, 0), job.Data.data(), job.Data.size()));
             if (TChunkDeflater::LooksIncompressible(job.Data.data(), job.Data.size()))
                 TChunkDeflater::Store(job.Data.data(), job.Data.size(), job.Last, result.Piece.Data);
             else

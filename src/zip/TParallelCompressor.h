@@ -25,11 +25,12 @@ struct TCompressedPiece
 // The deflated data of one file, delivered piece by piece in order as the compressor threads finish.
 class TCompressedEntry
 {
-public:
+  public:
     virtual ~TCompressedEntry() = default;
     // Waits until the file has been opened; false, with the reason, when it could not be.
     virtual bool WaitOpened(std::string &error) = 0;
-    // The file's size when it was opened: exactly this many bytes are archived.
+    // The file's size when it was opened (valid once WaitOpened has returned true): exactly this
+    // many bytes are archived.
     virtual std::uint64_t SourceSize() const = 0;
     // Waits for the next piece; false after the last one. Raises EStreamError "Stream read error"
     // when the file could not be read to its size (it shrank, or the device failed).
@@ -43,15 +44,15 @@ public:
 // written anywhere but to the pieces it hands out.
 class TParallelCompressor
 {
-public:
+  public:
     struct TOptions
     {
-        unsigned Threads = 0;                    // compressor threads; 0 = one per core
+        unsigned Threads = 0; // compressor threads; 0 = one per core
         // Source bytes per piece of a large file: each piece starts without history, so larger pieces
         // compress better; 4 MiB loses about 0.1% against one stream.
         std::size_t PieceSize = 4u << 20;
-        std::size_t MaxBytesAhead = 48u << 20;   // source bytes read but not yet taken by the writer
-        std::size_t MaxFilesAhead = 8192;        // files opened but not yet taken by the writer
+        std::size_t MaxBytesAhead = 48u << 20; // source bytes read but not yet taken by the writer
+        std::size_t MaxFilesAhead = 8192;      // files opened but not yet taken by the writer
         // libdeflate's level 7 compresses about 0.5% better than zlib's default level at twice its speed.
         int Level = 7;
     };
@@ -71,7 +72,7 @@ public:
     // within its memory budget.
     void SetPaused(bool paused);
 
-private:
+  private:
     struct TFile;
     struct TJob;
     class TEntryView;
@@ -86,12 +87,12 @@ private:
     const TOptions FOptions;
     std::vector<std::string> FFileNames;
     std::mutex FMutex;
-    std::condition_variable FWork;       // compressors: jobs queued, pause lifted, or stopping
-    std::condition_variable FWriter;     // the writer: a file opened or read, a piece done
-    std::condition_variable FReader;     // the reader: budget freed
+    std::condition_variable FWork;             // compressors: jobs queued, pause lifted, or stopping
+    std::condition_variable FWriter;           // the writer: a file opened or read, a piece done
+    std::condition_variable FReader;           // the reader: budget freed
     std::deque<std::unique_ptr<TFile>> FFiles; // read or being read, not yet released by the writer
     std::deque<TJob> FJobs;
-    std::size_t FNextFile = 0;           // index of the file Next() hands out next
+    std::size_t FNextFile = 0; // index of the file Next() hands out next
     std::size_t FBytesAhead = 0;
     std::size_t FUnreleasedFiles = 0;
     bool FPaused = false;

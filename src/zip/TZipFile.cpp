@@ -521,6 +521,9 @@ void TZipFile::AddCompressed(TCompressedEntry &data, const std::string &archiveF
     CheckFileName(archiveFileName);
     CheckWritable();
     CheckCompression(zcDeflate);
+    std::string openError;
+    if (!data.WaitOpened(openError))
+        throw EStreamError("Cannot open " + archiveFileName + ": " + openError);
     TZipHeader header = NewEntryHeader(archiveFileName, zcDeflate, attributes, modifiedDateTime);
     const std::uint64_t sourceSize = data.SourceSize();
     header.SetZIP64_UncompressedSize(sourceSize);

@@ -35,14 +35,16 @@ class TestCli : public QObject
 
         void writeList(const QStringList &entries, const QString &prefix = {}) const
         {
-            tree.writeFile(QStringLiteral("config/Arkivoda/") + prefix + QStringLiteral("Arkivoda_bcklst.txt"),
+            tree.writeFile(QStringLiteral("config/Arkivoda/") + prefix +
+                               QStringLiteral("Arkivoda_bcklst.txt"),
                            (entries.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8());
         }
 
         void writeSettings(const QString &folder, const QString &prefix = {}) const
         {
-            tree.writeFile(QStringLiteral("config/Arkivoda/") + prefix + QStringLiteral("Arkivoda.ini"),
-                           (QStringLiteral("[LokacijaAuto]\r\nPutanja=") + folder + QStringLiteral("\r\n")).toUtf8());
+            tree.writeFile(
+                QStringLiteral("config/Arkivoda/") + prefix + QStringLiteral("Arkivoda.ini"),
+                (QStringLiteral("[LokacijaAuto]\r\nPutanja=") + folder + QStringLiteral("\r\n")).toUtf8());
         }
 
         QString settingsText(const QString &prefix = {}) const
@@ -84,7 +86,7 @@ class TestCli : public QObject
         QString err;
     };
 
-private slots:
+  private slots:
     void automaticRunArchivesAndRecordsIt()
     {
         Setup setup;
@@ -94,7 +96,8 @@ private slots:
 
         const QStringList archives = setup.archives();
         QCOMPARE(archives.size(), 1);
-        QVERIFY(QRegularExpression(QStringLiteral("^Arhiva_\\d{4}\\.\\d\\d\\.\\d\\d__\\d\\d\\.\\d\\d\\.\\d\\d\\.zip$"))
+        QVERIFY(QRegularExpression(
+                    QStringLiteral("^Arhiva_\\d{4}\\.\\d\\d\\.\\d\\d__\\d\\d\\.\\d\\d\\.\\d\\d\\.zip$"))
                     .match(archives.first())
                     .hasMatch());
         const QString archive = setup.archiveFolder + archives.first();
@@ -115,8 +118,10 @@ private slots:
 
         const QString archive = setup.archiveFolder + setup.archives().value(0);
         QCOMPARE(ZipCheck::readerProblems(archive), QStringList());
-        QVERIFY(setup.err.contains(QStringLiteral("Tijekom arhiviranja 2 datoteka ili mapa je\nbilo nedostupno")));
-        QVERIFY(setup.out.contains(QStringLiteral("\n\nArhiva: ") + archive + QStringLiteral("\n\n/nema/ovoga\n\n")));
+        QVERIFY(setup.err.contains(
+            QStringLiteral("Tijekom arhiviranja 2 datoteka ili mapa je\nbilo nedostupno")));
+        QVERIFY(setup.out.contains(QStringLiteral("\n\nArhiva: ") + archive +
+                                   QStringLiteral("\n\n/nema/ovoga\n\n")));
     }
 
     void manualRunReplacesOnlyWhenAllowed()
@@ -159,10 +164,12 @@ private slots:
         QTest::newRow("archive folder missing")
             << QStringList() << true << QStringLiteral("/nema/mape/")
             << QStringLiteral("Definirana arhivska mapa /nema/mape/ ne postoji ili je trenutno nedostupna!");
-        QTest::newRow("unreadable list") << QStringList() << true << QStringLiteral("LIST_IS_FOLDER")
-                                         << QStringLiteral("Listu datoteka za arhiviranje nije moguće pročitati");
-        QTest::newRow("unknown option") << QStringList{QStringLiteral("--brzo")} << true << QStringLiteral("ARCHIVE")
-                                        << QStringLiteral("Nepoznata opcija: --brzo");
+        QTest::newRow("unreadable list")
+            << QStringList() << true << QStringLiteral("LIST_IS_FOLDER")
+            << QStringLiteral("Listu datoteka za arhiviranje nije moguće pročitati");
+        QTest::newRow("unknown option")
+            << QStringList{QStringLiteral("--brzo")} << true << QStringLiteral("ARCHIVE")
+            << QStringLiteral("Nepoznata opcija: --brzo");
         QTest::newRow("manual without file") << QStringList{QStringLiteral("--manual")} << true
                                              << QStringLiteral("ARCHIVE") << QStringLiteral("--manual");
         QTest::newRow("overwrite alone") << QStringList{QStringLiteral("--overwrite")} << true
@@ -196,7 +203,8 @@ private slots:
         setup.writeList({setup.sources});
         const QString target = setup.tree.path(QStringLiteral("nema/mape/a.zip"));
         QCOMPARE(setup.run({QStringLiteral("--manual"), target}), 2);
-        QVERIFY(setup.err.contains(QStringLiteral("Došlo je do pogreške u radu s arhivom. (") + target + QLatin1Char(')')));
+        QVERIFY(setup.err.contains(QStringLiteral("Došlo je do pogreške u radu s arhivom. (") + target +
+                                   QLatin1Char(')')));
         QVERIFY(setup.settingsText().contains(QStringLiteral("FileR=") + target));
     }
 
@@ -240,7 +248,8 @@ private slots:
         if (signalsSent.size() == 1) {
             // Stopped before the first file: a valid archive holding only the folder entry.
             QCOMPARE(ZipCheck::readerProblems(archive), QStringList());
-            QCOMPARE(ZipCheck::entryNames(archive), QStringList{setup.sources.mid(1) + QStringLiteral("/mapa/")});
+            QCOMPARE(ZipCheck::entryNames(archive),
+                     QStringList{setup.sources.mid(1) + QStringLiteral("/mapa/")});
             QVERIFY(QString::fromUtf8(process.readAllStandardError())
                         .contains(QStringLiteral("arhiviranje je prekinuto, izrađena je djelomična arhiva")));
         } else {

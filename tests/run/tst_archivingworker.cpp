@@ -21,7 +21,7 @@ namespace {
 // Records what the run shows; a test may act from inside any hand-over through the observer.
 class RecordingView : public RunView
 {
-public:
+  public:
     void setStatusText(const QString &text) override { status = text; }
     QString statusText() const override { return status; }
     void setFileProgress(int percent) override { filePercents << percent; }
@@ -92,11 +92,8 @@ class TestArchivingWorker : public QObject
         std::function<void(HandOver)> observer;
     };
 
-private slots:
-    void initTestCase()
-    {
-        qputenv("TZ", "Europe/Zagreb");
-    }
+  private slots:
+    void initTestCase() { qputenv("TZ", "Europe/Zagreb"); }
 
     void archivesFoldersThenFilesWithTheirNamesAndAttributes()
     {
@@ -111,7 +108,8 @@ private slots:
         QVERIFY(QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ReadGroup));
         QFile old(single);
         QVERIFY(old.open(QIODevice::ReadWrite));
-        QVERIFY(old.setFileTime(QDateTime(QDate(2001, 2, 3), QTime(4, 5, 6)), QFileDevice::FileModificationTime));
+        QVERIFY(
+            old.setFileTime(QDateTime(QDate(2001, 2, 3), QTime(4, 5, 6)), QFileDevice::FileModificationTime));
         old.close();
 
         Run run({sources.path(QStringLiteral("Dok")), single, a});
@@ -171,7 +169,8 @@ private slots:
         const QList<int> expected = QList<int>{1, 2, 3, 4, 4, 5, 6, 0} + perFile + perFile + QList<int>{13};
         QCOMPARE(run.trace, expected);
         QCOMPARE(run.controller.state().file_missing_list, QStringList{QStringLiteral("/nema/ovoga")});
-        QCOMPARE(run.view.status, QStringLiteral("arhiviram datoteku 2/2\r\n\r\n") + sources.path(QStringLiteral("F/b.txt")));
+        QCOMPARE(run.view.status,
+                 QStringLiteral("arhiviram datoteku 2/2\r\n\r\n") + sources.path(QStringLiteral("F/b.txt")));
     }
 
     void aFileGoneSinceCollectionIsRecordedAndTheRunGoesOn()
@@ -253,8 +252,8 @@ private slots:
         qint64 sizeAtCompletion = -1;
         // Measured in the signalling thread, at the very moment completion is signalled.
         connect(
-            &run.controller, &RunController::Evnt, this, [&] { sizeAtCompletion = QFileInfo(archive).size(); },
-            Qt::DirectConnection);
+            &run.controller, &RunController::Evnt, this,
+            [&] { sizeAtCompletion = QFileInfo(archive).size(); }, Qt::DirectConnection);
         run.start(archive);
         // The run is over for the interface while the worker may still be unwinding.
         run.controller.waitForWorker();
@@ -278,7 +277,8 @@ private slots:
         Run run({sources.path(QStringLiteral("F"))});
         run.start(run.tree.path(QStringLiteral("uklonjena/a.zip")));
 
-        QCOMPARE(run.view.archiveErrors, QStringList{QStringLiteral("Došlo je do pogreške u radu s arhivom.")});
+        QCOMPARE(run.view.archiveErrors,
+                 QStringList{QStringLiteral("Došlo je do pogreške u radu s arhivom.")});
         QVERIFY(!run.trace.contains(int(HandOver::CopyStopFlag)));
         QVERIFY(!QFileInfo::exists(run.tree.path(QStringLiteral("uklonjena/a.zip"))));
     }
@@ -299,7 +299,8 @@ private slots:
         run.start(archive);
 
         QCOMPARE(run.view.pauseBoxes.size(), 2); // one per file: each file's report shows it
-        QCOMPARE(run.view.pauseBoxes.first(), QStringLiteral("Arhiviranje je pauzirano. Pritisnite tipku OK za nastavak..."));
+        QCOMPARE(run.view.pauseBoxes.first(),
+                 QStringLiteral("Arhiviranje je pauzirano. Pritisnite tipku OK za nastavak..."));
         QVERIFY(!run.controller.state().Pauza);
         QCOMPARE(ZipCheck::entryNames(archive).size(), 2);
     }
@@ -313,7 +314,8 @@ private slots:
         // One report at the end of the only file: both bars at 100, title with 100%.
         QCOMPARE(run.view.filePercents, QList<int>({0, 100}));
         QCOMPARE(run.view.totalPercents, QList<int>{100});
-        QVERIFY(run.view.titles.last().startsWith(QStringLiteral("Arkivoda 100%  - proteklo vrijeme arhiviranja: ")));
+        QVERIFY(run.view.titles.last().startsWith(
+            QStringLiteral("Arkivoda 100%  - proteklo vrijeme arhiviranja: ")));
     }
 
     void percentRoundsHalvesToEven_data()

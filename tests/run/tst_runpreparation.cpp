@@ -12,7 +12,7 @@ class TestRunPreparation : public QObject
 {
     Q_OBJECT
 
-private slots:
+  private slots:
     void archiveNames()
     {
         const QString stamp = ArchiveName::stamp(QDate(2024, 3, 15), QTime(14, 5, 9));

@@ -7,7 +7,7 @@ class TestRunSummary : public QObject
 {
     Q_OBJECT
 
-private slots:
+  private slots:
     void values_data()
     {
         QTest::addColumn<bool>("stopped");
@@ -22,16 +22,29 @@ private slots:
 
         const QString complete = QStringLiteral("Arhiviranje je izvršeno na mapi");
         const QString partial = QStringLiteral("Djelomično arhiviranje je izvršeno na mapi");
-        QTest::newRow("10 MB in 4 MB") << false << qint64(10485760) << qint64(4194304) << qint64(3) << complete
-                                       << "10,0" << "4,0" << "60,0%" << "3";
-        QTest::newRow("no data") << false << qint64(0) << qint64(22) << qint64(0) << complete << "0,0" << "0,0"
-                                 << "-" << "0";
+        QTest::newRow("10 MB in 4 MB")
+            << false << qint64(10485760) << qint64(4194304) << qint64(3) << complete << "10,0"
+            << "4,0"
+            << "60,0%"
+            << "3";
+        QTest::newRow("no data") << false << qint64(0) << qint64(22) << qint64(0) << complete << "0,0"
+                                 << "0,0"
+                                 << "-"
+                                 << "0";
         QTest::newRow("archive missing") << false << qint64(0) << qint64(-1) << qint64(0) << complete << "0,0"
-                                         << "0,0" << "-" << "0";
-        QTest::newRow("archive larger than data") << true << qint64(1048576) << qint64(2097152) << qint64(1)
-                                                  << partial << "1,0" << "2,0" << "-100,0%" << "1";
+                                         << "0,0"
+                                         << "-"
+                                         << "0";
+        QTest::newRow("archive larger than data")
+            << true << qint64(1048576) << qint64(2097152) << qint64(1) << partial << "1,0"
+            << "2,0"
+            << "-100,0%"
+            << "1";
         QTest::newRow("thousands") << false << qint64(1294467072) << qint64(0) << qint64(1234567) << complete
-                                   << "1.234,5" << "0,0" << "100,0%" << "1.234.567";
+                                   << "1.234,5"
+                                   << "0,0"
+                                   << "100,0%"
+                                   << "1.234.567";
     }
 
     void values()
@@ -56,7 +69,8 @@ private slots:
         QCOMPARE(summary.folder(), QStringLiteral("/home/ana/Arhiva/"));
         QCOMPARE(summary.name(), QStringLiteral("Arhiva_2024.03.15__14.05.09.zip"));
         QCOMPARE(summary.duration(), QStringLiteral("00:00:07"));
-        QVERIFY(summary.text().startsWith(summary.headline() + QStringLiteral("\r\n\r\n/home/ana/Arhiva/\r\n")));
+        QVERIFY(
+            summary.text().startsWith(summary.headline() + QStringLiteral("\r\n\r\n/home/ana/Arhiva/\r\n")));
         QVERIFY(summary.text().endsWith(QStringLiteral("Trajanje arhiviranja: 00:00:07\r\n")));
     }
 
@@ -86,7 +100,8 @@ private slots:
                               QStringLiteral("/nema/a.txt"), QString()}));
         QCOMPARE(RunSummary::missingReport(state, false), state.file_missing_list);
         QCOMPARE(RunSummary::missingWarning(2),
-                 QStringLiteral("Tijekom arhiviranja 2 datoteka ili mapa je\r\nbilo nedostupno iz nekog razloga!"));
+                 QStringLiteral(
+                     "Tijekom arhiviranja 2 datoteka ili mapa je\r\nbilo nedostupno iz nekog razloga!"));
     }
 };
 

@@ -24,7 +24,7 @@ namespace {
 // Records every report in the order it arrives, one line each, so that tests see the order too.
 class RecordingSink : public SourceCollectionSink
 {
-public:
+  public:
     void missingEntry(const QString &entry) override
     {
         missing.append(entry);
@@ -51,7 +51,7 @@ public:
 // this thread's effective set makes permissions bind root as well; they come back on destruction.
 class PermissionsBindRoot
 {
-public:
+  public:
     PermissionsBindRoot()
     {
         if (::geteuid() != 0) {
@@ -76,7 +76,7 @@ public:
     // Whether a folder with mode 000 now really cannot be listed.
     bool active() const { return m_active; }
 
-private:
+  private:
     __user_cap_header_struct m_header{_LINUX_CAPABILITY_VERSION_3, 0};
     __user_cap_data_struct m_saved[2]{};
     bool m_active = false;
@@ -131,7 +131,7 @@ class TestSourceCollection : public QObject
 {
     Q_OBJECT
 
-private slots:
+  private slots:
     void initTestCase();
     void cleanupTestCase();
 
@@ -153,7 +153,7 @@ private slots:
     void getFileSize_data();
     void getFileSize();
 
-private:
+  private:
     QLocale m_savedLocale;
 };
 

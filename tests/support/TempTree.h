@@ -7,7 +7,7 @@
 // A temporary folder that tests fill with real files and folders; removed with everything in it.
 class TempTree
 {
-public:
+  public:
     TempTree();
 
     // Absolute path of the tree's root, without a trailing "/".
@@ -19,6 +19,6 @@ public:
     // Creates a folder and its parents; returns its absolute path.
     QString makeDir(const QString &relative) const;
 
-private:
+  private:
     QTemporaryDir m_dir;
 };

@@ -58,7 +58,8 @@ QStringList readerProblems(const QString &archive)
 {
     QStringList problems;
     const auto report = [&problems](const QString &reader, const Outcome &outcome) {
-        problems << reader + QStringLiteral(" (exit %1): ").arg(outcome.exitCode) + QString::fromUtf8(outcome.output);
+        problems << reader + QStringLiteral(" (exit %1): ").arg(outcome.exitCode) +
+                        QString::fromUtf8(outcome.output);
     };
 
     const Outcome unzip = runTool(QStringLiteral("unzip"), {QStringLiteral("-tq"), archive});
@@ -66,15 +67,16 @@ QStringList readerProblems(const QString &archive)
         report(QStringLiteral("unzip -t"), unzip);
 
     const Outcome sevenZip = runTool(QStringLiteral("7zz"), {QStringLiteral("t"), archive});
-    if (sevenZip.exitCode != 0 || !sevenZip.output.contains("Everything is Ok")
-        || sevenZip.output.contains("WARNING") || sevenZip.output.contains("Warnings"))
+    if (sevenZip.exitCode != 0 || !sevenZip.output.contains("Everything is Ok") ||
+        sevenZip.output.contains("WARNING") || sevenZip.output.contains("Warnings"))
         report(QStringLiteral("7zz t"), sevenZip);
 
     const Outcome bsdtar = runTool(QStringLiteral("bsdtar"), {QStringLiteral("-xOf"), archive});
     if (bsdtar.exitCode != 0)
         report(QStringLiteral("bsdtar -xOf"), bsdtar);
 
-    const Outcome python = runTool(QStringLiteral("python3"), {QStringLiteral("-c"), QString::fromUtf8(testScript), archive});
+    const Outcome python =
+        runTool(QStringLiteral("python3"), {QStringLiteral("-c"), QString::fromUtf8(testScript), archive});
     if (python.exitCode != 0)
         report(QStringLiteral("python zipfile"), python);
     return problems;
@@ -82,7 +84,8 @@ QStringList readerProblems(const QString &archive)
 
 QJsonArray entries(const QString &archive)
 {
-    const Outcome python = runTool(QStringLiteral("python3"), {QStringLiteral("-c"), QString::fromUtf8(listScript), archive});
+    const Outcome python =
+        runTool(QStringLiteral("python3"), {QStringLiteral("-c"), QString::fromUtf8(listScript), archive});
     return QJsonDocument::fromJson(python.output).array();
 }
 
@@ -97,7 +100,8 @@ QStringList entryNames(const QString &archive)
 QByteArray entryData(const QString &archive, const QString &name)
 {
     QProcess process;
-    process.start(QStringLiteral("python3"), {QStringLiteral("-c"), QString::fromUtf8(readScript), archive, name});
+    process.start(QStringLiteral("python3"),
+                  {QStringLiteral("-c"), QString::fromUtf8(readScript), archive, name});
     process.waitForFinished(600000);
     return process.readAllStandardOutput();
 }
