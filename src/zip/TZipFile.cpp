@@ -164,6 +164,28 @@ TZipHeader CentralDirectoryHeader(const TZipHeader &entry, std::uint64_t localHe
     return central;
 }
 
+// The local header as it is completed once the data are written. When it carries the ZIP64 item,
+// both size fields are 0xFFFFFFFF and the item holds both sizes, also one that would fit in 32 bits:
+// APPNOTE wants both sizes in a local item, and 7-Zip reads both from it, reporting "Headers Error"
+// when one is a 0 placeholder (a file above 4 GiB that deflates below it, or a reserved item).
+TZipHeader CompletedLocalHeader(const TZipHeader &local)
+{
+    TZipExtraFields fields(local.ExtraField);
+    TZipExtraField existing;
+    int index = -1;
+    if (!fields.Get(ZIP64_EXTRAFIELD_TAG, existing, index) || existing.DataSize != 16)
+        return local;
+    TZipExtraField_ZIP64 item;
+    item.UncompressedSize = local.GetZIP64_UncompressedSize();
+    item.CompressedSize = local.GetZIP64_CompressedSize();
+    fields.Add(item.ToExtraField());
+    TZipHeader completed = local;
+    completed.ExtraField = fields.ToBytes();
+    completed.UncompressedSize = ZIP64_MARKER32;
+    completed.CompressedSize = ZIP64_MARKER32;
+    return completed;
+}
+
 // Reserves the ZIP64 item before the local header is written when compressed data might pass
 // 0xFFFFFFFF bytes although the source does not, so that completing the header never lengthens it.
 void ReserveZIP64Item(TZipHeader &header, std::uint64_t sourceSize)
@@ -620,7 +642,7 @@ void TZipFile::AddEntry(const TZipHeader &localHeader, TZipHeader *centralHeader
 
     TBytes completed;
     completed.reserve(image.size());
-    local.AppendLocalHeader(completed);
+    CompletedLocalHeader(local).AppendLocalHeader(completed);
     if (completed.size() != image.size())
         throw EZipException("Error writing zip file");
     FStream->Seek(headerPosition + 4, soBeginning);
