@@ -152,9 +152,19 @@ void TThreadArhiviranje::Execute()
     SourceCollection collection;
     HandOverSink sink(m_controller);
     collection.resolveEntries(entries, sink);
-    collection.reportTotals(sink);
 
-    archive(collection.lista_mapa_finalna(), collection.lista_fileova_finalna());
+    // Every core starts compressing as soon as the files are known, while the totals are counted and
+    // the folder entries written; entries are still added one by one, each after its stop test.
+    const SortedPathList &files = collection.lista_fileova_finalna();
+    std::vector<std::string> names;
+    names.reserve(static_cast<std::size_t>(files.size()));
+    for (const QString &fileSource : files)
+        names.push_back(localPath(fileSource));
+    TParallelCompressor compressor(std::move(names));
+    const PauseHookScope pauseHook(m_controller, [&compressor](bool paused) { compressor.SetPaused(paused); });
+
+    collection.reportTotals(sink);
+    archive(collection.lista_mapa_finalna(), files, compressor);
 }
 
 bool TThreadArhiviranje::readEntries(QStringList &entries)
@@ -171,7 +181,8 @@ bool TThreadArhiviranje::readEntries(QStringList &entries)
     return true;
 }
 
-void TThreadArhiviranje::archive(const SortedPathList &folders, const SortedPathList &files)
+void TThreadArhiviranje::archive(const SortedPathList &folders, const SortedPathList &files,
+                                 TParallelCompressor &compressor)
 {
     TZipFile zip;
     zip.SetOnProgress([this](TZipFile &, const std::string &, const TZipHeader &, std::int64_t position) {
@@ -188,7 +199,7 @@ void TThreadArhiviranje::archive(const SortedPathList &folders, const SortedPath
     try {
         m_controller.handOver(RunController::HandOver::TimerRestart, [this] { m_controller.restartTimer(); });
         if (addFolders(zip, folders)) {
-            addFiles(zip, files);
+            addFiles(zip, files, compressor);
         }
         zip.Close();
     } catch (const RunController::ForcedStop &) {
@@ -220,18 +231,8 @@ bool TThreadArhiviranje::addFolders(TZipFile &zip, const SortedPathList &folders
     return true;
 }
 
-void TThreadArhiviranje::addFiles(TZipFile &zip, const SortedPathList &files)
+void TThreadArhiviranje::addFiles(TZipFile &zip, const SortedPathList &files, TParallelCompressor &compressor)
 {
-    // Every core compresses ahead of the archive, in list order; the entries are still written one
-    // by one, each after its own stop test and hand-overs.
-    std::vector<std::string> names;
-    names.reserve(static_cast<std::size_t>(files.size()));
-    for (const QString &fileSource : files)
-        names.push_back(localPath(fileSource));
-    TParallelCompressor compressor(std::move(names));
-    const PauseHookScope pauseHook(m_controller,
-                                   [&compressor](bool paused) { compressor.SetPaused(paused); });
-
     for (const QString &fileSource : files) {
         m_controller.handOver(RunController::HandOver::CopyStopFlag,
                               [this] { m_PrekidArhiviranja = m_controller.state().PrekidArhiviranja; });
@@ -256,9 +257,12 @@ void TThreadArhiviranje::addFiles(TZipFile &zip, const SortedPathList &files)
 
 void TThreadArhiviranje::addFile(TZipFile &zip, const QString &fileSource, TCompressedEntry &data)
 {
+    // The data may have been read ahead; a file deleted since then is still missing at its turn.
     std::string openError;
     if (!data.WaitOpened(openError))
         throw EStreamError(openError);
+    if (!FileExists(fileSource))
+        throw EStreamError("No such file");
     m_controller.handOver(RunController::HandOver::FileOpened, [this, &fileSource] {
         m_controller.state().file_size = GetFileSize(fileSource);
         m_LBL_Status = m_controller.view().statusText();

@@ -6,6 +6,7 @@
 class RunController;
 class SortedPathList;
 class TCompressedEntry;
+class TParallelCompressor;
 class TZipFile;
 
 // The archiving worker: one backup run from the list file to the closed archive. Everything it
@@ -24,9 +25,9 @@ class TThreadArhiviranje : public QThread
   private:
     void Execute();
     bool readEntries(QStringList &entries);
-    void archive(const SortedPathList &folders, const SortedPathList &files);
+    void archive(const SortedPathList &folders, const SortedPathList &files, TParallelCompressor &compressor);
     bool addFolders(TZipFile &zip, const SortedPathList &folders);
-    void addFiles(TZipFile &zip, const SortedPathList &files);
+    void addFiles(TZipFile &zip, const SortedPathList &files, TParallelCompressor &compressor);
     void addFile(TZipFile &zip, const QString &fileSource, TCompressedEntry &data);
     void reportArchiveError();
 

@@ -67,14 +67,17 @@ TChunkDeflater::~TChunkDeflater()
 
 void TChunkDeflater::Compress(const std::uint8_t *data, std::size_t size, bool last, TBytes &out)
 {
-    const std::size_t start = out.size();
+    // libdeflate writes into scratch space of the worst-case size; only what it wrote is copied out.
     const std::size_t bound = libdeflate_deflate_compress_bound(FCompressor, size);
-    out.resize(start + bound);
-    const std::size_t written =
-        libdeflate_deflate_compress(FCompressor, data, size, out.data() + start, bound);
+    if (FScratchSize < bound) {
+        FScratch = std::make_unique_for_overwrite<std::uint8_t[]>(bound);
+        FScratchSize = bound;
+    }
+    const std::size_t written = libdeflate_deflate_compress(FCompressor, data, size, FScratch.get(), bound);
     if (written == 0)
         throw EZipException("Compression failed");
-    out.resize(start + written);
+    const std::size_t start = out.size();
+    out.insert(out.end(), FScratch.get(), FScratch.get() + written);
     if (!last)
         MakeJoinable(out, start);
 }

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 struct libdeflate_compressor;
 struct z_stream_s;
@@ -35,5 +36,7 @@ class TChunkDeflater
     void MakeJoinable(TBytes &out, std::size_t start);
 
     libdeflate_compressor *FCompressor = nullptr;
+    std::unique_ptr<std::uint8_t[]> FScratch;
+    std::size_t FScratchSize = 0;
     z_stream_s *FScanner = nullptr;
 };

@@ -83,7 +83,9 @@ struct TParallelCompressor::TJob
 {
     TFile *File = nullptr;
     std::size_t Sequence = 0;
-    TBytes Data;
+    // Source bytes as read: never zero-filled first, since reading overwrites them all.
+    std::unique_ptr<std::uint8_t[]> Data;
+    std::size_t Size = 0;
     bool Last = false;
 };
 
@@ -310,8 +312,9 @@ void TParallelCompressor::ReadFile(TFile &file)
         TJob job;
         job.File = &file;
         job.Sequence = sequence;
-        job.Data.resize(length);
-        const std::int64_t read = ReadFully(handle.Get(), job.Data.data(), length);
+        job.Data = std::make_unique_for_overwrite<std::uint8_t[]>(length);
+        job.Size = length;
+        const std::int64_t read = ReadFully(handle.Get(), job.Data.get(), length);
         std::lock_guard lock(FMutex);
         if (read != static_cast<std::int64_t>(length) || file.Released) {
             file.ReadFailed = read != static_cast<std::int64_t>(length);
@@ -347,7 +350,7 @@ void TParallelCompressor::Compress()
             FJobs.pop_front();
             if (job.File->Released) {
                 // The writer gave up on this file: drop the piece unread.
-                FBytesAhead -= job.Data.size();
+                FBytesAhead -= job.Size;
                 --job.File->JobsPending;
                 DropReleasedFiles();
                 FReader.notify_one();
@@ -357,13 +360,13 @@ void TParallelCompressor::Compress()
 
         TPieceSlot result;
         try {
-            result.Piece.SourceBytes = job.Data.size();
+            result.Piece.SourceBytes = job.Size;
             result.Piece.CRC32 =
-                static_cast<std::uint32_t>(crc32_z(crc32(0, nullptr, 0), job.Data.data(), job.Data.size()));
-            if (TChunkDeflater::LooksIncompressible(job.Data.data(), job.Data.size()))
-                TChunkDeflater::Store(job.Data.data(), job.Data.size(), job.Last, result.Piece.Data);
+                static_cast<std::uint32_t>(crc32_z(crc32(0, nullptr, 0), job.Data.get(), job.Size));
+            if (TChunkDeflater::LooksIncompressible(job.Data.get(), job.Size))
+                TChunkDeflater::Store(job.Data.get(), job.Size, job.Last, result.Piece.Data);
             else
-                deflater.Compress(job.Data.data(), job.Data.size(), job.Last, result.Piece.Data);
+                deflater.Compress(job.Data.get(), job.Size, job.Last, result.Piece.Data);
         } catch (...) {
             result.Failed = true;
         }
@@ -373,7 +376,7 @@ void TParallelCompressor::Compress()
         TFile &file = *job.File;
         --file.JobsPending;
         if (file.Released) {
-            FBytesAhead -= job.Data.size();
+            FBytesAhead -= job.Size;
             DropReleasedFiles();
             FReader.notify_one();
         } else {
