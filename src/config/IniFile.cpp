@@ -11,17 +11,12 @@
 #include <utility>
 #include <vector>
 
-namespace
-{
+namespace {
 constexpr qint64 kMsecsPerDay = 24 * 60 * 60 * 1000;
 
 // One line of the file with the line end that followed it ("" for a last line without one), so
 // lines the accessor does not change are written back exactly as they were read.
-struct Line
-{
-    QString text;
-    QString eol;
-};
+using StoredText::Line;
 
 enum class LineKind { Other, Section, Key };
 
@@ -32,27 +27,6 @@ struct ParsedLine
     QString value;           // key value, trimmed
     qsizetype equalsAt = -1; // position of the key's "=" in the line
 };
-
-std::vector<Line> splitLines(const QString &text)
-{
-    std::vector<Line> lines;
-    qsizetype start = 0;
-    const qsizetype size = text.size();
-    while (start < size) {
-        qsizetype end = start;
-        while (end < size && text[end] != u'\r' && text[end] != u'\n')
-            ++end;
-        qsizetype next = end;
-        if (end < size) {
-            next = end + 1;
-            if (text[end] == u'\r' && next < size && text[next] == u'\n')
-                ++next;
-        }
-        lines.push_back({text.mid(start, end - start), text.mid(end, next - end)});
-        start = next;
-    }
-    return lines;
-}
 
 ParsedLine parseLine(const QString &line)
 {
@@ -115,7 +89,7 @@ std::optional<std::vector<Line>> readLines(const QString &fileName)
     const std::optional<QByteArray> bytes = StoredText::readFile(fileName);
     if (!bytes)
         return std::nullopt;
-    return splitLines(StoredText::decode(*bytes));
+    return StoredText::splitLines(StoredText::decode(*bytes));
 }
 
 QString lineEndOf(const std::vector<Line> &lines)
@@ -174,10 +148,7 @@ QTime parseTimeOfDay(const QString &text)
 }
 } // namespace
 
-IniFile::IniFile(QString fileName)
-    : m_fileName(std::move(fileName))
-{
-}
+IniFile::IniFile(QString fileName) : m_fileName(std::move(fileName)) {}
 
 QString IniFile::ReadString(const QString &section, const QString &key, const QString &defaultValue) const
 {

@@ -7,8 +7,7 @@
 
 #include <array>
 
-namespace
-{
+namespace {
 // Windows-1250 bytes 0x80..0xFF. Kept as a table rather than asking ICU by name, so reading an old
 // list never depends on which conversion data the Qt build carries. 0x81, 0x83, 0x88, 0x90 and 0x98
 // are unassigned and map to the C1 control of the same number, as Windows itself does.
@@ -47,8 +46,7 @@ std::optional<QString> decodeStrictUtf8(QByteArrayView bytes)
 }
 } // namespace
 
-namespace StoredText
-{
+namespace StoredText {
 QString decode(const QByteArray &bytes)
 {
     const QByteArrayView view(bytes);
@@ -106,4 +104,25 @@ std::optional<QString> writeFileAtomically(const QString &fileName, const QByteA
         return file.errorString();
     return std::nullopt;
 }
+std::vector<Line> splitLines(const QString &text)
+{
+    std::vector<Line> lines;
+    qsizetype start = 0;
+    const qsizetype size = text.size();
+    while (start < size) {
+        qsizetype end = start;
+        while (end < size && text[end] != u'\r' && text[end] != u'\n')
+            ++end;
+        qsizetype next = end;
+        if (end < size) {
+            next = end + 1;
+            if (text[end] == u'\r' && next < size && text[next] == u'\n')
+                ++next;
+        }
+        lines.push_back({text.mid(start, end - start), text.mid(end, next - end)});
+        start = next;
+    }
+    return lines;
+}
+
 } // namespace StoredText

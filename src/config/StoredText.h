@@ -4,14 +4,25 @@
 #include <QString>
 
 #include <optional>
+#include <vector>
 
 // Text of the settings and list files: read in whatever encoding a user or an older Windows
 // version left behind, always written back as UTF-8 without a byte-order mark.
-namespace StoredText
-{
+namespace StoredText {
 // Decodes file bytes: a byte-order mark (UTF-8, UTF-16 LE, UTF-16 BE) selects its encoding and is
 // dropped; otherwise UTF-8, or Windows-1250 when the bytes are not valid UTF-8.
 QString decode(const QByteArray &bytes);
+
+// One line of a text file: its text and the line end that followed it (CR LF, LF, CR, or empty at the
+// end of a file without a final line end).
+struct Line
+{
+    QString text;
+    QString eol;
+};
+
+// The lines of a text, split at CR LF, LF or CR; a final line end does not start another line.
+std::vector<Line> splitLines(const QString &text);
 
 // Decodes Windows-1250 bytes; the five bytes the code page leaves unassigned map to U+0080..U+009F.
 QString decodeWindows1250(const QByteArray &bytes);
