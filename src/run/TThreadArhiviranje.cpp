@@ -69,20 +69,21 @@ class HandOverSink : public SourceCollectionSink
 struct SourceProperties
 {
     TFileAttributes attributes;
-    std::uint32_t modified = 0;
+    std::uint32_t modified = ModificationTimeToWinFileDate(std::nullopt);
+    bool isFile = false;
 };
 
-SourceProperties propertiesOf(const QString &path)
+// The properties of a source as it is now; nothing when it is gone.
+std::optional<SourceProperties> propertiesOf(const QString &path)
 {
     const std::string name = localPath(path);
     struct stat status = {};
+    if (::stat(name.c_str(), &status) != 0)
+        return std::nullopt;
     SourceProperties properties;
-    if (::stat(name.c_str(), &status) == 0) {
-        properties.attributes = TFileAttributes::FromWinAttributes(WinAttributesFromStat(name, status));
-        properties.modified = ModificationTimeToWinFileDate(std::int64_t(status.st_mtime));
-    } else {
-        properties.modified = ModificationTimeToWinFileDate(std::nullopt);
-    }
+    properties.attributes = TFileAttributes::FromWinAttributes(WinAttributesFromStat(name, status));
+    properties.modified = ModificationTimeToWinFileDate(std::int64_t(status.st_mtime));
+    properties.isFile = S_ISREG(status.st_mode);
     return properties;
 }
 
@@ -117,7 +118,7 @@ QString EntryNameOfFolder(const QString &path)
 
 void AddEmptyFolderToZip(TZipFile &zip, const QString &folder)
 {
-    const SourceProperties properties = propertiesOf(folder);
+    const SourceProperties properties = propertiesOf(folder).value_or(SourceProperties());
     TMemoryStream empty;
     zip.Add(empty, EntryNameOfFolder(folder).toStdString(), zcStored, properties.attributes,
             properties.modified);
@@ -261,7 +262,8 @@ void TThreadArhiviranje::addFile(TZipFile &zip, const QString &fileSource, TComp
     std::string openError;
     if (!data.WaitOpened(openError))
         throw EStreamError(openError);
-    if (!FileExists(fileSource))
+    const std::optional<SourceProperties> properties = propertiesOf(fileSource);
+    if (!properties || !properties->isFile)
         throw EStreamError("No such file");
     m_controller.handOver(RunController::HandOver::FileOpened, [this, &fileSource] {
         m_controller.state().file_size = GetFileSize(fileSource);
@@ -277,9 +279,8 @@ void TThreadArhiviranje::addFile(TZipFile &zip, const QString &fileSource, TComp
                 RunSummary::count(state.file_count_ukupno) + QStringLiteral("\r\n\r\n") + fileSource);
         });
     }
-    const SourceProperties properties = propertiesOf(fileSource);
-    zip.AddCompressed(data, EntryNameOfFile(fileSource).toStdString(), properties.attributes,
-                      properties.modified);
+    zip.AddCompressed(data, EntryNameOfFile(fileSource).toStdString(), properties->attributes,
+                      properties->modified);
     m_controller.handOver(RunController::HandOver::FileAdded, [this] {
         RunState &state = m_controller.state();
         state.file_size_progress += state.file_size;
