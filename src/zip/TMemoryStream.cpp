@@ -31,10 +31,7 @@ std::int64_t TMemoryStream::Write(const void *buffer, std::int64_t count)
 
 std::int64_t TMemoryStream::Seek(std::int64_t offset, TSeekOrigin origin)
 {
-    const std::int64_t base = origin == soBeginning ? 0 : origin == soCurrent ? FPosition : Size();
-    if (base + offset < 0)
-        throw EStreamError("Invalid stream position");
-    FPosition = base + offset;
+    FPosition = SeekTarget(offset, origin, FPosition);
     return FPosition;
 }
 

@@ -22,9 +22,6 @@ std::int64_t TMemoryViewStream::Write(const void *, std::int64_t)
 
 std::int64_t TMemoryViewStream::Seek(std::int64_t offset, TSeekOrigin origin)
 {
-    const std::int64_t base = origin == soBeginning ? 0 : origin == soCurrent ? FPosition : Size();
-    if (base + offset < 0)
-        throw EStreamError("Invalid stream position");
-    FPosition = base + offset;
+    FPosition = SeekTarget(offset, origin, FPosition);
     return FPosition;
 }

@@ -38,3 +38,11 @@ void TStream::WriteBuffer(const void *buffer, std::int64_t count)
         count -= done;
     }
 }
+
+std::int64_t TStream::SeekTarget(std::int64_t offset, TSeekOrigin origin, std::int64_t current)
+{
+    const std::int64_t base = origin == soBeginning ? 0 : origin == soCurrent ? current : Size();
+    if (base + offset < 0)
+        throw EStreamError("Invalid stream position");
+    return base + offset;
+}

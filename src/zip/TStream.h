@@ -35,4 +35,9 @@ class TStream
     void ReadBuffer(void *buffer, std::int64_t count);
     // Writes exactly count bytes or raises EStreamError "Stream write error".
     void WriteBuffer(const void *buffer, std::int64_t count);
+
+  protected:
+    // The absolute position a seek asks for, from the current position; raises EStreamError
+    // "Invalid stream position" for a position before the start.
+    std::int64_t SeekTarget(std::int64_t offset, TSeekOrigin origin, std::int64_t current);
 };
