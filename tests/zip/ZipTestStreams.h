@@ -14,8 +14,33 @@
 
 namespace ziptest {
 
+// A read-only source of a fixed size whose bytes are made on demand; subclasses fill Read.
+class GeneratedSource : public TStream
+{
+  public:
+    explicit GeneratedSource(std::int64_t size) : FSize(size) {}
+
+    std::int64_t Write(const void *, std::int64_t) override { return 0; }
+    std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override
+    {
+        FPosition = (origin == soBeginning ? 0 : origin == soCurrent ? FPosition : FSize) + offset;
+        return FPosition;
+    }
+    std::int64_t Size() override { return FSize; }
+
+  protected:
+    // How many of count bytes are left to read from the position.
+    std::int64_t Available(std::int64_t count) const
+    {
+        return std::max<std::int64_t>(0, std::min(count, FSize - FPosition));
+    }
+
+    const std::int64_t FSize;
+    std::int64_t FPosition = 0;
+};
+
 // size bytes of zeros, or of a fixed pseudo-random pattern that deflate cannot shrink.
-class GeneratedStream : public TStream
+class GeneratedStream : public GeneratedSource
 {
   public:
     // Thrown by Read once stopAt bytes have been read (never when stopAt is negative).
@@ -24,7 +49,7 @@ class GeneratedStream : public TStream
     };
 
     GeneratedStream(std::int64_t size, bool random, std::int64_t stopAt = -1)
-        : FSize(size), FRandom(random), FStopAt(stopAt)
+        : GeneratedSource(size), FRandom(random), FStopAt(stopAt)
     {
     }
 
@@ -32,7 +57,7 @@ class GeneratedStream : public TStream
     {
         if (FStopAt >= 0 && FPosition >= FStopAt)
             throw Stopped{};
-        const std::int64_t done = std::max<std::int64_t>(0, std::min(count, FSize - FPosition));
+        const std::int64_t done = Available(count);
         auto *bytes = static_cast<std::uint8_t *>(buffer);
         if (!FRandom) {
             std::memset(bytes, 0, static_cast<std::size_t>(done));
@@ -48,19 +73,10 @@ class GeneratedStream : public TStream
         FPosition += done;
         return done;
     }
-    std::int64_t Write(const void *, std::int64_t) override { return 0; }
-    std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override
-    {
-        FPosition = (origin == soBeginning ? 0 : origin == soCurrent ? FPosition : FSize) + offset;
-        return FPosition;
-    }
-    std::int64_t Size() override { return FSize; }
 
   private:
-    std::int64_t FSize;
     bool FRandom;
     std::int64_t FStopAt;
-    std::int64_t FPosition = 0;
     std::uint64_t FState = 0x9E3779B97F4A7C15ULL;
 };
 

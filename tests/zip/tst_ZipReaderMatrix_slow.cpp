@@ -52,16 +52,16 @@ struct XorShift
 
 // size bytes of a text that repeats every few kilobytes: deflate finds a long match at every
 // position within its window, so gigabytes compress to megabytes quickly.
-class PatternStream : public TStream
+class PatternStream : public GeneratedSource
 {
   public:
-    explicit PatternStream(std::int64_t size) : FSize(size) {}
+    explicit PatternStream(std::int64_t size) : GeneratedSource(size) {}
 
     std::int64_t Read(void *buffer, std::int64_t count) override
     {
         const TBytes &period = Period();
         const auto length = static_cast<std::int64_t>(period.size());
-        const std::int64_t done = std::max<std::int64_t>(0, std::min(count, FSize - FPosition));
+        const std::int64_t done = Available(count);
         auto *out = static_cast<std::uint8_t *>(buffer);
         for (std::int64_t written = 0; written < done;) {
             const std::int64_t at = (FPosition + written) % length;
@@ -72,14 +72,6 @@ class PatternStream : public TStream
         FPosition += done;
         return done;
     }
-    std::int64_t Write(const void *, std::int64_t) override { return 0; }
-    std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override
-    {
-        FPosition = (origin == soBeginning ? 0 : origin == soCurrent ? FPosition : FSize) + offset;
-        return FPosition;
-    }
-    std::int64_t Size() override { return FSize; }
-
   private:
     static const TBytes &Period()
     {
@@ -93,9 +85,6 @@ class PatternStream : public TStream
         }();
         return period;
     }
-
-    std::int64_t FSize;
-    std::int64_t FPosition = 0;
 };
 
 // Text and noise in alternating stretches, as in a folder of documents and photos.
