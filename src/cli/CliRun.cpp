@@ -105,25 +105,25 @@ int CliRun::exec()
     }
 
     CliRunView view(stderr, ::isatty(STDERR_FILENO) == 1);
-    RunController controller(settings, view);
+    RunController controller(view);
     view.setState(&controller.state());
-    controller.setStartDelay(startDelayFromEnvironment());
-    RunState &state = controller.state();
-    state.GLOBAL_ArhiviranjeUTijeku = true;
-    controller.prepareRun(archiveFile);
+    RunRequest request = RunRequest::fromSettings(settings, archiveFile);
+    request.startDelayMs = startDelayFromEnvironment();
     {
         const StopSignals stopSignals([&controller] { controller.BTN_CancelClick(); },
                                       [&controller] { controller.forceStop(); });
-        controller.Arhiviranje();
+        controller.beginAttempt();
+        controller.run(request);
     }
-    return finishRun(settings, controller, view, automatic);
+    const int status = finishRun(settings, controller.state(), view, automatic);
+    controller.endAttempt();
+    return status;
 }
 
-int CliRun::finishRun(const ProgramSettings &settings, RunController &controller, CliRunView &view,
+int CliRun::finishRun(const ProgramSettings &settings, const RunState &state, CliRunView &view,
                       bool automatic)
 {
-    RunState &state = controller.state();
-    view.setStatusText(MessageTable::text(Msg::StatusFinalising));
+    view.showText(MessageTable::text(Msg::StatusFinalising));
 
     bool recorded = true;
     try {
@@ -135,7 +135,7 @@ int CliRun::finishRun(const ProgramSettings &settings, RunController &controller
     }
 
     const bool stopped = state.PrekidArhiviranja;
-    view.setStatusText(MessageTable::text(stopped ? Msg::StatusRunStopped : Msg::StatusRunComplete));
+    view.showText(MessageTable::text(stopped ? Msg::StatusRunStopped : Msg::StatusRunComplete));
     view.finishLine();
 
     out(MessageTable::text(Msg::BalloonRunFinished) + QLatin1Char(' ') + state.arhiva_file);
@@ -152,9 +152,7 @@ int CliRun::finishRun(const ProgramSettings &settings, RunController &controller
                 out(line);
         }
     }
-    state.GLOBAL_ArhiviranjeUTijeku = false;
-
-    const bool archiveWritten = !view.archiveErrorShown() && !state.fKill && FileExists(state.arhiva_file);
+    const bool archiveWritten = !state.archiveFailed && !state.fKill && FileExists(state.arhiva_file);
     if (!archiveWritten)
         return Failed;
     if (stopped || state.file_missing > 0 || !recorded)

@@ -5,7 +5,7 @@
 #include <QString>
 
 class CliRunView;
-class RunController;
+struct RunState;
 struct ProgramSettings;
 
 // One backup run from the command line, automatic or manual, from the checks to the run's end.
@@ -20,8 +20,7 @@ class CliRun
     int exec();
 
   private:
-    int finishRun(const ProgramSettings &settings, RunController &controller, CliRunView &view,
-                  bool automatic);
+    int finishRun(const ProgramSettings &settings, const RunState &state, CliRunView &view, bool automatic);
     void error(const QString &text) const;
     void out(const QString &text) const;
 

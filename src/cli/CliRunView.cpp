@@ -1,6 +1,8 @@
 #include "cli/CliRunView.h"
 
+#include "config/MessageTable.h"
 #include "run/RunState.h"
+#include "run/RunSummary.h"
 
 namespace {
 
@@ -19,9 +21,20 @@ QString tail(const QString &text, int width)
 
 CliRunView::CliRunView(std::FILE *output, bool terminal) : m_output(output), m_terminal(terminal) {}
 
-void CliRunView::setStatusText(const QString &text)
+void CliRunView::showStatus(const RunStatus &status)
 {
-    m_status = text;
+    showLine(status, status.text());
+}
+
+void CliRunView::showText(const QString &text)
+{
+    showLine(RunStatus(), text);
+}
+
+void CliRunView::showLine(const RunStatus &status, const QString &text)
+{
+    m_status = status;
+    m_text = text;
     m_filePercent = 0;
     if (m_terminal) {
         redraw(false);
@@ -46,10 +59,13 @@ void CliRunView::setTotalProgress(int percent)
     redraw(false);
 }
 
-void CliRunView::showArchiveError(const QString &text)
+void CliRunView::showArchiveError(const QString &text, const QString &cause)
 {
     m_archiveError = true;
-    printLine(m_state ? text + QStringLiteral(" (") + m_state->arhiva_file + QLatin1Char(')') : text);
+    QString line = m_state ? text + QStringLiteral(" (") + m_state->arhiva_file + QLatin1Char(')') : text;
+    if (!cause.isEmpty())
+        line += QStringLiteral(": ") + cause;
+    printLine(line);
 }
 
 void CliRunView::redraw(bool force)
@@ -59,14 +75,13 @@ void CliRunView::redraw(bool force)
     if (!force && m_sinceRedraw.isValid() && m_sinceRedraw.elapsed() < redrawIntervalMs)
         return;
     m_sinceRedraw.start();
-    // The status line holds "arhiviram datoteku n/m", an empty line and the path.
-    QString status = m_status;
-    const qsizetype pathStart = status.indexOf(QStringLiteral("\r\n\r\n"));
-    QString path;
-    if (pathStart >= 0) {
-        path = status.mid(pathStart + 4);
-        status = status.left(pathStart);
-    }
+    // While a file is archived the line shows "arhiviram datoteku n/m" and, at its end, the path.
+    const bool archivingFile = m_status.kind == RunStatus::Kind::ArchivingFile;
+    const QString path = archivingFile ? m_status.path : QString();
+    const QString status = archivingFile ? MessageTable::text(Msg::StatusArchivingFile) + QLatin1Char(' ') +
+                                               RunSummary::count(m_status.fileNumber) + QLatin1Char('/') +
+                                               RunSummary::count(m_status.fileCount)
+                                         : m_text;
     const QString elapsed = m_state && !m_state->proteklo_vrijeme_prikaz.isEmpty()
                                 ? m_state->proteklo_vrijeme_prikaz
                                 : QStringLiteral("00:00:00");

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "run/RunStatus.h"
 #include "run/RunView.h"
 
 #include <QElapsedTimer>
@@ -19,15 +20,16 @@ class CliRunView : public RunView
     // The run whose elapsed time the progress line shows.
     void setState(const RunState *state) { m_state = state; }
 
-    void setStatusText(const QString &text) override;
-    QString statusText() const override { return m_status; }
+    void showStatus(const RunStatus &status) override;
     void setFileProgress(int percent) override;
     void setTotalProgress(int percent) override;
     void setFileBarState(BarState) override {}
     void setTotalBarState(BarState) override {}
     void setRunTitle(const QString &) override {}
     void showPauseBox(const QString &) override {}
-    void showArchiveError(const QString &text) override;
+    void showArchiveError(const QString &text, const QString &cause) override;
+    // A status of the command line's own (the run's end), shown like the run's.
+    void showText(const QString &text);
 
     // Whether the archive error box was shown during the run.
     bool archiveErrorShown() const { return m_archiveError; }
@@ -37,12 +39,14 @@ class CliRunView : public RunView
     void printLine(const QString &text);
 
   private:
+    void showLine(const RunStatus &status, const QString &text);
     void redraw(bool force);
 
     const RunState *m_state = nullptr;
     std::FILE *m_output;
     bool m_terminal;
-    QString m_status;
+    RunStatus m_status;
+    QString m_text;
     int m_filePercent = 0;
     int m_totalPercent = 0;
     bool m_archiveError = false;

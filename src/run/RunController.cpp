@@ -1,26 +1,40 @@
 #include "run/RunController.h"
 
 #include "config/MessageTable.h"
-#include "config/ProgramSettings.h"
+#include "run/HandOverChannel.h"
 #include "run/RunSummary.h"
 #include "run/TThreadArhiviranje.h"
 
 #include <QEventLoop>
-#include <QThread>
 
 #include <cmath>
 
-RunController::RunController(const ProgramSettings &settings, RunView &view, QObject *parent)
-    : QObject(parent), m_settings(settings), m_view(view)
+namespace {
+
+// The interface thread takes the worker's queued hand-overs and repaints the run this often: about
+// 30 times a second, however many files go by.
+constexpr int DisplayIntervalMs = 33;
+
+} // namespace
+
+RunController::RunController(RunView &view, QObject *parent) : QObject(parent), m_view(view)
 {
     m_timer.setInterval(1000);
     connect(&m_timer, &QTimer::timeout, this, &RunController::TimerTimer);
+    m_drainTimer.setInterval(DisplayIntervalMs);
+    connect(&m_drainTimer, &QTimer::timeout, this, [this] {
+        drainHandOvers();
+        repaint();
+    });
 }
 
 RunController::~RunController()
 {
+    if (m_channel)
+        m_channel->close();
     // A worker that was forced to stop may still be unwinding; it touches nothing of ours any more.
-    waitForWorker();
+    if (m_worker)
+        m_worker->wait();
 }
 
 void RunController::waitForWorker()
@@ -29,14 +43,33 @@ void RunController::waitForWorker()
         m_worker->wait();
 }
 
+bool RunController::beginAttempt()
+{
+    if (m_state.GLOBAL_ArhiviranjeUTijeku)
+        return false;
+    m_state.GLOBAL_ArhiviranjeUTijeku = true;
+    return true;
+}
+
+void RunController::endAttempt()
+{
+    m_state.GLOBAL_ArhiviranjeUTijeku = false;
+}
+
+int RunController::blockingWaits() const
+{
+    return m_channel ? m_channel->blockingWaits() : 0;
+}
+
 int RunController::percentOf(qint64 part, qint64 whole)
 {
     const long double exact = static_cast<long double>(part) / static_cast<long double>(whole) * 100.0L;
     return static_cast<int>(std::nearbyint(exact));
 }
 
-void RunController::prepareRun(const QString &archiveFile)
+void RunController::prepareRun(const RunRequest &request)
 {
+    m_request = request;
     m_state.fKill = false;
     m_state.NasilniPrekidArhiviranja = false;
     m_state.PrekidArhiviranja = false;
@@ -47,89 +80,133 @@ void RunController::prepareRun(const QString &archiveFile)
     m_state.file_size_progress = 0;
     m_state.file_count_progress = 0;
     m_state.file_missing = 0;
-    m_state.arhiva_file = archiveFile;
+    m_state.archiveFailed = false;
+    m_state.archiveFailure.clear();
+    m_state.arhiva_file = request.arhiva_file;
+    m_display = Display();
+    m_shown = m_display;
 }
 
-void RunController::Arhiviranje()
+void RunController::run(const RunRequest &request)
 {
+    if (m_running)
+        return;
     if (m_worker) {
         m_worker->wait();
         m_worker.reset();
     }
+    prepareRun(request);
+    m_channel = std::make_shared<HandOverChannel>(
+        [this] { QMetaObject::invokeMethod(this, &RunController::drainHandOvers, Qt::QueuedConnection); });
+    m_running = true;
+
     QEventLoop loop;
     const auto connection =
         connect(this, &RunController::Evnt, &loop, &QEventLoop::quit, Qt::QueuedConnection);
-    m_worker = std::make_unique<TThreadArhiviranje>(*this);
+    m_drainTimer.start();
+    m_worker = std::make_unique<TThreadArhiviranje>(*this, m_channel, request.startDelayMs);
     m_worker->start();
     loop.exec();
     disconnect(connection);
 }
 
-void RunController::handOver(HandOver which, const std::function<void()> &procedure)
+std::function<void()> RunController::observed(HandOver which, std::function<void()> procedure)
 {
-    const auto run = [this, which, &procedure] {
+    return [this, which, procedure = std::move(procedure)] {
         if (m_handOverObserver)
             m_handOverObserver(which);
         procedure();
     };
-    // A blocking queued call from the interface thread to itself would dead-lock.
-    if (QThread::currentThread() == thread()) {
-        run();
-        return;
-    }
-    QMetaObject::invokeMethod(this, run, Qt::BlockingQueuedConnection);
 }
 
-void RunController::signalCompletion()
+void RunController::drainHandOvers()
 {
+    if (m_channel)
+        m_channel->drain();
+}
+
+void RunController::finishRun(bool forced)
+{
+    if (forced)
+        m_state.fKill = true;
+    m_running = false;
+    // Nothing the worker queues from now on runs: a worker that outlives its run changes nothing.
+    m_channel->close();
+    m_drainTimer.stop();
+    repaint();
     emit Evnt();
 }
 
-void RunController::OnProgress(qint64 position)
+void RunController::progressDisplay(qint64 position, bool pausing)
 {
-    if (!m_state.NasilniPrekidArhiviranja)
-        handOver(HandOver::ProgressDisplay, [this, position] { progressDisplay(position); });
-    if (m_state.NasilniPrekidArhiviranja && !m_state.fKill) {
-        m_state.fKill = true;
-        if (m_worker) {
-            signalCompletion();
-            throw ForcedStop{};
-        }
-    }
-}
-
-void RunController::progressDisplay(qint64 position)
-{
-    if (m_state.Pauza) {
+    if (pausing && m_state.Pauza) {
+        repaint();
         m_view.setFileBarState(RunView::BarState::Paused);
         m_view.setTotalBarState(RunView::BarState::Paused);
-        if (m_compressionPauseHook)
-            m_compressionPauseHook(true);
         m_view.showPauseBox(MessageTable::text(Msg::PauseBoxText));
-        if (m_compressionPauseHook)
-            m_compressionPauseHook(false);
         m_view.setFileBarState(RunView::BarState::Normal);
         m_view.setTotalBarState(RunView::BarState::Normal);
         m_state.Pauza = false;
+        m_channel->pauseRequested = false;
         return;
     }
     int totalPercent = 0;
     if (m_state.file_size > 0 && m_state.file_size_ukupno > 0) {
-        const int filePercent = percentOf(position, m_state.file_size);
+        m_display.filePercent = percentOf(position, m_state.file_size);
         totalPercent = percentOf(position + m_state.file_size_progress, m_state.file_size_ukupno);
-        m_view.setFileProgress(filePercent);
-        m_view.setTotalProgress(totalPercent);
+        m_display.totalPercent = totalPercent;
     }
     if (m_state.file_size_progress >= 0 && m_state.file_size_ukupno >= 0 && totalPercent >= 0 &&
         totalPercent <= 100)
-        m_view.setRunTitle(runTitle(totalPercent));
+        m_display.title = runTitle(totalPercent);
 }
 
 QString RunController::runTitle(int totalPercent) const
 {
-    return m_settings.GLOBAL_ApplicationTitle + QLatin1Char(' ') + QString::number(totalPercent) +
-           QStringLiteral("% ") + m_settings.GLOBAL_lista_caption + QStringLiteral(" - ") +
+    return m_request.GLOBAL_ApplicationTitle + QLatin1Char(' ') + QString::number(totalPercent) +
+           QStringLiteral("% ") + m_request.GLOBAL_lista_caption + QStringLiteral(" - ") +
            MessageTable::text(Msg::ElapsedTimeLabel) + QLatin1Char(' ') + m_state.proteklo_vrijeme_prikaz;
+}
+
+void RunController::setStatus(const RunStatus &status)
+{
+    m_display.status = status;
+    if (m_channel)
+        m_channel->stopTextShown = status.kind == RunStatus::Kind::Stopping;
+}
+
+void RunController::setFileBar(int percent)
+{
+    m_display.filePercent = percent;
+}
+
+void RunController::repaint()
+{
+    if (m_display == m_shown)
+        return;
+    if (!(m_display.status == m_shown.status))
+        m_view.showStatus(m_display.status);
+    if (m_display.filePercent != m_shown.filePercent)
+        m_view.setFileProgress(m_display.filePercent);
+    if (m_display.totalPercent != m_shown.totalPercent)
+        m_view.setTotalProgress(m_display.totalPercent);
+    if (m_display.title != m_shown.title)
+        m_view.setRunTitle(m_display.title);
+    m_shown = m_display;
+}
+
+void RunController::recordMissing(const QString &path)
+{
+    ++m_state.file_missing;
+    m_state.file_missing_list.append(path);
+}
+
+void RunController::reportArchiveError(const QString &cause)
+{
+    m_state.archiveFailed = true;
+    m_state.archiveFailure = cause;
+    repaint();
+    m_view.showArchiveError(MessageTable::text(Msg::StatusArchiveError), cause);
 }
 
 void RunController::TimerTimer()
@@ -154,18 +231,26 @@ void RunController::stopTimer()
 void RunController::BTN_PauseClick()
 {
     m_state.Pauza = true;
+    if (m_channel)
+        m_channel->pauseRequested = true;
 }
 
 void RunController::BTN_CancelClick()
 {
-    m_view.setStatusText(MessageTable::text(Msg::StatusStopRequested));
+    setStatus(RunStatus::plain(RunStatus::Kind::Stopping));
     m_state.PrekidArhiviranja = true;
+    if (m_channel)
+        m_channel->stopRequested = true;
     m_view.setFileBarState(RunView::BarState::Error);
+    repaint();
 }
 
 void RunController::forceStop()
 {
-    m_view.setStatusText(MessageTable::text(Msg::StatusForcedStop));
+    setStatus(RunStatus::plain(RunStatus::Kind::ForcedStop));
     stopTimer();
     m_state.NasilniPrekidArhiviranja = true;
+    if (m_channel)
+        m_channel->forcedStopRequested = true;
+    repaint();
 }

@@ -2,9 +2,13 @@
 
 #include <QString>
 
-// What a backup run shows, as seen by the run: the visible effects of the worker's hand-overs and
-// of the progress handler. The desktop window and the command-line front end each implement it.
-// Every method is called on the interface thread; the two that show a box return when it is closed.
+struct RunStatus;
+
+// What a backup run shows, as seen by the run: the visible effects of the worker's hand-overs and of
+// the progress handler. The desktop window and the command-line front end each implement it. Every
+// method is called on the interface thread. The status line, the bars and the title are handed over
+// at most about 30 times a second, with their latest values and always with the final ones; the two
+// boxes return when they are closed.
 class RunView
 {
   public:
@@ -12,9 +16,8 @@ class RunView
 
     virtual ~RunView() = default;
 
-    // The status line: set at once (repainted before the call returns) and read back.
-    virtual void setStatusText(const QString &text) = 0;
-    virtual QString statusText() const = 0;
+    // The status line.
+    virtual void showStatus(const RunStatus &status) = 0;
     // The per-file and the overall progress, in whole percent.
     virtual void setFileProgress(int percent) = 0;
     virtual void setTotalProgress(int percent) = 0;
@@ -25,6 +28,7 @@ class RunView
     virtual void setRunTitle(const QString &title) = 0;
     // The pause box; the run stays paused until it is closed.
     virtual void showPauseBox(const QString &text) = 0;
-    // The error box shown when the archive cannot be created or a folder entry cannot be written.
-    virtual void showArchiveError(const QString &text) = 0;
+    // The error box shown when the archive cannot be created or written; cause is the system's
+    // description of what failed (empty when there is none).
+    virtual void showArchiveError(const QString &text, const QString &cause) = 0;
 };

@@ -5,6 +5,7 @@
 #include "config/ProgramSettings.h"
 #include "config/StringGrid.h"
 #include "run/FileSystem.h"
+#include "run/HandOverChannel.h"
 #include "run/RunController.h"
 #include "run/RunSummary.h"
 #include "run/SourceCollection.h"
@@ -30,41 +31,6 @@ std::string localPath(const QString &path)
     return QFile::encodeName(path).toStdString();
 }
 
-// Hands each report of the source collection over to the interface thread.
-class HandOverSink : public SourceCollectionSink
-{
-  public:
-    explicit HandOverSink(RunController &controller) : m_controller(controller) {}
-
-    void missingEntry(const QString &entry) override
-    {
-        m_controller.handOver(RunController::HandOver::MissingEntry, [this, &entry] {
-            RunState &state = m_controller.state();
-            ++state.file_missing;
-            state.file_missing_list.append(entry);
-        });
-    }
-
-    void fileSize(qint64 bytes) override
-    {
-        m_controller.handOver(RunController::HandOver::AddFileSize,
-                              [this, bytes] { m_controller.state().file_size_ukupno += bytes; });
-    }
-
-    void fileCount(qint64 count) override
-    {
-        m_controller.handOver(RunController::HandOver::FileCount, [this, count] {
-            RunState &state = m_controller.state();
-            state.file_count_ukupno = count;
-            state.proteklo_vrijeme = 0;
-            state.proteklo_vrijeme_prikaz = RunSummary::elapsedText(0);
-        });
-    }
-
-  private:
-    RunController &m_controller;
-};
-
 // The attributes and the DOS date-time an entry takes from its source (links followed).
 struct SourceProperties
 {
@@ -87,22 +53,6 @@ std::optional<SourceProperties> propertiesOf(const QString &path)
     return properties;
 }
 
-// Lets the pause box hold the compressor threads for as long as this scope lasts.
-class PauseHookScope
-{
-  public:
-    PauseHookScope(RunController &controller, std::function<void(bool)> hook) : m_controller(controller)
-    {
-        m_controller.setCompressionPauseHook(std::move(hook));
-    }
-    ~PauseHookScope() { m_controller.setCompressionPauseHook({}); }
-    PauseHookScope(const PauseHookScope &) = delete;
-    PauseHookScope &operator=(const PauseHookScope &) = delete;
-
-  private:
-    RunController &m_controller;
-};
-
 } // namespace
 
 QString EntryNameOfFile(const QString &path)
@@ -124,35 +74,53 @@ void AddEmptyFolderToZip(TZipFile &zip, const QString &folder)
             properties.modified);
 }
 
-TThreadArhiviranje::TThreadArhiviranje(RunController &controller) : m_controller(controller) {}
+TThreadArhiviranje::TThreadArhiviranje(RunController &controller, std::shared_ptr<HandOverChannel> channel,
+                                       int startDelayMs)
+    : m_controller(controller), m_channel(std::move(channel)), m_startDelayMs(startDelayMs)
+{
+}
+
+void TThreadArhiviranje::post(HandOver which, std::function<void()> procedure, bool urgent)
+{
+    m_channel->post(m_controller.observed(which, std::move(procedure)), urgent);
+}
+
+bool TThreadArhiviranje::call(HandOver which, std::function<void()> procedure)
+{
+    return m_channel->call(m_controller.observed(which, std::move(procedure)));
+}
 
 void TThreadArhiviranje::run()
 {
     try {
         Execute();
-    } catch (const RunController::ForcedStop &) {
+    } catch (const ForcedStop &) {
         // The forced stop has signalled completion already; the archive was abandoned as it stood.
         return;
+    } catch (const std::exception &failure) {
+        // Nothing was archived (the archive's own failures are reported where they happen).
+        reportArchiveError(failure.what());
     } catch (...) {
-        // Whatever went wrong, the interface thread must be released.
+        reportArchiveError("Unknown error");
     }
-    m_controller.signalCompletion();
+    // Posted after every other hand-over, so the run's end sees all of them.
+    post(
+        HandOver::Completion, [c = &m_controller] { c->finishRun(false); }, true);
 }
 
 void TThreadArhiviranje::Execute()
 {
-    QThread::msleep(static_cast<unsigned long>(m_controller.startDelay()));
+    QThread::msleep(static_cast<unsigned long>(m_startDelayMs));
 
     QStringList entries;
     if (!readEntries(entries))
         return;
-    m_controller.handOver(RunController::HandOver::StatusCollecting, [this] {
-        m_controller.view().setStatusText(MessageTable::text(Msg::StatusCollecting));
-    });
+    post(
+        HandOver::StatusCollecting,
+        [c = &m_controller] { c->setStatus(RunStatus::plain(RunStatus::Kind::Collecting)); }, true);
 
     SourceCollection collection;
-    HandOverSink sink(m_controller);
-    collection.resolveEntries(entries, sink);
+    collection.resolveEntries(entries, *this);
 
     // Every core starts compressing as soon as the files are known, while the totals are counted and
     // the folder entries written; entries are still added one by one, each after its stop test.
@@ -162,19 +130,48 @@ void TThreadArhiviranje::Execute()
     for (const QString &fileSource : files)
         names.push_back(localPath(fileSource));
     TParallelCompressor compressor(std::move(names));
-    const PauseHookScope pauseHook(m_controller, [&compressor](bool paused) { compressor.SetPaused(paused); });
+    m_compressor = &compressor;
+    struct ForgetCompressor
+    {
+        TParallelCompressor *&compressor;
+        ~ForgetCompressor() { compressor = nullptr; }
+    } forget{m_compressor};
 
-    collection.reportTotals(sink);
+    collection.reportTotals(*this);
     archive(collection.lista_mapa_finalna(), files, compressor);
+}
+
+void TThreadArhiviranje::missingEntry(const QString &entry)
+{
+    post(HandOver::MissingEntry, [c = &m_controller, entry] { c->recordMissing(entry); });
+}
+
+void TThreadArhiviranje::fileSize(qint64 bytes)
+{
+    post(HandOver::AddFileSize, [c = &m_controller, bytes] { c->m_state.file_size_ukupno += bytes; });
+}
+
+void TThreadArhiviranje::fileCount(qint64 count)
+{
+    post(
+        HandOver::FileCount,
+        [c = &m_controller, count] {
+            c->m_state.file_count_ukupno = count;
+            c->m_state.proteklo_vrijeme = 0;
+            c->m_state.proteklo_vrijeme_prikaz = RunSummary::elapsedText(0);
+        },
+        true);
 }
 
 bool TThreadArhiviranje::readEntries(QStringList &entries)
 {
-    m_controller.handOver(RunController::HandOver::CopySettings, [this] {
-        m_userfolder = m_controller.settings().userfolder;
-        m_arhiva_file = m_controller.state().arhiva_file;
-        m_GLOBAL_lista = m_controller.settings().GLOBAL_lista;
+    const bool copied = call(HandOver::CopySettings, [this] {
+        m_userfolder = m_controller.m_request.userfolder;
+        m_arhiva_file = m_controller.m_request.arhiva_file;
+        m_GLOBAL_lista = m_controller.m_request.GLOBAL_lista;
     });
+    if (!copied)
+        return false;
     const std::optional<QStringList> lines = ReadListLines(ListFileName(m_userfolder, m_GLOBAL_lista));
     if (!lines)
         return false;
@@ -186,72 +183,57 @@ void TThreadArhiviranje::archive(const SortedPathList &folders, const SortedPath
                                  TParallelCompressor &compressor)
 {
     TZipFile zip;
-    zip.SetOnProgress([this](TZipFile &, const std::string &, const TZipHeader &, std::int64_t position) {
-        m_controller.OnProgress(position);
-    });
+    zip.SetOnProgress([this](TZipFile &sender, const std::string &, const TZipHeader &,
+                             std::int64_t position) { OnProgress(sender, position); });
     try {
         zip.Open(localPath(m_arhiva_file), zmWrite);
-    } catch (const RunController::ForcedStop &) {
-        throw;
-    } catch (...) {
-        reportArchiveError();
+    } catch (const std::exception &failure) {
+        reportArchiveError(failure.what());
         return;
     }
     try {
-        m_controller.handOver(RunController::HandOver::TimerRestart, [this] { m_controller.restartTimer(); });
-        if (addFolders(zip, folders)) {
-            addFiles(zip, files, compressor);
-        }
+        post(
+            HandOver::TimerRestart, [c = &m_controller] { c->restartTimer(); }, true);
+        addFolders(zip, folders);
+        addFiles(zip, files, compressor);
         zip.Close();
-    } catch (const RunController::ForcedStop &) {
+    } catch (const ForcedStop &) {
         zip.Abandon();
         throw;
-    } catch (...) {
-        // The directory could not be written (a full disk): say so rather than report success.
+    } catch (const std::exception &failure) {
+        // The archive itself failed (a full disk, a removed destination): the files that follow would
+        // be lost as well, so the run ends here. The archive is left without a directory rather than
+        // given one that points at data which may never have reached the disk.
         zip.Abandon();
-        reportArchiveError();
+        reportArchiveError(failure.what());
     }
-    m_controller.handOver(RunController::HandOver::TimerStop, [this] { m_controller.stopTimer(); });
+    post(
+        HandOver::TimerStop, [c = &m_controller] { c->stopTimer(); }, true);
 }
 
-bool TThreadArhiviranje::addFolders(TZipFile &zip, const SortedPathList &folders)
+void TThreadArhiviranje::addFolders(TZipFile &zip, const SortedPathList &folders)
 {
     for (const QString &folder : folders) {
-        if (!DirectoryExists(folder))
-            continue;
-        try {
+        if (DirectoryExists(folder))
             AddEmptyFolderToZip(zip, folder);
-        } catch (const RunController::ForcedStop &) {
-            throw;
-        } catch (...) {
-            // The entries written so far stay readable: the caller still closes the archive.
-            reportArchiveError();
-            return false;
-        }
     }
-    return true;
 }
 
 void TThreadArhiviranje::addFiles(TZipFile &zip, const SortedPathList &files, TParallelCompressor &compressor)
 {
     for (const QString &fileSource : files) {
-        m_controller.handOver(RunController::HandOver::CopyStopFlag,
-                              [this] { m_PrekidArhiviranja = m_controller.state().PrekidArhiviranja; });
-        if (m_PrekidArhiviranja)
+        // The copy of the stop flag is the read of its mirror below; the hand-over keeps its place in
+        // the interface's order.
+        post(HandOver::CopyStopFlag, [] {});
+        if (m_channel->stopRequested)
             break;
-        m_controller.handOver(RunController::HandOver::FileBarReset,
-                              [this] { m_controller.view().setFileProgress(0); });
+        post(HandOver::FileBarReset, [c = &m_controller] { c->setFileBar(0); });
         TCompressedEntry &data = compressor.Next();
         try {
             addFile(zip, fileSource, data);
-        } catch (const RunController::ForcedStop &) {
-            throw;
-        } catch (...) {
-            m_controller.handOver(RunController::HandOver::FileFailed, [this, &fileSource] {
-                RunState &state = m_controller.state();
-                ++state.file_missing;
-                state.file_missing_list.append(fileSource);
-            });
+        } catch (const EStreamError &) {
+            // The source could not be opened or read: it is missing from the archive, the run goes on.
+            post(HandOver::FileFailed, [c = &m_controller, fileSource] { c->recordMissing(fileSource); });
         }
     }
 }
@@ -265,31 +247,51 @@ void TThreadArhiviranje::addFile(TZipFile &zip, const QString &fileSource, TComp
     const std::optional<SourceProperties> properties = propertiesOf(fileSource);
     if (!properties || !properties->isFile)
         throw EStreamError("No such file");
-    m_controller.handOver(RunController::HandOver::FileOpened, [this, &fileSource] {
-        m_controller.state().file_size = GetFileSize(fileSource);
-        m_LBL_Status = m_controller.view().statusText();
-    });
-    if (m_LBL_Status != MessageTable::text(Msg::StatusStopping)) {
-        m_controller.handOver(RunController::HandOver::FileStatus, [this, &fileSource] {
-            RunState &state = m_controller.state();
+    const qint64 size = static_cast<qint64>(data.SourceSize());
+    post(HandOver::FileOpened, [c = &m_controller, size] { c->m_state.file_size = size; });
+    if (!m_channel->stopTextShown) {
+        post(HandOver::FileStatus, [c = &m_controller, fileSource] {
+            RunState &state = c->m_state;
             ++state.file_count_progress;
-            m_controller.view().setStatusText(
-                MessageTable::text(Msg::StatusArchivingFile) + QLatin1Char(' ') +
-                RunSummary::count(state.file_count_progress) + QLatin1Char('/') +
-                RunSummary::count(state.file_count_ukupno) + QStringLiteral("\r\n\r\n") + fileSource);
+            // A stop pressed after the worker looked keeps its text in the status line.
+            if (c->m_display.status.kind != RunStatus::Kind::Stopping)
+                c->setStatus(
+                    RunStatus::archivingFile(state.file_count_progress, state.file_count_ukupno, fileSource));
         });
     }
     zip.AddCompressed(data, EntryNameOfFile(fileSource).toStdString(), properties->attributes,
                       properties->modified);
-    m_controller.handOver(RunController::HandOver::FileAdded, [this] {
-        RunState &state = m_controller.state();
-        state.file_size_progress += state.file_size;
-    });
+    post(HandOver::FileAdded, [c = &m_controller] { c->m_state.file_size_progress += c->m_state.file_size; });
 }
 
-void TThreadArhiviranje::reportArchiveError()
+void TThreadArhiviranje::OnProgress(TZipFile &zip, qint64 position)
 {
-    m_controller.handOver(RunController::HandOver::ArchiveError, [this] {
-        m_controller.view().showArchiveError(MessageTable::text(Msg::StatusArchiveError));
-    });
+    if (!m_channel->forcedStopRequested) {
+        if (m_channel->pauseRequested) {
+            // The pause box holds this thread, and the compressor threads with it.
+            if (m_compressor)
+                m_compressor->SetPaused(true);
+            call(HandOver::ProgressDisplay,
+                 [c = &m_controller, position] { c->progressDisplay(position, true); });
+            if (m_compressor)
+                m_compressor->SetPaused(false);
+        } else {
+            post(HandOver::ProgressDisplay,
+                 [c = &m_controller, position] { c->progressDisplay(position, false); });
+        }
+    }
+    if (m_channel->forcedStopRequested && !m_channel->forcedStopCarriedOut) {
+        m_channel->forcedStopCarriedOut = true;
+        // The archive keeps exactly what was written before this report, and nothing after it.
+        (void)zip;
+        post(
+            HandOver::Completion, [c = &m_controller] { c->finishRun(true); }, true);
+        throw ForcedStop{};
+    }
+}
+
+void TThreadArhiviranje::reportArchiveError(const std::string &cause)
+{
+    const QString text = QString::fromLocal8Bit(cause);
+    call(HandOver::ArchiveError, [c = &m_controller, text] { c->reportArchiveError(text); });
 }

@@ -1,44 +1,67 @@
 #pragma once
 
+#include "run/RunController.h"
+#include "run/SourceCollectionSink.h"
+
 #include <QString>
 #include <QThread>
 
-class RunController;
+#include <functional>
+#include <memory>
+#include <string>
+
+class HandOverChannel;
 class SortedPathList;
 class TCompressedEntry;
 class TParallelCompressor;
 class TZipFile;
 
 // The archiving worker: one backup run from the list file to the closed archive. Everything it
-// changes on the interface side goes through its controller's synchronous hand-overs.
-class TThreadArhiviranje : public QThread
+// changes on the interface side goes through its hand-overs on the run's channel: posted in order,
+// and waited for only where the worker needs the answer.
+class TThreadArhiviranje : public QThread, private SourceCollectionSink
 {
     Q_OBJECT
 
   public:
-    explicit TThreadArhiviranje(RunController &controller);
+    TThreadArhiviranje(RunController &controller, std::shared_ptr<HandOverChannel> channel, int startDelayMs);
 
   protected:
     // The thread body (the design's Execute).
     void run() override;
 
   private:
+    using HandOver = RunController::HandOver;
+
+    // Thrown out of the archive writer's progress event to end the worker after a forced stop.
+    struct ForcedStop
+    {
+    };
+
     void Execute();
+    // The source collection's reports, each handed over as it comes.
+    void missingEntry(const QString &entry) override;
+    void fileSize(qint64 bytes) override;
+    void fileCount(qint64 count) override;
     bool readEntries(QStringList &entries);
     void archive(const SortedPathList &folders, const SortedPathList &files, TParallelCompressor &compressor);
-    bool addFolders(TZipFile &zip, const SortedPathList &folders);
+    void addFolders(TZipFile &zip, const SortedPathList &folders);
     void addFiles(TZipFile &zip, const SortedPathList &files, TParallelCompressor &compressor);
     void addFile(TZipFile &zip, const QString &fileSource, TCompressedEntry &data);
-    void reportArchiveError();
+    void OnProgress(TZipFile &zip, qint64 position);
+    void reportArchiveError(const std::string &cause);
+
+    void post(HandOver which, std::function<void()> procedure, bool urgent = false);
+    bool call(HandOver which, std::function<void()> procedure);
 
     RunController &m_controller;
-    // The worker's own copies, taken in the hand-overs so that the settings, the stop flag and the
-    // status line are read only at those points.
+    const std::shared_ptr<HandOverChannel> m_channel;
+    const int m_startDelayMs;
+    TParallelCompressor *m_compressor = nullptr;
+    // The worker's own copies, taken in the first hand-over so that the settings are read only there.
     QString m_userfolder;
     QString m_GLOBAL_lista;
     QString m_arhiva_file;
-    bool m_PrekidArhiviranja = false;
-    QString m_LBL_Status;
 };
 
 // Adds an empty folder's entry ("/" separators, a trailing "/", no leading "/") with the folder's

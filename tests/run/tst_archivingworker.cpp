@@ -3,6 +3,7 @@
 #include "config/StringGrid.h"
 #include "run/RunController.h"
 
+#include "PermissionsBindRoot.h"
 #include "TempTree.h"
 #include "ZipCheck.h"
 
@@ -14,31 +15,47 @@
 #include <QTest>
 #include <QThread>
 
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <sys/resource.h>
+
 using HandOver = RunController::HandOver;
 
 namespace {
 
-// Records what the run shows; a test may act from inside any hand-over through the observer.
+// Records what the run shows; a test may act from inside any hand-over through the observer, and from
+// inside the pause box.
 class RecordingView : public RunView
 {
   public:
-    void setStatusText(const QString &text) override { status = text; }
-    QString statusText() const override { return status; }
+    void showStatus(const RunStatus &shown) override { status = shown; }
     void setFileProgress(int percent) override { filePercents << percent; }
     void setTotalProgress(int percent) override { totalPercents << percent; }
     void setFileBarState(BarState state) override { fileBarStates << state; }
     void setTotalBarState(BarState) override {}
     void setRunTitle(const QString &title) override { titles << title; }
-    void showPauseBox(const QString &text) override { pauseBoxes << text; }
-    void showArchiveError(const QString &text) override { archiveErrors << text; }
+    void showPauseBox(const QString &text) override
+    {
+        pauseBoxes << text;
+        if (onPauseBox)
+            onPauseBox();
+    }
+    void showArchiveError(const QString &text, const QString &cause) override
+    {
+        archiveErrors << text;
+        archiveErrorCauses << cause;
+    }
 
-    QString status;
+    RunStatus status;
     QList<int> filePercents;
     QList<int> totalPercents;
     QList<BarState> fileBarStates;
     QStringList titles;
     QStringList pauseBoxes;
     QStringList archiveErrors;
+    QStringList archiveErrorCauses;
+    std::function<void()> onPauseBox;
 };
 
 QByteArray randomBytes(qsizetype size)
@@ -48,6 +65,27 @@ QByteArray randomBytes(qsizetype size)
     generator.fillRange(reinterpret_cast<quint32 *>(bytes.data()), size / 4);
     return bytes;
 }
+
+// Limits the size of every file this process writes, while it lasts; a write past it fails with EFBIG
+// instead of raising SIGXFSZ.
+class FileSizeLimit
+{
+  public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        ::signal(SIGXFSZ, SIG_IGN);
+        ::getrlimit(RLIMIT_FSIZE, &m_saved);
+        rlimit limit = m_saved;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &m_saved); }
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+
+  private:
+    rlimit m_saved{};
+};
 
 QString entryName(const QString &path)
 {
@@ -67,12 +105,12 @@ class TestArchivingWorker : public QObject
         {
             settings.userfolder = tree.makeDir(QStringLiteral("config/Arkivoda")) + QLatin1Char('/');
             SaveStringGrid(entries, ListFileName(settings.userfolder, settings.GLOBAL_lista));
-            controller.setStartDelay(0);
         }
 
         void start(const QString &archive)
         {
-            controller.prepareRun(archive);
+            RunRequest request = RunRequest::fromSettings(settings, archive);
+            request.startDelayMs = 0;
             controller.setHandOverObserver([this](HandOver which) {
                 if (QThread::currentThread() != controller.thread())
                     wrongThread = true;
@@ -80,13 +118,13 @@ class TestArchivingWorker : public QObject
                 if (observer)
                     observer(which);
             });
-            controller.Arhiviranje();
+            controller.run(request);
         }
 
         TempTree tree;
         ProgramSettings settings;
         RecordingView view;
-        RunController controller{settings, view};
+        RunController controller{view};
         QList<int> trace;
         bool wrongThread = false;
         std::function<void(HandOver)> observer;
@@ -166,11 +204,49 @@ class TestArchivingWorker : public QObject
 
         QVERIFY(!run.wrongThread);
         const QList<int> perFile = {7, 8, 9, 10, 0, 11};
-        const QList<int> expected = QList<int>{1, 2, 3, 4, 4, 5, 6, 0} + perFile + perFile + QList<int>{13};
+        const QList<int> expected =
+            QList<int>{1, 2, 3, 4, 4, 5, 6, 0} + perFile + perFile + QList<int>{13, 15};
         QCOMPARE(run.trace, expected);
         QCOMPARE(run.controller.state().file_missing_list, QStringList{QStringLiteral("/nema/ovoga")});
-        QCOMPARE(run.view.status,
+        QCOMPARE(run.view.status.text(),
                  QStringLiteral("arhiviram datoteku 2/2\r\n\r\n") + sources.path(QStringLiteral("F/b.txt")));
+    }
+
+    // The worker waits for the interface thread only where it needs an answer once per run: a run's
+    // cost per file does not depend on how fast the machine switches threads.
+    void blockingWaitsDoNotGrowWithTheNumberOfFiles_data()
+    {
+        QTest::addColumn<int>("files");
+        QTest::newRow("10") << 10;
+        QTest::newRow("10000") << 10000;
+    }
+
+    void blockingWaitsDoNotGrowWithTheNumberOfFiles()
+    {
+        QFETCH(int, files);
+        const TempTree sources;
+        const QString folder = sources.makeDir(QStringLiteral("F"));
+        for (int i = 0; i < files; ++i) {
+            QFile file(folder + QStringLiteral("/%1.txt").arg(i, 5, 10, QLatin1Char('0')));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(QByteArray::number(i));
+        }
+        Run run({folder});
+        const QString archive = run.tree.path(QStringLiteral("a.zip"));
+        run.start(archive);
+
+        QVERIFY(!run.wrongThread);
+        QList<int> expected = {1, 2};
+        expected += QList<int>(files, 4);
+        expected += {5, 6};
+        for (int i = 0; i < files; ++i)
+            expected += {7, 8, 9, 10, 0, 11};
+        expected += {13, 15};
+        QCOMPARE(run.trace, expected);
+        // The list is copied once; nothing else is waited for.
+        QCOMPARE(run.controller.blockingWaits(), 1);
+        QCOMPARE(run.controller.state().file_count_progress, files);
+        QCOMPARE(ZipCheck::entryNames(archive).size(), files);
     }
 
     void aFileGoneSinceCollectionIsRecordedAndTheRunGoesOn()
@@ -180,10 +256,12 @@ class TestArchivingWorker : public QObject
         const QString gone = sources.writeFile(QStringLiteral("F/2.txt"), "2");
         const QString last = sources.writeFile(QStringLiteral("F/3.txt"), "3");
         Run run({sources.path(QStringLiteral("F"))});
-        run.observer = [&gone](HandOver which) {
-            if (which == HandOver::FileCount)
-                QFile::remove(gone);
+        // The pause box at the first file's report holds the worker while the second file goes.
+        run.observer = [&run](HandOver which) {
+            if (which == HandOver::CopySettings)
+                run.controller.BTN_PauseClick();
         };
+        run.view.onPauseBox = [&gone] { QFile::remove(gone); };
         const QString archive = run.tree.path(QStringLiteral("a.zip"));
         run.start(archive);
 
@@ -192,6 +270,57 @@ class TestArchivingWorker : public QObject
         QCOMPARE(ZipCheck::readerProblems(archive), QStringList());
         QCOMPARE(ZipCheck::entryNames(archive), QStringList({entryName(first), entryName(last)}));
         QVERIFY(run.trace.contains(int(HandOver::FileFailed)));
+        QCOMPARE(run.view.archiveErrors, QStringList());
+    }
+
+    void anUnreadableSourceIsMissingAndTheRunGoesOn()
+    {
+        const TempTree sources;
+        const QString locked = sources.writeFile(QStringLiteral("F/1_zaključana.txt"), "tajna");
+        const QString open = sources.writeFile(QStringLiteral("F/2_otvorena.txt"), "javno");
+        QVERIFY(QFile::setPermissions(locked, QFileDevice::Permissions()));
+        Run run({sources.path(QStringLiteral("F"))});
+        const QString archive = run.tree.path(QStringLiteral("a.zip"));
+        {
+            const PermissionsBindRoot bindRoot;
+            if (!bindRoot.active())
+                QSKIP("running as root without the right to drop CAP_DAC_OVERRIDE: root reads every file");
+            run.start(archive);
+        }
+
+        QCOMPARE(run.controller.state().file_missing_list, QStringList{locked});
+        QVERIFY(!run.controller.state().archiveFailed);
+        QCOMPARE(run.view.archiveErrors, QStringList());
+        QCOMPARE(ZipCheck::readerProblems(archive), QStringList());
+        QCOMPARE(ZipCheck::entryNames(archive), QStringList{entryName(open)});
+    }
+
+    // An archive that cannot be written ends the run with the archive error and its cause; the files
+    // still to come are not "missing".
+    void aFullArchiveEndsTheRunWithItsCause()
+    {
+        const TempTree sources;
+        for (int i = 0; i < 8; ++i)
+            sources.writeFile(QStringLiteral("F/%1.bin").arg(i), randomBytes(256 << 10));
+        Run run({sources.path(QStringLiteral("F"))});
+        const QString archive = run.tree.path(QStringLiteral("a.zip"));
+        {
+            // Files of this process may not grow past 600 KiB; a write beyond fails with EFBIG.
+            const FileSizeLimit limit(600 << 10);
+            run.start(archive);
+        }
+
+        const RunState &state = run.controller.state();
+        QVERIFY(state.archiveFailed);
+        QCOMPARE(run.view.archiveErrors,
+                 QStringList{QStringLiteral("Došlo je do pogreške u radu s arhivom.")});
+        QVERIFY2(run.view.archiveErrorCauses.value(0).contains(QString::fromLocal8Bit(std::strerror(EFBIG))),
+                 qPrintable(run.view.archiveErrorCauses.value(0)));
+        QVERIFY2(run.view.archiveErrorCauses.value(0).contains(archive),
+                 qPrintable(run.view.archiveErrorCauses.value(0)));
+        QCOMPARE(state.file_missing, 0);
+        QVERIFY(state.file_count_progress < 8);
+        QVERIFY(!run.controller.timerActive());
     }
 
     void stopDuringCollectionKeepsFolderEntriesOnly()
@@ -201,7 +330,7 @@ class TestArchivingWorker : public QObject
         sources.makeDir(QStringLiteral("F/y"));
         Run run({sources.path(QStringLiteral("F"))});
         run.observer = [&run](HandOver which) {
-            if (which == HandOver::StatusCollecting)
+            if (which == HandOver::CopySettings)
                 run.controller.BTN_CancelClick();
         };
         const QString archive = run.tree.path(QStringLiteral("a.zip"));
@@ -222,10 +351,12 @@ class TestArchivingWorker : public QObject
         const QString big = sources.writeFile(QStringLiteral("F/1_velika.bin"), data);
         sources.writeFile(QStringLiteral("F/2_poslije.txt"), "after");
         Run run({sources.path(QStringLiteral("F"))});
+        // Stop is pressed in the pause box at the large file's first report, while it is being written.
         run.observer = [&run](HandOver which) {
-            if (which == HandOver::ProgressDisplay && !run.controller.state().PrekidArhiviranja)
-                run.controller.BTN_CancelClick();
+            if (which == HandOver::CopySettings)
+                run.controller.BTN_PauseClick();
         };
+        run.view.onPauseBox = [&run] { run.controller.BTN_CancelClick(); };
         const QString archive = run.tree.path(QStringLiteral("a.zip"));
         run.start(archive);
 
@@ -233,21 +364,24 @@ class TestArchivingWorker : public QObject
         QCOMPARE(ZipCheck::entryNames(archive), QStringList{entryName(big)});
         QCOMPARE(ZipCheck::entryData(archive, entryName(big)), data);
         QCOMPARE(run.controller.state().file_size_progress, data.size());
-        // The stop came while the file was being compressed, so later reports keep moving the bar.
-        QVERIFY(run.view.filePercents.size() > 2);
+        QVERIFY(run.controller.state().PrekidArhiviranja);
+        // The bars always end on the run's final values.
         QCOMPARE(run.view.filePercents.last(), 100);
+        QCOMPARE(run.view.status.kind, RunStatus::Kind::Stopping);
     }
 
     void forcedStopSignalsCompletionAndWritesNothingMore()
     {
         const TempTree sources;
         sources.writeFile(QStringLiteral("F/velika.bin"), randomBytes(8 << 20));
+        sources.writeFile(QStringLiteral("F/zadnja.txt"), "z");
         Run run({sources.path(QStringLiteral("F"))});
-        int reports = 0;
-        run.observer = [&run, &reports](HandOver which) {
-            if (which == HandOver::ProgressDisplay && ++reports == 3)
-                run.controller.forceStop();
+        run.observer = [&run](HandOver which) {
+            if (which == HandOver::CopySettings)
+                run.controller.BTN_PauseClick();
         };
+        // Confirmed in the pause box at the first report, so the next report carries it out.
+        run.view.onPauseBox = [&run] { run.controller.forceStop(); };
         const QString archive = run.tree.path(QStringLiteral("a.zip"));
         qint64 sizeAtCompletion = -1;
         // Measured in the signalling thread, at the very moment completion is signalled.
@@ -262,6 +396,7 @@ class TestArchivingWorker : public QObject
         QCOMPARE(run.view.archiveErrors, QStringList());
         QVERIFY(!run.trace.contains(int(HandOver::FileAdded)));
         QVERIFY(!run.trace.contains(int(HandOver::TimerStop)));
+        QCOMPARE(run.trace.last(), int(HandOver::Completion));
         QVERIFY(sizeAtCompletion > 0);
         QCOMPARE(QFileInfo(archive).size(), sizeAtCompletion);
         QVERIFY(!ZipCheck::readerProblems(archive).isEmpty());
@@ -279,18 +414,19 @@ class TestArchivingWorker : public QObject
 
         QCOMPARE(run.view.archiveErrors,
                  QStringList{QStringLiteral("Došlo je do pogreške u radu s arhivom.")});
+        QVERIFY(run.view.archiveErrorCauses.value(0).contains(QString::fromLocal8Bit(std::strerror(ENOENT))));
         QVERIFY(!run.trace.contains(int(HandOver::CopyStopFlag)));
         QVERIFY(!QFileInfo::exists(run.tree.path(QStringLiteral("uklonjena/a.zip"))));
     }
 
-    void pauseShowsOneBoxAtTheNextReport()
+    void pausePressedTwiceShowsOneBox()
     {
         const TempTree sources;
         sources.writeFile(QStringLiteral("F/a.txt"), "a");
         sources.writeFile(QStringLiteral("F/b.txt"), "b");
         Run run({sources.path(QStringLiteral("F"))});
         run.observer = [&run](HandOver which) {
-            if (which == HandOver::FileOpened) {
+            if (which == HandOver::CopySettings) {
                 run.controller.BTN_PauseClick();
                 run.controller.BTN_PauseClick();
             }
@@ -298,10 +434,10 @@ class TestArchivingWorker : public QObject
         const QString archive = run.tree.path(QStringLiteral("a.zip"));
         run.start(archive);
 
-        QCOMPARE(run.view.pauseBoxes.size(), 2); // one per file: each file's report shows it
-        QCOMPARE(run.view.pauseBoxes.first(),
-                 QStringLiteral("Arhiviranje je pauzirano. Pritisnite tipku OK za nastavak..."));
+        QCOMPARE(run.view.pauseBoxes,
+                 QStringList{QStringLiteral("Arhiviranje je pauzirano. Pritisnite tipku OK za nastavak...")});
         QVERIFY(!run.controller.state().Pauza);
+        QCOMPARE(run.controller.blockingWaits(), 2);
         QCOMPARE(ZipCheck::entryNames(archive).size(), 2);
     }
 
@@ -312,7 +448,7 @@ class TestArchivingWorker : public QObject
         Run run({sources.path(QStringLiteral("F"))});
         run.start(run.tree.path(QStringLiteral("a.zip")));
         // One report at the end of the only file: both bars at 100, title with 100%.
-        QCOMPARE(run.view.filePercents, QList<int>({0, 100}));
+        QCOMPARE(run.view.filePercents.last(), 100);
         QCOMPARE(run.view.totalPercents, QList<int>{100});
         QVERIFY(run.view.titles.last().startsWith(
             QStringLiteral("Arkivoda 100%  - proteklo vrijeme arhiviranja: ")));

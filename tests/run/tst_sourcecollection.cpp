@@ -1,3 +1,4 @@
+#include "PermissionsBindRoot.h"
 #include "TempTree.h"
 
 #include "run/DirectoryTree.h"
@@ -45,42 +46,6 @@ class RecordingSink : public SourceCollectionSink
     QList<qint64> sizes;
     QList<qint64> counts;
     QStringList events;
-};
-
-// Root can list any folder whatever its mode. Taking CAP_DAC_OVERRIDE and CAP_DAC_READ_SEARCH out of
-// this thread's effective set makes permissions bind root as well; they come back on destruction.
-class PermissionsBindRoot
-{
-  public:
-    PermissionsBindRoot()
-    {
-        if (::geteuid() != 0) {
-            m_active = true;
-            return;
-        }
-        if (::syscall(SYS_capget, &m_header, m_saved) != 0)
-            return;
-        __user_cap_data_struct reduced[2] = {m_saved[0], m_saved[1]};
-        reduced[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
-        m_active = ::syscall(SYS_capset, &m_header, reduced) == 0;
-        m_restore = m_active;
-    }
-    ~PermissionsBindRoot()
-    {
-        if (m_restore)
-            ::syscall(SYS_capset, &m_header, m_saved);
-    }
-    PermissionsBindRoot(const PermissionsBindRoot &) = delete;
-    PermissionsBindRoot &operator=(const PermissionsBindRoot &) = delete;
-
-    // Whether a folder with mode 000 now really cannot be listed.
-    bool active() const { return m_active; }
-
-  private:
-    __user_cap_header_struct m_header{_LINUX_CAPABILITY_VERSION_3, 0};
-    __user_cap_data_struct m_saved[2]{};
-    bool m_active = false;
-    bool m_restore = false;
 };
 
 // The fixture tree shared by the resolution table. Relative paths; folders end in "/".

@@ -1,0 +1,14 @@
+#include "run/RunRequest.h"
+
+#include "config/ProgramSettings.h"
+
+RunRequest RunRequest::fromSettings(const ProgramSettings &settings, const QString &archiveFile)
+{
+    RunRequest request;
+    request.userfolder = settings.userfolder;
+    request.GLOBAL_lista = settings.GLOBAL_lista;
+    request.arhiva_file = archiveFile;
+    request.GLOBAL_ApplicationTitle = settings.GLOBAL_ApplicationTitle;
+    request.GLOBAL_lista_caption = settings.GLOBAL_lista_caption;
+    return request;
+}

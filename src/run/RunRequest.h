@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+struct ProgramSettings;
+
+// Everything one backup run needs to know, taken as one value when the run starts.
+struct RunRequest
+{
+    QString userfolder;              // the data folder, holding the list file
+    QString GLOBAL_lista;            // the configuration's prefix of the list file's name
+    QString arhiva_file;             // the archive to write
+    QString GLOBAL_ApplicationTitle; // the title's first words while the run reports progress
+    QString GLOBAL_lista_caption;    // the configuration's name in the title
+    int startDelayMs = 2000;         // the worker's wait before it reads the list
+
+    // The request for a run of the loaded settings into the given archive.
+    static RunRequest fromSettings(const ProgramSettings &settings, const QString &archiveFile);
+};
