@@ -3,11 +3,15 @@
 
 #include <QCoreApplication>
 
+#include <csignal>
 #include <cstdio>
 #include <exception>
 
 int main(int argc, char *argv[])
 {
+    // A file-size limit makes a write fail with EFBIG, reported as the archive's error with its cause,
+    // instead of killing the program half-way through the archive.
+    std::signal(SIGXFSZ, SIG_IGN);
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Arkivoda"));
     QCoreApplication::setApplicationVersion(QStringLiteral(ARKIVODA_VERSION));

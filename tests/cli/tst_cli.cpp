@@ -6,7 +6,10 @@
 #include <QProcess>
 #include <QTest>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
+#include <sys/resource.h>
 
 namespace {
 
@@ -64,6 +67,13 @@ class TestCli : public QObject
             environment.insert(QStringLiteral("XDG_CONFIG_HOME"), tree.path(QStringLiteral("config")));
             environment.insert(QStringLiteral("ARKIVODA_START_DELAY_MS"), QString::number(startDelay));
             process.setProcessEnvironment(environment);
+            if (fileSizeLimit > 0) {
+                const rlim_t limit = fileSizeLimit;
+                process.setChildProcessModifier([limit] {
+                    rlimit size{limit, limit};
+                    ::setrlimit(RLIMIT_FSIZE, &size);
+                });
+            }
             process.start(cliPath(), arguments);
             QVERIFY(process.waitForStarted());
         }
@@ -84,6 +94,8 @@ class TestCli : public QObject
         QString sources;
         QString out;
         QString err;
+        // The largest file the program may write, in bytes (0: no limit beyond the system's).
+        qint64 fileSizeLimit = 0;
     };
 
   private slots:
@@ -206,6 +218,26 @@ class TestCli : public QObject
         QVERIFY(setup.err.contains(QStringLiteral("Došlo je do pogreške u radu s arhivom. (") + target +
                                    QLatin1Char(')')));
         QVERIFY(setup.settingsText().contains(QStringLiteral("FileR=") + target));
+    }
+
+    // A full disk is not a missing source: the run ends at once with the archive error and its cause.
+    void anArchiveThatCannotBeWrittenFailsTheRunWithItsCause()
+    {
+        Setup setup;
+        QByteArray noise(300 << 10, Qt::Uninitialized);
+        for (qsizetype i = 0; i < noise.size(); ++i)
+            noise[i] = char((i * 2654435761u) >> 24);
+        for (int i = 0; i < 6; ++i)
+            setup.tree.writeFile(QStringLiteral("izvor/veliko/%1.bin").arg(i), noise + QByteArray::number(i));
+        setup.writeList({setup.sources});
+        setup.writeSettings(setup.archiveFolder);
+        setup.fileSizeLimit = 512 << 10;
+        QCOMPARE(setup.run(), 2);
+        QVERIFY2(setup.err.contains(QStringLiteral("Došlo je do pogreške u radu s arhivom.")),
+                 qPrintable(setup.err));
+        QVERIFY2(setup.err.contains(QString::fromLocal8Bit(std::strerror(EFBIG))), qPrintable(setup.err));
+        // No source is reported unavailable.
+        QVERIFY2(!setup.err.contains(QStringLiteral("bilo nedostupno")), qPrintable(setup.err));
     }
 
     void helpExplainsInCroatian()
