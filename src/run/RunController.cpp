@@ -11,6 +11,10 @@
 
 namespace {
 
+// A forced stop that the worker has not carried out by then (it is blocked in the file system, or still
+// collecting) is completed by the interface thread, and the worker is left to end on its own.
+constexpr int ForcedStopDeadlineMs = 2000;
+
 // The interface thread takes the worker's queued hand-overs and repaints the run this often: about
 // 30 times a second, however many files go by.
 constexpr int DisplayIntervalMs = 33;
@@ -25,6 +29,14 @@ RunController::RunController(RunView &view, QObject *parent) : QObject(parent), 
     connect(&m_drainTimer, &QTimer::timeout, this, [this] {
         drainHandOvers();
         repaint();
+    });
+    m_forcedStopDeadline.setSingleShot(true);
+    m_forcedStopDeadline.setInterval(ForcedStopDeadlineMs);
+    connect(&m_forcedStopDeadline, &QTimer::timeout, this, [this] {
+        if (!m_running)
+            return;
+        abandonWorker();
+        finishRun(true);
     });
 }
 
@@ -110,13 +122,23 @@ void RunController::run(const RunRequest &request)
     disconnect(connection);
 }
 
-std::function<void()> RunController::observed(HandOver which, std::function<void()> procedure)
+std::function<void()> RunController::observed(RunController *controller, HandOver which,
+                                              std::function<void()> procedure)
 {
-    return [this, which, procedure = std::move(procedure)] {
-        if (m_handOverObserver)
-            m_handOverObserver(which);
+    return [controller, which, procedure = std::move(procedure)] {
+        if (controller->m_handOverObserver)
+            controller->m_handOverObserver(which);
         procedure();
     };
+}
+
+void RunController::abandonWorker()
+{
+    // Nothing waits for this worker again, the program's exit included; it frees itself when it ends.
+    TThreadArhiviranje *worker = m_worker.release();
+    connect(worker, &QThread::finished, worker, &QObject::deleteLater);
+    if (worker->isFinished())
+        worker->deleteLater();
 }
 
 void RunController::drainHandOvers()
@@ -130,6 +152,7 @@ void RunController::finishRun(bool forced)
     if (forced)
         m_state.fKill = true;
     m_running = false;
+    m_forcedStopDeadline.stop();
     // Nothing the worker queues from now on runs: a worker that outlives its run changes nothing.
     m_channel->close();
     m_drainTimer.stop();
@@ -252,5 +275,7 @@ void RunController::forceStop()
     m_state.NasilniPrekidArhiviranja = true;
     if (m_channel)
         m_channel->forcedStopRequested = true;
+    if (m_running)
+        m_forcedStopDeadline.start();
     repaint();
 }

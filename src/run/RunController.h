@@ -104,10 +104,13 @@ class RunController : public QObject
     };
 
     // The procedures of the hand-overs, run on the interface thread in the worker's order.
-    std::function<void()> observed(HandOver which, std::function<void()> procedure);
+    // Static, so that a worker left behind by a forced stop never calls into a controller that may be gone.
+    static std::function<void()> observed(RunController *controller, HandOver which,
+                                          std::function<void()> procedure);
     void prepareRun(const RunRequest &request);
     void drainHandOvers();
     void finishRun(bool forced);
+    void abandonWorker();
     void progressDisplay(qint64 position, bool pausing);
     void setStatus(const RunStatus &status);
     void setFileBar(int percent);
@@ -122,6 +125,7 @@ class RunController : public QObject
     RunRequest m_request;
     QTimer m_timer;
     QTimer m_drainTimer;
+    QTimer m_forcedStopDeadline;
     Display m_display;
     Display m_shown;
     bool m_running = false;

@@ -82,12 +82,12 @@ TThreadArhiviranje::TThreadArhiviranje(RunController &controller, std::shared_pt
 
 void TThreadArhiviranje::post(HandOver which, std::function<void()> procedure, bool urgent)
 {
-    m_channel->post(m_controller.observed(which, std::move(procedure)), urgent);
+    m_channel->post(RunController::observed(&m_controller, which, std::move(procedure)), urgent);
 }
 
 bool TThreadArhiviranje::call(HandOver which, std::function<void()> procedure)
 {
-    return m_channel->call(m_controller.observed(which, std::move(procedure)));
+    return m_channel->call(RunController::observed(&m_controller, which, std::move(procedure)));
 }
 
 void TThreadArhiviranje::run()
@@ -182,6 +182,9 @@ bool TThreadArhiviranje::readEntries(QStringList &entries)
 void TThreadArhiviranje::archive(const SortedPathList &folders, const SortedPathList &files,
                                  TParallelCompressor &compressor)
 {
+    // A forced stop confirmed before the archive exists leaves no archive at all.
+    if (m_channel->forcedStopRequested)
+        carryOutForcedStop();
     TZipFile zip;
     zip.SetOnProgress([this](TZipFile &sender, const std::string &, const TZipHeader &,
                              std::int64_t position) { OnProgress(sender, position); });
@@ -281,13 +284,18 @@ void TThreadArhiviranje::OnProgress(TZipFile &zip, qint64 position)
         }
     }
     if (m_channel->forcedStopRequested && !m_channel->forcedStopCarriedOut) {
-        m_channel->forcedStopCarriedOut = true;
         // The archive keeps exactly what was written before this report, and nothing after it.
         (void)zip;
-        post(
-            HandOver::Completion, [c = &m_controller] { c->finishRun(true); }, true);
-        throw ForcedStop{};
+        carryOutForcedStop();
     }
+}
+
+void TThreadArhiviranje::carryOutForcedStop()
+{
+    m_channel->forcedStopCarriedOut = true;
+    post(
+        HandOver::Completion, [c = &m_controller] { c->finishRun(true); }, true);
+    throw ForcedStop{};
 }
 
 void TThreadArhiviranje::reportArchiveError(const std::string &cause)

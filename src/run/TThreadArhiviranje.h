@@ -49,6 +49,7 @@ class TThreadArhiviranje : public QThread, private SourceCollectionSink
     void addFiles(TZipFile &zip, const SortedPathList &files, TParallelCompressor &compressor);
     void addFile(TZipFile &zip, const QString &fileSource, TCompressedEntry &data);
     void OnProgress(TZipFile &zip, qint64 position);
+    [[noreturn]] void carryOutForcedStop();
     void reportArchiveError(const std::string &cause);
 
     void post(HandOver which, std::function<void()> procedure, bool urgent = false);

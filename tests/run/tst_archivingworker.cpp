@@ -8,12 +8,14 @@
 #include "ZipCheck.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonObject>
 #include <QRandomGenerator>
 #include <QTest>
 #include <QThread>
+#include <QTimer>
 
 #include <cerrno>
 #include <csignal>
@@ -110,7 +112,7 @@ class TestArchivingWorker : public QObject
         void start(const QString &archive)
         {
             RunRequest request = RunRequest::fromSettings(settings, archive);
-            request.startDelayMs = 0;
+            request.startDelayMs = startDelayMs;
             controller.setHandOverObserver([this](HandOver which) {
                 if (QThread::currentThread() != controller.thread())
                     wrongThread = true;
@@ -128,6 +130,7 @@ class TestArchivingWorker : public QObject
         QList<int> trace;
         bool wrongThread = false;
         std::function<void(HandOver)> observer;
+        int startDelayMs = 0;
     };
 
   private slots:
@@ -403,6 +406,34 @@ class TestArchivingWorker : public QObject
         QFile file(archive);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QVERIFY(!file.readAll().contains(QByteArray("PK\x01\x02", 4)));
+    }
+
+    // A worker that cannot reach a progress report (here still in its initial wait; elsewhere blocked in
+    // the file system) does not hold a forced stop up: the run ends at the deadline, and the worker,
+    // left behind, creates nothing afterwards.
+    void forcedStopEndsTheRunEvenWhileTheWorkerCannotReact()
+    {
+        const TempTree sources;
+        sources.writeFile(QStringLiteral("F/a.txt"), "a");
+        Run run({sources.path(QStringLiteral("F"))});
+        run.startDelayMs = 4000;
+        const QString archive = run.tree.path(QStringLiteral("a.zip"));
+        QTimer::singleShot(100, &run.controller, [&run] {
+            run.controller.BTN_CancelClick();
+            run.controller.forceStop();
+        });
+        QElapsedTimer clock;
+        clock.start();
+        run.start(archive);
+        const qint64 runEnded = clock.elapsed();
+
+        QVERIFY2(runEnded < 3000, qPrintable(QString::number(runEnded)));
+        QVERIFY(run.controller.state().fKill);
+        QCOMPARE(run.trace, QList<int>());
+        // Past the end of the worker's wait: it has gone on without the interface and made no archive.
+        QTest::qWait(int(5000 - clock.elapsed()));
+        QVERIFY(!QFileInfo::exists(archive));
+        QCOMPARE(run.controller.state().file_missing, 0);
     }
 
     void anArchiveThatCannotBeCreatedIsReportedOnce()
