@@ -12,6 +12,10 @@ namespace {
 
 int g_pipe[2] = {-1, -1};
 
+// Ctrl+C, a termination request, and a closed terminal (SIGHUP) all stop the run so that the archive
+// is closed properly; a second one forces the stop.
+constexpr int StopSignalNumbers[] = {SIGINT, SIGTERM, SIGHUP};
+
 void onSignal(int)
 {
     const char byte = 1;
@@ -36,14 +40,14 @@ StopSignals::StopSignals(std::function<void()> onStop, std::function<void()> onF
         throw std::runtime_error("cannot create the signal pipe");
     m_notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &StopSignals::readSignals);
-    installHandler(SIGINT, onSignal);
-    installHandler(SIGTERM, onSignal);
+    for (const int signalNumber : StopSignalNumbers)
+        installHandler(signalNumber, onSignal);
 }
 
 StopSignals::~StopSignals()
 {
-    installHandler(SIGINT, SIG_DFL);
-    installHandler(SIGTERM, SIG_DFL);
+    for (const int signalNumber : StopSignalNumbers)
+        installHandler(signalNumber, SIG_DFL);
     ::close(g_pipe[0]);
     ::close(g_pipe[1]);
     g_pipe[0] = g_pipe[1] = -1;

@@ -6,7 +6,7 @@
 
 class QSocketNotifier;
 
-// Turns SIGINT and SIGTERM into calls on the interface thread: the first is the stop button, every
+// Turns SIGINT, SIGTERM and SIGHUP into calls on the interface thread: the first is the stop button, every
 // later one the forced stop. The signal handler only writes a byte to a pipe, which is all it may do.
 class StopSignals : public QObject
 {

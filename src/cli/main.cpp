@@ -12,6 +12,9 @@ int main(int argc, char *argv[])
     // A file-size limit makes a write fail with EFBIG, reported as the archive's error with its cause,
     // instead of killing the program half-way through the archive.
     std::signal(SIGXFSZ, SIG_IGN);
+    // Output into a closed pipe (arkivoda-cli | head) fails quietly instead of ending the run with an
+    // archive that has no directory.
+    std::signal(SIGPIPE, SIG_IGN);
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Arkivoda"));
     QCoreApplication::setApplicationVersion(QStringLiteral(ARKIVODA_VERSION));

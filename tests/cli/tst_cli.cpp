@@ -241,6 +241,31 @@ class TestCli : public QObject
         QVERIFY2(!setup.err.contains(QStringLiteral("bilo nedostupno")), qPrintable(setup.err));
     }
 
+    // Output into a pipe that closes early (arkivoda-cli 2>&1 | head -1) never ends the run.
+    void aClosedOutputPipeDoesNotEndTheRun()
+    {
+        Setup setup;
+        for (int i = 0; i < 200; ++i)
+            setup.tree.writeFile(QStringLiteral("izvor/mnogo/%1.txt").arg(i),
+                                 QByteArray(5000, char('a' + i % 26)));
+        setup.writeList({setup.sources});
+        setup.writeSettings(setup.archiveFolder);
+        QProcess head;
+        QProcess process;
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        process.setStandardOutputProcess(&head);
+        head.start(QStringLiteral("head"), {QStringLiteral("-1")});
+        QVERIFY(head.waitForStarted());
+        setup.start(process, {});
+        QVERIFY(head.waitForFinished(60000));
+        QVERIFY(process.waitForFinished(60000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 0);
+        const QString archive = setup.archiveFolder + setup.archives().value(0);
+        QCOMPARE(ZipCheck::readerProblems(archive), QStringList());
+        QCOMPARE(ZipCheck::entryNames(archive).size(), 2 + 200 + 2);
+    }
+
     void helpExplainsInCroatian()
     {
         Setup setup;
@@ -255,6 +280,7 @@ class TestCli : public QObject
         QTest::addColumn<int>("exitCode");
         QTest::newRow("Ctrl+C stops") << QList<int>{SIGINT} << 1;
         QTest::newRow("SIGTERM stops") << QList<int>{SIGTERM} << 1;
+        QTest::newRow("a closed terminal stops") << QList<int>{SIGHUP} << 1;
         QTest::newRow("a second one forces the stop") << QList<int>{SIGINT, SIGTERM} << 2;
     }
 
