@@ -35,6 +35,23 @@ int startDelayFromEnvironment()
     return ok && delay >= 0 ? delay : 2000;
 }
 
+// What went wrong when the run did not leave a complete archive; empty when it did.
+QString failureHeadline(const RunState &state)
+{
+    if (state.archiveFailed)
+        return QStringLiteral("Arhiviranje nije uspjelo: arhivu %1 nije moguće zapisati (%2).")
+            .arg(state.arhiva_file, state.archiveFailure);
+    if (state.fKill)
+        return FileExists(state.arhiva_file)
+                   ? QStringLiteral("Arhiviranje je nasilno prekinuto: arhiva %1 je nepotpuna i neispravna.")
+                         .arg(state.arhiva_file)
+                   : QStringLiteral("Arhiviranje je nasilno prekinuto prije izrade arhive %1.")
+                         .arg(state.arhiva_file);
+    if (!FileExists(state.arhiva_file))
+        return QStringLiteral("Arhiviranje nije uspjelo: arhiva %1 nije izrađena.").arg(state.arhiva_file);
+    return QString();
+}
+
 } // namespace
 
 CliRun::CliRun(const CliOptions &options) : m_options(options) {}
@@ -135,14 +152,21 @@ int CliRun::finishRun(const ProgramSettings &settings, const RunState &state, Cl
     }
 
     const bool stopped = state.PrekidArhiviranja;
-    view.showText(MessageTable::text(stopped ? Msg::StatusRunStopped : Msg::StatusRunComplete));
+    const QString failure = failureHeadline(state);
+    view.showText(!failure.isEmpty()
+                      ? failure
+                      : MessageTable::text(stopped ? Msg::StatusRunStopped : Msg::StatusRunComplete));
     view.finishLine();
 
-    out(MessageTable::text(Msg::BalloonRunFinished) + QLatin1Char(' ') + state.arhiva_file);
-    if (settings.GLOBAL_Report) {
-        const RunSummary summary(state, GetFileSize(state.arhiva_file));
-        out(QString());
-        out(summary.text());
+    if (!failure.isEmpty()) {
+        out(failure);
+    } else {
+        out(MessageTable::text(Msg::BalloonRunFinished) + QLatin1Char(' ') + state.arhiva_file);
+        if (settings.GLOBAL_Report) {
+            const RunSummary summary(state, GetFileSize(state.arhiva_file));
+            out(QString());
+            out(summary.text());
+        }
     }
     if (state.file_missing > 0) {
         error(RunSummary::missingWarning(state.file_missing));
@@ -152,8 +176,7 @@ int CliRun::finishRun(const ProgramSettings &settings, const RunState &state, Cl
                 out(line);
         }
     }
-    const bool archiveWritten = !state.archiveFailed && !state.fKill && FileExists(state.arhiva_file);
-    if (!archiveWritten)
+    if (!failure.isEmpty())
         return Failed;
     if (stopped || state.file_missing > 0 || !recorded)
         return Incomplete;

@@ -237,6 +237,12 @@ class TestCli : public QObject
         QVERIFY2(setup.err.contains(QStringLiteral("Došlo je do pogreške u radu s arhivom.")),
                  qPrintable(setup.err));
         QVERIFY2(setup.err.contains(QString::fromLocal8Bit(std::strerror(EFBIG))), qPrintable(setup.err));
+        // The headline says that the run failed, and why, instead of announcing a finished archive.
+        QVERIFY2(setup.out.startsWith(QStringLiteral("Arhiviranje nije uspjelo: arhivu ")),
+                 qPrintable(setup.out));
+        QVERIFY2(setup.out.contains(QString::fromLocal8Bit(std::strerror(EFBIG))), qPrintable(setup.out));
+        QVERIFY(!setup.out.contains(QStringLiteral("Arhiviranje je završeno u arhivu")));
+        QVERIFY(!setup.out.contains(QStringLiteral("Arhiviranje je izvršeno na mapi")));
         // No source is reported unavailable.
         QVERIFY2(!setup.err.contains(QStringLiteral("bilo nedostupno")), qPrintable(setup.err));
     }
