@@ -1,39 +1,92 @@
 #!/bin/bash
-# Backs up the benchmark corpus with arkivoda-cli and with Info-ZIP `zip -r -6`, side by side, and compares
-# wall time, archive size and peak memory; every archive is checked by independent readers.
+# Backs up two data sets with arkivoda-cli and with Info-ZIP `zip -r -6`, side by side, and compares wall time,
+# archive size and peak memory against fixed targets; every archive is checked by independent readers.
 #
-#   bench/compare.sh [CORPUS_DIR] [RUNS]      (defaults: bench/corpus, 3)
+#   bench/compare.sh [--only small|corpus] [--runs N] [--small-corpus DIR] [--strict] [CORPUS_DIR] [RUNS]
+#
+# Data sets (default: both, the small-file folder first):
+#   small   the small-file folder, 55,000 documents of 1-8 KiB (bench/make_small_corpus.sh; default
+#           bench/small-corpus, or --small-corpus DIR)
+#   corpus  the whole 1.77 GB benchmark corpus (bench/make_corpus.sh; default bench/corpus, or CORPUS_DIR)
+# RUNS (or --runs N) is the number of runs of each program per set (default 3); --only small takes --runs,
+# since its first argument would be CORPUS_DIR.
+#
+# Targets (arkivoda-cli against zip, medians; wall time without the fixed start wait):
+#   small-file folder wall time <= 0.5x zip's, whole corpus wall time <= 0.25x zip's,
+#   archive no larger than zip's and peak memory (largest of the runs) < 512 MB, for both sets.
+# They are printed as PASS or FAIL and do not change the exit status unless --strict is given.
 #
 # Environment:
-#   ARKIVODA_CLI        the program to measure (default: build/bin/arkivoda-cli in this repository)
-#   ARKIVODA_FIXED_WAIT seconds arkivoda-cli waits by design before it starts working (default 2); they are
-#                       taken off its wall time for the ratio, and both figures are printed
-#   BENCH_TMPDIR        where the archives are written, one at a time (default: $TMPDIR or /tmp)
+#   ARKIVODA_CLI             the program to measure (default: build/bin/arkivoda-cli in this repository)
+#   ARKIVODA_FIXED_WAIT      seconds arkivoda-cli waits by design before it starts working (default 2); they
+#                            are taken off its wall time for the ratio, and both figures are printed
+#   BENCH_TMPDIR             where the archives are written, one at a time (default: $TMPDIR or /tmp)
 #
 # The runs alternate (odd runs: arkivoda-cli first, even runs: zip first). The page cache is not dropped:
-# the corpus is read once before measuring so that both programs read it from a warm cache.
-# Exit status: 0 when every run of both programs succeeded and every check passed, 1 otherwise, 2 on bad use.
+# each set is read once before it is measured so that both programs read it from a warm cache.
+# Exit status: 0 when every run of both programs succeeded and every check passed, 1 otherwise (with --strict
+# also when a target is missed), 2 on bad use.
 set -uo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
 repo=$(dirname "$here")
-corpus=${1:-$here/corpus}
-runs=${2:-3}
 cli=${ARKIVODA_CLI:-$repo/build/bin/arkivoda-cli}
 fixed_wait=${ARKIVODA_FIXED_WAIT:-2}
 
 die() { echo "error: $*" >&2; exit 2; }
 
+usage() {
+    sed -n '2,/^set -uo/{/^set -uo/d;s/^# \{0,1\}//;p}' "$0"
+}
+
+only=both runs='' strict=0 small=$here/small-corpus
+positional=()
+while [ $# -gt 0 ]; do
+    case $1 in
+        --only) [ $# -ge 2 ] || die "--only needs small, corpus or both"; only=$2; shift 2 ;;
+        --only=*) only=${1#--only=}; shift ;;
+        --runs) [ $# -ge 2 ] || die "--runs needs a number"; runs=$2; shift 2 ;;
+        --runs=*) runs=${1#--runs=}; shift ;;
+        --small-corpus) [ $# -ge 2 ] || die "--small-corpus needs a folder"; small=$2; shift 2 ;;
+        --small-corpus=*) small=${1#--small-corpus=}; shift ;;
+        --strict) strict=1; shift ;;
+        -h | --help) usage; exit 0 ;;
+        --) shift; positional+=("$@"); break ;;
+        -*) die "unknown option '$1' (see --help)" ;;
+        *) positional+=("$1"); shift ;;
+    esac
+done
+[ ${#positional[@]} -le 2 ] || die "too many arguments (see --help)"
+corpus=${positional[0]:-$here/corpus}
+if [ ${#positional[@]} -ge 2 ]; then
+    [ -z "$runs" ] || [ "$runs" = "${positional[1]}" ] || die "RUNS given twice: --runs $runs and ${positional[1]}"
+    runs=${positional[1]}
+fi
+runs=${runs:-3}
+if [ "$only" = small ] && [ -n "${positional[0]:-}" ]; then
+    die "--only small does not use CORPUS_DIR '${positional[0]}' (the number of runs is --runs N)"
+fi
+case $only in
+    both) sets=(small corpus) ;;
+    small | corpus) sets=("$only") ;;
+    *) die "--only takes small, corpus or both, not '$only'" ;;
+esac
 [[ $runs =~ ^[1-9][0-9]*$ ]] || die "RUNS must be a positive whole number, not '$runs'"
-[ -d "$corpus" ] || die "no corpus at $corpus (build it with bench/make_corpus.sh)"
-corpus=$(cd "$corpus" && pwd)
-parent=$(dirname "$corpus")
-name=$(basename "$corpus")
+[[ $fixed_wait =~ ^[0-9]+([.][0-9]+)?$ ]] || die "ARKIVODA_FIXED_WAIT must be a number of seconds, not '$fixed_wait'"
+
 for tool in zip unzip python3 /usr/bin/time; do
     command -v "$tool" > /dev/null || die "$tool is missing (scripts/install-deps.sh installs it)"
 done
 have_7zz=1
 command -v 7zz > /dev/null || have_7zz=0
+
+# Per set: where it is, how it is named in the report, the wall-time target and how to build it.
+declare -A set_dir set_title set_target set_maker set_files set_bytes
+set_dir[small]=$small set_title[small]="Small-file folder" set_target[small]=0.5
+set_maker[small]=bench/make_small_corpus.sh
+set_dir[corpus]=$corpus set_title[corpus]="Whole corpus" set_target[corpus]=0.25
+set_maker[corpus]=bench/make_corpus.sh
+readonly memory_limit=512000000 # bytes: 512 MB, as the report prints MB
 
 cli_ok=1
 if [ ! -x "$cli" ]; then
@@ -41,13 +94,21 @@ if [ ! -x "$cli" ]; then
     cli_missing="arkivoda-cli not found or not executable at $cli (build it with scripts/build.sh or set ARKIVODA_CLI)"
 fi
 
+for set in "${sets[@]}"; do
+    [ -d "${set_dir[$set]}" ] || die "no ${set_title[$set],,} at ${set_dir[$set]} (build it with ${set_maker[$set]})"
+    set_dir[$set]=$(cd "${set_dir[$set]}" && pwd)
+done
+
 work=$(mktemp -d "${BENCH_TMPDIR:-${TMPDIR:-/tmp}}/arkivoda-compare.XXXXXX") || die "cannot create a work folder"
 trap 'rm -rf "$work"' EXIT
 
-corpus_files=$(find "$corpus" -type f | wc -l)
-corpus_bytes=$(find "$corpus" -type f -printf '%s\n' | awk '{ s += $1 } END { printf "%.0f", s }')
 free_bytes=$(df --output=avail -B1 "$work" | tail -1)
-[ "$free_bytes" -gt "$corpus_bytes" ] || die "$work has $free_bytes bytes free; an archive may need up to $corpus_bytes"
+for set in "${sets[@]}"; do
+    set_files[$set]=$(find "${set_dir[$set]}" -type f | wc -l)
+    set_bytes[$set]=$(find "${set_dir[$set]}" -type f -printf '%s\n' | awk '{ s += $1 } END { printf "%.0f", s }')
+    [ "$free_bytes" -gt "${set_bytes[$set]}" ] \
+        || die "$work has $free_bytes bytes free; an archive of ${set_dir[$set]} may need up to ${set_bytes[$set]}"
+done
 
 seconds() { awk -v ns="$1" 'BEGIN { printf "%.2f", ns / 1e9 }'; }
 centi() { awk -v c="$1" 'BEGIN { printf "%.2f", c / 100 }'; }
@@ -117,9 +178,13 @@ check_archive() {
     return $failed
 }
 
+ratio() { awk -v a="$1" -v b="$2" -v f="$3" 'BEGIN { printf f, a / b }'; }
+
+largest() { printf '%s\n' "$@" | sort -n | tail -1; }
+
 ark_wall=() ark_measured=() ark_cpu=() ark_rss=() ark_size=()
 zip_wall=() zip_cpu=() zip_rss=() zip_size=()
-failures=0
+failures=0 targets_missed=0
 
 run_arkivoda() {
     local run=$1 out=$work/out-arkivoda xdg=$work/xdg archive
@@ -130,10 +195,10 @@ run_arkivoda() {
     fi
     rm -rf "$out" "$xdg"
     mkdir -p "$out" "$xdg/Arkivoda"
-    printf '%s\r\n' "$corpus" > "$xdg/Arkivoda/Arkivoda_bcklst.txt"
+    printf '%s\r\n' "$data" > "$xdg/Arkivoda/Arkivoda_bcklst.txt"
     printf '[LokacijaAuto]\r\nPutanja=%s/\r\n[Last]\r\nDatoteka=Arhiva\r\n' "$out" > "$xdg/Arkivoda/Arkivoda.ini"
     timed env XDG_CONFIG_HOME="$xdg" "$cli" < /dev/null > "$work/arkivoda.out" 2> "$work/arkivoda.err"
-    archive=$(ls -t "$out"/*.zip 2> /dev/null | head -1)
+    archive=$(find "$out" -maxdepth 1 -name '*.zip' -printf '%T@ %p\n' | sort -rn | head -1 | cut -d' ' -f2-)
     if [ "$status" != 0 ] || [ -z "$archive" ]; then
         echo "run $run/$runs  arkivoda-cli  FAILED: exit status $status, archive: ${archive:-none written in $out}"
         tail -n 5 "$work/arkivoda.out" "$work/arkivoda.err" | sed 's/^/        /'
@@ -161,9 +226,9 @@ run_zip() {
     rm -rf "$out"
     mkdir -p "$out"
     archive=$out/zip.zip
-    pushd "$parent" > /dev/null || die "cannot enter $parent"
-    timed zip -r -6 -q "$archive" "$name" < /dev/null > "$work/zip.out" 2>&1
-    popd > /dev/null || die "cannot return from $parent"
+    pushd "$(dirname "$data")" > /dev/null || die "cannot enter $(dirname "$data")"
+    timed zip -r -6 -q "$archive" "$(basename "$data")" < /dev/null > "$work/zip.out" 2>&1
+    popd > /dev/null || die "cannot return from $(dirname "$data")"
     if [ "$status" != 0 ] || [ ! -f "$archive" ]; then
         echo "run $run/$runs  zip -r -6     FAILED: exit status $status"
         tail -n 5 "$work/zip.out" | sed 's/^/        /'
@@ -180,61 +245,125 @@ run_zip() {
     rm -rf "$out"
 }
 
+# Prints one target line and counts a missed target.
+target() {
+    local what=$1 figure=$2 met=$3
+    if [ "$met" = 1 ]; then
+        echo "    PASS  $what: $figure"
+    else
+        echo "    FAIL  $what: $figure"
+        targets_missed=$((targets_missed + 1))
+    fi
+}
+
+# Writes the medians, ratios and targets of the set just measured to $work/summary-<set>.txt.
+summarise_set() {
+    local set=$1 limit=${set_target[$1]} zip_med zip_size_med ark_med ark_size_med rss_max
+    {
+        echo "${set_title[$set]}: ${set_dir[$set]}, ${set_files[$set]} files, ${set_bytes[$set]} bytes" \
+            "($(megabytes "${set_bytes[$set]}"))"
+        if [ ${#zip_wall[@]} -gt 0 ]; then
+            zip_med=$(median "${zip_wall[@]}")
+            zip_size_med=$(median "${zip_size[@]}")
+            echo "  zip -r -6:     wall $(seconds "$zip_med") s, CPU $(centi "$(median "${zip_cpu[@]}")") s," \
+                "archive $zip_size_med bytes ($(megabytes "$zip_size_med")), peak RSS $(megabytes $(($(median "${zip_rss[@]}") * 1024)))" \
+                "(${#zip_wall[@]} of $runs runs)"
+        else
+            echo "  zip -r -6:     no successful run"
+        fi
+        if [ ${#ark_wall[@]} -gt 0 ]; then
+            ark_med=$(median "${ark_wall[@]}")
+            ark_size_med=$(median "${ark_size[@]}")
+            rss_max=$(($(largest "${ark_rss[@]}") * 1024))
+            echo "  arkivoda-cli:  wall $(seconds "$(median "${ark_measured[@]}")") s as measured," \
+                "$(seconds "$ark_med") s without the fixed ${fixed_wait} s start wait; CPU $(centi "$(median "${ark_cpu[@]}")") s;" \
+                "archive $ark_size_med bytes ($(megabytes "$ark_size_med")), peak RSS $(megabytes $(($(median "${ark_rss[@]}") * 1024)))," \
+                "largest $(megabytes "$rss_max") (${#ark_wall[@]} of $runs runs)"
+        else
+            echo "  arkivoda-cli:  no successful run${cli_missing:+ ($cli_missing)}"
+        fi
+        if [ ${#zip_wall[@]} -gt 0 ] && [ ${#ark_wall[@]} -gt 0 ]; then
+            local wall_ratio size_ratio
+            wall_ratio=$(ratio "$ark_med" "$zip_med" %.3f)
+            size_ratio=$(ratio "$ark_size_med" "$zip_size_med" %.4f)
+            echo "  wall-time ratio arkivoda/zip (arkivoda without its fixed ${fixed_wait} s start wait): $wall_ratio" \
+                "(with the wait: $(ratio "$(median "${ark_measured[@]}")" "$zip_med" %.3f))"
+            echo "  archive-size ratio arkivoda/zip: $size_ratio"
+            echo "  peak memory of arkivoda-cli: $(megabytes "$rss_max") (largest of its runs)"
+            echo "  targets:"
+            target "wall time <= ${limit}x zip's" "$wall_ratio" \
+                "$(awk -v a="$ark_med" -v z="$zip_med" -v l="$limit" 'BEGIN { print (a <= l * z) }')"
+            target "archive no larger than zip's" "$ark_size_med against $zip_size_med bytes" \
+                "$((ark_size_med <= zip_size_med))"
+        else
+            echo "  no ratios: one side has no successful run"
+            echo "  targets:"
+            target "wall time <= ${limit}x zip's" "not measured" 0
+            target "archive no larger than zip's" "not measured" 0
+        fi
+        if [ ${#ark_wall[@]} -gt 0 ]; then
+            target "peak memory < $(megabytes "$memory_limit")" "$(megabytes "$rss_max")" "$((rss_max < memory_limit))"
+        else
+            target "peak memory < $(megabytes "$memory_limit")" "not measured" 0
+        fi
+    } > "$work/summary-$set.txt"
+}
+
+measure_set() {
+    local set=$1
+    data=${set_dir[$set]}
+    ark_wall=() ark_measured=() ark_cpu=() ark_rss=() ark_size=()
+    zip_wall=() zip_cpu=() zip_rss=() zip_size=()
+    echo "== ${set_title[$set]}: $data, ${set_files[$set]} files, ${set_bytes[$set]} bytes ($(megabytes "${set_bytes[$set]}"))"
+    local warm_started
+    warm_started=$(date +%s%N)
+    tar -cf - -C "$(dirname "$data")" "$(basename "$data")" | cat > /dev/null
+    echo "Warm-up read (tar | cat > /dev/null) took $(seconds $(($(date +%s%N) - warm_started))) s."
+    for run in $(seq 1 "$runs"); do
+        if [ $((run % 2)) = 1 ]; then
+            run_arkivoda "$run"
+            run_zip "$run"
+        else
+            run_zip "$run"
+            run_arkivoda "$run"
+        fi
+    done
+    summarise_set "$set"
+    echo
+}
+
 echo "Arkivoda benchmark: arkivoda-cli against Info-ZIP zip -r -6, $(date '+%Y-%m-%d %H:%M:%S')"
 echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //')," \
     "$(awk '/MemTotal/ { printf "%.1f GB", $2 / 1e6 }' /proc/meminfo) memory"
-echo "Corpus: $corpus, $corpus_files files, $corpus_bytes bytes ($(megabytes "$corpus_bytes"))"
+echo "Data sets: ${sets[*]}; $runs run(s) of each program per set"
 echo "Programs: $cli$([ "$cli_ok" = 0 ] && echo ' (MISSING)'); $(zip -v | sed -n 's/^This is Zip \([^ ]*\).*/Info-ZIP zip \1/p')"
 echo "Archives go to $work and are deleted after checking."
 [ "$cli_ok" = 0 ] && echo "WARNING: $cli_missing; only zip is measured."
-
-echo "Warm-up: reading the whole corpus once (tar | cat > /dev/null); the page cache is not dropped, so" \
-    "every run below reads the corpus from a warm cache."
-warm_started=$(date +%s%N)
-tar -cf - -C "$parent" "$name" | cat > /dev/null
-echo "Warm-up read took $(seconds $(($(date +%s%N) - warm_started))) s."
-echo "Runs alternate: odd runs start with arkivoda-cli, even runs with zip. CPU is user + system time;" \
+echo "The page cache is not dropped: each set is read once before its runs, so every run reads it from a warm" \
+    "cache. Runs alternate: odd runs start with arkivoda-cli, even runs with zip. CPU is user + system time;" \
     "a single-threaded run with CPU well below its wall time was kept waiting by other work on the machine."
 echo
 
-for run in $(seq 1 "$runs"); do
-    if [ $((run % 2)) = 1 ]; then
-        run_arkivoda "$run"
-        run_zip "$run"
-    else
-        run_zip "$run"
-        run_arkivoda "$run"
-    fi
+for set in "${sets[@]}"; do
+    measure_set "$set"
 done
 
-echo
-echo "Summary, median of the successful runs out of $runs (warm page cache):"
-if [ ${#zip_wall[@]} -gt 0 ]; then
-    zip_med=$(median "${zip_wall[@]}")
-    zip_size_med=$(median "${zip_size[@]}")
-    echo "  zip -r -6:     wall $(seconds "$zip_med") s, CPU $(centi "$(median "${zip_cpu[@]}")") s, archive $zip_size_med bytes ($(megabytes "$zip_size_med")), peak RSS $(megabytes $(($(median "${zip_rss[@]}") * 1024))) (${#zip_wall[@]} runs)"
-else
-    echo "  zip -r -6:     no successful run"
-fi
-if [ ${#ark_wall[@]} -gt 0 ]; then
-    ark_med=$(median "${ark_wall[@]}")
-    ark_size_med=$(median "${ark_size[@]}")
-    echo "  arkivoda-cli:  wall $(seconds "$(median "${ark_measured[@]}")") s as measured," \
-        "$(seconds "$ark_med") s without the fixed ${fixed_wait} s start wait; CPU $(centi "$(median "${ark_cpu[@]}")") s;" \
-        "archive $ark_size_med bytes ($(megabytes "$ark_size_med")), peak RSS $(megabytes $(($(median "${ark_rss[@]}") * 1024))) (${#ark_wall[@]} runs)"
-else
-    echo "  arkivoda-cli:  no successful run${cli_missing:+ ($cli_missing)}"
-fi
-if [ ${#zip_wall[@]} -gt 0 ] && [ ${#ark_wall[@]} -gt 0 ]; then
-    echo "  wall-time ratio arkivoda/zip (arkivoda without its fixed ${fixed_wait} s start wait):" \
-        "$(awk -v a="$ark_med" -v z="$zip_med" 'BEGIN { printf "%.3f", a / z }')" \
-        "(with the wait: $(awk -v a="$(median "${ark_measured[@]}")" -v z="$zip_med" 'BEGIN { printf "%.3f", a / z }'))"
-    echo "  archive-size ratio arkivoda/zip: $(awk -v a="$ark_size_med" -v z="$zip_size_med" 'BEGIN { printf "%.4f", a / z }')"
-else
-    echo "  no ratios: one side has no successful run"
-fi
+echo "Summary, medians of the successful runs (warm page cache):"
+for set in "${sets[@]}"; do
+    cat "$work/summary-$set.txt"
+done
+
+status=0
 if [ "$failures" -gt 0 ]; then
     echo "$failures run(s) or check(s) FAILED"
-    exit 1
+    status=1
+else
+    echo "All runs and checks passed."
 fi
-echo "All runs and checks passed."
+if [ "$targets_missed" -gt 0 ]; then
+    echo "$targets_missed target(s) missed$([ "$strict" = 1 ] && echo ' (--strict: exit status 1)' || echo '; they do not change the exit status without --strict')."
+    [ "$strict" = 1 ] && status=1
+else
+    echo "All targets met."
+fi
+exit "$status"
