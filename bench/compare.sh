@@ -1,6 +1,7 @@
 #!/bin/bash
 # Backs up two data sets with arkivoda-cli and with Info-ZIP `zip -r -6`, side by side, and compares wall time,
-# archive size and peak memory against fixed targets; every archive is checked by independent readers.
+# archive size and peak memory against fixed targets; every archive is checked by independent readers. Then
+# runs the hand-over round-trip benchmark once and reports its figures with the results.
 #
 #   bench/compare.sh [--only small|corpus] [--runs N] [--small-corpus DIR] [--strict] [CORPUS_DIR] [RUNS]
 #
@@ -18,6 +19,8 @@
 #
 # Environment:
 #   ARKIVODA_CLI             the program to measure (default: build/bin/arkivoda-cli in this repository)
+#   ARKIVODA_BENCH_HANDOVER  the hand-over benchmark (default: build/bin/bench_handover); when it is missing
+#                            the report says so and goes on
 #   ARKIVODA_FIXED_WAIT      seconds arkivoda-cli waits by design before it starts working (default 2); they
 #                            are taken off its wall time for the ratio, and both figures are printed
 #   BENCH_TMPDIR             where the archives are written, one at a time (default: $TMPDIR or /tmp)
@@ -25,12 +28,13 @@
 # The runs alternate (odd runs: arkivoda-cli first, even runs: zip first). The page cache is not dropped:
 # each set is read once before it is measured so that both programs read it from a warm cache.
 # Exit status: 0 when every run of both programs succeeded and every check passed, 1 otherwise (with --strict
-# also when a target is missed), 2 on bad use.
+# also when a target is missed or the hand-over benchmark fails), 2 on bad use.
 set -uo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
 repo=$(dirname "$here")
 cli=${ARKIVODA_CLI:-$repo/build/bin/arkivoda-cli}
+handover=${ARKIVODA_BENCH_HANDOVER:-$repo/build/bin/bench_handover}
 fixed_wait=${ARKIVODA_FIXED_WAIT:-2}
 
 die() { echo "error: $*" >&2; exit 2; }
@@ -332,6 +336,24 @@ measure_set() {
     echo
 }
 
+# Runs the hand-over benchmark once; its figures, or why there are none, go to $work/handover.txt.
+handover_ok=1
+run_handover() {
+    if [ ! -x "$handover" ]; then
+        echo "  not measured: bench_handover not found or not executable at $handover" \
+            "(build it with cmake --build build --target bench_handover or set ARKIVODA_BENCH_HANDOVER)"
+        return
+    fi
+    local output code
+    output=$(timeout 600 "$handover" < /dev/null 2>&1)
+    code=$?
+    [ -n "$output" ] && printf '%s\n' "$output" | sed 's/^/  /'
+    if [ "$code" != 0 ]; then
+        echo "  FAILED: $handover ended with exit status $code"
+        handover_ok=0
+    fi
+}
+
 echo "Arkivoda benchmark: arkivoda-cli against Info-ZIP zip -r -6, $(date '+%Y-%m-%d %H:%M:%S')"
 echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //')," \
     "$(awk '/MemTotal/ { printf "%.1f GB", $2 / 1e6 }' /proc/meminfo) memory"
@@ -348,10 +370,16 @@ for set in "${sets[@]}"; do
     measure_set "$set"
 done
 
+echo "== Hand-over round trip: running $handover once, after the backups; its figures are in the summary."
+run_handover > "$work/handover.txt"
+echo
+
 echo "Summary, medians of the successful runs (warm page cache):"
 for set in "${sets[@]}"; do
     cat "$work/summary-$set.txt"
 done
+echo "Hand-over round trip:"
+cat "$work/handover.txt"
 
 status=0
 if [ "$failures" -gt 0 ]; then
@@ -365,5 +393,9 @@ if [ "$targets_missed" -gt 0 ]; then
     [ "$strict" = 1 ] && status=1
 else
     echo "All targets met."
+fi
+if [ "$handover_ok" = 0 ]; then
+    echo "The hand-over benchmark FAILED$([ "$strict" = 1 ] && echo ' (--strict: exit status 1)' || echo '; it does not change the exit status without --strict')."
+    [ "$strict" = 1 ] && status=1
 fi
 exit "$status"
