@@ -1,6 +1,7 @@
 #include "run/DirectoryTree.h"
 
 #include "run/SortedPathList.h"
+#include "zip/LongPath.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -9,7 +10,9 @@
 #include <memory>
 #include <vector>
 
+#include <cerrno>
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 namespace {
@@ -71,15 +74,16 @@ bool isDotOrDotDot(const char *name)
 class DirectoryWalk
 {
   public:
-    DirectoryWalk(const QString &mask, SortedPathList &fileList, SortedPathList &dirList)
+    DirectoryWalk(const QString &mask, SortedPathList &fileList, SortedPathList &dirList,
+                  const std::function<void(const QByteArray &)> &unavailable)
         : m_matchesAll(mask == QLatin1String("*")),
           m_maskPattern(m_matchesAll ? QString() : QRegularExpression::wildcardToRegularExpression(mask)),
-          m_fileList(fileList), m_dirList(dirList)
+          m_fileList(fileList), m_dirList(dirList), m_unavailable(unavailable)
     {
     }
 
     // Walks one folder, given with a trailing "/", and everything below it.
-    void RFindFile(const QString &folder);
+    void RFindFile(const QByteArray &folder);
 
   private:
     bool matchesMask(const QString &name) const
@@ -94,20 +98,34 @@ class DirectoryWalk
     const bool m_matchesAll;
     const QRegularExpression m_maskPattern;
     SortedPathList &m_fileList;
+    void reportUnavailable(const QByteArray &folder) const
+    {
+        if (m_unavailable)
+            m_unavailable(folder.chopped(1));
+    }
+
     SortedPathList &m_dirList;
+    const std::function<void(const QByteArray &)> &m_unavailable;
     std::vector<FolderIdentity> m_walkPath;
 };
 
-void DirectoryWalk::RFindFile(const QString &folder)
+void DirectoryWalk::RFindFile(const QByteArray &folder)
 {
-    DirHandle dir(::opendir(QFile::encodeName(folder).constData()));
-    if (!dir)
+    const int folderFd = OpenLongPath(folder.toStdString(), O_RDONLY | O_DIRECTORY);
+    DirHandle dir(folderFd >= 0 ? ::fdopendir(folderFd) : nullptr);
+    if (!dir) {
+        if (folderFd >= 0)
+            ::close(folderFd);
+        reportUnavailable(folder);
         return;
+    }
     const int fd = ::dirfd(dir.get());
 
     struct stat own;
-    if (::fstat(fd, &own) != 0)
+    if (::fstat(fd, &own) != 0) {
+        reportUnavailable(folder);
         return;
+    }
     const FolderIdentity identity{own.st_dev, own.st_ino};
     if (isOnWalkPath(identity))
         return;
@@ -118,21 +136,27 @@ void DirectoryWalk::RFindFile(const QString &folder)
         ~WalkPathGuard() { path.pop_back(); }
     } guard{m_walkPath};
 
-    // A read error ends the listing and keeps what was read so far; like a folder that cannot be
-    // listed at all, it is not reported.
-    std::vector<QString> subfolders;
-    while (const dirent *entry = ::readdir(dir.get())) {
+    // A read error ends the listing: what was read so far is kept, and the folder is reported.
+    std::vector<QByteArray> subfolders;
+    for (;;) {
+        errno = 0;
+        const dirent *entry = ::readdir(dir.get());
+        if (!entry) {
+            if (errno != 0)
+                reportUnavailable(folder);
+            break;
+        }
         if (isDotOrDotDot(entry->d_name))
             continue;
         switch (kindOfEntry(fd, *entry)) {
         case EntryKind::File: {
-            const QString name = QFile::decodeName(entry->d_name);
-            if (matchesMask(name))
+            const QByteArray name(entry->d_name);
+            if (m_matchesAll || matchesMask(QFile::decodeName(name)))
                 m_fileList.add(folder + name);
             break;
         }
         case EntryKind::Folder:
-            subfolders.push_back(QFile::decodeName(entry->d_name));
+            subfolders.emplace_back(entry->d_name);
             break;
         case EntryKind::Skipped:
             break;
@@ -141,18 +165,25 @@ void DirectoryWalk::RFindFile(const QString &folder)
     // Closed before descending, so a deep tree does not hold one descriptor per level.
     dir.reset();
 
-    for (const QString &name : subfolders) {
-        const QString subfolder = folder + name;
-        RFindFile(subfolder + QLatin1Char('/'));
+    for (const QByteArray &name : subfolders) {
+        const QByteArray subfolder = folder + name;
+        RFindFile(subfolder + '/');
         m_dirList.add(subfolder);
     }
 }
 
 } // namespace
 
-void DirectoryTree(const QString &path, SortedPathList &fileList, SortedPathList &dirList)
+void DirectoryTree(const QByteArray &path, SortedPathList &fileList, SortedPathList &dirList,
+                   const std::function<void(const QByteArray &)> &unavailable)
 {
-    const qsizetype maskStart = path.lastIndexOf(QLatin1Char('/')) + 1;
-    DirectoryWalk walk(path.mid(maskStart), fileList, dirList);
+    const qsizetype maskStart = path.lastIndexOf('/') + 1;
+    DirectoryWalk walk(QFile::decodeName(path.mid(maskStart)), fileList, dirList, unavailable);
     walk.RFindFile(path.left(maskStart));
+}
+
+void DirectoryTree(const QString &path, SortedPathList &fileList, SortedPathList &dirList,
+                   const std::function<void(const QByteArray &)> &unavailable)
+{
+    DirectoryTree(QFile::encodeName(path), fileList, dirList, unavailable);
 }

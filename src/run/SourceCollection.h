@@ -8,7 +8,8 @@ class SourceCollectionSink;
 
 // Turns the entries of a backup list into the files to archive and the subfolders to record.
 // A file entry is taken as it stands, a folder entry contributes everything below it (not itself),
-// and any other entry is reported as missing. Belongs to the thread that uses it.
+// and any other entry is reported as missing, as is a folder below it that cannot be listed. Paths
+// are kept as the file system's bytes. Belongs to the thread that uses it.
 class SourceCollection
 {
   public:

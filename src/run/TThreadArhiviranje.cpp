@@ -11,6 +11,7 @@
 #include "run/SourceCollection.h"
 #include "run/SourceCollectionSink.h"
 #include "zip/EStreamError.h"
+#include "zip/LongPath.h"
 #include "zip/TMemoryStream.h"
 #include "zip/TParallelCompressor.h"
 #include "zip/TZipFile.h"
@@ -40,11 +41,11 @@ struct SourceProperties
 };
 
 // The properties of a source as it is now; nothing when it is gone.
-std::optional<SourceProperties> propertiesOf(const QString &path)
+std::optional<SourceProperties> propertiesOf(const QByteArray &path)
 {
-    const std::string name = localPath(path);
+    const std::string name = path.toStdString();
     struct stat status = {};
-    if (::stat(name.c_str(), &status) != 0)
+    if (StatLongPath(name, status) != 0)
         return std::nullopt;
     SourceProperties properties;
     properties.attributes = TFileAttributes::FromWinAttributes(WinAttributesFromStat(name, status));
@@ -55,23 +56,21 @@ std::optional<SourceProperties> propertiesOf(const QString &path)
 
 } // namespace
 
-QString EntryNameOfFile(const QString &path)
+std::string EntryNameOfFile(const QByteArray &path)
 {
-    return path.startsWith(QLatin1Char('/')) ? path.mid(1) : path;
+    return (path.startsWith('/') ? path.mid(1) : path).toStdString();
 }
 
-QString EntryNameOfFolder(const QString &path)
+std::string EntryNameOfFolder(const QByteArray &path)
 {
-    const QString withSlash = path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/');
-    return EntryNameOfFile(withSlash);
+    return EntryNameOfFile(path.endsWith('/') ? path : path + '/');
 }
 
-void AddEmptyFolderToZip(TZipFile &zip, const QString &folder)
+void AddEmptyFolderToZip(TZipFile &zip, const QByteArray &folder)
 {
     const SourceProperties properties = propertiesOf(folder).value_or(SourceProperties());
     TMemoryStream empty;
-    zip.Add(empty, EntryNameOfFolder(folder).toStdString(), zcStored, properties.attributes,
-            properties.modified);
+    zip.Add(empty, EntryNameOfFolder(folder), zcStored, properties.attributes, properties.modified);
 }
 
 TThreadArhiviranje::TThreadArhiviranje(RunController &controller, std::shared_ptr<HandOverChannel> channel,
@@ -127,8 +126,8 @@ void TThreadArhiviranje::Execute()
     const SortedPathList &files = collection.lista_fileova_finalna();
     std::vector<std::string> names;
     names.reserve(static_cast<std::size_t>(files.size()));
-    for (const QString &fileSource : files)
-        names.push_back(localPath(fileSource));
+    for (const QByteArray &fileSource : files.localPaths())
+        names.push_back(fileSource.toStdString());
     TParallelCompressor compressor(std::move(names));
     m_compressor = &compressor;
     struct ForgetCompressor
@@ -216,7 +215,7 @@ void TThreadArhiviranje::archive(const SortedPathList &folders, const SortedPath
 
 void TThreadArhiviranje::addFolders(TZipFile &zip, const SortedPathList &folders)
 {
-    for (const QString &folder : folders) {
+    for (const QByteArray &folder : folders.localPaths()) {
         if (DirectoryExists(folder))
             AddEmptyFolderToZip(zip, folder);
     }
@@ -224,7 +223,9 @@ void TThreadArhiviranje::addFolders(TZipFile &zip, const SortedPathList &folders
 
 void TThreadArhiviranje::addFiles(TZipFile &zip, const SortedPathList &files, TParallelCompressor &compressor)
 {
-    for (const QString &fileSource : files) {
+    const QList<QByteArray> &localPaths = files.localPaths();
+    const QStringList &texts = files.paths();
+    for (qsizetype i = 0; i < localPaths.size(); ++i) {
         // The copy of the stop flag is the read of its mirror below; the hand-over keeps its place in
         // the interface's order.
         post(HandOver::CopyStopFlag, [] {});
@@ -233,15 +234,16 @@ void TThreadArhiviranje::addFiles(TZipFile &zip, const SortedPathList &files, TP
         post(HandOver::FileBarReset, [c = &m_controller] { c->setFileBar(0); });
         TCompressedEntry &data = compressor.Next();
         try {
-            addFile(zip, fileSource, data);
+            addFile(zip, localPaths.at(i), texts.at(i), data);
         } catch (const EStreamError &) {
             // The source could not be opened or read: it is missing from the archive, the run goes on.
-            post(HandOver::FileFailed, [c = &m_controller, fileSource] { c->recordMissing(fileSource); });
+            post(HandOver::FileFailed, [c = &m_controller, text = texts.at(i)] { c->recordMissing(text); });
         }
     }
 }
 
-void TThreadArhiviranje::addFile(TZipFile &zip, const QString &fileSource, TCompressedEntry &data)
+void TThreadArhiviranje::addFile(TZipFile &zip, const QByteArray &fileSource, const QString &text,
+                                 TCompressedEntry &data)
 {
     // The data may have been read ahead; a file deleted since then is still missing at its turn.
     std::string openError;
@@ -253,17 +255,16 @@ void TThreadArhiviranje::addFile(TZipFile &zip, const QString &fileSource, TComp
     const qint64 size = static_cast<qint64>(data.SourceSize());
     post(HandOver::FileOpened, [c = &m_controller, size] { c->m_state.file_size = size; });
     if (!m_channel->stopTextShown) {
-        post(HandOver::FileStatus, [c = &m_controller, fileSource] {
+        post(HandOver::FileStatus, [c = &m_controller, text] {
             RunState &state = c->m_state;
             ++state.file_count_progress;
             // A stop pressed after the worker looked keeps its text in the status line.
             if (c->m_display.status.kind != RunStatus::Kind::Stopping)
                 c->setStatus(
-                    RunStatus::archivingFile(state.file_count_progress, state.file_count_ukupno, fileSource));
+                    RunStatus::archivingFile(state.file_count_progress, state.file_count_ukupno, text));
         });
     }
-    zip.AddCompressed(data, EntryNameOfFile(fileSource).toStdString(), properties->attributes,
-                      properties->modified);
+    zip.AddCompressed(data, EntryNameOfFile(fileSource), properties->attributes, properties->modified);
     post(HandOver::FileAdded, [c = &m_controller] { c->m_state.file_size_progress += c->m_state.file_size; });
 }
 

@@ -47,7 +47,7 @@ class TThreadArhiviranje : public QThread, private SourceCollectionSink
     void archive(const SortedPathList &folders, const SortedPathList &files, TParallelCompressor &compressor);
     void addFolders(TZipFile &zip, const SortedPathList &folders);
     void addFiles(TZipFile &zip, const SortedPathList &files, TParallelCompressor &compressor);
-    void addFile(TZipFile &zip, const QString &fileSource, TCompressedEntry &data);
+    void addFile(TZipFile &zip, const QByteArray &fileSource, const QString &text, TCompressedEntry &data);
     void OnProgress(TZipFile &zip, qint64 position);
     [[noreturn]] void carryOutForcedStop();
     void reportArchiveError(const std::string &cause);
@@ -65,10 +65,10 @@ class TThreadArhiviranje : public QThread, private SourceCollectionSink
     QString m_arhiva_file;
 };
 
-// Adds an empty folder's entry ("/" separators, a trailing "/", no leading "/") with the folder's
-// attributes and modification time. Errors propagate.
-void AddEmptyFolderToZip(TZipFile &zip, const QString &folder);
-// The entry name of a file: its full path without the leading "/".
-QString EntryNameOfFile(const QString &path);
-// The entry name of a folder: its path with a trailing "/" and without the leading "/".
-QString EntryNameOfFolder(const QString &path);
+// Adds an empty folder's entry (a trailing "/", no leading "/") with the folder's attributes and
+// modification time. Errors propagate.
+void AddEmptyFolderToZip(TZipFile &zip, const QByteArray &folder);
+// The entry name of a file: its full path's bytes without the leading "/".
+std::string EntryNameOfFile(const QByteArray &path);
+// The entry name of a folder: its path's bytes with a trailing "/" and without the leading "/".
+std::string EntryNameOfFolder(const QByteArray &path);

@@ -1,4 +1,5 @@
 #include "PermissionsBindRoot.h"
+#include "RawTree.h"
 #include "TempTree.h"
 
 #include "run/DirectoryTree.h"
@@ -111,6 +112,9 @@ class TestSourceCollection : public QObject
     void linkCycleEnds();
     void unlistableFolders();
     void specialEntries();
+    void namesAreKeptAsBytes();
+    void deepTreesAreWalked();
+    void entriesAreMadeCanonical();
     void totalsInSortedOrderThenCount();
     void allMissingGivesNothing();
     void walkUsesMask();
@@ -345,11 +349,11 @@ void TestSourceCollection::unlistableFolders()
                   "root lists every folder whatever its permissions");
     }
 
-    // The locked subfolder is recorded without its content; the locked listed folder adds nothing
-    // and is not missing.
+    // Neither folder's content can be read: each is reported unavailable once, with its path, instead of
+    // passing for an empty folder. The locked subfolder is still recorded as a folder.
     QCOMPARE(collection.lista_fileova_finalna().paths(), absolute(tree, {QStringLiteral("Otvorena/a.txt")}));
     QCOMPARE(collection.lista_mapa_finalna().paths(), absolute(tree, {QStringLiteral("Otvorena/Zatvorena")}));
-    QVERIFY(sink.missing.isEmpty());
+    QCOMPARE(sink.missing, locked);
 }
 
 void TestSourceCollection::specialEntries()
@@ -379,7 +383,8 @@ void TestSourceCollection::specialEntries()
     collection.reportTotals(sink);
 
     // The FIFO is left out of the walk, and is missing when listed itself. A link to nothing is kept
-    // so that the run reports it; a name that is not valid UTF-8 is kept in readable form.
+    // so that the run reports it; a name that is not valid UTF-8 is kept, as its bytes, and shown in
+    // readable form.
     const QString replaced = tree.path(QStringLiteral("Mapa/lo")) + QString(2, QChar::ReplacementCharacter) +
                              QStringLiteral(".txt");
     const QStringList files = collection.lista_fileova_finalna().paths();
@@ -387,10 +392,83 @@ void TestSourceCollection::specialEntries()
     QVERIFY(files.contains(tree.path(QStringLiteral("Mapa/a.txt"))));
     QVERIFY(files.contains(tree.path(QStringLiteral("Mapa/slomljena"))));
     QVERIFY2(files.contains(replaced), qPrintable(files.join(QLatin1Char('\n'))));
+    QVERIFY(collection.lista_fileova_finalna().localPaths().contains(badName));
     QCOMPARE(sink.missing, QStringList{fifo});
-    // Only a.txt has a size that can be read.
+    // a.txt and the file with the undecodable name have sizes that can be read.
     QCOMPARE(std::accumulate(sink.sizes.cbegin(), sink.sizes.cend(), qint64(0)),
-             qint64(QByteArrayLiteral("Mapa/a.txt").size()));
+             qint64(QByteArrayLiteral("Mapa/a.txt").size() + 3));
+}
+
+// A name is the file system's bytes: one that is not UTF-8 is neither dropped nor merged with a valid
+// name that decodes to the same text.
+void TestSourceCollection::namesAreKeptAsBytes()
+{
+    const RawTree tree;
+    const QList<QByteArray> files = {
+        tree.writeFile("Ra\xe8uni/a.txt", "a"),
+        tree.writeFile("Ra\xe8uni/b.txt", "bb"),
+        tree.writeFile("lo\xff.txt", "ccc"),
+        tree.writeFile("dvojnik\xff.txt", "dddd"),
+        tree.writeFile("dvojnik\xef\xbf\xbd.txt", "eeeee"), // U+FFFD, what the name before decodes to
+    };
+    SourceCollection collection;
+    RecordingSink sink;
+    collection.resolveEntries({QFile::decodeName(tree.root())}, sink);
+    collection.reportTotals(sink);
+
+    QList<QByteArray> collected = collection.lista_fileova_finalna().localPaths();
+    std::sort(collected.begin(), collected.end());
+    QList<QByteArray> expected = files;
+    std::sort(expected.begin(), expected.end());
+    QCOMPARE(collected, expected);
+    QCOMPARE(collection.lista_mapa_finalna().localPaths(), QList<QByteArray>{tree.root() + "/Ra\xe8uni"});
+    QCOMPARE(std::accumulate(sink.sizes.cbegin(), sink.sizes.cend(), qint64(0)), qint64(1 + 2 + 3 + 4 + 5));
+    QVERIFY(sink.missing.isEmpty());
+}
+
+// Folders deeper than the system's limit for a whole path (4096 bytes) are walked, and their files are
+// found and measured.
+void TestSourceCollection::deepTreesAreWalked()
+{
+    const RawTree tree;
+    QByteArray relative;
+    while (relative.size() < 5000)
+        relative += QByteArray(120, 'd') + '/';
+    const QByteArray deepFile = tree.writeFile(relative + "dno.txt", "na dnu");
+    QVERIFY(deepFile.size() > 5000);
+
+    SourceCollection collection;
+    RecordingSink sink;
+    collection.resolveEntries({QFile::decodeName(tree.root())}, sink);
+    collection.reportTotals(sink);
+
+    QCOMPARE(collection.lista_fileova_finalna().localPaths(), QList<QByteArray>{deepFile});
+    QCOMPARE(collection.lista_mapa_finalna().size(), relative.count('/'));
+    QCOMPARE(sink.sizes, QList<qint64>{6});
+    QVERIFY(sink.missing.isEmpty());
+    QCOMPARE(GetFileSize(deepFile), 6);
+    QVERIFY(FileExists(deepFile));
+}
+
+// "." and ".." in a list entry are resolved before use: no entry name holds "..", and one file listed
+// under several spellings is archived once.
+void TestSourceCollection::entriesAreMadeCanonical()
+{
+    const TempTree tree;
+    buildTree(tree, {QStringLiteral("Dok/a.txt"), QStringLiteral("Dok/Pod/b.txt")});
+    const QString root = tree.root();
+    SourceCollection collection;
+    RecordingSink sink;
+    collection.resolveEntries({root + QStringLiteral("/Dok/Pod/../a.txt"),
+                               root + QStringLiteral("/Dok/./a.txt"), root + QStringLiteral("//Dok/a.txt"),
+                               root + QStringLiteral("/Dok/Pod/./.."),
+                               root + QStringLiteral("/Nema/../Dok/Pod/b.txt")},
+                              sink);
+
+    QCOMPARE(collection.lista_fileova_finalna().paths(),
+             absolute(tree, {QStringLiteral("Dok/a.txt"), QStringLiteral("Dok/Pod/b.txt")}));
+    QCOMPARE(collection.lista_mapa_finalna().paths(), absolute(tree, {QStringLiteral("Dok/Pod")}));
+    QVERIFY(sink.missing.isEmpty());
 }
 
 void TestSourceCollection::totalsInSortedOrderThenCount()
