@@ -50,9 +50,69 @@ with zipfile.ZipFile(sys.argv[1]) as archive:
     sys.stdout.buffer.write(archive.read(sys.argv[2]))
 )";
 
+// Every entry's name as the bytes stored in the archive (UTF-8 when flagged so, else the raw bytes that
+// zipfile decoded as code page 437) and its data, both in hexadecimal, one entry per line.
+const char *const rawScript = R"(
+import sys, zipfile
+with zipfile.ZipFile(sys.argv[1]) as archive:
+    for info in archive.infolist():
+        name = info.filename.encode("utf-8" if info.flag_bits & 0x800 else "cp437")
+        print(name.hex(), archive.read(info).hex())
+)";
+
+// Extracts the archive with bsdtar and lists the files it made, as bytes, with their data.
+const char *const extractScript = R"(
+import os, subprocess, sys, tempfile
+with tempfile.TemporaryDirectory() as target:
+    subprocess.run(["bsdtar", "-xf", sys.argv[1], "-C", target], check=True)
+    root = os.fsencode(target)
+    for folder, _, files in os.walk(root):
+        for name in files:
+            path = os.path.join(folder, name)
+            with open(path, "rb") as f:
+                print(os.path.relpath(path, root).hex(), f.read().hex())
+)";
+
+QList<QPair<QByteArray, QByteArray>> parseHexPairs(const QByteArray &output)
+{
+    QList<QPair<QByteArray, QByteArray>> pairs;
+    for (const QByteArray &line : output.split('\n')) {
+        const QList<QByteArray> fields = line.trimmed().split(' ');
+        if (fields.size() == 2)
+            pairs.append({QByteArray::fromHex(fields[0]), QByteArray::fromHex(fields[1])});
+        else if (fields.size() == 1 && !fields[0].isEmpty())
+            pairs.append({QByteArray::fromHex(fields[0]), QByteArray()});
+    }
+    return pairs;
+}
+
 } // namespace
 
 namespace ZipCheck {
+
+QList<QPair<QByteArray, QByteArray>> rawEntries(const QString &archive)
+{
+    const Outcome python =
+        runTool(QStringLiteral("python3"), {QStringLiteral("-c"), QString::fromUtf8(rawScript), archive});
+    return parseHexPairs(python.output);
+}
+
+QList<QByteArray> unzipNames(const QString &archive)
+{
+    // zipinfo mode: one stored name per line, as its bytes.
+    const Outcome unzip = runTool(QStringLiteral("unzip"), {QStringLiteral("-Z1"), archive});
+    QList<QByteArray> names = unzip.output.split('\n');
+    if (!names.isEmpty() && names.constLast().isEmpty())
+        names.removeLast();
+    return names;
+}
+
+QList<QPair<QByteArray, QByteArray>> bsdtarExtracted(const QString &archive)
+{
+    const Outcome python =
+        runTool(QStringLiteral("python3"), {QStringLiteral("-c"), QString::fromUtf8(extractScript), archive});
+    return parseHexPairs(python.output);
+}
 
 QStringList readerProblems(const QString &archive)
 {

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QByteArray>
 #include <QJsonArray>
+#include <QList>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 
@@ -14,6 +17,12 @@ QStringList readerProblems(const QString &archive);
 QJsonArray entries(const QString &archive);
 // The entry names, in archive order.
 QStringList entryNames(const QString &archive);
+// Every entry as Python's zipfile reads it: its name as the bytes stored in the archive, and its data.
+QList<QPair<QByteArray, QByteArray>> rawEntries(const QString &archive);
+// Every entry name as Info-ZIP unzip lists it, as bytes.
+QList<QByteArray> unzipNames(const QString &archive);
+// Every file that bsdtar extracts: its path below the target as bytes, and its data.
+QList<QPair<QByteArray, QByteArray>> bsdtarExtracted(const QString &archive);
 // The bytes of one entry, read by Python's zipfile.
 QByteArray entryData(const QString &archive, const QString &name);
 
