@@ -1,7 +1,9 @@
 #include "config/EConfigError.h"
 
-EConfigError::EConfigError(const QString &message)
-    : std::runtime_error(message.toStdString())
+#include <utility>
+
+EConfigError::EConfigError(const QString &message, QString reason)
+    : std::runtime_error(message.toStdString()), m_reason(std::move(reason))
 {
 }
 

@@ -212,8 +212,9 @@ void IniFile::WriteString(const QString &section, const QString &key, const QStr
     QString text;
     for (const Line &line : lines)
         text += line.text + line.eol;
-    if (StoredText::writeFileAtomically(m_fileName, StoredText::encode(text)))
-        throwWriteError();
+    if (const std::optional<QString> error =
+            StoredText::writeFileAtomically(m_fileName, StoredText::encode(text)))
+        throwWriteError(*error);
 }
 
 void IniFile::WriteBool(const QString &section, const QString &key, bool value) const
@@ -258,7 +259,7 @@ QString IniFile::formatTime(double dayFraction)
     return QTime::fromMSecsSinceStartOfDay(int(msecs)).toString(QStringLiteral("HH:mm:ss"));
 }
 
-void IniFile::throwWriteError() const
+void IniFile::throwWriteError(const QString &reason) const
 {
-    throw EConfigError(QStringLiteral("Unable to write to %1").arg(m_fileName));
+    throw EConfigError(QStringLiteral("Unable to write to %1").arg(m_fileName), reason);
 }

@@ -11,7 +11,7 @@
 // through a temporary file and a rename, so a crash never leaves a truncated file.
 class IniFile
 {
-public:
+  public:
     // Longest value a read returns, in UTF-16 code units; the rest of a longer value is cut off.
     static constexpr int MaxValueLength = 2047;
 
@@ -31,7 +31,8 @@ public:
     double ReadTime(const QString &section, const QString &key, double defaultValue) const;
 
     // Stores the value under the key, creating the file, section and key as needed; throws
-    // EConfigError "Unable to write to <file>" when the file cannot be written.
+    // EConfigError "Unable to write to <file>", with the system's reason, when the file cannot be
+    // written, and then leaves the file as it was.
     void WriteString(const QString &section, const QString &key, const QString &value) const;
     // Stores "1" for true and "0" for false.
     void WriteBool(const QString &section, const QString &key, bool value) const;
@@ -45,8 +46,8 @@ public:
     // Renders the time of day of a fraction-of-a-day value as hh:mm:ss.
     static QString formatTime(double dayFraction);
 
-private:
-    [[noreturn]] void throwWriteError() const;
+  private:
+    [[noreturn]] void throwWriteError(const QString &reason = {}) const;
 
     QString m_fileName;
 };

@@ -1,8 +1,9 @@
 #include "config/StoredText.h"
 
+#include "config/ReplacementFile.h"
+
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 #include <array>
@@ -92,17 +93,7 @@ std::optional<QByteArray> readFile(const QString &fileName)
 
 std::optional<QString> writeFileAtomically(const QString &fileName, const QByteArray &bytes)
 {
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
-    if (file.write(bytes) != bytes.size()) {
-        QString error = file.errorString();
-        file.cancelWriting();
-        return error;
-    }
-    if (!file.commit())
-        return file.errorString();
-    return std::nullopt;
+    return ReplacementFile(fileName).replaceWith(bytes);
 }
 std::vector<Line> splitLines(const QString &text)
 {

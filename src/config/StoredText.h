@@ -34,6 +34,7 @@ QByteArray encode(const QString &text);
 std::optional<QByteArray> readFile(const QString &fileName);
 
 // Replaces a file through a temporary file in the same folder and a rename, so readers never see a
-// partly written file; returns an error text, or nothing on success.
+// partly written file and a failed write leaves the old file as it was; returns the system's error
+// text, or nothing on success.
 std::optional<QString> writeFileAtomically(const QString &fileName, const QByteArray &bytes);
 } // namespace StoredText

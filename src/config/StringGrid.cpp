@@ -31,5 +31,5 @@ void SaveStringGrid(const QStringList &rows, const QString &fileName)
         text += row + QStringLiteral("\r\n");
     if (const std::optional<QString> error =
             StoredText::writeFileAtomically(fileName, StoredText::encode(text)))
-        throw EConfigError(QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, *error));
+        throw EConfigError(QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, *error), *error);
 }

@@ -1,17 +1,25 @@
 #include "config/EConfigError.h"
 #include "config/IniFile.h"
 
+#include "FileSizeLimit.h"
 #include "TempTree.h"
 
 #include <QDir>
 #include <QFile>
 #include <QtTest>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
 class TestIniFile : public QObject
 {
     Q_OBJECT
 
-private slots:
+  private slots:
     void missingFileSectionOrKeyGivesDefaults();
     void readBool_data();
     void readBool();
@@ -31,8 +39,12 @@ private slots:
     void olderEncodingsAreReadAndRewrittenAsUtf8();
     void failedWriteRaisesWithFileName_data();
     void failedWriteRaisesWithFileName();
+    void fullDiskLeavesTheOldFile_data();
+    void fullDiskLeavesTheOldFile();
+    void leftoverOfAKilledWriterGoesNotALiveOne();
+    void replacedFileKeepsItsLinkAndPermissions();
 
-private:
+  private:
     static QByteArray contents(const QString &fileName);
 };
 
@@ -174,19 +186,21 @@ void TestIniFile::longValueIsCutAt2047()
     const QString longPath = u'/' + QString(2047, u'a');
     ini.WriteString(QStringLiteral("LokacijaAuto"), QStringLiteral("Putanja"), longPath);
     QVERIFY(contents(ini.fileName()).contains(longPath.toUtf8()));
-    QCOMPARE(ini.ReadString(QStringLiteral("LokacijaAuto"), QStringLiteral("Putanja"), {}), longPath.left(2047));
+    QCOMPARE(ini.ReadString(QStringLiteral("LokacijaAuto"), QStringLiteral("Putanja"), {}),
+             longPath.left(2047));
 
     // A cut through a surrogate pair drops its first half rather than leaving it alone.
     const QString emojiAtCut = QString(2046, u'b') + QStringLiteral("\U0001F600");
     ini.WriteString(QStringLiteral("LokacijaAuto"), QStringLiteral("Putanja"), emojiAtCut);
-    QCOMPARE(ini.ReadString(QStringLiteral("LokacijaAuto"), QStringLiteral("Putanja"), {}), QString(2046, u'b'));
+    QCOMPARE(ini.ReadString(QStringLiteral("LokacijaAuto"), QStringLiteral("Putanja"), {}),
+             QString(2046, u'b'));
 }
 
 void TestIniFile::namesMatchWithoutRegardToCase()
 {
     TempTree tree;
-    const IniFile ini(tree.writeFile(QStringLiteral("a.ini"),
-                                     "[  PROGRAM ]\r\n  report = 0 \r\nJEZIK\t=\tEN\t\r\n[šđčć]\r\nKLJUČ=x\r\n"));
+    const IniFile ini(tree.writeFile(
+        QStringLiteral("a.ini"), "[  PROGRAM ]\r\n  report = 0 \r\nJEZIK\t=\tEN\t\r\n[šđčć]\r\nKLJUČ=x\r\n"));
     QCOMPARE(ini.ReadBool(QStringLiteral("Program"), QStringLiteral("Report"), true), false);
     QCOMPARE(ini.ReadString(QStringLiteral("program"), QStringLiteral("Jezik"), {}), QStringLiteral("EN"));
     QCOMPARE(ini.ReadString(QStringLiteral("ŠĐČĆ"), QStringLiteral("ključ"), {}), QStringLiteral("x"));
@@ -304,11 +318,12 @@ void TestIniFile::olderEncodingsAreReadAndRewrittenAsUtf8_data()
     QTest::addColumn<QByteArray>("bytes");
 
     QTest::newRow("Windows-1250") << QByteArray("[Last]\r\nDatoteka=Arhiva\x9A\xE8\r\nFileA=-\r\n");
-    QTest::newRow("UTF-8 with BOM") << QByteArray("\xEF\xBB\xBF[Last]\r\nDatoteka=Arhiva\xC5\xA1\xC4\x8D\r\nFileA=-\r\n");
-    QTest::newRow("UTF-16 LE") << QByteArray("\xFF\xFE")
-                                      + QByteArray(reinterpret_cast<const char *>(
-                                                       u"[Last]\r\nDatoteka=Arhivašč\r\nFileA=-\r\n"),
-                                                   36 * 2);
+    QTest::newRow("UTF-8 with BOM") << QByteArray(
+        "\xEF\xBB\xBF[Last]\r\nDatoteka=Arhiva\xC5\xA1\xC4\x8D\r\nFileA=-\r\n");
+    QTest::newRow("UTF-16 LE") << QByteArray("\xFF\xFE") +
+                                      QByteArray(reinterpret_cast<const char *>(
+                                                     u"[Last]\r\nDatoteka=Arhivašč\r\nFileA=-\r\n"),
+                                                 36 * 2);
 }
 
 void TestIniFile::olderEncodingsAreReadAndRewrittenAsUtf8()
@@ -317,9 +332,11 @@ void TestIniFile::olderEncodingsAreReadAndRewrittenAsUtf8()
 
     TempTree tree;
     const IniFile ini(tree.writeFile(QStringLiteral("a.ini"), bytes));
-    QCOMPARE(ini.ReadString(QStringLiteral("Last"), QStringLiteral("Datoteka"), {}), QStringLiteral("Arhivašč"));
+    QCOMPARE(ini.ReadString(QStringLiteral("Last"), QStringLiteral("Datoteka"), {}),
+             QStringLiteral("Arhivašč"));
     ini.WriteString(QStringLiteral("Last"), QStringLiteral("FileA"), QStringLiteral("/a.zip"));
-    QCOMPARE(contents(ini.fileName()), QByteArray("[Last]\r\nDatoteka=Arhiva\xC5\xA1\xC4\x8D\r\nFileA=/a.zip\r\n"));
+    QCOMPARE(contents(ini.fileName()),
+             QByteArray("[Last]\r\nDatoteka=Arhiva\xC5\xA1\xC4\x8D\r\nFileA=/a.zip\r\n"));
 }
 
 void TestIniFile::failedWriteRaisesWithFileName_data()
@@ -342,7 +359,8 @@ void TestIniFile::failedWriteRaisesWithFileName()
     tree.makeDir(QStringLiteral("Arkivoda.ini"));
     const QByteArray plain = "[Last]\r\nFileA=-\r\n";
     tree.writeFile(QStringLiteral("plain.ini"), plain);
-    const QStringList before = QDir(tree.root()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    const QStringList before =
+        QDir(tree.root()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
 
     const IniFile ini(tree.path(relativeName));
     try {
@@ -353,6 +371,124 @@ void TestIniFile::failedWriteRaisesWithFileName()
     }
     QCOMPARE(QDir(tree.root()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), before);
     QCOMPARE(contents(tree.path(QStringLiteral("plain.ini"))), plain);
+}
+
+void TestIniFile::fullDiskLeavesTheOldFile_data()
+{
+    QTest::addColumn<int>("room");
+
+    QTest::newRow("no room at all") << 0;
+    QTest::newRow("room for part of the text") << 20;
+}
+
+void TestIniFile::fullDiskLeavesTheOldFile()
+{
+    QFETCH(int, room);
+
+    TempTree tree;
+    const QByteArray old = "[Program]\r\nJezik=HR\r\n[Last]\r\nFileA=/stara/arhiva.zip\r\n";
+    const IniFile ini(tree.writeFile(QStringLiteral("Arkivoda.ini"), old));
+    // Checked after the limit is lifted: a test log written to a file would hit it too.
+    QString message = QStringLiteral("<the write did not fail>");
+    QString reason;
+    {
+        const FileSizeLimit full{rlim_t(room)};
+        try {
+            ini.WriteString(QStringLiteral("Last"), QStringLiteral("FileR"),
+                            QStringLiteral("/nova/ručna.zip"));
+        } catch (const EConfigError &error) {
+            message = error.message();
+            reason = error.reason();
+        }
+    }
+    QCOMPARE(message, u"Unable to write to "_qs + ini.fileName());
+    QCOMPARE(reason, QString::fromLocal8Bit(std::strerror(EFBIG)));
+    QCOMPARE(contents(ini.fileName()), old);
+    QCOMPARE(QDir(tree.root()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{u"Arkivoda.ini"_qs});
+}
+
+namespace {
+void stopHere(int)
+{
+    ::raise(SIGSTOP);
+}
+
+// Kills and reaps a child process however the test ends, so a failed check leaves no stopped process.
+struct ChildProcess
+{
+    pid_t pid = -1;
+    ~ChildProcess()
+    {
+        if (pid > 0 && ::kill(pid, SIGKILL) == 0)
+            ::waitpid(pid, nullptr, 0);
+    }
+};
+} // namespace
+
+void TestIniFile::leftoverOfAKilledWriterGoesNotALiveOne()
+{
+    TempTree tree;
+    const QByteArray old = "[Last]\r\nFileA=/stara/arhiva.zip\r\n";
+    const IniFile ini(tree.writeFile(QStringLiteral("Arkivoda.ini"), old));
+    // The user's own copy beside the settings is no leftover of a write.
+    tree.writeFile(QStringLiteral("Arkivoda.ini.backup"), old);
+
+    // A second writer stops in the middle of writing its new text, as a process does that a debugger
+    // holds, or one that is about to be killed.
+    ChildProcess child{::fork()};
+    QVERIFY(child.pid >= 0);
+    if (child.pid == 0) {
+        struct sigaction stop = {};
+        stop.sa_handler = stopHere;
+        const rlimit limit{8, RLIM_INFINITY};
+        ::sigaction(SIGXFSZ, &stop, nullptr);
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        try {
+            ini.WriteString(QStringLiteral("Last"), QStringLiteral("FileA"),
+                            QStringLiteral("/nova/arhiva.zip"));
+        } catch (...) {
+        }
+        ::_exit(0);
+    }
+    int status = 0;
+    QCOMPARE(::waitpid(child.pid, &status, WUNTRACED), child.pid);
+    QVERIFY2(WIFSTOPPED(status), "the second writer did not stop mid-write");
+    const auto entries = [&tree] {
+        return QDir(tree.root()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    };
+
+    // A write while the other writer lives leaves the other's files alone.
+    const QStringList whileStopped = entries();
+    ini.WriteString(QStringLiteral("Last"), QStringLiteral("FileR"), QStringLiteral("/r.zip"));
+    QCOMPARE(entries(), whileStopped);
+
+    // Once it is dead, the next write removes what it left behind.
+    QCOMPARE(::kill(child.pid, SIGKILL), 0);
+    const pid_t killed = std::exchange(child.pid, -1);
+    QCOMPARE(::waitpid(killed, &status, 0), killed);
+    QCOMPARE(contents(ini.fileName()), old + "FileR=/r.zip\r\n");
+    ini.WriteString(QStringLiteral("Last"), QStringLiteral("FileR"), QStringLiteral("/r2.zip"));
+    QCOMPARE(contents(ini.fileName()), old + "FileR=/r2.zip\r\n");
+    QCOMPARE(entries(), (QStringList{u"Arkivoda.ini"_qs, u"Arkivoda.ini.backup"_qs}));
+}
+
+void TestIniFile::replacedFileKeepsItsLinkAndPermissions()
+{
+    // Settings kept elsewhere and linked into the data folder, readable by their owner only.
+    TempTree tree;
+    const QString real = tree.writeFile(QStringLiteral("dotfiles/Arkivoda.ini"), "[Last]\r\nFileA=-\r\n");
+    QVERIFY(QFile::setPermissions(real, QFile::ReadOwner | QFile::WriteOwner));
+    const QFile::Permissions permissions = QFile::permissions(real);
+    const QString link = tree.path(QStringLiteral("Arkivoda.ini"));
+    QVERIFY(QFile::link(real, link));
+
+    IniFile(link).WriteString(QStringLiteral("Last"), QStringLiteral("FileA"), QStringLiteral("/a.zip"));
+    QVERIFY(QFileInfo(link).isSymLink());
+    QCOMPARE(contents(real), QByteArray("[Last]\r\nFileA=/a.zip\r\n"));
+    QCOMPARE(QFile::permissions(real), permissions);
+    QCOMPARE(QDir(tree.path(QStringLiteral("dotfiles"))).entryList(QDir::Files | QDir::Hidden),
+             QStringList{u"Arkivoda.ini"_qs});
 }
 
 QTEST_GUILESS_MAIN(TestIniFile)

@@ -1,17 +1,21 @@
 #include "config/EConfigError.h"
 #include "config/StringGrid.h"
 
+#include "FileSizeLimit.h"
 #include "TempTree.h"
 
 #include <QDir>
 #include <QFile>
 #include <QtTest>
 
+#include <cerrno>
+#include <cstring>
+
 class TestStringGrid : public QObject
 {
     Q_OBJECT
 
-private slots:
+  private slots:
     void load_data();
     void load();
     void emptyFileDiffersFromMissingFile();
@@ -21,16 +25,17 @@ private slots:
     void saveReplacesTheWholeFile();
     void failedSaveRaisesWithFileName_data();
     void failedSaveRaisesWithFileName();
+    void fullDiskLeavesTheOldList();
 };
 
-namespace
-{
+namespace {
 QByteArray utf16(const char16_t *text, bool bigEndian)
 {
     QByteArray bytes = bigEndian ? QByteArray("\xFE\xFF") : QByteArray("\xFF\xFE");
     for (const char16_t *p = text; *p; ++p) {
         const char high = char(*p >> 8), low = char(*p & 0xFF);
-        bytes += bigEndian ? QByteArray{&high, 1} + QByteArray{&low, 1} : QByteArray{&low, 1} + QByteArray{&high, 1};
+        bytes += bigEndian ? QByteArray{&high, 1} + QByteArray{&low, 1}
+                           : QByteArray{&low, 1} + QByteArray{&high, 1};
     }
     return bytes;
 }
@@ -50,9 +55,10 @@ void TestStringGrid::load_data()
     QTest::newRow("UTF-8") << QByteArray("/home/ana/\xC5\xA0\xC4\x91\xC4\x8D\xC4\x87\xC5\xBE\r\n"
                                          "/mnt/d/Ra\xC4\x8Duni.ods\r\n")
                            << croatian;
-    QTest::newRow("UTF-8 with BOM") << QByteArray("\xEF\xBB\xBF/home/ana/\xC5\xA0\xC4\x91\xC4\x8D\xC4\x87\xC5\xBE\r\n"
-                                                  "/mnt/d/Ra\xC4\x8Duni.ods\r\n")
-                                    << croatian;
+    QTest::newRow("UTF-8 with BOM")
+        << QByteArray("\xEF\xBB\xBF/home/ana/\xC5\xA0\xC4\x91\xC4\x8D\xC4\x87\xC5\xBE\r\n"
+                      "/mnt/d/Ra\xC4\x8Duni.ods\r\n")
+        << croatian;
     QTest::newRow("UTF-16 LE") << utf16(u"/home/ana/Šđčćž\r\n/mnt/d/Računi.ods\r\n", false) << croatian;
     QTest::newRow("UTF-16 BE") << utf16(u"/home/ana/Šđčćž\r\n/mnt/d/Računi.ods\r\n", true) << croatian;
     QTest::newRow("Windows-1250") << QByteArray("/home/ana/\x8A\xF0\xE8\xE6\x9E\r\n/mnt/d/Ra\xE8uni.ods\r\n")
@@ -63,7 +69,8 @@ void TestStringGrid::load_data()
 
     QTest::newRow("LF") << QByteArray("/a\n/b\n") << QStringList{u"/a"_qs, u"/b"_qs};
     QTest::newRow("CR") << QByteArray("/a\r/b\r") << QStringList{u"/a"_qs, u"/b"_qs};
-    QTest::newRow("mixed") << QByteArray("/a\r\n/b\n/c\r/d") << QStringList{u"/a"_qs, u"/b"_qs, u"/c"_qs, u"/d"_qs};
+    QTest::newRow("mixed") << QByteArray("/a\r\n/b\n/c\r/d")
+                           << QStringList{u"/a"_qs, u"/b"_qs, u"/c"_qs, u"/d"_qs};
     QTest::newRow("LF CR is two line ends") << QByteArray("/a\n\r/b") << QStringList{u"/a"_qs, {}, u"/b"_qs};
     QTest::newRow("last line without line end") << QByteArray("/a\r\n/b") << QStringList{u"/a"_qs, u"/b"_qs};
     QTest::newRow("empty lines are entries") << QByteArray("\r\n/a\r\n\r\n") << QStringList{{}, u"/a"_qs, {}};
@@ -122,10 +129,14 @@ void TestStringGrid::pathsInAnyAlphabetSurviveSaveAndLoad()
 {
     TempTree tree;
     const QString fileName = tree.path(QStringLiteral("Arkivoda_bcklst.txt"));
-    const QStringList rows{
-        u"/home/ana/Šđčćž ŠĐČĆŽ"_qs, u"/home/ana/Ελληνικά"_qs, u"/home/ana/Русский"_qs,
-        u"/home/ana/עברית/العربية"_qs, u"/home/ana/日本語/한국어/中文"_qs, u"/home/ana/हिन्दी/ไทย"_qs,
-        u"/home/ana/\U0001F600 emoji"_qs, u"/home/ana/€ ‰ „“"_qs};
+    const QStringList rows{u"/home/ana/Šđčćž ŠĐČĆŽ"_qs,
+                           u"/home/ana/Ελληνικά"_qs,
+                           u"/home/ana/Русский"_qs,
+                           u"/home/ana/עברית/العربية"_qs,
+                           u"/home/ana/日本語/한국어/中文"_qs,
+                           u"/home/ana/हिन्दी/ไทย"_qs,
+                           u"/home/ana/\U0001F600 emoji"_qs,
+                           u"/home/ana/€ ‰ „“"_qs};
     SaveStringGrid(rows, fileName);
     QCOMPARE(LoadStringGrid(fileName), rows);
 }
@@ -133,7 +144,8 @@ void TestStringGrid::pathsInAnyAlphabetSurviveSaveAndLoad()
 void TestStringGrid::saveReplacesTheWholeFile()
 {
     TempTree tree;
-    const QString fileName = tree.writeFile(QStringLiteral("Arkivoda_bcklst.txt"), "/old/one\r\n/old/two\r\n/three\r\n");
+    const QString fileName =
+        tree.writeFile(QStringLiteral("Arkivoda_bcklst.txt"), "/old/one\r\n/old/two\r\n/three\r\n");
     SaveStringGrid({u"/new"_qs}, fileName);
     QCOMPARE(LoadStringGrid(fileName), QStringList{u"/new"_qs});
 }
@@ -158,10 +170,37 @@ void TestStringGrid::failedSaveRaisesWithFileName()
         SaveStringGrid({u"/a"_qs}, fileName);
         QFAIL("the save did not fail");
     } catch (const EConfigError &error) {
-        QVERIFY2(error.message().startsWith(u"Cannot create file \""_qs + fileName + u'"'), qPrintable(error.message()));
+        QVERIFY2(error.message().startsWith(u"Cannot create file \""_qs + fileName + u'"'),
+                 qPrintable(error.message()));
     }
     QCOMPARE(entries(QDir(tree.root())), QStringList{u"Arkivoda_bcklst.txt"_qs});
     QVERIFY(QFileInfo(tree.path(QStringLiteral("Arkivoda_bcklst.txt"))).isDir());
+}
+
+void TestStringGrid::fullDiskLeavesTheOldList()
+{
+    TempTree tree;
+    const QByteArray old = "/home/ana/Dokumenti\r\n/home/ana/Slike\r\n";
+    const QString fileName = tree.writeFile(QStringLiteral("Arkivoda_bcklst.txt"), old);
+    // Checked after the limit is lifted: a test log written to a file would hit it too.
+    QString message = QStringLiteral("<the save did not fail>");
+    QString reason;
+    {
+        const FileSizeLimit full{16};
+        try {
+            SaveStringGrid({u"/home/ana/Dokumenti"_qs, u"/home/ana/Slike"_qs, u"/home/ana/Glazba"_qs},
+                           fileName);
+        } catch (const EConfigError &error) {
+            message = error.message();
+            reason = error.reason();
+        }
+    }
+    QVERIFY2(message.startsWith(u"Cannot create file \""_qs + fileName + u'"'), qPrintable(message));
+    QCOMPARE(reason, QString::fromLocal8Bit(std::strerror(EFBIG)));
+    QFile file(fileName);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), old);
+    QCOMPARE(entries(QDir(tree.root())), QStringList{u"Arkivoda_bcklst.txt"_qs});
 }
 
 QTEST_GUILESS_MAIN(TestStringGrid)
