@@ -14,8 +14,8 @@
 namespace {
 constexpr qint64 kMsecsPerDay = 24 * 60 * 60 * 1000;
 
-// One line of the file with the line end that followed it ("" for a last line without one), so
-// lines the accessor does not change are written back exactly as they were read.
+// One line of the file with the line end that followed it ("" for a last line without one) and its
+// bytes, so lines the accessor does not change are written back exactly as they were read.
 using StoredText::Line;
 
 enum class LineKind { Other, Section, Key };
@@ -89,7 +89,7 @@ std::optional<std::vector<Line>> readLines(const QString &fileName)
     const std::optional<QByteArray> bytes = StoredText::readFile(fileName);
     if (!bytes)
         return std::nullopt;
-    return StoredText::splitLines(StoredText::decode(*bytes));
+    return StoredText::decodeLines(*bytes);
 }
 
 QString lineEndOf(const std::vector<Line> &lines)
@@ -204,16 +204,13 @@ void IniFile::WriteString(const QString &section, const QString &key, const QStr
             lines[at - 1].eol = eol;
         std::vector<Line> added;
         if (!location.section)
-            added.push_back({u'[' + section + u']', eol});
-        added.push_back({key + u'=' + value, eol});
+            added.push_back({u'[' + section + u']', eol, {}});
+        added.push_back({key + u'=' + value, eol, {}});
         lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), added.begin(), added.end());
     }
 
-    QString text;
-    for (const Line &line : lines)
-        text += line.text + line.eol;
     if (const std::optional<QString> error =
-            StoredText::writeFileAtomically(m_fileName, StoredText::encode(text)))
+            StoredText::writeFileAtomically(m_fileName, StoredText::encodeLines(lines)))
         throwWriteError(*error);
 }
 

@@ -45,24 +45,74 @@ std::optional<QString> decodeStrictUtf8(QByteArrayView bytes)
         return std::nullopt;
     return text;
 }
+
+struct LineBounds
+{
+    qsizetype start; // first character of the line
+    qsizetype end;   // first character of its line end
+    qsizetype next;  // first character after its line end
+};
+
+// Where the lines of a text or of bytes start and end; the same rule for both, so a file splits
+// into the same lines whether it is split before or after decoding.
+template <typename View> std::vector<LineBounds> lineBounds(View text)
+{
+    std::vector<LineBounds> lines;
+    qsizetype start = 0;
+    const qsizetype size = text.size();
+    while (start < size) {
+        qsizetype end = start;
+        while (end < size && text[end] != u'\r' && text[end] != u'\n')
+            ++end;
+        qsizetype next = end;
+        if (end < size) {
+            next = end + 1;
+            if (text[end] == u'\r' && next < size && text[next] == u'\n')
+                ++next;
+        }
+        lines.push_back({start, end, next});
+        start = next;
+    }
+    return lines;
+}
+
+std::vector<StoredText::Line> splitText(const QString &text)
+{
+    std::vector<StoredText::Line> lines;
+    for (const LineBounds &line : lineBounds(QStringView(text)))
+        lines.push_back(
+            {text.mid(line.start, line.end - line.start), text.mid(line.end, line.next - line.end), {}});
+    return lines;
+}
 } // namespace
 
 namespace StoredText {
-QString decode(const QByteArray &bytes)
+std::vector<Line> decodeLines(const QByteArray &bytes)
 {
     const QByteArrayView view(bytes);
     if (view.startsWith("\xEF\xBB\xBF"))
-        return decodeWith(QStringConverter::Utf8, view.sliced(3));
+        return splitText(decodeWith(QStringConverter::Utf8, view.sliced(3)));
     if (view.startsWith("\xFF\xFE"))
-        return decodeWith(QStringConverter::Utf16LE, view.sliced(2));
+        return splitText(decodeWith(QStringConverter::Utf16LE, view.sliced(2)));
     if (view.startsWith("\xFE\xFF"))
-        return decodeWith(QStringConverter::Utf16BE, view.sliced(2));
-    if (std::optional<QString> utf8 = decodeStrictUtf8(view))
+        return splitText(decodeWith(QStringConverter::Utf16BE, view.sliced(2)));
+    std::vector<Line> lines;
+    for (const LineBounds &line : lineBounds(view)) {
+        const QByteArrayView stored = view.sliced(line.start, line.end - line.start);
+        lines.push_back({decodeLine(stored), QString::fromLatin1(view.sliced(line.end, line.next - line.end)),
+                         stored.toByteArray()});
+    }
+    return lines;
+}
+
+QString decodeLine(QByteArrayView bytes)
+{
+    if (std::optional<QString> utf8 = decodeStrictUtf8(bytes))
         return *utf8;
     return decodeWindows1250(bytes);
 }
 
-QString decodeWindows1250(const QByteArray &bytes)
+QString decodeWindows1250(QByteArrayView bytes)
 {
     QString text(bytes.size(), Qt::Uninitialized);
     QChar *out = text.data();
@@ -71,6 +121,19 @@ QString decodeWindows1250(const QByteArray &bytes)
         *out++ = QChar(byte < 0x80 ? char16_t(byte) : kWindows1250High[byte - 0x80]);
     }
     return text;
+}
+
+QByteArray encodeLines(const std::vector<Line> &lines)
+{
+    QByteArray bytes;
+    for (const Line &line : lines) {
+        if (decodeLine(line.stored) == line.text)
+            bytes += line.stored;
+        else
+            bytes += encode(line.text);
+        bytes += line.eol.toLatin1();
+    }
+    return bytes;
 }
 
 QByteArray encode(const QString &text)
@@ -95,25 +158,4 @@ std::optional<QString> writeFileAtomically(const QString &fileName, const QByteA
 {
     return ReplacementFile(fileName).replaceWith(bytes);
 }
-std::vector<Line> splitLines(const QString &text)
-{
-    std::vector<Line> lines;
-    qsizetype start = 0;
-    const qsizetype size = text.size();
-    while (start < size) {
-        qsizetype end = start;
-        while (end < size && text[end] != u'\r' && text[end] != u'\n')
-            ++end;
-        qsizetype next = end;
-        if (end < size) {
-            next = end + 1;
-            if (text[end] == u'\r' && next < size && text[next] == u'\n')
-                ++next;
-        }
-        lines.push_back({text.mid(start, end - start), text.mid(end, next - end)});
-        start = next;
-    }
-    return lines;
-}
-
 } // namespace StoredText

@@ -9,7 +9,7 @@ std::optional<QStringList> ReadListLines(const QString &fileName)
     if (!bytes)
         return std::nullopt;
     QStringList lines;
-    for (StoredText::Line &line : StoredText::splitLines(StoredText::decode(*bytes)))
+    for (StoredText::Line &line : StoredText::decodeLines(*bytes))
         lines.append(std::move(line.text));
     return lines;
 }

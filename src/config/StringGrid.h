@@ -7,8 +7,8 @@
 
 // The backup list file: one entry per line, every line ended by CR LF, written as UTF-8 without a
 // byte-order mark. Reading accepts what other editors and older versions leave: a byte-order mark
-// (UTF-8, UTF-16 LE/BE) selects its encoding, otherwise UTF-8 or, failing that, Windows-1250, and
-// lines may end in CR LF, LF or CR.
+// (UTF-8, UTF-16 LE/BE) selects its encoding, otherwise each line is UTF-8 or, failing that,
+// Windows-1250, and lines may end in CR LF, LF or CR.
 
 // The lines of a list file in file order, an empty line as an empty entry; an empty file gives no
 // lines. Nothing when the file is missing or cannot be read.

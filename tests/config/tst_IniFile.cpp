@@ -37,6 +37,9 @@ class TestIniFile : public QObject
     void valueInAnyAlphabetSurvives();
     void olderEncodingsAreReadAndRewrittenAsUtf8_data();
     void olderEncodingsAreReadAndRewrittenAsUtf8();
+    void eachLineIsReadInItsOwnEncoding();
+    void writeKeepsTheBytesOfEveryOtherLine_data();
+    void writeKeepsTheBytesOfEveryOtherLine();
     void failedWriteRaisesWithFileName_data();
     void failedWriteRaisesWithFileName();
     void fullDiskLeavesTheOldFile_data();
@@ -316,27 +319,90 @@ void TestIniFile::valueInAnyAlphabetSurvives()
 void TestIniFile::olderEncodingsAreReadAndRewrittenAsUtf8_data()
 {
     QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QByteArray>("after");
 
-    QTest::newRow("Windows-1250") << QByteArray("[Last]\r\nDatoteka=Arhiva\x9A\xE8\r\nFileA=-\r\n");
-    QTest::newRow("UTF-8 with BOM") << QByteArray(
-        "\xEF\xBB\xBF[Last]\r\nDatoteka=Arhiva\xC5\xA1\xC4\x8D\r\nFileA=-\r\n");
+    const QByteArray utf8 = "[Last]\r\nDatoteka=Arhiva\xC5\xA1\xC4\x8D\r\nFileA=/a.zip\r\n";
+    // Without a byte-order mark the line the write does not change stays as it was.
+    QTest::newRow("Windows-1250") << QByteArray("[Last]\r\nDatoteka=Arhiva\x9A\xE8\r\nFileA=-\r\n")
+                                  << QByteArray("[Last]\r\nDatoteka=Arhiva\x9A\xE8\r\nFileA=/a.zip\r\n");
+    QTest::newRow("UTF-8 with BOM")
+        << QByteArray("\xEF\xBB\xBF[Last]\r\nDatoteka=Arhiva\xC5\xA1\xC4\x8D\r\nFileA=-\r\n") << utf8;
     QTest::newRow("UTF-16 LE") << QByteArray("\xFF\xFE") +
                                       QByteArray(reinterpret_cast<const char *>(
                                                      u"[Last]\r\nDatoteka=Arhivašč\r\nFileA=-\r\n"),
-                                                 36 * 2);
+                                                 36 * 2)
+                               << utf8;
 }
 
 void TestIniFile::olderEncodingsAreReadAndRewrittenAsUtf8()
 {
     QFETCH(QByteArray, bytes);
+    QFETCH(QByteArray, after);
 
     TempTree tree;
     const IniFile ini(tree.writeFile(QStringLiteral("a.ini"), bytes));
     QCOMPARE(ini.ReadString(QStringLiteral("Last"), QStringLiteral("Datoteka"), {}),
              QStringLiteral("Arhivašč"));
     ini.WriteString(QStringLiteral("Last"), QStringLiteral("FileA"), QStringLiteral("/a.zip"));
-    QCOMPARE(contents(ini.fileName()),
-             QByteArray("[Last]\r\nDatoteka=Arhiva\xC5\xA1\xC4\x8D\r\nFileA=/a.zip\r\n"));
+    QCOMPARE(contents(ini.fileName()), after);
+}
+
+namespace {
+// Settings edited by hand over the years: UTF-8 lines, and two lines an editor on Windows saved in
+// Windows-1250 ("Računi" and "/arhive/Šefovi.zip").
+const QByteArray kMixedSettings = "; Postavke \xE2\x80\x93 ure\xC4\x91"
+                                  "ene ru\xC4\x8Dno\r\n"
+                                  "[Last]\r\n"
+                                  "Datoteka=Ra\xC4\x8Duni\r\n"
+                                  "; stari naziv: Ra\xE8uni\r\n"
+                                  "FileA=/arhive/\x8A"
+                                  "efovi.zip\r\n"
+                                  "[Program]\r\n"
+                                  "Jezik=HR\r\n";
+} // namespace
+
+void TestIniFile::eachLineIsReadInItsOwnEncoding()
+{
+    TempTree tree;
+    const IniFile ini(tree.writeFile(QStringLiteral("a.ini"), kMixedSettings));
+    QCOMPARE(ini.ReadString(QStringLiteral("Last"), QStringLiteral("Datoteka"), {}), u"Računi"_qs);
+    QCOMPARE(ini.ReadString(QStringLiteral("Last"), QStringLiteral("FileA"), {}), u"/arhive/Šefovi.zip"_qs);
+    QCOMPARE(ini.ReadString(QStringLiteral("Program"), QStringLiteral("Jezik"), {}), u"HR"_qs);
+}
+
+void TestIniFile::writeKeepsTheBytesOfEveryOtherLine_data()
+{
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QByteArray>("after");
+
+    QTest::newRow("unrelated key") << u"Program"_qs << u"Jezik"_qs << u"EN"_qs
+                                   << QByteArray(kMixedSettings).replace("Jezik=HR", "Jezik=EN");
+    QTest::newRow("new key after a Windows-1250 line")
+        << u"Last"_qs << u"FileR"_qs << u"/r/Računi.zip"_qs
+        << QByteArray(kMixedSettings).replace("efovi.zip\r\n", "efovi.zip\r\nFileR=/r/Ra\xC4\x8Duni.zip\r\n");
+    QTest::newRow("the Windows-1250 line itself, now in UTF-8")
+        << u"Last"_qs << u"FileA"_qs << u"/arhive/Šefovi_2.zip"_qs
+        << QByteArray(kMixedSettings)
+               .replace("FileA=/arhive/\x8A"
+                        "efovi.zip",
+                        "FileA=/arhive/\xC5\xA0"
+                        "efovi_2.zip");
+}
+
+void TestIniFile::writeKeepsTheBytesOfEveryOtherLine()
+{
+    QFETCH(QString, section);
+    QFETCH(QString, key);
+    QFETCH(QString, value);
+    QFETCH(QByteArray, after);
+
+    TempTree tree;
+    const IniFile ini(tree.writeFile(QStringLiteral("a.ini"), kMixedSettings));
+    ini.WriteString(section, key, value);
+    QCOMPARE(contents(ini.fileName()), after);
+    QCOMPARE(ini.ReadString(section, key, {}), value);
 }
 
 void TestIniFile::failedWriteRaisesWithFileName_data()

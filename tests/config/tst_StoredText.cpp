@@ -7,7 +7,7 @@ class TestStoredText : public QObject
 {
     Q_OBJECT
 
-private slots:
+  private slots:
     void windows1250MatchesIcu();
     void truncatedUtf8FallsBackToWindows1250();
 };
@@ -26,8 +26,8 @@ void TestStoredText::windows1250MatchesIcu()
 void TestStoredText::truncatedUtf8FallsBackToWindows1250()
 {
     // The first byte of a two-byte UTF-8 sequence at the very end: invalid UTF-8, so Windows-1250.
-    QCOMPARE(StoredText::decode("ab\xC4"), u"abÄ"_qs);
-    QCOMPARE(StoredText::decode("ab\xC4\x8D"), u"abč"_qs);
+    QCOMPARE(StoredText::decodeLine("ab\xC4"), u"abÄ"_qs);
+    QCOMPARE(StoredText::decodeLine("ab\xC4\x8D"), u"abč"_qs);
 }
 
 QTEST_GUILESS_MAIN(TestStoredText)

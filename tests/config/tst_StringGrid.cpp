@@ -63,9 +63,13 @@ void TestStringGrid::load_data()
     QTest::newRow("UTF-16 BE") << utf16(u"/home/ana/Šđčćž\r\n/mnt/d/Računi.ods\r\n", true) << croatian;
     QTest::newRow("Windows-1250") << QByteArray("/home/ana/\x8A\xF0\xE8\xE6\x9E\r\n/mnt/d/Ra\xE8uni.ods\r\n")
                                   << croatian;
-    // One byte of Windows-1250 makes the whole file Windows-1250, even where it looks like UTF-8.
-    QTest::newRow("Windows-1250 that is not UTF-8 only at the end")
-        << QByteArray("C:\\\xC5\xA1\r\nC:\\\x9A\r\n") << QStringList{u"C:\\Ĺˇ"_qs, u"C:\\š"_qs};
+    // A line saved on Windows among UTF-8 lines spoils none of them.
+    QTest::newRow("one Windows-1250 line among UTF-8 lines")
+        << QByteArray("/home/ana/Ra\xC4\x8Duni\r\n/mnt/stari/Ra\xE8uni\r\n/home/ana/\xC5\xA0"
+                      "kola\r\n")
+        << QStringList{u"/home/ana/Računi"_qs, u"/mnt/stari/Računi"_qs, u"/home/ana/Škola"_qs};
+    QTest::newRow("a line that is not UTF-8 only at its end")
+        << QByteArray("C:\\\xC5\xA1\r\nC:\\\xC5\xA1\x9A\r\n") << QStringList{u"C:\\š"_qs, u"C:\\Ĺˇš"_qs};
 
     QTest::newRow("LF") << QByteArray("/a\n/b\n") << QStringList{u"/a"_qs, u"/b"_qs};
     QTest::newRow("CR") << QByteArray("/a\r/b\r") << QStringList{u"/a"_qs, u"/b"_qs};
