@@ -159,6 +159,10 @@ QString IniFile::ReadString(const QString &section, const QString &key, const QS
     if (!location.key)
         return defaultValue;
     QString value = parseLine((*lines)[*location.key].text).value;
+    // A value quoted by hand reads without its quotes, as the Windows profile functions read it.
+    if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') &&
+        value.back() == value.front())
+        value = value.sliced(1, value.size() - 2);
     if (value.size() > MaxValueLength) {
         value.truncate(MaxValueLength);
         // Never leave half of a surrogate pair at the cut.

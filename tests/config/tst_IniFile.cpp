@@ -21,6 +21,8 @@ class TestIniFile : public QObject
 
   private slots:
     void missingFileSectionOrKeyGivesDefaults();
+    void quotesAroundTheValueAreDropped_data();
+    void quotesAroundTheValueAreDropped();
     void readBool_data();
     void readBool();
     void readTime_data();
@@ -79,6 +81,32 @@ void TestIniFile::missingFileSectionOrKeyGivesDefaults()
              QStringLiteral("HR"));
 }
 
+void TestIniFile::quotesAroundTheValueAreDropped_data()
+{
+    QTest::addColumn<QByteArray>("stored");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("double quotes") << QByteArray("\"EN\"") << u"EN"_qs;
+    QTest::newRow("single quotes") << QByteArray("'EN'") << u"EN"_qs;
+    QTest::newRow("spaces outside go, inside stay") << QByteArray("  \" /mnt/a b/ \"  ") << u" /mnt/a b/ "_qs;
+    QTest::newRow("empty quotes") << QByteArray("\"\"") << QString();
+    QTest::newRow("only the outer pair") << QByteArray("\"a\"b\"") << u"a\"b"_qs;
+    QTest::newRow("different quotes stay") << QByteArray("\"EN'") << u"\"EN'"_qs;
+    QTest::newRow("a lone quote stays") << QByteArray("\"") << u"\""_qs;
+    QTest::newRow("quotes inside stay") << QByteArray("Moja.\"arhiva\"") << u"Moja.\"arhiva\""_qs;
+}
+
+void TestIniFile::quotesAroundTheValueAreDropped()
+{
+    QFETCH(QByteArray, stored);
+    QFETCH(QString, expected);
+
+    TempTree tree;
+    const IniFile ini(tree.writeFile(QStringLiteral("a.ini"), "[Program]\r\nJezik=" + stored + "\r\n"));
+    QCOMPARE(ini.ReadString(QStringLiteral("Program"), QStringLiteral("Jezik"), QStringLiteral("<default>")),
+             expected);
+}
+
 void TestIniFile::readBool_data()
 {
     QTest::addColumn<QByteArray>("stored");
@@ -105,6 +133,8 @@ void TestIniFile::readBool_data()
     QTest::newRow("beyond 32 bits") << QByteArray("4294967296") << false << false;
     QTest::newRow("hex beyond 32 bits") << QByteArray("0x100000000") << false << false;
     QTest::newRow("arabic-indic digit") << QByteArray("\xD9\xA1") << false << false;
+    QTest::newRow("quoted 0") << QByteArray("\"0\"") << true << false;
+    QTest::newRow("quoted 1") << QByteArray("'1'") << false << true;
 }
 
 void TestIniFile::readBool()
