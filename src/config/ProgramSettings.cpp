@@ -3,12 +3,21 @@
 #include "config/ConfigPaths.h"
 #include "config/IniFile.h"
 
-namespace
-{
+namespace {
 const QString kProgram = QStringLiteral("Program");
 const QString kLokacijaAuto = QStringLiteral("LokacijaAuto");
 const QString kLast = QStringLiteral("Last");
 const QString kTimer = QStringLiteral("Timer");
+
+// Archive names are appended to the folder, so a folder typed without its final "/" gets one, as
+// the data folder does; an empty value stays empty (no folder chosen).
+QString ReadBackupLokacijaAuto(const IniFile &BckIni)
+{
+    QString folder = BckIni.ReadString(kLokacijaAuto, QStringLiteral("Putanja"), QString());
+    if (!folder.isEmpty() && !folder.endsWith(u'/'))
+        folder += u'/';
+    return folder;
+}
 } // namespace
 
 QString ProgramSettings::settingsFileName() const
@@ -28,7 +37,7 @@ LastArchives LoadProgramSettings(ProgramSettings &settings)
     settings.GLOBAL_Jezik = BckIni.ReadString(kProgram, QStringLiteral("Jezik"), QStringLiteral("HR"));
     last.FileR = BckIni.ReadString(kLast, QStringLiteral("FileR"), QStringLiteral("-"));
     last.FileA = BckIni.ReadString(kLast, QStringLiteral("FileA"), QStringLiteral("-"));
-    settings.BackupLokacijaAuto = BckIni.ReadString(kLokacijaAuto, QStringLiteral("Putanja"), QString());
+    settings.BackupLokacijaAuto = ReadBackupLokacijaAuto(BckIni);
     settings.BckName = BckIni.ReadString(kLast, QStringLiteral("Datoteka"), QStringLiteral("Arhiva"));
     settings.GLOBAL_StartToTray = BckIni.ReadBool(kProgram, QStringLiteral("StartToTray"), false);
     settings.GLOBAL_CloseToMinimize = BckIni.ReadBool(kProgram, QStringLiteral("CloseToTray"), false);
@@ -72,5 +81,5 @@ void SaveSettingsWindow(ProgramSettings &settings, const SettingsWindowValues &v
     settings.GLOBAL_CloseToMinimize = values.CloseToTray;
     settings.GLOBAL_StartMinimized = values.StartMinimized;
     settings.GLOBAL_Report = values.Report;
-    settings.BackupLokacijaAuto = BckIni.ReadString(kLokacijaAuto, QStringLiteral("Putanja"), QString());
+    settings.BackupLokacijaAuto = ReadBackupLokacijaAuto(BckIni);
 }

@@ -12,7 +12,7 @@ struct ProgramSettings
     QString GLOBAL_ApplicationTitle = QStringLiteral("Arkivoda");
     QString GLOBAL_build = QStringLiteral(" 64-bit"); // the program is built for 64-bit only
     QString GLOBAL_Jezik = QStringLiteral("HR");
-    QString BackupLokacijaAuto; // archive folder of automatic runs, ends in "/"
+    QString BackupLokacijaAuto;                 // archive folder of automatic runs: empty, or ends in "/"
     QString BckName = QStringLiteral("Arhiva"); // archive-name prefix
     bool GLOBAL_StartToTray = false;
     bool GLOBAL_CloseToMinimize = false;
@@ -41,8 +41,8 @@ enum class LastArchiveKind { FileA, FileR };
 // What a save in the settings window stores.
 struct SettingsWindowValues
 {
-    QString Putanja;     // archive folder for automatic runs
-    QString BckName;     // archive-name prefix
+    QString Putanja; // archive folder for automatic runs
+    QString BckName; // archive-name prefix
     bool StartToTray = false;
     bool CloseToTray = false;
     bool StartMinimized = false;

@@ -2,6 +2,7 @@
 #include "config/EConfigError.h"
 #include "config/IniFile.h"
 #include "config/ProgramSettings.h"
+#include "run/ArchiveName.h"
 
 #include "TempTree.h"
 
@@ -16,7 +17,7 @@ class TestProgramSettings : public QObject
 {
     Q_OBJECT
 
-private slots:
+  private slots:
     void init();
     void cleanup();
     void firstStartHasEveryDefault();
@@ -27,8 +28,10 @@ private slots:
     void settingsWindowSaveStoresAndApplies_data();
     void settingsWindowSaveStoresAndApplies();
     void failedSaveKeepsWhatWasDoneBefore();
+    void archiveFolderWithoutSlashNamesTheFolder_data();
+    void archiveFolderWithoutSlashNamesTheFolder();
 
-private:
+  private:
     ProgramSettings startUp(const std::optional<QString> &argument = std::nullopt) const;
     QByteArray settingsBytes(const ProgramSettings &settings) const;
     void writeSettings(const ProgramSettings &settings, const QByteArray &bytes) const;
@@ -109,12 +112,13 @@ void TestProgramSettings::firstStartHasEveryDefault()
 void TestProgramSettings::storedValuesAreLoaded()
 {
     ProgramSettings settings = startUp();
-    writeSettings(settings, "[timer]\r\nenabled=1\r\nTime=06:30:00\r\n"
-                            "[Last]\r\nFileA=/arhive/Arhiva_2024.03.15__14.05.09.zip\r\nFileR=/r/ručna.zip\r\n"
-                            "Datoteka=Kopija\r\n"
-                            "[LokacijaAuto]\r\nPutanja=/mnt/backup/\r\n"
-                            "[Program]\r\nJezik=en\r\nStartToTray=0x1\r\nCloseToTray=1\r\nStartMinimized=1\r\n"
-                            "Report=0\r\n");
+    writeSettings(settings,
+                  "[timer]\r\nenabled=1\r\nTime=06:30:00\r\n"
+                  "[Last]\r\nFileA=/arhive/Arhiva_2024.03.15__14.05.09.zip\r\nFileR=/r/ručna.zip\r\n"
+                  "Datoteka=Kopija\r\n"
+                  "[LokacijaAuto]\r\nPutanja=/mnt/backup/\r\n"
+                  "[Program]\r\nJezik=en\r\nStartToTray=0x1\r\nCloseToTray=1\r\nStartMinimized=1\r\n"
+                  "Report=0\r\n");
     const LastArchives last = LoadProgramSettings(settings);
 
     QCOMPARE(settings.GLOBAL_Jezik, QStringLiteral("en"));
@@ -133,7 +137,8 @@ void TestProgramSettings::storedValuesAreLoaded()
 void TestProgramSettings::unusableValuesGiveTheirDefaults()
 {
     ProgramSettings settings = startUp();
-    writeSettings(settings, "[Program]\r\nReport=da\r\nStartToTray=ne\r\n[Timer]\r\nEnabled=1\r\nTime=\r\n");
+    writeSettings(settings, "[Program]\r\nReport=da\r\nStartToTray=ne\r\n[Timer]\r\nEnabled=1\r\nTime=\r\n"
+                            "[LokacijaAuto]\r\nPutanja=\r\n");
     const LastArchives last = LoadProgramSettings(settings);
 
     QCOMPARE(settings.GLOBAL_Report, true);
@@ -142,6 +147,8 @@ void TestProgramSettings::unusableValuesGiveTheirDefaults()
     QCOMPARE(settings.GLOBAL_TimerEnabled, true);
     QCOMPARE(settings.GLOBAL_TimerTime, 0.0);
     QCOMPARE(last.FileA, QStringLiteral("-"));
+    // No archive folder is no folder, not the root folder.
+    QCOMPARE(settings.BackupLokacijaAuto, QString());
 }
 
 void TestProgramSettings::namedListUsesItsOwnFiles()
@@ -168,8 +175,8 @@ void TestProgramSettings::lastArchiveIsRecordedPerRunKind()
     writeSettings(settings, "[Last]\r\nDatoteka=Arhiva\r\nFileA=/stara.zip\r\n");
     WriteLastArchive(settings, LastArchiveKind::FileA, QStringLiteral("/arhive/Arhiva_2024.zip"));
     WriteLastArchive(settings, LastArchiveKind::FileR, QStringLiteral("/ručno/Kopija.zip"));
-    QCOMPARE(settingsBytes(settings),
-             QByteArray("[Last]\r\nDatoteka=Arhiva\r\nFileA=/arhive/Arhiva_2024.zip\r\nFileR=/ru\xC4\x8Dno/Kopija.zip\r\n"));
+    QCOMPARE(settingsBytes(settings), QByteArray("[Last]\r\nDatoteka=Arhiva\r\nFileA=/arhive/"
+                                                 "Arhiva_2024.zip\r\nFileR=/ru\xC4\x8Dno/Kopija.zip\r\n"));
     const LastArchives last = LoadProgramSettings(settings);
     QCOMPARE(last.FileA, QStringLiteral("/arhive/Arhiva_2024.zip"));
     QCOMPARE(last.FileR, QStringLiteral("/ručno/Kopija.zip"));
@@ -241,8 +248,42 @@ void TestProgramSettings::failedSaveKeepsWhatWasDoneBefore()
     QCOMPARE(settings.GLOBAL_Report, true);
     QCOMPARE(settings.BackupLokacijaAuto, QString());
 
-    QVERIFY_THROWS_EXCEPTION(EConfigError, WriteLastArchive(settings, LastArchiveKind::FileR, QStringLiteral("/r.zip")));
+    QVERIFY_THROWS_EXCEPTION(EConfigError,
+                             WriteLastArchive(settings, LastArchiveKind::FileR, QStringLiteral("/r.zip")));
     QVERIFY_THROWS_EXCEPTION(EConfigError, WriteLanguage(settings, QStringLiteral("EN")));
+}
+
+void TestProgramSettings::archiveFolderWithoutSlashNamesTheFolder_data()
+{
+    QTest::addColumn<QString>("Putanja");
+    QTest::addColumn<QString>("archive");
+
+    QTest::newRow("without slash") << u"/data/out"_qs << u"/data/out/Arhiva_2024.03.15__14.05.09.zip"_qs;
+    QTest::newRow("with slash") << u"/data/out/"_qs << u"/data/out/Arhiva_2024.03.15__14.05.09.zip"_qs;
+    QTest::newRow("root") << u"/"_qs << u"/Arhiva_2024.03.15__14.05.09.zip"_qs;
+    QTest::newRow("quoted, with spaces")
+        << u"\"/data/moje arhive\""_qs << u"/data/moje arhive/Arhiva_2024.03.15__14.05.09.zip"_qs;
+}
+
+void TestProgramSettings::archiveFolderWithoutSlashNamesTheFolder()
+{
+    QFETCH(QString, Putanja);
+    QFETCH(QString, archive);
+    const QString stamp = ArchiveName::stamp(QDate(2024, 3, 15), QTime(14, 5, 9));
+
+    // Typed into the file by hand and read at start-up.
+    ProgramSettings loaded = startUp();
+    writeSettings(loaded, (u"[LokacijaAuto]\r\nPutanja="_qs + Putanja + u"\r\n"_qs).toUtf8());
+    LoadProgramSettings(loaded);
+    QCOMPARE(ArchiveName::automaticPath(loaded.BackupLokacijaAuto, loaded.BckName, stamp), archive);
+
+    // Stored by the settings window and read back.
+    ProgramSettings saved = startUp(QStringLiteral("Prozor"));
+    SettingsWindowValues values;
+    values.Putanja = Putanja;
+    values.BckName = QStringLiteral("Arhiva");
+    SaveSettingsWindow(saved, values);
+    QCOMPARE(ArchiveName::automaticPath(saved.BackupLokacijaAuto, saved.BckName, stamp), archive);
 }
 
 QTEST_GUILESS_MAIN(TestProgramSettings)
