@@ -19,6 +19,11 @@ bool nameExists(const QString &fileName)
 
 bool WipeFile(const QString &fileName, std::chrono::milliseconds limit)
 {
+    // A folder is never deleted in an archive's place, and no waiting turns it into a file. A link to
+    // a folder is only a name, and goes like any other.
+    const QFileInfo info(fileName);
+    if (info.isDir() && !info.isSymLink())
+        return false;
     if (nameExists(fileName))
         QFile::remove(fileName);
     const QDeadlineTimer deadline(limit);
