@@ -148,7 +148,9 @@ int CliRun::finishRun(const ProgramSettings &settings, const RunState &state, Cl
                          state.arhiva_file);
     } catch (const EConfigError &failure) {
         recorded = false;
-        view.printLine(failure.message());
+        view.printLine(failure.reason().isEmpty()
+                           ? failure.message()
+                           : failure.message() + QStringLiteral(" (") + failure.reason() + QLatin1Char(')'));
     }
 
     const bool stopped = state.PrekidArhiviranja;

@@ -3,6 +3,7 @@
 #include "config/StringGrid.h"
 #include "run/RunController.h"
 
+#include "FileSizeLimit.h"
 #include "PermissionsBindRoot.h"
 #include "TempTree.h"
 #include "ZipCheck.h"
@@ -18,9 +19,7 @@
 #include <QTimer>
 
 #include <cerrno>
-#include <csignal>
 #include <cstring>
-#include <sys/resource.h>
 
 using HandOver = RunController::HandOver;
 
@@ -67,27 +66,6 @@ QByteArray randomBytes(qsizetype size)
     generator.fillRange(reinterpret_cast<quint32 *>(bytes.data()), size / 4);
     return bytes;
 }
-
-// Limits the size of every file this process writes, while it lasts; a write past it fails with EFBIG
-// instead of raising SIGXFSZ.
-class FileSizeLimit
-{
-  public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        ::signal(SIGXFSZ, SIG_IGN);
-        ::getrlimit(RLIMIT_FSIZE, &m_saved);
-        rlimit limit = m_saved;
-        limit.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &m_saved); }
-    FileSizeLimit(const FileSizeLimit &) = delete;
-    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
-
-  private:
-    rlimit m_saved{};
-};
 
 QString entryName(const QString &path)
 {
