@@ -4,7 +4,11 @@
 #include "TempTree.h"
 
 #include <QFileInfo>
+
 #include <QTest>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <unistd.h>
 
@@ -69,6 +73,21 @@ class TestRunPreparation : public QObject
         QVERIFY(QFileInfo(folder).isDir());
         for (const QString &file : files)
             QVERIFY(QFileInfo::exists(tree.path(QStringLiteral("Arhiva.zip/") + file)));
+    }
+
+    // An archive that another run is writing (it holds it locked) is never deleted under that run.
+    void wipeFileLeavesAnArchiveAnotherRunHolds()
+    {
+        const TempTree tree;
+        const QString archive = tree.writeFile(QStringLiteral("Arhiva.zip"), "PK");
+        const int held = ::open(QFile::encodeName(archive).constData(), O_RDWR | O_CLOEXEC);
+        QVERIFY(held >= 0);
+        QCOMPARE(::flock(held, LOCK_EX | LOCK_NB), 0);
+        QVERIFY(!WipeFile(archive, 200ms));
+        QVERIFY(QFileInfo::exists(archive));
+        ::close(held);
+        QVERIFY(WipeFile(archive, 200ms));
+        QVERIFY(!QFileInfo::exists(archive));
     }
 
     void wipeFileGivesUpOnAFileItCannotRemove()
