@@ -286,7 +286,11 @@ void TThreadArhiviranje::OnProgress(TZipFile &zip, qint64 position)
     }
     if (m_channel->forcedStopRequested && !m_channel->forcedStopCarriedOut) {
         // The archive keeps exactly what was written before this report, and nothing after it.
-        (void)zip;
+        try {
+            zip.Flush();
+        } catch (const std::exception &) {
+            // The archive is abandoned either way; a failure to write it must not hold up the stop.
+        }
         carryOutForcedStop();
     }
 }

@@ -168,3 +168,13 @@ void TFileStream::Close()
     if (::close(handle) != 0 && errno != EINTR)
         Fail("Cannot close file");
 }
+
+void TFileStream::Abandon() noexcept
+{
+    FBufferLength = 0;
+    if (FHandle < 0)
+        return;
+    // The file is given up as incomplete: a failure to close it changes nothing.
+    ::close(FHandle);
+    FHandle = -1;
+}

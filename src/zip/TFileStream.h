@@ -31,6 +31,8 @@ class TFileStream : public TStream
 
     // Writes buffered bytes and closes the file, raising std::system_error when either fails.
     void Close();
+    // Closes the file without writing anything more: bytes still buffered are dropped.
+    void Abandon() noexcept;
     // The name the stream was opened with.
     const std::string &FileName() const { return FFileName; }
 

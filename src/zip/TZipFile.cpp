@@ -8,9 +8,9 @@
 #include "zip/TInflateStream.h"
 #include "zip/TLittleEndianReader.h"
 #include "zip/TLittleEndianWriter.h"
-#include "zip/TParallelCompressor.h"
 #include "zip/TMemoryStream.h"
 #include "zip/TMemoryViewStream.h"
+#include "zip/TParallelCompressor.h"
 #include "zip/TStoredStream.h"
 #include "zip/TZip64_EndOfCentralDirectory.h"
 #include "zip/TZip64_EndOfCentralDirectoryLocator.h"
@@ -417,13 +417,14 @@ void TZipFile::Abandon() noexcept
 {
     std::unique_ptr<TFileStream> file = std::move(FFileStream);
     ReleaseArchive();
-    if (!file)
-        return;
-    try {
-        file->Close();
-    } catch (const std::exception &) {
-        // The archive is being given up as incomplete; a failure to close it changes nothing.
-    }
+    if (file)
+        file->Abandon();
+}
+
+void TZipFile::Flush()
+{
+    if (FStream)
+        FStream->Flush();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -507,11 +508,8 @@ std::uint32_t TZipFile::CopyWithChecksum(TStream &source, TStream &target, std::
 
 void TZipFile::DoZLibProgress(std::int64_t position)
 {
-    if (!FOnProgress)
-        return;
-    // The handler may end the run for good; what was written before it must already be in the file.
-    FStream->Flush();
-    FOnProgress(*this, FCurrentFile, FCurrentHeader, position);
+    if (FOnProgress)
+        FOnProgress(*this, FCurrentFile, FCurrentHeader, position);
 }
 
 void TZipFile::Add(TStream &data, const TZipHeader &localHeader, TZipHeader *centralHeader)
@@ -525,10 +523,7 @@ void TZipFile::Add(TStream &data, const TZipHeader &localHeader, TZipHeader *cen
         if (compression != nullptr)
             compression->SetOnProgress([this](std::int64_t position) { DoZLibProgress(position); });
         const std::uint32_t crc = CopyWithChecksum(data, *compressor, sourceSize);
-        if (FOnProgress) {
-            FStream->Flush();
-            FOnProgress(*this, FCurrentFile, FCurrentHeader, compressor->Position());
-        }
+        DoZLibProgress(compressor->Position());
         // Only a normally ended entry completes its compressed data; when anything above throws,
         // the compressor is freed without writing another byte.
         if (compression != nullptr)
@@ -537,8 +532,8 @@ void TZipFile::Add(TStream &data, const TZipHeader &localHeader, TZipHeader *cen
     });
 }
 
-void TZipFile::AddCompressed(TCompressedEntry &data, const std::string &archiveFileName, const TFileAttributes &attributes,
-                             std::uint32_t modifiedDateTime)
+void TZipFile::AddCompressed(TCompressedEntry &data, const std::string &archiveFileName,
+                             const TFileAttributes &attributes, std::uint32_t modifiedDateTime)
 {
     CheckFileName(archiveFileName);
     CheckWritable();
@@ -549,7 +544,8 @@ void TZipFile::AddCompressed(TCompressedEntry &data, const std::string &archiveF
     TZipHeader header = NewEntryHeader(archiveFileName, zcDeflate, attributes, modifiedDateTime);
     const std::uint64_t sourceSize = data.SourceSize();
     header.SetZIP64_UncompressedSize(sourceSize);
-    AddEntry(header, nullptr, sourceSize, [this, &data, sourceSize](TZipHeader &) { return WritePieces(data, sourceSize); });
+    AddEntry(header, nullptr, sourceSize,
+             [this, &data, sourceSize](TZipHeader &) { return WritePieces(data, sourceSize); });
 }
 
 std::uint32_t TZipFile::WritePieces(TCompressedEntry &data, std::uint64_t sourceSize)
@@ -564,7 +560,8 @@ std::uint32_t TZipFile::WritePieces(TCompressedEntry &data, std::uint64_t source
         std::size_t done = 0;
         while (done < piece.Data.size()) {
             const std::uint64_t toBoundary = PROGRESS_BLOCK - written % PROGRESS_BLOCK;
-            const auto length = static_cast<std::size_t>(std::min<std::uint64_t>(toBoundary, piece.Data.size() - done));
+            const auto length =
+                static_cast<std::size_t>(std::min<std::uint64_t>(toBoundary, piece.Data.size() - done));
             FStream->WriteBuffer(piece.Data.data() + done, static_cast<std::int64_t>(length));
             done += length;
             written += length;
@@ -578,10 +575,7 @@ std::uint32_t TZipFile::WritePieces(TCompressedEntry &data, std::uint64_t source
     }
     if (consumed != sourceSize)
         throw EStreamError("Stream read error");
-    if (FOnProgress) {
-        FStream->Flush();
-        FOnProgress(*this, FCurrentFile, FCurrentHeader, static_cast<std::int64_t>(consumed));
-    }
+    DoZLibProgress(static_cast<std::int64_t>(consumed));
     return static_cast<std::uint32_t>(crc);
 }
 

@@ -21,8 +21,8 @@ using TStreamConstructor =
     std::function<std::unique_ptr<TStream>(TStream &archive, TZipFile &zipFile, const TZipHeader &header)>;
 
 // Progress of an add: the archive, the file being added by name (empty for streams), the entry's
-// header while it is compressed, and a byte position. The handler may throw to stop the add; the
-// archive is then left as it stood when the handler was called (see Abandon).
+// header while it is compressed, and a byte position. The handler may throw to stop the add; what was
+// written before the report may then still sit in the output buffer: Flush writes it, Abandon drops it.
 using TZipProgressEvent = std::function<void(TZipFile &sender, const std::string &fileName,
                                              const TZipHeader &header, std::int64_t position)>;
 
@@ -50,10 +50,13 @@ class TZipFile
     void Open(TStream &zipFileStream, TZipMode openMode);
     // Writes the central directory and end records when open for writing, then closes in any case.
     void Close();
-    // Closes without writing anything more: no central directory, no header completion (used after a
-    // forced stop thrown from OnProgress). The file stream is flushed before every progress call, so
-    // after such a stop nothing at all reaches the file; it never throws.
+    // Closes without writing anything more (used after a forced stop thrown from OnProgress): no central
+    // directory, no header completion, and archive bytes still in the output buffer are dropped. A
+    // stream the caller owns is only let go of. Never throws.
     void Abandon() noexcept;
+    // Writes the archive bytes held in the output buffer to the file, so that the file holds everything
+    // written so far (a forced stop calls it from the progress handler before it ends the run).
+    void Flush();
 
     // Adds an entry read from data's position to its end; modifiedDateTime 0 means now.
     void Add(TStream &data, const std::string &archiveFileName, TZipCompression compression = zcDeflate,

@@ -8,6 +8,7 @@
 #include "zip/TDeflateStream.h"
 #include "zip/TFileStream.h"
 #include "zip/TMemoryStream.h"
+#include "zip/TParallelCompressor.h"
 #include "zip/TStoredStream.h"
 #include "zip/TZipFile.h"
 #include "zip/ZipDateTime.h"
@@ -17,7 +18,9 @@
 #include <zlib.h>
 
 #include <fcntl.h>
+#include <fstream>
 #include <functional>
+#include <optional>
 #include <random>
 #include <sys/stat.h>
 #include <system_error>
@@ -136,6 +139,19 @@ class FailingSource : public TMemoryStream
 struct ForcedStop
 {
 };
+
+// Write system calls made by this process so far, all threads together; -1 where the kernel does not say.
+std::int64_t WriteCalls()
+{
+    std::ifstream io("/proc/self/io");
+    std::string key;
+    std::int64_t value = 0;
+    while (io >> key >> value) {
+        if (key == "syscw:")
+            return value;
+    }
+    return -1;
+}
 
 std::int64_t FileSize(const std::string &path)
 {
@@ -439,8 +455,14 @@ TEST(WriterFailures, FailedAddLeavesTheArchiveUsableAndIsCutAway)
 
 // --- Forced stop -----------------------------------------------------------------------------
 
-TEST(WriterForcedStop, ThrowFromProgressThenAbandonWritesNothingMore)
+// A forced stop throws from the progress handler; the run flushes the archive first, or leaves it.
+class WriterForcedStop : public ::testing::TestWithParam<bool>
 {
+};
+
+TEST_P(WriterForcedStop, ThrowFromProgressThenAbandonWritesNothingMore)
+{
+    const bool flushFirst = GetParam();
     TTempDir dir;
     const std::string path = dir.File("killed.zip");
     std::int64_t sizeWhenStopped = -1;
@@ -451,8 +473,10 @@ TEST(WriterForcedStop, ThrowFromProgressThenAbandonWritesNothingMore)
         zip.Open(path, zmWrite);
         zip.Add(ToBytes("complete entry"), "done.txt");
         firstData = zip.FileInfo(0).CompressedSize;
-        zip.SetOnProgress([&](TZipFile &, const std::string &, const TZipHeader &, std::int64_t) {
+        zip.SetOnProgress([&](TZipFile &sender, const std::string &, const TZipHeader &, std::int64_t) {
             if (++events == 3) {
+                if (flushFirst)
+                    sender.Flush();
                 sizeWhenStopped = FileSize(path);
                 throw ForcedStop{};
             }
@@ -464,15 +488,75 @@ TEST(WriterForcedStop, ThrowFromProgressThenAbandonWritesNothingMore)
     }
     const TBytes bytes = ReadFileBytes(path);
     const std::size_t second = 30 + 8 + firstData;
+    EXPECT_EQ(static_cast<std::int64_t>(bytes.size()), sizeWhenStopped)
+        << "nothing is written after the stop";
+    if (!flushFirst) {
+        EXPECT_EQ(sizeWhenStopped, 0) << "everything was still buffered, and Abandon drops the buffer";
+        return;
+    }
     EXPECT_EQ(sizeWhenStopped, static_cast<std::int64_t>(second + 30 + 7 + 3 * 65536))
-        << "everything written before the handler ran is in the file";
-    EXPECT_EQ(static_cast<std::int64_t>(bytes.size()), sizeWhenStopped) << "and nothing after it";
+        << "Flush writes everything written before the handler ran";
     EXPECT_EQ(U32At(bytes, second), 0x04034B50u);
     EXPECT_EQ(U32At(bytes, second + 14), 0u) << "the interrupted entry's header is never completed";
     for (std::size_t i = 0; i + 4 <= bytes.size(); ++i)
         ASSERT_FALSE(U32At(bytes, i) == 0x02014B50u) << "no central directory at " << i;
     EXPECT_FALSE(TZipFile::IsValid(path));
 }
+
+INSTANTIATE_TEST_SUITE_P(Writer, WriterForcedStop, ::testing::Values(true, false),
+                         [](const ::testing::TestParamInfo<bool> &info) {
+                             return info.param ? std::string("FlushedFirst") : std::string("NotFlushed");
+                         });
+
+// --- Output buffering ------------------------------------------------------------------------
+
+// Many tiny entries, each with its progress report, through the stream and the parallel add.
+class WriterBuffering : public ::testing::TestWithParam<bool>
+{
+};
+
+TEST_P(WriterBuffering, TinyEntriesReachTheFilePerMebibyteNotPerEntry)
+{
+    const bool parallel = GetParam();
+    constexpr int ENTRIES = 2000;
+    TTempDir dir;
+    std::vector<std::string> sources;
+    for (int i = 0; parallel && i < ENTRIES; ++i) {
+        sources.push_back(dir.File("src/f" + std::to_string(i)));
+        WriteFileBytes(sources.back(), ToBytes("tiny file " + std::to_string(i)));
+    }
+    const std::string path = dir.File("tiny.zip");
+    int reports = 0;
+    TZipFile zip;
+    zip.SetOnProgress(
+        [&reports](TZipFile &, const std::string &, const TZipHeader &, std::int64_t) { ++reports; });
+    zip.Open(path, zmWrite);
+    std::optional<TParallelCompressor> compressor;
+    if (parallel)
+        compressor.emplace(sources);
+    const std::int64_t before = WriteCalls();
+    if (before < 0)
+        GTEST_SKIP() << "/proc/self/io is not readable here";
+    for (int i = 0; i < ENTRIES; ++i) {
+        const std::string name = "d/f" + std::to_string(i) + ".txt";
+        if (parallel)
+            zip.AddCompressed(compressor->Next(), name, {faArchive}, T);
+        else
+            zip.Add(ToBytes("tiny entry " + std::to_string(i)), name);
+    }
+    const std::int64_t writes = WriteCalls() - before;
+    zip.Close();
+    EXPECT_EQ(reports, ENTRIES);
+    EXPECT_LE(writes, FileSize(path) / (1 << 20) + 1) << "archive bytes must go through the 1 MiB buffer";
+    TZipFile reader;
+    reader.Open(path, zmRead);
+    EXPECT_EQ(reader.FileCount(), ENTRIES);
+}
+
+INSTANTIATE_TEST_SUITE_P(Writer, WriterBuffering, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool> &info) {
+                             return info.param ? std::string("Parallel") : std::string("Stream");
+                         });
 
 // --- Mends: one pass, truncation -------------------------------------------------------------
 
