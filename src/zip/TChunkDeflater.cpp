@@ -10,6 +10,7 @@
 #include <cmath>
 #include <memory>
 #include <new>
+#include <string>
 
 namespace {
 
@@ -47,13 +48,16 @@ double ByteEntropy(const std::uint8_t *data, std::size_t size)
 
 TChunkDeflater::TChunkDeflater(int level) : FCompressor(libdeflate_alloc_compressor(level))
 {
+    // libdeflate gives no reason: the level is outside 0-12 or memory ran out.
     if (!FCompressor)
-        throw std::bad_alloc();
+        throw EZipException("Compression failed: libdeflate cannot make a compressor at level " +
+                            std::to_string(level));
     auto scanner = std::make_unique<z_stream>();
     // windowBits -15: raw deflate, as in the archive
-    if (inflateInit2(scanner.get(), -15) != Z_OK) {
+    const int result = inflateInit2(scanner.get(), -15);
+    if (result != Z_OK) {
         libdeflate_free_compressor(FCompressor);
-        throw std::bad_alloc();
+        throw EZipException(std::string("Compression failed: zlib: ") + zError(result));
     }
     FScanner = scanner.release();
 }
@@ -75,7 +79,7 @@ void TChunkDeflater::Compress(const std::uint8_t *data, std::size_t size, bool l
     }
     const std::size_t written = libdeflate_deflate_compress(FCompressor, data, size, FScratch.get(), bound);
     if (written == 0)
-        throw EZipException("Compression failed");
+        throw EZipException("Compression failed: libdeflate's output did not fit its own bound");
     const std::size_t start = out.size();
     out.insert(out.end(), FScratch.get(), FScratch.get() + written);
     if (!last)
@@ -100,7 +104,8 @@ void TChunkDeflater::MakeJoinable(TBytes &out, std::size_t start)
         if (result == Z_STREAM_END)
             break;
         if (result != Z_OK)
-            throw EZipException("Compression failed");
+            throw EZipException(std::string("Compression failed: libdeflate's output does not inflate: ") +
+                                (scanner.msg != nullptr ? scanner.msg : zError(result)));
         // data_type: unused bits of the last input byte, +64 inside the last block, +128 at a boundary.
         if (scanner.data_type & 128) {
             const std::uint64_t bit =

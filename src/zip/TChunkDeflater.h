@@ -16,7 +16,8 @@ struct z_stream_s;
 class TChunkDeflater
 {
   public:
-    // A deflater at the given libdeflate level (6 matches zlib's default effort).
+    // A deflater at the given libdeflate level (6 matches zlib's default effort); raises EZipException
+    // "Compression failed: <reason>" when it cannot be made, as Compress does when compressing fails.
     explicit TChunkDeflater(int level = 6);
     ~TChunkDeflater();
     TChunkDeflater(const TChunkDeflater &) = delete;

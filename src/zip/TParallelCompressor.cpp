@@ -1,26 +1,31 @@
 #include "zip/TParallelCompressor.h"
 
-#include "zip/EStreamError.h"
+#include "zip/ESourceError.h"
+#include "zip/EZipException.h"
 #include "zip/TChunkDeflater.h"
 
 #include <zlib.h>
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
+#include <new>
+#include <optional>
 #include <stdexcept>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace {
 
 constexpr std::size_t NOT_KNOWN = static_cast<std::size_t>(-1);
+// Only destroying the compressor wakes a waiting writer without its file being ready.
+constexpr const char *STOPPED = "Compression stopped";
 
 // The outcome of one piece's compression: empty until a compressor thread has filled it.
 struct TPieceSlot
 {
     bool Ready = false;
-    bool Failed = false;
+    std::string Error; // "Compression failed: <reason>" when compressing the piece failed
     TCompressedPiece Piece;
 };
 
@@ -41,6 +46,12 @@ std::int64_t ReadFully(int handle, std::uint8_t *buffer, std::size_t count)
         done += static_cast<std::size_t>(result);
     }
     return static_cast<std::int64_t>(done);
+}
+
+// The system's text for an error number, as strerror gives it, but safe in any thread.
+std::string SystemReason(int error)
+{
+    return std::generic_category().message(error);
 }
 
 // Closes a file descriptor when it goes out of scope.
@@ -72,6 +83,7 @@ struct TParallelCompressor::TFile
     std::uint64_t Size = 0;
     std::size_t PiecesTotal = NOT_KNOWN; // known when the whole file has been read
     bool ReadFailed = false;             // reading stopped early; PiecesTotal pieces are good
+    std::string ReadError;               // why reading stopped early
     bool Released = false;               // the writer has moved past this file
     bool Reading = true;                 // the reader thread still works on this file
     std::size_t JobsPending = 0;         // pieces queued or being compressed
@@ -95,15 +107,18 @@ class TParallelCompressor::TEntryView : public TCompressedEntry
   public:
     TEntryView(TParallelCompressor &owner, TFile &file) : FOwner(owner), FFile(file) {}
 
+    const std::string &SourceName() const override { return FOwner.FFileNames[FFile.Index]; }
+
     bool WaitOpened(std::string &error) override
     {
         std::unique_lock lock(FOwner.FMutex);
         FOwner.FWriter.wait(lock, [this] { return FFile.Opened || FFile.OpenFailed || FOwner.FStopping; });
-        if (!FFile.Opened) {
-            error = FFile.OpenFailed ? FFile.Error : std::string("Stopped");
-            return false;
-        }
-        return true;
+        if (FFile.Opened)
+            return true;
+        if (!FFile.OpenFailed)
+            throw EZipException(STOPPED);
+        error = FFile.Error;
+        return false;
     }
 
     std::uint64_t SourceSize() const override
@@ -122,14 +137,14 @@ class TParallelCompressor::TEntryView : public TCompressedEntry
         });
         if (FFile.PiecesTotal != NOT_KNOWN && wanted >= FFile.PiecesTotal) {
             if (FFile.ReadFailed)
-                throw EStreamError("Stream read error");
+                throw ESourceError("Stream read error: " + SourceName() + ": " + FFile.ReadError);
             return false;
         }
         if (FOwner.FStopping)
-            throw EStreamError("Stream read error");
+            throw EZipException(STOPPED);
         TPieceSlot &slot = FFile.Pieces[wanted];
-        if (slot.Failed)
-            throw EStreamError("Stream read error");
+        if (!slot.Error.empty())
+            throw EZipException(slot.Error);
         piece = std::move(slot.Piece);
         slot.Piece = {};
         ++FFile.Consumed;
@@ -241,7 +256,7 @@ TCompressedEntry &TParallelCompressor::Next()
             return *FCurrent;
         }
     }
-    throw EStreamError("Stream read error");
+    throw EZipException(STOPPED);
 }
 
 bool TParallelCompressor::WaitForBudget(std::size_t files, std::size_t bytes)
@@ -283,7 +298,7 @@ void TParallelCompressor::ReadFile(TFile &file)
     const TFileHandle handle(::open(FFileNames[file.Index].c_str(), O_RDONLY | O_CLOEXEC));
     struct stat status = {};
     if (handle.Get() < 0 || ::fstat(handle.Get(), &status) != 0) {
-        const std::string reason = std::strerror(errno);
+        const std::string reason = SystemReason(errno);
         std::lock_guard lock(FMutex);
         file.OpenFailed = true;
         file.Error = reason;
@@ -315,9 +330,12 @@ void TParallelCompressor::ReadFile(TFile &file)
         job.Data = std::make_unique_for_overwrite<std::uint8_t[]>(length);
         job.Size = length;
         const std::int64_t read = ReadFully(handle.Get(), job.Data.get(), length);
+        const std::string reason = read < 0 ? SystemReason(errno) : "shrank while it was read";
         std::lock_guard lock(FMutex);
         if (read != static_cast<std::int64_t>(length) || file.Released) {
             file.ReadFailed = read != static_cast<std::int64_t>(length);
+            if (file.ReadFailed)
+                file.ReadError = reason;
             file.PiecesTotal = sequence;
             FWriter.notify_one();
             return;
@@ -338,7 +356,9 @@ void TParallelCompressor::ReadFile(TFile &file)
 
 void TParallelCompressor::Compress()
 {
-    TChunkDeflater deflater(FOptions.Level);
+    // Made on the first piece, inside the handling below: a compressor that cannot be made fails the
+    // pieces, never the thread.
+    std::optional<TChunkDeflater> deflater;
     for (;;) {
         TJob job;
         {
@@ -363,12 +383,19 @@ void TParallelCompressor::Compress()
             result.Piece.SourceBytes = job.Size;
             result.Piece.CRC32 =
                 static_cast<std::uint32_t>(crc32_z(crc32(0, nullptr, 0), job.Data.get(), job.Size));
-            if (TChunkDeflater::LooksIncompressible(job.Data.get(), job.Size))
+            if (TChunkDeflater::LooksIncompressible(job.Data.get(), job.Size)) {
                 TChunkDeflater::Store(job.Data.get(), job.Size, job.Last, result.Piece.Data);
-            else
-                deflater.Compress(job.Data.get(), job.Size, job.Last, result.Piece.Data);
-        } catch (...) {
-            result.Failed = true;
+            } else {
+                if (!deflater)
+                    deflater.emplace(FOptions.Level);
+                deflater->Compress(job.Data.get(), job.Size, job.Last, result.Piece.Data);
+            }
+        } catch (const EZipException &error) {
+            result.Error = error.what();
+        } catch (const std::bad_alloc &) {
+            result.Error = "Compression failed: out of memory";
+        } catch (const std::exception &error) {
+            result.Error = std::string("Compression failed: ") + error.what();
         }
         result.Ready = true;
 

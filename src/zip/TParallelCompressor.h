@@ -27,13 +27,16 @@ class TCompressedEntry
 {
   public:
     virtual ~TCompressedEntry() = default;
-    // Waits until the file has been opened; false, with the reason, when it could not be.
+    // The file's name as it was given to the compressor.
+    virtual const std::string &SourceName() const = 0;
+    // Waits until the file has been opened; false, with the system's reason, when it could not be.
     virtual bool WaitOpened(std::string &error) = 0;
     // The file's size when it was opened (valid once WaitOpened has returned true): exactly this
     // many bytes are archived.
     virtual std::uint64_t SourceSize() const = 0;
-    // Waits for the next piece; false after the last one. Raises EStreamError "Stream read error"
-    // when the file could not be read to its size (it shrank, or the device failed).
+    // Waits for the next piece; false after the last one. Raises ESourceError "Stream read error:
+    // <file>: <reason>" when the file could not be read to its size (it shrank, or the device
+    // failed), and EZipException "Compression failed: <reason>" when compressing it failed.
     virtual bool NextPiece(TCompressedPiece &piece) = 0;
 };
 

@@ -1,5 +1,6 @@
 #include "zip/TZipFile.h"
 
+#include "zip/ESourceError.h"
 #include "zip/EStreamError.h"
 #include "zip/EZipException.h"
 #include "zip/TCompressionStream.h"
@@ -540,7 +541,7 @@ void TZipFile::AddCompressed(TCompressedEntry &data, const std::string &archiveF
     CheckCompression(zcDeflate);
     std::string openError;
     if (!data.WaitOpened(openError))
-        throw EStreamError("Cannot open " + archiveFileName + ": " + openError);
+        throw ESourceError("Cannot open " + data.SourceName() + ": " + openError);
     TZipHeader header = NewEntryHeader(archiveFileName, zcDeflate, attributes, modifiedDateTime);
     const std::uint64_t sourceSize = data.SourceSize();
     header.SetZIP64_UncompressedSize(sourceSize);
@@ -574,7 +575,7 @@ std::uint32_t TZipFile::WritePieces(TCompressedEntry &data, std::uint64_t source
         consumed += piece.SourceBytes;
     }
     if (consumed != sourceSize)
-        throw EStreamError("Stream read error");
+        throw ESourceError("Stream read error: " + data.SourceName() + ": shrank while it was read");
     DoZLibProgress(static_cast<std::int64_t>(consumed));
     return static_cast<std::uint32_t>(crc);
 }

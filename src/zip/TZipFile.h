@@ -71,8 +71,10 @@ class TZipFile
     void Add(TStream &data, const TZipHeader &localHeader, TZipHeader *centralHeader = nullptr);
 
     // Adds a deflated entry whose data were compressed ahead (in parallel), piece by piece in order;
-    // headers, progress reports and failures as for the stream overload. Waits for the source to be
-    // opened; one that cannot be raises EStreamError and writes nothing.
+    // headers and progress reports as for the stream overload. Waits for the source to be opened.
+    // A source that cannot be opened or read to its size raises ESourceError (nothing is written
+    // for one that cannot be opened); a failed compression raises EZipException "Compression
+    // failed: <reason>"; a failure to write the archive propagates as the stream raised it.
     void AddCompressed(TCompressedEntry &data, const std::string &archiveFileName,
                        const TFileAttributes &attributes = {}, std::uint32_t modifiedDateTime = 0);
     // The position of the first entry named fileName (A-Z compared without case), or -1.

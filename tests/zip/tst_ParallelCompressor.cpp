@@ -1,7 +1,8 @@
 // Pieces deflated in parallel must join into one raw deflate stream that inflates to exactly the
 // source bytes, whatever the data and piece size, and files must come back whole, in order.
 
-#include "zip/EStreamError.h"
+#include "zip/ESourceError.h"
+#include "zip/EZipException.h"
 #include "zip/TChunkDeflater.h"
 #include "zip/TFileStream.h"
 #include "zip/TParallelCompressor.h"
@@ -15,7 +16,9 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <random>
+#include <system_error>
 #include <thread>
 
 using namespace ziptest;
@@ -77,7 +80,8 @@ TBytes TakeEntry(TCompressedEntry &entry, std::uint32_t &crc, std::uint64_t &siz
     TCompressedPiece piece;
     while (entry.NextPiece(piece)) {
         joined.insert(joined.end(), piece.Data.begin(), piece.Data.end());
-        crc = static_cast<std::uint32_t>(crc32_combine(crc, piece.CRC32, static_cast<z_off_t>(piece.SourceBytes)));
+        crc = static_cast<std::uint32_t>(
+            crc32_combine(crc, piece.CRC32, static_cast<z_off_t>(piece.SourceBytes)));
         size += piece.SourceBytes;
     }
     return joined;
@@ -108,13 +112,16 @@ TEST_P(ChunkJoin, JoinedPiecesInflateToTheSource)
     EXPECT_EQ(Inflate(joined, size), source);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Pieces, ChunkJoin,
-    ::testing::Values(std::make_tuple(Kind::Text, 3'000'000, 1 << 20), std::make_tuple(Kind::Text, 100'000, 997),
-                      std::make_tuple(Kind::Random, 2'500'000, 1 << 20), std::make_tuple(Kind::Random, 200'000, 65536),
-                      std::make_tuple(Kind::Zeros, 5'000'000, 1 << 20), std::make_tuple(Kind::Mixed, 4'000'000, 300'000),
-                      std::make_tuple(Kind::Mixed, 1'048'576, 1 << 20), std::make_tuple(Kind::Text, 0, 1 << 20),
-                      std::make_tuple(Kind::Text, 1, 1 << 20)));
+INSTANTIATE_TEST_SUITE_P(Pieces, ChunkJoin,
+                         ::testing::Values(std::make_tuple(Kind::Text, 3'000'000, 1 << 20),
+                                           std::make_tuple(Kind::Text, 100'000, 997),
+                                           std::make_tuple(Kind::Random, 2'500'000, 1 << 20),
+                                           std::make_tuple(Kind::Random, 200'000, 65536),
+                                           std::make_tuple(Kind::Zeros, 5'000'000, 1 << 20),
+                                           std::make_tuple(Kind::Mixed, 4'000'000, 300'000),
+                                           std::make_tuple(Kind::Mixed, 1'048'576, 1 << 20),
+                                           std::make_tuple(Kind::Text, 0, 1 << 20),
+                                           std::make_tuple(Kind::Text, 1, 1 << 20)));
 
 TEST(ChunkDeflater, EmptyDataEndsAsZlibEndsAnEmptyStream)
 {
@@ -140,7 +147,8 @@ TEST(ParallelCompressor, FilesComeBackWholeAndInOrder)
     std::vector<TBytes> contents;
     for (int i = 0; i < 300; ++i) {
         const Kind kind = static_cast<Kind>(i % 4);
-        const std::size_t size = i % 50 == 0 ? 3'000'000 + i : (i % 7 == 0 ? 0 : static_cast<std::size_t>(i * 37));
+        const std::size_t size =
+            i % 50 == 0 ? 3'000'000 + i : (i % 7 == 0 ? 0 : static_cast<std::size_t>(i * 37));
         contents.push_back(Make(kind, size, static_cast<unsigned>(i)));
         names.push_back(folder.File("f" + std::to_string(i)));
         WriteFileBytes(names.back(), contents.back());
@@ -201,7 +209,13 @@ TEST(ParallelCompressor, AFileThatGrowsIsCutAtItsOpeningSizeAndOneThatShrinksFai
     TCompressedEntry &shrinking = compressor.Next();
     ASSERT_TRUE(shrinking.WaitOpened(error));
     std::filesystem::resize_file(folder.File("pada"), 10000);
-    EXPECT_THROW(TakeEntry(shrinking, crc, size), EStreamError);
+    try {
+        TakeEntry(shrinking, crc, size);
+        FAIL() << "a file that shrank was taken whole";
+    } catch (const ESourceError &failure) {
+        EXPECT_EQ(std::string(failure.what()),
+                  "Stream read error: " + folder.File("pada") + ": shrank while it was read");
+    }
 }
 
 TEST(ParallelCompressor, StopsCleanlyWithWorkStillAhead)
@@ -317,9 +331,8 @@ TEST(ParallelCompressor, ProgressReportsOncePerBlockOfOutputThenWithTheWholeSour
     WriteFileBytes(folder.File("mali"), Make(Kind::Text, 1000));
     TZipFile zip;
     std::vector<std::int64_t> positions;
-    zip.SetOnProgress([&positions](TZipFile &, const std::string &, const TZipHeader &, std::int64_t position) {
-        positions.push_back(position);
-    });
+    zip.SetOnProgress([&positions](TZipFile &, const std::string &, const TZipHeader &,
+                                   std::int64_t position) { positions.push_back(position); });
     zip.Open(folder.File("a.zip"), zmWrite);
     TParallelCompressor compressor({folder.File("sum"), folder.File("mali")});
     zip.AddCompressed(compressor.Next(), "sum");
@@ -333,3 +346,88 @@ TEST(ParallelCompressor, ProgressReportsOncePerBlockOfOutputThenWithTheWholeSour
     EXPECT_EQ(positions, std::vector<std::int64_t>{1000});
     zip.Close();
 }
+
+// What AddCompressed raises tells the run whether to record a missing source and go on, or to end
+// with an archive error: only a source's own failure is an ESourceError.
+struct AddFailureCase
+{
+    std::string Name;
+    // Puts the failing source in place and returns its name; may change the options.
+    std::function<std::string(const TTempDir &, TParallelCompressor::TOptions &)> Prepare;
+    std::string Archive; // written to the folder when empty
+    enum { Source, Compression, ArchiveWrite } Kind;
+    std::string Message; // "%s" stands for the source's name
+};
+
+class AddCompressedFailure : public ::testing::TestWithParam<AddFailureCase>
+{
+};
+
+TEST_P(AddCompressedFailure, RaisesTheTypeOfItsCause)
+{
+    const AddFailureCase &test = GetParam();
+    const TTempDir folder;
+    TParallelCompressor::TOptions options;
+    const std::string source = test.Prepare(folder, options);
+    WriteFileBytes(folder.File("after.txt"), ToBytes("after"));
+    std::string message = test.Message;
+    if (const std::size_t at = message.find("%s"); at != std::string::npos)
+        message.replace(at, 2, source);
+
+    const std::string archive = test.Archive.empty() ? folder.File("a.zip") : test.Archive;
+    TZipFile zip;
+    zip.Open(archive, zmWrite);
+    TParallelCompressor compressor({source, folder.File("after.txt")}, options);
+    try {
+        zip.AddCompressed(compressor.Next(), "failing");
+        FAIL() << "no exception";
+    } catch (const ESourceError &error) {
+        EXPECT_EQ(test.Kind, AddFailureCase::Source) << error.what();
+        EXPECT_EQ(std::string(error.what()), message);
+    } catch (const EZipException &error) {
+        EXPECT_EQ(test.Kind, AddFailureCase::Compression) << error.what();
+        EXPECT_EQ(std::string(error.what()).substr(0, message.size()), message);
+    } catch (const std::system_error &error) {
+        EXPECT_EQ(test.Kind, AddFailureCase::ArchiveWrite) << error.what();
+        EXPECT_EQ(error.code(), std::errc::no_space_on_device);
+        zip.Abandon();
+        return;
+    }
+    if (test.Kind == AddFailureCase::Source) {
+        // The run goes on: the next file is archived and the archive reads back whole.
+        zip.AddCompressed(compressor.Next(), "after.txt");
+        zip.Close();
+        TZipFile reader;
+        reader.Open(archive, zmRead);
+        EXPECT_EQ(reader.FileNames(), std::vector<std::string>{"after.txt"});
+        TBytes after;
+        reader.Read(0, after);
+        EXPECT_EQ(after, ToBytes("after"));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Causes, AddCompressedFailure,
+    ::testing::Values(AddFailureCase{"Missing",
+                                     [](const TTempDir &folder, auto &) { return folder.File("nema.txt"); },
+                                     "", AddFailureCase::Source, "Cannot open %s: No such file or directory"},
+                      AddFailureCase{"Unreadable",
+                                     [](const TTempDir &folder, auto &) {
+                                         std::filesystem::create_directory(folder.File("mapa.txt"));
+                                         return folder.File("mapa.txt");
+                                     },
+                                     "", AddFailureCase::Source, "Stream read error: %s: Is a directory"},
+                      AddFailureCase{"CompressorCannotStart",
+                                     [](const TTempDir &folder, TParallelCompressor::TOptions &options) {
+                                         options.Level = 13;
+                                         WriteFileBytes(folder.File("tekst.txt"), Make(Kind::Text, 100'000));
+                                         return folder.File("tekst.txt");
+                                     },
+                                     "", AddFailureCase::Compression, "Compression failed: "},
+                      AddFailureCase{"ArchiveDeviceFull",
+                                     [](const TTempDir &folder, auto &) {
+                                         WriteFileBytes(folder.File("sum.bin"), Make(Kind::Random, 3 << 20));
+                                         return folder.File("sum.bin");
+                                     },
+                                     "/dev/full", AddFailureCase::ArchiveWrite, ""}),
+    [](const ::testing::TestParamInfo<AddFailureCase> &info) { return info.param.Name; });

@@ -1,0 +1,3 @@
+#include "zip/ESourceError.h"
+
+ESourceError::ESourceError(const std::string &message) : EStreamError(message) {}
