@@ -80,7 +80,7 @@ struct TParallelCompressor::TFile
     bool Opened = false;
     bool OpenFailed = false;
     std::string Error;
-    std::uint64_t Size = 0;
+    struct stat Status = {};             // of the open file; set before Opened, never changed after
     std::size_t PiecesTotal = NOT_KNOWN; // known when the whole file has been read
     bool ReadFailed = false;             // reading stopped early; PiecesTotal pieces are good
     std::string ReadError;               // why reading stopped early
@@ -121,11 +121,10 @@ class TParallelCompressor::TEntryView : public TCompressedEntry
         return false;
     }
 
-    std::uint64_t SourceSize() const override
-    {
-        std::lock_guard lock(FOwner.FMutex);
-        return FFile.Size;
-    }
+    // Written before Opened was set under the lock that WaitOpened took: read without it.
+    const struct stat &SourceStatus() const override { return FFile.Status; }
+
+    std::uint64_t SourceSize() const override { return static_cast<std::uint64_t>(FFile.Status.st_size); }
 
     bool NextPiece(TCompressedPiece &piece) override
     {
@@ -295,10 +294,13 @@ void TParallelCompressor::ReadFiles()
 
 void TParallelCompressor::ReadFile(TFile &file)
 {
-    const TFileHandle handle(::open(FFileNames[file.Index].c_str(), O_RDONLY | O_CLOEXEC));
+    // O_NONBLOCK: a FIFO or device put in a file's place must not block the open; the one status of
+    // the open descriptor then refuses it before anything is read. Regular files ignore the flag.
+    const TFileHandle handle(::open(FFileNames[file.Index].c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     struct stat status = {};
-    if (handle.Get() < 0 || ::fstat(handle.Get(), &status) != 0) {
-        const std::string reason = SystemReason(errno);
+    const bool opened = handle.Get() >= 0 && ::fstat(handle.Get(), &status) == 0;
+    if (!opened || !S_ISREG(status.st_mode)) {
+        const std::string reason = opened ? "Not a regular file" : SystemReason(errno);
         std::lock_guard lock(FMutex);
         file.OpenFailed = true;
         file.Error = reason;
@@ -311,7 +313,7 @@ void TParallelCompressor::ReadFile(TFile &file)
     {
         std::lock_guard lock(FMutex);
         file.Opened = true;
-        file.Size = size;
+        file.Status = status;
     }
     FWriter.notify_one();
 

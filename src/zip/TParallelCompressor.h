@@ -13,6 +13,8 @@
 #include <thread>
 #include <vector>
 
+struct stat;
+
 // One piece of an entry's deflated data, ready to be written: a part of the raw deflate stream that
 // joins with the pieces before and after it, with the CRC-32 and length of the source bytes it holds.
 struct TCompressedPiece
@@ -31,8 +33,10 @@ class TCompressedEntry
     virtual const std::string &SourceName() const = 0;
     // Waits until the file has been opened; false, with the system's reason, when it could not be.
     virtual bool WaitOpened(std::string &error) = 0;
-    // The file's size when it was opened (valid once WaitOpened has returned true): exactly this
-    // many bytes are archived.
+    // The status (fstat) of the file as it was opened, valid once WaitOpened has returned true: its
+    // size, time and attributes belong to the very file archived, even if the name is reused since.
+    virtual const struct stat &SourceStatus() const = 0;
+    // The file's size when it was opened (SourceStatus's st_size): exactly this many bytes are archived.
     virtual std::uint64_t SourceSize() const = 0;
     // Waits for the next piece; false after the last one. Raises ESourceError "Stream read error:
     // <file>: <reason>" when the file could not be read to its size (it shrank, or the device

@@ -5,6 +5,7 @@
 #include "zip/EZipException.h"
 #include "zip/TChunkDeflater.h"
 #include "zip/TFileStream.h"
+#include "zip/TMemoryStream.h"
 #include "zip/TParallelCompressor.h"
 #include "zip/TZipFile.h"
 #include "zip/ZipFileSystem.h"
@@ -16,10 +17,14 @@
 
 #include <atomic>
 #include <chrono>
+#include <fcntl.h>
 #include <functional>
+#include <future>
 #include <random>
+#include <sys/stat.h>
 #include <system_error>
 #include <thread>
+#include <unistd.h>
 
 using namespace ziptest;
 
@@ -218,6 +223,64 @@ TEST(ParallelCompressor, AFileThatGrowsIsCutAtItsOpeningSizeAndOneThatShrinksFai
     }
 }
 
+TEST(ParallelCompressor, SourceStatusIsTheOpenedFiles)
+{
+    const TTempDir folder;
+    WriteFileBytes(folder.File("stari.txt"), Make(Kind::Text, 12345));
+    const struct timespec times[2] = {{1'000'000'000, 0}, {1'000'000'000, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, folder.File("stari.txt").c_str(), times, 0), 0);
+    ASSERT_EQ(::chmod(folder.File("stari.txt").c_str(), 0640), 0);
+    struct stat expected = {};
+    ASSERT_EQ(::stat(folder.File("stari.txt").c_str(), &expected), 0);
+
+    TParallelCompressor compressor({folder.File("stari.txt")});
+    TCompressedEntry &entry = compressor.Next();
+    std::string error;
+    ASSERT_TRUE(entry.WaitOpened(error)) << error;
+    // Replaced after opening: the status still describes the file that is archived.
+    std::filesystem::remove(folder.File("stari.txt"));
+    WriteFileBytes(folder.File("stari.txt"), ToBytes("new"));
+    const struct stat &status = entry.SourceStatus();
+    EXPECT_EQ(status.st_ino, expected.st_ino);
+    EXPECT_EQ(status.st_size, 12345);
+    EXPECT_EQ(status.st_mtime, 1'000'000'000);
+    EXPECT_EQ(status.st_mode, S_IFREG | 0640);
+    EXPECT_EQ(entry.SourceSize(), 12345u);
+}
+
+TEST(ParallelCompressor, AFifoInAFilesPlaceFailsAtOnceInsteadOfBlocking)
+{
+    const TTempDir folder;
+    const std::string fifo = folder.File("cijev");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    WriteFileBytes(folder.File("poslije.txt"), ToBytes("after"));
+    TParallelCompressor compressor({fifo, folder.File("poslije.txt")});
+
+    // Should the reader block opening the FIFO, a writer end opened here after a while releases it,
+    // so that the test fails instead of hanging.
+    std::promise<void> added;
+    std::thread watchdog([&fifo, finished = added.get_future()] {
+        if (finished.wait_for(std::chrono::seconds(20)) == std::future_status::timeout) {
+            const int writer = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+            if (writer >= 0)
+                ::close(writer);
+        }
+    });
+    TMemoryStream archive;
+    TZipFile zip;
+    zip.Open(archive, zmWrite);
+    try {
+        zip.AddCompressed(compressor.Next(), "cijev");
+        ADD_FAILURE() << "a FIFO was archived as a file";
+    } catch (const ESourceError &error) {
+        EXPECT_EQ(std::string(error.what()), "Cannot open " + fifo + ": Not a regular file");
+    }
+    added.set_value();
+    watchdog.join();
+    zip.AddCompressed(compressor.Next(), "poslije.txt");
+    EXPECT_EQ(zip.FileNames(), std::vector<std::string>{"poslije.txt"});
+}
+
 TEST(ParallelCompressor, StopsCleanlyWithWorkStillAhead)
 {
     const TTempDir folder;
@@ -359,6 +422,11 @@ struct AddFailureCase
     std::string Message; // "%s" stands for the source's name
 };
 
+void PrintTo(const AddFailureCase &test, std::ostream *out)
+{
+    *out << test.Name;
+}
+
 class AddCompressedFailure : public ::testing::TestWithParam<AddFailureCase>
 {
 };
@@ -416,7 +484,10 @@ INSTANTIATE_TEST_SUITE_P(
                                          std::filesystem::create_directory(folder.File("mapa.txt"));
                                          return folder.File("mapa.txt");
                                      },
-                                     "", AddFailureCase::Source, "Stream read error: %s: Is a directory"},
+                                     "", AddFailureCase::Source, "Cannot open %s: Not a regular file"},
+                      AddFailureCase{"Device",
+                                     [](const TTempDir &, auto &) { return std::string("/dev/null"); }, "",
+                                     AddFailureCase::Source, "Cannot open %s: Not a regular file"},
                       AddFailureCase{"CompressorCannotStart",
                                      [](const TTempDir &folder, TParallelCompressor::TOptions &options) {
                                          options.Level = 13;
