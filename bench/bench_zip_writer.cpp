@@ -233,7 +233,8 @@ std::int64_t VoluntarySwitches()
     return usage.ru_nvcsw;
 }
 
-// The parallel compressor and the writer archive the small files, each entry with its progress report.
+// The parallel compressor and the writer archive the small files, each entry with its progress report;
+// arguments: small files per batch, KiB of source per batch (1 file: every file its own job).
 void BM_ParallelSmallFiles(benchmark::State &state)
 {
     const TSmallFiles &files = SmallFiles();
@@ -246,7 +247,10 @@ void BM_ParallelSmallFiles(benchmark::State &state)
         zip.SetOnProgress(
             [&events](TZipFile &, const std::string &, const TZipHeader &, std::int64_t) { ++events; });
         zip.Open(path, zmWrite);
-        TParallelCompressor compressor(files.Names());
+        TParallelCompressor::TOptions options;
+        options.BatchFiles = static_cast<std::size_t>(state.range(0));
+        options.BatchBytes = static_cast<std::size_t>(state.range(1)) << 10;
+        TParallelCompressor compressor(files.Names(), options);
         const std::size_t prefix = files.Root().string().size() + 1;
         for (const std::string &name : files.Names())
             zip.AddCompressed(compressor.Next(), name.substr(prefix), {faArchive}, 0x586F6DAF);
@@ -289,7 +293,15 @@ void BM_InfoZipSmallFiles(benchmark::State &state)
 BENCHMARK(BM_RawDeflateAndCrc)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_ZipWriterDeflate)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_ZipWriterEmptyEntries)->Unit(benchmark::kMillisecond)->Iterations(5);
-BENCHMARK(BM_ParallelSmallFiles)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_ParallelSmallFiles)
+    ->ArgNames({"batch_files", "batch_KiB"})
+    ->Args({1, 256})
+    ->Args({16, 64})
+    ->Args({64, 256})
+    ->Args({256, 1024})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->UseRealTime();
 BENCHMARK(BM_InfoZipSmallFiles)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
 BENCHMARK_MAIN();

@@ -6,6 +6,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <new>
@@ -72,6 +73,31 @@ class TFileHandle
     int FHandle;
 };
 
+// Compresses one piece into result, which holds the failure's text when compressing fails. The deflater
+// is made on first use, here: one that cannot be made fails the pieces, never the thread.
+void CompressPiece(const std::uint8_t *data, std::size_t size, bool last, int level,
+                   std::optional<TChunkDeflater> &deflater, TPieceSlot &result)
+{
+    result.Ready = true;
+    try {
+        result.Piece.SourceBytes = size;
+        result.Piece.CRC32 = static_cast<std::uint32_t>(crc32_z(crc32(0, nullptr, 0), data, size));
+        if (TChunkDeflater::LooksIncompressible(data, size)) {
+            TChunkDeflater::Store(data, size, last, result.Piece.Data);
+        } else {
+            if (!deflater)
+                deflater.emplace(level);
+            deflater->Compress(data, size, last, result.Piece.Data);
+        }
+    } catch (const EZipException &error) {
+        result.Error = error.what();
+    } catch (const std::bad_alloc &) {
+        result.Error = "Compression failed: out of memory";
+    } catch (const std::exception &error) {
+        result.Error = std::string("Compression failed: ") + error.what();
+    }
+}
+
 } // namespace
 
 struct TParallelCompressor::TFile
@@ -86,19 +112,28 @@ struct TParallelCompressor::TFile
     std::string ReadError;               // why reading stopped early
     bool Released = false;               // the writer has moved past this file
     bool Reading = true;                 // the reader thread still works on this file
-    std::size_t JobsPending = 0;         // pieces queued or being compressed
+    std::size_t JobsPending = 0;         // pieces read or being read, not yet compressed
     std::deque<TPieceSlot> Pieces;
     std::size_t Consumed = 0;
 };
 
+// One compressor's task: a piece of a large file, or a batch of whole small files.
 struct TParallelCompressor::TJob
 {
-    TFile *File = nullptr;
-    std::size_t Sequence = 0;
-    // Source bytes as read: never zero-filled first, since reading overwrites them all.
+    struct TItem
+    {
+        TFile *File = nullptr; // null once the writer gave up on the file before it was compressed
+        std::size_t Sequence = 0;
+        std::size_t Offset = 0; // where the piece's bytes start in Data
+        std::size_t Size = 0;
+        bool Last = false;
+    };
+
+    std::vector<TItem> Items;
+    // The items' source bytes one after another, as read: never zero-filled first, since reading
+    // overwrites them all.
     std::unique_ptr<std::uint8_t[]> Data;
     std::size_t Size = 0;
-    bool Last = false;
 };
 
 // The writer's view of the file it is archiving.
@@ -112,7 +147,7 @@ class TParallelCompressor::TEntryView : public TCompressedEntry
     bool WaitOpened(std::string &error) override
     {
         std::unique_lock lock(FOwner.FMutex);
-        FOwner.FWriter.wait(lock, [this] { return FFile.Opened || FFile.OpenFailed || FOwner.FStopping; });
+        Wait(lock, [this] { return FFile.Opened || FFile.OpenFailed; });
         if (FFile.Opened)
             return true;
         if (!FFile.OpenFailed)
@@ -130,11 +165,13 @@ class TParallelCompressor::TEntryView : public TCompressedEntry
     {
         std::unique_lock lock(FOwner.FMutex);
         const std::size_t wanted = FFile.Consumed;
-        FOwner.FWriter.wait(lock, [this, wanted] {
-            return FOwner.FStopping || (wanted < FFile.Pieces.size() && FFile.Pieces[wanted].Ready) ||
-                   (FFile.PiecesTotal != NOT_KNOWN && wanted >= FFile.PiecesTotal);
+        const auto ended = [this, wanted] {
+            return FFile.PiecesTotal != NOT_KNOWN && wanted >= FFile.PiecesTotal;
+        };
+        Wait(lock, [this, wanted, &ended] {
+            return (wanted < FFile.Pieces.size() && FFile.Pieces[wanted].Ready) || ended();
         });
-        if (FFile.PiecesTotal != NOT_KNOWN && wanted >= FFile.PiecesTotal) {
+        if (ended()) {
             if (FFile.ReadFailed)
                 throw ESourceError("Stream read error: " + SourceName() + ": " + FFile.ReadError);
             return false;
@@ -148,15 +185,23 @@ class TParallelCompressor::TEntryView : public TCompressedEntry
         slot.Piece = {};
         ++FFile.Consumed;
         FOwner.FBytesAhead -= piece.SourceBytes;
-        FOwner.FReader.notify_one();
+        FOwner.BudgetFreed();
         return true;
     }
 
-  private:
-  public:
     TFile &File() { return FFile; }
 
   private:
+    // Waits until ready() or the compressor stops; only a change to this file wakes the writer.
+    template <typename TReady> void Wait(std::unique_lock<std::mutex> &lock, TReady ready)
+    {
+        if (ready() || FOwner.FStopping)
+            return;
+        FOwner.FWriterWaitsOn = &FFile;
+        FOwner.FWriter.wait(lock, [this, &ready] { return FOwner.FStopping || ready(); });
+        FOwner.FWriterWaitsOn = nullptr;
+    }
+
     TParallelCompressor &FOwner;
     TFile &FFile;
 };
@@ -167,6 +212,28 @@ void TParallelCompressor::DropReleasedFiles()
     while (!FFiles.empty() && FFiles.front()->Released && !FFiles.front()->Reading &&
            FFiles.front()->JobsPending == 0)
         FFiles.pop_front();
+}
+
+void TParallelCompressor::WakeWriterFor(const TFile &file)
+{
+    if (FWriterWaitsOn == &file)
+        FWriter.notify_one();
+}
+
+bool TParallelCompressor::BudgetAllows(std::size_t files, std::size_t bytes, std::size_t quarters) const
+{
+    // A piece larger than the whole budget still goes when nothing else is ahead.
+    const std::size_t fileLimit = std::max<std::size_t>(1, FOptions.MaxFilesAhead * quarters / 4);
+    const std::size_t byteLimit = FOptions.MaxBytesAhead * quarters / 4;
+    return FUnreleasedFiles + files <= fileLimit && (FBytesAhead + bytes <= byteLimit || FBytesAhead == 0);
+}
+
+void TParallelCompressor::BudgetFreed()
+{
+    // A reader that ran out of budget resumes only once a quarter of it is free again, so that it is
+    // not woken for every file the writer takes.
+    if (FReaderWaiting && BudgetAllows(FReaderWantsFiles, FReaderWantsBytes, 3))
+        FReader.notify_one();
 }
 
 TParallelCompressor::TParallelCompressor(std::vector<std::string> fileNames)
@@ -241,13 +308,17 @@ TCompressedEntry &TParallelCompressor::Next()
             }
         }
         DropReleasedFiles();
-        FReader.notify_one();
+        BudgetFreed();
     }
     if (FNextFile >= FFileNames.size())
         throw std::out_of_range("TParallelCompressor::Next: no more files");
     const std::size_t index = FNextFile++;
-    FWriter.wait(lock,
-                 [this, index] { return FStopping || (!FFiles.empty() && FFiles.back()->Index >= index); });
+    const auto pushed = [this, index] { return !FFiles.empty() && FFiles.back()->Index >= index; };
+    if (!pushed()) {
+        FWriterWantsIndex = index;
+        FWriter.wait(lock, [this, &pushed] { return FStopping || pushed(); });
+        FWriterWantsIndex = NOT_KNOWN;
+    }
     // Released files whose last jobs were still running sit in front of the one wanted.
     for (const std::unique_ptr<TFile> &file : FFiles) {
         if (file->Index == index) {
@@ -258,41 +329,57 @@ TCompressedEntry &TParallelCompressor::Next()
     throw EZipException(STOPPED);
 }
 
-bool TParallelCompressor::WaitForBudget(std::size_t files, std::size_t bytes)
+bool TParallelCompressor::WaitForBudget(std::unique_lock<std::mutex> &lock, std::size_t files,
+                                        std::size_t bytes, TJob &batch)
 {
-    std::unique_lock lock(FMutex);
-    FReader.wait(lock, [this, files, bytes] {
-        if (FStopping)
-            return true;
-        // A piece larger than the whole budget still goes when nothing else is ahead.
-        return FUnreleasedFiles + files <= FOptions.MaxFilesAhead &&
-               (FBytesAhead + bytes <= FOptions.MaxBytesAhead || FBytesAhead == 0);
-    });
+    if (FStopping)
+        return false;
+    if (BudgetAllows(files, bytes, 4))
+        return true;
+    // The files gathered so far may be the very ones the writer needs to free the budget.
+    Submit(batch);
+    FReaderWaiting = true;
+    FReaderWantsFiles = files;
+    FReaderWantsBytes = bytes;
+    FReader.wait(lock, [this, files, bytes] { return FStopping || BudgetAllows(files, bytes, 3); });
+    FReaderWaiting = false;
     return !FStopping;
+}
+
+void TParallelCompressor::Submit(TJob &batch)
+{
+    if (batch.Items.empty())
+        return;
+    FJobs.push_back(std::move(batch));
+    batch = TJob();
+    FWork.notify_one();
 }
 
 void TParallelCompressor::ReadFiles()
 {
+    // Small files are gathered here and go to a compressor together.
+    TJob batch;
     for (std::size_t index = 0; index < FFileNames.size(); ++index) {
-        if (!WaitForBudget(1, 0))
-            return;
         TFile *file = nullptr;
         {
-            std::lock_guard lock(FMutex);
+            std::unique_lock lock(FMutex);
+            if (!WaitForBudget(lock, 1, 0, batch))
+                return;
             FFiles.push_back(std::make_unique<TFile>());
             file = FFiles.back().get();
             file->Index = index;
             ++FUnreleasedFiles;
+            if (FWriterWantsIndex == index)
+                FWriter.notify_one();
         }
-        FWriter.notify_one();
-        ReadFile(*file);
-        std::lock_guard lock(FMutex);
-        file->Reading = false;
-        DropReleasedFiles();
+        if (!ReadFile(*file, batch))
+            return;
     }
+    std::lock_guard lock(FMutex);
+    Submit(batch);
 }
 
-void TParallelCompressor::ReadFile(TFile &file)
+bool TParallelCompressor::ReadFile(TFile &file, TJob &batch)
 {
     // O_NONBLOCK: a FIFO or device put in a file's place must not block the open; the one status of
     // the open descriptor then refuses it before anything is read. Regular files ignore the flag.
@@ -305,62 +392,118 @@ void TParallelCompressor::ReadFile(TFile &file)
         file.OpenFailed = true;
         file.Error = reason;
         file.PiecesTotal = 0;
-        FWriter.notify_one();
-        return;
+        file.Reading = false;
+        WakeWriterFor(file);
+        DropReleasedFiles();
+        return true;
     }
-    ::posix_fadvise(handle.Get(), 0, 0, POSIX_FADV_SEQUENTIAL);
-    const std::uint64_t size = static_cast<std::uint64_t>(status.st_size);
+    const auto size = static_cast<std::uint64_t>(status.st_size);
+    if (size <= FOptions.PieceSize && size <= FOptions.BatchBytes)
+        return ReadSmallFile(file, handle.Get(), status, batch);
+    return ReadLargeFile(file, handle.Get(), status, batch);
+}
+
+bool TParallelCompressor::ReadSmallFile(TFile &file, int handle, const struct stat &status, TJob &batch)
+{
+    const auto size = static_cast<std::size_t>(status.st_size);
     {
-        std::lock_guard lock(FMutex);
+        std::unique_lock lock(FMutex);
+        if (batch.Items.size() >= FOptions.BatchFiles || batch.Size + size > FOptions.BatchBytes)
+            Submit(batch);
+        if (!WaitForBudget(lock, 0, size, batch))
+            return false;
+        // The file's place in the batch holds it until the batch is compressed.
         file.Opened = true;
         file.Status = status;
+        file.PiecesTotal = 1;
+        file.Pieces.emplace_back();
+        ++file.JobsPending;
+        file.Reading = false;
+        FBytesAhead += size;
+        WakeWriterFor(file);
     }
-    FWriter.notify_one();
+    if (!batch.Data)
+        batch.Data = std::make_unique_for_overwrite<std::uint8_t[]>(FOptions.BatchBytes);
+    // Exactly the size found at opening is archived: a file that grows meanwhile is cut there, one
+    // that shrinks cannot be read to its size and fails.
+    const std::int64_t read = ReadFully(handle, batch.Data.get() + batch.Size, size);
+    if (read != static_cast<std::int64_t>(size)) {
+        const std::string reason = read < 0 ? SystemReason(errno) : "shrank while it was read";
+        std::lock_guard lock(FMutex);
+        file.ReadFailed = true;
+        file.ReadError = reason;
+        file.PiecesTotal = 0;
+        --file.JobsPending;
+        FBytesAhead -= size;
+        WakeWriterFor(file);
+        DropReleasedFiles();
+        return true;
+    }
+    batch.Items.push_back({&file, 0, batch.Size, size, true});
+    batch.Size += size;
+    return true;
+}
+
+bool TParallelCompressor::ReadLargeFile(TFile &file, int handle, const struct stat &status, TJob &batch)
+{
+    {
+        std::lock_guard lock(FMutex);
+        // The small files before this one go first.
+        Submit(batch);
+        file.Opened = true;
+        file.Status = status;
+        WakeWriterFor(file);
+    }
+    ::posix_fadvise(handle, 0, 0, POSIX_FADV_SEQUENTIAL);
 
     // Exactly the size found at opening is archived: a file that grows meanwhile is cut there,
     // one that shrinks cannot be read to its size and fails.
-    std::uint64_t remaining = size;
+    auto remaining = static_cast<std::uint64_t>(status.st_size);
     std::size_t sequence = 0;
+    std::int64_t read = 0;
+    std::size_t length = 0;
     do {
-        const std::size_t length =
-            static_cast<std::size_t>(std::min<std::uint64_t>(remaining, FOptions.PieceSize));
-        if (!WaitForBudget(0, length))
-            return;
+        length = static_cast<std::size_t>(std::min<std::uint64_t>(remaining, FOptions.PieceSize));
+        {
+            std::unique_lock lock(FMutex);
+            if (!WaitForBudget(lock, 0, length, batch))
+                return false;
+            if (file.Released)
+                break;
+            FBytesAhead += length;
+        }
         TJob job;
-        job.File = &file;
-        job.Sequence = sequence;
         job.Data = std::make_unique_for_overwrite<std::uint8_t[]>(length);
         job.Size = length;
-        const std::int64_t read = ReadFully(handle.Get(), job.Data.get(), length);
+        read = ReadFully(handle, job.Data.get(), length);
         const std::string reason = read < 0 ? SystemReason(errno) : "shrank while it was read";
         std::lock_guard lock(FMutex);
         if (read != static_cast<std::int64_t>(length) || file.Released) {
+            FBytesAhead -= length;
             file.ReadFailed = read != static_cast<std::int64_t>(length);
             if (file.ReadFailed)
                 file.ReadError = reason;
-            file.PiecesTotal = sequence;
-            FWriter.notify_one();
-            return;
+            break;
         }
         remaining -= length;
-        job.Last = remaining == 0;
-        FBytesAhead += length;
+        job.Items.push_back({&file, sequence, 0, length, remaining == 0});
         file.Pieces.emplace_back();
         ++file.JobsPending;
-        FJobs.push_back(std::move(job));
         ++sequence;
-        FWork.notify_one();
+        Submit(job);
     } while (remaining > 0);
     std::lock_guard lock(FMutex);
     file.PiecesTotal = sequence;
-    FWriter.notify_one();
+    file.Reading = false;
+    WakeWriterFor(file);
+    DropReleasedFiles();
+    return true;
 }
 
 void TParallelCompressor::Compress()
 {
-    // Made on the first piece, inside the handling below: a compressor that cannot be made fails the
-    // pieces, never the thread.
     std::optional<TChunkDeflater> deflater;
+    std::vector<TPieceSlot> results;
     for (;;) {
         TJob job;
         {
@@ -370,47 +513,51 @@ void TParallelCompressor::Compress()
                 return;
             job = std::move(FJobs.front());
             FJobs.pop_front();
-            if (job.File->Released) {
-                // The writer gave up on this file: drop the piece unread.
-                FBytesAhead -= job.Size;
-                --job.File->JobsPending;
+            // Files the writer gave up on are dropped unread.
+            bool freed = false;
+            for (TJob::TItem &item : job.Items) {
+                if (item.File->Released) {
+                    FBytesAhead -= item.Size;
+                    --item.File->JobsPending;
+                    item.File = nullptr;
+                    freed = true;
+                }
+            }
+            if (freed) {
                 DropReleasedFiles();
-                FReader.notify_one();
-                continue;
+                BudgetFreed();
             }
         }
 
-        TPieceSlot result;
-        try {
-            result.Piece.SourceBytes = job.Size;
-            result.Piece.CRC32 =
-                static_cast<std::uint32_t>(crc32_z(crc32(0, nullptr, 0), job.Data.get(), job.Size));
-            if (TChunkDeflater::LooksIncompressible(job.Data.get(), job.Size)) {
-                TChunkDeflater::Store(job.Data.get(), job.Size, job.Last, result.Piece.Data);
-            } else {
-                if (!deflater)
-                    deflater.emplace(FOptions.Level);
-                deflater->Compress(job.Data.get(), job.Size, job.Last, result.Piece.Data);
-            }
-        } catch (const EZipException &error) {
-            result.Error = error.what();
-        } catch (const std::bad_alloc &) {
-            result.Error = "Compression failed: out of memory";
-        } catch (const std::exception &error) {
-            result.Error = std::string("Compression failed: ") + error.what();
+        results.clear();
+        results.resize(job.Items.size());
+        for (std::size_t i = 0; i < job.Items.size(); ++i) {
+            const TJob::TItem &item = job.Items[i];
+            if (item.File != nullptr)
+                CompressPiece(job.Data.get() + item.Offset, item.Size, item.Last, FOptions.Level, deflater,
+                              results[i]);
         }
-        result.Ready = true;
 
+        // One wake for the writer per job, however many files it held.
         std::lock_guard lock(FMutex);
-        TFile &file = *job.File;
-        --file.JobsPending;
-        if (file.Released) {
-            FBytesAhead -= job.Size;
+        bool freed = false;
+        for (std::size_t i = 0; i < job.Items.size(); ++i) {
+            const TJob::TItem &item = job.Items[i];
+            if (item.File == nullptr)
+                continue;
+            TFile &file = *item.File;
+            --file.JobsPending;
+            if (file.Released) {
+                FBytesAhead -= item.Size;
+                freed = true;
+            } else {
+                file.Pieces[item.Sequence] = std::move(results[i]);
+                WakeWriterFor(file);
+            }
+        }
+        if (freed) {
             DropReleasedFiles();
-            FReader.notify_one();
-        } else {
-            file.Pieces[job.Sequence] = std::move(result);
-            FWriter.notify_one();
+            BudgetFreed();
         }
     }
 }

@@ -62,6 +62,10 @@ class TParallelCompressor
         std::size_t MaxFilesAhead = 8192;      // files opened but not yet taken by the writer
         // libdeflate's level 7 compresses about 0.5% better than zlib's default level at twice its speed.
         int Level = 7;
+        // Small files go to a compressor thread together, up to this many files or source bytes at a
+        // time, so that threads are woken per batch rather than per file.
+        std::size_t BatchFiles = 64;
+        std::size_t BatchBytes = 256u << 10;
     };
 
     // Starts reading and compressing the files, in the given order.
@@ -85,23 +89,37 @@ class TParallelCompressor
     class TEntryView;
 
     void ReadFiles();
-    void ReadFile(TFile &file);
+    // Each returns false when the compressor stops.
+    bool ReadFile(TFile &file, TJob &batch);
+    bool ReadSmallFile(TFile &file, int handle, const struct stat &status, TJob &batch);
+    bool ReadLargeFile(TFile &file, int handle, const struct stat &status, TJob &batch);
+    bool WaitForBudget(std::unique_lock<std::mutex> &lock, std::size_t files, std::size_t bytes, TJob &batch);
+    bool BudgetAllows(std::size_t files, std::size_t bytes, std::size_t quarters) const;
+    void BudgetFreed();
+    void Submit(TJob &job);
     void Compress();
-    bool WaitForBudget(std::size_t files, std::size_t bytes);
     void DropReleasedFiles();
+    void WakeWriterFor(const TFile &file);
     void WakeEveryone();
 
     const TOptions FOptions;
     std::vector<std::string> FFileNames;
+    // Every member below is guarded by FMutex. Each condition wakes only the thread it names, and only
+    // when what that thread waits for has come.
     std::mutex FMutex;
     std::condition_variable FWork;             // compressors: jobs queued, pause lifted, or stopping
-    std::condition_variable FWriter;           // the writer: a file opened or read, a piece done
+    std::condition_variable FWriter;           // the writer: its file pushed, opened, or a piece done
     std::condition_variable FReader;           // the reader: budget freed
     std::deque<std::unique_ptr<TFile>> FFiles; // read or being read, not yet released by the writer
     std::deque<TJob> FJobs;
     std::size_t FNextFile = 0; // index of the file Next() hands out next
     std::size_t FBytesAhead = 0;
     std::size_t FUnreleasedFiles = 0;
+    std::size_t FWriterWantsIndex = static_cast<std::size_t>(-1); // Next() waits for this file
+    const TFile *FWriterWaitsOn = nullptr;                        // the entry waits for this file
+    bool FReaderWaiting = false;
+    std::size_t FReaderWantsFiles = 0;
+    std::size_t FReaderWantsBytes = 0;
     bool FPaused = false;
     bool FStopping = false;
     std::unique_ptr<TEntryView> FCurrent;

@@ -21,6 +21,7 @@
 #include <functional>
 #include <future>
 #include <random>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <system_error>
 #include <thread>
@@ -185,6 +186,41 @@ TEST(ParallelCompressor, FilesComeBackWholeAndInOrder)
     }
 }
 
+TEST(ParallelCompressor, SmallFilesWakeTheThreadsPerBatchNotPerFile)
+{
+    // Every time a thread has to wait for another counts as a voluntary context switch; a thread
+    // switch costs tens of microseconds here, more than compressing a small file.
+    const TTempDir folder;
+    std::vector<std::string> names;
+    for (int i = 0; i < 4000; ++i) {
+        names.push_back(folder.File("d" + std::to_string(i / 500) + "/f" + std::to_string(i)));
+        WriteFileBytes(names.back(), Make(Kind::Text, 200 + static_cast<std::size_t>(i % 7) * 300,
+                                          static_cast<unsigned>(i)));
+    }
+    const auto waits = [] {
+        struct rusage usage = {};
+        ::getrusage(RUSAGE_SELF, &usage);
+        return usage.ru_nvcsw;
+    };
+    const long before = waits();
+    std::uint64_t total = 0;
+    {
+        TParallelCompressor compressor(names);
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            TCompressedEntry &entry = compressor.Next();
+            std::string error;
+            ASSERT_TRUE(entry.WaitOpened(error)) << error;
+            std::uint32_t crc = 0;
+            std::uint64_t size = 0;
+            TakeEntry(entry, crc, size);
+            total += size;
+        }
+    }
+    const long switches = waits() - before;
+    EXPECT_GT(total, 0u);
+    EXPECT_LT(switches, static_cast<long>(names.size() / 8)) << "threads woke about once per file";
+}
+
 TEST(ParallelCompressor, AFileThatGrowsIsCutAtItsOpeningSizeAndOneThatShrinksFails)
 {
     const TTempDir folder;
@@ -297,6 +333,37 @@ TEST(ParallelCompressor, StopsCleanlyWithWorkStillAhead)
     EXPECT_TRUE(first.NextPiece(piece));
     // The writer moves on without taking the rest, then the compressor is destroyed mid-way.
     compressor.Next();
+}
+
+TEST(ParallelCompressor, SkippedFilesGiveTheirBudgetBackWithinBatches)
+{
+    // Batches hold more files than the budget lets ahead: a batch must go to the compressors before
+    // the reader waits, and files the writer skips, read or not, must free what they held.
+    const TTempDir folder;
+    std::vector<std::string> names;
+    std::vector<TBytes> contents;
+    for (int i = 0; i < 600; ++i) {
+        contents.push_back(Make(static_cast<Kind>(i % 3), static_cast<std::size_t>(i % 11) * 700, i));
+        names.push_back(folder.File("f" + std::to_string(i)));
+        WriteFileBytes(names.back(), contents.back());
+    }
+    TParallelCompressor::TOptions options;
+    options.MaxFilesAhead = 8;
+    options.MaxBytesAhead = 16 * 1024;
+    TParallelCompressor compressor(names, options);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        TCompressedEntry &entry = compressor.Next();
+        std::string error;
+        if (i % 3 == 1)
+            continue;
+        ASSERT_TRUE(entry.WaitOpened(error)) << error;
+        if (i % 3 == 2)
+            continue;
+        std::uint32_t crc = 0;
+        std::uint64_t size = 0;
+        EXPECT_EQ(Inflate(TakeEntry(entry, crc, size), contents[i].size()), contents[i]) << names[i];
+        EXPECT_EQ(crc, Crc(contents[i]));
+    }
 }
 
 TEST(ParallelCompressor, PausedCompressorDoesNoWork)
