@@ -71,6 +71,11 @@ TChunkDeflater::~TChunkDeflater()
 
 void TChunkDeflater::Compress(const std::uint8_t *data, std::size_t size, bool last, TBytes &out)
 {
+    // libdeflate writes an empty stored block (5 bytes) for no data; zlib's 2 bytes are the design's.
+    if (size == 0) {
+        Store(data, size, last, out);
+        return;
+    }
     // libdeflate writes into scratch space of the worst-case size; only what it wrote is copied out.
     const std::size_t bound = libdeflate_deflate_compress_bound(FCompressor, size);
     if (FScratchSize < bound) {

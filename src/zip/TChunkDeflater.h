@@ -23,7 +23,7 @@ class TChunkDeflater
     TChunkDeflater(const TChunkDeflater &) = delete;
     TChunkDeflater &operator=(const TChunkDeflater &) = delete;
 
-    // Appends the compressed piece to out.
+    // Appends the compressed piece to out; no data at all end as zlib ends an empty stream (03 00).
     void Compress(const std::uint8_t *data, std::size_t size, bool last, TBytes &out);
     // Appends the piece as stored deflate blocks: for data known not to shrink, at no effort.
     static void Store(const std::uint8_t *data, std::size_t size, bool last, TBytes &out);

@@ -569,3 +569,59 @@ INSTANTIATE_TEST_SUITE_P(
                                      },
                                      "/dev/full", AddFailureCase::ArchiveWrite, ""}),
     [](const ::testing::TestParamInfo<AddFailureCase> &info) { return info.param.Name; });
+
+// The parallel path writes the bytes of the design's zlib stream for what fits one piece: the whole
+// archive equals the one the one-thread stream writer makes of the same file.
+struct FixtureCase
+{
+    std::string Name;
+    TBytes Content;
+    std::string Deflated; // the entry's data, in hex
+};
+
+void PrintTo(const FixtureCase &test, std::ostream *out)
+{
+    *out << test.Name;
+}
+
+class ParallelFixture : public ::testing::TestWithParam<FixtureCase>
+{
+};
+
+TEST_P(ParallelFixture, EntryIsTheDesignsZlibStream)
+{
+    const FixtureCase &test = GetParam();
+    const TTempDir folder;
+    WriteFileBytes(folder.File("izvor"), test.Content);
+    constexpr std::uint32_t T = 0x586F6DAF;
+
+    TMemoryStream parallel;
+    {
+        TZipFile zip;
+        zip.Open(parallel, zmWrite);
+        TParallelCompressor compressor({folder.File("izvor")});
+        zip.AddCompressed(compressor.Next(), test.Name, {faArchive}, T);
+        zip.Close();
+    }
+    TMemoryStream oneThread;
+    {
+        TZipFile zip;
+        zip.Open(oneThread, zmWrite);
+        TMemoryStream source(test.Content);
+        zip.Add(source, test.Name, zcDeflate, {faArchive}, T);
+        zip.Close();
+    }
+    const TBytes &bytes = parallel.Bytes();
+    const TBytes deflated = Hex(test.Deflated);
+    const std::size_t dataStart = 30 + test.Name.size();
+    EXPECT_EQ(U32At(bytes, 18), deflated.size()) << "compressed size";
+    EXPECT_EQ(ToHex(Slice(bytes, dataStart, deflated.size())), ToHex(deflated));
+    EXPECT_EQ(ToHex(bytes), ToHex(oneThread.Bytes()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Fixtures, ParallelFixture, ::testing::Values(FixtureCase{"empty.txt", {}, "03 00"}),
+                         [](const ::testing::TestParamInfo<FixtureCase> &info) {
+                             std::string name = info.param.Name;
+                             name.erase(name.find('.'));
+                             return name;
+                         });
