@@ -6,7 +6,8 @@
 // generated folder of small text files, next to Info-ZIP `zip -r -6` on the same folder.
 //
 // ARKIVODA_BENCH_MIB sets the data size in MiB (default 1024); ARKIVODA_BENCH_SMALL_FILES the number
-// of small files (default 55,000 of 1-8 KB).
+// of small files (default 55,000 of 1-8 KB); ARKIVODA_BENCH_FOLDER a folder (the benchmark corpus,
+// say) that the compressor and writer, and Info-ZIP, archive as a whole.
 
 #include "zip/TFileStream.h"
 #include "zip/TMemoryStream.h"
@@ -18,6 +19,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -233,12 +235,13 @@ std::int64_t VoluntarySwitches()
     return usage.ru_nvcsw;
 }
 
-// The parallel compressor and the writer archive the small files, each entry with its progress report;
-// arguments: small files per batch, KiB of source per batch (1 file: every file its own job).
-void BM_ParallelSmallFiles(benchmark::State &state)
+// The parallel compressor and the writer archive the named files below root, each entry with its
+// progress report, as the run does it without its interface.
+void ArchiveInParallel(benchmark::State &state, const std::filesystem::path &root,
+                       const std::vector<std::string> &names, std::int64_t bytes,
+                       const TParallelCompressor::TOptions &options)
 {
-    const TSmallFiles &files = SmallFiles();
-    const std::string path = TempArchive("small.zip");
+    const std::string path = TempArchive("parallel.zip");
     std::int64_t events = 0;
     // Voluntary context switches of every thread: how often a thread waited for another.
     const std::int64_t switchesBefore = VoluntarySwitches();
@@ -247,35 +250,31 @@ void BM_ParallelSmallFiles(benchmark::State &state)
         zip.SetOnProgress(
             [&events](TZipFile &, const std::string &, const TZipHeader &, std::int64_t) { ++events; });
         zip.Open(path, zmWrite);
-        TParallelCompressor::TOptions options;
-        options.BatchFiles = static_cast<std::size_t>(state.range(0));
-        options.BatchBytes = static_cast<std::size_t>(state.range(1)) << 10;
-        TParallelCompressor compressor(files.Names(), options);
-        const std::size_t prefix = files.Root().string().size() + 1;
-        for (const std::string &name : files.Names())
+        TParallelCompressor compressor(names, options);
+        const std::size_t prefix = root.string().size() + 1;
+        for (const std::string &name : names)
             zip.AddCompressed(compressor.Next(), name.substr(prefix), {faArchive}, 0x586F6DAF);
         zip.Close();
     }
     state.counters["archive_MB"] = static_cast<double>(FileSize(path)) / 1e6;
-    state.counters["files"] = static_cast<double>(files.Names().size());
+    state.counters["files"] = static_cast<double>(names.size());
     state.counters["waits_per_file"] = static_cast<double>(VoluntarySwitches() - switchesBefore) /
-                                       static_cast<double>(state.iterations() * files.Names().size());
+                                       static_cast<double>(state.iterations() * names.size());
     ::unlink(path.c_str());
     benchmark::DoNotOptimize(events);
-    state.SetBytesProcessed(state.iterations() * files.Bytes());
+    state.SetBytesProcessed(state.iterations() * bytes);
 }
 
-// Info-ZIP `zip -r -6 -q` on the same folder, for comparison.
-void BM_InfoZipSmallFiles(benchmark::State &state)
+// Info-ZIP `zip -r -6 -q` on the folder root, for comparison.
+void ArchiveWithInfoZip(benchmark::State &state, const std::filesystem::path &root, std::int64_t bytes)
 {
     if (std::system("command -v zip > /dev/null") != 0) {
         state.SkipWithError("Info-ZIP zip is not installed");
         return;
     }
-    const TSmallFiles &files = SmallFiles();
-    const std::string path = TempArchive("small-infozip.zip");
-    const std::string command = "cd '" + files.Root().parent_path().string() + "' && zip -r -6 -q '" + path +
-                                "' '" + files.Root().filename().string() + "'";
+    const std::string path = TempArchive("infozip.zip");
+    const std::string command = "cd '" + root.parent_path().string() + "' && zip -r -6 -q '" + path + "' '" +
+                                root.filename().string() + "'";
     for (auto _ : state) {
         ::unlink(path.c_str());
         if (std::system(command.c_str()) != 0) {
@@ -285,7 +284,70 @@ void BM_InfoZipSmallFiles(benchmark::State &state)
     }
     state.counters["archive_MB"] = static_cast<double>(FileSize(path)) / 1e6;
     ::unlink(path.c_str());
-    state.SetBytesProcessed(state.iterations() * files.Bytes());
+    state.SetBytesProcessed(state.iterations() * bytes);
+}
+
+// The small files; arguments: small files per batch, KiB of source per batch (1 file: every file its
+// own job).
+void BM_ParallelSmallFiles(benchmark::State &state)
+{
+    const TSmallFiles &files = SmallFiles();
+    TParallelCompressor::TOptions options;
+    options.BatchFiles = static_cast<std::size_t>(state.range(0));
+    options.BatchBytes = static_cast<std::size_t>(state.range(1)) << 10;
+    ArchiveInParallel(state, files.Root(), files.Names(), files.Bytes(), options);
+}
+
+void BM_InfoZipSmallFiles(benchmark::State &state)
+{
+    ArchiveWithInfoZip(state, SmallFiles().Root(), SmallFiles().Bytes());
+}
+
+// Every regular file below ARKIVODA_BENCH_FOLDER (the benchmark corpus, say), in name order.
+struct TFolderFiles
+{
+    std::filesystem::path Root;
+    std::vector<std::string> Names;
+    std::int64_t Bytes = 0;
+};
+
+const TFolderFiles &FolderFiles()
+{
+    static const TFolderFiles files = [] {
+        TFolderFiles found;
+        const char *folder = std::getenv("ARKIVODA_BENCH_FOLDER");
+        if (folder == nullptr)
+            return found;
+        found.Root = std::filesystem::canonical(folder);
+        for (const auto &item : std::filesystem::recursive_directory_iterator(found.Root)) {
+            if (item.is_regular_file() && !item.is_symlink()) {
+                found.Names.push_back(item.path().string());
+                found.Bytes += static_cast<std::int64_t>(item.file_size());
+            }
+        }
+        std::sort(found.Names.begin(), found.Names.end());
+        return found;
+    }();
+    return files;
+}
+
+void BM_ParallelFolder(benchmark::State &state)
+{
+    const TFolderFiles &files = FolderFiles();
+    if (files.Names.empty()) {
+        state.SkipWithError("set ARKIVODA_BENCH_FOLDER to a folder of files");
+        return;
+    }
+    ArchiveInParallel(state, files.Root, files.Names, files.Bytes, TParallelCompressor::TOptions());
+}
+
+void BM_InfoZipFolder(benchmark::State &state)
+{
+    if (FolderFiles().Names.empty()) {
+        state.SkipWithError("set ARKIVODA_BENCH_FOLDER to a folder of files");
+        return;
+    }
+    ArchiveWithInfoZip(state, FolderFiles().Root, FolderFiles().Bytes);
 }
 
 } // namespace
@@ -303,5 +365,7 @@ BENCHMARK(BM_ParallelSmallFiles)
     ->Iterations(3)
     ->UseRealTime();
 BENCHMARK(BM_InfoZipSmallFiles)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_ParallelFolder)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK(BM_InfoZipFolder)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
 BENCHMARK_MAIN();
