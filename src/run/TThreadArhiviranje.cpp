@@ -10,7 +10,7 @@
 #include "run/RunSummary.h"
 #include "run/SourceCollection.h"
 #include "run/SourceCollectionSink.h"
-#include "zip/EStreamError.h"
+#include "zip/ESourceError.h"
 #include "zip/LongPath.h"
 #include "zip/TMemoryStream.h"
 #include "zip/TParallelCompressor.h"
@@ -37,7 +37,6 @@ struct SourceProperties
 {
     TFileAttributes attributes;
     std::uint32_t modified = ModificationTimeToWinFileDate(std::nullopt);
-    bool isFile = false;
 };
 
 // The properties of a source as it is now; nothing when it is gone.
@@ -50,7 +49,6 @@ std::optional<SourceProperties> propertiesOf(const QByteArray &path)
     SourceProperties properties;
     properties.attributes = TFileAttributes::FromWinAttributes(WinAttributesFromStat(name, status));
     properties.modified = ModificationTimeToWinFileDate(std::int64_t(status.st_mtime));
-    properties.isFile = S_ISREG(status.st_mode);
     return properties;
 }
 
@@ -235,7 +233,7 @@ void TThreadArhiviranje::addFiles(TZipFile &zip, const SortedPathList &files, TP
         TCompressedEntry &data = compressor.Next();
         try {
             addFile(zip, localPaths.at(i), texts.at(i), data);
-        } catch (const EStreamError &) {
+        } catch (const ESourceError &) {
             // The source could not be opened or read: it is missing from the archive, the run goes on.
             post(HandOver::FileFailed, [c = &m_controller, text = texts.at(i)] { c->recordMissing(text); });
         }
@@ -245,14 +243,17 @@ void TThreadArhiviranje::addFiles(TZipFile &zip, const SortedPathList &files, TP
 void TThreadArhiviranje::addFile(TZipFile &zip, const QByteArray &fileSource, const QString &text,
                                  TCompressedEntry &data)
 {
-    // The data may have been read ahead; a file deleted since then is still missing at its turn.
+    // The one look at the source: the status of the file as it was opened (possibly ahead of its turn),
+    // whose size both the progress and the archive use. A source that cannot be opened raises
+    // ESourceError here.
     std::string openError;
     if (!data.WaitOpened(openError))
-        throw EStreamError(openError);
-    const std::optional<SourceProperties> properties = propertiesOf(fileSource);
-    if (!properties || !properties->isFile)
-        throw EStreamError("No such file");
-    const qint64 size = static_cast<qint64>(data.SourceSize());
+        throw ESourceError(openError);
+    const struct stat &status = data.SourceStatus();
+    const TFileAttributes attributes =
+        TFileAttributes::FromWinAttributes(WinAttributesFromStat(fileSource.toStdString(), status));
+    const std::uint32_t modified = ModificationTimeToWinFileDate(std::int64_t(status.st_mtime));
+    const qint64 size = static_cast<qint64>(status.st_size);
     post(HandOver::FileOpened, [c = &m_controller, size] { c->m_state.file_size = size; });
     if (!m_channel->stopTextShown) {
         post(HandOver::FileStatus, [c = &m_controller, text] {
@@ -264,7 +265,7 @@ void TThreadArhiviranje::addFile(TZipFile &zip, const QByteArray &fileSource, co
                     RunStatus::archivingFile(state.file_count_progress, state.file_count_ukupno, text));
         });
     }
-    zip.AddCompressed(data, EntryNameOfFile(fileSource), properties->attributes, properties->modified);
+    zip.AddCompressed(data, EntryNameOfFile(fileSource), attributes, modified);
     post(HandOver::FileAdded, [c = &m_controller] { c->m_state.file_size_progress += c->m_state.file_size; });
 }
 

@@ -2,6 +2,7 @@
 
 #include "zip/ESourceError.h"
 #include "zip/EZipException.h"
+#include "zip/LongPath.h"
 #include "zip/TChunkDeflater.h"
 
 #include <zlib.h>
@@ -383,7 +384,7 @@ bool TParallelCompressor::ReadFile(TFile &file, TJob &batch)
 {
     // O_NONBLOCK: a FIFO or device put in a file's place must not block the open; the one status of
     // the open descriptor then refuses it before anything is read. Regular files ignore the flag.
-    const TFileHandle handle(::open(FFileNames[file.Index].c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    const TFileHandle handle(OpenLongPath(FFileNames[file.Index], O_RDONLY | O_NONBLOCK));
     struct stat status = {};
     const bool opened = handle.Get() >= 0 && ::fstat(handle.Get(), &status) == 0;
     if (!opened || !S_ISREG(status.st_mode)) {

@@ -15,8 +15,10 @@
 #include <QJsonObject>
 #include <QRandomGenerator>
 #include <QTest>
+
 #include <QThread>
 #include <QTimer>
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <cstring>
@@ -230,23 +232,39 @@ class TestArchivingWorker : public QObject
         QCOMPARE(ZipCheck::entryNames(archive).size(), files);
     }
 
-    void aFileGoneSinceCollectionIsRecordedAndTheRunGoesOn()
+    // A file that is gone, or is something else, by the time it is opened is unavailable, and nothing
+    // blocks: a FIFO put in its place is not read.
+    void aFileGoneOrReplacedSinceCollectionIsMissing_data()
     {
+        QTest::addColumn<bool>("replacedByFifo");
+        QTest::newRow("deleted") << false;
+        QTest::newRow("replaced by a FIFO") << true;
+    }
+
+    void aFileGoneOrReplacedSinceCollectionIsMissing()
+    {
+        QFETCH(bool, replacedByFifo);
         const TempTree sources;
-        const QString first = sources.writeFile(QStringLiteral("F/1.txt"), "1");
+        // Larger than what is read ahead of the archive, so the second file is not opened before the
+        // first one has been written.
+        const QString first = sources.writeFile(QStringLiteral("F/1.bin"), randomBytes(64 << 20));
         const QString gone = sources.writeFile(QStringLiteral("F/2.txt"), "2");
         const QString last = sources.writeFile(QStringLiteral("F/3.txt"), "3");
         Run run({sources.path(QStringLiteral("F"))});
-        // The pause box at the first file's report holds the worker while the second file goes.
+        // The pause box at the first file's first report holds the run while the second file goes.
         run.observer = [&run](HandOver which) {
             if (which == HandOver::CopySettings)
                 run.controller.BTN_PauseClick();
         };
-        run.view.onPauseBox = [&gone] { QFile::remove(gone); };
+        run.view.onPauseBox = [&gone, replacedByFifo] {
+            QFile::remove(gone);
+            if (replacedByFifo)
+                QCOMPARE(::mkfifo(QFile::encodeName(gone).constData(), 0600), 0);
+        };
         const QString archive = run.tree.path(QStringLiteral("a.zip"));
         run.start(archive);
 
-        QCOMPARE(run.controller.state().file_missing, 1);
+        QCOMPARE(run.view.pauseBoxes.size(), 1);
         QCOMPARE(run.controller.state().file_missing_list, QStringList{gone});
         QCOMPARE(ZipCheck::readerProblems(archive), QStringList());
         QCOMPARE(ZipCheck::entryNames(archive), QStringList({entryName(first), entryName(last)}));
