@@ -88,6 +88,16 @@ TCreateDecompressStreamEvent &CreateDecompressStreamCallBackHook()
     return callBack;
 }
 
+constexpr std::uint16_t HOST_UNIX = 3;
+
+// The Unix file mode that matches an entry's MS-DOS attributes, for entries marked as made on Unix.
+std::uint32_t UnixModeOf(const TFileAttributes &attributes)
+{
+    if (attributes.Contains(faDirectory))
+        return 040755;
+    return attributes.Contains(faReadOnly) ? 0100444 : 0100644;
+}
+
 std::uint32_t Clamp32(std::uint64_t value)
 {
     return value > ZIP64_MARKER32 ? ZIP64_MARKER32 : static_cast<std::uint32_t>(value);
@@ -452,6 +462,16 @@ TZipHeader TZipFile::NewEntryHeader(const std::string &archiveFileName, TZipComp
         modifiedDateTime != 0 ? modifiedDateTime : DateTimeToWinFileDate(LocalDateTimeNow());
     header.InternalAttributes = 0;
     header.ExternalAttributes = attributes.ToWinAttributes();
+    if (FUTF8Support && !IsValidUtf8(archiveFileName)) {
+        // A Linux name is bytes and need not be UTF-8. Such a name keeps its bytes, unmarked and without
+        // a Unicode path, as Info-ZIP zip stores it: made on Unix, so readers take the bytes as they are
+        // instead of converting them from an MS-DOS code page, with a Unix mode beside the MS-DOS bits.
+        header.MadeByVersion = HOST_UNIX << 8;
+        header.ExternalAttributes |= UnixModeOf(attributes) << 16;
+        header.FileName = TBytes(archiveFileName.begin(), archiveFileName.end());
+        header.FileNameLength = static_cast<std::uint16_t>(header.FileName.size());
+        return header;
+    }
     if (FUTF8Support)
         header.Flag |= ZIP_FLAG_UTF8;
     header.FileName = StringToTBytes(archiveFileName);

@@ -5,6 +5,7 @@
 
 #include "FileSizeLimit.h"
 #include "PermissionsBindRoot.h"
+#include "RawTree.h"
 #include "TempTree.h"
 #include "ZipCheck.h"
 
@@ -13,6 +14,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonObject>
+#include <QMap>
 #include <QRandomGenerator>
 #include <QTest>
 
@@ -320,6 +322,68 @@ class TestArchivingWorker : public QObject
         QCOMPARE(state.file_missing, 0);
         QVERIFY(state.file_count_progress < 8);
         QVERIFY(!run.controller.timerActive());
+    }
+
+    // Names are the file system's bytes and depth is unlimited: a name that is not UTF-8, its decoded
+    // twin and a file 5,000 bytes deep are each archived under their exact bytes and read back so.
+    void namesAndDeepPathsAreArchivedAsTheirBytes()
+    {
+        const RawTree sources;
+        QByteArray deep;
+        while (deep.size() < 5000)
+            deep += QByteArray(100, 'd') + '/';
+        const QList<QPair<QByteArray, QByteArray>> files = {
+            {"Ra\xe8uni/a.txt", "a"},
+            {"lo\xff.txt", "ff"},
+            {"dvojnik\xff.txt", "x"},
+            {"dvojnik\xef\xbf\xbd.txt", "y"},
+            {QStringLiteral("Računi.txt").toUtf8(), "z"},
+            {deep + "dno.txt", "na dnu"},
+        };
+        for (const auto &[relative, content] : files)
+            sources.writeFile(relative, content);
+        Run run({QFile::decodeName(sources.root())});
+        const QString archive = run.tree.path(QStringLiteral("a.zip"));
+        run.start(archive);
+
+        QCOMPARE(run.controller.state().file_missing_list, QStringList());
+        // Info-ZIP unzip cuts names longer than its 4096-byte limit, and says so; nothing else may fail.
+        QStringList problems = ZipCheck::readerProblems(archive);
+        problems.removeIf([](const QString &problem) {
+            if (!problem.startsWith(QStringLiteral("unzip -t (exit 1): ")))
+                return false;
+            const QStringList lines =
+                problem.section(QStringLiteral(": "), 1).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+            return std::all_of(lines.cbegin(), lines.cend(), [](const QString &line) {
+                return line.contains(QStringLiteral("filename too long--truncating")) ||
+                       line.contains(QStringLiteral("At least one warning-error was detected"));
+            });
+        });
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char(10))));
+        const QByteArray prefix = sources.root().mid(1) + '/';
+        QMap<QByteArray, QByteArray> expected;
+        for (const auto &[relative, content] : files)
+            expected.insert(prefix + relative, content);
+        QMap<QByteArray, QByteArray> archived;
+        for (const auto &[name, data] : ZipCheck::rawEntries(archive)) {
+            if (!name.endsWith('/'))
+                archived.insert(name, data);
+        }
+        QCOMPARE(archived, expected);
+        const QList<QByteArray> listed = ZipCheck::unzipNames(archive);
+        for (const auto &[relative, content] : files) {
+            if (!relative.startsWith(deep))
+                QVERIFY2(listed.contains(QByteArray(prefix + relative)),
+                         QByteArray(prefix + relative).toHex().constData());
+        }
+        // Extracted by an independent reader under the same bytes (the deep file is beyond its reach).
+        QMap<QByteArray, QByteArray> extracted;
+        for (const auto &[path, data] : ZipCheck::bsdtarExtracted(archive))
+            extracted.insert(path, data);
+        for (const auto &[relative, content] : files) {
+            if (!relative.startsWith(deep))
+                QCOMPARE(extracted.value(prefix + relative), content);
+        }
     }
 
     void stopDuringCollectionKeepsFolderEntriesOnly()
