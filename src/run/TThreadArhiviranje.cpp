@@ -12,6 +12,7 @@
 #include "run/SourceCollectionSink.h"
 #include "zip/ESourceError.h"
 #include "zip/LongPath.h"
+#include "zip/TFileStream.h"
 #include "zip/TMemoryStream.h"
 #include "zip/TParallelCompressor.h"
 #include "zip/TZipFile.h"
@@ -186,7 +187,9 @@ void TThreadArhiviranje::archive(const SortedPathList &folders, const SortedPath
     zip.SetOnProgress([this](TZipFile &sender, const std::string &, const TZipHeader &,
                              std::int64_t position) { OnProgress(sender, position); });
     try {
-        zip.Open(localPath(m_arhiva_file), zmWrite);
+        // Created only when the name is free and held locked until closed: of two runs that want one
+        // name at the same moment, one gets the archive error and the other's archive stays whole.
+        zip.Open(std::make_unique<TFileStream>(localPath(m_arhiva_file), fmCreateNew), zmWrite);
     } catch (const std::exception &failure) {
         reportArchiveError(failure.what());
         return;

@@ -6,11 +6,12 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 
-TFileStream::TFileStream(const std::string &fileName, TFileStreamMode mode) : FFileName(fileName)
+TFileStream::TFileStream(const std::string &fileName, TFileStreamMode mode) : FFileName(fileName), FMode(mode)
 {
     int flags = O_CLOEXEC;
     switch (mode) {
@@ -23,12 +24,30 @@ TFileStream::TFileStream(const std::string &fileName, TFileStreamMode mode) : FF
     case fmCreate:
         flags |= O_RDWR | O_CREAT | O_TRUNC;
         break;
+    case fmCreateNew:
+        flags |= O_RDWR | O_CREAT | O_EXCL;
+        break;
     }
     do {
         FHandle = ::open(fileName.c_str(), flags, 0666);
     } while (FHandle < 0 && errno == EINTR);
     if (FHandle < 0)
-        Fail(mode == fmCreate ? "Cannot create file" : "Cannot open file");
+        Fail(mode == fmCreate || mode == fmCreateNew ? "Cannot create file" : "Cannot open file");
+    if (mode == fmCreateNew) {
+        // Another writer that finds the file locked leaves it alone (a run never deletes the archive that
+        // another run is writing). Nobody else can hold this new file for longer than a glance.
+        int locked;
+        do {
+            locked = ::flock(FHandle, LOCK_EX);
+        } while (locked != 0 && errno == EINTR);
+        if (locked != 0) {
+            const int error = errno;
+            ::close(FHandle);
+            FHandle = -1;
+            errno = error;
+            Fail("Cannot lock file");
+        }
+    }
     if (mode == fmOpenRead)
         ::posix_fadvise(FHandle, 0, 0, POSIX_FADV_SEQUENTIAL);
 }
@@ -159,6 +178,8 @@ void TFileStream::Close()
     const int handle = FHandle;
     try {
         Flush();
+        if (FMode == fmCreateNew)
+            CheckStillNamed();
     } catch (...) {
         FHandle = -1;
         ::close(handle);
@@ -167,6 +188,20 @@ void TFileStream::Close()
     FHandle = -1;
     if (::close(handle) != 0 && errno != EINTR)
         Fail("Cannot close file");
+}
+
+void TFileStream::CheckStillNamed() const
+{
+    // A file deleted or replaced while it was written is complete in vain: nobody will ever find it.
+    struct stat own = {};
+    struct stat named = {};
+    if (::fstat(FHandle, &own) != 0)
+        Fail("Cannot read the status of file");
+    if (own.st_nlink == 0 || ::stat(FFileName.c_str(), &named) != 0 || named.st_dev != own.st_dev ||
+        named.st_ino != own.st_ino) {
+        errno = ENOENT;
+        Fail("File was deleted or replaced while it was written");
+    }
 }
 
 void TFileStream::Abandon() noexcept

@@ -9,7 +9,9 @@
 enum TFileStreamMode {
     fmOpenRead,      // an existing file, read only
     fmOpenReadWrite, // an existing file, read and write
-    fmCreate         // created, or truncated when it exists; read and write
+    fmCreate,        // created, or truncated when it exists; read and write
+    fmCreateNew      // created only when the name is free, and locked (flock) against other writers until
+                     // closed; read and write. Closing fails when the file lost its name meanwhile
 };
 
 // A file on disk. Small writes are gathered in a 1 MiB buffer (a patch before the buffered range goes
@@ -38,11 +40,13 @@ class TFileStream : public TStream
 
   private:
     void WriteAt(std::int64_t position, const std::uint8_t *data, std::int64_t count);
+    void CheckStillNamed() const;
     [[noreturn]] void Fail(const std::string &what) const;
 
     static constexpr std::int64_t BUFFER_CAPACITY = 1 << 20;
 
     std::string FFileName;
+    TFileStreamMode FMode;
     int FHandle = -1;
     std::int64_t FPosition = 0;
     std::unique_ptr<std::uint8_t[]> FBuffer;

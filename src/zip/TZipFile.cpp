@@ -367,9 +367,13 @@ void TZipFile::Open(const std::string &zipFileName, TZipMode openMode)
     const TFileStreamMode fileMode = openMode == zmRead        ? fmOpenRead
                                      : openMode == zmReadWrite ? fmOpenReadWrite
                                                                : fmCreate;
-    auto file = std::make_unique<TFileStream>(zipFileName, fileMode);
-    Open(*file, openMode);
-    FFileStream = std::move(file);
+    Open(std::make_unique<TFileStream>(zipFileName, fileMode), openMode);
+}
+
+void TZipFile::Open(std::unique_ptr<TFileStream> zipFile, TZipMode openMode)
+{
+    Open(*zipFile, openMode);
+    FFileStream = std::move(zipFile);
 }
 
 void TZipFile::Open(TStream &zipFileStream, TZipMode openMode)

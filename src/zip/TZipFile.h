@@ -46,6 +46,8 @@ class TZipFile
 
     // Opens an archive file: zmRead and zmReadWrite an existing one, zmWrite a new or truncated one.
     void Open(const std::string &zipFileName, TZipMode openMode);
+    // Opens an archive on a file stream that it takes over: closed with the archive, or abandoned.
+    void Open(std::unique_ptr<TFileStream> zipFile, TZipMode openMode);
     // Opens an archive on a stream the caller keeps owning.
     void Open(TStream &zipFileStream, TZipMode openMode);
     // Writes the central directory and end records when open for writing, then closes in any case.

@@ -4,7 +4,9 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QMap>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTest>
 
 #include <cerrno>
@@ -270,6 +272,72 @@ class TestCli : public QObject
         const QString archive = setup.archiveFolder + setup.archives().value(0);
         QCOMPARE(ZipCheck::readerProblems(archive), QStringList());
         QCOMPARE(ZipCheck::entryNames(archive).size(), 2 + 200 + 2);
+    }
+
+    // Two runs that want one archive name at the same moment (two daily schedules at the same time, or
+    // two manual runs into one file): never a corrupt archive or one lost under a run that reports
+    // success. A run that cannot have the name fails with status 2; every run that succeeds has its
+    // complete archive.
+    void concurrentRunsIntoOneName_data()
+    {
+        QTest::addColumn<bool>("manual");
+        QTest::newRow("two automatic runs of two configurations") << false;
+        QTest::newRow("two manual runs into one file with --overwrite") << true;
+    }
+
+    void concurrentRunsIntoOneName()
+    {
+        QFETCH(bool, manual);
+        Setup setup;
+        QByteArray data(2 << 20, Qt::Uninitialized);
+        for (qsizetype i = 0; i < data.size(); ++i)
+            data[i] = char((i * 2654435761u) >> 21);
+        for (int i = 0; i < 8; ++i)
+            setup.tree.writeFile(QStringLiteral("izvor/veliko/%1.bin").arg(i), data + QByteArray::number(i));
+        const int sourceFiles = 2 + 8;
+        const QStringList configurations = {QStringLiteral("Prvi"), QStringLiteral("Drugi")};
+        for (const QString &name : configurations) {
+            setup.writeList({setup.sources}, name + QLatin1Char('_'));
+            setup.writeSettings(setup.archiveFolder, name + QLatin1Char('_'));
+        }
+        const QString target = setup.archiveFolder + QStringLiteral("zajednička.zip");
+
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            QProcess first;
+            QProcess second;
+            const auto arguments = [&](const QString &name) {
+                return manual ? QStringList{QStringLiteral("--manual"), target, QStringLiteral("--overwrite"),
+                                            name}
+                              : QStringList{name};
+            };
+            setup.start(first, arguments(configurations[0]));
+            setup.start(second, arguments(configurations[1]));
+            QVERIFY(first.waitForFinished(120000));
+            QVERIFY(second.waitForFinished(120000));
+            QCOMPARE(first.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+
+            QMap<QString, int> successes;
+            for (int run = 0; run < 2; ++run) {
+                const int status = (run == 0 ? first : second).exitCode();
+                QVERIFY2(status == 0 || status == 2, qPrintable(QString::number(status)));
+                const QString settings = setup.settingsText(configurations[run] + QLatin1Char('_'));
+                const QString archive = QRegularExpression(QStringLiteral("File[AR]=(.*)\r?\n"))
+                                            .match(settings)
+                                            .captured(1)
+                                            .trimmed();
+                if (status != 0)
+                    continue;
+                ++successes[archive];
+                QCOMPARE(ZipCheck::readerProblems(archive), QStringList());
+                QCOMPARE(ZipCheck::entryNames(archive).size(), sourceFiles + 2);
+            }
+            for (auto it = successes.cbegin(); it != successes.cend(); ++it)
+                QVERIFY2(it.value() == 1, qPrintable(it.key()));
+            QVERIFY(!successes.isEmpty());
+            for (const QString &archive : setup.archives())
+                QFile::remove(setup.archiveFolder + archive);
+        }
     }
 
     void helpExplainsInCroatian()
