@@ -60,6 +60,18 @@ with zipfile.ZipFile(sys.argv[1]) as archive:
         print(name.hex(), archive.read(info).hex())
 )";
 
+// Every entry's name and its data exactly as stored (compressed), both in hexadecimal, one per line.
+const char *const storedScript = R"(
+import struct, sys, zipfile
+with zipfile.ZipFile(sys.argv[1]) as archive, open(sys.argv[1], "rb") as raw:
+    for info in archive.infolist():
+        raw.seek(info.header_offset)
+        header = raw.read(30)
+        name_length, extra_length = struct.unpack("<HH", header[26:30])
+        raw.seek(info.header_offset + 30 + name_length + extra_length)
+        print(info.filename.encode("utf-8").hex(), raw.read(info.compress_size).hex())
+)";
+
 // Extracts the archive with bsdtar (as far as it can) and lists the files it made, as bytes, with their data.
 const char *const extractScript = R"(
 import os, subprocess, sys, tempfile
@@ -95,6 +107,16 @@ QList<QPair<QByteArray, QByteArray>> rawEntries(const QString &archive)
     const Outcome python =
         runTool(QStringLiteral("python3"), {QStringLiteral("-c"), QString::fromUtf8(rawScript), archive});
     return parseHexPairs(python.output);
+}
+
+QMap<QString, QByteArray> storedData(const QString &archive)
+{
+    const Outcome python =
+        runTool(QStringLiteral("python3"), {QStringLiteral("-c"), QString::fromUtf8(storedScript), archive});
+    QMap<QString, QByteArray> stored;
+    for (const auto &[name, data] : parseHexPairs(python.output))
+        stored.insert(QString::fromUtf8(name), data);
+    return stored;
 }
 
 QList<QByteArray> unzipNames(const QString &archive)

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QJsonArray>
 #include <QList>
+#include <QMap>
 #include <QPair>
 #include <QString>
 #include <QStringList>
@@ -19,6 +20,8 @@ QJsonArray entries(const QString &archive);
 QStringList entryNames(const QString &archive);
 // Every entry as Python's zipfile reads it: its name as the bytes stored in the archive, and its data.
 QList<QPair<QByteArray, QByteArray>> rawEntries(const QString &archive);
+// Every entry's data exactly as the archive stores it (compressed), by entry name.
+QMap<QString, QByteArray> storedData(const QString &archive);
 // Every entry name as Info-ZIP unzip lists it, as bytes.
 QList<QByteArray> unzipNames(const QString &archive);
 // Every file that bsdtar extracts: its path below the target as bytes, and its data.
