@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QMap>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -227,9 +228,9 @@ class TestCli : public QObject
     void anArchiveThatCannotBeWrittenFailsTheRunWithItsCause()
     {
         Setup setup;
+        // Random bytes, which no compression shrinks.
         QByteArray noise(300 << 10, Qt::Uninitialized);
-        for (qsizetype i = 0; i < noise.size(); ++i)
-            noise[i] = char((i * 2654435761u) >> 24);
+        QRandomGenerator(7).fillRange(reinterpret_cast<quint32 *>(noise.data()), noise.size() / 4);
         for (int i = 0; i < 6; ++i)
             setup.tree.writeFile(QStringLiteral("izvor/veliko/%1.bin").arg(i), noise + QByteArray::number(i));
         setup.writeList({setup.sources});
