@@ -46,6 +46,11 @@ double ByteEntropy(const std::uint8_t *data, std::size_t size)
 
 } // namespace
 
+void TChunkDeflater::TCompressorDeleter::operator()(libdeflate_compressor *compressor) const
+{
+    libdeflate_free_compressor(compressor);
+}
+
 TChunkDeflater::TChunkDeflater(int level) : FCompressor(libdeflate_alloc_compressor(level))
 {
     // libdeflate gives no reason: the level is outside 0-12 or memory ran out.
@@ -69,6 +74,21 @@ TChunkDeflater::~TChunkDeflater()
     libdeflate_free_compressor(FCompressor);
 }
 
+std::size_t TChunkDeflater::Deflate(libdeflate_compressor &compressor, const std::uint8_t *data,
+                                    std::size_t size, TScratch &scratch)
+{
+    const std::size_t bound = libdeflate_deflate_compress_bound(&compressor, size);
+    if (scratch.Size < bound) {
+        scratch.Data = std::make_unique_for_overwrite<std::uint8_t[]>(bound);
+        scratch.Size = bound;
+    }
+    const std::size_t written =
+        libdeflate_deflate_compress(&compressor, data, size, scratch.Data.get(), bound);
+    if (written == 0)
+        throw EZipException("Compression failed: libdeflate's output did not fit its own bound");
+    return written;
+}
+
 void TChunkDeflater::Compress(const std::uint8_t *data, std::size_t size, bool last, TBytes &out)
 {
     // libdeflate writes an empty stored block (5 bytes) for no data; zlib's 2 bytes are the design's.
@@ -76,17 +96,31 @@ void TChunkDeflater::Compress(const std::uint8_t *data, std::size_t size, bool l
         Store(data, size, last, out);
         return;
     }
-    // libdeflate writes into scratch space of the worst-case size; only what it wrote is copied out.
-    const std::size_t bound = libdeflate_deflate_compress_bound(FCompressor, size);
-    if (FScratchSize < bound) {
-        FScratch = std::make_unique_for_overwrite<std::uint8_t[]>(bound);
-        FScratchSize = bound;
+    const TScratch *best = &FScratch;
+    std::size_t written = 0;
+    if (LooksIncompressible(data, size)) {
+        // The histogram cannot see repeats: a real attempt at the fastest level decides whether the
+        // piece is worth the full effort or is stored as it is.
+        if (!FFastCompressor) {
+            FFastCompressor.reset(libdeflate_alloc_compressor(1));
+            if (!FFastCompressor)
+                throw EZipException("Compression failed: libdeflate cannot make a compressor at level 1");
+        }
+        const std::size_t fast = Deflate(*FFastCompressor, data, size, FFastScratch);
+        if (fast >= size) {
+            Store(data, size, last, out);
+            return;
+        }
+        written = Deflate(*FCompressor, data, size, FScratch);
+        if (fast < written) {
+            best = &FFastScratch;
+            written = fast;
+        }
+    } else {
+        written = Deflate(*FCompressor, data, size, FScratch);
     }
-    const std::size_t written = libdeflate_deflate_compress(FCompressor, data, size, FScratch.get(), bound);
-    if (written == 0)
-        throw EZipException("Compression failed: libdeflate's output did not fit its own bound");
     const std::size_t start = out.size();
-    out.insert(out.end(), FScratch.get(), FScratch.get() + written);
+    out.insert(out.end(), best->Data.get(), best->Data.get() + written);
     if (!last)
         MakeJoinable(out, start);
 }

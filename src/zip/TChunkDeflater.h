@@ -12,6 +12,7 @@ struct z_stream_s;
 // Compresses one piece of an entry's data as raw deflate that joins with the pieces before and
 // after it into one stream: every piece but the last ends byte-aligned with an empty stored block
 // and without the final-block flag, so pieces can be compressed independently and in parallel.
+// A piece is stored only when a real attempt at libdeflate's fastest level does not shrink it.
 // One deflater serves one thread at a time.
 class TChunkDeflater
 {
@@ -27,17 +28,34 @@ class TChunkDeflater
     void Compress(const std::uint8_t *data, std::size_t size, bool last, TBytes &out);
     // Appends the piece as stored deflate blocks: for data known not to shrink, at no effort.
     static void Store(const std::uint8_t *data, std::size_t size, bool last, TBytes &out);
-    // True when every 64 KiB block of the data looks like noise (its byte histogram is nearly flat),
-    // so compressing it would find nothing to gain.
+    // True when every 64 KiB block of the data looks like noise (its byte histogram is nearly flat).
+    // Only a hint: noise repeated within deflate's window still shrinks.
     static bool LooksIncompressible(const std::uint8_t *data, std::size_t size);
 
   private:
+    struct TCompressorDeleter
+    {
+        void operator()(libdeflate_compressor *compressor) const;
+    };
+    using TCompressorPtr = std::unique_ptr<libdeflate_compressor, TCompressorDeleter>;
+
+    // Output space of libdeflate's worst case for the input, kept for the next piece.
+    struct TScratch
+    {
+        std::unique_ptr<std::uint8_t[]> Data;
+        std::size_t Size = 0;
+    };
+
+    // Deflates the piece as one complete stream into scratch; returns its length.
+    static std::size_t Deflate(libdeflate_compressor &compressor, const std::uint8_t *data, std::size_t size,
+                               TScratch &scratch);
     // Makes the complete stream of a piece joinable: clears the final flag of its last block and
     // ends it with an empty stored block.
     void MakeJoinable(TBytes &out, std::size_t start);
 
     libdeflate_compressor *FCompressor = nullptr;
-    std::unique_ptr<std::uint8_t[]> FScratch;
-    std::size_t FScratchSize = 0;
+    TCompressorPtr FFastCompressor; // made for the first piece that looks like noise
+    TScratch FScratch;
+    TScratch FFastScratch;
     z_stream_s *FScanner = nullptr;
 };

@@ -4,6 +4,7 @@
 #include "zip/EZipException.h"
 #include "zip/LongPath.h"
 #include "zip/TChunkDeflater.h"
+#include "zip/TZlibDeflater.h"
 
 #include <zlib.h>
 
@@ -74,21 +75,33 @@ class TFileHandle
     int FHandle;
 };
 
-// Compresses one piece into result, which holds the failure's text when compressing fails. The deflater
-// is made on first use, here: one that cannot be made fails the pieces, never the thread.
-void CompressPiece(const std::uint8_t *data, std::size_t size, bool last, int level,
-                   std::optional<TChunkDeflater> &deflater, TPieceSlot &result)
+// The deflaters of one compressor thread, each made on first use, inside the handling of a piece: one
+// that cannot be made fails the pieces, never the thread.
+struct TDeflaters
+{
+    int Level = 7;
+    std::optional<TZlibDeflater> WholeFiles;
+    std::optional<TChunkDeflater> Pieces;
+};
+
+// Compresses one piece into result, which holds the failure's text when compressing fails. A file
+// that fits one piece gets exactly the archive's zlib stream: libdeflate at any level makes some
+// files larger than zlib does, at every size up to a piece. Larger files are compressed in pieces.
+void CompressPiece(const std::uint8_t *data, std::size_t size, bool wholeFile, bool last,
+                   TDeflaters &deflaters, TPieceSlot &result)
 {
     result.Ready = true;
     try {
         result.Piece.SourceBytes = size;
         result.Piece.CRC32 = static_cast<std::uint32_t>(crc32_z(crc32(0, nullptr, 0), data, size));
-        if (TChunkDeflater::LooksIncompressible(data, size)) {
-            TChunkDeflater::Store(data, size, last, result.Piece.Data);
+        if (wholeFile) {
+            if (!deflaters.WholeFiles)
+                deflaters.WholeFiles.emplace();
+            deflaters.WholeFiles->Compress(data, size, result.Piece.Data);
         } else {
-            if (!deflater)
-                deflater.emplace(level);
-            deflater->Compress(data, size, last, result.Piece.Data);
+            if (!deflaters.Pieces)
+                deflaters.Pieces.emplace(deflaters.Level);
+            deflaters.Pieces->Compress(data, size, last, result.Piece.Data);
         }
     } catch (const EZipException &error) {
         result.Error = error.what();
@@ -503,7 +516,8 @@ bool TParallelCompressor::ReadLargeFile(TFile &file, int handle, const struct st
 
 void TParallelCompressor::Compress()
 {
-    std::optional<TChunkDeflater> deflater;
+    TDeflaters deflaters;
+    deflaters.Level = FOptions.Level;
     std::vector<TPieceSlot> results;
     for (;;) {
         TJob job;
@@ -535,8 +549,8 @@ void TParallelCompressor::Compress()
         for (std::size_t i = 0; i < job.Items.size(); ++i) {
             const TJob::TItem &item = job.Items[i];
             if (item.File != nullptr)
-                CompressPiece(job.Data.get() + item.Offset, item.Size, item.Last, FOptions.Level, deflater,
-                              results[i]);
+                CompressPiece(job.Data.get() + item.Offset, item.Size, item.Sequence == 0 && item.Last,
+                              item.Last, deflaters, results[i]);
         }
 
         // One wake for the writer per job, however many files it held.

@@ -45,10 +45,11 @@ class TCompressedEntry
 };
 
 // Reads a list of files in order and deflates them on every core, ahead of the archive writer:
-// large files in pieces compressed in parallel, small files several at a time. The writer takes the
-// files back in list order with Next(). Memory stays bounded: reading waits while too much data is
-// ahead of the writer. Destroying the compressor stops all of its threads; nothing it holds is ever
-// written anywhere but to the pieces it hands out.
+// large files in pieces compressed in parallel, small files several at a time, each file that fits
+// one piece exactly as the archive's zlib stream deflates it. The writer takes the files back in list
+// order with Next(). Memory stays bounded: reading waits while too much data is ahead of the writer.
+// Destroying the compressor stops all of its threads; nothing it holds is ever written anywhere but
+// to the pieces it hands out.
 class TParallelCompressor
 {
   public:
@@ -60,7 +61,9 @@ class TParallelCompressor
         std::size_t PieceSize = 4u << 20;
         std::size_t MaxBytesAhead = 48u << 20; // source bytes read but not yet taken by the writer
         std::size_t MaxFilesAhead = 8192;      // files opened but not yet taken by the writer
-        // libdeflate's level 7 compresses about 0.5% better than zlib's default level at twice its speed.
+        // libdeflate's level for the pieces of files larger than one piece: level 7 compresses about
+        // 0.5% better than zlib's default level at twice its speed. A file that fits one piece is
+        // deflated by zlib with the archive's settings, so it is never larger than zlib makes it.
         int Level = 7;
         // Small files go to a compressor thread together, up to this many files or source bytes at a
         // time, so that threads are woken per batch rather than per file.
