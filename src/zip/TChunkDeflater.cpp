@@ -51,6 +51,12 @@ void TChunkDeflater::TCompressorDeleter::operator()(libdeflate_compressor *compr
     libdeflate_free_compressor(compressor);
 }
 
+void TChunkDeflater::TScannerDeleter::operator()(z_stream_s *scanner) const
+{
+    inflateEnd(scanner);
+    delete scanner;
+}
+
 TChunkDeflater::TChunkDeflater(int level) : FCompressor(libdeflate_alloc_compressor(level))
 {
     // libdeflate gives no reason: the level is outside 0-12 or memory ran out.
@@ -60,19 +66,12 @@ TChunkDeflater::TChunkDeflater(int level) : FCompressor(libdeflate_alloc_compres
     auto scanner = std::make_unique<z_stream>();
     // windowBits -15: raw deflate, as in the archive
     const int result = inflateInit2(scanner.get(), -15);
-    if (result != Z_OK) {
-        libdeflate_free_compressor(FCompressor);
+    if (result != Z_OK)
         throw EZipException(std::string("Compression failed: zlib: ") + zError(result));
-    }
-    FScanner = scanner.release();
+    FScanner.reset(scanner.release());
 }
 
-TChunkDeflater::~TChunkDeflater()
-{
-    inflateEnd(FScanner);
-    delete FScanner;
-    libdeflate_free_compressor(FCompressor);
-}
+TChunkDeflater::~TChunkDeflater() = default;
 
 std::size_t TChunkDeflater::Deflate(libdeflate_compressor &compressor, const std::uint8_t *data,
                                     std::size_t size, TScratch &scratch)

@@ -38,6 +38,10 @@ class TChunkDeflater
         void operator()(libdeflate_compressor *compressor) const;
     };
     using TCompressorPtr = std::unique_ptr<libdeflate_compressor, TCompressorDeleter>;
+    struct TScannerDeleter
+    {
+        void operator()(z_stream_s *scanner) const;
+    };
 
     // Output space of libdeflate's worst case for the input, kept for the next piece.
     struct TScratch
@@ -53,9 +57,9 @@ class TChunkDeflater
     // ends it with an empty stored block.
     void MakeJoinable(TBytes &out, std::size_t start);
 
-    libdeflate_compressor *FCompressor = nullptr;
+    TCompressorPtr FCompressor;
     TCompressorPtr FFastCompressor; // made for the first piece that looks like noise
     TScratch FScratch;
     TScratch FFastScratch;
-    z_stream_s *FScanner = nullptr;
+    std::unique_ptr<z_stream_s, TScannerDeleter> FScanner;
 };

@@ -1,0 +1,268 @@
+// Extraction: reading entries back, checked against their sizes and CRC-32, into streams or files.
+
+#include "zip/TZipFile.h"
+
+#include "zip/EStreamError.h"
+#include "zip/EZipException.h"
+#include "zip/TCompressionRegistry.h"
+#include "zip/TFileStream.h"
+#include "zip/TLittleEndianReader.h"
+#include "zip/TMemoryStream.h"
+#include "zip/ZipDateTime.h"
+#include "zip/ZipFileParts.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <cctype>
+#include <ctime>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+
+namespace {
+
+TCreateDecompressStreamEvent &OnCreateDecompressStreamHook()
+{
+    static TCreateDecompressStreamEvent hook;
+    return hook;
+}
+
+TCreateDecompressStreamEvent &CreateDecompressStreamCallBackHook()
+{
+    static TCreateDecompressStreamEvent callBack;
+    return callBack;
+}
+
+// A target that only counts, for reading entries through to check them.
+class TNullStream : public TStream
+{
+  public:
+    std::int64_t Read(void *, std::int64_t) override { return 0; }
+    std::int64_t Write(const void *, std::int64_t count) override
+    {
+        FSize += count;
+        return count;
+    }
+    std::int64_t Seek(std::int64_t, TSeekOrigin) override { return FSize; }
+
+  private:
+    std::int64_t FSize = 0;
+};
+
+// True when a name could lead outside the folder it is extracted to.
+bool IsUnsafeEntryName(const std::string &name)
+{
+    if (name.empty() || name.find('\0') != std::string::npos)
+        return true;
+    if (name.front() == '/' || name.front() == '\\')
+        return true;
+    if (name.size() >= 2 && name[1] == ':' && std::isalpha(static_cast<unsigned char>(name[0])))
+        return true;
+    std::size_t start = 0;
+    while (start <= name.size()) {
+        const std::size_t end = name.find_first_of("/\\", start);
+        const std::string part =
+            name.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        if (part == "..")
+            return true;
+        if (end == std::string::npos)
+            break;
+        start = end + 1;
+    }
+    return false;
+}
+
+void SetFileTime(const std::string &path, std::uint32_t dosDateTime)
+{
+    TZipDateTime local;
+    if (!WinFileDateToDateTime(dosDateTime, local))
+        return;
+    std::tm parts{};
+    parts.tm_year = local.Year - 1900;
+    parts.tm_mon = local.Month - 1;
+    parts.tm_mday = local.Day;
+    parts.tm_hour = local.Hour;
+    parts.tm_min = local.Minute;
+    parts.tm_sec = local.Second;
+    parts.tm_isdst = -1;
+    const std::time_t when = std::mktime(&parts);
+    if (when == static_cast<std::time_t>(-1))
+        return;
+    const struct timespec times[2] = {{when, 0}, {when, 0}};
+    // The content is what matters; a file system without settable times keeps the extraction time.
+    ::utimensat(AT_FDCWD, path.c_str(), times, 0);
+}
+
+} // namespace
+
+TZipHeader TZipFile::HeaderForDecompression(int index) const
+{
+    const TZipHeader &entry = Entry(index);
+    const TEntryLocation &location = FLocations[static_cast<std::size_t>(index)];
+    TZipHeader header = entry;
+    header.ExtraField.clear();
+    header.UncompressedSize = 0;
+    header.CompressedSize = 0;
+    header.SetZIP64_UncompressedSize(location.UncompressedSize);
+    header.SetZIP64_CompressedSize(location.CompressedSize);
+    return header;
+}
+
+void TZipFile::Read(int index, TStream &target)
+{
+    const TZipHeader &entry = Entry(index);
+    const TEntryLocation &location = FLocations[static_cast<std::size_t>(index)];
+    const std::string name = DecodeEntryName(entry);
+
+    std::uint8_t localImage[LOCAL_HEADER_SIZE];
+    FStream->Seek(static_cast<std::int64_t>(location.LocalHeaderOffset), soBeginning);
+    VerifyRead(*FStream, localImage, LOCAL_HEADER_SIZE);
+    TLittleEndianReader local(localImage, LOCAL_HEADER_SIZE, "Error reading zip file");
+    if (local.U32() != SIGNATURE_LOCALHEADER)
+        throw EZipException("Invalid zip file: damaged local header of " + name);
+    local.Skip(22);
+    const std::uint16_t nameLength = local.U16();
+    const std::uint16_t extraLength = local.U16();
+    FStream->Seek(static_cast<std::int64_t>(location.LocalHeaderOffset + LOCAL_HEADER_SIZE) + nameLength +
+                      extraLength,
+                  soBeginning);
+
+    const TZipHeader header = HeaderForDecompression(index);
+    const bool encrypted = (entry.Flag & 1) != 0;
+    std::unique_ptr<TStream> layer;
+    if (OnCreateDecompressStreamHook())
+        layer = OnCreateDecompressStreamHook()(*FStream, *this, header, encrypted);
+    else if (CreateDecompressStreamCallBackHook())
+        layer = CreateDecompressStreamCallBackHook()(*FStream, *this, header, encrypted);
+    if (encrypted && !layer)
+        throw EZipException("Encrypted zip entries are not supported: " + name);
+    TStream &source = layer ? *layer : *FStream;
+
+    const std::unique_ptr<TStream> decompressor =
+        TCompressionRegistry::Find(entry.CompressionMethod).Decompress(source, *this, header);
+
+    if (!FCopyBuffer)
+        FCopyBuffer = std::make_unique_for_overwrite<std::uint8_t[]>(COPY_PIECE);
+    const std::uint64_t expected = location.UncompressedSize;
+    const bool stored = entry.CompressionMethod == zcStored;
+    if (stored && location.CompressedSize != expected)
+        throw EZipException("Size mismatch in zip entry: " + name);
+    uLong crc = crc32(0, nullptr, 0);
+    std::uint64_t produced = 0;
+    try {
+        for (;;) {
+            // Stored data has no end mark: read exactly its size. Decompressors end by themselves;
+            // one byte more than expected is enough to see that the entry is too long.
+            const std::uint64_t wanted = stored ? expected - produced : expected - produced + 1;
+            if (wanted == 0)
+                break;
+            const auto piece = static_cast<std::int64_t>(std::min<std::uint64_t>(wanted, COPY_PIECE));
+            const std::int64_t done = decompressor->Read(FCopyBuffer.get(), piece);
+            if (done <= 0)
+                break;
+            produced += static_cast<std::uint64_t>(done);
+            if (produced > expected)
+                break;
+            crc = crc32(crc, FCopyBuffer.get(), static_cast<uInt>(done));
+            target.WriteBuffer(FCopyBuffer.get(), done);
+        }
+    } catch (const EZipException &error) {
+        throw EZipException(std::string(error.what()) + ": " + name);
+    } catch (const EStreamError &error) {
+        throw EZipException(std::string(error.what()) + ": " + name);
+    }
+    if (produced != expected)
+        throw EZipException("Size mismatch in zip entry: " + name);
+    if (static_cast<std::uint32_t>(crc) != entry.CRC32)
+        throw EZipException("CRC-32 mismatch in zip entry: " + name);
+}
+
+void TZipFile::Read(int index, TBytes &bytes)
+{
+    TMemoryStream target;
+    Read(index, target);
+    bytes = target.Bytes();
+}
+
+void TZipFile::Read(const std::string &fileName, TBytes &bytes)
+{
+    const int index = IndexOf(fileName);
+    if (index < 0)
+        throw EZipException("File not found in zip file: " + fileName);
+    Read(index, bytes);
+}
+
+void TZipFile::Test(int index)
+{
+    TNullStream target;
+    Read(index, target);
+}
+
+void TZipFile::Extract(int index, const std::string &folder)
+{
+    const std::string name = DecodeEntryName(Entry(index));
+    if (IsUnsafeEntryName(name))
+        throw EZipException("Unsafe file name in zip file: " + name);
+    std::string relative = name;
+    std::replace(relative.begin(), relative.end(), '\\', '/');
+    const std::filesystem::path target = std::filesystem::path(folder) / relative;
+    if (relative.ends_with('/')) {
+        std::filesystem::create_directories(target);
+        return;
+    }
+    std::filesystem::create_directories(target.parent_path());
+    try {
+        TFileStream file(target.string(), fmCreate);
+        Read(index, file);
+        file.Close();
+    } catch (...) {
+        // A damaged entry must not leave a plausible-looking file behind.
+        std::error_code ignored;
+        std::filesystem::remove(target, ignored);
+        throw;
+    }
+    SetFileTime(target.string(), Entry(index).ModifiedDateTime);
+}
+
+void TZipFile::ExtractAll(const std::string &folder)
+{
+    CheckOpen();
+    for (int i = 0; i < FileCount(); ++i) {
+        const std::string name = DecodeEntryName(FFiles[static_cast<std::size_t>(i)]);
+        if (IsUnsafeEntryName(name))
+            throw EZipException("Unsafe file name in zip file: " + name);
+    }
+    for (int i = 0; i < FileCount(); ++i)
+        Extract(i, folder);
+}
+
+bool TZipFile::IsValid(const std::string &zipFileName)
+{
+    try {
+        TZipFile zip;
+        zip.Open(zipFileName, zmRead);
+        zip.Close();
+        return true;
+    } catch (const std::exception &) {
+        return false;
+    }
+}
+
+void TZipFile::ExtractZipFile(const std::string &zipFileName, const std::string &folder)
+{
+    TZipFile zip;
+    zip.Open(zipFileName, zmRead);
+    zip.ExtractAll(folder);
+    zip.Close();
+}
+
+void TZipFile::SetOnCreateDecompressStream(TCreateDecompressStreamEvent hook)
+{
+    OnCreateDecompressStreamHook() = std::move(hook);
+}
+
+void TZipFile::SetCreateDecompressStreamCallBack(TCreateDecompressStreamEvent callBack)
+{
+    CreateDecompressStreamCallBackHook() = std::move(callBack);
+}
