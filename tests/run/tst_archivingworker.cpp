@@ -18,6 +18,8 @@
 #include <QRandomGenerator>
 #include <QTest>
 
+#include <zlib.h>
+
 #include <QThread>
 #include <QTimer>
 #include <sys/stat.h>
@@ -69,6 +71,23 @@ QByteArray randomBytes(qsizetype size)
     QRandomGenerator generator(1234);
     generator.fillRange(reinterpret_cast<quint32 *>(bytes.data()), size / 4);
     return bytes;
+}
+
+// The raw deflate stream that zlib makes of data with the archive format's default settings.
+QByteArray rawDeflate(const QByteArray &data)
+{
+    z_stream stream{};
+    // windowBits -15: raw deflate, no zlib header or trailer
+    deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
+    QByteArray out(int(deflateBound(&stream, uLong(data.size()))), Qt::Uninitialized);
+    stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(data.constData()));
+    stream.avail_in = uInt(data.size());
+    stream.next_out = reinterpret_cast<Bytef *>(out.data());
+    stream.avail_out = uInt(out.size());
+    deflate(&stream, Z_FINISH);
+    out.resize(qsizetype(stream.total_out));
+    deflateEnd(&stream);
+    return out;
 }
 
 QString entryName(const QString &path)
@@ -384,6 +403,44 @@ class TestArchivingWorker : public QObject
             if (!relative.startsWith(deep))
                 QCOMPARE(extracted.value(prefix + relative), content);
         }
+    }
+
+    // What a run stores for a file is never larger than zlib's raw deflate stream of it at the archive
+    // format's default settings; an empty file and "hello" take exactly zlib's bytes.
+    void entriesAreNeverLargerThanZlibMakesThem()
+    {
+        const QByteArray block = randomBytes(20 << 10);
+        const QList<QPair<QString, QByteArray>> files = {
+            {QStringLiteral("prazna"), QByteArray()},
+            {QStringLiteral("hello"), QByteArrayLiteral("hello")},
+            {QStringLiteral("jedan bajt"), QByteArrayLiteral("x")},
+            {QStringLiteral("27 bajtova"), QByteArrayLiteral("abcdefghijklmnopqrstuvwxyz!")},
+            {QStringLiteral("tekst"),
+             QByteArray("Arhiva se izrađuje svaki dan u osam sati.\n").repeated(2000)},
+            {QStringLiteral("ponovljeni blok"), block.repeated(10)},
+            {QStringLiteral("šum"), randomBytes(1 << 20)},
+        };
+        const TempTree sources;
+        for (const auto &[name, content] : files)
+            sources.writeFile(QStringLiteral("F/") + name, content);
+        Run run({sources.path(QStringLiteral("F"))});
+        const QString archive = run.tree.path(QStringLiteral("a.zip"));
+        run.start(archive);
+
+        QCOMPARE(ZipCheck::readerProblems(archive), QStringList());
+        const QMap<QString, QByteArray> stored = ZipCheck::storedData(archive);
+        for (const auto &[name, content] : files) {
+            const QByteArray entry = stored.value(entryName(sources.path(QStringLiteral("F/") + name)));
+            const QByteArray zlib = rawDeflate(content);
+            QVERIFY2(
+                entry.size() <= zlib.size(),
+                qPrintable(
+                    QStringLiteral("%1: %2 bytes, zlib %3").arg(name).arg(entry.size()).arg(zlib.size())));
+        }
+        QCOMPARE(stored.value(entryName(sources.path(QStringLiteral("F/prazna")))).toHex(),
+                 QByteArray("0300"));
+        QCOMPARE(stored.value(entryName(sources.path(QStringLiteral("F/hello")))).toHex(),
+                 QByteArray("cb48cdc9c90700"));
     }
 
     void stopDuringCollectionKeepsFolderEntriesOnly()
