@@ -80,13 +80,23 @@ class TFileHandle
 struct TDeflaters
 {
     int Level = 7;
+    std::size_t BothAbove = 0;
     std::optional<TZlibDeflater> WholeFiles;
     std::optional<TChunkDeflater> Pieces;
+    TBytes Other;
+
+    TChunkDeflater &Libdeflate()
+    {
+        if (!Pieces)
+            Pieces.emplace(Level);
+        return *Pieces;
+    }
 };
 
 // Compresses one piece into result, which holds the failure's text when compressing fails. A file
-// that fits one piece gets exactly the archive's zlib stream: libdeflate at any level makes some
-// files larger than zlib does, at every size up to a piece. Larger files are compressed in pieces.
+// that fits one piece is never larger than the archive's zlib stream makes it: libdeflate at any level
+// makes some files larger than zlib does, at every size up to a piece, so a small one gets zlib's very
+// stream and a larger one the smaller of zlib's and libdeflate's. Larger files go in pieces.
 void CompressPiece(const std::uint8_t *data, std::size_t size, bool wholeFile, bool last,
                    TDeflaters &deflaters, TPieceSlot &result)
 {
@@ -94,14 +104,18 @@ void CompressPiece(const std::uint8_t *data, std::size_t size, bool wholeFile, b
     try {
         result.Piece.SourceBytes = size;
         result.Piece.CRC32 = static_cast<std::uint32_t>(crc32_z(crc32(0, nullptr, 0), data, size));
-        if (wholeFile) {
-            if (!deflaters.WholeFiles)
-                deflaters.WholeFiles.emplace();
-            deflaters.WholeFiles->Compress(data, size, result.Piece.Data);
-        } else {
-            if (!deflaters.Pieces)
-                deflaters.Pieces.emplace(deflaters.Level);
-            deflaters.Pieces->Compress(data, size, last, result.Piece.Data);
+        if (!wholeFile) {
+            deflaters.Libdeflate().Compress(data, size, last, result.Piece.Data);
+            return;
+        }
+        if (!deflaters.WholeFiles)
+            deflaters.WholeFiles.emplace();
+        deflaters.WholeFiles->Compress(data, size, result.Piece.Data);
+        if (size > deflaters.BothAbove) {
+            deflaters.Other.clear();
+            deflaters.Libdeflate().Compress(data, size, true, deflaters.Other);
+            if (deflaters.Other.size() < result.Piece.Data.size())
+                result.Piece.Data.assign(deflaters.Other.begin(), deflaters.Other.end());
         }
     } catch (const EZipException &error) {
         result.Error = error.what();
@@ -518,6 +532,7 @@ void TParallelCompressor::Compress()
 {
     TDeflaters deflaters;
     deflaters.Level = FOptions.Level;
+    deflaters.BothAbove = FOptions.BothDeflatersAbove;
     std::vector<TPieceSlot> results;
     for (;;) {
         TJob job;
