@@ -1,0 +1,16 @@
+#pragma once
+
+class FileManager;
+class LauncherProgress;
+class TrayIcon;
+class WindowAlert;
+
+// The desktop services a window uses, owned elsewhere: the real ones in the program, recording fakes
+// in tests. The launcher progress may be absent (nullptr) and is tested before each use.
+struct DesktopServices
+{
+    TrayIcon &tray;
+    LauncherProgress *launcher;
+    FileManager &fileManager;
+    WindowAlert &alert;
+};

@@ -1,0 +1,20 @@
+#include "platform/LinuxDesktop.h"
+
+#include "platform/FreedesktopFileManager.h"
+#include "platform/QtTrayIcon.h"
+#include "platform/QtWindowAlert.h"
+#include "platform/UnityLauncherProgress.h"
+
+LinuxDesktop::LinuxDesktop()
+    : m_tray(std::make_unique<QtTrayIcon>()),
+      m_launcher(UnityLauncherProgress::create(QStringLiteral("arkivoda.desktop"))),
+      m_fileManager(std::make_unique<FreedesktopFileManager>()), m_alert(std::make_unique<QtWindowAlert>())
+{
+}
+
+LinuxDesktop::~LinuxDesktop() = default;
+
+DesktopServices LinuxDesktop::services()
+{
+    return DesktopServices{*m_tray, m_launcher.get(), *m_fileManager, *m_alert};
+}

@@ -1,0 +1,167 @@
+#include "ui/MessageDialog.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QVBoxLayout>
+
+#include <array>
+
+namespace {
+
+struct ButtonKind
+{
+    TMsgDlgBtn kind;
+    int result;
+    const char *caption;
+};
+
+// In the order in which the buttons stand in the dialog.
+constexpr std::array<ButtonKind, 12> buttonKinds = {{
+    {mbYes, mrYes, "&Yes"},
+    {mbNo, mrNo, "&No"},
+    {mbOK, mrOk, "OK"},
+    {mbCancel, mrCancel, "Cancel"},
+    {mbAbort, mrAbort, "&Abort"},
+    {mbRetry, mrRetry, "&Retry"},
+    {mbIgnore, mrIgnore, "&Ignore"},
+    {mbAll, mrAll, "&All"},
+    {mbNoToAll, mrNoToAll, "N&o to All"},
+    {mbYesToAll, mrYesToAll, "Yes to &All"},
+    {mbHelp, mrNone, "&Help"},
+    {mbClose, mrClose, "&Close"},
+}};
+
+QStyle::StandardPixmap iconOf(TMsgDlgType type)
+{
+    switch (type) {
+    case TMsgDlgType::mtWarning:
+        return QStyle::SP_MessageBoxWarning;
+    case TMsgDlgType::mtError:
+        return QStyle::SP_MessageBoxCritical;
+    case TMsgDlgType::mtInformation:
+        return QStyle::SP_MessageBoxInformation;
+    case TMsgDlgType::mtConfirmation:
+        return QStyle::SP_MessageBoxQuestion;
+    }
+    return QStyle::SP_MessageBoxInformation;
+}
+
+} // namespace
+
+MessageDialog::MessageDialog(const MessageDialogRequest &request) : QDialog(request.owner)
+{
+    setWindowTitle(request.caption);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
+    setModal(true);
+
+    auto *icon = new QLabel(this);
+    const int iconSize = style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, this);
+    icon->setPixmap(style()->standardIcon(iconOf(request.type), nullptr, this).pixmap(iconSize, iconSize));
+    icon->setAlignment(Qt::AlignTop);
+    auto *text = new QLabel(this);
+    text->setObjectName(QStringLiteral("text"));
+    text->setTextFormat(Qt::PlainText);
+    text->setText(QString(request.text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    text->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    auto *row = new QHBoxLayout;
+    row->addStretch();
+    qsizetype captionIndex = 0;
+    for (const ButtonKind &kind : buttonKinds) {
+        if (!request.buttons.testFlag(kind.kind))
+            continue;
+        // The captions go to the buttons present, in button order; the rest keep their own.
+        const QString caption = captionIndex < request.captions.size() ? request.captions.at(captionIndex)
+                                                                       : QString::fromLatin1(kind.caption);
+        ++captionIndex;
+        auto *button = new QPushButton(caption, this);
+        m_buttons.emplace(kind.kind, button);
+        row->addWidget(button);
+        if (kind.kind != mbHelp) {
+            const int result = kind.result;
+            connect(button, &QPushButton::clicked, this, [this, result] { done(result); });
+        }
+    }
+    row->addStretch();
+
+    QPushButton *defaultButton = button(mbOK)    ? button(mbOK)
+                                 : button(mbYes) ? button(mbYes)
+                                                 : button(mbRetry);
+    if (defaultButton) {
+        defaultButton->setDefault(true);
+        defaultButton->setFocus();
+    }
+    m_cancelButton = button(mbCancel) ? button(mbCancel) : button(mbNo) ? button(mbNo) : button(mbOK);
+
+    auto *message = new QHBoxLayout;
+    message->setSpacing(16);
+    message->addWidget(icon);
+    message->addWidget(text, 1);
+    auto *layout = new QVBoxLayout(this);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    layout->setContentsMargins(16, 16, 16, 12);
+    layout->setSpacing(16);
+    layout->addLayout(message);
+    layout->addLayout(row);
+}
+
+QPushButton *MessageDialog::button(TMsgDlgBtn kind) const
+{
+    const auto found = m_buttons.find(kind);
+    return found == m_buttons.end() ? nullptr : found->second;
+}
+
+void MessageDialog::placeOver(const QWidget *owner)
+{
+    const QSize size = frameGeometry().size();
+    if (!owner) {
+        const QScreen *screen = QGuiApplication::primaryScreen();
+        if (screen)
+            move(screen->availableGeometry().center() - QPoint(size.width() / 2, size.height() / 2));
+        return;
+    }
+    // A minimised or hidden window keeps its normal rectangle: the dialog stands where it was shown.
+    const QRect frame = owner->frameGeometry();
+    move(frame.left() + (frame.width() - size.width()) / 2,
+         frame.top() + (frame.height() - size.height()) / 2);
+}
+
+int MessageDialog::resultOf(TMsgDlgBtn kind)
+{
+    for (const ButtonKind &entry : buttonKinds)
+        if (entry.kind == kind)
+            return entry.result;
+    return mrNone;
+}
+
+QString MessageDialog::defaultCaption(TMsgDlgBtn kind)
+{
+    for (const ButtonKind &entry : buttonKinds)
+        if (entry.kind == kind)
+            return QString::fromLatin1(entry.caption);
+    return QString();
+}
+
+void MessageDialog::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        // Escape presses the cancelling button; a dialog without one stays open.
+        if (m_cancelButton)
+            m_cancelButton->click();
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void MessageDialog::reject()
+{
+    // Reached only through the close box (Escape is handled above): its result is mrCancel.
+    done(mrCancel);
+}

@@ -1,0 +1,104 @@
+#include "ui/WindowHelpers.h"
+
+#include "platform/FileManager.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QPointer>
+#include <QWidget>
+#include <QWindow>
+
+#include <algorithm>
+
+namespace {
+
+const char *const guardName = "CloseButtonGuard";
+
+// Refuses every close request of the window it watches.
+class CloseGuard : public QObject
+{
+  public:
+    explicit CloseGuard(QWidget *window) : QObject(window) { setObjectName(QLatin1String(guardName)); }
+
+  protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Close) {
+            // An accepted close event would close the window even though the event was filtered.
+            event->ignore();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+CloseGuard *guardOf(const QWidget *window)
+{
+    return window->findChild<CloseGuard *>(QLatin1String(guardName), Qt::FindDirectChildrenOnly);
+}
+
+// Only the platform window's flags change, which the window manager follows at once: changing the
+// widget's own flags would hide the window and create it anew.
+void setCloseHint(QWidget *window, bool enabled)
+{
+    if (QWindow *handle = window->windowHandle())
+        handle->setFlag(Qt::WindowCloseButtonHint, enabled);
+}
+
+} // namespace
+
+void CloseButtonDisable(QWidget *window)
+{
+    if (!window || guardOf(window))
+        return;
+    window->installEventFilter(new CloseGuard(window));
+    setCloseHint(window, false);
+}
+
+void CloseButtonEnable(QWidget *window)
+{
+    if (!window)
+        return;
+    if (CloseGuard *guard = guardOf(window)) {
+        window->removeEventFilter(guard);
+        guard->deleteLater();
+        guard->setObjectName(QString());
+    }
+    setCloseHint(window, true);
+}
+
+bool CloseButtonEnabled(const QWidget *window)
+{
+    return window && !guardOf(window);
+}
+
+bool FormExists(const QWidget *window)
+{
+    if (!window)
+        return false;
+    const QWidgetList widgets = QApplication::allWidgets();
+    return std::any_of(widgets.cbegin(), widgets.cend(),
+                       [window](const QWidget *existing) { return existing == window; });
+}
+
+void SelectFileInExplorer(FileManager &fileManager, const QString &path)
+{
+    fileManager.ShowItem(path);
+}
+
+void CloseWindowSafely(QPointer<QWidget> &window)
+{
+    QWidget *const existing = window.data();
+    window.clear();
+    if (!existing)
+        return;
+    const auto *dialog = qobject_cast<QDialog *>(existing);
+    const bool shownModally = existing->isVisible() && (existing->isModal() || (dialog && dialog->isModal()));
+    if (shownModally) {
+        // Destroying it now would pull the window out from under its own modal loop.
+        existing->close();
+        return;
+    }
+    existing->deleteLater();
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+class FileManager;
+class QString;
+class QWidget;
+template <typename T> class QPointer;
+
+// Small helpers around windows.
+
+// Greys, or enables again, the window's Close command: while it is greyed, the close box, the window
+// menu and the keyboard cannot close the window (every close request it receives is refused).
+void CloseButtonDisable(QWidget *window);
+void CloseButtonEnable(QWidget *window);
+// Whether the window's Close command is enabled.
+bool CloseButtonEnabled(const QWidget *window);
+
+// Whether the given object is one of the application's existing widgets. The pointer is only
+// compared, so a window that has been destroyed may be tested.
+bool FormExists(const QWidget *window);
+
+// Shows the file selected in the user's file manager.
+void SelectFileInExplorer(FileManager &fileManager, const QString &path);
+
+// Takes a window away before a run: one that is being shown modally is closed, so that its modal loop
+// returns and the code that showed it destroys it; any other is destroyed at once. Clears the pointer.
+void CloseWindowSafely(QPointer<QWidget> &window);
