@@ -70,7 +70,7 @@ class TestMyMessageDialog : public QObject
         owner.setGeometry(100, 100, 400, 300);
         owner.show();
         QStringList seenCaptions;
-        ModalDriver::whenModal([act, &seenCaptions](QWidget *dialog) {
+        const ModalDriver driver([act, &seenCaptions](QWidget *dialog) {
             const QList<QPushButton *> row = buttonsInRow(dialog);
             for (QPushButton *button : row)
                 seenCaptions << button->text();
@@ -177,7 +177,7 @@ class TestMyMessageDialog : public QObject
         QVERIFY(QTest::qWaitForWindowExposed(&owner));
         setOuterGeometry(owner, QRect(100, 80, 705, 400));
         QRect placed;
-        ModalDriver::whenModal([&placed](QWidget *dialog) {
+        const ModalDriver driver([&placed](QWidget *dialog) {
             placed = dialog->frameGeometry();
             dialog->close();
         });

@@ -4,26 +4,20 @@
 #include <QTimer>
 #include <QWidget>
 
-#include <memory>
-
-namespace ModalDriver {
-
-void whenModal(std::function<void(QWidget *)> action, const QString &objectName)
+ModalDriver::ModalDriver(std::function<void(QWidget *)> action, const QString &objectName)
+    : m_timer(std::make_unique<QTimer>())
 {
-    auto timer = std::make_shared<QTimer>();
-    timer->setInterval(10);
-    QObject::connect(
-        timer.get(), &QTimer::timeout, [timer, action = std::move(action), objectName]() mutable {
-            QWidget *modal = QApplication::activeModalWidget();
-            if (!modal || !modal->isVisible() || (!objectName.isEmpty() && modal->objectName() != objectName))
-                return;
-            timer->stop();
-            // The timer must not be destroyed from inside its own signal.
-            QTimer::singleShot(0, [timer] {});
-            timer.reset();
-            action(modal);
-        });
-    timer->start();
+    m_timer->setInterval(10);
+    QObject::connect(m_timer.get(), &QTimer::timeout, [this, action = std::move(action), objectName] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (m_acted || !modal || !modal->isVisible() ||
+            (!objectName.isEmpty() && modal->objectName() != objectName))
+            return;
+        m_acted = true;
+        m_timer->stop();
+        action(modal);
+    });
+    m_timer->start();
 }
 
-} // namespace ModalDriver
+ModalDriver::~ModalDriver() = default;

@@ -3,13 +3,26 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
+class QTimer;
 class QWidget;
 
-// Acts on modal windows as a user would, from inside their modal loops: the action runs once the
-// next modal window (of the given object name, when one is given) is up.
-namespace ModalDriver {
+// Acts on a modal window as a user would, from inside its modal loop: the action runs once, when the
+// next modal window (of the given object name, when one is given) is up. Waiting ends when the
+// returned watch is destroyed, so an action never reaches a later test's window.
+class ModalDriver
+{
+  public:
+    ModalDriver(std::function<void(QWidget *)> action, const QString &objectName = QString());
+    ~ModalDriver();
+    ModalDriver(const ModalDriver &) = delete;
+    ModalDriver &operator=(const ModalDriver &) = delete;
 
-void whenModal(std::function<void(QWidget *)> action, const QString &objectName = QString());
+    // Whether the action has run.
+    bool acted() const { return m_acted; }
 
-} // namespace ModalDriver
+  private:
+    std::unique_ptr<QTimer> m_timer;
+    bool m_acted = false;
+};
