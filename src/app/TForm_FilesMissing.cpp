@@ -1,0 +1,58 @@
+#include "app/TForm_FilesMissing.h"
+
+#include "config/MessageTable.h"
+
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+
+TForm_FilesMissing::TForm_FilesMissing(const QString &applicationTitle, QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint),
+      Lista(new QPlainTextEdit(this)), OKButton(new QPushButton(this))
+{
+    setObjectName(QStringLiteral("Form_FilesMissing"));
+    setWindowTitle(applicationTitle + QStringLiteral(" - ") + MessageTable::text(Msg::TitleMissingFiles));
+    setFixedSize(705, 544);
+    setAutoFillBackground(true);
+
+    Lista->setObjectName(QStringLiteral("Lista"));
+    Lista->setGeometry(0, 0, 705, 481);
+    Lista->setFrameShape(QFrame::NoFrame);
+    Lista->setReadOnly(true);
+    // Read-only without keyboard selection: the text area shows no caret.
+    Lista->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    Lista->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Lista->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Lista->viewport()->setCursor(Qt::ArrowCursor);
+    QFont listFont(QStringLiteral("Tahoma"));
+    listFont.setPixelSize(13);
+    Lista->setFont(listFont);
+    QPalette white = Lista->palette();
+    white.setColor(QPalette::Base, Qt::white);
+    Lista->setPalette(white);
+
+    OKButton->setObjectName(QStringLiteral("OKButton"));
+    OKButton->setText(tr("&Zatvori"));
+    OKButton->setGeometry(557, 500, 114, 27);
+    OKButton->setCursor(Qt::PointingHandCursor);
+    OKButton->setDefault(true);
+    connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
+    OKButton->setFocus();
+
+    // Centred on the main window when it has one, on the screen otherwise.
+    if (parent) {
+        const QRect owner = parent->frameGeometry();
+        move(owner.left() + (owner.width() - width()) / 2, owner.top() + (owner.height() - height()) / 2);
+    }
+}
+
+void TForm_FilesMissing::setLines(const QStringList &lines)
+{
+    Lista->setPlainText(lines.join(QLatin1Char('\n')));
+}
+
+QStringList TForm_FilesMissing::lines() const
+{
+    return Lista->toPlainText().split(QLatin1Char('\n'));
+}

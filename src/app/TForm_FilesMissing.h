@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QDialog>
+
+class QPlainTextEdit;
+class QPushButton;
+
+// The report of the sources that were missing or could not be read during a run: a read-only list and
+// a button that closes the window.
+class TForm_FilesMissing : public QDialog
+{
+    Q_OBJECT
+
+  public:
+    TForm_FilesMissing(const QString &applicationTitle, QWidget *parent);
+
+    void setLines(const QStringList &lines);
+    QStringList lines() const;
+
+  private:
+    QPlainTextEdit *Lista;
+    QPushButton *OKButton;
+};

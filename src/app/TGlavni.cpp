@@ -1,0 +1,721 @@
+#include "app/TGlavni.h"
+
+#include "app/TForm_FilesMissing.h"
+#include "config/ConfigPaths.h"
+#include "config/MessageTable.h"
+#include "platform/FileManager.h"
+#include "platform/WindowAlert.h"
+#include "run/ArchiveName.h"
+#include "run/FileSystem.h"
+#include "run/RunSummary.h"
+#include "run/WipeFile.h"
+#include "ui/ApplicationError.h"
+#include "ui/MyMessageDialog.h"
+#include "ui/SaveFileDialog.h"
+#include "ui/WindowHelpers.h"
+#include "ui_TGlavni.h"
+
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QScreen>
+#include <QShortcut>
+
+namespace {
+
+const QColor pausedBarColour(0xE8, 0xC2, 0x1A);
+const QColor errorBarColour(0xD4, 0x24, 0x24);
+
+QString message(quint16 number)
+{
+    return MessageTable::text(number);
+}
+
+QIcon buttonImage(const QString &resource)
+{
+    // The button shows the same image when it is disabled.
+    const QPixmap image(resource);
+    QIcon icon;
+    icon.addPixmap(image, QIcon::Normal);
+    icon.addPixmap(image, QIcon::Disabled);
+    return icon;
+}
+
+QIcon programIcon()
+{
+    QIcon icon;
+    for (const int size : {16, 22, 32, 48, 64})
+        icon.addFile(QStringLiteral(":/icons/arkivoda_%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
+int startDelayMs()
+{
+    // Tests and benchmarks shorten the worker's initial wait; the program's own default stays.
+    bool ok = false;
+    const int delay = qEnvironmentVariableIntValue("ARKIVODA_START_DELAY_MS", &ok);
+    return ok && delay >= 0 ? delay : 2000;
+}
+
+const char *barStateName(RunView::BarState state)
+{
+    switch (state) {
+    case RunView::BarState::Normal:
+        return "normal";
+    case RunView::BarState::Paused:
+        return "paused";
+    case RunView::BarState::Error:
+        return "error";
+    }
+    return "normal";
+}
+
+// Normal bars keep the style's colours; a paused one is yellow and a stopped one red.
+void setBarState(QProgressBar *bar, RunView::BarState state)
+{
+    QPalette palette = QApplication::palette(bar);
+    if (state == RunView::BarState::Paused)
+        palette.setColor(QPalette::Highlight, pausedBarColour);
+    else if (state == RunView::BarState::Error)
+        palette.setColor(QPalette::Highlight, errorBarColour);
+    bar->setPalette(palette);
+    bar->setProperty("barState", QString::fromLatin1(barStateName(state)));
+}
+
+// Bars draw a new position at once; only a value above the maximum (a file that grew while it was
+// read) needs a larger maximum, until the next run resets it.
+void setBarPosition(QProgressBar *bar, int value)
+{
+    if (value > bar->maximum())
+        bar->setMaximum(value);
+    bar->setValue(value);
+}
+
+LauncherProgress::State launcherStateOf(RunView::BarState state)
+{
+    switch (state) {
+    case RunView::BarState::Normal:
+        return LauncherProgress::State::Normal;
+    case RunView::BarState::Paused:
+        return LauncherProgress::State::Paused;
+    case RunView::BarState::Error:
+        return LauncherProgress::State::Error;
+    }
+    return LauncherProgress::State::Normal;
+}
+
+} // namespace
+
+TGlavni::TGlavni(const QStringList &arguments, DesktopServices services, QWidget *parent)
+    : QMainWindow(parent), ui(std::make_unique<Ui::TGlavni>()), m_services(services), m_controller(*this)
+{
+    Q_INIT_RESOURCE(arkivoda);
+    ui->setupUi(this);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setWindowIcon(programIcon());
+
+    QPalette white = palette();
+    white.setColor(QPalette::Window, Qt::white);
+    ui->Client->setPalette(white);
+    ui->Client->setAutoFillBackground(true);
+    ui->Panel->setPalette(white);
+    QFont windowFont(QStringLiteral("Tahoma"));
+    windowFont.setPixelSize(11);
+    ui->Client->setFont(windowFont);
+    QFont labelFont(QStringLiteral("MS Sans Serif"));
+    labelFont.setPixelSize(11);
+    for (QLabel *label : {ui->LBL_MapaArhiva, ui->LBL_Status})
+        label->setFont(labelFont);
+    labelFont.setBold(true);
+    for (QLabel *label : {ui->Label1, ui->Label4, ui->LB_D, ui->LB_U})
+        label->setFont(labelFont);
+    QPalette link = ui->LokacijaA->palette();
+    link.setColor(QPalette::WindowText, QColor(0x00, 0x00, 0x80));
+    ui->LokacijaA->setPalette(link);
+    ui->LokacijaR->setPalette(link);
+    ui->AutoZ->setIcon(buttonImage(QStringLiteral(":/icons/automatsko_64.png")));
+    ui->RucnaZ->setIcon(buttonImage(QStringLiteral(":/icons/rucno_64.png")));
+    for (QProgressBar *bar : {ui->PB, ui->PBU}) {
+        bar->setRange(0, 100);
+        setBarState(bar, BarState::Normal);
+    }
+    // Features that come with their own windows later are shown but not offered yet.
+    for (QAction *action : {ui->MM_Lista, ui->MM_Engleski, ui->MM_Hrvatski, ui->MM_Oprogramu})
+        action->setEnabled(false);
+
+    ui->Client->setFixedSize(736, 492);
+    setFixedSize(736, 492 + menuBar()->sizeHint().height());
+    fitLabels();
+
+    AutoTimer.setInterval(1000);
+    setUpTray();
+    connectControls();
+    startUp(arguments);
+}
+
+TGlavni::~TGlavni()
+{
+    m_services.tray.hide();
+}
+
+void TGlavni::fitLabels()
+{
+    // The layout is made for narrow fonts; a wider one must not cut a caption short.
+    const auto fit = [](QWidget *widget) {
+        const int available = widget->parentWidget()->width() - widget->x();
+        const int wanted = std::max(widget->width(), widget->sizeHint().width());
+        widget->resize(std::min(wanted, available), widget->height());
+    };
+    for (QWidget *widget : std::initializer_list<QWidget *>{ui->Label1, ui->Label4, ui->LabelA, ui->LabelR,
+                                                            ui->CB_Close, ui->CB_Shutdown, ui->CB_Logoff})
+        fit(widget);
+}
+
+void TGlavni::setUpTray()
+{
+    TrayPopup.addAction(ui->TPP_Restore);
+    TrayPopup.addSeparator();
+    TrayPopup.addAction(ui->TPP_Close);
+    TrayIcon &tray = m_services.tray;
+    tray.setIcon(programIcon());
+    tray.setContextMenu(&TrayPopup);
+    connect(&tray, &TrayIcon::mousePressed, this, &TGlavni::TrayMouseDown);
+    connect(&tray, &TrayIcon::doubleClicked, this, &TGlavni::TrayDblClick);
+    connect(&tray, &TrayIcon::messageClicked, this, &TGlavni::TPP_RestoreClick);
+    tray.show();
+}
+
+void TGlavni::connectControls()
+{
+    connect(ui->AutoZ, &QAbstractButton::clicked, this, &TGlavni::AutoZClick);
+    connect(ui->RucnaZ, &QAbstractButton::clicked, this, &TGlavni::RucnaZClick);
+    connect(ui->Kraj, &QAbstractButton::clicked, this, &QWidget::close);
+    connect(ui->MM_Izlaz, &QAction::triggered, this, &QWidget::close);
+    connect(ui->BTN_Pause, &QAbstractButton::clicked, this, &TGlavni::BTN_PauseClick);
+    connect(ui->BTN_Cancel, &QAbstractButton::clicked, this, &TGlavni::BTN_CancelClick);
+    connect(ui->BTN_Kill, &QAbstractButton::clicked, this, &TGlavni::BTN_KillClick);
+    connect(ui->TPP_Restore, &QAction::triggered, this, &TGlavni::TPP_RestoreClick);
+    connect(ui->TPP_Close, &QAction::triggered, this, &TGlavni::TPP_CloseClick);
+    ui->LokacijaA->installEventFilter(this);
+    ui->LokacijaR->installEventFilter(this);
+    auto *altF4 = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_F4), this);
+    connect(altF4, &QShortcut::activated, this, &TGlavni::FormKeyDown);
+}
+
+void TGlavni::startUp(const QStringList &arguments)
+{
+    m_settings.GLOBAL_ApplicationTitle = QCoreApplication::applicationName();
+    m_settings.GLOBAL_CloseFromTray = false;
+    const ListSelection selection = ListSelection::fromApplicationArguments(arguments);
+    m_settings.GLOBAL_lista = selection.GLOBAL_lista;
+    m_settings.GLOBAL_lista_caption = selection.GLOBAL_lista_caption;
+    m_settings.userfolder = PrepareUserFolder();
+    const LastArchives last = LoadProgramSettings(m_settings);
+    ui->LokacijaR->setText(last.FileR);
+    ui->LokacijaA->setText(last.FileA);
+    ui->MM_Hrvatski->setChecked(true);
+    ui->MM_Engleski->setChecked(false);
+
+    const QString &title = m_settings.GLOBAL_ApplicationTitle;
+    setWindowTitle(
+        m_settings.GLOBAL_lista_caption.isEmpty()
+            ? title
+            : MessageTable::fill(message(Msg::TitleMainWithList), {title, m_settings.GLOBAL_lista_caption}));
+    m_services.tray.setToolTip(windowTitle());
+    setStatusText(message(Msg::StatusIdle));
+    ui->LBL_MapaArhiva->setText(m_settings.BackupLokacijaAuto);
+    if (m_settings.GLOBAL_TimerEnabled)
+        AutoTimer.start();
+    else
+        AutoTimer.stop();
+}
+
+void TGlavni::showAtStart()
+{
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+    if (!m_settings.GLOBAL_StartMinimized) {
+        show();
+        return;
+    }
+    if (!m_settings.GLOBAL_StartToTray || !m_services.tray.isAvailable()) {
+        showMinimized();
+        return;
+    }
+    // Minimised and never shown: only the tray icon stands for the program.
+    setWindowState(Qt::WindowMinimized);
+}
+
+// --- Run attempts -------------------------------------------------------------------------------
+
+void TGlavni::AutoZClick()
+{
+    runAttempt(RunKind::Automatic);
+}
+
+void TGlavni::RucnaZClick()
+{
+    runAttempt(RunKind::Manual);
+}
+
+void TGlavni::runAttempt(RunKind kind)
+{
+    if (!m_controller.beginAttempt())
+        return;
+    const bool autoTimerWasActive = AutoTimer.isActive();
+    AutoTimer.stop();
+    try {
+        if (m_settings.GLOBAL_StartToTray)
+            show();
+        const QString archive = prepareArchiveName(kind);
+        if (!archive.isEmpty()) {
+            runLayout();
+            resetBars();
+            closeOtherWindows();
+            RunRequest request = RunRequest::fromSettings(m_settings, archive);
+            request.startDelayMs = startDelayMs();
+            m_controller.run(request);
+            runEnd(kind);
+        }
+    } catch (const std::exception &failure) {
+        // The attempt ends first; then the error is shown, and the program goes on.
+        endOfAttempt(autoTimerWasActive);
+        ShowApplicationError(this, QString::fromUtf8(failure.what()));
+        return;
+    }
+    endOfAttempt(autoTimerWasActive);
+}
+
+QString TGlavni::prepareArchiveName(RunKind kind)
+{
+    const bool automatic = kind == RunKind::Automatic;
+    if (!QFileInfo::exists(m_settings.listFileName())) {
+        if (automatic)
+            bringToFront();
+        refuse(message(Msg::ErrorListMissing), message(Msg::BalloonListMissing));
+        return QString();
+    }
+    if (automatic && !DirectoryExists(m_settings.BackupLokacijaAuto)) {
+        bringToFront();
+        const QString text =
+            MessageTable::fill(message(Msg::ErrorArchiveFolderMissing), {m_settings.BackupLokacijaAuto});
+        refuse(text, text);
+        return QString();
+    }
+
+    const QString stamp = ArchiveName::stampNow();
+    QString archive;
+    if (automatic) {
+        archive = ArchiveName::automaticPath(m_settings.BackupLokacijaAuto, m_settings.BckName, stamp);
+    } else {
+        const SaveFileRequest request{tr("Navedite naziv arhivske datoteke..."), tr("ZIP arhiva (*.zip)"),
+                                      QStringLiteral("zip"),
+                                      ArchiveName::fileName(m_settings.BckName, stamp)};
+        const std::optional<QString> chosen = SaveFileDialog::getSaveFileName(this, request);
+        if (!chosen)
+            return QString();
+        if (QFileInfo::exists(*chosen)) {
+            const int answer = MyMessageDialog(
+                this, message(Msg::CaptionDecision),
+                MessageTable::fill(message(Msg::QuestionOverwrite), {QFileInfo(*chosen).fileName()}),
+                TMsgDlgType::mtConfirmation, mbYes | mbNo, {message(Msg::ButtonYes), message(Msg::ButtonNo)});
+            if (answer == mrNo)
+                return QString();
+        }
+        archive = *chosen;
+    }
+    if (!WipeFile(archive)) {
+        // The old file stays (read-only, held by another program, or a folder): no run can replace it.
+        MyMessageDialog(
+            this, message(Msg::CaptionError),
+            tr("Postojeću datoteku %1 nije moguće izbrisati; arhiviranje je odbijeno.").arg(archive),
+            TMsgDlgType::mtError, mbOK, {message(Msg::ButtonOk)});
+        return QString();
+    }
+    return archive;
+}
+
+void TGlavni::refuse(const QString &text, const QString &balloonText)
+{
+    MyMessageDialog(this, message(Msg::CaptionError), text, TMsgDlgType::mtError, mbOK,
+                    {message(Msg::ButtonOk)});
+    showBalloon(QStringLiteral("Arkivoda ") + m_settings.GLOBAL_lista_caption, balloonText,
+                TrayIcon::BalloonIcon::Error, 5000);
+}
+
+void TGlavni::runLayout()
+{
+    ui->MM_Program->menuAction()->setEnabled(false);
+    ui->MM_Jezik->menuAction()->setEnabled(false);
+    ui->TPP_Close->setEnabled(false);
+    for (QWidget *button : std::initializer_list<QWidget *>{ui->AutoZ, ui->RucnaZ, ui->Kraj})
+        button->setEnabled(false);
+    CloseButtonDisable(this);
+    for (QWidget *button : std::initializer_list<QWidget *>{ui->BTN_Cancel, ui->BTN_Pause}) {
+        button->setEnabled(true);
+        button->show();
+    }
+    for (QWidget *control : std::initializer_list<QWidget *>{ui->PB, ui->PBU, ui->LB_D, ui->LB_U,
+                                                             ui->CB_Close, ui->CB_Shutdown, ui->CB_Logoff})
+        control->show();
+}
+
+void TGlavni::resetBars()
+{
+    for (QProgressBar *bar : {ui->PB, ui->PBU}) {
+        setBarState(bar, BarState::Normal);
+        bar->setRange(0, 100);
+        bar->setValue(0);
+    }
+    setLauncherState(LauncherProgress::State::Normal);
+    setLauncherValue(0);
+}
+
+void TGlavni::closeOtherWindows()
+{
+    CloseWindowSafely(AboutBox);
+    CloseWindowSafely(Form_FilesMissing);
+    CloseWindowSafely(OdabirBaze);
+}
+
+void TGlavni::runEnd(RunKind kind)
+{
+    const bool automatic = kind == RunKind::Automatic;
+    const RunState &state = m_controller.state();
+    setStatusText(message(Msg::StatusFinalising));
+    ui->LBL_Status->repaint();
+
+    WriteLastArchive(m_settings, automatic ? LastArchiveKind::FileA : LastArchiveKind::FileR,
+                     state.arhiva_file);
+    (automatic ? ui->LokacijaA : ui->LokacijaR)->setText(state.arhiva_file);
+
+    if (state.PrekidArhiviranja) {
+        for (QProgressBar *bar : {ui->PB, ui->PBU}) {
+            bar->setRange(0, 100);
+            bar->setValue(100);
+        }
+        setLauncherState(LauncherProgress::State::Normal);
+        setLauncherValue(100);
+        setStatusText(message(Msg::StatusRunStopped));
+        ui->LBL_Status->repaint();
+    } else {
+        setStatusText(message(Msg::StatusRunComplete));
+    }
+    const RunSummary summary(state, GetFileSize(state.arhiva_file));
+
+    showBalloon(QStringLiteral("Arkivoda ") + m_settings.GLOBAL_lista_caption,
+                message(Msg::BalloonRunFinished) + QStringLiteral(" \r\n") + state.arhiva_file,
+                TrayIcon::BalloonIcon::Information, 5000);
+
+    if (m_settings.GLOBAL_Report && !endOfRunChosen()) {
+        bringToFront();
+        ui->BTN_Kill->setEnabled(false);
+        ui->BTN_Kill->hide();
+        MyMessageDialog(this, message(Msg::CaptionInfo), summary.text(), TMsgDlgType::mtInformation, mbOK,
+                        {message(Msg::ButtonOk)});
+        if (state.file_missing > 0) {
+            MyMessageDialog(this, message(Msg::CaptionWarning),
+                            RunSummary::missingWarning(state.file_missing), TMsgDlgType::mtWarning, mbOK,
+                            {message(Msg::ButtonOk)});
+            showMissingFiles(kind);
+        }
+    }
+
+    setWindowTitle(idleTitle());
+    setLauncherState(LauncherProgress::State::NoProgress);
+    QCoreApplication::setApplicationName(m_settings.GLOBAL_ApplicationTitle);
+}
+
+void TGlavni::showMissingFiles(RunKind kind)
+{
+    auto window = std::make_unique<TForm_FilesMissing>(m_settings.GLOBAL_ApplicationTitle, this);
+    window->setLines(RunSummary::missingReport(m_controller.state(), kind == RunKind::Automatic));
+    Form_FilesMissing = window.get();
+    window->exec();
+    Form_FilesMissing.clear();
+}
+
+void TGlavni::endOfAttempt(bool autoTimerWasActive)
+{
+    ui->MM_Program->menuAction()->setEnabled(true);
+    ui->MM_Jezik->menuAction()->setEnabled(true);
+    ui->TPP_Close->setEnabled(true);
+    for (QWidget *button : std::initializer_list<QWidget *>{ui->AutoZ, ui->RucnaZ, ui->Kraj})
+        button->setEnabled(true);
+    for (QWidget *button : std::initializer_list<QWidget *>{ui->BTN_Cancel, ui->BTN_Kill, ui->BTN_Pause}) {
+        button->setEnabled(false);
+        button->hide();
+    }
+    for (QWidget *control : std::initializer_list<QWidget *>{ui->PB, ui->PBU, ui->LB_D, ui->LB_U,
+                                                             ui->CB_Close, ui->CB_Shutdown, ui->CB_Logoff})
+        control->hide();
+    CloseButtonEnable(this);
+    if (m_settings.GLOBAL_StartToTray && isMinimized())
+        hideToTray();
+    m_controller.endAttempt();
+    if (autoTimerWasActive)
+        AutoTimer.start();
+    else
+        AutoTimer.stop();
+    AutomatskoGasenje();
+}
+
+bool TGlavni::endOfRunChosen() const
+{
+    return ui->CB_Close->isChecked() || ui->CB_Shutdown->isChecked() || ui->CB_Logoff->isChecked();
+}
+
+void TGlavni::AutomatskoGasenje()
+{
+    // Closing the program, logging off or shutting down after a countdown is not offered yet: a ticked
+    // box only keeps the summary from being shown, and the program stays as it is.
+}
+
+// --- Run control ----------------------------------------------------------------------------------
+
+void TGlavni::BTN_PauseClick()
+{
+    m_controller.BTN_PauseClick();
+}
+
+void TGlavni::BTN_CancelClick()
+{
+    m_controller.BTN_CancelClick();
+    ui->BTN_Cancel->setEnabled(false);
+    ui->BTN_Pause->setEnabled(false);
+    // Same place and size as the stop button: it covers it.
+    ui->BTN_Kill->show();
+    ui->BTN_Kill->raise();
+    ui->BTN_Kill->setEnabled(true);
+}
+
+void TGlavni::BTN_KillClick()
+{
+    const int answer = MyMessageDialog(this, message(Msg::CaptionWarning), message(Msg::QuestionForcedStop),
+                                       TMsgDlgType::mtWarning, mbYes | mbNo,
+                                       {message(Msg::ButtonYes), message(Msg::ButtonNo)});
+    if (answer != mrYes)
+        return;
+    ui->BTN_Kill->setEnabled(false);
+    m_controller.forceStop();
+}
+
+// --- What the run shows ---------------------------------------------------------------------------
+
+void TGlavni::showStatus(const RunStatus &status)
+{
+    setStatusText(status.text());
+}
+
+void TGlavni::setFileProgress(int percent)
+{
+    setBarPosition(ui->PB, percent);
+}
+
+void TGlavni::setTotalProgress(int percent)
+{
+    setBarPosition(ui->PBU, percent);
+    setLauncherValue(percent);
+}
+
+void TGlavni::setFileBarState(BarState state)
+{
+    setBarState(ui->PB, state);
+    setLauncherState(launcherStateOf(state));
+}
+
+void TGlavni::setTotalBarState(BarState state)
+{
+    setBarState(ui->PBU, state);
+    setLauncherState(launcherStateOf(state));
+}
+
+void TGlavni::setRunTitle(const QString &title)
+{
+    setWindowTitle(title);
+}
+
+void TGlavni::showPauseBox(const QString &text)
+{
+    QMessageBox box(QMessageBox::NoIcon, m_settings.GLOBAL_ApplicationTitle, text, QMessageBox::Ok, this);
+    box.setObjectName(QStringLiteral("PauseBox"));
+    // Shown first so that it has its size, then placed: its corner at the window's left + 190, top + 160.
+    box.show();
+    box.move(frameGeometry().topLeft() + QPoint(190, 160));
+    box.exec();
+}
+
+void TGlavni::showArchiveError(const QString &text, const QString &cause)
+{
+    QMessageBox box(QMessageBox::NoIcon, m_settings.GLOBAL_ApplicationTitle, text, QMessageBox::Ok, this);
+    box.setObjectName(QStringLiteral("ArchiveErrorBox"));
+    box.setInformativeText(m_controller.state().arhiva_file +
+                           (cause.isEmpty() ? QString() : QStringLiteral("\n") + cause));
+    box.show();
+    if (const QScreen *screen = this->screen())
+        box.move(screen->availableGeometry().center() -
+                 QPoint(box.frameGeometry().width() / 2, box.frameGeometry().height() / 2));
+    box.exec();
+}
+
+// --- Window, tray and close rules -----------------------------------------------------------------
+
+QString TGlavni::idleTitle() const
+{
+    if (m_settings.GLOBAL_lista_caption.isEmpty())
+        return m_settings.GLOBAL_ApplicationTitle;
+    return m_settings.GLOBAL_ApplicationTitle + QStringLiteral(" - ") + message(Msg::TitleCurrentList) +
+           QLatin1Char(' ') + m_settings.GLOBAL_lista_caption;
+}
+
+void TGlavni::setStatusText(const QString &text)
+{
+    ui->LBL_Status->setText(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+}
+
+void TGlavni::setLauncherState(LauncherProgress::State state)
+{
+    if (m_services.launcher)
+        m_services.launcher->SetProgressState(state);
+}
+
+void TGlavni::setLauncherValue(int percent)
+{
+    if (m_services.launcher)
+        m_services.launcher->SetProgressValue(percent, 100);
+}
+
+void TGlavni::showBalloon(const QString &title, const QString &text, TrayIcon::BalloonIcon icon,
+                          int timeoutMs)
+{
+    m_balloon = Balloon{title, text, icon, timeoutMs};
+    m_services.tray.showMessage(title, text, icon, timeoutMs);
+}
+
+void TGlavni::bringToFront()
+{
+    if (isHidden())
+        show();
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    raise();
+    activateWindow();
+    m_services.alert.FlashWindow(this);
+}
+
+void TGlavni::hideToTray()
+{
+    // Without a notification area nothing could bring a hidden window back: it stays minimised.
+    if (m_services.tray.isAvailable())
+        hide();
+    else
+        setWindowState(windowState() | Qt::WindowMinimized);
+}
+
+void TGlavni::TPP_RestoreClick()
+{
+    show();
+    raise();
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    activateWindow();
+}
+
+void TGlavni::TPP_CloseClick()
+{
+    m_settings.GLOBAL_CloseFromTray = true;
+    close();
+}
+
+void TGlavni::TrayMouseDown(Qt::MouseButton button)
+{
+    MFLastButton = button;
+}
+
+void TGlavni::TrayDblClick()
+{
+    if (MFLastButton == Qt::LeftButton)
+        TPP_RestoreClick();
+}
+
+void TGlavni::AppEventsMinimize()
+{
+    if (!m_settings.GLOBAL_StartToTray)
+        return;
+    // During a run the window stays on the taskbar, where the run shows its progress.
+    if (!m_controller.state().GLOBAL_ArhiviranjeUTijeku)
+        hideToTray();
+}
+
+void TGlavni::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isMinimized() && isVisible()) {
+        // Hidden after the state change has been handled, not from inside it.
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (isMinimized() && isVisible())
+                    AppEventsMinimize();
+            },
+            Qt::QueuedConnection);
+    }
+}
+
+void TGlavni::closeEvent(QCloseEvent *event)
+{
+    if (m_settings.GLOBAL_CloseToMinimize && !m_settings.GLOBAL_CloseFromTray) {
+        event->ignore();
+        if (m_settings.GLOBAL_StartToTray)
+            hideToTray();
+        setWindowState(windowState() | Qt::WindowMinimized);
+        m_settings.GLOBAL_CloseFromTray = false;
+        return;
+    }
+    event->accept();
+    m_services.tray.hide();
+    emit closed();
+}
+
+void TGlavni::FormKeyDown()
+{
+    // Kraj is disabled exactly while a run is in progress.
+    if (!ui->Kraj->isEnabled())
+        return;
+    close();
+}
+
+bool TGlavni::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseButtonRelease) {
+        if (watched == ui->LokacijaA) {
+            LokacijaAClick();
+            return true;
+        }
+        if (watched == ui->LokacijaR) {
+            LokacijaRClick();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TGlavni::LokacijaAClick()
+{
+    showLastArchive(ui->LokacijaA, Msg::ErrorLastAutoArchiveMissing);
+}
+
+void TGlavni::LokacijaRClick()
+{
+    showLastArchive(ui->LokacijaR, Msg::ErrorLastManualArchiveMissing);
+}
+
+void TGlavni::showLastArchive(QLabel *label, quint16 number)
+{
+    const QString path = label->text();
+    if (FileExists(path)) {
+        SelectFileInExplorer(m_services.fileManager, path);
+        return;
+    }
+    MyMessageDialog(this, message(Msg::CaptionError), message(number), TMsgDlgType::mtError, mbOK,
+                    {message(Msg::ButtonOk)});
+}

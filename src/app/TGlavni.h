@@ -1,0 +1,145 @@
+#pragma once
+
+#include "config/ProgramSettings.h"
+#include "platform/DesktopServices.h"
+#include "platform/LauncherProgress.h"
+#include "platform/TrayIcon.h"
+#include "run/RunController.h"
+#include "run/RunView.h"
+
+#include <QMainWindow>
+#include <QMenu>
+#include <QPointer>
+#include <QTimer>
+
+#include <memory>
+
+namespace Ui {
+class TGlavni;
+}
+class QLabel;
+class QProgressBar;
+
+// The main window: the two run buttons, the archive folder, the status line, the progress area of a
+// run with its controls and end-of-run boxes, the last archives, the main menu and the tray icon. A
+// run started here is the one every front end runs (RunController); the window is its view.
+class TGlavni : public QMainWindow, private RunView
+{
+    Q_OBJECT
+
+  public:
+    // Creates the window and runs the start-up sequence: the settings of the configuration that the
+    // program's arguments select (the program itself first, as QCoreApplication::arguments gives
+    // them), the title, the labels and the daily timer.
+    TGlavni(const QStringList &arguments, DesktopServices services, QWidget *parent = nullptr);
+    ~TGlavni() override;
+
+    // Shows the window as the program starts: centred, minimised or only in the tray as set.
+    void showAtStart();
+
+    const ProgramSettings &settings() const { return m_settings; }
+    RunController &runController() { return m_controller; }
+    const RunState &runState() const { return m_controller.state(); }
+    // The daily schedule's timer.
+    QTimer &autoTimer() { return AutoTimer; }
+    QMenu &trayPopup() { return TrayPopup; }
+    // The window that a run shows the missing sources in, while it exists.
+    QWidget *missingFilesWindow() const { return Form_FilesMissing; }
+
+    // A tray balloon: the defaults until a part of the program shows one with its own values.
+    struct Balloon
+    {
+        QString title = QStringLiteral("Arkivoda");
+        QString text = QStringLiteral("Arkivoda");
+        TrayIcon::BalloonIcon icon = TrayIcon::BalloonIcon::None;
+        int timeoutMs = 3000;
+    };
+    const Balloon &balloon() const { return m_balloon; }
+
+  signals:
+    // The window has closed: the program ends.
+    void closed();
+
+  public:
+    // The run buttons: each returns when the attempt is over.
+    void AutoZClick();
+    void RucnaZClick();
+    // Restores the window from the tray or the taskbar.
+    void TPP_RestoreClick();
+    // Exits from the tray: a close request that is never turned into minimising.
+    void TPP_CloseClick();
+    void LokacijaAClick();
+    void LokacijaRClick();
+    void BTN_PauseClick();
+    void BTN_CancelClick();
+    void BTN_KillClick();
+
+  protected:
+    void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+  private:
+    enum class RunKind { Automatic, Manual };
+
+    // The start-up sequence, run once from the constructor.
+    void startUp(const QStringList &arguments);
+    void setUpTray();
+    void connectControls();
+    // Widens the static labels whose text does not fit the fonts at hand.
+    void fitLabels();
+
+    // One run attempt, from the in-progress test to the end of attempt.
+    void runAttempt(RunKind kind);
+    // The attempt's checks and the archive name; an empty result refuses the attempt.
+    QString prepareArchiveName(RunKind kind);
+    void refuse(const QString &text, const QString &balloonText);
+    void runLayout();
+    void resetBars();
+    void closeOtherWindows();
+    void runEnd(RunKind kind);
+    void showMissingFiles(RunKind kind);
+    void endOfAttempt(bool autoTimerWasActive);
+    // What is done after a run when an end-of-run box is ticked.
+    void AutomatskoGasenje();
+    bool endOfRunChosen() const;
+
+    void TrayMouseDown(Qt::MouseButton button);
+    void TrayDblClick();
+    void AppEventsMinimize();
+    void showLastArchive(QLabel *label, quint16 message);
+    // Alt+F4 is a close request, swallowed while a run is in progress.
+    void FormKeyDown();
+
+    // Brings the window to the front in its normal state and draws the user's attention to it.
+    void bringToFront();
+    // Hides the window to the tray; without a notification area it is minimised instead.
+    void hideToTray();
+    void showBalloon(const QString &title, const QString &text, TrayIcon::BalloonIcon icon, int timeoutMs);
+    QString idleTitle() const;
+    void setStatusText(const QString &text);
+    void setLauncherState(LauncherProgress::State state);
+    void setLauncherValue(int percent);
+
+    // RunView: what the run shows in this window.
+    void showStatus(const RunStatus &status) override;
+    void setFileProgress(int percent) override;
+    void setTotalProgress(int percent) override;
+    void setFileBarState(BarState state) override;
+    void setTotalBarState(BarState state) override;
+    void setRunTitle(const QString &title) override;
+    void showPauseBox(const QString &text) override;
+    void showArchiveError(const QString &text, const QString &cause) override;
+
+    std::unique_ptr<Ui::TGlavni> ui;
+    DesktopServices m_services;
+    ProgramSettings m_settings;
+    RunController m_controller;
+    QTimer AutoTimer;
+    QMenu TrayPopup;
+    Balloon m_balloon;
+    Qt::MouseButton MFLastButton = Qt::LeftButton;
+    QPointer<QWidget> AboutBox;
+    QPointer<QWidget> Form_FilesMissing;
+    QPointer<QWidget> OdabirBaze;
+};

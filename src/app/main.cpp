@@ -1,0 +1,25 @@
+#include "app/TGlavni.h"
+#include "platform/LinuxDesktop.h"
+
+#include <QApplication>
+
+#include <csignal>
+
+int main(int argc, char *argv[])
+{
+    // A file-size limit makes an archive write fail with its cause instead of ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Arkivoda"));
+    QApplication::setApplicationVersion(QStringLiteral(ARKIVODA_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral("arkivoda"));
+    // The program ends when the main window closes, not when the last visible window does: the main
+    // window may be hidden in the tray while a dialog closes.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    LinuxDesktop desktop;
+    TGlavni Glavni(QApplication::arguments(), desktop.services());
+    QObject::connect(&Glavni, &TGlavni::closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    Glavni.showAtStart();
+    return app.exec();
+}

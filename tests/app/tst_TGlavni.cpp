@@ -1,0 +1,784 @@
+#include "app/TForm_FilesMissing.h"
+#include "app/TGlavni.h"
+#include "config/MessageTable.h"
+#include "ui/ApplicationError.h"
+#include "ui/MyMessageDialog.h"
+#include "ui/SaveFileDialog.h"
+#include "ui/WindowHelpers.h"
+
+#include "FakeDesktop.h"
+#include "ModalDriver.h"
+#include "TempTree.h"
+#include "ZipCheck.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QTest>
+
+using HandOver = RunController::HandOver;
+
+namespace {
+
+QByteArray randomBytes(qsizetype size)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    QRandomGenerator generator(77);
+    generator.fillRange(reinterpret_cast<quint32 *>(bytes.data()), size / 4);
+    return bytes;
+}
+
+} // namespace
+
+class TestTGlavni : public QObject
+{
+    Q_OBJECT
+
+    // A data folder with a backup list and settings, an archive folder, sources, and the main window
+    // over fake desktop services; every dialog is recorded and answered.
+    struct Fixture
+    {
+        explicit Fixture(const QString &extraSettings = QString())
+        {
+            qputenv("XDG_CONFIG_HOME", tree.path(QStringLiteral("config")).toUtf8());
+            dataFolder = tree.makeDir(QStringLiteral("config/Arkivoda")) + QLatin1Char('/');
+            archiveFolder = tree.makeDir(QStringLiteral("arhiva")) + QLatin1Char('/');
+            a = tree.writeFile(QStringLiteral("izvor/a.txt"), "prva datoteka");
+            b = tree.writeFile(QStringLiteral("izvor/mapa/b.txt"), QByteArray(5000, 'b'));
+            missing = tree.path(QStringLiteral("nema/ove.txt"));
+            writeList({tree.path(QStringLiteral("izvor"))});
+            tree.writeFile(QStringLiteral("config/Arkivoda/Arkivoda.ini"),
+                           (QStringLiteral("[LokacijaAuto]\r\nPutanja=") + archiveFolder +
+                            QStringLiteral("\r\n") + extraSettings)
+                               .toUtf8());
+            SetMessageDialogHook([this](const MessageDialogRequest &request) -> std::optional<int> {
+                dialogs << request;
+                if (answer)
+                    return answer(request);
+                return request.buttons.testFlag(mbYes) ? mrYes : mrOk;
+            });
+            SaveFileDialog::setHook([this](const SaveFileRequest &request) {
+                saveRequests << request;
+                return saveAnswer;
+            });
+            SetApplicationErrorHook([this](const QString &text) { errors << text; });
+        }
+
+        ~Fixture()
+        {
+            SetMessageDialogHook({});
+            SaveFileDialog::setHook({});
+            SetApplicationErrorHook({});
+        }
+
+        void writeList(const QStringList &entries) const
+        {
+            tree.writeFile(QStringLiteral("config/Arkivoda/Arkivoda_bcklst.txt"),
+                           (entries.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8());
+        }
+
+        TGlavni &open(const QStringList &arguments = {QStringLiteral("arkivoda")})
+        {
+            window = std::make_unique<TGlavni>(arguments, desktop.services());
+            window->show();
+            return *window;
+        }
+
+        template <typename T = QWidget> T *control(const char *name) const
+        {
+            T *found = window->findChild<T *>(QLatin1String(name));
+            if (!found)
+                qFatal("no control %s", name);
+            return found;
+        }
+
+        QStringList archives() const { return QDir(archiveFolder).entryList(QDir::Files); }
+        QString settingsText() const
+        {
+            QFile file(dataFolder + QStringLiteral("Arkivoda.ini"));
+            return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+        }
+        QList<MessageDialogRequest> dialogsCaptioned(const QString &caption) const
+        {
+            QList<MessageDialogRequest> found;
+            for (const MessageDialogRequest &request : dialogs)
+                if (request.caption == caption)
+                    found << request;
+            return found;
+        }
+        // Whether the run controls are up as a run shows them, or down as the idle window has them.
+        bool inRunLayout() const
+        {
+            return !control<QAbstractButton>("AutoZ")->isEnabled() &&
+                   !control<QAbstractButton>("RucnaZ")->isEnabled() &&
+                   !control<QAbstractButton>("Kraj")->isEnabled() &&
+                   !control<QMenu>("MM_Program")->menuAction()->isEnabled() &&
+                   !control<QMenu>("MM_Jezik")->menuAction()->isEnabled() &&
+                   !window->trayPopup().actions().last()->isEnabled() && !CloseButtonEnabled(window.get()) &&
+                   control<QAbstractButton>("BTN_Pause")->isEnabled() && !control("BTN_Pause")->isHidden() &&
+                   control<QAbstractButton>("BTN_Cancel")->isEnabled() &&
+                   !control("BTN_Cancel")->isHidden() && !control("PB")->isHidden() &&
+                   !control("PBU")->isHidden() && !control("LB_D")->isHidden() &&
+                   !control("LB_U")->isHidden() && !control("CB_Close")->isHidden() &&
+                   !control("CB_Shutdown")->isHidden() && !control("CB_Logoff")->isHidden();
+        }
+        bool inIdleLayout() const
+        {
+            bool idle = control<QAbstractButton>("AutoZ")->isEnabled() &&
+                        control<QAbstractButton>("RucnaZ")->isEnabled() &&
+                        control<QAbstractButton>("Kraj")->isEnabled() &&
+                        control<QMenu>("MM_Program")->menuAction()->isEnabled() &&
+                        control<QMenu>("MM_Jezik")->menuAction()->isEnabled() &&
+                        window->trayPopup().actions().last()->isEnabled() &&
+                        CloseButtonEnabled(window.get()) && !window->runState().GLOBAL_ArhiviranjeUTijeku;
+            for (const char *name : {"BTN_Pause", "BTN_Cancel", "BTN_Kill"})
+                idle = idle && control(name)->isHidden() && !control(name)->isEnabled();
+            for (const char *name : {"PB", "PBU", "LB_D", "LB_U", "CB_Close", "CB_Shutdown", "CB_Logoff"})
+                idle = idle && control(name)->isHidden();
+            return idle;
+        }
+
+        TempTree tree;
+        QString dataFolder;
+        QString archiveFolder;
+        QString a;
+        QString b;
+        QString missing;
+        FakeDesktop desktop;
+        std::unique_ptr<TGlavni> window;
+        QList<MessageDialogRequest> dialogs;
+        std::function<std::optional<int>(const MessageDialogRequest &)> answer;
+        QList<SaveFileRequest> saveRequests;
+        std::optional<QString> saveAnswer;
+        QStringList errors;
+    };
+
+    static QString text(quint16 number) { return MessageTable::text(number); }
+
+  private slots:
+    void initTestCase()
+    {
+        QCoreApplication::setApplicationName(QStringLiteral("Arkivoda"));
+        qputenv("ARKIVODA_START_DELAY_MS", "0");
+    }
+
+    void startUpSetsTitleLabelsAndTimer()
+    {
+        Fixture fixture(QStringLiteral("[Timer]\r\nEnabled=1\r\n"));
+        // A named configuration reads its own files.
+        QFile::copy(fixture.dataFolder + QStringLiteral("Arkivoda.ini"),
+                    fixture.dataFolder + QStringLiteral("Posao_Arkivoda.ini"));
+        TGlavni &window = fixture.open({QStringLiteral("arkivoda"), QStringLiteral("Posao")});
+
+        QCOMPARE(window.windowTitle(), QStringLiteral("Arkivoda - aktualna lista: Posao"));
+        QCOMPARE(fixture.desktop.tray.toolTip, window.windowTitle());
+        QVERIFY(fixture.desktop.tray.shown);
+        QVERIFY(fixture.desktop.tray.hasIcon);
+        QCOMPARE(fixture.control<QLabel>("LBL_Status")->text(), QStringLiteral("čekam..."));
+        QCOMPARE(fixture.control<QLabel>("LBL_MapaArhiva")->text(), fixture.archiveFolder);
+        QCOMPARE(fixture.control<QLabel>("LokacijaA")->text(), QStringLiteral("-"));
+        QCOMPARE(fixture.control<QLabel>("LokacijaR")->text(), QStringLiteral("-"));
+        QVERIFY(window.autoTimer().isActive());
+        QVERIFY(fixture.inIdleLayout());
+        QCOMPARE(window.balloon().title, QStringLiteral("Arkivoda"));
+        QCOMPARE(window.balloon().text, QStringLiteral("Arkivoda"));
+        QCOMPARE(window.balloon().timeoutMs, 3000);
+        QCOMPARE(window.centralWidget()->size(), QSize(736, 492));
+        const QStringList trayItems = {window.trayPopup().actions().at(0)->text(),
+                                       window.trayPopup().actions().at(2)->text()};
+        QCOMPARE(trayItems, (QStringList{QStringLiteral("Otvori &program"), QStringLiteral("I&zlaz")}));
+        QVERIFY(window.trayPopup().actions().at(1)->isSeparator());
+    }
+
+    // An automatic run from the button to the summary and the missing-files report.
+    void automaticRunFromStartToSummary()
+    {
+        Fixture fixture;
+        fixture.writeList({fixture.tree.path(QStringLiteral("izvor")), fixture.missing});
+        TGlavni &window = fixture.open();
+        bool runLayoutSeen = false;
+        bool secondAttemptIgnored = false;
+        window.runController().setHandOverObserver([&](HandOver which) {
+            if (which != HandOver::FileCount)
+                return;
+            runLayoutSeen = fixture.inRunLayout();
+            // A second click while the run goes on does nothing at all.
+            const qsizetype dialogsBefore = fixture.dialogs.size();
+            window.AutoZClick();
+            window.RucnaZClick();
+            secondAttemptIgnored = fixture.dialogs.size() == dialogsBefore &&
+                                   fixture.saveRequests.isEmpty() &&
+                                   window.runState().GLOBAL_ArhiviranjeUTijeku;
+        });
+        QStringList reportLines;
+        QString reportTitle;
+        const ModalDriver driver(
+            [&](QWidget *modal) {
+                auto *report = qobject_cast<TForm_FilesMissing *>(modal);
+                QVERIFY(report);
+                reportLines = report->lines();
+                reportTitle = report->windowTitle();
+                QCOMPARE(report->size(), QSize(705, 544));
+                QVERIFY(report->findChild<QPlainTextEdit *>(QStringLiteral("Lista"))->isReadOnly());
+                report->findChild<QAbstractButton *>(QStringLiteral("OKButton"))->click();
+            },
+            QStringLiteral("Form_FilesMissing"));
+        window.AutoZClick();
+
+        QVERIFY(runLayoutSeen);
+        QVERIFY(secondAttemptIgnored);
+        QVERIFY(fixture.inIdleLayout());
+        const QStringList archives = fixture.archives();
+        QCOMPARE(archives.size(), 1);
+        const QString archive = fixture.archiveFolder + archives.first();
+        QVERIFY(QRegularExpression(
+                    QStringLiteral("^Arhiva_\\d{4}\\.\\d\\d\\.\\d\\d__\\d\\d\\.\\d\\d\\.\\d\\d\\.zip$"))
+                    .match(archives.first())
+                    .hasMatch());
+        QCOMPARE(ZipCheck::readerProblems(archive), QStringList());
+        QCOMPARE(ZipCheck::entryNames(archive).size(), 3);
+
+        QCOMPARE(fixture.control<QLabel>("LBL_Status")->text(), QStringLiteral("arhiviranje je završeno"));
+        QCOMPARE(fixture.control<QLabel>("LokacijaA")->text(), archive);
+        QVERIFY(fixture.settingsText().contains(QStringLiteral("FileA=") + archive));
+        QCOMPARE(window.windowTitle(), QStringLiteral("Arkivoda"));
+        QCOMPARE(fixture.desktop.tray.messages.size(), 1);
+        QCOMPARE(fixture.desktop.tray.messages.first().title, QStringLiteral("Arkivoda "));
+        QCOMPARE(fixture.desktop.tray.messages.first().text,
+                 QStringLiteral("Arhiviranje je završeno u arhivu \r\n") + archive);
+        QCOMPARE(fixture.desktop.tray.messages.first().icon, TrayIcon::BalloonIcon::Information);
+        QCOMPARE(fixture.desktop.tray.messages.first().timeoutMs, 5000);
+        QCOMPARE(fixture.desktop.launcher.states.first(), LauncherProgress::State::Normal);
+        QCOMPARE(fixture.desktop.launcher.states.last(), LauncherProgress::State::NoProgress);
+        QCOMPARE(fixture.desktop.launcher.values.last(), (QPair<qint64, qint64>(100, 100)));
+        QVERIFY(fixture.desktop.alert.flashes >= 1);
+
+        const QList<MessageDialogRequest> summaries = fixture.dialogsCaptioned(QStringLiteral("Info"));
+        QCOMPARE(summaries.size(), 1);
+        QCOMPARE(summaries.first().type, TMsgDlgType::mtInformation);
+        QCOMPARE(summaries.first().captions, QStringList{QStringLiteral("U redu")});
+        const QStringList summary = summaries.first().text.split(QStringLiteral("\r\n"));
+        QCOMPARE(
+            summary.mid(0, 8),
+            (QStringList{QStringLiteral("Arhiviranje je izvršeno na mapi"), QString(), fixture.archiveFolder,
+                         QString(), QStringLiteral("u datoteku"), QString(), archives.first(), QString()}));
+        QCOMPARE(summary.at(8), QStringLiteral("Broj arhiviranih datoteka: 2"));
+        QVERIFY(summary.at(12).startsWith(QStringLiteral("Trajanje arhiviranja: 00:00:0")));
+        QVERIFY(summaries.first().text.endsWith(QStringLiteral("\r\n")));
+        const QList<MessageDialogRequest> warnings = fixture.dialogsCaptioned(QStringLiteral("Upozorenje"));
+        QCOMPARE(warnings.size(), 1);
+        QCOMPARE(warnings.first().text,
+                 QStringLiteral(
+                     "Tijekom arhiviranja 1 datoteka ili mapa je\r\nbilo nedostupno iz nekog razloga!"));
+        QCOMPARE(reportTitle,
+                 QStringLiteral("Arkivoda - lista datoteka i mapa koje nisu nađene ili nisu bile "
+                                "dostupne tijekom arhiviranja"));
+        QCOMPARE(reportLines,
+                 (QStringList{QString(), QStringLiteral("Arhiva: ") + archive, QString(), fixture.missing}));
+        QVERIFY(!window.missingFilesWindow());
+    }
+
+    void aManualRunsReportHasNoArchiveLine()
+    {
+        Fixture fixture;
+        fixture.writeList({fixture.tree.path(QStringLiteral("izvor")), fixture.missing});
+        TGlavni &window = fixture.open();
+        const QString archive = fixture.tree.path(QStringLiteral("ručna.zip"));
+        fixture.saveAnswer = archive;
+        QStringList reportLines;
+        const ModalDriver driver(
+            [&](QWidget *modal) {
+                reportLines = qobject_cast<TForm_FilesMissing *>(modal)->lines();
+                modal->close();
+            },
+            QStringLiteral("Form_FilesMissing"));
+        window.RucnaZClick();
+
+        QCOMPARE(reportLines, QStringList{fixture.missing});
+        QCOMPARE(ZipCheck::readerProblems(archive), QStringList());
+        QCOMPARE(fixture.control<QLabel>("LokacijaR")->text(), archive);
+        QCOMPARE(fixture.control<QLabel>("LokacijaA")->text(), QStringLiteral("-"));
+        QVERIFY(fixture.settingsText().contains(QStringLiteral("FileR=") + archive));
+        QCOMPARE(fixture.saveRequests.size(), 1);
+        const SaveFileRequest &request = fixture.saveRequests.first();
+        QCOMPARE(request.title, QStringLiteral("Navedite naziv arhivske datoteke..."));
+        QCOMPARE(request.filter, QStringLiteral("ZIP arhiva (*.zip)"));
+        QCOMPARE(request.defaultSuffix, QStringLiteral("zip"));
+        QVERIFY(QRegularExpression(
+                    QStringLiteral("^Arhiva_\\d{4}\\.\\d\\d\\.\\d\\d__\\d\\d\\.\\d\\d\\.\\d\\d\\.zip$"))
+                    .match(request.fileName)
+                    .hasMatch());
+    }
+
+    void reportsOffShowNeitherSummaryNorReport()
+    {
+        Fixture fixture(QStringLiteral("[Program]\r\nReport=0\r\n"));
+        fixture.writeList({fixture.tree.path(QStringLiteral("izvor")), fixture.missing});
+        TGlavni &window = fixture.open();
+        window.AutoZClick();
+
+        QCOMPARE(fixture.dialogs.size(), 0);
+        QCOMPARE(fixture.archives().size(), 1);
+        QCOMPARE(fixture.desktop.tray.messages.size(), 1);
+        QCOMPARE(fixture.desktop.alert.flashes, 0);
+        QVERIFY(fixture.inIdleLayout());
+    }
+
+    void aTickedEndOfRunBoxSkipsTheSummary()
+    {
+        Fixture fixture;
+        fixture.writeList({fixture.tree.path(QStringLiteral("izvor")), fixture.missing});
+        TGlavni &window = fixture.open();
+        window.runController().setHandOverObserver([&](HandOver which) {
+            if (which == HandOver::FileCount)
+                fixture.control<QCheckBox>("CB_Shutdown")->setChecked(true);
+        });
+        window.AutoZClick();
+
+        QCOMPARE(fixture.dialogs.size(), 0);
+        QCOMPARE(fixture.desktop.tray.messages.size(), 1);
+        QVERIFY(fixture.control<QCheckBox>("CB_Shutdown")->isChecked());
+        QVERIFY(fixture.control("CB_Shutdown")->isHidden());
+    }
+
+    void refusedAttempts_data()
+    {
+        QTest::addColumn<bool>("automatic");
+        QTest::addColumn<bool>("listMissing");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<QString>("balloon");
+        QTest::addColumn<int>("flashes");
+        const QString listError = QStringLiteral("Ne nalazim listu datoteka za arhiviranje!");
+        const QString listBalloon = QStringLiteral("Ne nalazim listu datoteka za arhiviranje");
+        QTest::newRow("automatic, list missing") << true << true << listError << listBalloon << 1;
+        QTest::newRow("manual, list missing") << false << true << listError << listBalloon << 0;
+        QTest::newRow("automatic, archive folder missing")
+            << true << false
+            << QStringLiteral(
+                   "Definirana arhivska mapa %s ne postoji ili je trenutno nedostupna! \r\nProvjerite "
+                   "da li je dostupan uređaj na kojem se definirana mapa nalazi.")
+            << QString() << 1;
+    }
+
+    void refusedAttempts()
+    {
+        QFETCH(bool, automatic);
+        QFETCH(bool, listMissing);
+        QFETCH(QString, expected);
+        QFETCH(QString, balloon);
+        Fixture fixture(QStringLiteral("[Timer]\r\nEnabled=1\r\n"));
+        if (listMissing)
+            QFile::remove(fixture.dataFolder + QStringLiteral("Arkivoda_bcklst.txt"));
+        else
+            QDir(fixture.archiveFolder).removeRecursively();
+        expected.replace(QStringLiteral("%s"), fixture.archiveFolder);
+        if (balloon.isEmpty())
+            balloon = expected;
+        const QString before = fixture.settingsText();
+        TGlavni &window = fixture.open({QStringLiteral("arkivoda")});
+        fixture.saveAnswer = fixture.tree.path(QStringLiteral("r.zip"));
+        automatic ? window.AutoZClick() : window.RucnaZClick();
+
+        QCOMPARE(fixture.dialogs.size(), 1);
+        QCOMPARE(fixture.dialogs.first().caption, QStringLiteral("Greška"));
+        QCOMPARE(fixture.dialogs.first().type, TMsgDlgType::mtError);
+        QCOMPARE(fixture.dialogs.first().text, expected);
+        QCOMPARE(fixture.desktop.tray.messages.size(), 1);
+        QCOMPARE(fixture.desktop.tray.messages.first().title, QStringLiteral("Arkivoda "));
+        QCOMPARE(fixture.desktop.tray.messages.first().text, balloon);
+        QCOMPARE(fixture.desktop.tray.messages.first().icon, TrayIcon::BalloonIcon::Error);
+        QCOMPARE(fixture.desktop.tray.messages.first().timeoutMs, 5000);
+        QTEST(fixture.desktop.alert.flashes, "flashes");
+        QVERIFY(fixture.saveRequests.isEmpty());
+        QCOMPARE(fixture.settingsText(), before);
+        QVERIFY(!QFileInfo::exists(fixture.tree.path(QStringLiteral("r.zip"))));
+        QVERIFY(fixture.inIdleLayout());
+        QVERIFY(window.autoTimer().isActive());
+        QCOMPARE(fixture.control<QLabel>("LBL_Status")->text(), QStringLiteral("čekam..."));
+    }
+
+    void saveDialogCancelledWritesNothing()
+    {
+        Fixture fixture(QStringLiteral("[Timer]\r\nEnabled=1\r\n"));
+        TGlavni &window = fixture.open();
+        const QString before = fixture.settingsText();
+        window.RucnaZClick();
+
+        QCOMPARE(fixture.saveRequests.size(), 1);
+        QCOMPARE(fixture.dialogs.size(), 0);
+        QCOMPARE(fixture.desktop.tray.messages.size(), 0);
+        QCOMPARE(fixture.settingsText(), before);
+        QVERIFY(fixture.inIdleLayout());
+        QVERIFY(window.autoTimer().isActive());
+    }
+
+    void overwriteQuestion_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("NE keeps the old file") << int(mrNo);
+        QTest::newRow("DA replaces it") << int(mrYes);
+    }
+
+    void overwriteQuestion()
+    {
+        QFETCH(int, answer);
+        Fixture fixture;
+        TGlavni &window = fixture.open();
+        const QString archive = fixture.tree.writeFile(QStringLiteral("stara.zip"), "stari sadržaj");
+        fixture.saveAnswer = archive;
+        fixture.answer = [answer](const MessageDialogRequest &request) -> std::optional<int> {
+            return request.caption == QLatin1String("Odluka") ? answer : mrOk;
+        };
+        window.RucnaZClick();
+
+        const MessageDialogRequest &question = fixture.dialogs.first();
+        QCOMPARE(question.caption, QStringLiteral("Odluka"));
+        QCOMPARE(question.type, TMsgDlgType::mtConfirmation);
+        QCOMPARE(question.buttons, mbYes | mbNo);
+        QCOMPARE(question.captions, (QStringList{QStringLiteral("DA"), QStringLiteral("NE")}));
+        QCOMPARE(question.text,
+                 QStringLiteral("Datoteka stara.zip u odabranoj mapi već postoji!\r\n\r\n"
+                                "Da li želite napraviti arhiviranje preko postojeće datoteke?"));
+        if (answer == mrNo) {
+            QCOMPARE(fixture.dialogs.size(), 1);
+            QFile old(archive);
+            QVERIFY(old.open(QIODevice::ReadOnly));
+            QCOMPARE(QString::fromUtf8(old.readAll()), QStringLiteral("stari sadržaj"));
+            QVERIFY(!fixture.settingsText().contains(QStringLiteral("FileR=")));
+        } else {
+            QCOMPARE(ZipCheck::readerProblems(archive), QStringList());
+            QCOMPARE(fixture.control<QLabel>("LokacijaR")->text(), archive);
+        }
+        QVERIFY(fixture.inIdleLayout());
+    }
+
+    // Two clicks make one pause; the box stands at the window's left + 190, top + 160, the bars turn
+    // yellow, and the time it is open does not count as archiving time.
+    void pause()
+    {
+        Fixture fixture;
+        TGlavni &window = fixture.open();
+        window.runController().setHandOverObserver([&](HandOver which) {
+            if (which == HandOver::CopySettings) {
+                window.BTN_PauseClick();
+                window.BTN_PauseClick();
+            }
+        });
+        int boxes = 0;
+        QPoint boxCorner;
+        QPoint expectedCorner;
+        QStringList barStates;
+        QString boxText;
+        QTimer watch;
+        QPointer<QWidget> lastBox;
+        connect(&watch, &QTimer::timeout, this, [&] {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (!modal || modal->objectName() != QLatin1String("PauseBox") || modal == lastBox)
+                return;
+            lastBox = modal;
+            ++boxes;
+            boxCorner = modal->frameGeometry().topLeft();
+            expectedCorner = window.frameGeometry().topLeft() + QPoint(190, 160);
+            boxText = modal->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"))->text();
+            barStates << fixture.control("PB")->property("barState").toString()
+                      << fixture.control("PBU")->property("barState").toString();
+            QTimer::singleShot(2300, modal, &QWidget::close);
+        });
+        watch.start(10);
+        window.AutoZClick();
+        watch.stop();
+
+        QCOMPARE(boxes, 1);
+        QCOMPARE(boxText, QStringLiteral("Arhiviranje je pauzirano. Pritisnite tipku OK za nastavak..."));
+        QCOMPARE(boxCorner, expectedCorner);
+        QCOMPARE(barStates, (QStringList{QStringLiteral("paused"), QStringLiteral("paused")}));
+        QVERIFY(fixture.desktop.launcher.states.contains(LauncherProgress::State::Paused));
+        QCOMPARE(fixture.control("PB")->property("barState").toString(), QStringLiteral("normal"));
+        QVERIFY2(window.runState().proteklo_vrijeme <= 1,
+                 qPrintable(window.runState().proteklo_vrijeme_prikaz));
+        QCOMPARE(fixture.archives().size(), 1);
+    }
+
+    // The stop turns the file bar red and puts the forced stop in the stop button's place; the run
+    // finishes its file and leaves a valid archive, reported as partial.
+    void stop()
+    {
+        Fixture fixture;
+        fixture.tree.writeFile(QStringLiteral("izvor/0_velika.bin"), randomBytes(4 << 20));
+        TGlavni &window = fixture.open();
+        window.runController().setHandOverObserver([&](HandOver which) {
+            if (which == HandOver::CopySettings)
+                window.BTN_PauseClick();
+        });
+        QString stopping;
+        QString barState;
+        bool killUp = false;
+        const ModalDriver driver(
+            [&](QWidget *box) {
+                window.BTN_CancelClick();
+                stopping = fixture.control<QLabel>("LBL_Status")->text();
+                box->close();
+                barState = fixture.control("PB")->property("barState").toString();
+                auto *kill = fixture.control<QAbstractButton>("BTN_Kill");
+                killUp = !kill->isHidden() && kill->isEnabled() &&
+                         kill->geometry() == QRect(552, 295, 161, 26) &&
+                         !fixture.control<QAbstractButton>("BTN_Cancel")->isEnabled() &&
+                         !fixture.control<QAbstractButton>("BTN_Pause")->isEnabled();
+            },
+            QStringLiteral("PauseBox"));
+        window.AutoZClick();
+
+        QCOMPARE(stopping, QStringLiteral("finaliziram arhivu i prekidam arhiviranje..."));
+        QCOMPARE(barState, QStringLiteral("error"));
+        QVERIFY(killUp);
+        QVERIFY(fixture.desktop.launcher.states.contains(LauncherProgress::State::Error));
+        const QString archive = fixture.archiveFolder + fixture.archives().value(0);
+        QCOMPARE(ZipCheck::readerProblems(archive), QStringList());
+        QCOMPARE(fixture.control<QLabel>("LBL_Status")->text(),
+                 QStringLiteral("arhiviranje je prekinuto, izrađena je djelomična arhiva"));
+        QCOMPARE(fixture.control<QProgressBar>("PB")->value(), 100);
+        QCOMPARE(fixture.control<QProgressBar>("PBU")->value(), 100);
+        const QList<MessageDialogRequest> summaries = fixture.dialogsCaptioned(QStringLiteral("Info"));
+        QCOMPARE(summaries.size(), 1);
+        QVERIFY(summaries.first().text.startsWith(
+            QStringLiteral("Djelomično arhiviranje je izvršeno na mapi\r\n")));
+        QVERIFY(fixture.inIdleLayout());
+    }
+
+    void forcedStop_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("NE changes nothing") << int(mrNo);
+        QTest::newRow("DA ends the worker") << int(mrYes);
+    }
+
+    void forcedStop()
+    {
+        QFETCH(int, answer);
+        Fixture fixture;
+        fixture.tree.writeFile(QStringLiteral("izvor/0_velika.bin"), randomBytes(8 << 20));
+        TGlavni &window = fixture.open();
+        fixture.answer = [answer](const MessageDialogRequest &request) -> std::optional<int> {
+            return request.buttons.testFlag(mbYes) ? answer : mrOk;
+        };
+        window.runController().setHandOverObserver([&](HandOver which) {
+            if (which == HandOver::CopySettings)
+                window.BTN_PauseClick();
+        });
+        bool killEnabledAfter = false;
+        QString status;
+        const ModalDriver driver(
+            [&](QWidget *box) {
+                window.BTN_CancelClick();
+                window.BTN_KillClick();
+                killEnabledAfter = fixture.control<QAbstractButton>("BTN_Kill")->isEnabled();
+                status = fixture.control<QLabel>("LBL_Status")->text();
+                box->close();
+            },
+            QStringLiteral("PauseBox"));
+        window.AutoZClick();
+        window.runController().waitForWorker();
+
+        const MessageDialogRequest &question = fixture.dialogsCaptioned(QStringLiteral("Upozorenje")).first();
+        QCOMPARE(question.type, TMsgDlgType::mtWarning);
+        QCOMPARE(question.text, text(Msg::QuestionForcedStop));
+        QCOMPARE(question.captions, (QStringList{QStringLiteral("DA"), QStringLiteral("NE")}));
+        const QString archive = fixture.archiveFolder + fixture.archives().value(0);
+        if (answer == mrNo) {
+            QVERIFY(killEnabledAfter);
+            QCOMPARE(status, QStringLiteral("finaliziram arhivu i prekidam arhiviranje..."));
+            QVERIFY(!window.runState().fKill);
+            QCOMPARE(ZipCheck::readerProblems(archive), QStringList());
+        } else {
+            QVERIFY(!killEnabledAfter);
+            QCOMPARE(status, QStringLiteral("nasilno prekidam arhiviranje..."));
+            QVERIFY(window.runState().fKill);
+            QVERIFY(!ZipCheck::readerProblems(archive).isEmpty());
+        }
+        QCOMPARE(fixture.control<QLabel>("LBL_Status")->text(),
+                 QStringLiteral("arhiviranje je prekinuto, izrađena je djelomična arhiva"));
+        QVERIFY(fixture.inIdleLayout());
+    }
+
+    void anUnwritableSettingsFileIsReportedAfterTheAttempt()
+    {
+        Fixture fixture;
+        TGlavni &window = fixture.open();
+        // A folder in the settings file's place cannot be written, whatever the user's rights.
+        QFile::remove(fixture.dataFolder + QStringLiteral("Arkivoda.ini"));
+        fixture.tree.makeDir(QStringLiteral("config/Arkivoda/Arkivoda.ini"));
+        const QString archive = fixture.tree.path(QStringLiteral("r.zip"));
+        fixture.saveAnswer = archive;
+        window.RucnaZClick();
+
+        QCOMPARE(fixture.errors.size(), 1);
+        QVERIFY2(
+            fixture.errors.first().startsWith(QStringLiteral("Unable to write to ") + fixture.dataFolder),
+            qPrintable(fixture.errors.first()));
+        QCOMPARE(fixture.dialogsCaptioned(QStringLiteral("Info")).size(), 0);
+        QVERIFY(fixture.inIdleLayout());
+        QCOMPARE(ZipCheck::readerProblems(archive), QStringList());
+    }
+
+    void closeRules_data()
+    {
+        QTest::addColumn<QString>("settings");
+        QTest::addColumn<bool>("trayAvailable");
+        QTest::addColumn<bool>("fromTray");
+        QTest::addColumn<QString>("outcome");
+        QTest::newRow("close") << QString() << true << false << QStringLiteral("closed");
+        QTest::newRow("close to minimise, taskbar")
+            << QStringLiteral("CloseToTray=1\r\n") << true << false << QStringLiteral("minimised");
+        QTest::newRow("close to minimise, tray") << QStringLiteral("CloseToTray=1\r\nStartToTray=1\r\n")
+                                                 << true << false << QStringLiteral("hidden");
+        QTest::newRow("close to minimise, tray wanted but absent")
+            << QStringLiteral("CloseToTray=1\r\nStartToTray=1\r\n") << false << false
+            << QStringLiteral("minimised");
+        QTest::newRow("exit from the tray") << QStringLiteral("CloseToTray=1\r\nStartToTray=1\r\n") << true
+                                            << true << QStringLiteral("closed");
+    }
+
+    void closeRules()
+    {
+        QFETCH(QString, settings);
+        QFETCH(bool, trayAvailable);
+        QFETCH(bool, fromTray);
+        QFETCH(QString, outcome);
+        Fixture fixture(QStringLiteral("[Program]\r\n") + settings);
+        fixture.desktop.tray.available = trayAvailable;
+        TGlavni &window = fixture.open();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QSignalSpy closed(&window, &TGlavni::closed);
+        if (fromTray)
+            window.TPP_CloseClick();
+        else
+            fixture.control<QAbstractButton>("Kraj")->click();
+        QCoreApplication::processEvents();
+
+        QString seen = QStringLiteral("open");
+        if (closed.size() == 1)
+            seen = QStringLiteral("closed");
+        else if (window.isHidden())
+            seen = QStringLiteral("hidden");
+        else if (window.isMinimized())
+            seen = QStringLiteral("minimised");
+        QCOMPARE(seen, outcome);
+        QVERIFY(!window.settings().GLOBAL_CloseFromTray || fromTray);
+        QCOMPARE(fixture.desktop.tray.shown, outcome != QLatin1String("closed"));
+    }
+
+    void altF4IsRefusedDuringARun()
+    {
+        Fixture fixture;
+        TGlavni &window = fixture.open();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QSignalSpy closed(&window, &TGlavni::closed);
+        window.runController().setHandOverObserver([&](HandOver which) {
+            if (which != HandOver::FileCount)
+                return;
+            QTest::keyClick(&window, Qt::Key_F4, Qt::AltModifier);
+            // The window manager's close request is refused as well.
+            window.close();
+        });
+        window.AutoZClick();
+        QCOMPARE(closed.size(), 0);
+        QVERIFY(window.isVisible());
+
+        QTest::keyClick(&window, Qt::Key_F4, Qt::AltModifier);
+        QCOMPARE(closed.size(), 1);
+    }
+
+    void restoreFromTheTray()
+    {
+        Fixture fixture(QStringLiteral("[Program]\r\nStartToTray=1\r\n"));
+        fixture.desktop.tray.available = true;
+        TGlavni &window = fixture.open();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.showMinimized();
+        QTRY_VERIFY(window.isHidden());
+
+        emit fixture.desktop.tray.mousePressed(Qt::RightButton);
+        emit fixture.desktop.tray.doubleClicked();
+        QVERIFY(window.isHidden());
+
+        emit fixture.desktop.tray.mousePressed(Qt::LeftButton);
+        emit fixture.desktop.tray.doubleClicked();
+        QVERIFY(window.isVisible());
+        QVERIFY(!window.isMinimized());
+
+        window.hide();
+        emit fixture.desktop.tray.messageClicked();
+        QVERIFY(window.isVisible());
+        window.hide();
+        window.trayPopup().actions().first()->trigger();
+        QVERIFY(window.isVisible());
+    }
+
+    void minimisingDuringARunKeepsTheTaskbarButton()
+    {
+        Fixture fixture(QStringLiteral("[Program]\r\nStartToTray=1\r\n"));
+        fixture.desktop.tray.available = true;
+        TGlavni &window = fixture.open();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        bool visibleWhileRunning = false;
+        window.runController().setHandOverObserver([&](HandOver which) {
+            if (which == HandOver::CopySettings)
+                window.showMinimized();
+            if (which == HandOver::TimerStop) {
+                QCoreApplication::processEvents();
+                visibleWhileRunning = window.isVisible() && window.isMinimized();
+            }
+        });
+        window.AutoZClick();
+        QVERIFY(visibleWhileRunning);
+        // The summary brought the window up; minimised after the run, it goes to the tray again.
+        window.showMinimized();
+        QTRY_VERIFY(window.isHidden());
+    }
+
+    void lastArchiveLinks_data()
+    {
+        QTest::addColumn<bool>("automatic");
+        QTest::addColumn<bool>("exists");
+        QTest::addColumn<int>("message");
+        QTest::newRow("LokacijaA showing -") << true << false << int(Msg::ErrorLastAutoArchiveMissing);
+        QTest::newRow("LokacijaR showing -") << false << false << int(Msg::ErrorLastManualArchiveMissing);
+        QTest::newRow("LokacijaA with its archive") << true << true << 0;
+    }
+
+    void lastArchiveLinks()
+    {
+        QFETCH(bool, automatic);
+        QFETCH(bool, exists);
+        QFETCH(int, message);
+        Fixture fixture;
+        const QString archive = fixture.tree.writeFile(QStringLiteral("arhiva/Arhiva_1.zip"), "PK");
+        if (exists)
+            fixture.tree.writeFile(
+                QStringLiteral("config/Arkivoda/Arkivoda.ini"),
+                (QStringLiteral("[Last]\r\nFileA=") + archive + QStringLiteral("\r\n")).toUtf8());
+        TGlavni &window = fixture.open();
+        QLabel *label = fixture.control<QLabel>(automatic ? "LokacijaA" : "LokacijaR");
+        QCOMPARE(label->cursor().shape(), Qt::PointingHandCursor);
+        QTest::mouseClick(label, Qt::LeftButton);
+
+        if (exists) {
+            QCOMPARE(fixture.desktop.files.shown, QStringList{archive});
+            QCOMPARE(fixture.dialogs.size(), 0);
+            return;
+        }
+        QVERIFY(fixture.desktop.files.shown.isEmpty());
+        QCOMPARE(fixture.dialogs.size(), 1);
+        QCOMPARE(fixture.dialogs.first().caption, QStringLiteral("Greška"));
+        QCOMPARE(fixture.dialogs.first().text, text(quint16(message)));
+        QCOMPARE(fixture.dialogs.first().owner, static_cast<QWidget *>(&window));
+    }
+};
+
+QTEST_MAIN(TestTGlavni)
+#include "tst_TGlavni.moc"
