@@ -1,0 +1,105 @@
+#!/bin/bash
+# Starts Arkivoda under Xvfb (with a tray and a session bus) on a throw-away data folder, drives it as a
+# user would with xdotool, and saves a PNG of each of its windows in build/screenshots/: the main window
+# idle, during a run, paused and after a stop, the run summary, a message dialog and the missing-files
+# window. Needs the packages of scripts/install-deps.sh and a built build/bin/arkivoda.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+ROOT=$PWD
+OUT="$ROOT/build/screenshots"
+PROGRAM="$ROOT/build/bin/arkivoda"
+[ -x "$PROGRAM" ] || { echo "build/bin/arkivoda is missing: run scripts/build.sh first" >&2; exit 1; }
+mkdir -p "$OUT"
+
+if [ -z "${ARKIVODA_SCREENSHOTS_INNER:-}" ]; then
+    export ARKIVODA_SCREENSHOTS_INNER=1
+    exec xvfb-run -a -s "-screen 0 1024x768x24" dbus-run-session -- "$0" "$@"
+fi
+
+WORK=$(mktemp -d)
+PIDS=()
+cleanup() {
+    for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
+    rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+# A throw-away data folder: a list with one large file (so that a run lasts), a few small ones and an
+# entry that does not exist.
+export XDG_CONFIG_HOME="$WORK/config"
+mkdir -p "$XDG_CONFIG_HOME/Arkivoda" "$WORK/Arhiva" "$WORK/Dokumenti/Računi 2024"
+head -c 1536M /dev/urandom > "$WORK/Dokumenti/Snimka sastanka.bin"
+for name in "Ponuda Đakovo.txt" "Računi 2024/Račun 001.txt" "Računi 2024/Račun 002.txt"; do
+    echo "Sadržaj: $name" > "$WORK/Dokumenti/$name"
+done
+printf '%s\r\n%s\r\n' "$WORK/Dokumenti" "$WORK/Nedostupno/Ugovor.docx" > "$XDG_CONFIG_HOME/Arkivoda/Arkivoda_bcklst.txt"
+printf '[LokacijaAuto]\r\nPutanja=%s/\r\n' "$WORK/Arhiva" > "$XDG_CONFIG_HOME/Arkivoda/Arkivoda.ini"
+
+trayer --edge top --align right --widthtype request --height 24 --transparent false &
+PIDS+=($!)
+sleep 1
+"$PROGRAM" &
+PIDS+=($!)
+
+# Waits for a visible window other than the main window whose title matches the pattern; prints its id.
+window() {
+    local id
+    for _ in $(seq 1 600); do
+        id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | grep -vx "${MAIN:-none}" | head -n 1 || true)
+        if [ -n "$id" ]; then
+            echo "$id"
+            return
+        fi
+        sleep 0.1
+    done
+    echo "no window \"$1\" appeared" >&2
+    return 1
+}
+shot() {
+    sleep "${3:-0.5}"
+    import -window "$1" "$OUT/$2.png"
+    echo "saved $OUT/$2.png"
+}
+# Clicks at a point of the main window's client area (below its menu bar).
+click() {
+    eval "$(xdotool getwindowgeometry --shell "$MAIN")"
+    local menu=$((HEIGHT - 492))
+    xdotool mousemove $((X + $1)) $((Y + menu + $2)) click 1
+}
+# Closes a dialog with Enter, as its default button.
+press_enter() {
+    xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"
+    xdotool key --clearmodifiers Return
+}
+
+MAIN=$(window '^Arkivoda$')
+shot "$MAIN" 01-glavni 1
+
+click 176 69                      # Automatsko arhiviranje
+sleep 0.5
+click 632 276                     # Pauziraj arhiviranje, during the run's initial wait: the run holds at
+FIRST=$(window '^Arkivoda$')      # its first report
+press_enter "$FIRST"
+sleep 1.5
+shot "$MAIN" 02-arhiviranje 0
+
+click 632 276                     # Pauziraj arhiviranje, while the large file is archived
+BOX=$(window '^Arkivoda$')
+# The pause box stands over the main window: the whole screen shows both.
+shot root 03-pauza 0.5
+press_enter "$BOX"
+sleep 0.3
+
+click 632 308                     # Prekini arhiviranje: the large file is finished, then the archive closed
+shot "$MAIN" 04-prekid 0.3
+
+SUMMARY=$(window '^Info$')
+shot "$SUMMARY" 05-sazetak
+press_enter "$SUMMARY"
+WARNING=$(window '^Upozorenje$')
+shot "$WARNING" 06-poruka
+press_enter "$WARNING"
+MISSING=$(window 'lista datoteka i mapa koje nisu')
+shot "$MISSING" 07-nedostupne
+press_enter "$MISSING"
+shot "$MAIN" 08-glavni-nakon-prekida 0.8
