@@ -195,6 +195,39 @@ class TestTGlavni : public QObject
         QVERIFY(window.trayPopup().actions().at(1)->isSeparator());
     }
 
+    void startState_data()
+    {
+        QTest::addColumn<QString>("settings");
+        QTest::addColumn<bool>("trayAvailable");
+        QTest::addColumn<QString>("outcome");
+        QTest::newRow("normal") << QString() << true << QStringLiteral("normal");
+        QTest::newRow("minimised to the taskbar")
+            << QStringLiteral("StartMinimized=1\r\n") << true << QStringLiteral("minimised");
+        QTest::newRow("minimised to the tray")
+            << QStringLiteral("StartMinimized=1\r\nStartToTray=1\r\n") << true << QStringLiteral("hidden");
+        QTest::newRow("tray wanted but absent") << QStringLiteral("StartMinimized=1\r\nStartToTray=1\r\n")
+                                                << false << QStringLiteral("minimised");
+    }
+
+    void startState()
+    {
+        QFETCH(QString, settings);
+        QFETCH(bool, trayAvailable);
+        Fixture fixture(QStringLiteral("[Program]\r\n") + settings);
+        fixture.desktop.tray.available = trayAvailable;
+        fixture.window =
+            std::make_unique<TGlavni>(QStringList{QStringLiteral("arkivoda")}, fixture.desktop.services());
+        fixture.window->showAtStart();
+        QCoreApplication::processEvents();
+
+        const TGlavni &window = *fixture.window;
+        const QString seen = window.isHidden()      ? QStringLiteral("hidden")
+                             : window.isMinimized() ? QStringLiteral("minimised")
+                                                    : QStringLiteral("normal");
+        QTEST(seen, "outcome");
+        QVERIFY(fixture.desktop.tray.shown);
+    }
+
     // An automatic run from the button to the summary and the missing-files report.
     void automaticRunFromStartToSummary()
     {
