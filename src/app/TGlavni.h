@@ -56,11 +56,6 @@ class TGlavni : public QMainWindow, private RunView
     };
     const Balloon &balloon() const { return m_balloon; }
 
-  signals:
-    // The window has closed: the program ends.
-    void closed();
-
-  public:
     // The run buttons: each returns when the attempt is over.
     void AutoZClick();
     void RucnaZClick();
@@ -73,6 +68,10 @@ class TGlavni : public QMainWindow, private RunView
     void BTN_PauseClick();
     void BTN_CancelClick();
     void BTN_KillClick();
+
+  signals:
+    // The window has closed: the program ends.
+    void closed();
 
   protected:
     void closeEvent(QCloseEvent *event) override;
