@@ -1,5 +1,7 @@
 #include "run/HandOverChannel.h"
 
+#include <chrono>
+#include <iterator>
 #include <utility>
 
 HandOverChannel::HandOverChannel(std::function<void()> wakeInterface)
@@ -66,6 +68,7 @@ void HandOverChannel::drain()
             channel.m_draining = false;
         }
     } scope{*this};
+    const auto deadline = std::chrono::steady_clock::now() + DrainBudget;
     for (;;) {
         {
             std::lock_guard lock(m_mutex);
@@ -90,6 +93,20 @@ void HandOverChannel::drain()
                         *pending.done = true;
                 }
                 m_progress.notify_all();
+            }
+            if (std::chrono::steady_clock::now() >= deadline) {
+                // The rest waits for the next drain, ahead of anything queued meanwhile, so the interface
+                // thread gets back to its event loop however fast the worker posts.
+                std::lock_guard lock(m_mutex);
+                if (!m_closed) {
+                    m_queue.insert(m_queue.begin(), std::make_move_iterator(batch.begin() + i + 1),
+                                   std::make_move_iterator(batch.end()));
+                    if (!m_queue.empty() && !m_wakePending) {
+                        m_wakePending = true;
+                        m_wakeInterface();
+                    }
+                }
+                return;
             }
         }
         batch.clear();

@@ -3,6 +3,7 @@
 #include <QtGlobal>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
@@ -30,7 +31,8 @@ class HandOverChannel
     // channel was closed before it ran.
     bool call(Procedure procedure);
 
-    // Interface thread: runs every queued procedure in order, also those queued meanwhile. A drain
+    // Interface thread: runs the queued procedures in order, also those queued meanwhile, for at most
+    // DrainBudget; what is left then is run by the next drain, for which the interface is woken. A drain
     // started from inside a procedure (a modal box's event loop) leaves the work to the outer one.
     void drain();
     // Interface thread: no procedure runs any more; a waiting worker is released. Idempotent.
@@ -59,6 +61,8 @@ class HandOverChannel
     // A queue this long is drained at once, and one much longer holds the worker until it is, so a
     // busy interface thread never lets memory grow without bound.
     static constexpr std::size_t WakeBacklog = 1024;
+    // How long one drain may keep the interface thread from its event loop.
+    static constexpr std::chrono::milliseconds DrainBudget{20};
     static constexpr std::size_t MaxBacklog = 1 << 17;
 
     std::function<void()> m_wakeInterface;
