@@ -35,8 +35,10 @@ class LoopWatch : public QObject
             if (!m_running)
                 return;
             const qint64 now = m_clock.nsecsElapsed();
-            if (m_lastIteration >= 0)
-                m_longestGapNs = std::max(m_longestGapNs, now - m_lastIteration);
+            if (m_lastIteration >= 0 && now - m_lastIteration > m_longestGapNs) {
+                m_longestGapNs = now - m_lastIteration;
+                m_longestGapEndNs = now;
+            }
             m_lastIteration = now;
         });
         m_heartbeat.setTimerType(Qt::PreciseTimer);
@@ -52,6 +54,8 @@ class LoopWatch : public QObject
     void start()
     {
         m_longestGapNs = 0;
+        m_longestGapEndNs = 0;
+        m_runEndNs = -1;
         m_worstBeatGapNs = 0;
         m_lastIteration = -1;
         m_lastBeat = -1;
@@ -65,6 +69,10 @@ class LoopWatch : public QObject
         m_heartbeat.stop();
     }
     double longestGapMs() const { return m_longestGapNs / 1e6; }
+    // When the longest gap ended, and when the worker completed, in seconds since start().
+    double longestGapAt() const { return m_longestGapEndNs / 1e9; }
+    double runEndAt() const { return m_runEndNs / 1e9; }
+    void markRunEnd() { m_runEndNs = m_clock.nsecsElapsed(); }
     double worstBeatGapMs() const { return m_worstBeatGapNs / 1e6; }
 
   private:
@@ -73,6 +81,8 @@ class LoopWatch : public QObject
     bool m_running = false;
     qint64 m_lastIteration = -1;
     qint64 m_longestGapNs = 0;
+    qint64 m_longestGapEndNs = 0;
+    qint64 m_runEndNs = -1;
     qint64 m_lastBeat = -1;
     qint64 m_worstBeatGapNs = 0;
 };
@@ -147,6 +157,7 @@ int main(int argc, char *argv[])
         return 2;
     }
     LoopWatch watch;
+    QObject::connect(&window.runController(), &RunController::Evnt, &watch, [&watch] { watch.markRunEnd(); });
 
     // One unmeasured run first, so that every measured one reads the folder from a warm cache.
     {
@@ -184,8 +195,9 @@ int main(int argc, char *argv[])
         watch.stop();
         passes << watch.longestGapMs();
         beats << watch.worstBeatGapMs() - 10.0;
-        std::printf("%-4d %-8s %10.2f %14lld %16.1f %16.1f\n", run, "window", windowTimes.last(),
-                    archiveSize(archives), passes.last(), beats.last());
+        std::printf("%-4d %-8s %10.2f %14lld %16.1f %16.1f   (at %.2f s; worker done at %.2f s)\n", run,
+                    "window", windowTimes.last(), archiveSize(archives), passes.last(), beats.last(),
+                    watch.longestGapAt(), watch.runEndAt());
         if (window.runState().archiveFailed || archiveSize(archives) <= 0) {
             std::fprintf(stderr, "the window's run did not write its archive\n");
             return 1;
