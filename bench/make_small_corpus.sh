@@ -38,27 +38,14 @@ summary() {
     }'
 }
 
-if [ -f "$target/$MARKER" ] && [ "$(cat "$target/$MARKER")" = "arkivoda-mali-korpus $VERSION" ] \
-    && [ ! -e "$target/$BUILDING" ]; then
+# shellcheck source=bench/corpus-folder.sh
+. "$here/corpus-folder.sh"
+if ! prepare_corpus_folder "$target" "$MARKER" "$BUILDING" "arkivoda-mali-korpus $VERSION" "small-file corpus"; then
     echo "Small-file corpus version $VERSION already present; nothing to do."
     summary
     exit 0
 fi
-
-if [ -d "$target" ] && [ -n "$(ls -A "$target")" ]; then
-    # Only a folder this script made (finished or interrupted) may be thrown away.
-    if [ -e "$target/$MARKER" ] || [ -e "$target/$BUILDING" ]; then
-        echo "Removing the old or unfinished small-file corpus in $target"
-        rm -rf -- "$target"
-    else
-        echo "error: $target exists, is not empty and is not a small-file corpus made by this script" >&2
-        exit 2
-    fi
-fi
-
-mkdir -p "$target"
 target=$(cd "$target" && pwd)
-: > "$target/$BUILDING"
 echo "Building small-file corpus version $VERSION in $target"
 start=$(date +%s)
 
