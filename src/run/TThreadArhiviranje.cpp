@@ -4,6 +4,7 @@
 #include "config/MessageTable.h"
 #include "config/ProgramSettings.h"
 #include "config/StringGrid.h"
+#include "platform/ThreadPriority.h"
 #include "run/FileSystem.h"
 #include "run/HandOverChannel.h"
 #include "run/RunController.h"
@@ -90,6 +91,10 @@ bool TThreadArhiviranje::call(HandOver which, std::function<void()> procedure)
 
 void TThreadArhiviranje::run()
 {
+    // The reader and compressors started from here inherit the lower priority, so that a run that
+    // keeps every core busy still leaves the interface and the desktop responsive. If the system
+    // refuses, the run goes on unchanged at normal priority.
+    ThreadPriority::lowerForBackgroundWork();
     try {
         Execute();
     } catch (const ForcedStop &) {

@@ -10,6 +10,7 @@
 #include "ZipCheck.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -23,6 +24,7 @@
 #include <QThread>
 #include <QTimer>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -93,6 +95,24 @@ QByteArray rawDeflate(const QByteArray &data)
 QString entryName(const QString &path)
 {
     return path.mid(1);
+}
+
+// The nice value of each thread of this process, by thread id.
+QMap<int, int> niceOfThreads()
+{
+    QMap<int, int> nice;
+    const QDir tasks(QStringLiteral("/proc/self/task"));
+    for (const QString &task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile stat(tasks.filePath(task) + QStringLiteral("/stat"));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        // The fields after the command name, which is in parentheses and may hold spaces; the nice
+        // value is the 19th field of the line, the 17th after the name.
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        nice.insert(task.toInt(), fields.value(16).toInt());
+    }
+    return nice;
 }
 
 } // namespace
@@ -588,6 +608,37 @@ class TestArchivingWorker : public QObject
         QVERIFY(!run.controller.state().Pauza);
         QCOMPARE(run.controller.blockingWaits(), 2);
         QCOMPARE(ZipCheck::entryNames(archive).size(), 2);
+    }
+
+    void threadsOfTheRunGiveWayToTheInterface()
+    {
+        // On a machine with few cores the run's threads must not keep the interface thread waiting:
+        // every thread the run starts runs at a lower priority than the interface thread.
+        const TempTree sources;
+        sources.writeFile(QStringLiteral("F/a.txt"), "a");
+        sources.writeFile(QStringLiteral("F/b.txt"), "b");
+        Run run({sources.path(QStringLiteral("F"))});
+        const QMap<int, int> before = niceOfThreads();
+        QMap<int, int> during;
+        run.observer = [&run](HandOver which) {
+            if (which == HandOver::CopySettings)
+                run.controller.BTN_PauseClick();
+        };
+        run.view.onPauseBox = [&during] { during = niceOfThreads(); };
+        run.start(run.tree.path(QStringLiteral("a.zip")));
+
+        const int interfaceNice = before.value(int(gettid()));
+        int runThreads = 0;
+        for (auto thread = during.cbegin(); thread != during.cend(); ++thread) {
+            if (before.contains(thread.key()))
+                continue;
+            ++runThreads;
+            QVERIFY2(
+                thread.value() > interfaceNice,
+                qPrintable(QStringLiteral("thread %1 at nice %2").arg(thread.key()).arg(thread.value())));
+        }
+        // The worker, the reader and at least one compressor.
+        QVERIFY(runThreads >= 3);
     }
 
     void progressReportsFillBarsAndTitle()
