@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QSysInfo>
 
 // The settings and derived values held for the life of the process. Written only on the
 // interface thread and only while no run is in progress.
@@ -10,7 +11,8 @@ struct ProgramSettings
     QString GLOBAL_lista;         // empty, or first argument + "_"
     QString GLOBAL_lista_caption; // empty, or first argument
     QString GLOBAL_ApplicationTitle = QStringLiteral("Arkivoda");
-    QString GLOBAL_build = QStringLiteral(" 64-bit"); // the program is built for 64-bit only
+    // The word size of this build, as the About box shows it: " 64-bit" on a 64-bit build.
+    QString GLOBAL_build = QStringLiteral(" %1-bit").arg(int(QSysInfo::WordSize));
     QString GLOBAL_Jezik = QStringLiteral("HR");
     QString BackupLokacijaAuto;                 // archive folder of automatic runs: empty, or ends in "/"
     QString BckName = QStringLiteral("Arhiva"); // archive-name prefix
