@@ -1,5 +1,6 @@
 #include "app/TGlavni.h"
 
+#include "app/DailySchedule.h"
 #include "app/TForm_FilesMissing.h"
 #include "config/ConfigPaths.h"
 #include "config/MessageTable.h"
@@ -197,6 +198,7 @@ void TGlavni::connectControls()
     connect(ui->BTN_Kill, &QAbstractButton::clicked, this, &TGlavni::BTN_KillClick);
     connect(ui->TPP_Restore, &QAction::triggered, this, &TGlavni::TPP_RestoreClick);
     connect(ui->TPP_Close, &QAction::triggered, this, &TGlavni::TPP_CloseClick);
+    connect(&AutoTimer, &QTimer::timeout, this, &TGlavni::AutoTimerTimer);
     ui->LokacijaA->installEventFilter(this);
     ui->LokacijaR->installEventFilter(this);
     auto *altF4 = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_F4), this);
@@ -470,6 +472,25 @@ void TGlavni::AutomatskoGasenje()
 {
     // Closing the program, logging off or shutting down after a countdown is not offered yet: a ticked
     // box only keeps the summary from being shown, and the program stays as it is.
+}
+
+// --- Daily schedule -------------------------------------------------------------------------------
+
+void TGlavni::AutoTimerTimer()
+{
+    if (!m_settings.GLOBAL_TimerEnabled || m_controller.state().GLOBAL_ArhiviranjeUTijeku)
+        return;
+    const DailySchedule::Tick tick = DailySchedule::at(m_clock().time(), m_settings.GLOBAL_TimerTime);
+    setStatusText(MessageTable::fill(message(Msg::StatusNextAutoRun), {tick.timeLeft}));
+    if (tick.warn)
+        showBalloon(QStringLiteral("Arkivoda ") + m_settings.GLOBAL_lista_caption,
+                    message(Msg::BalloonAutoRunSoon), TrayIcon::BalloonIcon::Warning, 7000);
+    if (tick.start) {
+        // Shown and raised; a minimised window stays minimised.
+        show();
+        raise();
+        AutoZClick();
+    }
 }
 
 // --- Run control ----------------------------------------------------------------------------------

@@ -7,11 +7,13 @@
 #include "run/RunController.h"
 #include "run/RunView.h"
 
+#include <QDateTime>
 #include <QMainWindow>
 #include <QMenu>
 #include <QPointer>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 
 namespace Ui {
@@ -42,6 +44,8 @@ class TGlavni : public QMainWindow, private RunView
     const RunState &runState() const { return m_controller.state(); }
     // The daily schedule's timer.
     QTimer &autoTimer() { return AutoTimer; }
+    // The local clock the daily schedule reads; a test sets its own.
+    void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
     QMenu &trayPopup() { return TrayPopup; }
     // The window that a run shows the missing sources in, while it exists.
     QWidget *missingFilesWindow() const { return Form_FilesMissing; }
@@ -68,6 +72,8 @@ class TGlavni : public QMainWindow, private RunView
     void BTN_PauseClick();
     void BTN_CancelClick();
     void BTN_KillClick();
+    // One tick of the daily schedule: the countdown, the warning a minute before, the run at the time.
+    void AutoTimerTimer();
 
   signals:
     // The window has closed: the program ends.
@@ -138,6 +144,7 @@ class TGlavni : public QMainWindow, private RunView
     QMenu TrayPopup;
     Balloon m_balloon;
     Qt::MouseButton MFLastButton = Qt::LeftButton;
+    std::function<QDateTime()> m_clock = &QDateTime::currentDateTime;
     QPointer<QWidget> AboutBox;
     QPointer<QWidget> Form_FilesMissing;
     QPointer<QWidget> OdabirBaze;

@@ -1,0 +1,168 @@
+#include "config/MessageTable.h"
+
+#include "GlavniFixture.h"
+
+#include <QLabel>
+#include <QTest>
+
+using HandOver = RunController::HandOver;
+
+// The daily schedule of the main window, driven through its clock seam: the countdown, the warning a
+// minute before and the run at the set second.
+class TestAutoTimer : public QObject
+{
+    Q_OBJECT
+
+    static QString countdown(const QString &timeLeft)
+    {
+        return MessageTable::fill(MessageTable::text(Msg::StatusNextAutoRun), {timeLeft});
+    }
+    static QDateTime today(const QTime &time) { return QDateTime(QDate(2026, 3, 14), time); }
+    static QByteArray timerSettings(const QByteArray &time, bool enabled = true)
+    {
+        return "[Timer]\r\nEnabled=" + QByteArray(enabled ? "1" : "0") + "\r\nTime=" + time + "\r\n";
+    }
+
+  private slots:
+    void initTestCase()
+    {
+        QCoreApplication::setApplicationName(QStringLiteral("Arkivoda"));
+        qputenv("ARKIVODA_START_DELAY_MS", "0");
+    }
+
+    void countdown_data()
+    {
+        QTest::addColumn<QString>("setTime");
+        QTest::addColumn<QTime>("now");
+        QTest::addColumn<QString>("timeLeft");
+        QTest::addColumn<bool>("warning");
+
+        QTest::newRow("one minute before") << "08:00:00" << QTime(7, 59, 0) << "00:01:00" << true;
+        QTest::newRow("milliseconds dropped") << "08:00:00" << QTime(7, 59, 0, 999) << "00:01:00" << true;
+        QTest::newRow("61 seconds before") << "08:00:00" << QTime(7, 58, 59) << "00:01:01" << false;
+        QTest::newRow("59 seconds before") << "08:00:00" << QTime(7, 59, 1) << "00:00:59" << false;
+        QTest::newRow("one second after: tomorrow") << "08:00:00" << QTime(8, 0, 1) << "23:59:59" << false;
+        QTest::newRow("five seconds after start-up") << "08:00:00" << QTime(8, 0, 5) << "23:59:55" << false;
+        QTest::newRow("midnight, 30 s before") << "00:00:00" << QTime(23, 59, 30) << "00:00:30" << false;
+        QTest::newRow("midnight, just after") << "00:00:00" << QTime(0, 0, 1) << "23:59:59" << false;
+        QTest::newRow("last second of the day") << "23:59:59" << QTime(0, 0, 0) << "23:59:59" << false;
+    }
+
+    void countdown()
+    {
+        QFETCH(QString, setTime);
+        QFETCH(QTime, now);
+        QFETCH(QString, timeLeft);
+        QFETCH(bool, warning);
+        GlavniFixture fixture(timerSettings(setTime.toUtf8()));
+        TGlavni &window = fixture.create();
+        window.setClock([&] { return today(now); });
+
+        window.AutoTimerTimer();
+
+        QCOMPARE(fixture.control<QLabel>("LBL_Status")->text(), countdown(timeLeft));
+        QCOMPARE(fixture.desktop.tray.messages.size(), warning ? 1 : 0);
+        if (warning) {
+            const FakeTrayIcon::Message &balloon = fixture.desktop.tray.messages.first();
+            QCOMPARE(balloon.title, QStringLiteral("Arkivoda "));
+            QCOMPARE(balloon.text,
+                     QStringLiteral("Arkivoda će pokrenuti automatsko arhiviranje za jednu minutu"));
+            QCOMPARE(balloon.icon, TrayIcon::BalloonIcon::Warning);
+            QCOMPARE(balloon.timeoutMs, 7000);
+        }
+        QVERIFY(fixture.archives().isEmpty());
+        QVERIFY(fixture.window->isHidden());
+    }
+
+    void theWarningNamesTheConfiguration()
+    {
+        GlavniFixture fixture;
+        fixture.tree.writeFile(QStringLiteral("config/Arkivoda/Posao_Arkivoda.ini"),
+                               timerSettings("08:00:00"));
+        TGlavni &window = fixture.create({QStringLiteral("arkivoda"), QStringLiteral("Posao")});
+        window.setClock([] { return today(QTime(7, 59, 0)); });
+
+        window.AutoTimerTimer();
+
+        QCOMPARE(fixture.desktop.tray.messages.size(), 1);
+        QCOMPARE(fixture.desktop.tray.messages.first().title, QStringLiteral("Arkivoda Posao"));
+    }
+
+    void theRunStartsInTheTickOfTheSetSecond()
+    {
+        GlavniFixture fixture(timerSettings("08:00:00"));
+        TGlavni &window = fixture.create();
+        window.setClock([] { return today(QTime(8, 0, 0, 500)); });
+        QString statusAsTheRunBegan;
+        bool shownAsTheRunBegan = false;
+        window.runController().setHandOverObserver([&](HandOver which) {
+            if (which == HandOver::CopySettings) {
+                statusAsTheRunBegan = fixture.control<QLabel>("LBL_Status")->text();
+                shownAsTheRunBegan = window.isVisible();
+            }
+        });
+
+        window.AutoTimerTimer();
+
+        QCOMPARE(statusAsTheRunBegan, countdown(QStringLiteral("00:00:00")));
+        QVERIFY(shownAsTheRunBegan);
+        QCOMPARE(fixture.archives().size(), 1);
+        QVERIFY(!window.runState().GLOBAL_ArhiviranjeUTijeku);
+        // The run put the schedule back as it found it.
+        QVERIFY(window.autoTimer().isActive());
+    }
+
+    void aRunInProgressAtTheSetTimeStartsNothing()
+    {
+        GlavniFixture fixture(timerSettings("08:00:00"));
+        TGlavni &window = fixture.create();
+        window.setClock([] { return today(QTime(8, 0, 0)); });
+        QString statusBefore;
+        QString statusAfter;
+        window.runController().setHandOverObserver([&](HandOver which) {
+            if (which == HandOver::FileCount) {
+                statusBefore = fixture.control<QLabel>("LBL_Status")->text();
+                window.AutoTimerTimer();
+                statusAfter = fixture.control<QLabel>("LBL_Status")->text();
+            }
+        });
+
+        window.AutoZClick();
+
+        QVERIFY(!statusBefore.isEmpty());
+        QCOMPARE(statusAfter, statusBefore);
+        QCOMPARE(fixture.archives().size(), 1);
+        // Only the run's own balloon at its end: no warning and no second run queued.
+        QCOMPARE(fixture.desktop.tray.messages.size(), 1);
+        QCOMPARE(fixture.desktop.tray.messages.first().icon, TrayIcon::BalloonIcon::Information);
+    }
+
+    void aScheduleTurnedOffDoesNothing()
+    {
+        GlavniFixture fixture(timerSettings("08:00:00", false));
+        TGlavni &window = fixture.create();
+        window.setClock([] { return today(QTime(8, 0, 0)); });
+        const QString idle = fixture.control<QLabel>("LBL_Status")->text();
+
+        window.AutoTimerTimer();
+
+        QCOMPARE(fixture.control<QLabel>("LBL_Status")->text(), idle);
+        QVERIFY(fixture.archives().isEmpty());
+        QVERIFY(!window.autoTimer().isActive());
+    }
+
+    void theTimerTicksTheSchedule()
+    {
+        GlavniFixture fixture(timerSettings("08:00:00"));
+        TGlavni &window = fixture.create();
+        window.setClock([] { return today(QTime(7, 0, 0)); });
+        QVERIFY(window.autoTimer().isActive());
+        QCOMPARE(window.autoTimer().interval(), 1000);
+
+        QTRY_COMPARE_WITH_TIMEOUT(fixture.control<QLabel>("LBL_Status")->text(),
+                                  countdown(QStringLiteral("01:00:00")), 3000);
+    }
+};
+
+QTEST_MAIN(TestAutoTimer)
+#include "tst_AutoTimer.moc"
