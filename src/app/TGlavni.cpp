@@ -2,6 +2,8 @@
 
 #include "app/DailySchedule.h"
 #include "app/TForm_FilesMissing.h"
+#include "app/TGasenjeBox.h"
+#include "app/WinExit.h"
 #include "config/ConfigPaths.h"
 #include "config/MessageTable.h"
 #include "platform/FileManager.h"
@@ -199,6 +201,10 @@ void TGlavni::connectControls()
     connect(ui->TPP_Restore, &QAction::triggered, this, &TGlavni::TPP_RestoreClick);
     connect(ui->TPP_Close, &QAction::triggered, this, &TGlavni::TPP_CloseClick);
     connect(&AutoTimer, &QTimer::timeout, this, &TGlavni::AutoTimerTimer);
+    // Toggled, not clicked: clearing the other boxes runs their handlers too, which find them clear.
+    connect(ui->CB_Close, &QCheckBox::toggled, this, &TGlavni::CB_CloseClick);
+    connect(ui->CB_Shutdown, &QCheckBox::toggled, this, &TGlavni::CB_ShutdownClick);
+    connect(ui->CB_Logoff, &QCheckBox::toggled, this, &TGlavni::CB_LogoffClick);
     ui->LokacijaA->installEventFilter(this);
     ui->LokacijaR->installEventFilter(this);
     auto *altF4 = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_F4), this);
@@ -468,10 +474,63 @@ bool TGlavni::endOfRunChosen() const
     return ui->CB_Close->isChecked() || ui->CB_Shutdown->isChecked() || ui->CB_Logoff->isChecked();
 }
 
+void TGlavni::CB_CloseClick()
+{
+    keepOnlyEndOfRunBox(ui->CB_Close);
+}
+
+void TGlavni::CB_ShutdownClick()
+{
+    keepOnlyEndOfRunBox(ui->CB_Shutdown);
+}
+
+void TGlavni::CB_LogoffClick()
+{
+    keepOnlyEndOfRunBox(ui->CB_Logoff);
+}
+
+void TGlavni::keepOnlyEndOfRunBox(QCheckBox *ticked)
+{
+    if (!ticked->isChecked())
+        return;
+    for (QCheckBox *box : {ui->CB_Close, ui->CB_Shutdown, ui->CB_Logoff})
+        if (box != ticked)
+            box->setChecked(false);
+}
+
 void TGlavni::AutomatskoGasenje()
 {
-    // Closing the program, logging off or shutting down after a countdown is not offered yet: a ticked
-    // box only keeps the summary from being shown, and the program stays as it is.
+    RunState &state = m_controller.state();
+    state.GLOBAL_ShutdownFlag = endOfRunChosen();
+    if (!state.GLOBAL_ShutdownFlag)
+        return;
+    state.GLOBAL_ShutdownEvent = ui->CB_Close->isChecked()      ? QStringLiteral("CLOSE")
+                                 : ui->CB_Shutdown->isChecked() ? QStringLiteral("SHUTDOWN")
+                                                                : QStringLiteral("LOGOFF");
+    const bool closing = state.GLOBAL_ShutdownEvent == QLatin1String("CLOSE");
+    // Nobody watches a minimised (or hidden) window: closing it needs no countdown.
+    if (closing && (isMinimized() || isHidden())) {
+        m_settings.GLOBAL_CloseFromTray = true;
+        close();
+        return;
+    }
+    state.GLOBAL_ShutdownCounter = closing ? 5000 : 20000;
+    {
+        TGasenjeBox box(state, this);
+        GasenjeBox = &box;
+        box.exec();
+    }
+    if (!state.GLOBAL_ShutdownFlag)
+        return;
+    if (closing) {
+        m_settings.GLOBAL_CloseFromTray = true;
+        close();
+        return;
+    }
+    // A refused request leaves the program open and idle; nothing is reported.
+    [[maybe_unused]] const bool accepted =
+        WinExit(m_services.session,
+                state.GLOBAL_ShutdownEvent == QLatin1String("SHUTDOWN") ? EWX_SHUTDOWN : EWX_LOGOFF);
 }
 
 // --- Daily schedule -------------------------------------------------------------------------------

@@ -19,6 +19,7 @@
 namespace Ui {
 class TGlavni;
 }
+class QCheckBox;
 class QLabel;
 class QProgressBar;
 
@@ -74,6 +75,15 @@ class TGlavni : public QMainWindow, private RunView
     void BTN_KillClick();
     // One tick of the daily schedule: the countdown, the warning a minute before, the run at the time.
     void AutoTimerTimer();
+    // The end-of-run boxes: ticking one clears the other two.
+    void CB_CloseClick();
+    void CB_ShutdownClick();
+    void CB_LogoffClick();
+    // The end-of-run step: closes the program, shuts down or logs off after a countdown when one of
+    // the end-of-run boxes is ticked.
+    void AutomatskoGasenje();
+    // The countdown box while it is open.
+    QWidget *gasenjeBox() const { return GasenjeBox; }
 
   signals:
     // The window has closed: the program ends.
@@ -105,9 +115,9 @@ class TGlavni : public QMainWindow, private RunView
     void runEnd(RunKind kind);
     void showMissingFiles(RunKind kind);
     void endOfAttempt(bool autoTimerWasActive);
-    // What is done after a run when an end-of-run box is ticked.
-    void AutomatskoGasenje();
     bool endOfRunChosen() const;
+    // Leaves only the given end-of-run box ticked, when it is.
+    void keepOnlyEndOfRunBox(QCheckBox *ticked);
 
     void TrayMouseDown(Qt::MouseButton button);
     void TrayDblClick();
@@ -146,6 +156,7 @@ class TGlavni : public QMainWindow, private RunView
     Qt::MouseButton MFLastButton = Qt::LeftButton;
     std::function<QDateTime()> m_clock = &QDateTime::currentDateTime;
     QPointer<QWidget> AboutBox;
+    QPointer<QWidget> GasenjeBox;
     QPointer<QWidget> Form_FilesMissing;
     QPointer<QWidget> OdabirBaze;
 };

@@ -2,6 +2,7 @@
 
 class FileManager;
 class LauncherProgress;
+class SessionEnd;
 class TrayIcon;
 class WindowAlert;
 
@@ -13,4 +14,5 @@ struct DesktopServices
     LauncherProgress *launcher;
     FileManager &fileManager;
     WindowAlert &alert;
+    SessionEnd &session;
 };

@@ -1,6 +1,7 @@
 #include "platform/LinuxDesktop.h"
 
 #include "platform/FreedesktopFileManager.h"
+#include "platform/LogindSessionEnd.h"
 #include "platform/QtTrayIcon.h"
 #include "platform/QtWindowAlert.h"
 #include "platform/UnityLauncherProgress.h"
@@ -8,7 +9,8 @@
 LinuxDesktop::LinuxDesktop()
     : m_tray(std::make_unique<QtTrayIcon>()),
       m_launcher(UnityLauncherProgress::create(QStringLiteral("arkivoda.desktop"))),
-      m_fileManager(std::make_unique<FreedesktopFileManager>()), m_alert(std::make_unique<QtWindowAlert>())
+      m_fileManager(std::make_unique<FreedesktopFileManager>()), m_alert(std::make_unique<QtWindowAlert>()),
+      m_session(std::make_unique<LogindSessionEnd>())
 {
 }
 
@@ -16,5 +18,5 @@ LinuxDesktop::~LinuxDesktop() = default;
 
 DesktopServices LinuxDesktop::services()
 {
-    return DesktopServices{*m_tray, m_launcher.get(), *m_fileManager, *m_alert};
+    return DesktopServices{*m_tray, m_launcher.get(), *m_fileManager, *m_alert, *m_session};
 }

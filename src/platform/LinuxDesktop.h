@@ -5,6 +5,7 @@
 #include <memory>
 
 class FreedesktopFileManager;
+class LogindSessionEnd;
 class QtTrayIcon;
 class QtWindowAlert;
 class UnityLauncherProgress;
@@ -26,4 +27,5 @@ class LinuxDesktop
     std::unique_ptr<UnityLauncherProgress> m_launcher;
     std::unique_ptr<FreedesktopFileManager> m_fileManager;
     std::unique_ptr<QtWindowAlert> m_alert;
+    std::unique_ptr<LogindSessionEnd> m_session;
 };

@@ -28,6 +28,8 @@ class RunController : public QObject
 
     // The state of the current or last run.
     const RunState &state() const { return m_state; }
+    // The end-of-run fields are the front end's to set after the attempt; nothing else is changed here.
+    RunState &state() { return m_state; }
 
     // Marks a run attempt as begun; false when one is already in progress. The attempt ends with
     // endAttempt, whether a run took place or the attempt was refused.

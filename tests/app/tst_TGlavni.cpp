@@ -371,8 +371,14 @@ class TestTGlavni : public QObject
             if (which == HandOver::FileCount)
                 fixture.control<QCheckBox>("CB_Shutdown")->setChecked(true);
         });
+        // The countdown before the shutdown is cancelled.
+        ModalDriver cancel(
+            [](QWidget *box) { box->findChild<QAbstractButton *>(QStringLiteral("BTN_Cancel"))->click(); },
+            QStringLiteral("GasenjeBox"));
         window.AutoZClick();
 
+        QVERIFY(cancel.acted());
+        QVERIFY(fixture.desktop.session.calls.isEmpty());
         QCOMPARE(fixture.dialogs.size(), 0);
         QCOMPARE(fixture.desktop.tray.messages.size(), 1);
         QVERIFY(fixture.control<QCheckBox>("CB_Shutdown")->isChecked());

@@ -5,6 +5,7 @@
 #include "platform/DesktopServices.h"
 #include "platform/FileManager.h"
 #include "platform/LauncherProgress.h"
+#include "platform/SessionEnd.h"
 #include "platform/WindowAlert.h"
 
 #include <QList>
@@ -13,7 +14,7 @@
 #include <QStringList>
 
 // Desktop services that record every call instead of touching the session: no file manager opens,
-// no launcher or window manager is told anything.
+// no launcher or window manager is told anything, and no session ends.
 class FakeDesktop
 {
   public:
@@ -40,11 +41,32 @@ class FakeDesktop
         int flashes = 0;
     };
 
-    DesktopServices services() { return {tray, withLauncher ? &launcher : nullptr, files, alert}; }
+    // Records each request; the answer is what a test sets (by default the platform accepts).
+    class Session : public SessionEnd
+    {
+      public:
+        bool isAvailable() override { return available; }
+        bool PowerOff() override
+        {
+            calls.append(QStringLiteral("PowerOff"));
+            return accept;
+        }
+        bool TerminateSession() override
+        {
+            calls.append(QStringLiteral("TerminateSession"));
+            return accept;
+        }
+        bool available = true;
+        bool accept = true;
+        QStringList calls;
+    };
+
+    DesktopServices services() { return {tray, withLauncher ? &launcher : nullptr, files, alert, session}; }
 
     FakeTrayIcon tray;
     Launcher launcher;
     Files files;
     Alert alert;
+    Session session;
     bool withLauncher = true;
 };

@@ -1,0 +1,124 @@
+#include "app/TGasenjeBox.h"
+
+#include "config/MessageTable.h"
+#include "run/RunState.h"
+#include "ui_TGasenjeBox.h"
+
+#include <QKeyEvent>
+#include <QPainter>
+
+#include <cmath>
+
+namespace {
+
+std::chrono::milliseconds tickInterval{1000};
+
+constexpr int frameWidth = 5;
+
+QString actionText(const QString &event)
+{
+    if (event == QLatin1String("CLOSE"))
+        return MessageTable::text(Msg::CountdownClose);
+    if (event == QLatin1String("SHUTDOWN"))
+        return MessageTable::text(Msg::CountdownShutdown);
+    if (event == QLatin1String("LOGOFF"))
+        return MessageTable::text(Msg::CountdownLogoff);
+    return QString();
+}
+
+QString secondsText(int seconds)
+{
+    return QString::number(seconds) + QStringLiteral(" s");
+}
+
+} // namespace
+
+void TGasenjeBox::setTickInterval(std::chrono::milliseconds interval)
+{
+    tickInterval = interval;
+}
+
+TGasenjeBox::TGasenjeBox(RunState &state, const QWidget *centreOn)
+    : QDialog(nullptr, Qt::Dialog | Qt::FramelessWindowHint), ui(std::make_unique<Ui::TGasenjeBox>()),
+      m_state(state)
+{
+    ui->setupUi(this);
+    setObjectName(QStringLiteral("GasenjeBox"));
+    setFixedSize(437, 158);
+    QPalette white = palette();
+    white.setColor(QPalette::Window, Qt::white);
+    setPalette(white);
+    setAutoFillBackground(true);
+    QFont boxFont(QStringLiteral("Tahoma"));
+    boxFont.setPixelSize(11);
+    setFont(boxFont);
+    QFont bold = boxFont;
+    bold.setBold(true);
+    ui->LBL_TimeLeft->setFont(bold);
+    // The cancel button is the one control that takes the focus, so Enter always cancels.
+    ui->BTN_Cancel->setFocus();
+    connect(ui->BTN_Cancel, &QPushButton::clicked, this, &TGasenjeBox::BTN_CancelClick);
+    connect(&CloseTimer, &QTimer::timeout, this, &TGasenjeBox::CloseTimerTimer);
+
+    const QString action = actionText(m_state.GLOBAL_ShutdownEvent);
+    if (!action.isEmpty())
+        ui->LBL_pwr->setText(MessageTable::text(Msg::CountdownText) + QLatin1Char(' ') + action);
+    SecondsLeft = static_cast<int>(std::lround(m_state.GLOBAL_ShutdownCounter / 1000.0));
+    ui->LBL_TimeLeft->setText(secondsText(SecondsLeft));
+    --SecondsLeft;
+
+    if (centreOn) {
+        const QRect owner = centreOn->frameGeometry();
+        move(owner.left() + (owner.width() - width()) / 2, owner.top() + (owner.height() - height()) / 2);
+    }
+    CloseTimer.start(tickInterval);
+}
+
+TGasenjeBox::~TGasenjeBox() = default;
+
+void TGasenjeBox::CloseTimerTimer()
+{
+    if (SecondsLeft > 0) {
+        ui->LBL_TimeLeft->setText(secondsText(SecondsLeft));
+        ui->LBL_TimeLeft->repaint();
+        --SecondsLeft;
+        return;
+    }
+    accept();
+}
+
+void TGasenjeBox::BTN_CancelClick()
+{
+    m_state.GLOBAL_ShutdownFlag = false;
+    reject();
+}
+
+void TGasenjeBox::paintEvent(QPaintEvent *event)
+{
+    QDialog::paintEvent(event);
+    QPainter painter(this);
+    const QColor red(Qt::red);
+    const int w = width();
+    const int h = height();
+    painter.fillRect(0, 0, w, frameWidth, red);
+    painter.fillRect(0, h - frameWidth, w, frameWidth, red);
+    painter.fillRect(0, 0, frameWidth, h, red);
+    painter.fillRect(w - frameWidth, 0, frameWidth, h, red);
+}
+
+void TGasenjeBox::keyPressEvent(QKeyEvent *event)
+{
+    // Escape would close the box without cancelling, and the action would follow at once: only the
+    // button (or Enter, which presses it) ends the countdown early.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void TGasenjeBox::done(int result)
+{
+    CloseTimer.stop();
+    QDialog::done(result);
+}
