@@ -1,5 +1,6 @@
 #include "app/TGlavni.h"
 
+#include "about/TAboutBox.h"
 #include "app/DailySchedule.h"
 #include "app/TForm_FilesMissing.h"
 #include "app/TGasenjeBox.h"
@@ -144,7 +145,7 @@ TGlavni::TGlavni(const QStringList &arguments, DesktopServices services, QWidget
         setBarState(bar, BarState::Normal);
     }
     // Features that come with their own windows later are shown but not offered yet.
-    for (QAction *action : {ui->MM_Lista, ui->MM_Engleski, ui->MM_Hrvatski, ui->MM_Oprogramu})
+    for (QAction *action : {ui->MM_Lista, ui->MM_Engleski, ui->MM_Hrvatski})
         action->setEnabled(false);
 
     ui->Client->setFixedSize(736, 492);
@@ -200,6 +201,7 @@ void TGlavni::connectControls()
     connect(ui->BTN_Kill, &QAbstractButton::clicked, this, &TGlavni::BTN_KillClick);
     connect(ui->TPP_Restore, &QAction::triggered, this, &TGlavni::TPP_RestoreClick);
     connect(ui->TPP_Close, &QAction::triggered, this, &TGlavni::TPP_CloseClick);
+    connect(ui->MM_Oprogramu, &QAction::triggered, this, &TGlavni::MM_OprogramuClick);
     connect(&AutoTimer, &QTimer::timeout, this, &TGlavni::AutoTimerTimer);
     // Toggled, not clicked: clearing the other boxes runs their handlers too, which find them clear.
     connect(ui->CB_Close, &QCheckBox::toggled, this, &TGlavni::CB_CloseClick);
@@ -550,6 +552,16 @@ void TGlavni::AutoTimerTimer()
         raise();
         AutoZClick();
     }
+}
+
+// --- About box ------------------------------------------------------------------------------------
+
+void TGlavni::MM_OprogramuClick()
+{
+    // Owned by the application, not by this window; centred over it.
+    TAboutBox box(m_settings, m_services.download, m_services.urls, this);
+    AboutBox = &box;
+    box.exec();
 }
 
 // --- Run control ----------------------------------------------------------------------------------

@@ -84,6 +84,9 @@ class TGlavni : public QMainWindow, private RunView
     void AutomatskoGasenje();
     // The countdown box while it is open.
     QWidget *gasenjeBox() const { return GasenjeBox; }
+    // The About box, shown modally.
+    void MM_OprogramuClick();
+    QWidget *aboutBox() const { return AboutBox; }
 
   signals:
     // The window has closed: the program ends.

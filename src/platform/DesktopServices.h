@@ -1,9 +1,11 @@
 #pragma once
 
+class FileDownload;
 class FileManager;
 class LauncherProgress;
 class SessionEnd;
 class TrayIcon;
+class UrlOpener;
 class WindowAlert;
 
 // The desktop services a window uses, owned elsewhere: the real ones in the program, recording fakes
@@ -15,4 +17,6 @@ struct DesktopServices
     FileManager &fileManager;
     WindowAlert &alert;
     SessionEnd &session;
+    FileDownload &download;
+    UrlOpener &urls;
 };

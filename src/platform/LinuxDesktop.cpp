@@ -1,7 +1,9 @@
 #include "platform/LinuxDesktop.h"
 
+#include "platform/DesktopUrlOpener.h"
 #include "platform/FreedesktopFileManager.h"
 #include "platform/LogindSessionEnd.h"
+#include "platform/QtFileDownload.h"
 #include "platform/QtTrayIcon.h"
 #include "platform/QtWindowAlert.h"
 #include "platform/UnityLauncherProgress.h"
@@ -10,7 +12,8 @@ LinuxDesktop::LinuxDesktop()
     : m_tray(std::make_unique<QtTrayIcon>()),
       m_launcher(UnityLauncherProgress::create(QStringLiteral("arkivoda.desktop"))),
       m_fileManager(std::make_unique<FreedesktopFileManager>()), m_alert(std::make_unique<QtWindowAlert>()),
-      m_session(std::make_unique<LogindSessionEnd>())
+      m_session(std::make_unique<LogindSessionEnd>()), m_download(std::make_unique<QtFileDownload>()),
+      m_urls(std::make_unique<DesktopUrlOpener>())
 {
 }
 
@@ -18,5 +21,6 @@ LinuxDesktop::~LinuxDesktop() = default;
 
 DesktopServices LinuxDesktop::services()
 {
-    return DesktopServices{*m_tray, m_launcher.get(), *m_fileManager, *m_alert, *m_session};
+    return DesktopServices{*m_tray,    m_launcher.get(), *m_fileManager, *m_alert,
+                           *m_session, *m_download,      *m_urls};
 }

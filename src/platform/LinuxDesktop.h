@@ -4,8 +4,10 @@
 
 #include <memory>
 
+class DesktopUrlOpener;
 class FreedesktopFileManager;
 class LogindSessionEnd;
+class QtFileDownload;
 class QtTrayIcon;
 class QtWindowAlert;
 class UnityLauncherProgress;
@@ -28,4 +30,6 @@ class LinuxDesktop
     std::unique_ptr<FreedesktopFileManager> m_fileManager;
     std::unique_ptr<QtWindowAlert> m_alert;
     std::unique_ptr<LogindSessionEnd> m_session;
+    std::unique_ptr<QtFileDownload> m_download;
+    std::unique_ptr<DesktopUrlOpener> m_urls;
 };

@@ -3,18 +3,25 @@
 #include "FakeTrayIcon.h"
 
 #include "platform/DesktopServices.h"
+#include "platform/FileDownload.h"
 #include "platform/FileManager.h"
 #include "platform/LauncherProgress.h"
 #include "platform/SessionEnd.h"
+#include "platform/UrlOpener.h"
 #include "platform/WindowAlert.h"
+
+#include <QFile>
+#include <QUrl>
 
 #include <QList>
 #include <QPair>
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 // Desktop services that record every call instead of touching the session: no file manager opens,
-// no launcher or window manager is told anything, and no session ends.
+// no launcher or window manager is told anything, no session ends and nothing is downloaded.
 class FakeDesktop
 {
   public:
@@ -61,12 +68,46 @@ class FakeDesktop
         QStringList calls;
     };
 
-    DesktopServices services() { return {tray, withLauncher ? &launcher : nullptr, files, alert, session}; }
+    // Records each download and answers it with the content a test sets, or fails without one.
+    class Download : public FileDownload
+    {
+      public:
+        struct Call
+        {
+            QString url;
+            QString fileName;
+            bool fileExisted; // whether the target was there when the download began
+        };
+        bool DownloadFile(const QString &url, const QString &fileName) override
+        {
+            calls.append({url, fileName, QFile::exists(fileName)});
+            if (!content)
+                return false;
+            QFile file(fileName);
+            return file.open(QIODevice::WriteOnly) && file.write(*content) == content->size();
+        }
+        std::optional<QByteArray> content;
+        QList<Call> calls;
+    };
+
+    class Urls : public UrlOpener
+    {
+      public:
+        void OpenUrl(const QUrl &url) override { opened.append(url); }
+        QList<QUrl> opened;
+    };
+
+    DesktopServices services()
+    {
+        return {tray, withLauncher ? &launcher : nullptr, files, alert, session, download, urls};
+    }
 
     FakeTrayIcon tray;
     Launcher launcher;
     Files files;
     Alert alert;
     Session session;
+    Download download;
+    Urls urls;
     bool withLauncher = true;
 };
