@@ -60,8 +60,13 @@ TAboutBox::TAboutBox(const ProgramSettings &settings, FileDownload &download, Ur
     // The label shows the address it opens, without the scheme.
     ui->Label9->setText(
         QUrl(ProgramSite::officialPage(m_settings.GLOBAL_Jezik)).toString(QUrl::RemoveScheme).mid(2));
-    // A font wider than the form was made for must not cut the version short.
-    ui->Label1->resize(std::max(ui->Label1->width(), ui->Label1->sizeHint().width()), ui->Label1->height());
+    // The form is made for a narrow font; a wider one must not cut a line short.
+    for (QLabel *label : {ui->Label1, ui->Label11, ui->Label2, ui->Label7, ui->Label3, ui->Label4, ui->Label5,
+                          ui->Label10, ui->Label9}) {
+        const int available = width() - label->x();
+        label->resize(std::min(available, std::max(label->width(), label->sizeHint().width())),
+                      label->height());
+    }
     ui->OKButton->setFocus();
 
     if (centreOn) {

@@ -145,6 +145,12 @@ class TestTAboutBox : public QObject
         QCOMPARE(check->text(), u"&Potraži novu verziju"_s);
         QCOMPARE(ok->text(), u"&Zatvori"_s);
         QVERIFY(!(check->focusPolicy() & Qt::TabFocus));
+        // No one-line text is cut short, whatever the font at hand.
+        for (const char *name :
+             {"Label1", "Label11", "Label2", "Label7", "Label3", "Label4", "Label10", "Label9"}) {
+            const QLabel *label = box.findChild<QLabel *>(QLatin1String(name));
+            QVERIFY2(label->width() >= label->sizeHint().width(), name);
+        }
         box.show();
         QVERIFY(QTest::qWaitForWindowExposed(&box));
         QCOMPARE(QApplication::focusWidget(), ok);
