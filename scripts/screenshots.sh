@@ -1,8 +1,10 @@
 #!/bin/bash
 # Starts Arkivoda under Xvfb (with a tray and a session bus) on a throw-away data folder, drives it as a
 # user would with xdotool, and saves a PNG of each of its windows in build/screenshots/: the main window
-# idle, during a run, paused and after a stop, the run summary, a message dialog and the missing-files
-# window. Needs the packages of scripts/install-deps.sh and a built build/bin/arkivoda.
+# idle, during a run, paused and after a stop, the run summary, a message dialog, the missing-files
+# window, the About box and the countdown before an end-of-run action; the last two also in English when
+# the English language module has been built. Needs the packages of scripts/install-deps.sh and a built
+# build/bin/arkivoda.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
@@ -33,13 +35,18 @@ for name in "Ponuda Đakovo.txt" "Računi 2024/Račun 001.txt" "Računi 2024/Ra�
     echo "Sadržaj: $name" > "$WORK/Dokumenti/$name"
 done
 printf '%s\r\n%s\r\n' "$WORK/Dokumenti" "$WORK/Nedostupno/Ugovor.docx" > "$XDG_CONFIG_HOME/Arkivoda/Arkivoda_bcklst.txt"
-printf '[LokacijaAuto]\r\nPutanja=%s/\r\n' "$WORK/Arhiva" > "$XDG_CONFIG_HOME/Arkivoda/Arkivoda.ini"
+settings() {
+    printf '[Program]\r\nJezik=%s\r\n[LokacijaAuto]\r\nPutanja=%s/\r\n' "$1" "$WORK/Arhiva" \
+        > "$XDG_CONFIG_HOME/Arkivoda/Arkivoda.ini"
+}
+settings HR
 
 trayer --edge top --align right --widthtype request --height 24 --transparent false &
 PIDS+=($!)
 sleep 1
 "$PROGRAM" &
-PIDS+=($!)
+APP=$!
+PIDS+=($APP)
 
 # Waits for a visible window other than the main window whose title matches the pattern; prints its id.
 window() {
@@ -103,3 +110,48 @@ MISSING=$(window 'lista datoteka i mapa koje nisu')
 shot "$MISSING" 07-nedostupne
 press_enter "$MISSING"
 shot "$MAIN" 08-glavni-nakon-prekida 0.8
+
+# The About box, from the menu Informacije > O programu; it closes with Escape.
+about() {
+    eval "$(xdotool getwindowgeometry --shell "$MAIN")"
+    xdotool mousemove $((X + 150)) $((Y + 9)) click 1           # Informacije, in the menu bar
+    sleep 0.4
+    xdotool mousemove $((X + 170)) $((Y + HEIGHT - 492 + 12)) click 1   # O programu
+    local box
+    box=$(window ' - ')
+    shot "$box" "$1"
+    xdotool windowfocus --sync "$box" 2>/dev/null || xdotool windowfocus "$box"
+    xdotool key --clearmodifiers Escape
+    sleep 0.3
+}
+# The countdown before closing the program: a run with "close after" ticked, stopped during its initial
+# wait; the countdown is cancelled with Enter.
+countdown() {
+    click 176 69                  # Automatsko arhiviranje
+    sleep 0.4
+    click 110 335                 # Zatvori program po završetku
+    click 632 308                 # Prekini arhiviranje
+    local box
+    box=$(window '^Arkivoda$')
+    shot "$box" "$1" 0.3
+    press_enter "$box"
+    sleep 0.5
+}
+
+about 09-o-programu
+countdown 10-odbrojavanje
+
+# The same in English, once the English language module exists next to the program.
+if [ -e "$ROOT/build/bin/arkivoda.EN" ] || [ -e "$ROOT/build/bin/arkivoda.ENU" ]; then
+    kill "$APP"
+    wait "$APP" 2>/dev/null || true
+    settings EN
+    MAIN=""
+    "$PROGRAM" &
+    APP=$!
+    PIDS+=($APP)
+    MAIN=$(window '^Arkivoda$')
+    sleep 1
+    about 11-about-en
+    countdown 12-countdown-en
+fi
