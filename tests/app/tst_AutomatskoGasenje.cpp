@@ -256,6 +256,24 @@ class TestAutomatskoGasenje : public QObject
         QTest::newRow("no action") << "" << 5000 << "" << 5;
     }
 
+    void aRefusedAttemptEndsWithTheEarlierChoice()
+    {
+        GlavniFixture fixture;
+        TGlavni &window = fixture.create();
+        window.show();
+        // Ticked during an earlier run; this attempt stops at its check of the archive folder.
+        fixture.control<QCheckBox>("CB_Logoff")->click();
+        QVERIFY(QDir(fixture.archiveFolder).removeRecursively());
+        ModalDriver driver([](QWidget *) {}, QStringLiteral("GasenjeBox"));
+
+        window.AutoZClick();
+
+        QCOMPARE(fixture.dialogs.size(), 1);
+        QCOMPARE(fixture.dialogs.first().caption, QStringLiteral("Greška"));
+        QVERIFY(driver.acted());
+        QCOMPARE(fixture.desktop.session.calls, QStringList{u"TerminateSession"_s});
+    }
+
     // Ticked by hand: N seconds show N " s" down to 1, and the next tick closes the box.
     void countdownBox()
     {
