@@ -1,5 +1,6 @@
 #include "cli/CliRun.h"
 
+#include "cli/CliMessageTable.h"
 #include "cli/CliRunView.h"
 #include "cli/StopSignals.h"
 #include "config/ConfigPaths.h"
@@ -39,16 +40,13 @@ int startDelayFromEnvironment()
 QString failureHeadline(const RunState &state)
 {
     if (state.archiveFailed)
-        return QStringLiteral("Arhiviranje nije uspjelo: arhivu %1 nije moguće zapisati (%2).")
-            .arg(state.arhiva_file, state.archiveFailure);
+        return CliMessageTable::text(CliMsg::FailedNotWritable).arg(state.arhiva_file, state.archiveFailure);
     if (state.fKill)
-        return FileExists(state.arhiva_file)
-                   ? QStringLiteral("Arhiviranje je nasilno prekinuto: arhiva %1 je nepotpuna i neispravna.")
-                         .arg(state.arhiva_file)
-                   : QStringLiteral("Arhiviranje je nasilno prekinuto prije izrade arhive %1.")
-                         .arg(state.arhiva_file);
+        return CliMessageTable::text(FileExists(state.arhiva_file) ? CliMsg::KilledIncomplete
+                                                                   : CliMsg::KilledBeforeArchive)
+            .arg(state.arhiva_file);
     if (!FileExists(state.arhiva_file))
-        return QStringLiteral("Arhiviranje nije uspjelo: arhiva %1 nije izrađena.").arg(state.arhiva_file);
+        return CliMessageTable::text(CliMsg::FailedNotCreated).arg(state.arhiva_file);
     return QString();
 }
 
@@ -86,7 +84,7 @@ int CliRun::exec()
         return Failed;
     }
     if (!ReadListLines(listFile)) {
-        error(QStringLiteral("Listu datoteka za arhiviranje nije moguće pročitati: %1").arg(listFile));
+        error(CliMessageTable::text(CliMsg::ListUnreadable).arg(listFile));
         return Failed;
     }
     if (automatic && !DirectoryExists(settings.BackupLokacijaAuto)) {
@@ -103,7 +101,7 @@ int CliRun::exec()
         archiveFile = QFileInfo(m_options.manualFile).absoluteFilePath();
         const QFileInfo chosen(archiveFile);
         if (chosen.isDir()) {
-            error(QStringLiteral("%1 je mapa, a ne arhivska datoteka.").arg(archiveFile));
+            error(CliMessageTable::text(CliMsg::TargetIsFolder).arg(archiveFile));
             return Failed;
         }
         if (chosen.exists() && !m_options.overwrite) {
@@ -111,13 +109,12 @@ int CliRun::exec()
             const QString question =
                 MessageTable::fill(MessageTable::text(Msg::QuestionOverwrite), {chosen.fileName()});
             error(question.section(QStringLiteral("\r\n"), 0, 0) + QStringLiteral(" (") + archiveFile +
-                  QStringLiteral(")\nZa arhiviranje preko postojeće datoteke upotrijebite --overwrite."));
+                  QStringLiteral(")\n") + CliMessageTable::text(CliMsg::UseOverwrite));
             return Failed;
         }
     }
     if (!WipeFile(archiveFile)) {
-        error(QStringLiteral("Postojeću datoteku %1 nije moguće izbrisati; arhiviranje je odbijeno.")
-                  .arg(archiveFile));
+        error(CliMessageTable::text(CliMsg::CannotDelete).arg(archiveFile));
         return Failed;
     }
 

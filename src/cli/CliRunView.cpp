@@ -1,5 +1,6 @@
 #include "cli/CliRunView.h"
 
+#include "cli/CliMessageTable.h"
 #include "config/MessageTable.h"
 #include "run/RunState.h"
 #include "run/RunSummary.h"
@@ -88,8 +89,8 @@ void CliRunView::redraw(bool force)
     // A file being archived shows its own percentage and its path; other stages only the totals.
     const QString head =
         path.isEmpty()
-            ? QStringLiteral("%1 | ukupno %2% | %3").arg(status).arg(m_totalPercent, 3).arg(elapsed)
-            : QStringLiteral("%1 %2% | ukupno %3% | %4 | ")
+            ? CliMessageTable::text(CliMsg::ProgressTotal).arg(status).arg(m_totalPercent, 3).arg(elapsed)
+            : CliMessageTable::text(CliMsg::ProgressFile)
                   .arg(status)
                   .arg(m_filePercent, 3)
                   .arg(m_totalPercent, 3)

@@ -1,3 +1,5 @@
+#include "cli/CliLanguage.h"
+#include "cli/CliMessageTable.h"
 #include "cli/CliOptions.h"
 #include "cli/CliRun.h"
 
@@ -19,17 +21,23 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("Arkivoda"));
     QCoreApplication::setApplicationVersion(QStringLiteral(ARKIVODA_VERSION));
 
-    const CliOptions options = CliOptions::parse(QCoreApplication::arguments().mid(1));
-    if (options.help) {
-        std::fputs(CliOptions::helpText().toLocal8Bit().constData(), stdout);
-        return CliRun::Complete;
-    }
-    if (!options.error.isEmpty()) {
-        std::fprintf(stderr, "%s\n%s\n", options.error.toLocal8Bit().constData(),
-                     "Upute: arkivoda-cli --help");
-        return CliRun::Failed;
-    }
     try {
+        const CliOptions options = CliOptions::parse(QCoreApplication::arguments());
+        // The configuration the command line names decides the language of everything said below.
+        ApplyConfiguredLanguage(options.lista);
+        if (options.help) {
+            std::fputs(CliOptions::helpText().toLocal8Bit().constData(), stdout);
+            return CliRun::Complete;
+        }
+        if (options.version) {
+            std::printf("arkivoda-cli %s\n", ARKIVODA_VERSION);
+            return CliRun::Complete;
+        }
+        if (options.problem != CliOptions::Problem::None) {
+            std::fprintf(stderr, "%s\n%s\n", options.errorText().toLocal8Bit().constData(),
+                         CliMessageTable::text(CliMsg::SeeHelp).toLocal8Bit().constData());
+            return CliRun::Failed;
+        }
         return CliRun(options).exec();
     } catch (const std::exception &failure) {
         std::fprintf(stderr, "%s\n", failure.what());

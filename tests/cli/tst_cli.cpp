@@ -190,6 +190,9 @@ class TestCli : public QObject
                                              << QStringLiteral("ARCHIVE") << QStringLiteral("--manual");
         QTest::newRow("overwrite alone") << QStringList{QStringLiteral("--overwrite")} << true
                                          << QStringLiteral("ARCHIVE") << QStringLiteral("--overwrite");
+        QTest::newRow("a second list")
+            << QStringList{QStringLiteral("Posao"), QStringLiteral("Kuca")} << true
+            << QStringLiteral("ARCHIVE") << QStringLiteral("Suvišan argument: Kuca");
     }
 
     void refusals()
@@ -347,6 +350,13 @@ class TestCli : public QObject
         QCOMPARE(setup.run({QStringLiteral("--help")}), 0);
         QVERIFY(setup.out.contains(QStringLiteral("Uporaba: arkivoda-cli [lista]")));
         QVERIFY(setup.out.contains(QStringLiteral("Ctrl+C")));
+    }
+
+    void versionIsTheProgramsVersion()
+    {
+        Setup setup;
+        QCOMPARE(setup.run({QStringLiteral("--version")}), 0);
+        QCOMPARE(setup.out, QStringLiteral("arkivoda-cli " ARKIVODA_VERSION "\n"));
     }
 
     void interrupts_data()

@@ -1,0 +1,127 @@
+#include "cli/CliMessageTable.h"
+
+#include "config/LanguageModule.h"
+#include "config/ResourceModules.h"
+
+#include <QtGlobal>
+
+#include <stdexcept>
+
+namespace {
+
+constexpr const char *context = "PorukeCli";
+
+struct Entry
+{
+    CliMsg::Key key;
+    // Written for lupdate, which takes the keys into the language modules' context "PorukeCli".
+    const char *moduleKey;
+    QString croatian;
+};
+
+const QList<Entry> &entries()
+{
+    static const QList<Entry> table = {
+        {CliMsg::Help, QT_TRANSLATE_NOOP("PorukeCli", "help"),
+         QStringLiteral(
+             "Uporaba: arkivoda-cli [lista]\n"
+             "         arkivoda-cli --manual DATOTEKA [--overwrite] [lista]\n"
+             "\n"
+             "Arkivoda arhivira sve datoteke i mape s liste za arhiviranje u jednu novu ZIP arhivu.\n"
+             "\n"
+             "Bez opcija radi automatsko arhiviranje: arhiva se sprema u arhivsku mapu iz postavki\n"
+             "pod nazivom PREFIKS_gggg.mm.dd__hh.mm.ss.zip, a njezina se putanja bilježi kao zadnja\n"
+             "automatska arhiva.\n"
+             "\n"
+             "  lista                 naziv zasebne konfiguracije: koriste se datoteke\n"
+             "                        lista_Arkivoda.ini i lista_Arkivoda_bcklst.txt\n"
+             "  --manual DATOTEKA     ručno arhiviranje u navedenu datoteku (bilježi se kao\n"
+             "                        zadnja ručna arhiva)\n"
+             "  --overwrite           uz --manual: postojeća datoteka se zamjenjuje; bez ove\n"
+             "                        opcije arhiviranje preko postojeće datoteke se odbija\n"
+             "  -h, --help            ovaj tekst\n"
+             "  --version             verzija programa\n"
+             "\n"
+             "Postavke i lista nalaze se u mapi $XDG_CONFIG_HOME/Arkivoda/ (obično ~/.config/Arkivoda/).\n"
+             "Jezik ispisa je jezik programa iz postavki.\n"
+             "\n"
+             "Tijekom arhiviranja napredak se ispisuje na standardni izlaz za greške.\n"
+             "Prvi Ctrl+C (ili SIGTERM) prekida arhiviranje: trenutna datoteka se dovršava i arhiva\n"
+             "se ispravno zatvara. Drugi Ctrl+C nasilno prekida arhiviranje: arhiva ostaje\n"
+             "nedovršena i neispravna.\n"
+             "\n"
+             "Izlazni status:\n"
+             "  0  arhiviranje je završeno i sve datoteke i mape s liste su arhivirane\n"
+             "  1  arhiva je izrađena, ali neke datoteke ili mape nisu bile dostupne ili je\n"
+             "     arhiviranje prekinuto\n"
+             "  2  arhiviranje je odbijeno, nasilno prekinuto ili arhivu nije bilo moguće zapisati\n")},
+        {CliMsg::SeeHelp, QT_TRANSLATE_NOOP("PorukeCli", "see-help"),
+         QStringLiteral("Upute: arkivoda-cli --help")},
+        {CliMsg::UnknownOption, QT_TRANSLATE_NOOP("PorukeCli", "unknown-option"),
+         QStringLiteral("Nepoznata opcija: %1")},
+        {CliMsg::ManualWithoutFile, QT_TRANSLATE_NOOP("PorukeCli", "manual-without-file"),
+         QStringLiteral("Opciji --manual nedostaje naziv arhivske datoteke.")},
+        {CliMsg::SurplusArgument, QT_TRANSLATE_NOOP("PorukeCli", "surplus-argument"),
+         QStringLiteral("Suvišan argument: %1")},
+        {CliMsg::OverwriteWithoutManual, QT_TRANSLATE_NOOP("PorukeCli", "overwrite-without-manual"),
+         QStringLiteral("Opcija --overwrite vrijedi samo uz --manual.")},
+        {CliMsg::ListUnreadable, QT_TRANSLATE_NOOP("PorukeCli", "list-unreadable"),
+         QStringLiteral("Listu datoteka za arhiviranje nije moguće pročitati: %1")},
+        {CliMsg::TargetIsFolder, QT_TRANSLATE_NOOP("PorukeCli", "target-is-folder"),
+         QStringLiteral("%1 je mapa, a ne arhivska datoteka.")},
+        {CliMsg::UseOverwrite, QT_TRANSLATE_NOOP("PorukeCli", "use-overwrite"),
+         QStringLiteral("Za arhiviranje preko postojeće datoteke upotrijebite --overwrite.")},
+        {CliMsg::CannotDelete, QT_TRANSLATE_NOOP("PorukeCli", "cannot-delete"),
+         QStringLiteral("Postojeću datoteku %1 nije moguće izbrisati; arhiviranje je odbijeno.")},
+        {CliMsg::FailedNotWritable, QT_TRANSLATE_NOOP("PorukeCli", "failed-not-writable"),
+         QStringLiteral("Arhiviranje nije uspjelo: arhivu %1 nije moguće zapisati (%2).")},
+        {CliMsg::KilledIncomplete, QT_TRANSLATE_NOOP("PorukeCli", "killed-incomplete"),
+         QStringLiteral("Arhiviranje je nasilno prekinuto: arhiva %1 je nepotpuna i neispravna.")},
+        {CliMsg::KilledBeforeArchive, QT_TRANSLATE_NOOP("PorukeCli", "killed-before-archive"),
+         QStringLiteral("Arhiviranje je nasilno prekinuto prije izrade arhive %1.")},
+        {CliMsg::FailedNotCreated, QT_TRANSLATE_NOOP("PorukeCli", "failed-not-created"),
+         QStringLiteral("Arhiviranje nije uspjelo: arhiva %1 nije izrađena.")},
+        // Status, total percentage, elapsed time.
+        {CliMsg::ProgressTotal, QT_TRANSLATE_NOOP("PorukeCli", "progress-total"),
+         QStringLiteral("%1 | ukupno %2% | %3")},
+        // Status, file percentage, total percentage, elapsed time; the file's path follows.
+        {CliMsg::ProgressFile, QT_TRANSLATE_NOOP("PorukeCli", "progress-file"),
+         QStringLiteral("%1 %2% | ukupno %3% | %4 | ")},
+    };
+    return table;
+}
+
+const Entry &entry(CliMsg::Key key)
+{
+    for (const Entry &each : entries())
+        if (each.key == key)
+            return each;
+    throw std::logic_error("a command-line text without an entry");
+}
+
+} // namespace
+
+QString CliMessageTable::text(CliMsg::Key key)
+{
+    if (const LanguageModule *module = CurrentResourceModule())
+        return module->translator().translate(context, entry(key).moduleKey);
+    return croatianText(key);
+}
+
+QString CliMessageTable::croatianText(CliMsg::Key key)
+{
+    return entry(key).croatian;
+}
+
+const char *CliMessageTable::moduleKey(CliMsg::Key key)
+{
+    return entry(key).moduleKey;
+}
+
+QList<CliMsg::Key> CliMessageTable::keys()
+{
+    QList<CliMsg::Key> all;
+    for (const Entry &each : entries())
+        all << each.key;
+    return all;
+}

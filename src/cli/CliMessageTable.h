@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The command line's own texts (help, refusals, progress lines, outcomes), keyed in context
+// "PorukeCli" of the language modules. Like the program's message table: looked up when shown, from the
+// language module in use, else from the built-in Croatian texts.
+namespace CliMsg {
+enum Key {
+    Help,
+    SeeHelp,
+    UnknownOption,
+    ManualWithoutFile,
+    SurplusArgument,
+    OverwriteWithoutManual,
+    ListUnreadable,
+    TargetIsFolder,
+    UseOverwrite,
+    CannotDelete,
+    FailedNotWritable,
+    KilledIncomplete,
+    KilledBeforeArchive,
+    FailedNotCreated,
+    ProgressTotal,
+    ProgressFile,
+};
+}
+
+class CliMessageTable
+{
+  public:
+    // The text in the current language; empty when the module in use lacks it.
+    static QString text(CliMsg::Key key);
+    // The built-in Croatian text.
+    static QString croatianText(CliMsg::Key key);
+    // The key under which language modules carry the text.
+    static const char *moduleKey(CliMsg::Key key);
+    // Every key of the table.
+    static QList<CliMsg::Key> keys();
+};
