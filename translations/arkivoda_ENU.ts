@@ -1,0 +1,516 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en_US" sourcelanguage="hr_HR">
+<context>
+    <name>Poruke</name>
+    <message>
+        <source>64976</source>
+        <translation>Partial backup completed in the folder</translation>
+    </message>
+    <message>
+        <source>64977</source>
+        <translation>Backup completed in the folder</translation>
+    </message>
+    <message>
+        <source>64978</source>
+        <translation>Archive:</translation>
+    </message>
+    <message>
+        <source>64979</source>
+        <translation>current list:</translation>
+    </message>
+    <message>
+        <source>64992</source>
+        <translation>building the list of files and folders to back up and checking that their locations are available...</translation>
+    </message>
+    <message>
+        <source>64993</source>
+        <translation>finalizing the archive and stopping the backup...</translation>
+    </message>
+    <message>
+        <source>64994</source>
+        <translation>archiving file</translation>
+    </message>
+    <message>
+        <source>64995</source>
+        <translation>An error occurred while working with the archive.</translation>
+    </message>
+    <message>
+        <source>64996</source>
+        <translation>time left until the next automatic backup: %s</translation>
+    </message>
+    <message>
+        <source>64997</source>
+        <translation>Arkivoda will start the automatic backup in one minute</translation>
+    </message>
+    <message>
+        <source>64998</source>
+        <translation>Cannot find the list of files to back up!</translation>
+    </message>
+    <message>
+        <source>64999</source>
+        <translation>The archive folder %s does not exist or is not available at the moment! <byte value="xd"/>
+Please check that the device the folder is on is available.</translation>
+    </message>
+    <message>
+        <source>65000</source>
+        <translation>%s<byte value="xd"/>
+<byte value="xd"/>
+%s<byte value="xd"/>
+<byte value="xd"/>
+into the file<byte value="xd"/>
+<byte value="xd"/>
+%s<byte value="xd"/>
+<byte value="xd"/>
+Files archived: %s<byte value="xd"/>
+Total size of archived files: %s MB<byte value="xd"/>
+Archive size: %s MB<byte value="xd"/>
+Compression: %s<byte value="xd"/>
+Duration: %s</translation>
+    </message>
+    <message>
+        <source>65001</source>
+        <translation>During the backup, %s files or folders<byte value="xd"/>
+were unavailable for some reason!</translation>
+    </message>
+    <message>
+        <source>65002</source>
+        <translation>The file %s already exists in the chosen folder!<byte value="xd"/>
+<byte value="xd"/>
+Do you want to replace it with the new archive?</translation>
+    </message>
+    <message>
+        <source>65003</source>
+        <translation>Cannot find the list of files to back up</translation>
+    </message>
+    <message>
+        <source>65004</source>
+        <translation>The backup has been saved to the archive</translation>
+    </message>
+    <message>
+        <source>65005</source>
+        <translation>finalizing the archive...</translation>
+    </message>
+    <message>
+        <source>65006</source>
+        <translation>backup stopped, a partial archive was created</translation>
+    </message>
+    <message>
+        <source>65007</source>
+        <translation>backup completed</translation>
+    </message>
+    <message>
+        <source>65008</source>
+        <translation>Information</translation>
+    </message>
+    <message>
+        <source>65009</source>
+        <translation>Confirm</translation>
+    </message>
+    <message>
+        <source>65010</source>
+        <translation>Yes</translation>
+    </message>
+    <message>
+        <source>65011</source>
+        <translation>No</translation>
+    </message>
+    <message>
+        <source>65012</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>65013</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>65014</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>65015</source>
+        <translation>waiting...</translation>
+    </message>
+    <message>
+        <source>65016</source>
+        <translation>%s - current list: %s</translation>
+    </message>
+    <message>
+        <source>65017</source>
+        <translation>The archive file no longer exists or is not available at the moment!<byte value="xd"/>
+Please check that the device the archive file is on is available.</translation>
+    </message>
+    <message>
+        <source>65018</source>
+        <translation>The archive file no longer exists or is not available at the moment!<byte value="xd"/>
+Please check that the device the archive file is on is available.</translation>
+    </message>
+    <message>
+        <source>65019</source>
+        <translation>finalizing the archive and stopping the backup...</translation>
+    </message>
+    <message>
+        <source>65020</source>
+        <translation>The backup is paused. Press OK to continue...</translation>
+    </message>
+    <message>
+        <source>65021</source>
+        <translation>elapsed backup time:</translation>
+    </message>
+    <message>
+        <source>65022</source>
+        <translation>Please confirm that you want to force the backup to stop. The archive file will be left invalid. A system error message may also appear.</translation>
+    </message>
+    <message>
+        <source>65023</source>
+        <translation>forcing the backup to stop...</translation>
+    </message>
+    <message>
+        <source>65024</source>
+        <translation>%s - current list: %s</translation>
+    </message>
+    <message>
+        <source>65025</source>
+        <translation>The file or folder does not exist!<byte value="xd"/>
+<byte value="xd"/>
+Please check that the device the file or folder is on is available.</translation>
+    </message>
+    <message>
+        <source>65026</source>
+        <translation>Choose the archive folder</translation>
+    </message>
+    <message>
+        <source>65027</source>
+        <translation>Select</translation>
+    </message>
+    <message>
+        <source>65028</source>
+        <translation>The file with the list of files and folders to back up does not exist!</translation>
+    </message>
+    <message>
+        <source>65029</source>
+        <translation>Confirm removing the entry<byte value="xd"/>
+<byte value="xd"/>
+%s<byte value="xd"/>
+<byte value="xd"/>
+from the list of files and folders to back up...</translation>
+    </message>
+    <message>
+        <source>65030</source>
+        <translation>Add folders to back up (you can select several folders at once)</translation>
+    </message>
+    <message>
+        <source>65031</source>
+        <translation>Add...</translation>
+    </message>
+    <message>
+        <source>65032</source>
+        <translation>Add folders to back up</translation>
+    </message>
+    <message>
+        <source>65033</source>
+        <translation>files and folders that were not found or were not available during the backup</translation>
+    </message>
+    <message>
+        <source>65034</source>
+        <translation>Time left until</translation>
+    </message>
+    <message>
+        <source>65035</source>
+        <translation>the program closes</translation>
+    </message>
+    <message>
+        <source>65036</source>
+        <translation>the user is logged off</translation>
+    </message>
+    <message>
+        <source>65037</source>
+        <translation>the computer shuts down</translation>
+    </message>
+    <message>
+        <source>65038</source>
+        <translation>Warning</translation>
+    </message>
+    <message>
+        <source>65039</source>
+        <translation>Error</translation>
+    </message>
+    <message>
+        <source>65047</source>
+        <translation>Could not connect to the program&apos;s website!<byte value="xd"/>
+Unable to check for a newer version right now.<byte value="xd"/>
+Please try again later.</translation>
+    </message>
+    <message>
+        <source>65048</source>
+        <translation>A newer version of the program is available.<byte value="xd"/>
+<byte value="xd"/>
+Your version: %s<byte value="xd"/>
+Version on the server: %s<byte value="xd"/>
+<byte value="xd"/>
+Do you want to visit the website to download the latest version?</translation>
+    </message>
+    <message>
+        <source>65049</source>
+        <translation>You are using the latest version of the program.</translation>
+    </message>
+    <message>
+        <source>65050</source>
+        <translation>about</translation>
+    </message>
+    <message>
+        <source>65051</source>
+        <translation>waiting...</translation>
+    </message>
+    <message>
+        <source>65052</source>
+        <translation>The list of files and folders to back up is empty!<byte value="xd"/>
+<byte value="xd"/>
+Add at least one file or folder to the list.</translation>
+    </message>
+    <message>
+        <source>65053</source>
+        <translation>The archive folder does not exist!<byte value="xd"/>
+<byte value="xd"/>
+Please check that a folder exists at the given path,<byte value="xd"/>
+or, if you back up to an external disk or a network folder,<byte value="xd"/>
+that the device is available!</translation>
+    </message>
+    <message>
+        <source>65054</source>
+        <translation>Enter a prefix for the archive files!</translation>
+    </message>
+    <message>
+        <source>65055</source>
+        <translation>settings</translation>
+    </message>
+</context>
+<context>
+    <name>PorukeCli</name>
+    <message>
+        <source>help</source>
+        <translation>Usage: arkivoda-cli [list]
+       arkivoda-cli --manual FILE [--overwrite] [list]
+
+Arkivoda backs up every file and folder on the backup list into one new ZIP archive.
+
+Without options it runs an automatic backup: the archive is saved in the archive folder
+from the settings, named PREFIX_yyyy.mm.dd__hh.mm.ss.zip, and its path is recorded as
+the last automatic archive.
+
+  list                  name of a separate configuration: the files
+                        list_Arkivoda.ini and list_Arkivoda_bcklst.txt are used
+  --manual FILE         manual backup into the given file (recorded as the
+                        last manual archive)
+  --overwrite           with --manual: an existing file is replaced; without this
+                        option a backup over an existing file is refused
+  -h, --help            show this text
+  --version             show the program&apos;s version
+
+The settings and the list are kept in $XDG_CONFIG_HOME/Arkivoda/ (usually ~/.config/Arkivoda/).
+Messages appear in the program&apos;s language from the settings.
+
+During a backup, progress is written to standard error.
+The first Ctrl+C (or SIGTERM) stops the backup: the current file is finished and the
+archive is closed properly. A second Ctrl+C forces the backup to stop: the archive is
+left incomplete and invalid.
+
+Exit status:
+  0  the backup is complete and every file and folder on the list was archived
+  1  the archive was created, but some files or folders were unavailable or the
+     backup was stopped
+  2  the backup was refused or forced to stop, or the archive could not be written
+</translation>
+    </message>
+    <message>
+        <source>see-help</source>
+        <translation>For help, run: arkivoda-cli --help</translation>
+    </message>
+    <message>
+        <source>unknown-option</source>
+        <translation>Unknown option: %1</translation>
+    </message>
+    <message>
+        <source>manual-without-file</source>
+        <translation>The --manual option needs the name of an archive file.</translation>
+    </message>
+    <message>
+        <source>surplus-argument</source>
+        <translation>Unexpected argument: %1</translation>
+    </message>
+    <message>
+        <source>overwrite-without-manual</source>
+        <translation>The --overwrite option only works together with --manual.</translation>
+    </message>
+    <message>
+        <source>list-unreadable</source>
+        <translation>The backup list cannot be read: %1</translation>
+    </message>
+    <message>
+        <source>target-is-folder</source>
+        <translation>%1 is a folder, not an archive file.</translation>
+    </message>
+    <message>
+        <source>use-overwrite</source>
+        <translation>To back up over the existing file, use --overwrite.</translation>
+    </message>
+    <message>
+        <source>cannot-delete</source>
+        <translation>The existing file %1 cannot be deleted; the backup was refused.</translation>
+    </message>
+    <message>
+        <source>failed-not-writable</source>
+        <translation>The backup failed: the archive %1 could not be written (%2).</translation>
+    </message>
+    <message>
+        <source>killed-incomplete</source>
+        <translation>The backup was forced to stop: the archive %1 is incomplete and invalid.</translation>
+    </message>
+    <message>
+        <source>killed-before-archive</source>
+        <translation>The backup was forced to stop before the archive %1 was created.</translation>
+    </message>
+    <message>
+        <source>failed-not-created</source>
+        <translation>The backup failed: the archive %1 was not created.</translation>
+    </message>
+    <message>
+        <source>progress-total</source>
+        <translation>%1 | total %2% | %3</translation>
+    </message>
+    <message>
+        <source>progress-file</source>
+        <translation>%1 %2% | total %3% | %4 | </translation>
+    </message>
+</context>
+<context>
+    <name>TForm_FilesMissing</name>
+    <message>
+        <source>&amp;Zatvori</source>
+        <translation>&amp;Close</translation>
+    </message>
+</context>
+<context>
+    <name>TGlavni</name>
+    <message>
+        <source>&amp;Automatsko arhiviranje</source>
+        <translation>&amp;Automatic backup</translation>
+    </message>
+    <message>
+        <source>arhiviranje datoteka u predefiniranu mapu</source>
+        <translation>back up the files into the preset folder</translation>
+    </message>
+    <message>
+        <source>&amp;Ručno arhiviranje</source>
+        <translation>&amp;Manual backup</translation>
+    </message>
+    <message>
+        <source>arhiviranje datoteka u proizvoljnu arhivu</source>
+        <translation>back up the files into an archive of your choice</translation>
+    </message>
+    <message>
+        <source>Predefinirana arhivska mapa:</source>
+        <translation>Preset archive folder:</translation>
+    </message>
+    <message>
+        <source>Status:</source>
+        <translation>Status:</translation>
+    </message>
+    <message>
+        <source>Datoteka:</source>
+        <translation>File:</translation>
+    </message>
+    <message>
+        <source>Pauziraj arhiviranje</source>
+        <translation>Pause backup</translation>
+    </message>
+    <message>
+        <source>Ukupno:</source>
+        <translation>Total:</translation>
+    </message>
+    <message>
+        <source>Prekini arhiviranje</source>
+        <translation>Stop backup</translation>
+    </message>
+    <message>
+        <source>Nasilno prekini arhiviranje</source>
+        <translation>Force stop</translation>
+    </message>
+    <message>
+        <source>Zatvori program po završetku</source>
+        <translation>Close the program when done</translation>
+    </message>
+    <message>
+        <source>Ugasi računalo po završetku</source>
+        <translation>Shut down when done</translation>
+    </message>
+    <message>
+        <source>Odjavi korisnika po završetku</source>
+        <translation>Log off when done</translation>
+    </message>
+    <message>
+        <source>Arhivska datoteka zadnjeg izvršenog arhiviranja u predefiniranu mapu:</source>
+        <translation>Archive of the last backup into the preset folder:</translation>
+    </message>
+    <message>
+        <source>Arhivska datoteka zadnjeg izvršenog arhiviranja u proizvoljnu datoteku:</source>
+        <translation>Archive of the last backup into a file of your choice:</translation>
+    </message>
+    <message>
+        <source>&amp;Izlaz</source>
+        <translation>E&amp;xit</translation>
+    </message>
+    <message>
+        <source>zatvaranje programa</source>
+        <translation>close the program</translation>
+    </message>
+    <message>
+        <source>&amp;Program</source>
+        <translation>&amp;Program</translation>
+    </message>
+    <message>
+        <source>&amp;Jezik</source>
+        <translation>&amp;Language</translation>
+    </message>
+    <message>
+        <source>&amp;Informacije</source>
+        <translation>&amp;Help</translation>
+    </message>
+    <message>
+        <source>&amp;Postavke programa</source>
+        <translation>&amp;Settings</translation>
+    </message>
+    <message>
+        <source>I&amp;zlaz</source>
+        <translation>E&amp;xit</translation>
+    </message>
+    <message>
+        <source>&amp;Engleski</source>
+        <translation>&amp;English</translation>
+    </message>
+    <message>
+        <source>&amp;Hrvatski</source>
+        <translation>&amp;Croatian</translation>
+    </message>
+    <message>
+        <source>&amp;O programu</source>
+        <translation>&amp;About Arkivoda</translation>
+    </message>
+    <message>
+        <source>Otvori &amp;program</source>
+        <translation>&amp;Open Arkivoda</translation>
+    </message>
+    <message>
+        <source>Navedite naziv arhivske datoteke...</source>
+        <translation>Enter a name for the archive file...</translation>
+    </message>
+    <message>
+        <source>ZIP arhiva (*.zip)</source>
+        <translation>ZIP archive (*.zip)</translation>
+    </message>
+    <message>
+        <source>Postojeću datoteku %1 nije moguće izbrisati; arhiviranje je odbijeno.</source>
+        <translation>The existing file %1 cannot be deleted; the backup was refused.</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,516 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="hr_HR" sourcelanguage="hr_HR">
+<context>
+    <name>Poruke</name>
+    <message>
+        <source>64976</source>
+        <translation>Djelomično arhiviranje je izvršeno na mapi</translation>
+    </message>
+    <message>
+        <source>64977</source>
+        <translation>Arhiviranje je izvršeno na mapi</translation>
+    </message>
+    <message>
+        <source>64978</source>
+        <translation>Arhiva:</translation>
+    </message>
+    <message>
+        <source>64979</source>
+        <translation>aktualna lista:</translation>
+    </message>
+    <message>
+        <source>64992</source>
+        <translation>izrađujem popis datoteka i mapa za arhiviranje i provjeravam dostupnost lokacija...</translation>
+    </message>
+    <message>
+        <source>64993</source>
+        <translation>finaliziram arhivu i prekidam arhiviranje...</translation>
+    </message>
+    <message>
+        <source>64994</source>
+        <translation>arhiviram datoteku</translation>
+    </message>
+    <message>
+        <source>64995</source>
+        <translation>Došlo je do pogreške u radu s arhivom.</translation>
+    </message>
+    <message>
+        <source>64996</source>
+        <translation>preostalo vrijeme do sljedećeg automatskog arhiviranja: %s</translation>
+    </message>
+    <message>
+        <source>64997</source>
+        <translation>Arkivoda će pokrenuti automatsko arhiviranje za jednu minutu</translation>
+    </message>
+    <message>
+        <source>64998</source>
+        <translation>Ne nalazim listu datoteka za arhiviranje!</translation>
+    </message>
+    <message>
+        <source>64999</source>
+        <translation>Definirana arhivska mapa %s ne postoji ili je trenutno nedostupna! <byte value="xd"/>
+Provjerite da li je dostupan uređaj na kojem se definirana mapa nalazi.</translation>
+    </message>
+    <message>
+        <source>65000</source>
+        <translation>%s<byte value="xd"/>
+<byte value="xd"/>
+%s<byte value="xd"/>
+<byte value="xd"/>
+u datoteku<byte value="xd"/>
+<byte value="xd"/>
+%s<byte value="xd"/>
+<byte value="xd"/>
+Broj arhiviranih datoteka: %s<byte value="xd"/>
+Ukupna veličina arhiviranih datoteka: %s MB<byte value="xd"/>
+Veličina arhive: %s MB<byte value="xd"/>
+Postotak kompresije: %s<byte value="xd"/>
+Trajanje arhiviranja: %s</translation>
+    </message>
+    <message>
+        <source>65001</source>
+        <translation>Tijekom arhiviranja %s datoteka ili mapa je<byte value="xd"/>
+bilo nedostupno iz nekog razloga!</translation>
+    </message>
+    <message>
+        <source>65002</source>
+        <translation>Datoteka %s u odabranoj mapi već postoji!<byte value="xd"/>
+<byte value="xd"/>
+Da li želite napraviti arhiviranje preko postojeće datoteke?</translation>
+    </message>
+    <message>
+        <source>65003</source>
+        <translation>Ne nalazim listu datoteka za arhiviranje</translation>
+    </message>
+    <message>
+        <source>65004</source>
+        <translation>Arhiviranje je završeno u arhivu</translation>
+    </message>
+    <message>
+        <source>65005</source>
+        <translation>finaliziram arhivu...</translation>
+    </message>
+    <message>
+        <source>65006</source>
+        <translation>arhiviranje je prekinuto, izrađena je djelomična arhiva</translation>
+    </message>
+    <message>
+        <source>65007</source>
+        <translation>arhiviranje je završeno</translation>
+    </message>
+    <message>
+        <source>65008</source>
+        <translation>Info</translation>
+    </message>
+    <message>
+        <source>65009</source>
+        <translation>Odluka</translation>
+    </message>
+    <message>
+        <source>65010</source>
+        <translation>DA</translation>
+    </message>
+    <message>
+        <source>65011</source>
+        <translation>NE</translation>
+    </message>
+    <message>
+        <source>65012</source>
+        <translation>U redu</translation>
+    </message>
+    <message>
+        <source>65013</source>
+        <translation>Odustani</translation>
+    </message>
+    <message>
+        <source>65014</source>
+        <translation>Izbriši</translation>
+    </message>
+    <message>
+        <source>65015</source>
+        <translation>čekam...</translation>
+    </message>
+    <message>
+        <source>65016</source>
+        <translation>%s - aktualna lista: %s</translation>
+    </message>
+    <message>
+        <source>65017</source>
+        <translation>Arhivska datoteka (više) ne postoji ili trenutno nije dostupna!<byte value="xd"/>
+Provjerite da li je dostupan uređaj na kojem se arhivska datoteka nalazi.</translation>
+    </message>
+    <message>
+        <source>65018</source>
+        <translation>Arhivska datoteka (više) ne postoji ili trenutno nije dostupna!<byte value="xd"/>
+Provjerite da li je dostupan uređaj na kojem se arhivska datoteka nalazi.</translation>
+    </message>
+    <message>
+        <source>65019</source>
+        <translation>finaliziram arhivu i prekidam arhiviranje...</translation>
+    </message>
+    <message>
+        <source>65020</source>
+        <translation>Arhiviranje je pauzirano. Pritisnite tipku OK za nastavak...</translation>
+    </message>
+    <message>
+        <source>65021</source>
+        <translation>proteklo vrijeme arhiviranja:</translation>
+    </message>
+    <message>
+        <source>65022</source>
+        <translation>Molim potvrdite da želite nasilno prekinuti proces arhiviranja. To će rezultirati neispravnom datotekom arhive. Također se može pojaviti i poruka sistemske greške.</translation>
+    </message>
+    <message>
+        <source>65023</source>
+        <translation>nasilno prekidam arhiviranje...</translation>
+    </message>
+    <message>
+        <source>65024</source>
+        <translation>%s - aktualna lista: %s</translation>
+    </message>
+    <message>
+        <source>65025</source>
+        <translation>Datoteka ili mapa ne postoji!<byte value="xd"/>
+<byte value="xd"/>
+Provjerite da li je dostupan uređaj na kojem se datoteka ili mapa nalazi.</translation>
+    </message>
+    <message>
+        <source>65026</source>
+        <translation>Odabir mape arhiva</translation>
+    </message>
+    <message>
+        <source>65027</source>
+        <translation>Odabir</translation>
+    </message>
+    <message>
+        <source>65028</source>
+        <translation>Datoteka s popisom datoteka i mapa za arhiviranje ne postoji!</translation>
+    </message>
+    <message>
+        <source>65029</source>
+        <translation>Potvrdite brisanje zapisa<byte value="xd"/>
+<byte value="xd"/>
+%s<byte value="xd"/>
+<byte value="xd"/>
+s liste datoteka i mapa za arhiviranje...</translation>
+    </message>
+    <message>
+        <source>65030</source>
+        <translation>Dodavanje mapa za arhiviranje (moguć odabir više mapa odjednom)</translation>
+    </message>
+    <message>
+        <source>65031</source>
+        <translation>Dodaj...</translation>
+    </message>
+    <message>
+        <source>65032</source>
+        <translation>Dodavanje mapa za arhiviranje</translation>
+    </message>
+    <message>
+        <source>65033</source>
+        <translation>lista datoteka i mapa koje nisu nađene ili nisu bile dostupne tijekom arhiviranja</translation>
+    </message>
+    <message>
+        <source>65034</source>
+        <translation>Preostalo vrijeme do</translation>
+    </message>
+    <message>
+        <source>65035</source>
+        <translation>zatvaranja programa</translation>
+    </message>
+    <message>
+        <source>65036</source>
+        <translation>odjave korisnika</translation>
+    </message>
+    <message>
+        <source>65037</source>
+        <translation>gašenja računala</translation>
+    </message>
+    <message>
+        <source>65038</source>
+        <translation>Upozorenje</translation>
+    </message>
+    <message>
+        <source>65039</source>
+        <translation>Greška</translation>
+    </message>
+    <message>
+        <source>65047</source>
+        <translation>Problem sa spajanjem na web stranicu programa!<byte value="xd"/>
+Trenutno ne mogu utvrditi postoji li novija verzija.<byte value="xd"/>
+Molim pokušajte kasnije.</translation>
+    </message>
+    <message>
+        <source>65048</source>
+        <translation>Pronađena je novija verzija programa.<byte value="xd"/>
+<byte value="xd"/>
+Aktualna verzija: %s<byte value="xd"/>
+Verzija na poslužitelju: %s<byte value="xd"/>
+<byte value="xd"/>
+Da li želite posjetiti web stranicu da skinete najnoviju verziju?</translation>
+    </message>
+    <message>
+        <source>65049</source>
+        <translation>Koristite zadnju aktualnu verziju programa.</translation>
+    </message>
+    <message>
+        <source>65050</source>
+        <translation>o programu</translation>
+    </message>
+    <message>
+        <source>65051</source>
+        <translation>čekam...</translation>
+    </message>
+    <message>
+        <source>65052</source>
+        <translation>Lista datoteka i mapa za arhiviranje je prazna!<byte value="xd"/>
+<byte value="xd"/>
+Dodajte barem jednu datoteku ili mapu na listu.</translation>
+    </message>
+    <message>
+        <source>65053</source>
+        <translation>Definirana mapa arhiva ne postoji!<byte value="xd"/>
+<byte value="xd"/>
+Provjerite da li postoji mapa na definiranoj putanji,<byte value="xd"/>
+odn. da li je dostupan uređaj na koji izvodite arhiviranje<byte value="xd"/>
+ukoliko se radi o vanjskom disku ili mrežnoj mapi!</translation>
+    </message>
+    <message>
+        <source>65054</source>
+        <translation>Upišite prefiks arhivskih datoteka!</translation>
+    </message>
+    <message>
+        <source>65055</source>
+        <translation>postavke programa</translation>
+    </message>
+</context>
+<context>
+    <name>PorukeCli</name>
+    <message>
+        <source>help</source>
+        <translation>Uporaba: arkivoda-cli [lista]
+         arkivoda-cli --manual DATOTEKA [--overwrite] [lista]
+
+Arkivoda arhivira sve datoteke i mape s liste za arhiviranje u jednu novu ZIP arhivu.
+
+Bez opcija radi automatsko arhiviranje: arhiva se sprema u arhivsku mapu iz postavki
+pod nazivom PREFIKS_gggg.mm.dd__hh.mm.ss.zip, a njezina se putanja bilježi kao zadnja
+automatska arhiva.
+
+  lista                 naziv zasebne konfiguracije: koriste se datoteke
+                        lista_Arkivoda.ini i lista_Arkivoda_bcklst.txt
+  --manual DATOTEKA     ručno arhiviranje u navedenu datoteku (bilježi se kao
+                        zadnja ručna arhiva)
+  --overwrite           uz --manual: postojeća datoteka se zamjenjuje; bez ove
+                        opcije arhiviranje preko postojeće datoteke se odbija
+  -h, --help            ovaj tekst
+  --version             verzija programa
+
+Postavke i lista nalaze se u mapi $XDG_CONFIG_HOME/Arkivoda/ (obično ~/.config/Arkivoda/).
+Jezik ispisa je jezik programa iz postavki.
+
+Tijekom arhiviranja napredak se ispisuje na standardni izlaz za greške.
+Prvi Ctrl+C (ili SIGTERM) prekida arhiviranje: trenutna datoteka se dovršava i arhiva
+se ispravno zatvara. Drugi Ctrl+C nasilno prekida arhiviranje: arhiva ostaje
+nedovršena i neispravna.
+
+Izlazni status:
+  0  arhiviranje je završeno i sve datoteke i mape s liste su arhivirane
+  1  arhiva je izrađena, ali neke datoteke ili mape nisu bile dostupne ili je
+     arhiviranje prekinuto
+  2  arhiviranje je odbijeno, nasilno prekinuto ili arhivu nije bilo moguće zapisati
+</translation>
+    </message>
+    <message>
+        <source>see-help</source>
+        <translation>Upute: arkivoda-cli --help</translation>
+    </message>
+    <message>
+        <source>unknown-option</source>
+        <translation>Nepoznata opcija: %1</translation>
+    </message>
+    <message>
+        <source>manual-without-file</source>
+        <translation>Opciji --manual nedostaje naziv arhivske datoteke.</translation>
+    </message>
+    <message>
+        <source>surplus-argument</source>
+        <translation>Suvišan argument: %1</translation>
+    </message>
+    <message>
+        <source>overwrite-without-manual</source>
+        <translation>Opcija --overwrite vrijedi samo uz --manual.</translation>
+    </message>
+    <message>
+        <source>list-unreadable</source>
+        <translation>Listu datoteka za arhiviranje nije moguće pročitati: %1</translation>
+    </message>
+    <message>
+        <source>target-is-folder</source>
+        <translation>%1 je mapa, a ne arhivska datoteka.</translation>
+    </message>
+    <message>
+        <source>use-overwrite</source>
+        <translation>Za arhiviranje preko postojeće datoteke upotrijebite --overwrite.</translation>
+    </message>
+    <message>
+        <source>cannot-delete</source>
+        <translation>Postojeću datoteku %1 nije moguće izbrisati; arhiviranje je odbijeno.</translation>
+    </message>
+    <message>
+        <source>failed-not-writable</source>
+        <translation>Arhiviranje nije uspjelo: arhivu %1 nije moguće zapisati (%2).</translation>
+    </message>
+    <message>
+        <source>killed-incomplete</source>
+        <translation>Arhiviranje je nasilno prekinuto: arhiva %1 je nepotpuna i neispravna.</translation>
+    </message>
+    <message>
+        <source>killed-before-archive</source>
+        <translation>Arhiviranje je nasilno prekinuto prije izrade arhive %1.</translation>
+    </message>
+    <message>
+        <source>failed-not-created</source>
+        <translation>Arhiviranje nije uspjelo: arhiva %1 nije izrađena.</translation>
+    </message>
+    <message>
+        <source>progress-total</source>
+        <translation>%1 | ukupno %2% | %3</translation>
+    </message>
+    <message>
+        <source>progress-file</source>
+        <translation>%1 %2% | ukupno %3% | %4 | </translation>
+    </message>
+</context>
+<context>
+    <name>TForm_FilesMissing</name>
+    <message>
+        <source>&amp;Zatvori</source>
+        <translation>&amp;Zatvori</translation>
+    </message>
+</context>
+<context>
+    <name>TGlavni</name>
+    <message>
+        <source>&amp;Automatsko arhiviranje</source>
+        <translation>&amp;Automatsko arhiviranje</translation>
+    </message>
+    <message>
+        <source>arhiviranje datoteka u predefiniranu mapu</source>
+        <translation>arhiviranje datoteka u predefiniranu mapu</translation>
+    </message>
+    <message>
+        <source>&amp;Ručno arhiviranje</source>
+        <translation>&amp;Ručno arhiviranje</translation>
+    </message>
+    <message>
+        <source>arhiviranje datoteka u proizvoljnu arhivu</source>
+        <translation>arhiviranje datoteka u proizvoljnu arhivu</translation>
+    </message>
+    <message>
+        <source>Predefinirana arhivska mapa:</source>
+        <translation>Predefinirana arhivska mapa:</translation>
+    </message>
+    <message>
+        <source>Status:</source>
+        <translation>Status:</translation>
+    </message>
+    <message>
+        <source>Datoteka:</source>
+        <translation>Datoteka:</translation>
+    </message>
+    <message>
+        <source>Pauziraj arhiviranje</source>
+        <translation>Pauziraj arhiviranje</translation>
+    </message>
+    <message>
+        <source>Ukupno:</source>
+        <translation>Ukupno:</translation>
+    </message>
+    <message>
+        <source>Prekini arhiviranje</source>
+        <translation>Prekini arhiviranje</translation>
+    </message>
+    <message>
+        <source>Nasilno prekini arhiviranje</source>
+        <translation>Nasilno prekini arhiviranje</translation>
+    </message>
+    <message>
+        <source>Zatvori program po završetku</source>
+        <translation>Zatvori program po završetku</translation>
+    </message>
+    <message>
+        <source>Ugasi računalo po završetku</source>
+        <translation>Ugasi računalo po završetku</translation>
+    </message>
+    <message>
+        <source>Odjavi korisnika po završetku</source>
+        <translation>Odjavi korisnika po završetku</translation>
+    </message>
+    <message>
+        <source>Arhivska datoteka zadnjeg izvršenog arhiviranja u predefiniranu mapu:</source>
+        <translation>Arhivska datoteka zadnjeg izvršenog arhiviranja u predefiniranu mapu:</translation>
+    </message>
+    <message>
+        <source>Arhivska datoteka zadnjeg izvršenog arhiviranja u proizvoljnu datoteku:</source>
+        <translation>Arhivska datoteka zadnjeg izvršenog arhiviranja u proizvoljnu datoteku:</translation>
+    </message>
+    <message>
+        <source>&amp;Izlaz</source>
+        <translation>&amp;Izlaz</translation>
+    </message>
+    <message>
+        <source>zatvaranje programa</source>
+        <translation>zatvaranje programa</translation>
+    </message>
+    <message>
+        <source>&amp;Program</source>
+        <translation>&amp;Program</translation>
+    </message>
+    <message>
+        <source>&amp;Jezik</source>
+        <translation>&amp;Jezik</translation>
+    </message>
+    <message>
+        <source>&amp;Informacije</source>
+        <translation>&amp;Informacije</translation>
+    </message>
+    <message>
+        <source>&amp;Postavke programa</source>
+        <translation>&amp;Postavke programa</translation>
+    </message>
+    <message>
+        <source>I&amp;zlaz</source>
+        <translation>I&amp;zlaz</translation>
+    </message>
+    <message>
+        <source>&amp;Engleski</source>
+        <translation>&amp;Engleski</translation>
+    </message>
+    <message>
+        <source>&amp;Hrvatski</source>
+        <translation>&amp;Hrvatski</translation>
+    </message>
+    <message>
+        <source>&amp;O programu</source>
+        <translation>&amp;O programu</translation>
+    </message>
+    <message>
+        <source>Otvori &amp;program</source>
+        <translation>Otvori &amp;program</translation>
+    </message>
+    <message>
+        <source>Navedite naziv arhivske datoteke...</source>
+        <translation>Navedite naziv arhivske datoteke...</translation>
+    </message>
+    <message>
+        <source>ZIP arhiva (*.zip)</source>
+        <translation>ZIP arhiva (*.zip)</translation>
+    </message>
+    <message>
+        <source>Postojeću datoteku %1 nije moguće izbrisati; arhiviranje je odbijeno.</source>
+        <translation>Postojeću datoteku %1 nije moguće izbrisati; arhiviranje je odbijeno.</translation>
+    </message>
+</context>
+</TS>
