@@ -359,6 +359,56 @@ class TestCli : public QObject
         QCOMPARE(setup.out, QStringLiteral("arkivoda-cli " ARKIVODA_VERSION "\n"));
     }
 
+    void theLanguageOfTheConfiguration_data()
+    {
+        QTest::addColumn<QString>("jezik");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("output");
+        const QStringList help{QStringLiteral("--help")};
+        QTest::newRow("help, EN") << QStringLiteral("EN") << help << 0
+                                  << QStringLiteral("Usage: arkivoda-cli [list]");
+        QTest::newRow("help, HR") << QStringLiteral("HR") << help << 0
+                                  << QStringLiteral("Uporaba: arkivoda-cli [lista]");
+        // Neither code, compared with case: the built-in Croatian stays.
+        QTest::newRow("help, en") << QStringLiteral("en") << help << 0
+                                  << QStringLiteral("Uporaba: arkivoda-cli [lista]");
+        QTest::newRow("refusal, EN") << QStringLiteral("EN") << QStringList{QStringLiteral("--brzo")} << 2
+                                     << QStringLiteral(
+                                            "Unknown option: --brzo\nFor help, run: arkivoda-cli --help\n");
+        QTest::newRow("refusal, HR") << QStringLiteral("HR") << QStringList{QStringLiteral("-x")} << 2
+                                     << QStringLiteral("Nepoznata opcija: -x\nUpute: arkivoda-cli --help\n");
+        QTest::newRow("run, EN") << QStringLiteral("EN") << QStringList() << 0
+                                 << QStringLiteral("Backup completed in the folder");
+    }
+
+    // "Jezik" of the configuration the command line names selects the language module, as in the
+    // desktop program.
+    void theLanguageOfTheConfiguration()
+    {
+        QFETCH(QString, jezik);
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QString, output);
+        Setup setup;
+        const QString prefix = QStringLiteral("Posao_");
+        setup.writeList({setup.sources}, prefix);
+        setup.tree.writeFile(QStringLiteral("config/Arkivoda/Posao_Arkivoda.ini"),
+                             (QStringLiteral("[Program]\r\nJezik=") + jezik +
+                              QStringLiteral("\r\n[LokacijaAuto]\r\nPutanja=") + setup.archiveFolder +
+                              QStringLiteral("\r\n"))
+                                 .toUtf8());
+        QCOMPARE(setup.run(arguments + QStringList{QStringLiteral("Posao")}), exitCode);
+        QVERIFY2(QString(setup.out + setup.err).contains(output), qPrintable(setup.out + setup.err));
+        if (arguments.isEmpty()) {
+            QVERIFY2(setup.out.contains(QStringLiteral("Files archived: 2")), qPrintable(setup.out));
+            QVERIFY2(setup.err.contains(QStringLiteral("backup completed")), qPrintable(setup.err));
+        }
+        // Without a name the unnamed configuration holds no language: Croatian.
+        QCOMPARE(setup.run({QStringLiteral("--help")}), 0);
+        QVERIFY(setup.out.startsWith(QStringLiteral("Uporaba: arkivoda-cli [lista]")));
+    }
+
     void interrupts_data()
     {
         QTest::addColumn<QList<int>>("signalsSent");
