@@ -1,6 +1,9 @@
 #include "app/TForm_FilesMissing.h"
 
 #include "config/MessageTable.h"
+#include "config/ResourceModules.h"
+
+#include <QEvent>
 
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -9,10 +12,10 @@
 TForm_FilesMissing::TForm_FilesMissing(const QString &applicationTitle, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint),
-      Lista(new QPlainTextEdit(this)), OKButton(new QPushButton(this))
+      m_applicationTitle(applicationTitle), Lista(new QPlainTextEdit(this)), OKButton(new QPushButton(this))
 {
+    RequireWindowDescription(staticMetaObject.className());
     setObjectName(QStringLiteral("Form_FilesMissing"));
-    setWindowTitle(applicationTitle + QStringLiteral(" - ") + MessageTable::text(Msg::TitleMissingFiles));
     setFixedSize(705, 544);
     setAutoFillBackground(true);
 
@@ -33,18 +36,31 @@ TForm_FilesMissing::TForm_FilesMissing(const QString &applicationTitle, QWidget 
     Lista->setPalette(white);
 
     OKButton->setObjectName(QStringLiteral("OKButton"));
-    OKButton->setText(tr("&Zatvori"));
     OKButton->setGeometry(557, 500, 114, 27);
     OKButton->setCursor(Qt::PointingHandCursor);
     OKButton->setDefault(true);
     connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
     OKButton->setFocus();
+    retranslateUi();
 
     // Centred on the main window when it has one, on the screen otherwise.
     if (parent) {
         const QRect owner = parent->frameGeometry();
         move(owner.left() + (owner.width() - width()) / 2, owner.top() + (owner.height() - height()) / 2);
     }
+}
+
+void TForm_FilesMissing::retranslateUi()
+{
+    setWindowTitle(m_applicationTitle + QStringLiteral(" - ") + MessageTable::text(Msg::TitleMissingFiles));
+    OKButton->setText(tr("&Zatvori"));
+}
+
+void TForm_FilesMissing::changeEvent(QEvent *event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::LanguageChange && HasWindowDescription(staticMetaObject.className()))
+        retranslateUi();
 }
 
 void TForm_FilesMissing::setLines(const QStringList &lines)

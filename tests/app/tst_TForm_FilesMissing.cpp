@@ -1,6 +1,11 @@
 #include "app/TForm_FilesMissing.h"
+#include "config/EResNotFound.h"
+#include "config/ResourceModules.h"
+#include "ui/ReinitializeForms.h"
 
 #include "ModalDriver.h"
+#include "ModuleFiles.h"
+#include "TempTree.h"
 
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -46,6 +51,57 @@ class TestTForm_FilesMissing : public QObject
         const ModalDriver driver([](QWidget *modal) { QTest::keyClick(modal, Qt::Key_Return); });
         QCOMPARE(window.exec(), int(QDialog::Accepted));
         QVERIFY(driver.acted());
+    }
+
+    void followsTheLanguageOfTheModule_data()
+    {
+        QTest::addColumn<bool>("withDescription");
+        QTest::newRow("module with the window") << true;
+        QTest::newRow("module without it") << false;
+    }
+
+    // An open window takes the new language's texts and keeps its report; a module without the window's
+    // description leaves its texts, and the window cannot be created while that module is in use.
+    void followsTheLanguageOfTheModule()
+    {
+        QFETCH(bool, withDescription);
+        TempTree tree;
+        tree.makeDir(QStringLiteral("bin"));
+        SetResourceProgramFile(tree.path(QStringLiteral("bin/arkivoda")));
+        QString english = ModuleFiles::programSource(QStringLiteral("ENU"));
+        if (!withDescription)
+            english = ModuleFiles::withoutContext(english, QStringLiteral("TForm_FilesMissing"));
+        QCOMPARE(ModuleFiles::compile(english, tree.path(QStringLiteral("bin/arkivoda.ENU"))), QString());
+        TForm_FilesMissing window(QStringLiteral("Arkivoda"), nullptr);
+        window.setLines({QStringLiteral("/nema/a.txt")});
+        window.show();
+
+        QVERIFY(LoadNewResourceModule(localeEnglish));
+        ReinitializeForms();
+        const QString title = window.windowTitle();
+        const QString button = window.findChild<QPushButton *>(QStringLiteral("OKButton"))->text();
+        bool created = true;
+        QString refusal;
+        try {
+            TForm_FilesMissing another(QStringLiteral("Arkivoda"), nullptr);
+        } catch (const EResNotFound &failure) {
+            created = false;
+            refusal = QString::fromUtf8(failure.what());
+        }
+        SetResourceHInstance(nullptr);
+        SetResourceProgramFile(QString());
+
+        QCOMPARE(window.lines(), QStringList{QStringLiteral("/nema/a.txt")});
+        QCOMPARE(created, withDescription);
+        if (withDescription) {
+            QCOMPARE(title, QStringLiteral("Arkivoda - files and folders that were not found or were not "
+                                           "available during the backup"));
+            QCOMPARE(button, QStringLiteral("&Close"));
+        } else {
+            QVERIFY(title.endsWith(QStringLiteral("nisu bile dostupne tijekom arhiviranja")));
+            QCOMPARE(button, QStringLiteral("&Zatvori"));
+            QCOMPARE(refusal, QStringLiteral("Resource TForm_FilesMissing not found"));
+        }
     }
 };
 
