@@ -7,6 +7,7 @@
 #include "app/WinExit.h"
 #include "config/ConfigPaths.h"
 #include "config/MessageTable.h"
+#include "config/ResourceModules.h"
 #include "platform/FileManager.h"
 #include "platform/WindowAlert.h"
 #include "run/ArchiveName.h"
@@ -15,6 +16,7 @@
 #include "run/WipeFile.h"
 #include "ui/ApplicationError.h"
 #include "ui/MyMessageDialog.h"
+#include "ui/ReinitializeForms.h"
 #include "ui/SaveFileDialog.h"
 #include "ui/WindowHelpers.h"
 #include "ui_TGlavni.h"
@@ -145,7 +147,7 @@ TGlavni::TGlavni(const QStringList &arguments, DesktopServices services, QWidget
         setBarState(bar, BarState::Normal);
     }
     // Features that come with their own windows later are shown but not offered yet.
-    for (QAction *action : {ui->MM_Lista, ui->MM_Engleski, ui->MM_Hrvatski})
+    for (QAction *action : {ui->MM_Lista})
         action->setEnabled(false);
 
     ui->Client->setFixedSize(736, 492);
@@ -207,6 +209,16 @@ void TGlavni::connectControls()
     connect(ui->CB_Close, &QCheckBox::toggled, this, &TGlavni::CB_CloseClick);
     connect(ui->CB_Shutdown, &QCheckBox::toggled, this, &TGlavni::CB_ShutdownClick);
     connect(ui->CB_Logoff, &QCheckBox::toggled, this, &TGlavni::CB_LogoffClick);
+    // A click toggles a checkable item by itself; the handlers decide the check marks, so the toggle
+    // is undone first.
+    connect(ui->MM_Engleski, &QAction::triggered, this, [this](bool checked) {
+        ui->MM_Engleski->setChecked(!checked);
+        MM_EngleskiClick();
+    });
+    connect(ui->MM_Hrvatski, &QAction::triggered, this, [this](bool checked) {
+        ui->MM_Hrvatski->setChecked(!checked);
+        MM_HrvatskiClick();
+    });
     ui->LokacijaA->installEventFilter(this);
     ui->LokacijaR->installEventFilter(this);
     auto *altF4 = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_F4), this);
@@ -224,8 +236,7 @@ void TGlavni::startUp(const QStringList &arguments)
     const LastArchives last = LoadProgramSettings(m_settings);
     ui->LokacijaR->setText(last.FileR);
     ui->LokacijaA->setText(last.FileA);
-    ui->MM_Hrvatski->setChecked(true);
-    ui->MM_Engleski->setChecked(false);
+    applyStoredLanguage();
 
     const QString &title = m_settings.GLOBAL_ApplicationTitle;
     setWindowTitle(
@@ -239,6 +250,26 @@ void TGlavni::startUp(const QStringList &arguments)
         AutoTimer.start();
     else
         AutoTimer.stop();
+}
+
+void TGlavni::applyStoredLanguage()
+{
+    ui->MM_Hrvatski->setChecked(true);
+    ui->MM_Engleski->setChecked(false);
+    const QString &code = m_settings.GLOBAL_Jezik;
+    if (code == QStringLiteral("HR")) {
+        if (LoadNewResourceModule(localeCroatian))
+            ReinitializeForms();
+    } else if (code == QStringLiteral("EN")) {
+        if (LoadNewResourceModule(localeEnglish)) {
+            ReinitializeForms();
+            ui->MM_Hrvatski->setChecked(false);
+            ui->MM_Engleski->setChecked(true);
+        } else {
+            // In memory only: the file keeps "EN" for a start that finds the module.
+            m_settings.GLOBAL_Jezik = QStringLiteral("HR");
+        }
+    }
 }
 
 void TGlavni::showAtStart()
@@ -651,6 +682,48 @@ void TGlavni::showArchiveError(const QString &text, const QString &cause)
     box.exec();
 }
 
+// --- Interface language ---------------------------------------------------------------------------
+
+void TGlavni::MM_EngleskiClick()
+{
+    switchLanguage(localeEnglish, QStringLiteral("EN"), ui->MM_Engleski, ui->MM_Hrvatski);
+}
+
+void TGlavni::MM_HrvatskiClick()
+{
+    switchLanguage(localeCroatian, QStringLiteral("HR"), ui->MM_Hrvatski, ui->MM_Engleski);
+}
+
+void TGlavni::switchLanguage(quint32 locale, const QString &code, QAction *chosen, QAction *other)
+{
+    // Without the module nothing changes, silently: texts, stored choice and check marks stay.
+    if (!LoadNewResourceModule(locale))
+        return;
+    try {
+        WriteLanguage(m_settings, code);
+    } catch (const std::exception &failure) {
+        // The settings file cannot be written: the error is shown and the switch goes no further.
+        ShowApplicationError(this, QString::fromUtf8(failure.what()));
+        return;
+    }
+    ReinitializeForms();
+    m_settings.GLOBAL_Jezik = code;
+    chosen->setChecked(true);
+    other->setChecked(false);
+    // The texts that code placed, now in the new language.
+    const QString &title = m_settings.GLOBAL_ApplicationTitle;
+    setWindowTitle(
+        m_settings.GLOBAL_lista_caption.isEmpty()
+            ? title
+            : MessageTable::fill(message(Msg::TitleMainWithList), {title, m_settings.GLOBAL_lista_caption}));
+    m_services.tray.setToolTip(windowTitle());
+    setStatusText(message(Msg::StatusIdle));
+    if (m_settings.GLOBAL_TimerEnabled)
+        AutoTimer.start();
+    else
+        AutoTimer.stop();
+}
+
 // --- Window, tray and close rules -----------------------------------------------------------------
 
 QString TGlavni::idleTitle() const
@@ -741,6 +814,12 @@ void TGlavni::AppEventsMinimize()
 void TGlavni::changeEvent(QEvent *event)
 {
     QMainWindow::changeEvent(event);
+    // A module without this window's description leaves its texts as they are. Texts set at run time
+    // are not in the description and stay.
+    if (event->type() == QEvent::LanguageChange && HasWindowDescription(staticMetaObject.className())) {
+        ui->retranslateUi(this);
+        fitLabels();
+    }
     if (event->type() == QEvent::WindowStateChange && isMinimized() && isVisible()) {
         // Hidden after the state change has been handled, not from inside it.
         QMetaObject::invokeMethod(

@@ -87,6 +87,9 @@ class TGlavni : public QMainWindow, private RunView
     // The About box, shown modally.
     void MM_OprogramuClick();
     QWidget *aboutBox() const { return AboutBox; }
+    // The language menu: each loads its language's module and applies it to every open window.
+    void MM_EngleskiClick();
+    void MM_HrvatskiClick();
 
   signals:
     // The window has closed: the program ends.
@@ -102,6 +105,10 @@ class TGlavni : public QMainWindow, private RunView
 
     // The start-up sequence, run once from the constructor.
     void startUp(const QStringList &arguments);
+    // Start-up: the language stored in "Jezik", with its check mark in the menu.
+    void applyStoredLanguage();
+    // The language switch of the menu items, for the language's locale, code and item.
+    void switchLanguage(quint32 locale, const QString &code, QAction *chosen, QAction *other);
     void setUpTray();
     void connectControls();
     // Widens the static labels whose text does not fit the fonts at hand.
