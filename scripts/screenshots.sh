@@ -2,9 +2,9 @@
 # Starts Arkivoda under Xvfb (with a tray and a session bus) on a throw-away data folder, drives it as a
 # user would with xdotool, and saves a PNG of each of its windows in build/screenshots/: the main window
 # idle, during a run, paused and after a stop, the run summary, a message dialog, the missing-files
-# window, the About box and the countdown before an end-of-run action; the last two also in English when
-# the English language module has been built. Needs the packages of scripts/install-deps.sh and a built
-# build/bin/arkivoda.
+# window, the About box and the countdown before an end-of-run action; then the main window after a
+# switch to English, and the About box and the countdown in English. Needs the packages of
+# scripts/install-deps.sh and a built build/bin/arkivoda with its language modules.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
@@ -141,17 +141,11 @@ countdown() {
 about 09-o-programu
 countdown 10-odbrojavanje
 
-# The same in English, once the English language module exists next to the program.
-if [ -e "$ROOT/build/bin/arkivoda.EN" ] || [ -e "$ROOT/build/bin/arkivoda.ENU" ]; then
-    kill "$APP"
-    wait "$APP" 2>/dev/null || true
-    settings EN
-    MAIN=""
-    "$PROGRAM" &
-    APP=$!
-    PIDS+=($APP)
-    MAIN=$(window '^Arkivoda$')
-    sleep 1
-    about 11-about-en
-    countdown 12-countdown-en
-fi
+# The language menu switches every open window to English at once (Alt+J, then E for "Engleski").
+xdotool windowfocus --sync "$MAIN" 2>/dev/null || xdotool windowfocus "$MAIN"
+xdotool key --clearmodifiers alt+j
+sleep 0.5
+xdotool key --clearmodifiers e
+shot "$MAIN" 11-glavni-en 1
+about 12-about-en
+countdown 13-countdown-en
