@@ -5,7 +5,8 @@ The Croatian module (arkivoda_HRV.ts) is derived in full: every window text tran
 the keyed message tables ("Poruke", "PorukeCli") carry the program's built-in Croatian texts, read from
 their tables in src/. Fragment files (TS files holding translations of some contexts, one <context> per
 window class) are merged into the English module (arkivoda_ENU.ts): each of their messages replaces or
-adds the message with the same context and source text.
+adds the message with the same context and source text; the Croatian module gets the same messages,
+translated to themselves.
 
 Usage: merge-translations.py HRV.ts ENU.ts [fragment.ts ...]
 """
@@ -59,11 +60,13 @@ def source_of(message):
     return text_of(message.find("source")) or ""
 
 
-def set_translation(message, text):
+def set_translation(message, text, revive=False):
+    """Sets a finished translation; a text lupdate marked as gone from the sources stays marked unless
+    revived (a fragment brings the text of a window whose code is not merged yet)."""
     translation = message.find("translation")
     if translation is None:
         translation = ET.SubElement(message, "translation")
-    vanished = translation.get("type") in ("vanished", "obsolete")
+    vanished = not revive and translation.get("type") in ("vanished", "obsolete")
     for name in list(translation.attrib):
         if not vanished or name != "type":
             del translation.attrib[name]
@@ -84,7 +87,7 @@ def complete_croatian(tree, built_in):
                 set_translation(message, key)
 
 
-def merge_fragment(tree, fragment_path):
+def merge_fragment(tree, fragment_path, report=True):
     root = tree.getroot()
     contexts = {c.findtext("name"): c for c in root.iter("context")}
     merged = 0
@@ -105,9 +108,10 @@ def merge_fragment(tree, fragment_path):
                 ET.SubElement(target, "source").text = key[0]
                 if key[1] is not None:
                     ET.SubElement(target, "comment").text = key[1]
-            set_translation(target, text)
+            set_translation(target, text, revive=True)
             merged += 1
-    print(f"{fragment_path}: {merged} translation(s) merged")
+    if report:
+        print(f"{fragment_path}: {merged} translation(s) merged")
 
 
 def flatten_bytes(tree):
@@ -136,11 +140,14 @@ def main():
         sys.exit(__doc__)
     croatian_path, english_path, fragments = sys.argv[1], sys.argv[2], sys.argv[3:]
     croatian = ET.parse(croatian_path)
-    complete_croatian(croatian, built_in_texts())
-    write(croatian, croatian_path)
     english = ET.parse(english_path)
     for fragment in fragments:
         merge_fragment(english, fragment)
+        # The Croatian module gets the fragment's windows too, each text translating to itself, so a
+        # window merged ahead of its code is complete in both modules when the code arrives.
+        merge_fragment(croatian, fragment, report=False)
+    complete_croatian(croatian, built_in_texts())
+    write(croatian, croatian_path)
     write(english, english_path)
 
 
