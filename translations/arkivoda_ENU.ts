@@ -1,6 +1,6 @@
 <?xml version="1.0" encoding="utf-8"?>
 <!DOCTYPE TS>
-<TS version="2.1" language="en_US" sourcelanguage="hr_HR">
+<TS version="2.1" language="en_GB" sourcelanguage="hr_HR">
 <context>
     <name>Poruke</name>
     <message>
@@ -25,7 +25,7 @@
     </message>
     <message>
         <source>64993</source>
-        <translation>finalizing the archive and stopping the backup...</translation>
+        <translation>finalising the archive and stopping the backup...</translation>
     </message>
     <message>
         <source>64994</source>
@@ -89,7 +89,7 @@ Do you want to replace it with the new archive?</translation>
     </message>
     <message>
         <source>65005</source>
-        <translation>finalizing the archive...</translation>
+        <translation>finalising the archive...</translation>
     </message>
     <message>
         <source>65006</source>
@@ -147,7 +147,7 @@ Please check that the device the archive file is on is available.</translation>
     </message>
     <message>
         <source>65019</source>
-        <translation>finalizing the archive and stopping the backup...</translation>
+        <translation>finalising the archive and stopping the backup...</translation>
     </message>
     <message>
         <source>65020</source>
@@ -384,10 +384,60 @@ Exit status:
     </message>
 </context>
 <context>
+    <name>TAboutBox</name>
+    <message>
+        <source>informacije o programu i povijest razvoja</source>
+        <translation>program information and version history</translation>
+    </message>
+    <message>
+        <source>Izrađeno pomoću:</source>
+        <translation>Built with:</translation>
+    </message>
+    <message>
+        <source>Qt i zlib</source>
+        <translation>Qt and zlib</translation>
+    </message>
+    <message>
+        <source>Autori ikona:</source>
+        <translation>Icons by:</translation>
+    </message>
+    <message>
+        <source>Tim Arkivode</source>
+        <translation>The Arkivoda team</translation>
+    </message>
+    <message>
+        <source>Službena web stranica:</source>
+        <translation>Official website:</translation>
+    </message>
+    <message>
+        <source>Arkivoda je program za automatizaciju pohrane datoteka u zip arhive s naglaskom na jednostavnost korištenja, podršku za arhiviranje datoteka u korištenju i podršku zip arhivama većim od 4GB.</source>
+        <translation>Arkivoda automates backing up files into ZIP archives, with an emphasis on ease of use, support for backing up files that are in use, and support for ZIP archives larger than 4GB.</translation>
+    </message>
+    <message>
+        <source>Program možete pokretati s parametrom [lista] (bez uglatih zagrada) gdje lista predstavlja proizvoljni naziv liste datoteka i mapa za arhiviranje čime je omogućeno arhiviranje proizvoljnog broja zasebnih lista datoteka i mapa.</source>
+        <translation>You can start the program with the parameter [list] (without the square brackets), where list is any name you give a list of files and folders to back up. This lets you keep any number of separate lists of files and folders to back up.</translation>
+    </message>
+    <message>
+        <source>&amp;Potraži novu verziju</source>
+        <translation>Check for &amp;updates</translation>
+    </message>
+    <message>
+        <source>&amp;Zatvori</source>
+        <translation>&amp;Close</translation>
+    </message>
+</context>
+<context>
     <name>TForm_FilesMissing</name>
     <message>
         <source>&amp;Zatvori</source>
         <translation>&amp;Close</translation>
+    </message>
+</context>
+<context>
+    <name>TGasenjeBox</name>
+    <message>
+        <source>&amp;Prekini</source>
+        <translation>&amp;Cancel</translation>
     </message>
 </context>
 <context>
@@ -511,6 +561,121 @@ Exit status:
     <message>
         <source>Postojeću datoteku %1 nije moguće izbrisati; arhiviranje je odbijeno.</source>
         <translation>The existing file %1 cannot be deleted; the backup was refused.</translation>
+    </message>
+</context>
+<context>
+    <name>TOdabirBaze</name>
+    <message>
+        <source>Lista datoteka i mapa za arhiviranje:</source>
+        <translation>Files and folders to back up:</translation>
+    </message>
+    <message>
+        <source>Dodavanje datoteka na listu</source>
+        <translation>Add files to the list</translation>
+    </message>
+    <message>
+        <source>+</source>
+        <translation>+</translation>
+    </message>
+    <message>
+        <source>Datoteke</source>
+        <translation>Files</translation>
+    </message>
+    <message>
+        <source>Dodavanje mapa na listu</source>
+        <translation>Add folders to the list</translation>
+    </message>
+    <message>
+        <source>Mape</source>
+        <translation>Folders</translation>
+    </message>
+    <message>
+        <source>Brisanje označene datoteke ili mape s liste</source>
+        <translation>Remove the selected file or folder from the list</translation>
+    </message>
+    <message>
+        <source>-</source>
+        <translation>-</translation>
+    </message>
+    <message>
+        <source>Uklanjanje</source>
+        <translation>Remove</translation>
+    </message>
+    <message>
+        <source>Mapa datoteka lista</source>
+        <translation>Show list file</translation>
+    </message>
+    <message>
+        <source>Putanja na koju će se izvoditi automatsko arhiviranje:</source>
+        <translation>Folder for automatic backups:</translation>
+    </message>
+    <message>
+        <source>Odabir mape arhiva...</source>
+        <translation>Choose archive folder...</translation>
+    </message>
+    <message>
+        <source>Prefiks naziva arhiva (datum i vrijeme će također biti dodano):</source>
+        <translation>Archive name prefix (the date and time are added to it):</translation>
+    </message>
+    <message>
+        <source>Upozorenje: u nazivu prefiksa nemojte koristiti sljedeće znakove: . (točka) &quot; (navodnici) \ (kosa crta lijevo) / (kosa crta desno)</source>
+        <translation>Warning: do not use these characters in the prefix: . (full stop) &quot; (double quote) \ (backslash) / (forward slash)</translation>
+    </message>
+    <message>
+        <source>Prikazuj program samo kao ikonu u sistemskoj traci</source>
+        <translation>Show the program only as an icon in the system tray</translation>
+    </message>
+    <message>
+        <source>Minimiziraj program umjesto gašenja</source>
+        <translation>Minimise the program instead of closing it</translation>
+    </message>
+    <message>
+        <source>Minimiziraj program prilikom pokretanja</source>
+        <translation>Start the program minimised</translation>
+    </message>
+    <message>
+        <source>Prikaži rezime po završetku arhiviranja</source>
+        <translation>Show a summary when a backup finishes</translation>
+    </message>
+    <message>
+        <source>Vrijeme automatskog arhiviranja:</source>
+        <translation>Time of the daily automatic backup:</translation>
+    </message>
+    <message>
+        <source>&amp;Spremanje postavki i nastavak rada</source>
+        <translation>&amp;Save settings and continue</translation>
+    </message>
+    <message>
+        <source>Zatvaranje prog&amp;rama</source>
+        <translation>E&amp;xit program</translation>
+    </message>
+    <message>
+        <source>&amp;Nastavak rada bez spremanja postavki</source>
+        <translation>&amp;Continue without saving settings</translation>
+    </message>
+    <message>
+        <source>Dodaj &amp;datoteke</source>
+        <translation>Add &amp;files</translation>
+    </message>
+    <message>
+        <source>Dodaj &amp;mape</source>
+        <translation>Add fol&amp;ders</translation>
+    </message>
+    <message>
+        <source>&amp;Uklanjanje označenog zapisa s liste</source>
+        <translation>&amp;Remove the selected entry from the list</translation>
+    </message>
+    <message>
+        <source>&amp;Otvori mapu u kojoj se nalazi datoteka</source>
+        <translation>&amp;Open the folder that contains it</translation>
+    </message>
+    <message>
+        <source>Dodavanje datoteka za arhiviranje (moguć odabir više datoteka odjednom)</source>
+        <translation>Add files to back up (several files can be selected at once)</translation>
+    </message>
+    <message>
+        <source>Sve vrste datoteka (*)</source>
+        <translation>All files (*)</translation>
     </message>
 </context>
 </TS>

@@ -384,10 +384,60 @@ Izlazni status:
     </message>
 </context>
 <context>
+    <name>TAboutBox</name>
+    <message>
+        <source>informacije o programu i povijest razvoja</source>
+        <translation>informacije o programu i povijest razvoja</translation>
+    </message>
+    <message>
+        <source>Izrađeno pomoću:</source>
+        <translation>Izrađeno pomoću:</translation>
+    </message>
+    <message>
+        <source>Qt i zlib</source>
+        <translation>Qt i zlib</translation>
+    </message>
+    <message>
+        <source>Autori ikona:</source>
+        <translation>Autori ikona:</translation>
+    </message>
+    <message>
+        <source>Tim Arkivode</source>
+        <translation>Tim Arkivode</translation>
+    </message>
+    <message>
+        <source>Službena web stranica:</source>
+        <translation>Službena web stranica:</translation>
+    </message>
+    <message>
+        <source>Arkivoda je program za automatizaciju pohrane datoteka u zip arhive s naglaskom na jednostavnost korištenja, podršku za arhiviranje datoteka u korištenju i podršku zip arhivama većim od 4GB.</source>
+        <translation>Arkivoda je program za automatizaciju pohrane datoteka u zip arhive s naglaskom na jednostavnost korištenja, podršku za arhiviranje datoteka u korištenju i podršku zip arhivama većim od 4GB.</translation>
+    </message>
+    <message>
+        <source>Program možete pokretati s parametrom [lista] (bez uglatih zagrada) gdje lista predstavlja proizvoljni naziv liste datoteka i mapa za arhiviranje čime je omogućeno arhiviranje proizvoljnog broja zasebnih lista datoteka i mapa.</source>
+        <translation>Program možete pokretati s parametrom [lista] (bez uglatih zagrada) gdje lista predstavlja proizvoljni naziv liste datoteka i mapa za arhiviranje čime je omogućeno arhiviranje proizvoljnog broja zasebnih lista datoteka i mapa.</translation>
+    </message>
+    <message>
+        <source>&amp;Potraži novu verziju</source>
+        <translation>&amp;Potraži novu verziju</translation>
+    </message>
+    <message>
+        <source>&amp;Zatvori</source>
+        <translation>&amp;Zatvori</translation>
+    </message>
+</context>
+<context>
     <name>TForm_FilesMissing</name>
     <message>
         <source>&amp;Zatvori</source>
         <translation>&amp;Zatvori</translation>
+    </message>
+</context>
+<context>
+    <name>TGasenjeBox</name>
+    <message>
+        <source>&amp;Prekini</source>
+        <translation>&amp;Prekini</translation>
     </message>
 </context>
 <context>
@@ -511,6 +561,121 @@ Izlazni status:
     <message>
         <source>Postojeću datoteku %1 nije moguće izbrisati; arhiviranje je odbijeno.</source>
         <translation>Postojeću datoteku %1 nije moguće izbrisati; arhiviranje je odbijeno.</translation>
+    </message>
+</context>
+<context>
+    <name>TOdabirBaze</name>
+    <message>
+        <source>Lista datoteka i mapa za arhiviranje:</source>
+        <translation>Lista datoteka i mapa za arhiviranje:</translation>
+    </message>
+    <message>
+        <source>Dodavanje datoteka na listu</source>
+        <translation>Dodavanje datoteka na listu</translation>
+    </message>
+    <message>
+        <source>+</source>
+        <translation>+</translation>
+    </message>
+    <message>
+        <source>Datoteke</source>
+        <translation>Datoteke</translation>
+    </message>
+    <message>
+        <source>Dodavanje mapa na listu</source>
+        <translation>Dodavanje mapa na listu</translation>
+    </message>
+    <message>
+        <source>Mape</source>
+        <translation>Mape</translation>
+    </message>
+    <message>
+        <source>Brisanje označene datoteke ili mape s liste</source>
+        <translation>Brisanje označene datoteke ili mape s liste</translation>
+    </message>
+    <message>
+        <source>-</source>
+        <translation>-</translation>
+    </message>
+    <message>
+        <source>Uklanjanje</source>
+        <translation>Uklanjanje</translation>
+    </message>
+    <message>
+        <source>Mapa datoteka lista</source>
+        <translation>Mapa datoteka lista</translation>
+    </message>
+    <message>
+        <source>Putanja na koju će se izvoditi automatsko arhiviranje:</source>
+        <translation>Putanja na koju će se izvoditi automatsko arhiviranje:</translation>
+    </message>
+    <message>
+        <source>Odabir mape arhiva...</source>
+        <translation>Odabir mape arhiva...</translation>
+    </message>
+    <message>
+        <source>Prefiks naziva arhiva (datum i vrijeme će također biti dodano):</source>
+        <translation>Prefiks naziva arhiva (datum i vrijeme će također biti dodano):</translation>
+    </message>
+    <message>
+        <source>Upozorenje: u nazivu prefiksa nemojte koristiti sljedeće znakove: . (točka) &quot; (navodnici) \ (kosa crta lijevo) / (kosa crta desno)</source>
+        <translation>Upozorenje: u nazivu prefiksa nemojte koristiti sljedeće znakove: . (točka) &quot; (navodnici) \ (kosa crta lijevo) / (kosa crta desno)</translation>
+    </message>
+    <message>
+        <source>Prikazuj program samo kao ikonu u sistemskoj traci</source>
+        <translation>Prikazuj program samo kao ikonu u sistemskoj traci</translation>
+    </message>
+    <message>
+        <source>Minimiziraj program umjesto gašenja</source>
+        <translation>Minimiziraj program umjesto gašenja</translation>
+    </message>
+    <message>
+        <source>Minimiziraj program prilikom pokretanja</source>
+        <translation>Minimiziraj program prilikom pokretanja</translation>
+    </message>
+    <message>
+        <source>Prikaži rezime po završetku arhiviranja</source>
+        <translation>Prikaži rezime po završetku arhiviranja</translation>
+    </message>
+    <message>
+        <source>Vrijeme automatskog arhiviranja:</source>
+        <translation>Vrijeme automatskog arhiviranja:</translation>
+    </message>
+    <message>
+        <source>&amp;Spremanje postavki i nastavak rada</source>
+        <translation>&amp;Spremanje postavki i nastavak rada</translation>
+    </message>
+    <message>
+        <source>Zatvaranje prog&amp;rama</source>
+        <translation>Zatvaranje prog&amp;rama</translation>
+    </message>
+    <message>
+        <source>&amp;Nastavak rada bez spremanja postavki</source>
+        <translation>&amp;Nastavak rada bez spremanja postavki</translation>
+    </message>
+    <message>
+        <source>Dodaj &amp;datoteke</source>
+        <translation>Dodaj &amp;datoteke</translation>
+    </message>
+    <message>
+        <source>Dodaj &amp;mape</source>
+        <translation>Dodaj &amp;mape</translation>
+    </message>
+    <message>
+        <source>&amp;Uklanjanje označenog zapisa s liste</source>
+        <translation>&amp;Uklanjanje označenog zapisa s liste</translation>
+    </message>
+    <message>
+        <source>&amp;Otvori mapu u kojoj se nalazi datoteka</source>
+        <translation>&amp;Otvori mapu u kojoj se nalazi datoteka</translation>
+    </message>
+    <message>
+        <source>Dodavanje datoteka za arhiviranje (moguć odabir više datoteka odjednom)</source>
+        <translation>Dodavanje datoteka za arhiviranje (moguć odabir više datoteka odjednom)</translation>
+    </message>
+    <message>
+        <source>Sve vrste datoteka (*)</source>
+        <translation>Sve vrste datoteka (*)</translation>
     </message>
 </context>
 </TS>
