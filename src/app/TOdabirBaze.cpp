@@ -1,0 +1,358 @@
+#include "app/TOdabirBaze.h"
+
+#include "config/EConfigError.h"
+#include "config/MessageTable.h"
+#include "config/ProgramSettings.h"
+#include "config/StringGrid.h"
+#include "platform/FileManager.h"
+#include "run/FileSystem.h"
+#include "ui/ApplicationError.h"
+#include "ui/MyMessageDialog.h"
+#include "ui/OpenFileDialog.h"
+#include "ui/WindowHelpers.h"
+#include "ui_TOdabirBaze.h"
+
+#include <QDir>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QScreen>
+#include <QTime>
+#include <QUrl>
+
+namespace {
+
+constexpr int msecsPerDay = 24 * 60 * 60 * 1000;
+
+QString message(quint16 number)
+{
+    return MessageTable::text(number);
+}
+
+QTime timeOfDay(double dayFraction)
+{
+    const int msecs = static_cast<int>(std::llround(dayFraction * msecsPerDay));
+    return QTime::fromMSecsSinceStartOfDay(std::clamp(msecs, 0, msecsPerDay - 1000));
+}
+
+double dayFractionOf(const QTime &time)
+{
+    return static_cast<double>(time.msecsSinceStartOfDay()) / msecsPerDay;
+}
+
+// The local paths among dropped items, in the order the file manager gives them.
+QStringList droppedPaths(const QMimeData *data)
+{
+    QStringList paths;
+    if (!data)
+        return paths;
+    for (const QUrl &url : data->urls())
+        if (url.isLocalFile())
+            paths.append(url.toLocalFile());
+    return paths;
+}
+
+} // namespace
+
+TOdabirBaze::TOdabirBaze(ProgramSettings &settings, FileManager &fileManager, QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint),
+      ui(std::make_unique<Ui::TOdabirBaze>()), m_settings(settings), m_fileManager(fileManager),
+      PopupActionBar1(this)
+{
+    ui->setupUi(this);
+    setFixedSize(671, 700);
+
+    QPalette white = palette();
+    white.setColor(QPalette::Window, Qt::white);
+    setPalette(white);
+    setAutoFillBackground(true);
+    QFont windowFont(QStringLiteral("Tahoma"));
+    windowFont.setPixelSize(11);
+    setFont(windowFont);
+    QFont boldFont = windowFont;
+    boldFont.setBold(true);
+    ui->Putanja->setFont(boldFont);
+    QFont pickerFont = windowFont;
+    pickerFont.setPixelSize(13);
+    ui->Vrijeme->setFont(pickerFont);
+    QPalette maroon = ui->Label4->palette();
+    maroon.setColor(QPalette::WindowText, QColor(0x80, 0x00, 0x00));
+    ui->Label4->setPalette(maroon);
+
+    PopupActionBar1.setObjectName(QStringLiteral("PopupActionBar1"));
+    PopupActionBar1.addAction(ui->Dodajdatoteku1);
+    PopupActionBar1.addAction(ui->Dodajmapu1);
+    PopupActionBar1.addAction(ui->Uklanjanje1);
+    PopupActionBar1.addSeparator();
+    PopupActionBar1.addAction(ui->Otvorimapuukojojsenalazidatoteka1);
+
+    connectControls();
+    FormCreate();
+    placeOverOwner();
+}
+
+TOdabirBaze::~TOdabirBaze() = default;
+
+void TOdabirBaze::connectControls()
+{
+    connect(ui->Button1, &QAbstractButton::clicked, this, &TOdabirBaze::Button1Click);
+    connect(ui->Button2, &QAbstractButton::clicked, this, &QDialog::reject);
+    connect(ui->Button4, &QAbstractButton::clicked, this, &QDialog::reject);
+    connect(ui->Button3, &QAbstractButton::clicked, this, &TOdabirBaze::Button3Click);
+    connect(ui->Button5, &QAbstractButton::clicked, this, &TOdabirBaze::Button5Click);
+    connect(ui->Dodajdatoteku1, &QAction::triggered, this, &TOdabirBaze::Button5Click);
+    connect(ui->Button7, &QAbstractButton::clicked, this, &TOdabirBaze::Button7Click);
+    connect(ui->Dodajmapu1, &QAction::triggered, this, &TOdabirBaze::Button7Click);
+    connect(ui->Button8, &QAbstractButton::clicked, this, &TOdabirBaze::Button8Click);
+    connect(ui->Uklanjanje1, &QAction::triggered, this, &TOdabirBaze::UklanjanjeClick);
+    connect(ui->Grid, &BackupListGrid::deletePressed, this, &TOdabirBaze::UklanjanjeClick);
+    connect(ui->Otvorimapuukojojsenalazidatoteka1, &QAction::triggered, this, &TOdabirBaze::OtvoriMapuClick);
+    connect(ui->Button6, &QAbstractButton::clicked, this, &TOdabirBaze::Button6Click);
+    connect(ui->SB_Up, &QAbstractButton::clicked, ui->Grid, &BackupListGrid::moveSelectedUp);
+    connect(ui->SB_Down, &QAbstractButton::clicked, ui->Grid, &BackupListGrid::moveSelectedDown);
+    connect(ui->Grid, &QWidget::customContextMenuRequested, this, &TOdabirBaze::PopupActionBar1Popup);
+    // An unticked daily run shows its time greyed, as the picker's own check box does.
+    connect(ui->VrijemeUkljuceno, &QCheckBox::toggled, ui->Vrijeme, &QWidget::setEnabled);
+}
+
+void TOdabirBaze::FormCreate()
+{
+    setCaption();
+    const QString listFile = m_settings.listFileName();
+    const bool listExists = FileExists(listFile);
+    if (listExists) {
+        try {
+            ui->Grid->setRows(LoadStringGrid(listFile));
+        } catch (const EConfigError &failure) {
+            // The window still opens, with the empty list, so the other settings can be changed.
+            ShowApplicationError(parentWidget(), failure.message());
+        }
+    }
+    ui->Button4->setEnabled(!listExists);
+    ui->Button2->setEnabled(listExists);
+
+    ui->BckNameLabel->setText(m_settings.BckName);
+    ui->Putanja->setText(m_settings.BackupLokacijaAuto);
+    ui->CB_StartToTray->setChecked(m_settings.GLOBAL_StartToTray);
+    ui->CB_CloseToTray->setChecked(m_settings.GLOBAL_CloseToMinimize);
+    ui->CB_StartMinimized->setChecked(m_settings.GLOBAL_StartMinimized);
+    ui->CB_Report->setChecked(m_settings.GLOBAL_Report);
+    ui->Vrijeme->setTime(timeOfDay(m_settings.GLOBAL_TimerTime));
+    ui->VrijemeUkljuceno->setChecked(m_settings.GLOBAL_TimerEnabled);
+    ui->Vrijeme->setEnabled(m_settings.GLOBAL_TimerEnabled);
+}
+
+void TOdabirBaze::setCaption()
+{
+    QString caption =
+        m_settings.GLOBAL_ApplicationTitle + QStringLiteral(" - ") + message(Msg::TitleSettings);
+    if (!m_settings.GLOBAL_lista_caption.isEmpty())
+        caption = MessageTable::fill(message(Msg::TitleSettingsWithList),
+                                     {caption, m_settings.GLOBAL_lista_caption});
+    setWindowTitle(caption);
+}
+
+void TOdabirBaze::placeOverOwner()
+{
+    const QWidget *owner = parentWidget();
+    QRect area;
+    if (owner && owner->isVisible() && !owner->isMinimized())
+        area = owner->frameGeometry();
+    else if (const QScreen *screen = owner ? owner->screen() : this->screen())
+        area = screen->availableGeometry();
+    if (area.isValid())
+        move(area.center() - QPoint(width() / 2, height() / 2));
+}
+
+void TOdabirBaze::done(int result)
+{
+    // Tested as the window closes, not when it was opened: a save that wrote the list lets the window
+    // close normally, whatever mode it was opened in.
+    if (!FileExists(m_settings.listFileName()))
+        emit programEndRequested();
+    QDialog::done(result);
+}
+
+void TOdabirBaze::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    setAcceptDrops(true);
+}
+
+void TOdabirBaze::changeEvent(QEvent *event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::LanguageChange) {
+        ui->retranslateUi(this);
+        setCaption();
+    }
+}
+
+void TOdabirBaze::keyPressEvent(QKeyEvent *event)
+{
+    // No button of this window is its cancel button: Escape does not close it, so a stray key cannot
+    // drop the edits or, on a first start, end the program.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void TOdabirBaze::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!droppedPaths(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void TOdabirBaze::dragMoveEvent(QDragMoveEvent *event)
+{
+    if (!droppedPaths(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void TOdabirBaze::dropEvent(QDropEvent *event)
+{
+    addEntries(droppedPaths(event->mimeData()));
+    event->acceptProposedAction();
+}
+
+void TOdabirBaze::addEntries(const QStringList &paths)
+{
+    for (const QString &path : paths)
+        ui->Grid->addEntry(path);
+}
+
+void TOdabirBaze::showError(const QString &text)
+{
+    MyMessageDialog(this, message(Msg::CaptionError), text, TMsgDlgType::mtError, mbOK,
+                    {message(Msg::ButtonOk)});
+}
+
+void TOdabirBaze::Button5Click()
+{
+    OpenFileRequest request;
+    request.kind = OpenFileRequest::Kind::Files;
+    request.title = tr("Dodavanje datoteka za arhiviranje (moguć odabir više datoteka odjednom)");
+    // "*" rather than "*.*": on Linux a file need not have an extension to be a file.
+    request.filter = tr("Sve vrste datoteka (*)");
+    request.initialFolder = QDir::homePath();
+    if (const std::optional<QStringList> files = OpenFileDialog::getNames(this, request))
+        addEntries(*files);
+}
+
+void TOdabirBaze::Button7Click()
+{
+    OpenFileRequest request;
+    request.kind = OpenFileRequest::Kind::Folders;
+    request.title = message(Msg::DialogAddFoldersMultiTitle);
+    request.acceptLabel = message(Msg::DialogAddFoldersButton);
+    // Folders are added as the dialog gives them, without a final "/".
+    if (const std::optional<QStringList> folders = OpenFileDialog::getNames(this, request))
+        addEntries(*folders);
+}
+
+void TOdabirBaze::Button3Click()
+{
+    OpenFileRequest request;
+    request.kind = OpenFileRequest::Kind::Folder;
+    request.title = message(Msg::DialogArchiveFolderTitle);
+    request.acceptLabel = message(Msg::DialogArchiveFolderButton);
+    const std::optional<QStringList> folders = OpenFileDialog::getNames(this, request);
+    if (!folders || folders->isEmpty())
+        return;
+    // Archive names are appended to the folder; the root already ends in its separator.
+    const QString &folder = folders->constFirst();
+    ui->Putanja->setText(folder.endsWith(u'/') ? folder : folder + u'/');
+}
+
+void TOdabirBaze::Button8Click()
+{
+    if (ui->Grid->isListEmpty())
+        return;
+    const int answer = MyMessageDialog(
+        this, message(Msg::CaptionDecision),
+        MessageTable::fill(message(Msg::QuestionRemoveEntry), {ui->Grid->selectedEntry()}),
+        TMsgDlgType::mtWarning, mbYes | mbNo, {message(Msg::ButtonDelete), message(Msg::ButtonCancel)});
+    if (answer == mrYes)
+        ui->Grid->RemoveRows(ui->Grid->selectedRow(), 1);
+}
+
+void TOdabirBaze::UklanjanjeClick()
+{
+    if (!ui->Grid->isListEmpty())
+        ui->Grid->RemoveRows(ui->Grid->selectedRow(), 1);
+}
+
+void TOdabirBaze::OtvoriMapuClick()
+{
+    if (ui->Grid->isListEmpty())
+        return;
+    const QString entry = ui->Grid->selectedEntry();
+    // A folder is shown selected in its parent folder, as a file is.
+    if (FileExists(entry) || DirectoryExists(entry))
+        SelectFileInExplorer(m_fileManager, entry);
+    else
+        showError(message(Msg::ErrorEntryMissing));
+}
+
+void TOdabirBaze::Button6Click()
+{
+    const QString listFile = m_settings.listFileName();
+    if (FileExists(listFile))
+        SelectFileInExplorer(m_fileManager, listFile);
+    else
+        showError(message(Msg::ErrorListFileMissing));
+}
+
+void TOdabirBaze::PopupActionBar1Popup(const QPoint &position)
+{
+    PopupActionBar1.popup(ui->Grid->viewport()->mapToGlobal(position));
+}
+
+bool TOdabirBaze::validate()
+{
+    if (ui->Grid->isListEmpty()) {
+        showError(message(Msg::ErrorEmptyList));
+        return false;
+    }
+    if (!DirectoryExists(ui->Putanja->text())) {
+        // The last saved folder comes back, so the label never shows a folder that will not be used.
+        ui->Putanja->setText(m_settings.BackupLokacijaAuto);
+        showError(message(Msg::ErrorSettingsFolderMissing));
+        return false;
+    }
+    if (ui->BckNameLabel->text().isEmpty()) {
+        showError(message(Msg::ErrorEmptyPrefix));
+        return false;
+    }
+    return true;
+}
+
+void TOdabirBaze::Button1Click()
+{
+    if (!validate())
+        return;
+    SettingsWindowValues values;
+    values.Putanja = ui->Putanja->text();
+    values.BckName = ui->BckNameLabel->text();
+    values.StartToTray = ui->CB_StartToTray->isChecked();
+    values.CloseToTray = ui->CB_CloseToTray->isChecked();
+    values.StartMinimized = ui->CB_StartMinimized->isChecked();
+    values.Report = ui->CB_Report->isChecked();
+    values.TimerEnabled = ui->VrijemeUkljuceno->isChecked();
+    values.TimerTime = dayFractionOf(ui->Vrijeme->time());
+    try {
+        SaveSettingsWindow(m_settings, values);
+        if (!values.TimerEnabled)
+            emit mainStatusChosen(message(Msg::StatusSettingsIdle));
+        emit dailyTimerChosen(values.TimerEnabled);
+        SaveStringGrid(ui->Grid->rows(), m_settings.listFileName());
+    } catch (const EConfigError &failure) {
+        // The save ends here and the window stays open with every edit; what was written stays written.
+        ShowApplicationError(this, failure.message());
+        return;
+    }
+    accept();
+}

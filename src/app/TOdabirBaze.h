@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QDialog>
+#include <QMenu>
+
+#include <memory>
+
+namespace Ui {
+class TOdabirBaze;
+}
+class FileManager;
+struct ProgramSettings;
+
+// The settings window: the backup list, the archive folder of automatic runs, the archive-name prefix,
+// the start-up and display options and the time of the daily run. Nothing is stored until a save,
+// which checks the input, writes the settings file and the list file, applies the new settings to the
+// running program and closes the window. Leaving it while no list file exists ends the program, which
+// makes it the first-run window when the program starts without a list.
+class TOdabirBaze : public QDialog
+{
+    Q_OBJECT
+
+  public:
+    TOdabirBaze(ProgramSettings &settings, FileManager &fileManager, QWidget *parent);
+    ~TOdabirBaze() override;
+
+    // Every way out of the window ends here, and the close rule is applied at this moment.
+    void done(int result) override;
+
+  signals:
+    // The window was left while no list file exists: the program ends.
+    void programEndRequested();
+    // A save has switched the daily run on or off.
+    void dailyTimerChosen(bool enabled);
+    // A save with the daily run off puts this idle text in the main window's status line, clearing
+    // the countdown to the next run.
+    void mainStatusChosen(const QString &text);
+
+  protected:
+    void showEvent(QShowEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
+  private:
+    void FormCreate();
+    void connectControls();
+    void setCaption();
+    void placeOverOwner();
+
+    void Button1Click();
+    void Button3Click();
+    void Button5Click();
+    void Button6Click();
+    void Button7Click();
+    void Button8Click();
+    void UklanjanjeClick();
+    void OtvoriMapuClick();
+    void PopupActionBar1Popup(const QPoint &position);
+
+    // Adds each path in turn by the list's rule (duplicates skipped).
+    void addEntries(const QStringList &paths);
+    // Shows one of this window's error dialogs: caption "Greška", one OK button.
+    void showError(const QString &text);
+    // The save's three checks, in order; false when one refused and its dialog was shown.
+    bool validate();
+
+    std::unique_ptr<Ui::TOdabirBaze> ui;
+    ProgramSettings &m_settings;
+    FileManager &m_fileManager;
+    QMenu PopupActionBar1;
+};
