@@ -5,6 +5,7 @@
 #include "app/TForm_FilesMissing.h"
 #include "app/TGasenjeBox.h"
 #include "app/WinExit.h"
+#include "app/TOdabirBaze.h"
 #include "config/ConfigPaths.h"
 #include "config/MessageTable.h"
 #include "config/ResourceModules.h"
@@ -146,10 +147,6 @@ TGlavni::TGlavni(const QStringList &arguments, DesktopServices services, QWidget
         bar->setRange(0, 100);
         setBarState(bar, BarState::Normal);
     }
-    // Features that come with their own windows later are shown but not offered yet.
-    for (QAction *action : {ui->MM_Lista})
-        action->setEnabled(false);
-
     ui->Client->setFixedSize(736, 492);
     setFixedSize(736, 492 + menuBar()->sizeHint().height());
     fitLabels();
@@ -198,6 +195,7 @@ void TGlavni::connectControls()
     connect(ui->RucnaZ, &QAbstractButton::clicked, this, &TGlavni::RucnaZClick);
     connect(ui->Kraj, &QAbstractButton::clicked, this, &QWidget::close);
     connect(ui->MM_Izlaz, &QAction::triggered, this, &QWidget::close);
+    connect(ui->MM_Lista, &QAction::triggered, this, &TGlavni::MM_ListaClick);
     connect(ui->BTN_Pause, &QAbstractButton::clicked, this, &TGlavni::BTN_PauseClick);
     connect(ui->BTN_Cancel, &QAbstractButton::clicked, this, &TGlavni::BTN_CancelClick);
     connect(ui->BTN_Kill, &QAbstractButton::clicked, this, &TGlavni::BTN_KillClick);
@@ -236,8 +234,20 @@ void TGlavni::startUp(const QStringList &arguments)
     const LastArchives last = LoadProgramSettings(m_settings);
     ui->LokacijaR->setText(last.FileR);
     ui->LokacijaA->setText(last.FileA);
+    if (m_settings.GLOBAL_TimerEnabled)
+        AutoTimer.start();
+    else
+        AutoTimer.stop();
     applyStoredLanguage();
 
+    // A first start: the settings window comes before the main window is ever shown.
+    if (!FileExists(m_settings.listFileName())) {
+        showSettingsWindow();
+        if (m_terminated)
+            return;
+    }
+
+    // The title and the status are messages, so they follow the language chosen above.
     const QString &title = m_settings.GLOBAL_ApplicationTitle;
     setWindowTitle(
         m_settings.GLOBAL_lista_caption.isEmpty()
@@ -246,6 +256,8 @@ void TGlavni::startUp(const QStringList &arguments)
     m_services.tray.setToolTip(windowTitle());
     setStatusText(message(Msg::StatusIdle));
     ui->LBL_MapaArhiva->setText(m_settings.BackupLokacijaAuto);
+    // Decided last: re-applying the window texts switches the timer off, and a save in the settings
+    // window sets it.
     if (m_settings.GLOBAL_TimerEnabled)
         AutoTimer.start();
     else
@@ -270,6 +282,37 @@ void TGlavni::applyStoredLanguage()
             m_settings.GLOBAL_Jezik = QStringLiteral("HR");
         }
     }
+}
+
+void TGlavni::showSettingsWindow()
+{
+    TOdabirBaze window(m_settings, m_services.fileManager, this);
+    connect(&window, &TOdabirBaze::programEndRequested, this, &TGlavni::Terminate);
+    connect(&window, &TOdabirBaze::mainStatusChosen, this, &TGlavni::setStatusText);
+    connect(&window, &TOdabirBaze::dailyTimerChosen, this, [this](bool enabled) {
+        if (enabled)
+            AutoTimer.start();
+        else
+            AutoTimer.stop();
+    });
+    OdabirBaze = &window;
+    window.exec();
+    OdabirBaze.clear();
+}
+
+void TGlavni::MM_ListaClick()
+{
+    showSettingsWindow();
+    ui->LBL_MapaArhiva->setText(m_settings.BackupLokacijaAuto);
+}
+
+void TGlavni::Terminate()
+{
+    m_terminated = true;
+    AutoTimer.stop();
+    m_services.tray.hide();
+    hide();
+    emit closed();
 }
 
 void TGlavni::showAtStart()

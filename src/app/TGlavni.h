@@ -33,12 +33,16 @@ class TGlavni : public QMainWindow, private RunView
   public:
     // Creates the window and runs the start-up sequence: the settings of the configuration that the
     // program's arguments select (the program itself first, as QCoreApplication::arguments gives
-    // them), the title, the labels and the daily timer.
+    // them), the settings window before anything else when the list file is missing, the title, the
+    // labels and the daily timer.
     TGlavni(const QStringList &arguments, DesktopServices services, QWidget *parent = nullptr);
     ~TGlavni() override;
 
     // Shows the window as the program starts: centred, minimised or only in the tray as set.
     void showAtStart();
+    // Whether the program has been told to end: on a first start, the settings window was left
+    // without a saved list. The main window is then never shown.
+    bool Terminated() const { return m_terminated; }
 
     const ProgramSettings &settings() const { return m_settings; }
     RunController &runController() { return m_controller; }
@@ -70,6 +74,8 @@ class TGlavni : public QMainWindow, private RunView
     void TPP_CloseClick();
     void LokacijaAClick();
     void LokacijaRClick();
+    // Opens the settings window; returns when it has closed.
+    void MM_ListaClick();
     void BTN_PauseClick();
     void BTN_CancelClick();
     void BTN_KillClick();
@@ -109,6 +115,10 @@ class TGlavni : public QMainWindow, private RunView
     void applyStoredLanguage();
     // The language switch of the menu items, for the language's locale, code and item.
     void switchLanguage(quint32 locale, const QString &code, QAction *chosen, QAction *other);
+    // Creates the settings window over this one, wired to the program, and shows it modally.
+    void showSettingsWindow();
+    // Ends the program at once, whatever the close rules say: the event loop is told to quit.
+    void Terminate();
     void setUpTray();
     void connectControls();
     // Widens the static labels whose text does not fit the fonts at hand.
@@ -165,6 +175,7 @@ class TGlavni : public QMainWindow, private RunView
     Balloon m_balloon;
     Qt::MouseButton MFLastButton = Qt::LeftButton;
     std::function<QDateTime()> m_clock = &QDateTime::currentDateTime;
+    bool m_terminated = false;
     QPointer<QWidget> AboutBox;
     QPointer<QWidget> GasenjeBox;
     QPointer<QWidget> Form_FilesMissing;

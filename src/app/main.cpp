@@ -20,6 +20,9 @@ int main(int argc, char *argv[])
     LinuxDesktop desktop;
     TGlavni Glavni(QApplication::arguments(), desktop.services());
     QObject::connect(&Glavni, &TGlavni::closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    // A first start left without a saved list ends the program before its window is shown.
+    if (Glavni.Terminated())
+        return 0;
     Glavni.showAtStart();
     return app.exec();
 }
