@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QDropEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMimeData>
 #include <QScreen>
 #include <QTime>
@@ -86,6 +87,13 @@ TOdabirBaze::TOdabirBaze(ProgramSettings &settings, FileManager &fileManager, QW
     PopupActionBar1.addAction(ui->Uklanjanje1);
     PopupActionBar1.addSeparator();
     PopupActionBar1.addAction(ui->Otvorimapuukojojsenalazidatoteka1);
+
+    for (QWidget *widget : std::initializer_list<QWidget *>{
+             ui->Label1, ui->Button5, ui->Label5, ui->Button7, ui->Label6, ui->Button8, ui->Label4,
+             ui->Label3, ui->BckNameLabel, ui->CB_StartToTray, ui->CB_CloseToTray, ui->CB_StartMinimized,
+             ui->CB_Report})
+        m_formGeometry.emplace_back(widget, widget->geometry());
+    fitToFont();
 
     connectControls();
     FormCreate();
@@ -165,6 +173,40 @@ void TOdabirBaze::placeOverOwner()
         move(area.center() - QPoint(width() / 2, height() / 2));
 }
 
+void TOdabirBaze::fitToFont()
+{
+    for (const auto &[widget, geometry] : m_formGeometry)
+        widget->setGeometry(geometry);
+    const auto fittedWidth = [](const QWidget *widget) {
+        return std::max(widget->width(), widget->sizeHint().width());
+    };
+    // The top row keeps its places where the captions fit and moves right where one is wider, keeping
+    // the form's gaps. It is the first seven of the controls recorded.
+    for (std::size_t i = 0; i < 7; ++i) {
+        QWidget *widget = m_formGeometry[i].first;
+        if (i > 0) {
+            const QRect &form = m_formGeometry[i].second;
+            const QRect &previousForm = m_formGeometry[i - 1].second;
+            const QWidget *previous = m_formGeometry[i - 1].first;
+            const int gap = form.x() - (previousForm.x() + previousForm.width());
+            widget->move(std::max(form.x(), previous->x() + previous->width() + gap), form.y());
+        }
+        if (qobject_cast<QLabel *>(widget))
+            widget->resize(fittedWidth(widget), widget->height());
+    }
+    // The prefix field gives up width to its caption, ending where it always ends.
+    ui->Label3->resize(fittedWidth(ui->Label3), ui->Label3->height());
+    const int fieldRight = ui->BckNameLabel->x() + ui->BckNameLabel->width();
+    const int fieldLeft = std::max(ui->BckNameLabel->x(), ui->Label3->x() + ui->Label3->width() + 6);
+    ui->BckNameLabel->setGeometry(fieldLeft, ui->BckNameLabel->y(), fieldRight - fieldLeft,
+                                  ui->BckNameLabel->height());
+    // The options may grow up to the daily-run caption's column.
+    const int optionsRight = ui->Label7->x() - 4;
+    for (QWidget *option : std::initializer_list<QWidget *>{ui->CB_StartToTray, ui->CB_CloseToTray,
+                                                            ui->CB_StartMinimized, ui->CB_Report})
+        option->resize(std::min(fittedWidth(option), optionsRight - option->x()), option->height());
+}
+
 void TOdabirBaze::done(int result)
 {
     // Tested as the window closes, not when it was opened: a save that wrote the list lets the window
@@ -185,6 +227,7 @@ void TOdabirBaze::changeEvent(QEvent *event)
     QDialog::changeEvent(event);
     if (event->type() == QEvent::LanguageChange) {
         ui->retranslateUi(this);
+        fitToFont();
         setCaption();
     }
 }

@@ -4,6 +4,8 @@
 #include <QMenu>
 
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace Ui {
 class TOdabirBaze;
@@ -49,6 +51,8 @@ class TOdabirBaze : public QDialog
     void connectControls();
     void setCaption();
     void placeOverOwner();
+    // Makes room for captions wider than the layout was drawn for.
+    void fitToFont();
 
     void Button1Click();
     void Button3Click();
@@ -71,4 +75,6 @@ class TOdabirBaze : public QDialog
     ProgramSettings &m_settings;
     FileManager &m_fileManager;
     QMenu PopupActionBar1;
+    // Places and sizes of the controls that fitToFont moves, as the form gives them.
+    std::vector<std::pair<QWidget *, QRect>> m_formGeometry;
 };

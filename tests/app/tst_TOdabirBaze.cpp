@@ -218,6 +218,20 @@ class TestTOdabirBaze : public QObject
         QCOMPARE(order, (paths({"Button5", "Button7", "Button8", "Grid", "Button3", "BckNameLabel",
                                 "CB_StartToTray", "CB_CloseToTray", "CB_StartMinimized", "CB_Report",
                                 "Button1", "Button4", "Button2", "SB_Up", "SB_Down"})));
+        // Whatever font the desktop gives, no caption is cut off and the top row does not overlap.
+        for (const QWidget *caption : window.findChildren<QWidget *>()) {
+            const auto *label = qobject_cast<const QLabel *>(caption);
+            if ((label && !label->wordWrap() && !label->text().isEmpty()) ||
+                qobject_cast<const QCheckBox *>(caption))
+                QVERIFY2(caption->width() >= caption->sizeHint().width(), qPrintable(caption->objectName()));
+        }
+        int right = 0;
+        for (const char *name :
+             {"Label1", "Button5", "Label5", "Button7", "Label6", "Button8", "Label4", "Button6"}) {
+            QVERIFY2(fixture.control(name)->x() >= right, name);
+            right = fixture.control(name)->geometry().right() + 1;
+        }
+        QVERIFY(fixture.control("Label3")->geometry().right() < fixture.control("BckNameLabel")->x());
         QVERIFY(qobject_cast<QPushButton *>(fixture.control("Button1"))->isDefault());
         QCOMPARE(fixture.control("Button6")->cursor().shape(), Qt::ArrowCursor);
         for (const char *name : {"Button1", "Button2", "Button3", "Button4", "Button5", "Button7", "Button8"})
