@@ -2,9 +2,10 @@
 # Starts Arkivoda under Xvfb (with a tray and a session bus) on a throw-away data folder, drives it as a
 # user would with xdotool, and saves a PNG of each of its windows in build/screenshots/: the main window
 # idle, during a run, paused and after a stop, the run summary, a message dialog, the missing-files
-# window, the About box and the countdown before an end-of-run action; then the main window after a
-# switch to English, and the About box and the countdown in English. Needs the packages of
-# scripts/install-deps.sh and a built build/bin/arkivoda with its language modules.
+# window and the settings window over that list, the About box and the countdown before an end-of-run
+# action; then the main window after a switch to English, the About box and the countdown in English;
+# last the settings window on a first start. Needs the packages of scripts/install-deps.sh and a built
+# build/bin/arkivoda with its language modules.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
@@ -111,6 +112,17 @@ shot "$MISSING" 07-nedostupne
 press_enter "$MISSING"
 shot "$MAIN" 08-glavni-nakon-prekida 0.8
 
+# The settings window over the list above, from Program > Postavke programa.
+xdotool windowfocus --sync "$MAIN" 2>/dev/null || xdotool windowfocus "$MAIN"
+xdotool key --clearmodifiers alt+p
+sleep 0.3
+xdotool key --clearmodifiers p
+SETTINGS=$(window 'postavke programa')
+shot "$SETTINGS" 09-postavke
+xdotool key --clearmodifiers alt+n   # Nastavak rada bez spremanja postavki
+sleep 0.5
+
+
 # The About box, from the menu Informacije > O programu; it closes with Escape.
 about() {
     eval "$(xdotool getwindowgeometry --shell "$MAIN")"
@@ -138,14 +150,21 @@ countdown() {
     sleep 0.5
 }
 
-about 09-o-programu
-countdown 10-odbrojavanje
+about 10-o-programu
+countdown 11-odbrojavanje
 
 # The language menu switches every open window to English at once (Alt+J, then E for "Engleski").
 xdotool windowfocus --sync "$MAIN" 2>/dev/null || xdotool windowfocus "$MAIN"
 xdotool key --clearmodifiers alt+j
 sleep 0.5
 xdotool key --clearmodifiers e
-shot "$MAIN" 11-glavni-en 1
-about 12-about-en
-countdown 13-countdown-en
+shot "$MAIN" 12-glavni-en 1
+about 13-about-en
+countdown 14-countdown-en
+
+# A first start on an empty data folder: the settings window comes first, its list empty.
+mkdir -p "$WORK/prvo-pokretanje"
+XDG_CONFIG_HOME="$WORK/prvo-pokretanje" "$PROGRAM" &
+PIDS+=($!)
+FIRST_START=$(window 'postavke programa')
+shot "$FIRST_START" 15-postavke-prvo-pokretanje
