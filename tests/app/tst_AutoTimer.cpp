@@ -2,6 +2,8 @@
 
 #include "GlavniFixture.h"
 
+#include <QFile>
+
 #include <QLabel>
 #include <QTest>
 
@@ -79,6 +81,9 @@ class TestAutoTimer : public QObject
         GlavniFixture fixture;
         fixture.tree.writeFile(QStringLiteral("config/Arkivoda/Posao_Arkivoda.ini"),
                                timerSettings("08:00:00"));
+        // Its own list too, or the start-up would open the settings window for a first start.
+        QFile::copy(fixture.dataFolder + QStringLiteral("Arkivoda_bcklst.txt"),
+                    fixture.dataFolder + QStringLiteral("Posao_Arkivoda_bcklst.txt"));
         TGlavni &window = fixture.create({QStringLiteral("arkivoda"), QStringLiteral("Posao")});
         window.setClock([] { return today(QTime(7, 59, 0)); });
 
