@@ -170,7 +170,10 @@ void TZipFile::ReadCentralDirectory()
         const TZip64_EndOfCentralDirectoryLocator locator =
             TZip64_EndOfCentralDirectoryLocator::Read(locatorReader);
         if (locator.Signature == SIGNATURE_ZIP64LOCATOR) {
-            if (locator.RelativeOffset + ZIP64_END_RECORD_SIZE > static_cast<std::uint64_t>(endPosition))
+            // The record lies before its locator; compared by subtraction, a huge offset cannot wrap.
+            const auto locatorPosition = static_cast<std::uint64_t>(endPosition) - LOCATOR_SIZE;
+            if (locatorPosition < ZIP64_END_RECORD_SIZE ||
+                locator.RelativeOffset > locatorPosition - ZIP64_END_RECORD_SIZE)
                 throw EZipException("Invalid zip file: damaged ZIP64 end of central directory");
             std::uint8_t recordImage[ZIP64_END_RECORD_SIZE];
             FStream->Seek(static_cast<std::int64_t>(locator.RelativeOffset), soBeginning);
@@ -185,8 +188,10 @@ void TZipFile::ReadCentralDirectory()
             directoryLimit = static_cast<std::int64_t>(locator.RelativeOffset);
         }
     }
-    if (directoryOffset + directorySize > static_cast<std::uint64_t>(directoryLimit) ||
-        entryCount > directorySize / 46)
+    // Every size and offset is checked against bytes the file really has before anything is
+    // allocated for it, by subtraction so that no sum can wrap past 2^64.
+    const auto limit = static_cast<std::uint64_t>(directoryLimit);
+    if (directoryOffset > limit || directorySize > limit - directoryOffset || entryCount > directorySize / 46)
         throw EZipException(damaged);
 
     TBytes directory(static_cast<std::size_t>(directorySize));
@@ -212,6 +217,12 @@ void TZipFile::ReadCentralDirectory()
             if (header.LocalHeaderOffset == ZIP64_MARKER32 && item.Remaining() >= 8)
                 location.LocalHeaderOffset = item.U64();
         }
+        // The local header, name and data must all lie before the directory.
+        const std::uint64_t fixedPart = LOCAL_HEADER_SIZE + header.FileName.size();
+        if (location.LocalHeaderOffset > directoryOffset ||
+            fixedPart > directoryOffset - location.LocalHeaderOffset ||
+            location.CompressedSize > directoryOffset - location.LocalHeaderOffset - fixedPart)
+            throw EZipException(damaged);
         // In memory every entry looks like one this object wrote: sizes through the 16-byte ZIP64
         // item where they need it, the offset clamped (its full value is kept in the location).
         try {

@@ -1,0 +1,240 @@
+// Hostile archives: records whose sizes and offsets wrap or overreach, entries that share bytes or
+// lie about their names, declared sizes that would decide how much memory a read takes, and failures
+// of every kind reaching the caller as the unit's own exception types.
+
+#include "AllocationBudget.h"
+#include "ZipTestUtil.h"
+
+#include "zip/EStreamError.h"
+#include "zip/EZipException.h"
+#include "zip/TFileStream.h"
+#include "zip/TMemoryStream.h"
+#include "zip/TZipFile.h"
+
+#include <gtest/gtest.h>
+
+#include <zlib.h>
+
+#include <functional>
+#include <optional>
+
+using namespace ziptest;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::size_t FEW_MB = 4u << 20;
+
+// Little-endian record images, built field by field so that any field can lie.
+class Raw
+{
+  public:
+    Raw &U16(std::uint64_t value) { return Int(value, 2); }
+    Raw &U32(std::uint64_t value) { return Int(value, 4); }
+    Raw &U64(std::uint64_t value) { return Int(value, 8); }
+    Raw &Bytes(const TBytes &bytes)
+    {
+        FBytes.insert(FBytes.end(), bytes.begin(), bytes.end());
+        return *this;
+    }
+    Raw &Text(const std::string &text) { return Bytes(ToBytes(text)); }
+    std::size_t Size() const { return FBytes.size(); }
+    const TBytes &Get() const { return FBytes; }
+
+  private:
+    Raw &Int(std::uint64_t value, int count)
+    {
+        for (int i = 0; i < count; ++i)
+            FBytes.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+        return *this;
+    }
+
+    TBytes FBytes;
+};
+
+std::uint32_t Crc(const TBytes &bytes)
+{
+    return static_cast<std::uint32_t>(crc32(0, bytes.data(), static_cast<uInt>(bytes.size())));
+}
+
+// One stored entry's local header and data.
+void LocalEntry(Raw &raw, const std::string &name, const TBytes &data, const TBytes &extra = {})
+{
+    raw.U32(0x04034B50).U16(20).U16(0).U16(0).U32(0).U32(Crc(data)).U32(data.size()).U32(data.size());
+    raw.U16(name.size()).U16(extra.size()).Text(name).Bytes(extra).Bytes(data);
+}
+
+struct CentralRecord
+{
+    std::string Name;
+    TBytes Data;
+    std::uint64_t Offset = 0;
+    std::optional<std::uint32_t> CompressedSize = {}; // the data's length unless given
+    TBytes Extra = {};
+};
+
+void CentralEntry(Raw &raw, const CentralRecord &entry)
+{
+    const std::uint32_t compressed =
+        entry.CompressedSize.value_or(static_cast<std::uint32_t>(entry.Data.size()));
+    raw.U32(0x02014B50).U16(20).U16(20).U16(0).U16(0).U32(0).U32(Crc(entry.Data)).U32(compressed);
+    raw.U32(entry.Data.size()).U16(entry.Name.size()).U16(entry.Extra.size()).U16(0).U16(0).U16(0).U32(0);
+    raw.U32(entry.Offset).Text(entry.Name).Bytes(entry.Extra);
+}
+
+void EndRecord(Raw &raw, std::uint64_t entries, std::uint64_t size, std::uint64_t offset)
+{
+    raw.U32(0x06054B50).U16(0).U16(0).U16(entries).U16(entries).U32(size).U32(offset).U16(0);
+}
+
+// A ZIP64 end record, its locator and a plain end record that defers to them: 98 bytes.
+void Zip64EndRecords(Raw &raw, std::uint64_t entries, std::uint64_t size, std::uint64_t offset,
+                     std::uint64_t recordOffset)
+{
+    raw.U32(0x06064B50).U64(44).U16(20).U16(20).U32(0).U32(0).U64(entries).U64(entries).U64(size).U64(offset);
+    raw.U32(0x07064B50).U32(0).U64(recordOffset).U32(1);
+    EndRecord(raw, 0xFFFF, 0xFFFFFFFF, 0xFFFFFFFF);
+}
+
+// Stored entries laid out one after the other, with a central directory describing them truly.
+TBytes Archive(const std::vector<std::pair<std::string, TBytes>> &entries)
+{
+    Raw raw;
+    std::vector<CentralRecord> records;
+    for (const auto &[name, data] : entries) {
+        records.push_back({name, data, raw.Size()});
+        LocalEntry(raw, name, data);
+    }
+    const std::size_t directory = raw.Size();
+    for (const CentralRecord &record : records)
+        CentralEntry(raw, record);
+    EndRecord(raw, records.size(), raw.Size() - directory, directory);
+    return raw.Get();
+}
+
+// --- Records that lie ------------------------------------------------------------------------
+
+struct HostileCase
+{
+    std::string Name;
+    std::function<TBytes()> Build;
+    std::string Message; // "" when the archive must open and test cleanly
+};
+
+void PrintTo(const HostileCase &value, std::ostream *out)
+{
+    *out << value.Name;
+}
+
+class HostileArchive : public ::testing::TestWithParam<HostileCase>
+{
+};
+
+// Opens the archive and tests every entry; the first failure's text, or "" when all went well.
+std::string OpenAndTest(TStream &archive)
+{
+    try {
+        TZipFile zip;
+        zip.Open(archive, zmRead);
+        for (int i = 0; i < zip.FileCount(); ++i)
+            zip.Test(i);
+        return {};
+    } catch (const EZipException &error) {
+        return error.what();
+    } catch (const std::exception &error) {
+        return std::string("foreign exception: ") + error.what();
+    }
+}
+
+TEST_P(HostileArchive, IsRefusedWithinAFewMegabytes)
+{
+    const TBytes bytes = GetParam().Build();
+    TTempDir dir;
+    WriteFileBytes(dir.File("hostile.zip"), bytes);
+    TMemoryStream archive(bytes);
+    std::string message;
+    bool valid = false;
+    std::size_t used = 0;
+    std::size_t refused = 0;
+    {
+        AllocationBudget budget(FEW_MB);
+        message = OpenAndTest(archive);
+        valid = TZipFile::IsValid(dir.File("hostile.zip"));
+        used = budget.Used();
+        refused = budget.LargestRefused();
+    }
+    EXPECT_EQ(refused, 0u) << "asked for " << refused << " bytes";
+    EXPECT_LE(used, FEW_MB);
+    EXPECT_EQ(message, GetParam().Message);
+    if (GetParam().Message.find("Invalid zip file: damaged central") == 0 ||
+        GetParam().Message.find("Invalid zip file: damaged ZIP64") == 0) {
+        EXPECT_FALSE(valid);
+    }
+}
+
+const std::uint64_t WRAP = 0; // 2^64 as an unsigned 64-bit sum
+
+INSTANTIATE_TEST_SUITE_P(
+    Hostile, HostileArchive,
+    ::testing::Values(
+        HostileCase{"Zip64DirectoryWrapsToTheStart",
+                    [] {
+                        Raw raw;
+                        Zip64EndRecords(raw, 1, 0xB8000000, WRAP - 0xB8000000, 0);
+                        return raw.Get();
+                    },
+                    "Invalid zip file: damaged central directory"},
+        HostileCase{"Zip64DirectoryOfHalfTheAddressSpace",
+                    [] {
+                        Raw raw;
+                        Zip64EndRecords(raw, 1, 1ull << 63, 1ull << 63, 0);
+                        return raw.Get();
+                    },
+                    "Invalid zip file: damaged central directory"},
+        HostileCase{"Zip64DirectoryWrapsBehindAnEntry",
+                    [] {
+                        Raw raw;
+                        LocalEntry(raw, "a", ToBytes("hello"));
+                        const std::uint64_t directory = raw.Size();
+                        Zip64EndRecords(raw, 1, 0x300000000, directory - 0x300000000, directory);
+                        return raw.Get();
+                    },
+                    "Invalid zip file: damaged central directory"},
+        HostileCase{"Zip64RecordOffsetWraps",
+                    [] {
+                        Raw raw;
+                        Zip64EndRecords(raw, 0, 0, 0, WRAP - 8);
+                        return raw.Get();
+                    },
+                    "Invalid zip file: damaged ZIP64 end of central directory"},
+        HostileCase{"Zip64LocalOffsetBeyondTheFile",
+                    [] {
+                        Raw raw;
+                        const std::uint64_t directory = raw.Size();
+                        Raw item;
+                        item.U16(1).U16(8).U64(1ull << 62);
+                        CentralEntry(raw, {"far", ToBytes("x"), 0xFFFFFFFF, 1, item.Get()});
+                        EndRecord(raw, 1, raw.Size() - directory, directory);
+                        return raw.Get();
+                    },
+                    "Invalid zip file: damaged central directory"},
+        HostileCase{"Zip64CompressedSizeBeyondTheFile",
+                    [] {
+                        Raw raw;
+                        LocalEntry(raw, "a", ToBytes("hello"));
+                        const std::uint64_t directory = raw.Size();
+                        Raw item;
+                        item.U16(1).U16(8).U64(WRAP - 8);
+                        CentralEntry(raw, {"a", ToBytes("hello"), 0, 0xFFFFFFFF, item.Get()});
+                        EndRecord(raw, 1, raw.Size() - directory, directory);
+                        return raw.Get();
+                    },
+                    "Invalid zip file: damaged central directory"},
+        HostileCase{"SoundArchive",
+                    [] {
+                        return Archive({{"a", ToBytes("hello")}, {"b/", {}}, {"b/c", ToBytes("world")}});
+                    },
+                    ""}),
+    [](const ::testing::TestParamInfo<HostileCase> &info) { return info.param.Name; });
+
+} // namespace
