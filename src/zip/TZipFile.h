@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -161,6 +162,9 @@ class TZipFile
         std::uint64_t LocalHeaderOffset = 0;
         std::uint64_t CompressedSize = 0;
         std::uint64_t UncompressedSize = 0;
+        // Where the next entry's local header, or the central directory, begins: the entry's data
+        // must end there. Entries this object wrote need no such check.
+        std::uint64_t End = std::numeric_limits<std::uint64_t>::max();
     };
 
     void CheckFileName(const std::string &archiveFileName) const;

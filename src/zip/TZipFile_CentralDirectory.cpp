@@ -12,6 +12,8 @@
 #include "zip/TZipExtraFields.h"
 #include "zip/ZipFileParts.h"
 
+#include <algorithm>
+#include <numeric>
 #include <optional>
 
 namespace {
@@ -238,6 +240,21 @@ void TZipFile::ReadCentralDirectory()
         allUtf8 = allUtf8 && (header.Flag & ZIP_FLAG_UTF8) != 0;
         files.push_back(std::move(header));
         locations.push_back(location);
+    }
+    // In offset order each entry must end, at the least, before the next one begins; where its data
+    // really ends is known only from its local header, checked against End when it is read.
+    std::vector<std::size_t> order(locations.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::sort(order.begin(), order.end(), [&locations](std::size_t a, std::size_t b) {
+        return locations[a].LocalHeaderOffset < locations[b].LocalHeaderOffset;
+    });
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        TEntryLocation &location = locations[order[i]];
+        location.End = i + 1 < order.size() ? locations[order[i + 1]].LocalHeaderOffset : directoryOffset;
+        const std::uint64_t minimumEnd = location.LocalHeaderOffset + LOCAL_HEADER_SIZE +
+                                         files[order[i]].FileName.size() + location.CompressedSize;
+        if (minimumEnd > location.End)
+            throw EZipException("Invalid zip file: overlapping entries");
     }
     FFiles = std::move(files);
     FLocations = std::move(locations);

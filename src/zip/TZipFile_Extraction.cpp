@@ -124,9 +124,15 @@ void TZipFile::Read(int index, TStream &target)
     local.Skip(22);
     const std::uint16_t nameLength = local.U16();
     const std::uint16_t extraLength = local.U16();
-    FStream->Seek(static_cast<std::int64_t>(location.LocalHeaderOffset + LOCAL_HEADER_SIZE) + nameLength +
-                      extraLength,
-                  soBeginning);
+    // A local name other than the listed one would extract something else than was checked.
+    TBytes localName(nameLength);
+    VerifyRead(*FStream, localName.data(), nameLength);
+    if (localName != entry.FileName)
+        throw EZipException("Invalid zip file: local name differs from central name: " + name);
+    const std::uint64_t dataStart = location.LocalHeaderOffset + LOCAL_HEADER_SIZE + nameLength + extraLength;
+    if (dataStart > location.End || location.CompressedSize > location.End - dataStart)
+        throw EZipException("Invalid zip file: overlapping entries: " + name);
+    FStream->Seek(static_cast<std::int64_t>(dataStart), soBeginning);
 
     const TZipHeader header = HeaderForDecompression(index);
     const bool encrypted = (entry.Flag & 1) != 0;

@@ -230,6 +230,69 @@ INSTANTIATE_TEST_SUITE_P(
                         return raw.Get();
                     },
                     "Invalid zip file: damaged central directory"},
+        HostileCase{"TwoRecordsShareOneEntry",
+                    [] {
+                        Raw raw;
+                        LocalEntry(raw, "a", TBytes(1000, 'x'));
+                        const std::uint64_t directory = raw.Size();
+                        CentralEntry(raw, {"a", TBytes(1000, 'x'), 0});
+                        CentralEntry(raw, {"a", TBytes(1000, 'x'), 0});
+                        EndRecord(raw, 2, raw.Size() - directory, directory);
+                        return raw.Get();
+                    },
+                    "Invalid zip file: overlapping entries"},
+        HostileCase{"EntryStartsInsideTheDataBeforeIt",
+                    [] {
+                        // The second entry's local header is hidden inside the first one's data.
+                        Raw inner;
+                        LocalEntry(inner, "b", ToBytes("inner"));
+                        TBytes outer = ToBytes("0123456789");
+                        outer.insert(outer.end(), inner.Get().begin(), inner.Get().end());
+                        Raw raw;
+                        LocalEntry(raw, "a", outer);
+                        const std::uint64_t directory = raw.Size();
+                        CentralEntry(raw, {"a", outer, 0});
+                        CentralEntry(raw, {"b", ToBytes("inner"), 30 + 1 + 10});
+                        EndRecord(raw, 2, raw.Size() - directory, directory);
+                        return raw.Get();
+                    },
+                    "Invalid zip file: overlapping entries"},
+        HostileCase{"DataRunsIntoTheDirectory",
+                    [] {
+                        Raw raw;
+                        LocalEntry(raw, "a", ToBytes("hello"));
+                        const std::uint64_t directory = raw.Size();
+                        CentralEntry(raw, {"a", ToBytes("hello"), 0, 5 + 20});
+                        EndRecord(raw, 1, raw.Size() - directory, directory);
+                        return raw.Get();
+                    },
+                    "Invalid zip file: damaged central directory"},
+        HostileCase{"LocalExtraFieldPushesDataIntoTheNextEntry",
+                    [] {
+                        // The local header of "a" claims a 9-byte extra field, so its data would start
+                        // inside the local header of "b", 5 bytes after the name.
+                        Raw raw;
+                        raw.U32(0x04034B50).U16(20).U16(0).U16(0).U32(0).U32(Crc(ToBytes("hello")));
+                        raw.U32(5).U32(5).U16(1).U16(9).Text("a").Bytes(TBytes(5, 0));
+                        const std::uint64_t second = raw.Size();
+                        LocalEntry(raw, "b", ToBytes("world"));
+                        const std::uint64_t directory = raw.Size();
+                        CentralEntry(raw, {"a", ToBytes("hello"), 0});
+                        CentralEntry(raw, {"b", ToBytes("world"), second});
+                        EndRecord(raw, 2, raw.Size() - directory, directory);
+                        return raw.Get();
+                    },
+                    "Invalid zip file: overlapping entries: a"},
+        HostileCase{"LocalNameDiffersFromCentralName",
+                    [] {
+                        Raw raw;
+                        LocalEntry(raw, "innocent.txt", ToBytes("hello")); // as long as the central name
+                        const std::uint64_t directory = raw.Size();
+                        CentralEntry(raw, {"../../ev.txt", ToBytes("hello"), 0});
+                        EndRecord(raw, 1, raw.Size() - directory, directory);
+                        return raw.Get();
+                    },
+                    "Invalid zip file: local name differs from central name: ../../ev.txt"},
         HostileCase{"SoundArchive",
                     [] {
                         return Archive({{"a", ToBytes("hello")}, {"b/", {}}, {"b/c", ToBytes("world")}});
