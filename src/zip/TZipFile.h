@@ -85,7 +85,9 @@ class TZipFile
 
     // Writes an entry's uncompressed bytes into target, checking its size and CRC-32.
     void Read(int index, TStream &target);
-    // An entry's uncompressed bytes, checked as above.
+    // The largest entry the byte-array readers hold in memory; larger ones are read into a stream.
+    static constexpr std::uint64_t MaxReadIntoMemory = 256u << 20;
+    // An entry's uncompressed bytes, checked as above; entries above MaxReadIntoMemory are refused.
     void Read(int index, TBytes &bytes);
     // The bytes of the entry named fileName, checked as above.
     void Read(const std::string &fileName, TBytes &bytes);

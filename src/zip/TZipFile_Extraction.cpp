@@ -7,7 +7,6 @@
 #include "zip/TCompressionRegistry.h"
 #include "zip/TFileStream.h"
 #include "zip/TLittleEndianReader.h"
-#include "zip/TMemoryStream.h"
 #include "zip/ZipDateTime.h"
 #include "zip/ZipFileParts.h"
 
@@ -49,6 +48,28 @@ class TNullStream : public TStream
   private:
     std::int64_t FSize = 0;
 };
+
+// A target that appends to a byte array, so an entry read into memory is held once.
+class TAppendStream : public TStream
+{
+  public:
+    explicit TAppendStream(TBytes &bytes) : FBytes(bytes) {}
+    std::int64_t Read(void *, std::int64_t) override { return 0; }
+    std::int64_t Write(const void *buffer, std::int64_t count) override
+    {
+        const auto *data = static_cast<const std::uint8_t *>(buffer);
+        FBytes.insert(FBytes.end(), data, data + count);
+        return count;
+    }
+    std::int64_t Seek(std::int64_t, TSeekOrigin) override { return static_cast<std::int64_t>(FBytes.size()); }
+
+  private:
+    TBytes &FBytes;
+};
+
+// Deflate cannot expand data more than about 1032 times; a declared size above that is a lie that
+// must not decide how much memory is set aside.
+constexpr std::uint64_t MAX_DEFLATE_RATIO = 1032;
 
 // True when a name could lead outside the folder it is extracted to.
 bool IsUnsafeEntryName(const std::string &name)
@@ -186,9 +207,16 @@ void TZipFile::Read(int index, TStream &target)
 
 void TZipFile::Read(int index, TBytes &bytes)
 {
-    TMemoryStream target;
+    const std::string name = DecodeEntryName(Entry(index));
+    const TEntryLocation &location = FLocations[static_cast<std::size_t>(index)];
+    if (location.UncompressedSize > MaxReadIntoMemory)
+        throw EZipException("Zip entry too large to read into memory: " + name);
+    TBytes content;
+    content.reserve(static_cast<std::size_t>(
+        std::min(location.UncompressedSize, location.CompressedSize * MAX_DEFLATE_RATIO + COPY_PIECE)));
+    TAppendStream target(content);
     Read(index, target);
-    bytes = target.Bytes();
+    bytes = std::move(content);
 }
 
 void TZipFile::Read(const std::string &fileName, TBytes &bytes)

@@ -301,3 +301,131 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<HostileCase> &info) { return info.param.Name; });
 
 } // namespace
+
+// --- Memory a read takes ---------------------------------------------------------------------
+
+namespace {
+
+// An archive with one deflated entry of size zero bytes.
+TBytes ZerosArchive(std::int64_t size)
+{
+    TMemoryStream archive;
+    TZipFile zip;
+    zip.Open(archive, zmWrite);
+    TMemoryStream zeros(TBytes(static_cast<std::size_t>(size), 0));
+    zip.Add(zeros, "zeros.bin", zcDeflate, {}, 0x58000000);
+    zip.Close();
+    return archive.Bytes();
+}
+
+} // namespace
+
+TEST(ReadMemory, LargeEntryIsTestedAndReadWithoutASecondCopy)
+{
+    constexpr std::int64_t size = 64 << 20;
+    TMemoryStream archive(ZerosArchive(size));
+    TZipFile zip;
+    zip.Open(archive, zmRead);
+
+    std::size_t testUsed = 0;
+    {
+        AllocationBudget budget(FEW_MB);
+        zip.Test(0);
+        testUsed = budget.Used();
+    }
+    EXPECT_LE(testUsed, FEW_MB);
+
+    TBytes bytes;
+    std::size_t readUsed = 0;
+    std::size_t refused = 0;
+    {
+        AllocationBudget budget(size + FEW_MB);
+        try {
+            zip.Read(0, bytes);
+        } catch (const std::exception &) {
+        }
+        readUsed = budget.Used();
+        refused = budget.LargestRefused();
+    }
+    EXPECT_EQ(refused, 0u);
+    EXPECT_LE(readUsed, static_cast<std::size_t>(size) + FEW_MB);
+    EXPECT_EQ(bytes, TBytes(static_cast<std::size_t>(size), 0));
+}
+
+struct DeclaredSizeCase
+{
+    std::string Name;
+    std::uint64_t DeclaredSize;
+    std::string Message;
+};
+
+void PrintTo(const DeclaredSizeCase &value, std::ostream *out)
+{
+    *out << value.Name;
+}
+
+class DeclaredSize : public ::testing::TestWithParam<DeclaredSizeCase>
+{
+};
+
+// Raw deflate data (no zlib header or trailer), as entries hold it.
+TBytes Deflate(const TBytes &data)
+{
+    z_stream stream{};
+    deflateInit2(&stream, 9, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
+    TBytes out(deflateBound(&stream, static_cast<uLong>(data.size())));
+    stream.next_in = const_cast<Bytef *>(data.data());
+    stream.avail_in = static_cast<uInt>(data.size());
+    stream.next_out = out.data();
+    stream.avail_out = static_cast<uInt>(out.size());
+    deflate(&stream, Z_FINISH);
+    out.resize(stream.total_out);
+    deflateEnd(&stream);
+    return out;
+}
+
+// A 1000-byte deflated entry whose central record declares another uncompressed size.
+TEST_P(DeclaredSize, DoesNotDecideHowMuchAReadIntoMemoryAllocates)
+{
+    const TBytes content(1000, 'z');
+    const TBytes data = Deflate(content);
+    Raw raw;
+    raw.U32(0x04034B50).U16(20).U16(0).U16(8).U32(0).U32(Crc(content)).U32(data.size()).U32(1000);
+    raw.U16(1).U16(0).Text("z").Bytes(data);
+    const std::uint64_t directory = raw.Size();
+    const std::uint64_t declared = GetParam().DeclaredSize;
+    Raw item;
+    if (declared >= 0xFFFFFFFF)
+        item.U16(1).U16(8).U64(declared);
+    raw.U32(0x02014B50).U16(20).U16(20).U16(0).U16(8).U32(0).U32(Crc(content)).U32(data.size());
+    raw.U32(declared >= 0xFFFFFFFF ? 0xFFFFFFFF : declared).U16(1).U16(item.Size()).U16(0).U16(0).U16(0);
+    raw.U32(0).U32(0).Text("z").Bytes(item.Get());
+    EndRecord(raw, 1, raw.Size() - directory, directory);
+
+    TMemoryStream archive(raw.Get());
+    TZipFile zip;
+    zip.Open(archive, zmRead);
+    std::string message;
+    std::size_t refused = 0;
+    {
+        AllocationBudget budget(FEW_MB);
+        try {
+            TBytes bytes;
+            zip.Read(0, bytes);
+        } catch (const std::exception &error) {
+            message = error.what();
+        }
+        refused = budget.LargestRefused();
+    }
+    EXPECT_EQ(refused, 0u) << "asked for " << refused << " bytes";
+    EXPECT_EQ(message, GetParam().Message);
+}
+
+INSTANTIATE_TEST_SUITE_P(ReadMemory, DeclaredSize,
+                         ::testing::Values(DeclaredSizeCase{"LargerThanTheDataCanHold", 200u << 20,
+                                                            "Size mismatch in zip entry: z"},
+                                           DeclaredSizeCase{"AboveTheLimit", 5ull << 30,
+                                                            "Zip entry too large to read into memory: z"}),
+                         [](const ::testing::TestParamInfo<DeclaredSizeCase> &info) {
+                             return info.param.Name;
+                         });
