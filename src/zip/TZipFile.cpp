@@ -121,10 +121,12 @@ void TZipFile::Open(const std::string &zipFileName, TZipMode openMode)
     Close();
     if (openMode == zmClosed)
         throw EZipException("Invalid argument");
-    const TFileStreamMode fileMode = openMode == zmRead        ? fmOpenRead
-                                     : openMode == zmReadWrite ? fmOpenReadWrite
-                                                               : fmCreate;
-    Open(std::make_unique<TFileStream>(zipFileName, fileMode), openMode);
+    if (openMode == zmWrite) {
+        Open(std::make_unique<TFileStream>(zipFileName, fmCreate), openMode);
+        return;
+    }
+    const TFileStreamMode fileMode = openMode == zmRead ? fmOpenRead : fmOpenReadWrite;
+    WithUnitExceptions([&] { Open(std::make_unique<TFileStream>(zipFileName, fileMode), openMode); });
 }
 
 void TZipFile::Open(std::unique_ptr<TFileStream> zipFile, TZipMode openMode)
@@ -146,7 +148,7 @@ void TZipFile::Open(TStream &zipFileStream, TZipMode openMode)
     FLocations.clear();
     if (openMode == zmRead || openMode == zmReadWrite) {
         try {
-            ReadCentralDirectory();
+            WithUnitExceptions([this] { ReadCentralDirectory(); });
         } catch (...) {
             FStream = nullptr;
             FFiles.clear();

@@ -186,6 +186,8 @@ class TZipFile
     void ReadCentralDirectory();
     void WriteCentralDirectory();
     TZipHeader HeaderForDecompression(int index) const;
+    void ReadEntry(int index, TStream &target);
+    void ExtractEntry(int index, const std::string &folder);
     void ReleaseArchive();
 
     TZipMode FMode = zmClosed;

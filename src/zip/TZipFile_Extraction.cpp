@@ -132,6 +132,11 @@ TZipHeader TZipFile::HeaderForDecompression(int index) const
 
 void TZipFile::Read(int index, TStream &target)
 {
+    WithUnitExceptions([&] { ReadEntry(index, target); });
+}
+
+void TZipFile::ReadEntry(int index, TStream &target)
+{
     const TZipHeader &entry = Entry(index);
     const TEntryLocation &location = FLocations[static_cast<std::size_t>(index)];
     const std::string name = DecodeEntryName(entry);
@@ -212,16 +217,20 @@ void TZipFile::Read(int index, TBytes &bytes)
     if (location.UncompressedSize > MaxReadIntoMemory)
         throw EZipException("Zip entry too large to read into memory: " + name);
     TBytes content;
-    content.reserve(static_cast<std::size_t>(
-        std::min(location.UncompressedSize, location.CompressedSize * MAX_DEFLATE_RATIO + COPY_PIECE)));
-    TAppendStream target(content);
-    Read(index, target);
+    WithUnitExceptions([&] {
+        content.reserve(static_cast<std::size_t>(
+            std::min(location.UncompressedSize, location.CompressedSize * MAX_DEFLATE_RATIO + COPY_PIECE)));
+    });
+    WithUnitExceptions([&] {
+        TAppendStream target(content);
+        ReadEntry(index, target);
+    });
     bytes = std::move(content);
 }
 
 void TZipFile::Read(const std::string &fileName, TBytes &bytes)
 {
-    const int index = IndexOf(fileName);
+    const int index = WithUnitExceptions([&] { return IndexOf(fileName); });
     if (index < 0)
         throw EZipException("File not found in zip file: " + fileName);
     Read(index, bytes);
@@ -234,6 +243,11 @@ void TZipFile::Test(int index)
 }
 
 void TZipFile::Extract(int index, const std::string &folder)
+{
+    WithUnitExceptions([&] { ExtractEntry(index, folder); });
+}
+
+void TZipFile::ExtractEntry(int index, const std::string &folder)
 {
     const std::string name = DecodeEntryName(Entry(index));
     if (IsUnsafeEntryName(name))
@@ -267,8 +281,10 @@ void TZipFile::ExtractAll(const std::string &folder)
         if (IsUnsafeEntryName(name))
             throw EZipException("Unsafe file name in zip file: " + name);
     }
-    for (int i = 0; i < FileCount(); ++i)
-        Extract(i, folder);
+    WithUnitExceptions([&] {
+        for (int i = 0; i < FileCount(); ++i)
+            ExtractEntry(i, folder);
+    });
 }
 
 bool TZipFile::IsValid(const std::string &zipFileName)
@@ -285,10 +301,12 @@ bool TZipFile::IsValid(const std::string &zipFileName)
 
 void TZipFile::ExtractZipFile(const std::string &zipFileName, const std::string &folder)
 {
-    TZipFile zip;
-    zip.Open(zipFileName, zmRead);
-    zip.ExtractAll(folder);
-    zip.Close();
+    WithUnitExceptions([&] {
+        TZipFile zip;
+        zip.Open(zipFileName, zmRead);
+        zip.ExtractAll(folder);
+        zip.Close();
+    });
 }
 
 void TZipFile::SetOnCreateDecompressStream(TCreateDecompressStreamEvent hook)

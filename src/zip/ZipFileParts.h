@@ -1,9 +1,14 @@
 #pragma once
 
+#include "zip/EStreamError.h"
+#include "zip/EZipException.h"
 #include "zip/ZipTypes.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <new>
+#include <stdexcept>
+#include <system_error>
 
 // What the parts of TZipFile (entry writing, the central directory, extraction) share.
 
@@ -18,3 +23,19 @@ inline constexpr std::size_t LOCAL_HEADER_SIZE = 30;
 std::uint32_t Clamp32(std::uint64_t value);
 // The bytes cut to the longest comment.
 TBytes CutComment(TBytes bytes);
+
+// Runs a read-side operation so that its callers meet only the unit's own exception types: a failure
+// of the system (also of std::filesystem) becomes EStreamError with the system's text, running out of
+// memory EZipException "Out of memory". Mistakes of the caller, such as an index out of range, pass.
+template <typename TOperation> decltype(auto) WithUnitExceptions(TOperation &&operation)
+{
+    try {
+        return operation();
+    } catch (const std::system_error &error) {
+        throw EStreamError(error.what());
+    } catch (const std::bad_alloc &) {
+        throw EZipException("Out of memory");
+    } catch (const std::length_error &) {
+        throw EZipException("Out of memory");
+    }
+}

@@ -429,3 +429,93 @@ INSTANTIATE_TEST_SUITE_P(ReadMemory, DeclaredSize,
                          [](const ::testing::TestParamInfo<DeclaredSizeCase> &info) {
                              return info.param.Name;
                          });
+
+// --- Failures reach the caller as the unit's own exceptions ----------------------------------
+
+struct FailureCase
+{
+    std::string Name;
+    std::function<void(const TTempDir &)> Action;
+    std::string Text; // part of the message: the system's own words
+};
+
+void PrintTo(const FailureCase &value, std::ostream *out)
+{
+    *out << value.Name;
+}
+
+class UnitFailure : public ::testing::TestWithParam<FailureCase>
+{
+};
+
+TEST_P(UnitFailure, IsRaisedAsAZipOrStreamErrorWithTheSystemsText)
+{
+    TTempDir dir;
+    std::string message;
+    try {
+        GetParam().Action(dir);
+        message = "no failure";
+    } catch (const EZipException &error) {
+        message = error.what();
+    } catch (const EStreamError &error) {
+        message = error.what();
+    } catch (const std::exception &error) {
+        message = std::string("foreign exception ") + typeid(error).name() + ": " + error.what();
+    }
+    EXPECT_NE(message.find(GetParam().Text), std::string::npos) << message;
+    EXPECT_EQ(message.find("foreign exception"), std::string::npos) << message;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Hostile, UnitFailure,
+    ::testing::Values(FailureCase{"MissingArchive",
+                                  [](const TTempDir &dir) {
+                                      TZipFile zip;
+                                      zip.Open(dir.File("missing.zip"), zmRead);
+                                  },
+                                  "No such file or directory"},
+                      FailureCase{"ArchiveIsAFolder",
+                                  [](const TTempDir &dir) {
+                                      fs::create_directory(dir.File("folder.zip"));
+                                      TZipFile zip;
+                                      zip.Open(dir.File("folder.zip"), zmRead);
+                                  },
+                                  "Is a directory"},
+                      FailureCase{"DestinationBelowAFile",
+                                  [](const TTempDir &dir) {
+                                      WriteFileBytes(dir.File("a.zip"), Archive({{"x/y.txt", ToBytes("y")}}));
+                                      WriteFileBytes(dir.File("blocker"), ToBytes("a file, not a folder"));
+                                      TZipFile::ExtractZipFile(dir.File("a.zip"), dir.File("blocker/out"));
+                                  },
+                                  "Not a directory"},
+                      FailureCase{"FolderEntryWhereAFileIs",
+                                  [](const TTempDir &dir) {
+                                      WriteFileBytes(dir.File("a.zip"), Archive({{"x/", {}}}));
+                                      WriteFileBytes(dir.File("out/x"), ToBytes("a file, not a folder"));
+                                      TZipFile::ExtractZipFile(dir.File("a.zip"), dir.File("out"));
+                                  },
+                                  "File exists"},
+                      FailureCase{"ReadIntoAFullDevice",
+                                  [](const TTempDir &) {
+                                      TMemoryStream archive(Archive({{"big", TBytes(2u << 20, 'b')}}));
+                                      TZipFile zip;
+                                      zip.Open(archive, zmRead);
+                                      TFileStream full("/dev/full", fmOpenReadWrite);
+                                      zip.Read(0, full);
+                                  },
+                                  "No space left on device"},
+                      FailureCase{"OutOfMemory",
+                                  [](const TTempDir &) {
+                                      // A directory of about 200 KiB: it cannot be held within the budget,
+                                      // the message can.
+                                      std::vector<std::pair<std::string, TBytes>> entries;
+                                      for (int i = 0; i < 2000; ++i)
+                                          entries.emplace_back(std::string(50, 'n') + std::to_string(i),
+                                                               TBytes{});
+                                      TMemoryStream archive(Archive(entries));
+                                      TZipFile zip;
+                                      AllocationBudget budget(128u << 10);
+                                      zip.Open(archive, zmRead);
+                                  },
+                                  "Out of memory"}),
+    [](const ::testing::TestParamInfo<FailureCase> &info) { return info.param.Name; });
