@@ -4,20 +4,28 @@
 
 #include "zip/EStreamError.h"
 #include "zip/EZipException.h"
+#include "zip/LongPath.h"
 #include "zip/TCompressionRegistry.h"
-#include "zip/TFileStream.h"
 #include "zip/TLittleEndianReader.h"
+#include "zip/TStream.h"
 #include "zip/ZipDateTime.h"
 #include "zip/ZipFileParts.h"
 
 #include <zlib.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
+#include <cerrno>
 #include <ctime>
 #include <fcntl.h>
 #include <filesystem>
+#include <optional>
 #include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -94,11 +102,114 @@ bool IsUnsafeEntryName(const std::string &name)
     return false;
 }
 
-void SetFileTime(const std::string &path, std::uint32_t dosDateTime)
+// Owns a file or folder descriptor and closes it at scope end.
+class TFileDescriptor
+{
+  public:
+    explicit TFileDescriptor(int fd = -1) : FFd(fd) {}
+    ~TFileDescriptor()
+    {
+        if (FFd >= 0)
+            ::close(FFd);
+    }
+    TFileDescriptor(const TFileDescriptor &) = delete;
+    TFileDescriptor &operator=(const TFileDescriptor &) = delete;
+    TFileDescriptor(TFileDescriptor &&other) noexcept : FFd(std::exchange(other.FFd, -1)) {}
+    TFileDescriptor &operator=(TFileDescriptor &&other) noexcept
+    {
+        std::swap(FFd, other.FFd);
+        return *this;
+    }
+    int Get() const { return FFd; }
+    // Closes now, so that a failure of the close (a delayed write error) can be seen; -1 on failure.
+    int Close() { return ::close(std::exchange(FFd, -1)); }
+
+  private:
+    int FFd;
+};
+
+[[noreturn]] void FailWithErrno(const std::string &what, const std::string &path)
+{
+    throw std::system_error(errno, std::generic_category(), what + " \"" + path + "\"");
+}
+
+// A write-only stream over a descriptor it does not own.
+class TDescriptorStream : public TStream
+{
+  public:
+    TDescriptorStream(int fd, std::string path) : FFd(fd), FPath(std::move(path)) {}
+    std::int64_t Read(void *, std::int64_t) override { return 0; }
+    std::int64_t Write(const void *buffer, std::int64_t count) override
+    {
+        const auto *data = static_cast<const std::uint8_t *>(buffer);
+        std::int64_t left = count;
+        while (left > 0) {
+            const ssize_t done = ::write(FFd, data, static_cast<std::size_t>(left));
+            if (done < 0 && errno == EINTR)
+                continue;
+            if (done <= 0) {
+                if (done == 0)
+                    errno = ENOSPC;
+                FailWithErrno("Cannot write file", FPath);
+            }
+            data += done;
+            left -= done;
+            FWritten += done;
+        }
+        return count;
+    }
+    std::int64_t Seek(std::int64_t, TSeekOrigin) override { return FWritten; }
+
+  private:
+    int FFd;
+    std::string FPath;
+    std::int64_t FWritten = 0;
+};
+
+// Opens the folder called part inside parent without following a link there: a link in the way is
+// replaced by a real folder, a missing folder is created, anything else in the way is an error.
+TFileDescriptor EnterFolder(const TFileDescriptor &parent, const std::string &part, const std::string &path)
+{
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const int fd = ::openat(parent.Get(), part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd >= 0)
+            return TFileDescriptor(fd);
+        if (errno == ENOENT) {
+            if (::mkdirat(parent.Get(), part.c_str(), 0777) != 0 && errno != EEXIST)
+                FailWithErrno("Cannot create folder", path);
+            continue;
+        }
+        struct stat status
+        {
+        };
+        if ((errno == ELOOP || errno == ENOTDIR) &&
+            ::fstatat(parent.Get(), part.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISLNK(status.st_mode)) {
+            if (::unlinkat(parent.Get(), part.c_str(), 0) != 0)
+                FailWithErrno("Cannot replace link", path);
+            continue;
+        }
+        if (errno == ENOTDIR)
+            errno = EEXIST; // a file where the folder belongs, as mkdir reports it
+        FailWithErrno("Cannot create folder", path);
+    }
+    errno = ELOOP;
+    FailWithErrno("Cannot create folder", path);
+}
+
+// A name for the file an entry is written to before it is checked, unique in its folder.
+std::string TemporaryName()
+{
+    static std::atomic<unsigned> counter{0};
+    return ".arkivoda-" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + ".part";
+}
+
+// The modification time to give an extracted file, or nothing when the entry's date is not valid.
+std::optional<std::time_t> EntryTime(std::uint32_t dosDateTime)
 {
     TZipDateTime local;
     if (!WinFileDateToDateTime(dosDateTime, local))
-        return;
+        return std::nullopt;
     std::tm parts{};
     parts.tm_year = local.Year - 1900;
     parts.tm_mon = local.Month - 1;
@@ -109,10 +220,8 @@ void SetFileTime(const std::string &path, std::uint32_t dosDateTime)
     parts.tm_isdst = -1;
     const std::time_t when = std::mktime(&parts);
     if (when == static_cast<std::time_t>(-1))
-        return;
-    const struct timespec times[2] = {{when, 0}, {when, 0}};
-    // The content is what matters; a file system without settable times keeps the extraction time.
-    ::utimensat(AT_FDCWD, path.c_str(), times, 0);
+        return std::nullopt;
+    return when;
 }
 
 } // namespace
@@ -254,23 +363,61 @@ void TZipFile::ExtractEntry(int index, const std::string &folder)
         throw EZipException("Unsafe file name in zip file: " + name);
     std::string relative = name;
     std::replace(relative.begin(), relative.end(), '\\', '/');
-    const std::filesystem::path target = std::filesystem::path(folder) / relative;
-    if (relative.ends_with('/')) {
-        std::filesystem::create_directories(target);
-        return;
+    std::vector<std::string> parts;
+    for (std::size_t start = 0; start <= relative.size();) {
+        const std::size_t end = std::min(relative.find('/', start), relative.size());
+        std::string part = relative.substr(start, end - start);
+        if (!part.empty() && part != ".")
+            parts.push_back(std::move(part));
+        start = end + 1;
     }
-    std::filesystem::create_directories(target.parent_path());
+    const bool isFolder = relative.ends_with('/') || parts.empty() || relative.ends_with("/.");
+
+    // The destination is the caller's choice, links included; below it nothing is followed, so
+    // a link planted there (or in the archive's own earlier entries) cannot lead the files elsewhere.
+    std::filesystem::create_directories(folder);
+    TFileDescriptor current(OpenLongPath(folder, O_RDONLY | O_DIRECTORY));
+    if (current.Get() < 0)
+        FailWithErrno("Cannot open folder", folder);
+    std::string path = folder;
+    const std::size_t folderCount = isFolder ? parts.size() : parts.size() - 1;
+    for (std::size_t i = 0; i < folderCount; ++i) {
+        path += "/" + parts[i];
+        current = EnterFolder(current, parts[i], path);
+    }
+    if (isFolder)
+        return;
+
+    // The entry goes to a new file beside its place and takes that place only once it checked out,
+    // so a damaged entry leaves an older file of its name as it was. The rename replaces a link at
+    // the name instead of following it.
+    const std::string &fileName = parts.back();
+    path += "/" + fileName;
+    std::string temporary;
+    TFileDescriptor file;
+    while (file.Get() < 0) {
+        temporary = TemporaryName();
+        file = TFileDescriptor(::openat(current.Get(), temporary.c_str(),
+                                        O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+        if (file.Get() < 0 && errno != EEXIST)
+            FailWithErrno("Cannot create file", path);
+    }
     try {
-        TFileStream file(target.string(), fmCreate);
-        Read(index, file);
-        file.Close();
+        TDescriptorStream target(file.Get(), path);
+        ReadEntry(index, target);
+        if (const auto when = EntryTime(Entry(index).ModifiedDateTime)) {
+            const struct timespec times[2] = {{*when, 0}, {*when, 0}};
+            // The content is what matters; a file system without settable times keeps the extraction time.
+            ::futimens(file.Get(), times);
+        }
+        if (file.Close() != 0)
+            FailWithErrno("Cannot write file", path);
+        if (::renameat(current.Get(), temporary.c_str(), current.Get(), fileName.c_str()) != 0)
+            FailWithErrno("Cannot create file", path);
     } catch (...) {
-        // A damaged entry must not leave a plausible-looking file behind.
-        std::error_code ignored;
-        std::filesystem::remove(target, ignored);
+        ::unlinkat(current.Get(), temporary.c_str(), 0);
         throw;
     }
-    SetFileTime(target.string(), Entry(index).ModifiedDateTime);
 }
 
 void TZipFile::ExtractAll(const std::string &folder)
