@@ -58,6 +58,20 @@ TZipHeader CentralDirectoryHeader(const TZipHeader &entry, std::uint64_t localHe
     return central;
 }
 
+// The items of an extra field that lie wholly inside it. Writers pad extra fields or cut them short;
+// such a tail holds nothing a reader can use, and without it the rest parses.
+TBytes WholeItems(const TBytes &block)
+{
+    std::size_t position = 0;
+    while (block.size() - position >= 4) {
+        const std::size_t dataSize = block[position + 2] | (block[position + 3] << 8);
+        if (block.size() - position - 4 < dataSize)
+            break;
+        position += 4 + dataSize;
+    }
+    return TBytes(block.begin(), block.begin() + static_cast<std::ptrdiff_t>(position));
+}
+
 } // namespace
 
 void TZipFile::WriteCentralDirectory()
@@ -226,17 +240,14 @@ void TZipFile::ReadCentralDirectory()
             location.CompressedSize > directoryOffset - location.LocalHeaderOffset - fixedPart)
             throw EZipException(damaged);
         // In memory every entry looks like one this object wrote: sizes through the 16-byte ZIP64
-        // item where they need it, the offset clamped (its full value is kept in the location).
-        try {
-            TZipExtraFields fields(header.ExtraField);
-            fields.Remove(ZIP64_EXTRAFIELD_TAG);
-            header.ExtraField = fields.ToBytes();
-            header.SetZIP64_UncompressedSize(location.UncompressedSize);
-            header.SetZIP64_CompressedSize(location.CompressedSize);
-            header.LocalHeaderOffset = Clamp32(location.LocalHeaderOffset);
-        } catch (const EZipException &) {
-            // Kept as read: its extra field is not ours to rewrite.
-        }
+        // item where they need it, the offset clamped (its full value is kept in the location), so
+        // that what FileInfo reports is what reading the entry uses.
+        TZipExtraFields fields(WholeItems(header.ExtraField));
+        fields.Remove(ZIP64_EXTRAFIELD_TAG);
+        header.ExtraField = fields.ToBytes();
+        header.SetZIP64_UncompressedSize(location.UncompressedSize);
+        header.SetZIP64_CompressedSize(location.CompressedSize);
+        header.LocalHeaderOffset = Clamp32(location.LocalHeaderOffset);
         allUtf8 = allUtf8 && (header.Flag & ZIP_FLAG_UTF8) != 0;
         files.push_back(std::move(header));
         locations.push_back(location);

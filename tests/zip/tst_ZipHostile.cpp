@@ -519,3 +519,54 @@ INSTANTIATE_TEST_SUITE_P(
                                   },
                                   "Out of memory"}),
     [](const ::testing::TestParamInfo<FailureCase> &info) { return info.param.Name; });
+
+// --- What the directory reports --------------------------------------------------------------
+
+struct Zip64ItemCase
+{
+    std::string Name;
+    TBytes Extra; // the central record's extra field
+};
+
+void PrintTo(const Zip64ItemCase &value, std::ostream *out)
+{
+    *out << value.Name;
+}
+
+class Zip64Item : public ::testing::TestWithParam<Zip64ItemCase>
+{
+};
+
+// A 5-byte stored entry whose central record marks both sizes 0xFFFFFFFF and gives them in the item.
+TEST_P(Zip64Item, SizesReportedAgreeWithWhatIsRead)
+{
+    Raw raw;
+    LocalEntry(raw, "a", ToBytes("hello"));
+    const std::uint64_t directory = raw.Size();
+    raw.U32(0x02014B50).U16(45).U16(45).U16(0).U16(0).U32(0).U32(Crc(ToBytes("hello"))).U32(0xFFFFFFFF);
+    raw.U32(0xFFFFFFFF).U16(1).U16(GetParam().Extra.size()).U16(0).U16(0).U16(0).U32(0).U32(0);
+    raw.Text("a").Bytes(GetParam().Extra);
+    EndRecord(raw, 1, raw.Size() - directory, directory);
+
+    TMemoryStream archive(raw.Get());
+    TZipFile zip;
+    zip.Open(archive, zmRead);
+    TBytes content;
+    zip.Read(0, content);
+    EXPECT_EQ(content, ToBytes("hello"));
+    const TZipHeader info = zip.FileInfo(0);
+    EXPECT_EQ(info.GetZIP64_UncompressedSize(), 5u);
+    EXPECT_EQ(info.GetZIP64_CompressedSize(), 5u);
+    EXPECT_EQ(info.UncompressedSize, 5u);
+    EXPECT_EQ(info.CompressedSize, 5u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Directory, Zip64Item,
+    ::testing::Values(
+        Zip64ItemCase{"Exact", Raw().U16(1).U16(16).U64(5).U64(5).Get()},
+        Zip64ItemCase{"TrailingBytesInTheItem", Raw().U16(1).U16(20).U64(5).U64(5).U32(0).Get()},
+        Zip64ItemCase{"TrailingBytesAfterTheItem", Raw().U16(1).U16(16).U64(5).U64(5).U16(0).Get()},
+        Zip64ItemCase{"OverrunningItemAfterIt",
+                      Raw().U16(1).U16(16).U64(5).U64(5).U16(0x5455).U16(9).U32(0).Get()}),
+    [](const ::testing::TestParamInfo<Zip64ItemCase> &info) { return info.param.Name; });
