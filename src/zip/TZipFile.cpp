@@ -166,6 +166,7 @@ void TZipFile::Open(TStream &zipFileStream, TZipMode openMode)
 void TZipFile::ReleaseArchive()
 {
     FMode = zmClosed;
+    ForgetNameIndex();
     FFiles.clear();
     FLocations.clear();
     FStream = nullptr;
@@ -204,18 +205,36 @@ void TZipFile::Flush()
 // ---------------------------------------------------------------------------------------------
 // Properties
 
+namespace {
+
+std::string FoldAsciiCase(std::string name)
+{
+    for (char &c : name) {
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    }
+    return name;
+}
+
+} // namespace
+
 int TZipFile::IndexOf(const std::string &fileName) const
 {
-    const auto sameName = [](const std::string &a, const std::string &b) {
-        const auto fold = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
-        return a.size() == b.size() &&
-               std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return fold(x) == fold(y); });
-    };
-    for (std::size_t i = 0; i < FFiles.size(); ++i) {
-        if (sameName(DecodeEntryName(FFiles[i]), fileName))
-            return static_cast<int>(i);
-    }
-    return -1;
+    // A failed add may have taken back an entry the index already holds.
+    if (FNameIndexCount > FFiles.size())
+        ForgetNameIndex();
+    FNameIndex.reserve(FFiles.size());
+    for (; FNameIndexCount < FFiles.size(); ++FNameIndexCount)
+        FNameIndex.emplace(FoldAsciiCase(DecodeEntryName(FFiles[FNameIndexCount])),
+                           static_cast<int>(FNameIndexCount));
+    const auto found = FNameIndex.find(FoldAsciiCase(fileName));
+    return found == FNameIndex.end() ? -1 : found->second;
+}
+
+void TZipFile::ForgetNameIndex() const
+{
+    FNameIndex.clear();
+    FNameIndexCount = 0;
 }
 
 int TZipFile::FileCount() const

@@ -9,6 +9,7 @@
 #include <limits>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class TStream;
@@ -189,6 +190,7 @@ class TZipFile
     void ReadEntry(int index, TStream &target);
     void ExtractEntry(int index, const std::string &folder);
     void ReleaseArchive();
+    void ForgetNameIndex() const;
 
     TZipMode FMode = zmClosed;
     TStream *FStream = nullptr;
@@ -203,4 +205,8 @@ class TZipFile
     std::string FCurrentFile;
     TZipHeader FCurrentHeader;
     std::unique_ptr<std::uint8_t[]> FCopyBuffer;
+    // Entry names folded to upper-case A-Z, each with its first position; built on the first lookup
+    // and extended by the entries added since (entries are only ever appended).
+    mutable std::unordered_map<std::string, int> FNameIndex;
+    mutable std::size_t FNameIndexCount = 0;
 };

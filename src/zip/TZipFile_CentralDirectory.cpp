@@ -267,6 +267,7 @@ void TZipFile::ReadCentralDirectory()
         if (minimumEnd > location.End)
             throw EZipException("Invalid zip file: overlapping entries");
     }
+    ForgetNameIndex();
     FFiles = std::move(files);
     FLocations = std::move(locations);
     FEndFileData = static_cast<std::int64_t>(directoryOffset);

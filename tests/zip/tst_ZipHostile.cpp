@@ -570,3 +570,28 @@ INSTANTIATE_TEST_SUITE_P(
         Zip64ItemCase{"OverrunningItemAfterIt",
                       Raw().U16(1).U16(16).U64(5).U64(5).U16(0x5455).U16(9).U32(0).Get()}),
     [](const ::testing::TestParamInfo<Zip64ItemCase> &info) { return info.param.Name; });
+
+TEST(Directory, IndexOfFindsTheFirstEntryOfANameWithoutRegardToAsciiCase)
+{
+    TMemoryStream archive;
+    TZipFile zip;
+    zip.Open(archive, zmWrite);
+    zip.Add(ToBytes("1"), "Folder/Mačka.txt");
+    zip.Add(ToBytes("2"), "folder/mačka.TXT");
+    zip.Add(ToBytes("3"), "other.txt");
+    EXPECT_EQ(zip.IndexOf("FOLDER/MAčKA.txt"), 0);
+    EXPECT_EQ(zip.IndexOf("FOLDER/MAČKA.txt"), -1) << "only A-Z are folded";
+    EXPECT_EQ(zip.IndexOf("new.txt"), -1);
+    zip.Add(ToBytes("4"), "new.txt");
+    EXPECT_EQ(zip.IndexOf("NEW.TXT"), 3) << "an entry added after a lookup";
+    zip.Close();
+
+    archive.SetPosition(0);
+    zip.Open(archive, zmRead);
+    EXPECT_EQ(zip.IndexOf("OTHER.txt"), 2);
+    EXPECT_EQ(zip.IndexOf("folder/mačka.txt"), 0);
+    TMemoryStream second(Archive({{"only.txt", ToBytes("x")}}));
+    zip.Open(second, zmRead);
+    EXPECT_EQ(zip.IndexOf("other.txt"), -1) << "nothing kept from the archive before";
+    EXPECT_EQ(zip.IndexOf("ONLY.TXT"), 0);
+}
