@@ -1,5 +1,5 @@
 #!/bin/sh
-# Installs, with apt, everything Arkivoda needs to build, run, test and benchmark on Debian 12.
+# Installs, with apt, everything Arkivoda needs to build, run, test, fuzz and benchmark on Debian 12.
 # Does nothing when every package is already present.
 set -eu
 
@@ -7,7 +7,8 @@ PACKAGES="cmake g++ make pkg-config
 qt6-base-dev qt6-tools-dev qt6-l10n-tools qt6-tools-dev-tools libgl-dev
 zlib1g-dev libicu-dev libdeflate-dev libgtest-dev libgmock-dev libbenchmark-dev
 zip unzip 7zip libarchive-tools python3 xvfb xauth dbus-x11 hyperfine time
-trayer xdotool imagemagick x11-utils"
+trayer xdotool imagemagick x11-utils
+clang libclang-rt-14-dev"
 
 missing=""
 for package in $PACKAGES; do
