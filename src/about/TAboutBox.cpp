@@ -5,6 +5,7 @@
 #include "about/UpdateCheck.h"
 #include "config/MessageTable.h"
 #include "config/ProgramSettings.h"
+#include "config/ResourceModules.h"
 #include "config/StoredText.h"
 #include "platform/FileDownload.h"
 #include "platform/UrlOpener.h"
@@ -35,6 +36,7 @@ TAboutBox::TAboutBox(const ProgramSettings &settings, FileDownload &download, Ur
                            Qt::WindowCloseButtonHint),
       ui(std::make_unique<Ui::TAboutBox>()), m_settings(settings), m_download(download), m_urls(urls)
 {
+    RequireWindowDescription(staticMetaObject.className());
     ui->setupUi(this);
     setObjectName(QStringLiteral("AboutBox"));
     setFixedSize(349, 448);

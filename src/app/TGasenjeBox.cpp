@@ -1,6 +1,7 @@
 #include "app/TGasenjeBox.h"
 
 #include "config/MessageTable.h"
+#include "config/ResourceModules.h"
 #include "run/RunState.h"
 #include "ui_TGasenjeBox.h"
 
@@ -42,6 +43,7 @@ TGasenjeBox::TGasenjeBox(RunState &state, const QWidget *centreOn)
     : QDialog(nullptr, Qt::Dialog | Qt::FramelessWindowHint), ui(std::make_unique<Ui::TGasenjeBox>()),
       m_state(state)
 {
+    RequireWindowDescription(staticMetaObject.className());
     ui->setupUi(this);
     setObjectName(QStringLiteral("GasenjeBox"));
     setFixedSize(437, 158);

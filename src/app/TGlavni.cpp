@@ -4,9 +4,10 @@
 #include "app/DailySchedule.h"
 #include "app/TForm_FilesMissing.h"
 #include "app/TGasenjeBox.h"
-#include "app/WinExit.h"
 #include "app/TOdabirBaze.h"
+#include "app/WinExit.h"
 #include "config/ConfigPaths.h"
+#include "config/EResNotFound.h"
 #include "config/MessageTable.h"
 #include "config/ResourceModules.h"
 #include "platform/FileManager.h"
@@ -29,6 +30,20 @@
 #include <QShortcut>
 
 namespace {
+
+// Opens a window with the given procedure. A window whose description the language module in use
+// lacks cannot be created: that is reported with the application's error dialog and the program goes
+// on. Returns whether the window was shown.
+template <typename ShowWindow> bool openWindow(QWidget *owner, ShowWindow show)
+{
+    try {
+        show();
+        return true;
+    } catch (const EResNotFound &failure) {
+        ShowApplicationError(owner, QString::fromUtf8(failure.what()));
+        return false;
+    }
+}
 
 const QColor pausedBarColour(0xE8, 0xC2, 0x1A);
 const QColor errorBarColour(0xD4, 0x24, 0x24);
@@ -286,18 +301,20 @@ void TGlavni::applyStoredLanguage()
 
 void TGlavni::showSettingsWindow()
 {
-    TOdabirBaze window(m_settings, m_services.fileManager, this);
-    connect(&window, &TOdabirBaze::programEndRequested, this, &TGlavni::Terminate);
-    connect(&window, &TOdabirBaze::mainStatusChosen, this, &TGlavni::setStatusText);
-    connect(&window, &TOdabirBaze::dailyTimerChosen, this, [this](bool enabled) {
-        if (enabled)
-            AutoTimer.start();
-        else
-            AutoTimer.stop();
+    openWindow(this, [this] {
+        TOdabirBaze window(m_settings, m_services.fileManager, this);
+        connect(&window, &TOdabirBaze::programEndRequested, this, &TGlavni::Terminate);
+        connect(&window, &TOdabirBaze::mainStatusChosen, this, &TGlavni::setStatusText);
+        connect(&window, &TOdabirBaze::dailyTimerChosen, this, [this](bool enabled) {
+            if (enabled)
+                AutoTimer.start();
+            else
+                AutoTimer.stop();
+        });
+        OdabirBaze = &window;
+        window.exec();
+        OdabirBaze.clear();
     });
-    OdabirBaze = &window;
-    window.exec();
-    OdabirBaze.clear();
 }
 
 void TGlavni::MM_ListaClick()
@@ -513,11 +530,13 @@ void TGlavni::runEnd(RunKind kind)
 
 void TGlavni::showMissingFiles(RunKind kind)
 {
-    auto window = std::make_unique<TForm_FilesMissing>(m_settings.GLOBAL_ApplicationTitle, this);
-    window->setLines(RunSummary::missingReport(m_controller.state(), kind == RunKind::Automatic));
-    Form_FilesMissing = window.get();
-    window->exec();
-    Form_FilesMissing.clear();
+    openWindow(this, [this, kind] {
+        TForm_FilesMissing window(m_settings.GLOBAL_ApplicationTitle, this);
+        window.setLines(RunSummary::missingReport(m_controller.state(), kind == RunKind::Automatic));
+        Form_FilesMissing = &window;
+        window.exec();
+        Form_FilesMissing.clear();
+    });
 }
 
 void TGlavni::endOfAttempt(bool autoTimerWasActive)
@@ -591,11 +610,14 @@ void TGlavni::AutomatskoGasenje()
         return;
     }
     state.GLOBAL_ShutdownCounter = closing ? 5000 : 20000;
-    {
+    const bool counted = openWindow(this, [this, &state] {
         TGasenjeBox box(state, this);
         GasenjeBox = &box;
         box.exec();
-    }
+    });
+    // Without the countdown the user could not cancel it, so nothing follows.
+    if (!counted)
+        state.GLOBAL_ShutdownFlag = false;
     if (!state.GLOBAL_ShutdownFlag)
         return;
     if (closing) {
@@ -633,9 +655,11 @@ void TGlavni::AutoTimerTimer()
 void TGlavni::MM_OprogramuClick()
 {
     // Owned by the application, not by this window; centred over it.
-    TAboutBox box(m_settings, m_services.download, m_services.urls, this);
-    AboutBox = &box;
-    box.exec();
+    openWindow(this, [this] {
+        TAboutBox box(m_settings, m_services.download, m_services.urls, this);
+        AboutBox = &box;
+        box.exec();
+    });
 }
 
 // --- Run control ----------------------------------------------------------------------------------

@@ -3,6 +3,7 @@
 #include "config/EConfigError.h"
 #include "config/MessageTable.h"
 #include "config/ProgramSettings.h"
+#include "config/ResourceModules.h"
 #include "config/StringGrid.h"
 #include "platform/FileManager.h"
 #include "run/FileSystem.h"
@@ -61,6 +62,7 @@ TOdabirBaze::TOdabirBaze(ProgramSettings &settings, FileManager &fileManager, QW
       ui(std::make_unique<Ui::TOdabirBaze>()), m_settings(settings), m_fileManager(fileManager),
       PopupActionBar1(this)
 {
+    RequireWindowDescription(staticMetaObject.className());
     ui->setupUi(this);
     setFixedSize(671, 700);
 

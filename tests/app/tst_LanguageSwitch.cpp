@@ -2,12 +2,14 @@
 #include "app/TGlavni.h"
 #include "config/MessageTable.h"
 #include "config/ResourceModules.h"
+#include "ui/ApplicationError.h"
 
 #include "FakeDesktop.h"
 #include "ModuleFiles.h"
 #include "TempTree.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QCommandLinkButton>
 #include <QFile>
 #include <QLabel>
@@ -199,6 +201,43 @@ class TestLanguageSwitch : public QObject
         QCOMPARE(fixture.autoButton(), QStringLiteral("&Automatic backup"));
         QCOMPARE(fixture.text("LBL_Status"), QString());
         QCOMPARE(MessageTable::text(Msg::StatusSettingsIdle), QStringLiteral("waiting..."));
+    }
+
+    // A module without a window's description refuses that window with the application's error
+    // dialog; the program goes on, and a countdown that cannot be shown does not end the session.
+    void aWindowMissingFromTheModuleIsRefused_data()
+    {
+        QTest::addColumn<QString>("windowClass");
+        QTest::newRow("settings") << QStringLiteral("TOdabirBaze");
+        QTest::newRow("about") << QStringLiteral("TAboutBox");
+        QTest::newRow("countdown") << QStringLiteral("TGasenjeBox");
+    }
+
+    void aWindowMissingFromTheModuleIsRefused()
+    {
+        QFETCH(QString, windowClass);
+        Fixture fixture({QStringLiteral("HRV")}, QString());
+        fixture.replaceModule(
+            QStringLiteral("ENU"),
+            ModuleFiles::withoutContext(ModuleFiles::programSource(QStringLiteral("ENU")), windowClass));
+        QStringList errors;
+        SetApplicationErrorHook([&errors](const QString &text) { errors << text; });
+        TGlavni &window = fixture.open();
+        fixture.action("MM_Engleski")->trigger();
+        QVERIFY(fixture.englishChecked());
+
+        if (windowClass == QStringLiteral("TOdabirBaze")) {
+            fixture.action("MM_Lista")->trigger();
+        } else if (windowClass == QStringLiteral("TAboutBox")) {
+            window.MM_OprogramuClick();
+        } else {
+            fixture.control<QCheckBox>("CB_Shutdown")->setChecked(true);
+            window.AutomatskoGasenje();
+            QVERIFY(fixture.desktop.session.calls.isEmpty());
+        }
+        SetApplicationErrorHook({});
+        QCOMPARE(errors, QStringList{QStringLiteral("Resource %1 not found").arg(windowClass)});
+        QVERIFY(window.isVisible());
     }
 
     void theStoredLanguageAtStart_data()
