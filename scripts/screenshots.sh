@@ -137,11 +137,14 @@ about() {
     sleep 0.3
 }
 # The countdown before closing the program: a run with "close after" ticked, stopped during its initial
-# wait; the countdown is cancelled with Enter.
+# wait; the countdown is cancelled with Enter, which leaves the box ticked for the next run (so a second
+# call, given "ticked", leaves it as it is).
 countdown() {
     click 176 69                  # Automatsko arhiviranje
     sleep 0.4
-    click 110 335                 # Zatvori program po završetku
+    if [ "${2:-}" != ticked ]; then
+        click 110 335             # Zatvori program po završetku
+    fi
     click 632 308                 # Prekini arhiviranje
     local box
     box=$(window '^Arkivoda$')
@@ -160,11 +163,20 @@ sleep 0.5
 xdotool key --clearmodifiers e
 shot "$MAIN" 12-glavni-en 1
 about 13-about-en
-countdown 14-countdown-en
+countdown 14-countdown-en ticked
+# The settings window in English, from Program > Settings; closed without saving (Alt+C).
+xdotool windowfocus --sync "$MAIN" 2>/dev/null || xdotool windowfocus "$MAIN"
+xdotool key --clearmodifiers alt+p
+sleep 0.3
+xdotool key --clearmodifiers s
+SETTINGS=$(window ' - settings$')
+shot "$SETTINGS" 15-settings-en
+xdotool key --clearmodifiers alt+c
+sleep 0.5
 
 # A first start on an empty data folder: the settings window comes first, its list empty.
 mkdir -p "$WORK/prvo-pokretanje"
 XDG_CONFIG_HOME="$WORK/prvo-pokretanje" "$PROGRAM" &
 PIDS+=($!)
 FIRST_START=$(window 'postavke programa')
-shot "$FIRST_START" 15-postavke-prvo-pokretanje
+shot "$FIRST_START" 16-postavke-prvo-pokretanje
