@@ -11,6 +11,7 @@
 #include "platform/UrlOpener.h"
 #include "run/WipeFile.h"
 #include "ui/MyMessageDialog.h"
+#include "ui/WindowHelpers.h"
 #include "ui_TAboutBox.h"
 
 #include <QCoreApplication>
@@ -40,15 +41,7 @@ TAboutBox::TAboutBox(const ProgramSettings &settings, FileDownload &download, Ur
     ui->setupUi(this);
     setObjectName(QStringLiteral("AboutBox"));
     setFixedSize(349, 448);
-    QPalette white = palette();
-    white.setColor(QPalette::Window, Qt::white);
-    setPalette(white);
-    setAutoFillBackground(true);
-    QFont boxFont(QStringLiteral("Tahoma"));
-    boxFont.setPixelSize(11);
-    setFont(boxFont);
-    QFont bold = boxFont;
-    bold.setBold(true);
+    const QFont bold = UseBoxLook(this);
     ui->Label1->setFont(bold);
     ui->Image1->setPixmap(QPixmap(QStringLiteral(":/icons/arkivoda_128.png")));
     for (QLabel *link : {ui->Label11, ui->Label7, ui->Label4, ui->Label5, ui->Label9})

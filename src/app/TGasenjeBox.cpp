@@ -3,6 +3,7 @@
 #include "config/MessageTable.h"
 #include "config/ResourceModules.h"
 #include "run/RunState.h"
+#include "ui/WindowHelpers.h"
 #include "ui_TGasenjeBox.h"
 
 #include <QKeyEvent>
@@ -47,15 +48,7 @@ TGasenjeBox::TGasenjeBox(RunState &state, const QWidget *centreOn)
     ui->setupUi(this);
     setObjectName(QStringLiteral("GasenjeBox"));
     setFixedSize(437, 158);
-    QPalette white = palette();
-    white.setColor(QPalette::Window, Qt::white);
-    setPalette(white);
-    setAutoFillBackground(true);
-    QFont boxFont(QStringLiteral("Tahoma"));
-    boxFont.setPixelSize(11);
-    setFont(boxFont);
-    QFont bold = boxFont;
-    bold.setBold(true);
+    const QFont bold = UseBoxLook(this);
     ui->LBL_TimeLeft->setFont(bold);
     // The cancel button is the one control that takes the focus, so Enter always cancels.
     ui->BTN_Cancel->setFocus();

@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
+#include <QFont>
+#include <QPalette>
 #include <QPointer>
 #include <QWidget>
 #include <QWindow>
@@ -101,4 +103,18 @@ void CloseWindowSafely(QPointer<QWidget> &window)
         return;
     }
     existing->deleteLater();
+}
+
+QFont UseBoxLook(QWidget *box)
+{
+    QPalette white = box->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    box->setPalette(white);
+    box->setAutoFillBackground(true);
+    QFont boxFont(QStringLiteral("Tahoma"));
+    boxFont.setPixelSize(11);
+    box->setFont(boxFont);
+    QFont bold = boxFont;
+    bold.setBold(true);
+    return bold;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 class FileManager;
+class QFont;
 class QString;
 class QWidget;
 template <typename T> class QPointer;
@@ -24,3 +25,7 @@ void SelectFileInExplorer(FileManager &fileManager, const QString &path);
 // Takes a window away before a run: one that is being shown modally is closed, so that its modal loop
 // returns and the code that showed it destroys it; any other is destroyed at once. Clears the pointer.
 void CloseWindowSafely(QPointer<QWidget> &window);
+
+// Gives a small box the look of the program's boxes: a white background and the 11-pixel Tahoma face
+// (or the nearest the system has). Returns the bold variant of that font, for the box's headline.
+QFont UseBoxLook(QWidget *box);
