@@ -263,12 +263,7 @@ void TGlavni::startUp(const QStringList &arguments)
     }
 
     // The title and the status are messages, so they follow the language chosen above.
-    const QString &title = m_settings.GLOBAL_ApplicationTitle;
-    setWindowTitle(
-        m_settings.GLOBAL_lista_caption.isEmpty()
-            ? title
-            : MessageTable::fill(message(Msg::TitleMainWithList), {title, m_settings.GLOBAL_lista_caption}));
-    m_services.tray.setToolTip(windowTitle());
+    showProgramTitle();
     setStatusText(message(Msg::StatusIdle));
     ui->LBL_MapaArhiva->setText(m_settings.BackupLokacijaAuto);
     // Decided last: re-applying the window texts switches the timer off, and a save in the settings
@@ -778,12 +773,7 @@ void TGlavni::switchLanguage(quint32 locale, const QString &code, QAction *chose
     chosen->setChecked(true);
     other->setChecked(false);
     // The texts that code placed, now in the new language.
-    const QString &title = m_settings.GLOBAL_ApplicationTitle;
-    setWindowTitle(
-        m_settings.GLOBAL_lista_caption.isEmpty()
-            ? title
-            : MessageTable::fill(message(Msg::TitleMainWithList), {title, m_settings.GLOBAL_lista_caption}));
-    m_services.tray.setToolTip(windowTitle());
+    showProgramTitle();
     setStatusText(message(Msg::StatusIdle));
     if (m_settings.GLOBAL_TimerEnabled)
         AutoTimer.start();
@@ -792,6 +782,16 @@ void TGlavni::switchLanguage(quint32 locale, const QString &code, QAction *chose
 }
 
 // --- Window, tray and close rules -----------------------------------------------------------------
+
+void TGlavni::showProgramTitle()
+{
+    const QString &title = m_settings.GLOBAL_ApplicationTitle;
+    setWindowTitle(
+        m_settings.GLOBAL_lista_caption.isEmpty()
+            ? title
+            : MessageTable::fill(message(Msg::TitleMainWithList), {title, m_settings.GLOBAL_lista_caption}));
+    m_services.tray.setToolTip(windowTitle());
+}
 
 QString TGlavni::idleTitle() const
 {

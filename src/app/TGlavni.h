@@ -151,6 +151,9 @@ class TGlavni : public QMainWindow, private RunView
     // Hides the window to the tray; without a notification area it is minimised instead.
     void hideToTray();
     void showBalloon(const QString &title, const QString &text, TrayIcon::BalloonIcon icon, int timeoutMs);
+    // The title of the program's start, with the configuration's name when one was given, in the
+    // language in use; the tray's hint follows it.
+    void showProgramTitle();
     QString idleTitle() const;
     void setStatusText(const QString &text);
     void setLauncherState(LauncherProgress::State state);
