@@ -63,10 +63,7 @@ class TestLanguageSwitch : public QObject
 
         template <typename T = QWidget> T *control(const char *name) const
         {
-            T *found = window->findChild<T *>(QLatin1String(name));
-            if (!found)
-                qFatal("no control %s", name);
-            return found;
+            return requireControl<T>(*window, name);
         }
 
         QString text(const char *name) const { return control<QLabel>(name)->text(); }
@@ -286,4 +283,5 @@ class TestLanguageSwitch : public QObject
 };
 
 QTEST_MAIN(TestLanguageSwitch)
+#include "RequireControl.h"
 #include "tst_LanguageSwitch.moc"

@@ -91,10 +91,7 @@ class TestTGlavni : public QObject
 
         template <typename T = QWidget> T *control(const char *name) const
         {
-            T *found = window->findChild<T *>(QLatin1String(name));
-            if (!found)
-                qFatal("no control %s", name);
-            return found;
+            return requireControl<T>(*window, name);
         }
 
         QStringList archives() const { return QDir(archiveFolder).entryList(QDir::Files); }
@@ -823,4 +820,5 @@ class TestTGlavni : public QObject
 };
 
 QTEST_MAIN(TestTGlavni)
+#include "RequireControl.h"
 #include "tst_TGlavni.moc"

@@ -111,10 +111,7 @@ class TestTOdabirBaze : public QObject
 
         template <typename T = QWidget> T *control(const char *name) const
         {
-            T *found = window->findChild<T *>(QLatin1String(name));
-            if (!found)
-                qFatal("no control %s", name);
-            return found;
+            return requireControl<T>(*window, name);
         }
         BackupListGrid *grid() const { return control<BackupListGrid>("Grid"); }
         QAction *action(const char *name) const { return control<QAction>(name); }
@@ -747,4 +744,5 @@ class TestTOdabirBaze : public QObject
 };
 
 QTEST_MAIN(TestTOdabirBaze)
+#include "RequireControl.h"
 #include "tst_TOdabirBaze.moc"

@@ -3,6 +3,7 @@
 #include "FakeDesktop.h"
 #include "TempTree.h"
 
+#include "RequireControl.h"
 #include "app/TGlavni.h"
 #include "ui/MyMessageDialog.h"
 
@@ -44,10 +45,7 @@ struct GlavniFixture
 
     template <typename T = QWidget> T *control(const char *name) const
     {
-        T *found = window->findChild<T *>(QLatin1String(name));
-        if (!found)
-            qFatal("no control %s", name);
-        return found;
+        return requireControl<T>(*window, name);
     }
 
     QStringList archives() const { return QDir(archiveFolder).entryList(QDir::Files); }
