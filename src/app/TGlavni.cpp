@@ -7,6 +7,7 @@
 #include "app/TOdabirBaze.h"
 #include "app/WinExit.h"
 #include "config/ConfigPaths.h"
+#include "config/EConfigError.h"
 #include "config/EResNotFound.h"
 #include "config/MessageTable.h"
 #include "config/ResourceModules.h"
@@ -31,9 +32,9 @@
 
 namespace {
 
-// Opens a window with the given procedure. A window whose description the language module in use
-// lacks cannot be created: that is reported with the application's error dialog and the program goes
-// on. Returns whether the window was shown.
+// Opens a window with the given procedure. A window that cannot be created (the language module in
+// use lacks its description, or the file it shows cannot be read) is reported with the application's
+// error dialog and the program goes on. Returns whether the window was shown.
 template <typename ShowWindow> bool openWindow(QWidget *owner, ShowWindow show)
 {
     try {
@@ -41,8 +42,10 @@ template <typename ShowWindow> bool openWindow(QWidget *owner, ShowWindow show)
         return true;
     } catch (const EResNotFound &failure) {
         ShowApplicationError(owner, QString::fromUtf8(failure.what()));
-        return false;
+    } catch (const EConfigError &failure) {
+        ShowApplicationError(owner, failure.message());
     }
+    return false;
 }
 
 const QColor pausedBarColour(0xE8, 0xC2, 0x1A);

@@ -131,14 +131,10 @@ void TOdabirBaze::FormCreate()
     setCaption();
     const QString listFile = m_settings.listFileName();
     const bool listExists = FileExists(listFile);
-    if (listExists) {
-        try {
-            ui->Grid->setRows(LoadStringGrid(listFile));
-        } catch (const EConfigError &failure) {
-            // The window still opens, with the empty list, so the other settings can be changed.
-            ShowApplicationError(parentWidget(), failure.message());
-        }
-    }
+    // A list that cannot be read refuses the window (EConfigError): opened with an empty list, a save
+    // would replace the user's list with nothing.
+    if (listExists)
+        ui->Grid->setRows(LoadStringGrid(listFile));
     ui->Button4->setEnabled(!listExists);
     ui->Button2->setEnabled(listExists);
 

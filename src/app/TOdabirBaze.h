@@ -23,6 +23,8 @@ class TOdabirBaze : public QDialog
     Q_OBJECT
 
   public:
+    // Throws EConfigError when the list file exists but cannot be read, and EResNotFound when the
+    // language module in use has no description of this window.
     TOdabirBaze(ProgramSettings &settings, FileManager &fileManager, QWidget *parent);
     ~TOdabirBaze() override;
 

@@ -7,6 +7,7 @@
 
 #include "FakeDesktop.h"
 #include "ModalDriver.h"
+#include "PermissionsBindRoot.h"
 #include "TempTree.h"
 
 #include <QAbstractButton>
@@ -272,6 +273,35 @@ class TestStartUp : public QObject
         QCOMPARE(fixture.label("LBL_MapaArhiva")->text(), fixture.archiveFolder);
         QVERIFY(window.settings().GLOBAL_CloseToMinimize);
         QVERIFY(!window.Terminated());
+    }
+
+    // A list that exists but cannot be read is reported and the settings window does not open: opened
+    // with an empty list, a save would replace the user's list with nothing.
+    void anUnreadableListIsReportedAndKeptWhole()
+    {
+        Fixture fixture;
+        const QByteArray contents = (fixture.source + QStringLiteral("\r\n")).toUtf8();
+        const QString list =
+            fixture.tree.writeFile(QStringLiteral("config/Arkivoda/Arkivoda_bcklst.txt"), contents);
+        TGlavni &window = fixture.start();
+        window.show();
+        QVERIFY(QFile::setPermissions(list, QFileDevice::Permissions()));
+        const PermissionsBindRoot bound;
+        if (!bound.active())
+            QSKIP("permissions cannot be made to bind here");
+        const ModalDriver driver(
+            [&](QWidget *modal) { fixture.fillAndSave(qobject_cast<TOdabirBaze *>(modal), false); },
+            QStringLiteral("TOdabirBaze"));
+        window.MM_ListaClick();
+
+        QVERIFY(!driver.acted());
+        QCOMPARE(fixture.errors.size(), 1);
+        QVERIFY2(fixture.errors.first().contains(list), qPrintable(fixture.errors.first()));
+        QVERIFY(!window.Terminated());
+        QVERIFY(QFile::setPermissions(list, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+        QFile file(list);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), contents);
     }
 
     void leavingTheMenuWindowWithoutAListFileEndsTheProgram()
