@@ -90,7 +90,7 @@ std::size_t TChunkDeflater::Deflate(libdeflate_compressor &compressor, const std
 
 void TChunkDeflater::Compress(const std::uint8_t *data, std::size_t size, bool last, TBytes &out)
 {
-    // libdeflate writes an empty stored block (5 bytes) for no data; zlib's 2 bytes are the design's.
+    // libdeflate writes an empty stored block (5 bytes) for no data; zlib ends an empty stream in 2.
     if (size == 0) {
         Store(data, size, last, out);
         return;
@@ -117,6 +117,11 @@ void TChunkDeflater::Compress(const std::uint8_t *data, std::size_t size, bool l
         }
     } else {
         written = Deflate(*FCompressor, data, size, FScratch);
+    }
+    // Data that deflating does not shrink goes into stored blocks, never into a larger stream.
+    if (written >= StoredSize(size)) {
+        Store(data, size, last, out);
+        return;
     }
     const std::size_t start = out.size();
     out.insert(out.end(), best->Data.get(), best->Data.get() + written);
@@ -179,7 +184,7 @@ void TChunkDeflater::Store(const std::uint8_t *data, std::size_t size, bool last
         }
         return;
     }
-    out.reserve(out.size() + size + (size / STORED_BLOCK_MAX + 1) * 5);
+    out.reserve(out.size() + StoredSize(size));
     for (std::size_t done = 0; done < size;) {
         const std::size_t length = std::min(STORED_BLOCK_MAX, size - done);
         const bool final = last && done + length == size;
@@ -192,6 +197,11 @@ void TChunkDeflater::Store(const std::uint8_t *data, std::size_t size, bool last
         out.insert(out.end(), data + done, data + done + length);
         done += length;
     }
+}
+
+std::size_t TChunkDeflater::StoredSize(std::size_t size)
+{
+    return size + (size / STORED_BLOCK_MAX + 1) * 5;
 }
 
 bool TChunkDeflater::LooksIncompressible(const std::uint8_t *data, std::size_t size)

@@ -12,7 +12,8 @@ struct z_stream_s;
 // Compresses one piece of an entry's data as raw deflate that joins with the pieces before and
 // after it into one stream: every piece but the last ends byte-aligned with an empty stored block
 // and without the final-block flag, so pieces can be compressed independently and in parallel.
-// A piece is stored only when a real attempt at libdeflate's fastest level does not shrink it.
+// A piece is stored only when a real deflate attempt does not shrink it: the full level's, or, for
+// data whose bytes look like noise, first a cheaper one at libdeflate's fastest level.
 // One deflater serves one thread at a time.
 class TChunkDeflater
 {
@@ -28,6 +29,8 @@ class TChunkDeflater
     void Compress(const std::uint8_t *data, std::size_t size, bool last, TBytes &out);
     // Appends the piece as stored deflate blocks: for data known not to shrink, at no effort.
     static void Store(const std::uint8_t *data, std::size_t size, bool last, TBytes &out);
+    // The length of the data in stored blocks: 5 bytes of block header for every 65,535 bytes.
+    static std::size_t StoredSize(std::size_t size);
     // True when every 64 KiB block of the data looks like noise (its byte histogram is nearly flat).
     // Only a hint: noise repeated within deflate's window still shrinks.
     static bool LooksIncompressible(const std::uint8_t *data, std::size_t size);

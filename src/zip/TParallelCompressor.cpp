@@ -79,11 +79,10 @@ class TFileHandle
 // that cannot be made fails the pieces, never the thread.
 struct TDeflaters
 {
-    int Level = 7;
-    std::size_t BothAbove = 0;
-    std::optional<TZlibDeflater> WholeFiles;
+    int Level = 6;
+    std::size_t ZlibUpTo = 0;
+    std::optional<TZlibDeflater> SmallFiles;
     std::optional<TChunkDeflater> Pieces;
-    TBytes Other;
 
     TChunkDeflater &Libdeflate()
     {
@@ -91,12 +90,18 @@ struct TDeflaters
             Pieces.emplace(Level);
         return *Pieces;
     }
+    TZlibDeflater &Zlib()
+    {
+        if (!SmallFiles)
+            SmallFiles.emplace();
+        return *SmallFiles;
+    }
 };
 
-// Compresses one piece into result, which holds the failure's text when compressing fails. A file
-// that fits one piece is never larger than the archive's zlib stream makes it: libdeflate at any level
-// makes some files larger than zlib does, at every size up to a piece, so a small one gets zlib's very
-// stream and a larger one the smaller of zlib's and libdeflate's. Larger files go in pieces.
+// Compresses one piece into result, which holds the failure's text when compressing fails. Every piece
+// and every file is deflated once, by libdeflate; only a whole file of at most ZlibUpTo bytes gets
+// zlib's very stream instead, where that costs next to nothing and keeps small entries byte for byte
+// what the one-thread writer makes.
 void CompressPiece(const std::uint8_t *data, std::size_t size, bool wholeFile, bool last,
                    TDeflaters &deflaters, TPieceSlot &result)
 {
@@ -104,19 +109,10 @@ void CompressPiece(const std::uint8_t *data, std::size_t size, bool wholeFile, b
     try {
         result.Piece.SourceBytes = size;
         result.Piece.CRC32 = static_cast<std::uint32_t>(crc32_z(crc32(0, nullptr, 0), data, size));
-        if (!wholeFile) {
+        if (wholeFile && size <= deflaters.ZlibUpTo)
+            deflaters.Zlib().Compress(data, size, result.Piece.Data);
+        else
             deflaters.Libdeflate().Compress(data, size, last, result.Piece.Data);
-            return;
-        }
-        if (!deflaters.WholeFiles)
-            deflaters.WholeFiles.emplace();
-        deflaters.WholeFiles->Compress(data, size, result.Piece.Data);
-        if (size > deflaters.BothAbove) {
-            deflaters.Other.clear();
-            deflaters.Libdeflate().Compress(data, size, true, deflaters.Other);
-            if (deflaters.Other.size() < result.Piece.Data.size())
-                result.Piece.Data.assign(deflaters.Other.begin(), deflaters.Other.end());
-        }
     } catch (const EZipException &error) {
         result.Error = error.what();
     } catch (const std::bad_alloc &) {
@@ -532,7 +528,7 @@ void TParallelCompressor::Compress()
 {
     TDeflaters deflaters;
     deflaters.Level = FOptions.Level;
-    deflaters.BothAbove = FOptions.BothDeflatersAbove;
+    deflaters.ZlibUpTo = FOptions.ZlibUpTo;
     std::vector<TPieceSlot> results;
     for (;;) {
         TJob job;

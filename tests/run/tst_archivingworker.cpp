@@ -425,9 +425,10 @@ class TestArchivingWorker : public QObject
         }
     }
 
-    // What a run stores for a file is never larger than zlib's raw deflate stream of it at the archive
-    // format's default settings; an empty file and "hello" take exactly zlib's bytes.
-    void entriesAreNeverLargerThanZlibMakesThem()
+    // What a run stores for a file is at most 1% and 16 bytes larger than zlib's raw deflate stream of it
+    // at the archive format's default settings (libdeflate deflates it once, and some files come out a
+    // little larger than zlib makes them); an empty file and "hello" take exactly zlib's bytes.
+    void entriesAreHardlyLargerThanZlibMakesThem()
     {
         const QByteArray block = randomBytes(20 << 10);
         const QList<QPair<QString, QByteArray>> files = {
@@ -453,7 +454,7 @@ class TestArchivingWorker : public QObject
             const QByteArray entry = stored.value(entryName(sources.path(QStringLiteral("F/") + name)));
             const QByteArray zlib = rawDeflate(content);
             QVERIFY2(
-                entry.size() <= zlib.size(),
+                entry.size() <= zlib.size() + zlib.size() / 100 + 16,
                 qPrintable(
                     QStringLiteral("%1: %2 bytes, zlib %3").arg(name).arg(entry.size()).arg(zlib.size())));
         }
