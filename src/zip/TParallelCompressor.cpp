@@ -21,6 +21,8 @@
 namespace {
 
 constexpr std::size_t NOT_KNOWN = static_cast<std::size_t>(-1);
+// How many files past the one it waits for the reader gets before it wakes the writer.
+constexpr std::size_t WRITER_WAKE_AHEAD = 32;
 // Only destroying the compressor wakes a waiting writer without its file being ready.
 constexpr const char *STOPPED = "Compression stopped";
 
@@ -238,6 +240,12 @@ void TParallelCompressor::DropReleasedFiles()
         FFiles.pop_front();
 }
 
+void TParallelCompressor::WakeWaitingWriter()
+{
+    if (FWriterWantsIndex != NOT_KNOWN)
+        FWriter.notify_one();
+}
+
 void TParallelCompressor::WakeWriterFor(const TFile &file)
 {
     if (FWriterWaitsOn == &file)
@@ -339,7 +347,9 @@ TCompressedEntry &TParallelCompressor::Next()
     const std::size_t index = FNextFile++;
     const auto pushed = [this, index] { return !FFiles.empty() && FFiles.back()->Index >= index; };
     if (!pushed()) {
-        FWriterWantsIndex = index;
+        // Woken only once the reader is some files past the one wanted (or cannot get there), so that
+        // a writer as fast as the reader does not sleep and wake for every small file.
+        FWriterWantsIndex = std::min(index + WRITER_WAKE_AHEAD, FFileNames.size() - 1);
         FWriter.wait(lock, [this, &pushed] { return FStopping || pushed(); });
         FWriterWantsIndex = NOT_KNOWN;
     }
@@ -360,8 +370,10 @@ bool TParallelCompressor::WaitForBudget(std::unique_lock<std::mutex> &lock, std:
         return false;
     if (BudgetAllows(files, bytes, 4))
         return true;
-    // The files gathered so far may be the very ones the writer needs to free the budget.
+    // The files gathered so far may be the very ones the writer needs to free the budget, and a writer
+    // waiting for files further ahead gets the ones there are.
     Submit(batch);
+    WakeWaitingWriter();
     FReaderWaiting = true;
     FReaderWantsFiles = files;
     FReaderWantsBytes = bytes;
@@ -393,7 +405,7 @@ void TParallelCompressor::ReadFiles()
             file = FFiles.back().get();
             file->Index = index;
             ++FUnreleasedFiles;
-            if (FWriterWantsIndex == index)
+            if (FWriterWantsIndex != NOT_KNOWN && index >= FWriterWantsIndex)
                 FWriter.notify_one();
         }
         if (!ReadFile(*file, batch))
@@ -472,8 +484,9 @@ bool TParallelCompressor::ReadLargeFile(TFile &file, int handle, const struct st
 {
     {
         std::lock_guard lock(FMutex);
-        // The small files before this one go first.
+        // The small files before this one go first; reading this one takes a while.
         Submit(batch);
+        WakeWaitingWriter();
         file.Opened = true;
         file.Status = status;
         WakeWriterFor(file);

@@ -109,6 +109,8 @@ class TParallelCompressor
     void Compress();
     void DropReleasedFiles();
     void WakeWriterFor(const TFile &file);
+    // Wakes a writer that waits for files to be pushed: the reader is about to stop pushing for a while.
+    void WakeWaitingWriter();
     void WakeEveryone();
 
     const TOptions FOptions;
@@ -124,7 +126,7 @@ class TParallelCompressor
     std::size_t FNextFile = 0; // index of the file Next() hands out next
     std::size_t FBytesAhead = 0;
     std::size_t FUnreleasedFiles = 0;
-    std::size_t FWriterWantsIndex = static_cast<std::size_t>(-1); // Next() waits for this file
+    std::size_t FWriterWantsIndex = static_cast<std::size_t>(-1); // Next() waits to be woken at this file
     const TFile *FWriterWaitsOn = nullptr;                        // the entry waits for this file
     bool FReaderWaiting = false;
     std::size_t FReaderWantsFiles = 0;
