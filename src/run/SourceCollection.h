@@ -17,6 +17,8 @@ class SourceCollection
     void resolveEntries(const QStringList &entries, SourceCollectionSink &sink);
     // Reports the size of every collected file in list order, then their number.
     void reportTotals(SourceCollectionSink &sink) const;
+    // The size of each file, in the order given; -1 for one that cannot be read.
+    static QList<qint64> fileSizes(const QList<QByteArray> &paths);
 
     // Full paths of the files to archive, sorted.
     const SortedPathList &lista_fileova_finalna() const { return m_files; }

@@ -116,6 +116,7 @@ class TestSourceCollection : public QObject
     void deepTreesAreWalked();
     void entriesAreMadeCanonical();
     void totalsInSortedOrderThenCount();
+    void sizesOfManyFilesKeepTheirOrder();
     void allMissingGivesNothing();
     void walkUsesMask();
 
@@ -490,6 +491,24 @@ void TestSourceCollection::totalsInSortedOrderThenCount()
     QCOMPARE(sink.events,
              (QStringList{QStringLiteral("missing"), QStringLiteral("size"), QStringLiteral("size"),
                           QStringLiteral("size"), QStringLiteral("size"), QStringLiteral("count")}));
+}
+
+void TestSourceCollection::sizesOfManyFilesKeepTheirOrder()
+{
+    // Enough files for the sizes to be measured on several threads; each size must land at its own
+    // file's place, and one that cannot be read gives -1 there.
+    const TempTree tree;
+    QList<QByteArray> paths;
+    QList<qint64> expected;
+    for (int i = 0; i < 9000; ++i) {
+        const qint64 size = i % 7 == 3 ? -1 : i % 13;
+        const QString name = QStringLiteral("F/%1").arg(i);
+        if (size >= 0)
+            tree.writeFile(name, QByteArray(size, 'x'));
+        paths.append(QFile::encodeName(tree.path(name)));
+        expected.append(size);
+    }
+    QCOMPARE(SourceCollection::fileSizes(paths), expected);
 }
 
 void TestSourceCollection::allMissingGivesNothing()
