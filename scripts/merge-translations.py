@@ -18,7 +18,7 @@ from pathlib import Path
 ROOT = Path(__file__).resolve().parent.parent
 KEYED_TABLES = {
     "Poruke": ROOT / "src/config/MessageTable.cpp",
-    "PorukeCli": ROOT / "src/cli/CliMessageTable.cpp",
+    "PorukeCli": ROOT / "src/config/CliMessageTable.cpp",
 }
 ENTRY = re.compile(
     r'QT_TRANSLATE_NOOP\("(?P<context>\w+)",\s*"(?P<key>[^"]+)"\),\s*'

@@ -389,50 +389,60 @@ void TGlavni::runAttempt(RunKind kind)
 QString TGlavni::prepareArchiveName(RunKind kind)
 {
     const bool automatic = kind == RunKind::Automatic;
-    if (!QFileInfo::exists(m_settings.listFileName())) {
-        if (automatic)
-            bringToFront();
-        refuse(message(Msg::ErrorListMissing), message(Msg::BalloonListMissing));
-        return QString();
-    }
-    if (automatic && !DirectoryExists(m_settings.BackupLokacijaAuto)) {
-        bringToFront();
-        const QString text =
-            MessageTable::fill(message(Msg::ErrorArchiveFolderMissing), {m_settings.BackupLokacijaAuto});
-        refuse(text, text);
-        return QString();
-    }
-
-    const QString stamp = ArchiveName::stampNow();
-    QString archive;
-    if (automatic) {
-        archive = ArchiveName::automaticPath(m_settings.BackupLokacijaAuto, m_settings.BckName, stamp);
-    } else {
+    QString chosen;
+    if (!automatic) {
+        // The list comes first, as for the automatic run: no save dialog for a run that cannot start.
+        const BackupAttempt::Preparation listCheck = BackupAttempt::prepare(kind, m_settings, QString());
+        if (listCheck.refusal == BackupAttempt::Refusal::ListMissing ||
+            listCheck.refusal == BackupAttempt::Refusal::ListUnreadable) {
+            refuse(listCheck, kind);
+            return QString();
+        }
         const SaveFileRequest request{tr("Navedite naziv arhivske datoteke..."), tr("ZIP arhiva (*.zip)"),
                                       QStringLiteral("zip"),
-                                      ArchiveName::fileName(m_settings.BckName, stamp)};
-        const std::optional<QString> chosen = SaveFileDialog::getSaveFileName(this, request);
-        if (!chosen)
+                                      ArchiveName::fileName(m_settings.BckName, ArchiveName::stampNow())};
+        const std::optional<QString> answer = SaveFileDialog::getSaveFileName(this, request);
+        if (!answer)
             return QString();
-        if (QFileInfo::exists(*chosen)) {
-            const int answer = MyMessageDialog(
+        chosen = *answer;
+        if (QFileInfo(chosen).isFile()) {
+            const int replace = MyMessageDialog(
                 this, message(Msg::CaptionDecision),
-                MessageTable::fill(message(Msg::QuestionOverwrite), {QFileInfo(*chosen).fileName()}),
+                MessageTable::fill(message(Msg::QuestionOverwrite), {QFileInfo(chosen).fileName()}),
                 TMsgDlgType::mtConfirmation, mbYes | mbNo, {message(Msg::ButtonYes), message(Msg::ButtonNo)});
-            if (answer == mrNo)
+            if (replace == mrNo)
                 return QString();
         }
-        archive = *chosen;
     }
-    if (!WipeFile(archive)) {
-        // The old file stays (read-only, held by another program, or a folder): no run can replace it.
-        MyMessageDialog(
-            this, message(Msg::CaptionError),
-            tr("Postojeću datoteku %1 nije moguće izbrisati; arhiviranje je odbijeno.").arg(archive),
-            TMsgDlgType::mtError, mbOK, {message(Msg::ButtonOk)});
+    const BackupAttempt::Preparation preparation = BackupAttempt::prepare(kind, m_settings, chosen, true);
+    if (preparation.refusal != BackupAttempt::Refusal::None) {
+        refuse(preparation, kind);
         return QString();
     }
-    return archive;
+    return preparation.archive;
+}
+
+void TGlavni::refuse(const BackupAttempt::Preparation &preparation, RunKind kind)
+{
+    using Refusal = BackupAttempt::Refusal;
+    const QString text = BackupAttempt::text(preparation.refusal, m_settings, preparation.archive);
+    switch (preparation.refusal) {
+    case Refusal::ListMissing:
+        if (kind == RunKind::Automatic)
+            bringToFront();
+        refuse(text, message(Msg::BalloonListMissing));
+        break;
+    case Refusal::ListUnreadable:
+    case Refusal::ArchiveFolderMissing:
+        bringToFront();
+        refuse(text, text);
+        break;
+    default:
+        // A refusal of the file chosen in the save dialog: the user is at the window already.
+        MyMessageDialog(this, message(Msg::CaptionError), text, TMsgDlgType::mtError, mbOK,
+                        {message(Msg::ButtonOk)});
+        break;
+    }
 }
 
 void TGlavni::refuse(const QString &text, const QString &balloonText)
@@ -485,19 +495,41 @@ void TGlavni::runEnd(RunKind kind)
     setStatusText(message(Msg::StatusFinalising));
     ui->LBL_Status->repaint();
 
-    WriteLastArchive(m_settings, automatic ? LastArchiveKind::FileA : LastArchiveKind::FileR,
-                     state.arhiva_file);
-    (automatic ? ui->LokacijaA : ui->LokacijaR)->setText(state.arhiva_file);
+    const BackupAttempt::Record record = BackupAttempt::record(m_settings, kind, state);
+    const QString failure = BackupAttempt::failureText(record.outcome, state);
+    if (!record.failure.isEmpty()) {
+        // The archive is there but could not be recorded: the attempt ends with the error dialog.
+        throw std::runtime_error(record.failure.toStdString());
+    }
+    if (record.recorded)
+        (automatic ? ui->LokacijaA : ui->LokacijaR)->setText(state.arhiva_file);
 
-    if (state.PrekidArhiviranja) {
-        for (QProgressBar *bar : {ui->PB, ui->PBU}) {
-            bar->setRange(0, 100);
-            bar->setValue(100);
+    const bool forced = record.outcome == BackupAttempt::Outcome::ForcedIncomplete ||
+                        record.outcome == BackupAttempt::Outcome::ForcedBeforeArchive;
+    if (!failure.isEmpty()) {
+        // No valid archive: the window says what went wrong, never that the run is done. A forced stop
+        // keeps the status of a stop, with its bars full.
+        if (forced)
+            showStoppedStatus();
+        else
+            setStatusText(failure);
+        showBalloon(QStringLiteral("Arkivoda ") + m_settings.GLOBAL_lista_caption, failure,
+                    TrayIcon::BalloonIcon::Error, 5000);
+        // An archive that could not be written has had its own error box already.
+        if (!endOfRunChosen() && record.outcome != BackupAttempt::Outcome::ArchiveFailed) {
+            bringToFront();
+            ui->BTN_Kill->setEnabled(false);
+            ui->BTN_Kill->hide();
+            MyMessageDialog(this, message(Msg::CaptionError), failure, TMsgDlgType::mtError, mbOK,
+                            {message(Msg::ButtonOk)});
         }
-        setLauncherState(LauncherProgress::State::Normal);
-        setLauncherValue(100);
-        setStatusText(message(Msg::StatusRunStopped));
-        ui->LBL_Status->repaint();
+        setWindowTitle(idleTitle());
+        setLauncherState(LauncherProgress::State::NoProgress);
+        QCoreApplication::setApplicationName(m_settings.GLOBAL_ApplicationTitle);
+        return;
+    }
+    if (state.PrekidArhiviranja) {
+        showStoppedStatus();
     } else {
         setStatusText(message(Msg::StatusRunComplete));
     }
@@ -524,6 +556,18 @@ void TGlavni::runEnd(RunKind kind)
     setWindowTitle(idleTitle());
     setLauncherState(LauncherProgress::State::NoProgress);
     QCoreApplication::setApplicationName(m_settings.GLOBAL_ApplicationTitle);
+}
+
+void TGlavni::showStoppedStatus()
+{
+    for (QProgressBar *bar : {ui->PB, ui->PBU}) {
+        bar->setRange(0, 100);
+        bar->setValue(100);
+    }
+    setLauncherState(LauncherProgress::State::Normal);
+    setLauncherValue(100);
+    setStatusText(message(Msg::StatusRunStopped));
+    ui->LBL_Status->repaint();
 }
 
 void TGlavni::showMissingFiles(RunKind kind)

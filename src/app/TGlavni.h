@@ -4,6 +4,7 @@
 #include "platform/DesktopServices.h"
 #include "platform/LauncherProgress.h"
 #include "platform/TrayIcon.h"
+#include "run/BackupAttempt.h"
 #include "run/RunController.h"
 #include "run/RunView.h"
 
@@ -107,7 +108,7 @@ class TGlavni : public QMainWindow, private RunView
     bool eventFilter(QObject *watched, QEvent *event) override;
 
   private:
-    enum class RunKind { Automatic, Manual };
+    using RunKind = BackupAttempt::Kind;
 
     // The start-up sequence, run once from the constructor.
     void startUp(const QStringList &arguments);
@@ -129,11 +130,16 @@ class TGlavni : public QMainWindow, private RunView
     // The attempt's checks and the archive name; an empty result refuses the attempt.
     QString prepareArchiveName(RunKind kind);
     void refuse(const QString &text, const QString &balloonText);
+    // Words a refusal of the run: an error box, and a tray message for the checks an unattended
+    // automatic run meets.
+    void refuse(const BackupAttempt::Preparation &preparation, RunKind kind);
     void runLayout();
     void resetBars();
     void closeOtherWindows();
     void runEnd(RunKind kind);
     void showMissingFiles(RunKind kind);
+    // The status of a stopped run: the stop's text, and the bars full.
+    void showStoppedStatus();
     void endOfAttempt(bool autoTimerWasActive);
     bool endOfRunChosen() const;
     // Leaves only the given end-of-run box ticked, when it is.

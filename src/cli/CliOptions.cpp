@@ -1,6 +1,6 @@
 #include "cli/CliOptions.h"
 
-#include "cli/CliMessageTable.h"
+#include "config/CliMessageTable.h"
 
 #include <QCommandLineParser>
 

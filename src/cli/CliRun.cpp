@@ -1,8 +1,8 @@
 #include "cli/CliRun.h"
 
-#include "cli/CliMessageTable.h"
 #include "cli/CliRunView.h"
 #include "cli/StopSignals.h"
+#include "config/CliMessageTable.h"
 #include "config/ConfigPaths.h"
 #include "config/EConfigError.h"
 #include "config/MessageTable.h"
@@ -36,20 +36,6 @@ int startDelayFromEnvironment()
     return ok && delay >= 0 ? delay : 2000;
 }
 
-// What went wrong when the run did not leave a complete archive; empty when it did.
-QString failureHeadline(const RunState &state)
-{
-    if (state.archiveFailed)
-        return CliMessageTable::text(CliMsg::FailedNotWritable).arg(state.arhiva_file, state.archiveFailure);
-    if (state.fKill)
-        return CliMessageTable::text(FileExists(state.arhiva_file) ? CliMsg::KilledIncomplete
-                                                                   : CliMsg::KilledBeforeArchive)
-            .arg(state.arhiva_file);
-    if (!FileExists(state.arhiva_file))
-        return CliMessageTable::text(CliMsg::FailedNotCreated).arg(state.arhiva_file);
-    return QString();
-}
-
 } // namespace
 
 CliRun::CliRun(const CliOptions &options) : m_options(options) {}
@@ -76,47 +62,15 @@ int CliRun::exec()
     settings.userfolder = PrepareUserFolder();
     LoadProgramSettings(settings);
     const bool automatic = !m_options.manual;
+    const BackupAttempt::Kind kind = automatic ? BackupAttempt::Kind::Automatic : BackupAttempt::Kind::Manual;
 
-    // The list check, then for the automatic run the archive folder check.
-    const QString listFile = settings.listFileName();
-    if (!QFileInfo::exists(listFile)) {
-        error(MessageTable::text(Msg::ErrorListMissing) + QStringLiteral(" (") + listFile + QLatin1Char(')'));
+    const BackupAttempt::Preparation preparation =
+        BackupAttempt::prepare(kind, settings, m_options.manualFile, m_options.overwrite);
+    if (preparation.refusal != BackupAttempt::Refusal::None) {
+        refuse(preparation, settings);
         return Failed;
     }
-    if (!ReadListLines(listFile)) {
-        error(CliMessageTable::text(CliMsg::ListUnreadable).arg(listFile));
-        return Failed;
-    }
-    if (automatic && !DirectoryExists(settings.BackupLokacijaAuto)) {
-        error(MessageTable::fill(MessageTable::text(Msg::ErrorArchiveFolderMissing),
-                                 {settings.BackupLokacijaAuto}));
-        return Failed;
-    }
-
-    const QString stamp = ArchiveName::stampNow();
-    QString archiveFile;
-    if (automatic) {
-        archiveFile = ArchiveName::automaticPath(settings.BackupLokacijaAuto, settings.BckName, stamp);
-    } else {
-        archiveFile = QFileInfo(m_options.manualFile).absoluteFilePath();
-        const QFileInfo chosen(archiveFile);
-        if (chosen.isDir()) {
-            error(CliMessageTable::text(CliMsg::TargetIsFolder).arg(archiveFile));
-            return Failed;
-        }
-        if (chosen.exists() && !m_options.overwrite) {
-            // The desktop program asks; here the question becomes a refusal with its answer in an option.
-            const QString question =
-                MessageTable::fill(MessageTable::text(Msg::QuestionOverwrite), {chosen.fileName()});
-            error(question.section(QStringLiteral("\r\n"), 0, 0) + QStringLiteral(" (") + archiveFile +
-                  QStringLiteral(")\n") + CliMessageTable::text(CliMsg::UseOverwrite));
-            return Failed;
-        }
-    }
-    if (!WipeFile(archiveFile)) {
-        error(CliMessageTable::text(CliMsg::CannotDelete).arg(archiveFile));
-        return Failed;
-    }
+    const QString archiveFile = preparation.archive;
 
     CliRunView view(stderr, ::isatty(STDERR_FILENO) == 1);
     RunController controller(view);
@@ -129,29 +83,37 @@ int CliRun::exec()
         controller.beginAttempt();
         controller.run(request);
     }
-    const int status = finishRun(settings, controller.state(), view, automatic);
+    const int status = finishRun(settings, controller.state(), view, kind);
     controller.endAttempt();
     return status;
 }
 
+void CliRun::refuse(const BackupAttempt::Preparation &preparation, const ProgramSettings &settings) const
+{
+    using Refusal = BackupAttempt::Refusal;
+    QString text = BackupAttempt::text(preparation.refusal, settings, preparation.archive);
+    // The command line adds what the desktop shows elsewhere: the list's path, and for a file that may
+    // not be replaced the option that answers the window's question.
+    if (preparation.refusal == Refusal::ListMissing)
+        text += QStringLiteral(" (") + settings.listFileName() + QLatin1Char(')');
+    else if (preparation.refusal == Refusal::TargetExists)
+        text += QStringLiteral(" (") + preparation.archive + QStringLiteral(")\n") +
+                CliMessageTable::text(CliMsg::UseOverwrite);
+    error(text);
+}
+
 int CliRun::finishRun(const ProgramSettings &settings, const RunState &state, CliRunView &view,
-                      bool automatic)
+                      BackupAttempt::Kind kind)
 {
     view.showText(MessageTable::text(Msg::StatusFinalising));
 
-    bool recorded = true;
-    try {
-        WriteLastArchive(settings, automatic ? LastArchiveKind::FileA : LastArchiveKind::FileR,
-                         state.arhiva_file);
-    } catch (const EConfigError &failure) {
-        recorded = false;
-        view.printLine(failure.reason().isEmpty()
-                           ? failure.message()
-                           : failure.message() + QStringLiteral(" (") + failure.reason() + QLatin1Char(')'));
-    }
+    const BackupAttempt::Record record = BackupAttempt::record(settings, kind, state);
+    if (!record.failure.isEmpty())
+        view.printLine(record.failure);
 
-    const bool stopped = state.PrekidArhiviranja;
-    const QString failure = failureHeadline(state);
+    const bool automatic = kind == BackupAttempt::Kind::Automatic;
+    const bool stopped = record.outcome == BackupAttempt::Outcome::Stopped;
+    const QString failure = BackupAttempt::failureText(record.outcome, state);
     view.showText(!failure.isEmpty()
                       ? failure
                       : MessageTable::text(stopped ? Msg::StatusRunStopped : Msg::StatusRunComplete));
@@ -177,7 +139,7 @@ int CliRun::finishRun(const ProgramSettings &settings, const RunState &state, Cl
     }
     if (!failure.isEmpty())
         return Failed;
-    if (stopped || state.file_missing > 0 || !recorded)
+    if (stopped || state.file_missing > 0 || !record.recorded)
         return Incomplete;
     return Complete;
 }

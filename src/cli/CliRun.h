@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/CliOptions.h"
+#include "run/BackupAttempt.h"
 
 #include <QString>
 
@@ -20,7 +21,10 @@ class CliRun
     int exec();
 
   private:
-    int finishRun(const ProgramSettings &settings, const RunState &state, CliRunView &view, bool automatic);
+    // Words a refusal of the run, as the desktop does, with what only the command line adds.
+    void refuse(const BackupAttempt::Preparation &preparation, const ProgramSettings &settings) const;
+    int finishRun(const ProgramSettings &settings, const RunState &state, CliRunView &view,
+                  BackupAttempt::Kind kind);
     void error(const QString &text) const;
     void out(const QString &text) const;
 

@@ -1,6 +1,6 @@
 #include "cli/CliRunView.h"
 
-#include "cli/CliMessageTable.h"
+#include "config/CliMessageTable.h"
 #include "config/MessageTable.h"
 #include "run/RunState.h"
 #include "run/RunSummary.h"

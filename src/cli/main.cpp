@@ -1,5 +1,5 @@
 #include "cli/CliLanguage.h"
-#include "cli/CliMessageTable.h"
+#include "config/CliMessageTable.h"
 #include "cli/CliOptions.h"
 #include "cli/CliRun.h"
 

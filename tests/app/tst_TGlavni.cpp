@@ -15,7 +15,9 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QProgressBar>
 #include <QRandomGenerator>
 #include <QSignalSpy>
@@ -382,6 +384,102 @@ class TestTGlavni : public QObject
         QCOMPARE(fixture.desktop.tray.messages.size(), 1);
         QVERIFY(fixture.control<QCheckBox>("CB_Shutdown")->isChecked());
         QVERIFY(fixture.control("CB_Shutdown")->isHidden());
+    }
+
+    // Each refusal and each outcome, through the window and through arkivoda-cli on the same
+    // configuration: both refuse or fail with the same text, and only a run that left a valid archive
+    // records it as the last one.
+    void bothFrontEndsDecideAlike_data()
+    {
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<bool>("automatic");
+        QTest::addColumn<bool>("archiveLeft");
+        QTest::newRow("list missing") << QStringLiteral("list missing") << true << false;
+        QTest::newRow("list unreadable") << QStringLiteral("list is a folder") << true << false;
+        QTest::newRow("list unreadable, manual") << QStringLiteral("list is a folder") << false << false;
+        QTest::newRow("archive folder missing") << QStringLiteral("no archive folder") << true << false;
+        QTest::newRow("target is a folder") << QStringLiteral("target is a folder") << false << false;
+        QTest::newRow("archive not created")
+            << QStringLiteral("target in a missing folder") << false << false;
+        QTest::newRow("complete, automatic") << QString() << true << true;
+        QTest::newRow("complete, manual") << QString() << false << true;
+    }
+
+    void bothFrontEndsDecideAlike()
+    {
+        QFETCH(QString, setup);
+        QFETCH(bool, automatic);
+        QFETCH(bool, archiveLeft);
+        Fixture fixture;
+        TGlavni &window = fixture.open({QStringLiteral("arkivoda")});
+        const QString list = fixture.dataFolder + QStringLiteral("Arkivoda_bcklst.txt");
+        QString target = fixture.tree.path(QStringLiteral("r.zip"));
+        if (setup == QStringLiteral("list missing")) {
+            QFile::remove(list);
+        } else if (setup == QStringLiteral("list is a folder")) {
+            QFile::remove(list);
+            QDir().mkpath(list);
+        } else if (setup == QStringLiteral("no archive folder")) {
+            QDir(fixture.archiveFolder).removeRecursively();
+        } else if (setup == QStringLiteral("target is a folder")) {
+            target = fixture.tree.makeDir(QStringLiteral("mapa.zip"));
+        } else if (setup == QStringLiteral("target in a missing folder")) {
+            target = fixture.tree.path(QStringLiteral("nema/mape/r.zip"));
+        }
+        fixture.saveAnswer = target;
+
+        // An archive that cannot be written is reported by the window's archive error box.
+        QString archiveErrorText;
+        const ModalDriver closeArchiveError(
+            [&archiveErrorText](QWidget *box) {
+                archiveErrorText = static_cast<QMessageBox *>(box)->text();
+                box->close();
+            },
+            QStringLiteral("ArchiveErrorBox"));
+        automatic ? window.AutoZClick() : window.RucnaZClick();
+        window.runController().waitForWorker();
+        QList<MessageDialogRequest> windowErrors = fixture.dialogsCaptioned(QStringLiteral("Greška"));
+        if (!archiveErrorText.isEmpty()) {
+            QCOMPARE(windowErrors.size(), 0);
+            windowErrors << MessageDialogRequest{};
+            windowErrors.first().text = archiveErrorText;
+        }
+        const QString windowSettings = fixture.settingsText();
+        const QStringList windowArchives = fixture.archives();
+        QDir(fixture.archiveFolder).removeRecursively();
+        if (setup != QStringLiteral("no archive folder"))
+            QDir().mkpath(fixture.archiveFolder);
+        QFile::remove(target);
+
+        QProcess cli;
+        cli.setProgram(qEnvironmentVariable("ARKIVODA_BINARY_DIR") + QStringLiteral("/bin/arkivoda-cli"));
+        if (!automatic)
+            cli.setArguments({QStringLiteral("--manual"), target, QStringLiteral("--overwrite")});
+        cli.start();
+        QVERIFY(cli.waitForFinished(60000));
+        const QString cliOutput =
+            QString::fromLocal8Bit(cli.readAllStandardError() + cli.readAllStandardOutput());
+        const QString cliSettings = fixture.settingsText();
+
+        const QString record = automatic ? QStringLiteral("FileA=") : QStringLiteral("FileR=");
+        if (archiveLeft) {
+            QCOMPARE(windowErrors.size(), 0);
+            QCOMPARE(cli.exitCode(), 0);
+            QVERIFY(windowSettings.contains(record));
+            QVERIFY(automatic ? windowArchives.size() == 1 : QFileInfo::exists(target));
+            QVERIFY(cliSettings.contains(record));
+            return;
+        }
+        QCOMPARE(windowErrors.size(), 1);
+        QString text = windowErrors.first().text;
+        QVERIFY2(cliOutput.contains(text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))),
+                 qPrintable(QStringLiteral("window: %1\ncommand line: %2").arg(text, cliOutput)));
+        QCOMPARE(cli.exitCode(), 2);
+        QVERIFY(!windowSettings.contains(record));
+        QVERIFY(!cliSettings.contains(record));
+        QCOMPARE(windowArchives, QStringList());
+        QVERIFY(!QFileInfo(target).isFile());
+        QVERIFY(fixture.inIdleLayout());
     }
 
     void refusedAttempts_data()

@@ -1,4 +1,4 @@
-#include "cli/CliMessageTable.h"
+#include "config/CliMessageTable.h"
 
 #include "config/LanguageModule.h"
 #include "config/ResourceModules.h"

@@ -1,0 +1,117 @@
+#include "run/BackupAttempt.h"
+
+#include "config/CliMessageTable.h"
+#include "config/EConfigError.h"
+#include "config/MessageTable.h"
+#include "config/StringGrid.h"
+#include "run/ArchiveName.h"
+#include "run/FileSystem.h"
+#include "run/RunState.h"
+#include "run/WipeFile.h"
+
+#include <QFileInfo>
+
+BackupAttempt::Preparation BackupAttempt::prepare(Kind kind, const ProgramSettings &settings,
+                                                  const QString &chosenFile, bool mayReplace)
+{
+    const bool automatic = kind == Kind::Automatic;
+    const QString listFile = settings.listFileName();
+    if (!QFileInfo::exists(listFile))
+        return {Refusal::ListMissing, QString()};
+    // The worker reads the list again; a list that cannot be read now would end the run without a word.
+    if (!ReadListLines(listFile))
+        return {Refusal::ListUnreadable, QString()};
+    if (automatic && !DirectoryExists(settings.BackupLokacijaAuto))
+        return {Refusal::ArchiveFolderMissing, QString()};
+
+    QString archive;
+    if (automatic) {
+        archive = ArchiveName::automaticPath(settings.BackupLokacijaAuto, settings.BckName,
+                                             ArchiveName::stampNow());
+    } else {
+        archive = QFileInfo(chosenFile).absoluteFilePath();
+        const QFileInfo target(archive);
+        if (target.isDir())
+            return {Refusal::TargetIsFolder, archive};
+        if (target.exists() && !mayReplace)
+            return {Refusal::TargetExists, archive};
+    }
+    if (!WipeFile(archive))
+        return {Refusal::CannotRemove, archive};
+    return {Refusal::None, archive};
+}
+
+BackupAttempt::Outcome BackupAttempt::outcome(const RunState &state)
+{
+    if (state.archiveFailed)
+        return Outcome::ArchiveFailed;
+    if (state.fKill)
+        return FileExists(state.arhiva_file) ? Outcome::ForcedIncomplete : Outcome::ForcedBeforeArchive;
+    if (!FileExists(state.arhiva_file))
+        return Outcome::NotCreated;
+    return state.PrekidArhiviranja ? Outcome::Stopped : Outcome::Complete;
+}
+
+bool BackupAttempt::leftArchive(Outcome outcome)
+{
+    return outcome == Outcome::Complete || outcome == Outcome::Stopped;
+}
+
+BackupAttempt::Record BackupAttempt::record(const ProgramSettings &settings, Kind kind, const RunState &state)
+{
+    Record result;
+    result.outcome = outcome(state);
+    if (!leftArchive(result.outcome))
+        return result;
+    try {
+        WriteLastArchive(settings, kind == Kind::Automatic ? LastArchiveKind::FileA : LastArchiveKind::FileR,
+                         state.arhiva_file);
+        result.recorded = true;
+    } catch (const EConfigError &failure) {
+        result.failure = failure.reason().isEmpty()
+                             ? failure.message()
+                             : failure.message() + QStringLiteral(" (") + failure.reason() + QLatin1Char(')');
+    }
+    return result;
+}
+
+QString BackupAttempt::text(Refusal refusal, const ProgramSettings &settings, const QString &archive)
+{
+    switch (refusal) {
+    case Refusal::None:
+        return QString();
+    case Refusal::ListMissing:
+        return MessageTable::text(Msg::ErrorListMissing);
+    case Refusal::ListUnreadable:
+        return CliMessageTable::text(CliMsg::ListUnreadable).arg(settings.listFileName());
+    case Refusal::ArchiveFolderMissing:
+        return MessageTable::fill(MessageTable::text(Msg::ErrorArchiveFolderMissing),
+                                  {settings.BackupLokacijaAuto});
+    case Refusal::TargetIsFolder:
+        return CliMessageTable::text(CliMsg::TargetIsFolder).arg(archive);
+    case Refusal::TargetExists:
+        return MessageTable::fill(MessageTable::text(Msg::QuestionOverwrite), {QFileInfo(archive).fileName()})
+            .section(QStringLiteral("\r\n"), 0, 0);
+    case Refusal::CannotRemove:
+        return CliMessageTable::text(CliMsg::CannotDelete).arg(archive);
+    }
+    return QString();
+}
+
+QString BackupAttempt::failureText(Outcome outcome, const RunState &state)
+{
+    switch (outcome) {
+    case Outcome::Complete:
+    case Outcome::Stopped:
+        return QString();
+    case Outcome::ArchiveFailed:
+        return CliMessageTable::text(CliMsg::FailedNotWritable).arg(state.arhiva_file, state.archiveFailure);
+    case Outcome::ForcedIncomplete:
+        return CliMessageTable::text(CliMsg::KilledIncomplete).arg(state.arhiva_file);
+    case Outcome::ForcedBeforeArchive:
+        return CliMessageTable::text(CliMsg::KilledBeforeArchive).arg(state.arhiva_file);
+    case Outcome::NotCreated:
+        return CliMessageTable::text(CliMsg::FailedNotCreated).arg(state.arhiva_file);
+    }
+    return QString();
+}

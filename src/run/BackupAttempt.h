@@ -1,0 +1,69 @@
+#pragma once
+
+#include "config/ProgramSettings.h"
+
+#include <QString>
+
+struct RunState;
+
+// Every decision of one backup attempt, for every front end alike: whether a run may start and into
+// which file, what its end means, and whether that end is recorded as the last archive. The front ends
+// only put the answers into words (text()), so they refuse the same things and never word a run that
+// wrote no archive as a success.
+class BackupAttempt
+{
+  public:
+    enum class Kind { Automatic, Manual };
+
+    // Why a run may not start.
+    enum class Refusal {
+        None,
+        ListMissing,          // the backup list file does not exist
+        ListUnreadable,       // it exists but cannot be read (a folder in its place, no permission)
+        ArchiveFolderMissing, // automatic run: the archive folder does not exist
+        TargetIsFolder,       // manual run: the chosen name is a folder
+        TargetExists,         // manual run: the file exists and may not be replaced
+        CannotRemove,         // an old file of the archive's name cannot be removed
+    };
+
+    // What a run's end means.
+    enum class Outcome {
+        Complete,         // the archive is written and closed, nothing was stopped
+        Stopped,          // stopped after a file: the archive is closed properly, but not everything is in it
+        ForcedIncomplete, // forced to stop: the archive's file is left incomplete and invalid
+        ForcedBeforeArchive, // forced to stop before the archive's file was made
+        ArchiveFailed,       // the archive could not be created or written
+        NotCreated,          // the run ended without an archive
+    };
+
+    struct Preparation
+    {
+        Refusal refusal = Refusal::None;
+        QString archive; // the archive's full path: the file to write, or the one a refusal is about
+    };
+
+    struct Record
+    {
+        Outcome outcome = Outcome::NotCreated;
+        bool recorded = false; // the archive was recorded as the last one of its kind
+        QString failure;       // why recording failed, when an archive was there to record
+    };
+
+    // Checks that a run of the kind may start and names its archive: the automatic run's from the
+    // settings and the clock, the manual run's chosenFile (replaced only when mayReplace). An old file of
+    // that name is removed here; nothing else is touched.
+    static Preparation prepare(Kind kind, const ProgramSettings &settings,
+                               const QString &chosenFile = QString(), bool mayReplace = false);
+    // The outcome of the run that state describes.
+    static Outcome outcome(const RunState &state);
+    // Whether the outcome left a valid archive behind.
+    static bool leftArchive(Outcome outcome);
+    // Decides the run's outcome and records its archive as the last one of its kind, only when the run
+    // left a valid archive.
+    static Record record(const ProgramSettings &settings, Kind kind, const RunState &state);
+
+    // The refusal in words, in the current language; empty for Refusal::None.
+    static QString text(Refusal refusal, const ProgramSettings &settings, const QString &archive);
+    // What went wrong, in words, for an outcome that left no valid archive; empty for the others.
+    static QString failureText(Outcome outcome, const RunState &state);
+};
