@@ -177,7 +177,7 @@ class TParallelCompressor::TEntryView : public TCompressedEntry
         if (FFile.Opened)
             return true;
         if (!FFile.OpenFailed)
-            throw EZipException(STOPPED);
+            FOwner.ThrowHalted();
         error = FFile.Error;
         return false;
     }
@@ -202,8 +202,9 @@ class TParallelCompressor::TEntryView : public TCompressedEntry
                 throw ESourceError("Stream read error: " + SourceName() + ": " + FFile.ReadError);
             return false;
         }
-        if (FOwner.FStopping)
-            throw EZipException(STOPPED);
+        // A piece compressed before a thread failed is still delivered.
+        if (FOwner.FStopping || !(wanted < FFile.Pieces.size() && FFile.Pieces[wanted].Ready))
+            FOwner.ThrowHalted();
         TPieceSlot &slot = FFile.Pieces[wanted];
         if (!slot.Error.empty())
             throw EZipException(slot.Error);
@@ -221,10 +222,10 @@ class TParallelCompressor::TEntryView : public TCompressedEntry
     // Waits until ready() or the compressor stops; only a change to this file wakes the writer.
     template <typename TReady> void Wait(std::unique_lock<std::mutex> &lock, TReady ready)
     {
-        if (ready() || FOwner.FStopping)
+        if (ready() || FOwner.Halted())
             return;
         FOwner.FWriterWaitsOn = &FFile;
-        FOwner.FWriter.wait(lock, [this, &ready] { return FOwner.FStopping || ready(); });
+        FOwner.FWriter.wait(lock, [this, &ready] { return FOwner.Halted() || ready(); });
         FOwner.FWriterWaitsOn = nullptr;
     }
 
@@ -350,7 +351,7 @@ TCompressedEntry &TParallelCompressor::Next()
         // Woken only once the reader is some files past the one wanted (or cannot get there), so that
         // a writer as fast as the reader does not sleep and wake for every small file.
         FWriterWantsIndex = std::min(index + WRITER_WAKE_AHEAD, FFileNames.size() - 1);
-        FWriter.wait(lock, [this, &pushed] { return FStopping || pushed(); });
+        FWriter.wait(lock, [this, &pushed] { return Halted() || pushed(); });
         FWriterWantsIndex = NOT_KNOWN;
     }
     // Released files whose last jobs were still running sit in front of the one wanted.
@@ -360,7 +361,35 @@ TCompressedEntry &TParallelCompressor::Next()
             return *FCurrent;
         }
     }
-    throw EZipException(STOPPED);
+    ThrowHalted();
+}
+
+bool TParallelCompressor::Halted() const
+{
+    return FStopping || !FFailure.empty();
+}
+
+void TParallelCompressor::ThrowHalted() const
+{
+    throw EZipException(FFailure.empty() ? std::string(STOPPED) : FFailure);
+}
+
+void TParallelCompressor::Fail(const std::exception &error) noexcept
+{
+    try {
+        const bool outOfMemory = dynamic_cast<const std::bad_alloc *>(&error) != nullptr;
+        std::string text = outOfMemory ? std::string("Compression failed: out of memory")
+                                       : std::string("Compression failed: ") + error.what();
+        std::lock_guard lock(FMutex);
+        if (FFailure.empty())
+            FFailure = std::move(text);
+    } catch (...) {
+        // Not even the text could be made: the failure still halts the writer, in fewer words.
+        std::lock_guard lock(FMutex);
+        if (FFailure.empty())
+            FFailure.assign(STOPPED);
+    }
+    FWriter.notify_all();
 }
 
 bool TParallelCompressor::WaitForBudget(std::unique_lock<std::mutex> &lock, std::size_t files,
@@ -393,6 +422,19 @@ void TParallelCompressor::Submit(TJob &batch)
 
 void TParallelCompressor::ReadFiles()
 {
+    // No exception leaves the thread: a failure here reaches the writer, and the run's report, as the
+    // failure of the files not yet read.
+    try {
+        ReadAllFiles();
+    } catch (const std::exception &error) {
+        Fail(error);
+    }
+}
+
+void TParallelCompressor::ReadAllFiles()
+{
+    if (FOptions.InjectFault == TFaultPoint::Reader)
+        throw std::bad_alloc();
     // Small files are gathered here and go to a compressor together.
     TJob batch;
     for (std::size_t index = 0; index < FFileNames.size(); ++index) {
@@ -539,6 +581,17 @@ bool TParallelCompressor::ReadLargeFile(TFile &file, int handle, const struct st
 
 void TParallelCompressor::Compress()
 {
+    // No exception leaves the thread: a failure outside the compression of a piece (which fails only
+    // that piece) halts the writer with its text.
+    try {
+        CompressJobs();
+    } catch (const std::exception &error) {
+        Fail(error);
+    }
+}
+
+void TParallelCompressor::CompressJobs()
+{
     TDeflaters deflaters;
     deflaters.Level = FOptions.Level;
     deflaters.ZlibUpTo = FOptions.ZlibUpTo;
@@ -568,6 +621,8 @@ void TParallelCompressor::Compress()
             }
         }
 
+        if (FOptions.InjectFault == TFaultPoint::Compressor)
+            throw std::bad_alloc();
         results.clear();
         results.resize(job.Items.size());
         for (std::size_t i = 0; i < job.Items.size(); ++i) {

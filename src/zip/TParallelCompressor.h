@@ -53,6 +53,9 @@ class TCompressedEntry
 class TParallelCompressor
 {
   public:
+    // Where a test makes a thread fail as an allocation would.
+    enum class TFaultPoint { None, Reader, Compressor };
+
     struct TOptions
     {
         unsigned Threads = 0; // compressor threads; 0 = one per core
@@ -75,6 +78,8 @@ class TParallelCompressor
         // time, so that threads are woken per batch rather than per file.
         std::size_t BatchFiles = 64;
         std::size_t BatchBytes = 256u << 10;
+        // For tests only: raises std::bad_alloc in that thread, at its start or its first job.
+        TFaultPoint InjectFault = TFaultPoint::None;
     };
 
     // Starts reading and compressing the files, in the given order.
@@ -98,6 +103,7 @@ class TParallelCompressor
     class TEntryView;
 
     void ReadFiles();
+    void ReadAllFiles();
     // Each returns false when the compressor stops.
     bool ReadFile(TFile &file, TJob &batch);
     bool ReadSmallFile(TFile &file, int handle, const struct stat &status, TJob &batch);
@@ -107,6 +113,13 @@ class TParallelCompressor
     void BudgetFreed();
     void Submit(TJob &job);
     void Compress();
+    void CompressJobs();
+    // Records a thread's failure (the first one counts) and wakes the writer to report it.
+    void Fail(const std::exception &error) noexcept;
+    // Whether the writer must stop waiting: the compressor stops, or one of its threads failed.
+    bool Halted() const;
+    // Raises EZipException with the failure's text, or "Compression stopped".
+    [[noreturn]] void ThrowHalted() const;
     void DropReleasedFiles();
     void WakeWriterFor(const TFile &file);
     // Wakes a writer that waits for files to be pushed: the reader is about to stop pushing for a while.
@@ -133,6 +146,7 @@ class TParallelCompressor
     std::size_t FReaderWantsBytes = 0;
     bool FPaused = false;
     bool FStopping = false;
+    std::string FFailure; // "Compression failed: <reason>" once a thread failed
     std::unique_ptr<TEntryView> FCurrent;
     std::vector<std::thread> FThreads;
 };

@@ -748,6 +748,41 @@ TEST(ParallelCompressor, AFileInOnePieceIsDeflatedByLibdeflate)
     EXPECT_EQ(crc, Crc(content));
 }
 
+// A thread of the compressor that fails outside the compression of a piece (an allocation, say) ends
+// nothing but the archive: the writer gets the failure's text, and the program goes on.
+class ThreadFailure : public ::testing::TestWithParam<TParallelCompressor::TFaultPoint>
+{
+};
+
+TEST_P(ThreadFailure, ReachesTheWriterWithItsText)
+{
+    const TTempDir folder;
+    WriteFileBytes(folder.File("a.txt"), Make(Kind::Text, 5000));
+    WriteFileBytes(folder.File("b.txt"), Make(Kind::Text, 5000, 3));
+    TParallelCompressor::TOptions options;
+    options.InjectFault = GetParam();
+    TMemoryStream archive;
+    TZipFile zip;
+    zip.Open(archive, zmWrite);
+    TParallelCompressor compressor({folder.File("a.txt"), folder.File("b.txt")}, options);
+    try {
+        zip.AddCompressed(compressor.Next(), "a.txt");
+        zip.AddCompressed(compressor.Next(), "b.txt");
+        FAIL() << "the failure did not reach the writer";
+    } catch (const EZipException &error) {
+        EXPECT_STREQ(error.what(), "Compression failed: out of memory");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Threads, ThreadFailure,
+                         ::testing::Values(TParallelCompressor::TFaultPoint::Reader,
+                                           TParallelCompressor::TFaultPoint::Compressor),
+                         [](const ::testing::TestParamInfo<TParallelCompressor::TFaultPoint> &info) {
+                             return info.param == TParallelCompressor::TFaultPoint::Reader
+                                        ? std::string("Reader")
+                                        : std::string("Compressor");
+                         });
+
 TEST(ParallelCompressor, NoiseThatRepeatsIsDeflatedInPiecesToo)
 {
     // Each 200 KiB piece looks like noise to the byte histogram, yet deflate shrinks it tenfold: a
