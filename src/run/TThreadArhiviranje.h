@@ -27,7 +27,7 @@ class TThreadArhiviranje : public QThread, private SourceCollectionSink
     TThreadArhiviranje(RunController &controller, std::shared_ptr<HandOverChannel> channel, int startDelayMs);
 
   protected:
-    // The thread body (the design's Execute).
+    // The thread body: Execute at a lower priority, with every failure reported, never raised.
     void run() override;
 
   private:
