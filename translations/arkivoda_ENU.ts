@@ -382,6 +382,10 @@ Exit status:
         <source>progress-file</source>
         <translation>%1 %2% | total %3% | %4 | </translation>
     </message>
+    <message>
+        <source>target-not-file</source>
+        <translation>%1 is not an ordinary file (a device, pipe or socket); the backup is refused.</translation>
+    </message>
 </context>
 <context>
     <name>TAboutBox</name>
@@ -560,7 +564,7 @@ Exit status:
     </message>
     <message>
         <source>Postojeću datoteku %1 nije moguće izbrisati; arhiviranje je odbijeno.</source>
-        <translation>The existing file %1 cannot be deleted; the backup was refused.</translation>
+        <translation type="vanished">The existing file %1 cannot be deleted; the backup was refused.</translation>
     </message>
 </context>
 <context>

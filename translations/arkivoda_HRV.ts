@@ -382,6 +382,10 @@ Izlazni status:
         <source>progress-file</source>
         <translation>%1 %2% | ukupno %3% | %4 | </translation>
     </message>
+    <message>
+        <source>target-not-file</source>
+        <translation>%1 nije obična datoteka (uređaj, cijev ili utičnica); arhiviranje je odbijeno.</translation>
+    </message>
 </context>
 <context>
     <name>TAboutBox</name>
@@ -560,7 +564,7 @@ Izlazni status:
     </message>
     <message>
         <source>Postojeću datoteku %1 nije moguće izbrisati; arhiviranje je odbijeno.</source>
-        <translation>Postojeću datoteku %1 nije moguće izbrisati; arhiviranje je odbijeno.</translation>
+        <translation type="vanished">Postojeću datoteku %1 nije moguće izbrisati; arhiviranje je odbijeno.</translation>
     </message>
 </context>
 <context>

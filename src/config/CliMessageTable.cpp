@@ -69,6 +69,8 @@ const QList<Entry> &entries()
          QStringLiteral("Listu datoteka za arhiviranje nije moguće pročitati: %1")},
         {CliMsg::TargetIsFolder, QT_TRANSLATE_NOOP("PorukeCli", "target-is-folder"),
          QStringLiteral("%1 je mapa, a ne arhivska datoteka.")},
+        {CliMsg::TargetNotFile, QT_TRANSLATE_NOOP("PorukeCli", "target-not-file"),
+         QStringLiteral("%1 nije obična datoteka (uređaj, cijev ili utičnica); arhiviranje je odbijeno.")},
         {CliMsg::UseOverwrite, QT_TRANSLATE_NOOP("PorukeCli", "use-overwrite"),
          QStringLiteral("Za arhiviranje preko postojeće datoteke upotrijebite --overwrite.")},
         {CliMsg::CannotDelete, QT_TRANSLATE_NOOP("PorukeCli", "cannot-delete"),

@@ -16,6 +16,7 @@ enum Key {
     OverwriteWithoutManual,
     ListUnreadable,
     TargetIsFolder,
+    TargetNotFile,
     UseOverwrite,
     CannotDelete,
     FailedNotWritable,

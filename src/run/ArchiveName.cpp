@@ -12,9 +12,10 @@ QString stamp(const QDate &date, const QTime &time)
 
 QString stampNow()
 {
-    const QDate date = QDate::currentDate();
-    const QTime time = QTime::currentTime();
-    return stamp(date, time);
+    // One reading of the clock: read twice, a run started across midnight would get yesterday's date
+    // with today's time.
+    const QDateTime now = QDateTime::currentDateTime();
+    return stamp(now.date(), now.time());
 }
 
 QString fileName(const QString &prefix, const QString &stamp)

@@ -9,7 +9,10 @@
 #include "run/RunState.h"
 #include "run/WipeFile.h"
 
+#include <QFile>
 #include <QFileInfo>
+
+#include <sys/stat.h>
 
 BackupAttempt::Preparation BackupAttempt::prepare(Kind kind, const ProgramSettings &settings,
                                                   const QString &chosenFile, bool mayReplace)
@@ -33,6 +36,10 @@ BackupAttempt::Preparation BackupAttempt::prepare(Kind kind, const ProgramSettin
         const QFileInfo target(archive);
         if (target.isDir())
             return {Refusal::TargetIsFolder, archive};
+        // Replacing a device node, FIFO or socket would delete it (as root, even /dev/null).
+        struct stat status;
+        if (::stat(QFile::encodeName(archive).constData(), &status) == 0 && !S_ISREG(status.st_mode))
+            return {Refusal::TargetNotFile, archive};
         if (target.exists() && !mayReplace)
             return {Refusal::TargetExists, archive};
     }
@@ -89,6 +96,8 @@ QString BackupAttempt::text(Refusal refusal, const ProgramSettings &settings, co
                                   {settings.BackupLokacijaAuto});
     case Refusal::TargetIsFolder:
         return CliMessageTable::text(CliMsg::TargetIsFolder).arg(archive);
+    case Refusal::TargetNotFile:
+        return CliMessageTable::text(CliMsg::TargetNotFile).arg(archive);
     case Refusal::TargetExists:
         return MessageTable::fill(MessageTable::text(Msg::QuestionOverwrite), {QFileInfo(archive).fileName()})
             .section(QStringLiteral("\r\n"), 0, 0);

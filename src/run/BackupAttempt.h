@@ -22,6 +22,7 @@ class BackupAttempt
         ListUnreadable,       // it exists but cannot be read (a folder in its place, no permission)
         ArchiveFolderMissing, // automatic run: the archive folder does not exist
         TargetIsFolder,       // manual run: the chosen name is a folder
+        TargetNotFile,        // manual run: the chosen name is a device, FIFO or socket, never replaced
         TargetExists,         // manual run: the file exists and may not be replaced
         CannotRemove,         // an old file of the archive's name cannot be removed
     };

@@ -21,6 +21,12 @@ void SourceCollection::resolveEntries(const QStringList &entries, SourceCollecti
         sink.missingEntry(QFile::decodeName(folder));
     };
     for (const QString &entry : entries) {
+        // The file system would see only the path up to a NUL (a list saved as UTF-16, a stray byte),
+        // and the whole line would become an entry name: such a line names nothing.
+        if (entry.contains(QChar(0))) {
+            sink.missingEntry(entry);
+            continue;
+        }
         // "." and ".." are resolved first, so that no entry name holds ".." and no file is archived
         // under two names.
         const QByteArray fileSource = QFile::encodeName(QDir::cleanPath(entry));

@@ -117,6 +117,7 @@ class TestSourceCollection : public QObject
     void entriesAreMadeCanonical();
     void totalsInSortedOrderThenCount();
     void sizesOfManyFilesKeepTheirOrder();
+    void aLineWithANulNamesNothing();
     void allMissingGivesNothing();
     void walkUsesMask();
 
@@ -511,6 +512,24 @@ void TestSourceCollection::sizesOfManyFilesKeepTheirOrder()
     QCOMPARE(SourceCollection::fileSizes(paths), expected);
 }
 
+void TestSourceCollection::aLineWithANulNamesNothing()
+{
+    // A list saved as UTF-16 without a byte-order mark reads as "/" followed by NULs and letters: the
+    // path up to the first NUL is the root folder, which must not be walked.
+    const TempTree tree;
+    tree.writeFile(QStringLiteral("M/a.txt"), "a");
+    const QString utf16Root = QStringLiteral("/") + QChar(0) + QStringLiteral("h") + QChar(0);
+    const QString strayNul = tree.path(QStringLiteral("M")) + QChar(0) + QStringLiteral("x");
+    SourceCollection collection;
+    RecordingSink sink;
+    collection.resolveEntries({utf16Root, strayNul}, sink);
+    collection.reportTotals(sink);
+
+    QCOMPARE(sink.missing, (QStringList{utf16Root, strayNul}));
+    QVERIFY(collection.lista_fileova_finalna().isEmpty());
+    QVERIFY(collection.lista_mapa_finalna().isEmpty());
+}
+
 void TestSourceCollection::allMissingGivesNothing()
 {
     const TempTree tree;
@@ -571,4 +590,4 @@ void TestSourceCollection::getFileSize()
 }
 
 QTEST_GUILESS_MAIN(TestSourceCollection)
-#include "tst_sourcecollection.moc"
+#include "tst_SourceCollection.moc"

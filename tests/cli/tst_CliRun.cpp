@@ -10,6 +10,8 @@
 #include <QRegularExpression>
 #include <QTest>
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -214,6 +216,24 @@ class TestCli : public QObject
         QVERIFY2(setup.err.contains(message), qPrintable(setup.err));
         QCOMPARE(setup.archives(), QStringList());
         QVERIFY(!setup.settingsText().contains(QStringLiteral("[Last]")));
+    }
+
+    // A device node, FIFO or socket in the archive's place is never replaced, with --overwrite or not.
+    void aTargetThatIsNoFileIsRefused()
+    {
+        Setup setup;
+        setup.writeList({setup.sources});
+        const QString fifo = setup.tree.path(QStringLiteral("cijev.zip"));
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        for (const QStringList &extra : {QStringList(), QStringList{QStringLiteral("--overwrite")}}) {
+            QCOMPARE(setup.run(QStringList{QStringLiteral("--manual"), fifo} + extra), 2);
+            QVERIFY2(setup.err.contains(fifo + QStringLiteral(" nije obična datoteka")),
+                     qPrintable(setup.err));
+            struct stat status;
+            QCOMPARE(::stat(QFile::encodeName(fifo).constData(), &status), 0);
+            QVERIFY(S_ISFIFO(status.st_mode));
+            QVERIFY(!setup.settingsText().contains(QStringLiteral("FileR=")));
+        }
     }
 
     void anArchiveThatCannotBeCreatedFailsTheRun()
@@ -463,4 +483,4 @@ class TestCli : public QObject
 };
 
 QTEST_GUILESS_MAIN(TestCli)
-#include "tst_cli.moc"
+#include "tst_CliRun.moc"
