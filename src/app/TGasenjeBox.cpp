@@ -2,7 +2,6 @@
 
 #include "config/MessageTable.h"
 #include "config/ResourceModules.h"
-#include "run/RunState.h"
 #include "ui/WindowHelpers.h"
 #include "ui_TGasenjeBox.h"
 
@@ -17,14 +16,18 @@ std::chrono::milliseconds tickInterval{1000};
 
 constexpr int frameWidth = 5;
 
-QString actionText(const QString &event)
+QString actionText(EndOfRunAction action)
 {
-    if (event == QLatin1String("CLOSE"))
+    switch (action) {
+    case EndOfRunAction::Close:
         return MessageTable::text(Msg::CountdownClose);
-    if (event == QLatin1String("SHUTDOWN"))
+    case EndOfRunAction::Shutdown:
         return MessageTable::text(Msg::CountdownShutdown);
-    if (event == QLatin1String("LOGOFF"))
+    case EndOfRunAction::LogOff:
         return MessageTable::text(Msg::CountdownLogoff);
+    case EndOfRunAction::None:
+        break;
+    }
     return QString();
 }
 
@@ -40,9 +43,8 @@ void TGasenjeBox::setTickInterval(std::chrono::milliseconds interval)
     tickInterval = interval;
 }
 
-TGasenjeBox::TGasenjeBox(RunState &state, const QWidget *centreOn)
-    : QDialog(nullptr, Qt::Dialog | Qt::FramelessWindowHint), ui(std::make_unique<Ui::TGasenjeBox>()),
-      m_state(state)
+TGasenjeBox::TGasenjeBox(EndOfRunAction action, int lengthMs, const QWidget *centreOn)
+    : QDialog(nullptr, Qt::Dialog | Qt::FramelessWindowHint), ui(std::make_unique<Ui::TGasenjeBox>())
 {
     RequireWindowDescription(staticMetaObject.className());
     ui->setupUi(this);
@@ -55,10 +57,10 @@ TGasenjeBox::TGasenjeBox(RunState &state, const QWidget *centreOn)
     connect(ui->BTN_Cancel, &QPushButton::clicked, this, &TGasenjeBox::BTN_CancelClick);
     connect(&CloseTimer, &QTimer::timeout, this, &TGasenjeBox::CloseTimerTimer);
 
-    const QString action = actionText(m_state.GLOBAL_ShutdownEvent);
-    if (!action.isEmpty())
-        ui->LBL_pwr->setText(MessageTable::text(Msg::CountdownText) + QLatin1Char(' ') + action);
-    SecondsLeft = static_cast<int>(std::lround(m_state.GLOBAL_ShutdownCounter / 1000.0));
+    const QString what = actionText(action);
+    if (!what.isEmpty())
+        ui->LBL_pwr->setText(MessageTable::text(Msg::CountdownText) + QLatin1Char(' ') + what);
+    SecondsLeft = static_cast<int>(std::lround(lengthMs / 1000.0));
     ui->LBL_TimeLeft->setText(secondsText(SecondsLeft));
     --SecondsLeft;
 
@@ -84,7 +86,7 @@ void TGasenjeBox::CloseTimerTimer()
 
 void TGasenjeBox::BTN_CancelClick()
 {
-    m_state.GLOBAL_ShutdownFlag = false;
+    m_cancelled = true;
     reject();
 }
 

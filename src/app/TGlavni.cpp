@@ -1,7 +1,6 @@
 #include "app/TGlavni.h"
 
 #include "about/TAboutBox.h"
-#include "app/DailySchedule.h"
 #include "app/TForm_FilesMissing.h"
 #include "app/TGasenjeBox.h"
 #include "app/TOdabirBaze.h"
@@ -14,6 +13,7 @@
 #include "platform/FileManager.h"
 #include "platform/WindowAlert.h"
 #include "run/ArchiveName.h"
+#include "run/DailySchedule.h"
 #include "run/FileSystem.h"
 #include "run/RunSummary.h"
 #include "run/WipeFile.h"
@@ -244,7 +244,7 @@ void TGlavni::connectControls()
 void TGlavni::startUp(const QStringList &arguments)
 {
     m_settings.GLOBAL_ApplicationTitle = QCoreApplication::applicationName();
-    m_settings.GLOBAL_CloseFromTray = false;
+    m_closeFromTray = false;
     const ListSelection selection = ListSelection::fromApplicationArguments(arguments);
     m_settings.GLOBAL_lista = selection.GLOBAL_lista;
     m_settings.GLOBAL_lista_caption = selection.GLOBAL_lista_caption;
@@ -252,10 +252,7 @@ void TGlavni::startUp(const QStringList &arguments)
     const LastArchives last = LoadProgramSettings(m_settings);
     ui->LokacijaR->setText(last.FileR);
     ui->LokacijaA->setText(last.FileA);
-    if (m_settings.GLOBAL_TimerEnabled)
-        AutoTimer.start();
-    else
-        AutoTimer.stop();
+    applySettingsChanges();
     applyStoredLanguage();
 
     // A first start: the settings window comes before the main window is ever shown.
@@ -271,10 +268,7 @@ void TGlavni::startUp(const QStringList &arguments)
     ui->LBL_MapaArhiva->setText(m_settings.BackupLokacijaAuto);
     // Decided last: re-applying the window texts switches the timer off, and a save in the settings
     // window sets it.
-    if (m_settings.GLOBAL_TimerEnabled)
-        AutoTimer.start();
-    else
-        AutoTimer.stop();
+    applySettingsChanges();
 }
 
 void TGlavni::applyStoredLanguage()
@@ -303,12 +297,8 @@ void TGlavni::showSettingsWindow()
         TOdabirBaze window(m_settings, m_services.fileManager, this);
         connect(&window, &TOdabirBaze::programEndRequested, this, &TGlavni::Terminate);
         connect(&window, &TOdabirBaze::mainStatusChosen, this, &TGlavni::setStatusText);
-        connect(&window, &TOdabirBaze::dailyTimerChosen, this, [this](bool enabled) {
-            if (enabled)
-                AutoTimer.start();
-            else
-                AutoTimer.stop();
-        });
+        connect(&window, &TOdabirBaze::dailyTimerChosen, this,
+                [this](bool enabled) { setDailyTimer(enabled); });
         OdabirBaze = &window;
         window.exec();
         OdabirBaze.clear();
@@ -599,10 +589,7 @@ void TGlavni::endOfAttempt(bool autoTimerWasActive)
     if (m_settings.GLOBAL_StartToTray && isMinimized())
         hideToTray();
     m_controller.endAttempt();
-    if (autoTimerWasActive)
-        AutoTimer.start();
-    else
-        AutoTimer.stop();
+    setDailyTimer(autoTimerWasActive);
     AutomatskoGasenje();
 }
 
@@ -635,45 +622,73 @@ void TGlavni::keepOnlyEndOfRunBox(QCheckBox *ticked)
             box->setChecked(false);
 }
 
+EndOfRunAction TGlavni::chosenEndOfRunAction() const
+{
+    if (ui->CB_Close->isChecked())
+        return EndOfRunAction::Close;
+    if (ui->CB_Shutdown->isChecked())
+        return EndOfRunAction::Shutdown;
+    if (ui->CB_Logoff->isChecked())
+        return EndOfRunAction::LogOff;
+    return EndOfRunAction::None;
+}
+
 void TGlavni::AutomatskoGasenje()
 {
-    RunState &state = m_controller.state();
-    state.GLOBAL_ShutdownFlag = endOfRunChosen();
-    if (!state.GLOBAL_ShutdownFlag)
+    const EndOfRunAction action = chosenEndOfRunAction();
+    if (action == EndOfRunAction::None)
         return;
-    state.GLOBAL_ShutdownEvent = ui->CB_Close->isChecked()      ? QStringLiteral("CLOSE")
-                                 : ui->CB_Shutdown->isChecked() ? QStringLiteral("SHUTDOWN")
-                                                                : QStringLiteral("LOGOFF");
-    const bool closing = state.GLOBAL_ShutdownEvent == QLatin1String("CLOSE");
+    const bool closing = action == EndOfRunAction::Close;
     // Nobody watches a minimised (or hidden) window: closing it needs no countdown.
     if (closing && (isMinimized() || isHidden())) {
-        m_settings.GLOBAL_CloseFromTray = true;
-        close();
+        carryOut(action);
         return;
     }
-    state.GLOBAL_ShutdownCounter = closing ? 5000 : 20000;
-    const bool counted = openWindow(this, [this, &state] {
-        TGasenjeBox box(state, this);
+    bool cancelled = true;
+    const bool counted = openWindow(this, [this, action, closing, &cancelled] {
+        TGasenjeBox box(action, closing ? 5000 : 20000, this);
         GasenjeBox = &box;
         box.exec();
+        cancelled = box.Cancelled();
     });
     // Without the countdown the user could not cancel it, so nothing follows.
-    if (!counted)
-        state.GLOBAL_ShutdownFlag = false;
-    if (!state.GLOBAL_ShutdownFlag)
+    if (counted && !cancelled)
+        carryOut(action);
+}
+
+void TGlavni::carryOut(EndOfRunAction action)
+{
+    switch (action) {
+    case EndOfRunAction::None:
         return;
-    if (closing) {
-        m_settings.GLOBAL_CloseFromTray = true;
+    case EndOfRunAction::Close:
+        m_closeFromTray = true;
         close();
         return;
+    case EndOfRunAction::Shutdown:
+    case EndOfRunAction::LogOff: {
+        // A refused request leaves the program open and idle; nothing is reported.
+        [[maybe_unused]] const bool accepted =
+            WinExit(m_services.session, action == EndOfRunAction::Shutdown ? EWX_SHUTDOWN : EWX_LOGOFF);
+        return;
     }
-    // A refused request leaves the program open and idle; nothing is reported.
-    [[maybe_unused]] const bool accepted =
-        WinExit(m_services.session,
-                state.GLOBAL_ShutdownEvent == QLatin1String("SHUTDOWN") ? EWX_SHUTDOWN : EWX_LOGOFF);
+    }
 }
 
 // --- Daily schedule -------------------------------------------------------------------------------
+
+void TGlavni::applySettingsChanges()
+{
+    setDailyTimer(m_settings.GLOBAL_TimerEnabled);
+}
+
+void TGlavni::setDailyTimer(bool running)
+{
+    if (running)
+        AutoTimer.start();
+    else
+        AutoTimer.stop();
+}
 
 void TGlavni::AutoTimerTimer()
 {
@@ -822,10 +837,7 @@ void TGlavni::switchLanguage(quint32 locale, const QString &code, QAction *chose
     // The texts that code placed, now in the new language.
     showProgramTitle();
     setStatusText(message(Msg::StatusIdle));
-    if (m_settings.GLOBAL_TimerEnabled)
-        AutoTimer.start();
-    else
-        AutoTimer.stop();
+    applySettingsChanges();
 }
 
 // --- Window, tray and close rules -----------------------------------------------------------------
@@ -901,7 +913,7 @@ void TGlavni::TPP_RestoreClick()
 
 void TGlavni::TPP_CloseClick()
 {
-    m_settings.GLOBAL_CloseFromTray = true;
+    m_closeFromTray = true;
     close();
 }
 
@@ -948,12 +960,12 @@ void TGlavni::changeEvent(QEvent *event)
 
 void TGlavni::closeEvent(QCloseEvent *event)
 {
-    if (m_settings.GLOBAL_CloseToMinimize && !m_settings.GLOBAL_CloseFromTray) {
+    if (m_settings.GLOBAL_CloseToMinimize && !m_closeFromTray) {
         event->ignore();
         if (m_settings.GLOBAL_StartToTray)
             hideToTray();
         setWindowState(windowState() | Qt::WindowMinimized);
-        m_settings.GLOBAL_CloseFromTray = false;
+        m_closeFromTray = false;
         return;
     }
     event->accept();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/EndOfRunAction.h"
 #include "config/ProgramSettings.h"
 #include "platform/DesktopServices.h"
 #include "platform/LauncherProgress.h"
@@ -91,6 +92,8 @@ class TGlavni : public QMainWindow, private RunView
     void AutomatskoGasenje();
     // The countdown box while it is open.
     QWidget *gasenjeBox() const { return GasenjeBox; }
+    // Whether the next close request ends the program rather than minimising it.
+    bool closeFromTray() const { return m_closeFromTray; }
     // The About box, shown modally.
     void MM_OprogramuClick();
     QWidget *aboutBox() const { return AboutBox; }
@@ -142,6 +145,14 @@ class TGlavni : public QMainWindow, private RunView
     void showStoppedStatus();
     void endOfAttempt(bool autoTimerWasActive);
     bool endOfRunChosen() const;
+    // The action the end-of-run boxes choose.
+    EndOfRunAction chosenEndOfRunAction() const;
+    // Closes the program, shuts down or logs off, as the action says.
+    void carryOut(EndOfRunAction action);
+    // Brings what the settings decide into effect after they were loaded or changed: the daily timer.
+    void applySettingsChanges();
+    // Starts or stops the daily schedule's timer.
+    void setDailyTimer(bool running);
     // Leaves only the given end-of-run box ticked, when it is.
     void keepOnlyEndOfRunBox(QCheckBox *ticked);
 
@@ -187,6 +198,9 @@ class TGlavni : public QMainWindow, private RunView
     bool m_terminated = false;
     QPointer<QWidget> AboutBox;
     QPointer<QWidget> GasenjeBox;
+    // The next close request ends the program, never minimises it: the tray's exit, the end-of-run
+    // close.
+    bool m_closeFromTray = false;
     QPointer<QWidget> Form_FilesMissing;
     QPointer<QWidget> OdabirBaze;
 };

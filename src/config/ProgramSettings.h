@@ -22,7 +22,6 @@ struct ProgramSettings
     bool GLOBAL_Report = true;
     bool GLOBAL_TimerEnabled = false;
     double GLOBAL_TimerTime = 0.0; // time of day as a fraction of a day, 0 <= value < 1
-    bool GLOBAL_CloseFromTray = false;
 
     // Full name of the settings file of the selected list.
     QString settingsFileName() const;

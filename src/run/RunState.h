@@ -25,7 +25,4 @@ struct RunState
     QStringList file_missing_list;          // those sources in the order met
     bool archiveFailed = false;             // the archive could not be created or written
     QString archiveFailure;                 // the system's description of that failure
-    bool GLOBAL_ShutdownFlag = false;       // an end-of-run action is pending
-    QString GLOBAL_ShutdownEvent;           // "CLOSE", "SHUTDOWN", "LOGOFF" or empty
-    int GLOBAL_ShutdownCounter = 0;         // countdown length in milliseconds
 };

@@ -80,7 +80,6 @@ class TestAutomatskoGasenje : public QObject
         window.AutomatskoGasenje();
 
         QVERIFY(!driver.acted());
-        QVERIFY(!window.runState().GLOBAL_ShutdownFlag);
         QCOMPARE(closed.count(), 0);
         QVERIFY(fixture.desktop.session.calls.isEmpty());
     }
@@ -190,7 +189,7 @@ class TestAutomatskoGasenje : public QObject
             ModalDriver driver(cancel, QStringLiteral("GasenjeBox"));
             window.AutomatskoGasenje();
             QVERIFY(driver.acted());
-            QVERIFY(!window.runState().GLOBAL_ShutdownFlag);
+            QVERIFY(fixture.desktop.session.calls.isEmpty());
             // The choice stays for the next run, which counts down the same way.
             QVERIFY(fixture.control<QCheckBox>("CB_Shutdown")->isChecked());
         }
@@ -281,12 +280,12 @@ class TestAutomatskoGasenje : public QObject
         QFETCH(int, counter);
         QFETCH(QString, pwr);
         QFETCH(int, seconds);
-        RunState state;
-        state.GLOBAL_ShutdownFlag = true;
-        state.GLOBAL_ShutdownEvent = event;
-        state.GLOBAL_ShutdownCounter = counter;
+        const EndOfRunAction action = event == u"CLOSE"_s      ? EndOfRunAction::Close
+                                      : event == u"SHUTDOWN"_s ? EndOfRunAction::Shutdown
+                                      : event == u"LOGOFF"_s   ? EndOfRunAction::LogOff
+                                                               : EndOfRunAction::None;
         TGasenjeBox::setTickInterval(std::chrono::hours(1));
-        TGasenjeBox box(state, nullptr);
+        TGasenjeBox box(action, counter, nullptr);
         TGasenjeBox::setTickInterval(std::chrono::milliseconds(2));
         box.show();
         QVERIFY(QTest::qWaitForWindowExposed(&box));
@@ -323,7 +322,7 @@ class TestAutomatskoGasenje : public QObject
         QVERIFY(box.isVisible());
         box.CloseTimerTimer();
         QVERIFY(!box.isVisible());
-        QVERIFY(state.GLOBAL_ShutdownFlag);
+        QVERIFY(!box.Cancelled());
     }
 
     void winExit_data()

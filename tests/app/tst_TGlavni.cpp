@@ -805,7 +805,7 @@ class TestTGlavni : public QObject
         else if (window.isMinimized())
             seen = QStringLiteral("minimised");
         QCOMPARE(seen, outcome);
-        QVERIFY(!window.settings().GLOBAL_CloseFromTray || fromTray);
+        QVERIFY(!window.closeFromTray() || fromTray);
         QCOMPARE(fixture.desktop.tray.shown, outcome != QLatin1String("closed"));
     }
 

@@ -104,7 +104,6 @@ void TestProgramSettings::firstStartHasEveryDefault()
     QCOMPARE(settings.GLOBAL_Report, true);
     QCOMPARE(settings.GLOBAL_TimerTime, 0.0);
     QCOMPARE(settings.GLOBAL_TimerEnabled, false);
-    QCOMPARE(settings.GLOBAL_CloseFromTray, false);
     // Loading writes nothing: the settings file comes with the first write.
     QVERIFY(!QFileInfo::exists(settings.settingsFileName()));
 }

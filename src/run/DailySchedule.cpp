@@ -1,4 +1,4 @@
-#include "app/DailySchedule.h"
+#include "run/DailySchedule.h"
 
 #include <QTime>
 

@@ -1,4 +1,4 @@
-#include "platform/ThreadPriority.h"
+#include "run/ThreadPriority.h"
 
 #include <algorithm>
 #include <cerrno>
