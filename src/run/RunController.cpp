@@ -279,3 +279,38 @@ void RunController::forceStop()
         m_forcedStopDeadline.start();
     repaint();
 }
+
+void RunController::onCollecting()
+{
+    setStatus(RunStatus::plain(RunStatus::Kind::Collecting));
+}
+
+void RunController::onFileSize(qint64 bytes)
+{
+    m_state.file_size_ukupno += bytes;
+}
+
+void RunController::onFileCount(qint64 count)
+{
+    m_state.file_count_ukupno = count;
+    m_state.proteklo_vrijeme = 0;
+    m_state.proteklo_vrijeme_prikaz = RunSummary::elapsedText(0);
+}
+
+void RunController::onFileOpened(qint64 size)
+{
+    m_state.file_size = size;
+}
+
+void RunController::onFileStarted(const QString &path)
+{
+    ++m_state.file_count_progress;
+    // A stop pressed after the worker looked keeps its text in the status line.
+    if (m_display.status.kind != RunStatus::Kind::Stopping)
+        setStatus(RunStatus::archivingFile(m_state.file_count_progress, m_state.file_count_ukupno, path));
+}
+
+void RunController::onFileAdded()
+{
+    m_state.file_size_progress += m_state.file_size;
+}

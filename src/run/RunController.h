@@ -88,13 +88,36 @@ class RunController : public QObject
     // The title shown while a run reports progress.
     QString runTitle(int totalPercent) const;
 
+    // The request of the run in progress, as the worker copies it at its start.
+    const RunRequest &request() const { return m_request; }
+
+    // The procedures of the worker's hand-overs, run on the interface thread in the worker's order.
+    // Wraps a procedure for the hand-over queue: the observer's mark first, and nothing at all once the
+    // controller is gone. Static, so that a worker left behind by a forced stop never calls into a
+    // controller that may be gone.
+    static std::function<void()> observed(RunController *controller, HandOver which,
+                                          std::function<void()> procedure);
+    void onCollecting();
+    void onMissingEntry(const QString &path) { recordMissing(path); }
+    void onFileSize(qint64 bytes);
+    void onFileCount(qint64 count);
+    void onTimerRestart() { restartTimer(); }
+    void onFileBarReset() { setFileBar(0); }
+    void onFileOpened(qint64 size);
+    // A file's archiving begins: counted, and shown unless the stop's text is up.
+    void onFileStarted(const QString &path);
+    void onFileAdded();
+    void onFileFailed(const QString &path) { recordMissing(path); }
+    void onProgress(qint64 position, bool pausing) { progressDisplay(position, pausing); }
+    void onTimerStop() { stopTimer(); }
+    void onArchiveError(const QString &cause) { reportArchiveError(cause); }
+    void onCompletion(bool forced) { finishRun(forced); }
+
   signals:
     // The worker's completion event, delivered on the interface thread.
     void Evnt();
 
   private:
-    friend class TThreadArhiviranje;
-
     // What the view shows of the run; handed to it at most about 30 times a second.
     struct Display
     {
@@ -105,10 +128,6 @@ class RunController : public QObject
         bool operator==(const Display &) const = default;
     };
 
-    // The procedures of the hand-overs, run on the interface thread in the worker's order.
-    // Static, so that a worker left behind by a forced stop never calls into a controller that may be gone.
-    static std::function<void()> observed(RunController *controller, HandOver which,
-                                          std::function<void()> procedure);
     void prepareRun(const RunRequest &request);
     void drainHandOvers();
     void finishRun(bool forced);

@@ -4,13 +4,13 @@
 #include "config/MessageTable.h"
 #include "config/ProgramSettings.h"
 #include "config/StringGrid.h"
-#include "platform/ThreadPriority.h"
 #include "run/FileSystem.h"
 #include "run/HandOverChannel.h"
 #include "run/RunController.h"
 #include "run/RunSummary.h"
 #include "run/SourceCollection.h"
 #include "run/SourceCollectionSink.h"
+#include "run/ThreadPriority.h"
 #include "zip/ESourceError.h"
 #include "zip/LongPath.h"
 #include "zip/TFileStream.h"
@@ -108,7 +108,7 @@ void TThreadArhiviranje::run()
     }
     // Posted after every other hand-over, so the run's end sees all of them.
     post(
-        HandOver::Completion, [c = &m_controller] { c->finishRun(false); }, true);
+        HandOver::Completion, [c = &m_controller] { c->onCompletion(false); }, true);
 }
 
 void TThreadArhiviranje::Execute()
@@ -119,8 +119,7 @@ void TThreadArhiviranje::Execute()
     if (!readEntries(entries))
         return;
     post(
-        HandOver::StatusCollecting,
-        [c = &m_controller] { c->setStatus(RunStatus::plain(RunStatus::Kind::Collecting)); }, true);
+        HandOver::StatusCollecting, [c = &m_controller] { c->onCollecting(); }, true);
 
     SourceCollection collection;
     collection.resolveEntries(entries, *this);
@@ -146,32 +145,27 @@ void TThreadArhiviranje::Execute()
 
 void TThreadArhiviranje::missingEntry(const QString &entry)
 {
-    post(HandOver::MissingEntry, [c = &m_controller, entry] { c->recordMissing(entry); });
+    post(HandOver::MissingEntry, [c = &m_controller, entry] { c->onMissingEntry(entry); });
 }
 
 void TThreadArhiviranje::fileSize(qint64 bytes)
 {
-    post(HandOver::AddFileSize, [c = &m_controller, bytes] { c->m_state.file_size_ukupno += bytes; });
+    post(HandOver::AddFileSize, [c = &m_controller, bytes] { c->onFileSize(bytes); });
 }
 
 void TThreadArhiviranje::fileCount(qint64 count)
 {
     post(
-        HandOver::FileCount,
-        [c = &m_controller, count] {
-            c->m_state.file_count_ukupno = count;
-            c->m_state.proteklo_vrijeme = 0;
-            c->m_state.proteklo_vrijeme_prikaz = RunSummary::elapsedText(0);
-        },
-        true);
+        HandOver::FileCount, [c = &m_controller, count] { c->onFileCount(count); }, true);
 }
 
 bool TThreadArhiviranje::readEntries(QStringList &entries)
 {
     const bool copied = call(HandOver::CopySettings, [this] {
-        m_userfolder = m_controller.m_request.userfolder;
-        m_arhiva_file = m_controller.m_request.arhiva_file;
-        m_GLOBAL_lista = m_controller.m_request.GLOBAL_lista;
+        const RunRequest &request = m_controller.request();
+        m_userfolder = request.userfolder;
+        m_arhiva_file = request.arhiva_file;
+        m_GLOBAL_lista = request.GLOBAL_lista;
     });
     if (!copied)
         return false;
@@ -201,7 +195,7 @@ void TThreadArhiviranje::archive(const SortedPathList &folders, const SortedPath
     }
     try {
         post(
-            HandOver::TimerRestart, [c = &m_controller] { c->restartTimer(); }, true);
+            HandOver::TimerRestart, [c = &m_controller] { c->onTimerRestart(); }, true);
         addFolders(zip, folders);
         addFiles(zip, files, compressor);
         zip.Close();
@@ -216,7 +210,7 @@ void TThreadArhiviranje::archive(const SortedPathList &folders, const SortedPath
         reportArchiveError(failure.what());
     }
     post(
-        HandOver::TimerStop, [c = &m_controller] { c->stopTimer(); }, true);
+        HandOver::TimerStop, [c = &m_controller] { c->onTimerStop(); }, true);
 }
 
 void TThreadArhiviranje::addFolders(TZipFile &zip, const SortedPathList &folders)
@@ -237,13 +231,13 @@ void TThreadArhiviranje::addFiles(TZipFile &zip, const SortedPathList &files, TP
         post(HandOver::CopyStopFlag, [] {});
         if (m_channel->stopRequested)
             break;
-        post(HandOver::FileBarReset, [c = &m_controller] { c->setFileBar(0); });
+        post(HandOver::FileBarReset, [c = &m_controller] { c->onFileBarReset(); });
         TCompressedEntry &data = compressor.Next();
         try {
             addFile(zip, localPaths.at(i), texts.at(i), data);
         } catch (const ESourceError &) {
             // The source could not be opened or read: it is missing from the archive, the run goes on.
-            post(HandOver::FileFailed, [c = &m_controller, text = texts.at(i)] { c->recordMissing(text); });
+            post(HandOver::FileFailed, [c = &m_controller, text = texts.at(i)] { c->onFileFailed(text); });
         }
     }
 }
@@ -262,19 +256,12 @@ void TThreadArhiviranje::addFile(TZipFile &zip, const QByteArray &fileSource, co
         TFileAttributes::FromWinAttributes(WinAttributesFromStat(fileSource.toStdString(), status));
     const std::uint32_t modified = ModificationTimeToWinFileDate(std::int64_t(status.st_mtime));
     const qint64 size = static_cast<qint64>(status.st_size);
-    post(HandOver::FileOpened, [c = &m_controller, size] { c->m_state.file_size = size; });
+    post(HandOver::FileOpened, [c = &m_controller, size] { c->onFileOpened(size); });
     if (!m_channel->stopTextShown) {
-        post(HandOver::FileStatus, [c = &m_controller, text] {
-            RunState &state = c->m_state;
-            ++state.file_count_progress;
-            // A stop pressed after the worker looked keeps its text in the status line.
-            if (c->m_display.status.kind != RunStatus::Kind::Stopping)
-                c->setStatus(
-                    RunStatus::archivingFile(state.file_count_progress, state.file_count_ukupno, text));
-        });
+        post(HandOver::FileStatus, [c = &m_controller, text] { c->onFileStarted(text); });
     }
     zip.AddCompressed(data, EntryNameOfFile(fileSource), attributes, modified);
-    post(HandOver::FileAdded, [c = &m_controller] { c->m_state.file_size_progress += c->m_state.file_size; });
+    post(HandOver::FileAdded, [c = &m_controller] { c->onFileAdded(); });
 }
 
 void TThreadArhiviranje::OnProgress(TZipFile &zip, qint64 position)
@@ -284,13 +271,12 @@ void TThreadArhiviranje::OnProgress(TZipFile &zip, qint64 position)
             // The pause box holds this thread, and the compressor threads with it.
             if (m_compressor)
                 m_compressor->SetPaused(true);
-            call(HandOver::ProgressDisplay,
-                 [c = &m_controller, position] { c->progressDisplay(position, true); });
+            call(HandOver::ProgressDisplay, [c = &m_controller, position] { c->onProgress(position, true); });
             if (m_compressor)
                 m_compressor->SetPaused(false);
         } else {
             post(HandOver::ProgressDisplay,
-                 [c = &m_controller, position] { c->progressDisplay(position, false); });
+                 [c = &m_controller, position] { c->onProgress(position, false); });
         }
     }
     if (m_channel->forcedStopRequested && !m_channel->forcedStopCarriedOut) {
@@ -308,12 +294,12 @@ void TThreadArhiviranje::carryOutForcedStop()
 {
     m_channel->forcedStopCarriedOut = true;
     post(
-        HandOver::Completion, [c = &m_controller] { c->finishRun(true); }, true);
+        HandOver::Completion, [c = &m_controller] { c->onCompletion(true); }, true);
     throw ForcedStop{};
 }
 
 void TThreadArhiviranje::reportArchiveError(const std::string &cause)
 {
     const QString text = QString::fromLocal8Bit(cause);
-    call(HandOver::ArchiveError, [c = &m_controller, text] { c->reportArchiveError(text); });
+    call(HandOver::ArchiveError, [c = &m_controller, text] { c->onArchiveError(text); });
 }
