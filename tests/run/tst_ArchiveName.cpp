@@ -119,4 +119,4 @@ class TestRunPreparation : public QObject
 };
 
 QTEST_GUILESS_MAIN(TestRunPreparation)
-#include "tst_runpreparation.moc"
+#include "tst_ArchiveName.moc"

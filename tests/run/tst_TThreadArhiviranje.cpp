@@ -675,4 +675,4 @@ class TestArchivingWorker : public QObject
 };
 
 QTEST_GUILESS_MAIN(TestArchivingWorker)
-#include "tst_archivingworker.moc"
+#include "tst_TThreadArhiviranje.moc"

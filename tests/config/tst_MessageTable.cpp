@@ -64,4 +64,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestMessageTable)
-#include "tst_messagetable.moc"
+#include "tst_MessageTable.moc"

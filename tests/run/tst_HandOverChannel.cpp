@@ -70,4 +70,4 @@ class TestHandOverChannel : public QObject
 };
 
 QTEST_GUILESS_MAIN(TestHandOverChannel)
-#include "tst_handoverchannel.moc"
+#include "tst_HandOverChannel.moc"

@@ -106,4 +106,4 @@ class TestRunSummary : public QObject
 };
 
 QTEST_GUILESS_MAIN(TestRunSummary)
-#include "tst_runsummary.moc"
+#include "tst_RunSummary.moc"
