@@ -1,5 +1,6 @@
 #include "app/TGlavni.h"
 #include "platform/LinuxDesktop.h"
+#include "run/StandardDescriptors.h"
 
 #include <QApplication>
 
@@ -7,6 +8,8 @@
 
 int main(int argc, char *argv[])
 {
+    // Before anything opens a file: closed standard descriptors must not be handed to files.
+    OpenStandardDescriptors();
     // A file-size limit makes an archive write fail with its cause instead of ending the program.
     std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);

@@ -1,7 +1,8 @@
 #include "cli/CliLanguage.h"
-#include "config/CliMessageTable.h"
 #include "cli/CliOptions.h"
 #include "cli/CliRun.h"
+#include "config/CliMessageTable.h"
+#include "run/StandardDescriptors.h"
 
 #include <QCoreApplication>
 
@@ -11,6 +12,8 @@
 
 int main(int argc, char *argv[])
 {
+    // Before anything opens a file: a closed standard error must not become the signal pipe.
+    OpenStandardDescriptors();
     // A file-size limit makes a write fail with EFBIG, reported as the archive's error with its cause,
     // instead of killing the program half-way through the archive.
     std::signal(SIGXFSZ, SIG_IGN);

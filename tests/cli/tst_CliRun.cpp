@@ -218,6 +218,33 @@ class TestCli : public QObject
         QVERIFY(!setup.settingsText().contains(QStringLiteral("[Last]")));
     }
 
+    // Started with standard input, output and error closed, as some schedulers start programs: nothing
+    // the program opens may take their numbers, so progress written to standard error goes nowhere
+    // instead of into the signal pipe, where it read as two Ctrl+C and forced the run to stop.
+    void closedStandardDescriptorsChangeNothing()
+    {
+        Setup setup;
+        setup.tree.writeFile(QStringLiteral("izvor/veliko.bin"), QByteArray(6 << 20, 'v'));
+        setup.writeList({setup.sources});
+        setup.writeSettings(setup.archiveFolder);
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), setup.tree.path(QStringLiteral("config")));
+        environment.insert(QStringLiteral("ARKIVODA_START_DELAY_MS"), QStringLiteral("0"));
+        process.setProcessEnvironment(environment);
+        process.setChildProcessModifier([] {
+            ::close(0);
+            ::close(1);
+            ::close(2);
+        });
+        process.start(cliPath(), {});
+        QVERIFY(process.waitForFinished(60000));
+        QCOMPARE(process.exitCode(), 0);
+        const QStringList archives = setup.archives();
+        QCOMPARE(archives.size(), 1);
+        QCOMPARE(ZipCheck::readerProblems(setup.archiveFolder + archives.first()), QStringList());
+    }
+
     // A device node, FIFO or socket in the archive's place is never replaced, with --overwrite or not.
     void aTargetThatIsNoFileIsRefused()
     {
