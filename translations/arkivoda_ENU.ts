@@ -284,6 +284,10 @@ that the device is available!</translation>
         <source>65055</source>
         <translation>settings</translation>
     </message>
+    <message>
+        <source>65056</source>
+        <translation>The prefix of archive files must not contain &quot;/&quot; nor consist of dots alone!</translation>
+    </message>
 </context>
 <context>
     <name>PorukeCli</name>

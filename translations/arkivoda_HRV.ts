@@ -284,6 +284,10 @@ ukoliko se radi o vanjskom disku ili mrežnoj mapi!</translation>
         <source>65055</source>
         <translation>postavke programa</translation>
     </message>
+    <message>
+        <source>65056</source>
+        <translation>Prefiks arhivskih datoteka ne smije sadržavati znak &quot;/&quot; niti se sastojati samo od točaka!</translation>
+    </message>
 </context>
 <context>
     <name>PorukeCli</name>

@@ -424,6 +424,7 @@ void TGlavni::refuse(const BackupAttempt::Preparation &preparation, RunKind kind
         break;
     case Refusal::ListUnreadable:
     case Refusal::ArchiveFolderMissing:
+    case Refusal::PrefixInvalid:
         bringToFront();
         refuse(text, text);
         break;

@@ -1,4 +1,5 @@
 #include "app/TOdabirBaze.h"
+#include "run/ArchiveName.h"
 
 #include "config/EConfigError.h"
 #include "config/MessageTable.h"
@@ -366,6 +367,11 @@ bool TOdabirBaze::validate()
     }
     if (ui->BckNameLabel->text().isEmpty()) {
         showError(message(Msg::ErrorEmptyPrefix));
+        return false;
+    }
+    // The prefix starts a file name in the archive folder: it must not lead out of it.
+    if (!ArchiveName::prefixIsValid(ui->BckNameLabel->text())) {
+        showError(message(Msg::ErrorBadPrefix));
         return false;
     }
     return true;

@@ -131,6 +131,9 @@ const QHash<quint16, QString> &croatianTable()
                             "ukoliko se radi o vanjskom disku ili mrežnoj mapi!")},
             {QT_TRANSLATE_NOOP("Poruke", "65054"), QStringLiteral("Upišite prefiks arhivskih datoteka!")},
             {QT_TRANSLATE_NOOP("Poruke", "65055"), QStringLiteral("postavke programa")},
+            {QT_TRANSLATE_NOOP("Poruke", "65056"),
+             QStringLiteral("Prefiks arhivskih datoteka ne smije sadržavati znak \"/\" niti se sastojati "
+                            "samo od točaka!")},
         };
         QHash<quint16, QString> byNumber;
         for (const CroatianEntry &entry : entries)

@@ -69,6 +69,7 @@ enum Number : quint16 {
     ErrorSettingsFolderMissing = 65053,
     ErrorEmptyPrefix = 65054,
     TitleSettings = 65055,
+    ErrorBadPrefix = 65056,
 };
 }
 

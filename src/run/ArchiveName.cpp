@@ -18,6 +18,13 @@ QString stampNow()
     return stamp(now.date(), now.time());
 }
 
+bool prefixIsValid(const QString &prefix)
+{
+    if (prefix.contains(QLatin1Char('/')) || prefix.contains(QChar(0)))
+        return false;
+    return prefix.isEmpty() || prefix.count(QLatin1Char('.')) != prefix.size();
+}
+
 QString fileName(const QString &prefix, const QString &stamp)
 {
     return prefix + QLatin1Char('_') + stamp + QStringLiteral(".zip");

@@ -11,6 +11,11 @@ namespace ArchiveName {
 QString stamp(const QDate &date, const QTime &time);
 // The stamp of the current local date and time; the date is read first, the time second.
 QString stampNow();
+
+// Whether a prefix can start an archive's name in the archive folder: it names no other folder ("/"),
+// holds no NUL and is not only dots ("." and ".." are folders). An empty prefix is the settings' own
+// check.
+bool prefixIsValid(const QString &prefix);
 // prefix + "_" + stamp + ".zip", without a folder (the name a manual run proposes).
 QString fileName(const QString &prefix, const QString &stamp);
 // The automatic run's full path: the archive folder (ending in "/"), then fileName().

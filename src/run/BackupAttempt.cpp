@@ -26,6 +26,8 @@ BackupAttempt::Preparation BackupAttempt::prepare(Kind kind, const ProgramSettin
         return {Refusal::ListUnreadable, QString()};
     if (automatic && !DirectoryExists(settings.BackupLokacijaAuto))
         return {Refusal::ArchiveFolderMissing, QString()};
+    if (automatic && !ArchiveName::prefixIsValid(settings.BckName))
+        return {Refusal::PrefixInvalid, QString()};
 
     QString archive;
     if (automatic) {
@@ -94,6 +96,8 @@ QString BackupAttempt::text(Refusal refusal, const ProgramSettings &settings, co
     case Refusal::ArchiveFolderMissing:
         return MessageTable::fill(MessageTable::text(Msg::ErrorArchiveFolderMissing),
                                   {settings.BackupLokacijaAuto});
+    case Refusal::PrefixInvalid:
+        return MessageTable::text(Msg::ErrorBadPrefix);
     case Refusal::TargetIsFolder:
         return CliMessageTable::text(CliMsg::TargetIsFolder).arg(archive);
     case Refusal::TargetNotFile:

@@ -21,6 +21,7 @@ class BackupAttempt
         ListMissing,          // the backup list file does not exist
         ListUnreadable,       // it exists but cannot be read (a folder in its place, no permission)
         ArchiveFolderMissing, // automatic run: the archive folder does not exist
+        PrefixInvalid,        // automatic run: the stored prefix would lead out of the archive folder
         TargetIsFolder,       // manual run: the chosen name is a folder
         TargetNotFile,        // manual run: the chosen name is a device, FIFO or socket, never replaced
         TargetExists,         // manual run: the file exists and may not be replaced

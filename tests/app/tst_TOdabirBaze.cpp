@@ -535,6 +535,13 @@ class TestTOdabirBaze : public QObject
             << one << gone << QString() << quint16(Msg::ErrorSettingsFolderMissing) << saved;
         QTest::newRow("empty prefix")
             << one << archive << QString() << quint16(Msg::ErrorEmptyPrefix) << archive;
+        QTest::newRow("prefix with a slash")
+            << one << archive << QStringLiteral("Kopija/y") << quint16(Msg::ErrorBadPrefix) << archive;
+        QTest::newRow("prefix of dots")
+            << one << archive << QStringLiteral("..") << quint16(Msg::ErrorBadPrefix) << archive;
+        QTest::newRow("prefix with a NUL")
+            << one << archive << QStringLiteral("a") + QChar(0) + QStringLiteral("b")
+            << quint16(Msg::ErrorBadPrefix) << archive;
     }
 
     void saveValidations()
@@ -596,8 +603,8 @@ class TestTOdabirBaze : public QObject
         fixture.click("Button5");
         fixture.click("Button7");
         fixture.click("Button3");
-        // The hint is advice only: the prefix is stored as typed.
-        fixture.control<QLineEdit>("BckNameLabel")->setText(QStringLiteral("Kopija.\"x\"/y"));
+        // The hint is advice only: the prefix is stored as typed (only a "/" or dots alone are refused).
+        fixture.control<QLineEdit>("BckNameLabel")->setText(QStringLiteral("Kopija.\"x\"y"));
         fixture.control<QCheckBox>("CB_StartToTray")->setChecked(true);
         fixture.control<QCheckBox>("CB_CloseToTray")->setChecked(true);
         fixture.control<QCheckBox>("CB_Report")->setChecked(false);
@@ -616,14 +623,14 @@ class TestTOdabirBaze : public QObject
                  QStringLiteral("; kept\r\n[Timer]\r\nTime=") + time + QStringLiteral("\r\nEnabled=") +
                      (dailyRun ? QStringLiteral("1") : QStringLiteral("0")) +
                      QStringLiteral("\r\n[LokacijaAuto]\r\nPutanja=") + dnevno +
-                     QStringLiteral("\r\n[Last]\r\nDatoteka=Kopija.\"x\"/y\r\n[Program]\r\nStartToTray=1\r\n"
+                     QStringLiteral("\r\n[Last]\r\nDatoteka=Kopija.\"x\"y\r\n[Program]\r\nStartToTray=1\r\n"
                                     "CloseToTray=1\r\nStartMinimized=0\r\nReport=0\r\n"));
         QCOMPARE(fixture.fileBytes(fixture.listFile()),
                  (fixture.file + QStringLiteral("\r\n") + fixture.folder + QStringLiteral("\r\n")).toUtf8());
 
         const ProgramSettings &settings = fixture.settings;
         QCOMPARE(settings.BackupLokacijaAuto, dnevno);
-        QCOMPARE(settings.BckName, QStringLiteral("Kopija.\"x\"/y"));
+        QCOMPARE(settings.BckName, QStringLiteral("Kopija.\"x\"y"));
         QVERIFY(settings.GLOBAL_StartToTray);
         QVERIFY(settings.GLOBAL_CloseToMinimize);
         QVERIFY(!settings.GLOBAL_StartMinimized);

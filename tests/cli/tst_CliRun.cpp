@@ -245,6 +245,25 @@ class TestCli : public QObject
         QCOMPARE(ZipCheck::readerProblems(setup.archiveFolder + archives.first()), QStringList());
     }
 
+    // A stored prefix that leads out of the archive folder is refused, and nothing is written.
+    void aPrefixLeavingTheArchiveFolderIsRefused()
+    {
+        for (const QString &prefix : {QStringLiteral("../izvan"), QStringLiteral("..")}) {
+            Setup setup;
+            setup.writeList({setup.sources});
+            setup.tree.writeFile(QStringLiteral("config/Arkivoda/Arkivoda.ini"),
+                                 (QStringLiteral("[LokacijaAuto]\r\nPutanja=") + setup.archiveFolder +
+                                  QStringLiteral("\r\n[Last]\r\nDatoteka=") + prefix + QStringLiteral("\r\n"))
+                                     .toUtf8());
+            QCOMPARE(setup.run(), 2);
+            QVERIFY2(setup.err.contains(QStringLiteral("Prefiks arhivskih datoteka ne smije")),
+                     qPrintable(setup.err));
+            QCOMPARE(setup.archives(), QStringList());
+            QCOMPARE(QDir(setup.tree.root()).entryList({QStringLiteral("*.zip")}, QDir::Files),
+                     QStringList());
+        }
+    }
+
     // A device node, FIFO or socket in the archive's place is never replaced, with --overwrite or not.
     void aTargetThatIsNoFileIsRefused()
     {
