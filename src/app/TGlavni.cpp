@@ -382,10 +382,9 @@ QString TGlavni::prepareArchiveName(RunKind kind)
     QString chosen;
     if (!automatic) {
         // The list comes first, as for the automatic run: no save dialog for a run that cannot start.
-        const BackupAttempt::Preparation listCheck = BackupAttempt::prepare(kind, m_settings, QString());
-        if (listCheck.refusal == BackupAttempt::Refusal::ListMissing ||
-            listCheck.refusal == BackupAttempt::Refusal::ListUnreadable) {
-            refuse(listCheck, kind);
+        if (const BackupAttempt::Refusal list = BackupAttempt::checkList(m_settings);
+            list != BackupAttempt::Refusal::None) {
+            refuse({list, QString()}, kind);
             return QString();
         }
         const SaveFileRequest request{tr("Navedite naziv arhivske datoteke..."), tr("ZIP arhiva (*.zip)"),

@@ -14,16 +14,23 @@
 
 #include <sys/stat.h>
 
+BackupAttempt::Refusal BackupAttempt::checkList(const ProgramSettings &settings)
+{
+    const QString listFile = settings.listFileName();
+    if (!QFileInfo::exists(listFile))
+        return Refusal::ListMissing;
+    // The worker reads the list again; a list that cannot be read now would end the run without a word.
+    if (!ReadListLines(listFile))
+        return Refusal::ListUnreadable;
+    return Refusal::None;
+}
+
 BackupAttempt::Preparation BackupAttempt::prepare(Kind kind, const ProgramSettings &settings,
                                                   const QString &chosenFile, bool mayReplace)
 {
     const bool automatic = kind == Kind::Automatic;
-    const QString listFile = settings.listFileName();
-    if (!QFileInfo::exists(listFile))
-        return {Refusal::ListMissing, QString()};
-    // The worker reads the list again; a list that cannot be read now would end the run without a word.
-    if (!ReadListLines(listFile))
-        return {Refusal::ListUnreadable, QString()};
+    if (const Refusal list = checkList(settings); list != Refusal::None)
+        return {list, QString()};
     if (automatic && !DirectoryExists(settings.BackupLokacijaAuto))
         return {Refusal::ArchiveFolderMissing, QString()};
     if (automatic && !ArchiveName::prefixIsValid(settings.BckName))

@@ -54,6 +54,8 @@ class BackupAttempt
     // Checks that a run of the kind may start and names its archive: the automatic run's from the
     // settings and the clock, the manual run's chosenFile (replaced only when mayReplace). An old file of
     // that name is removed here; nothing else is touched.
+    // The first check of every run: the backup list exists and can be read.
+    static Refusal checkList(const ProgramSettings &settings);
     static Preparation prepare(Kind kind, const ProgramSettings &settings,
                                const QString &chosenFile = QString(), bool mayReplace = false);
     // The outcome of the run that state describes.
