@@ -33,7 +33,7 @@ RunController::RunController(RunView &view, QObject *parent) : QObject(parent), 
     m_forcedStopDeadline.setSingleShot(true);
     m_forcedStopDeadline.setInterval(ForcedStopDeadlineMs);
     connect(&m_forcedStopDeadline, &QTimer::timeout, this, [this] {
-        if (!m_running)
+        if (!workerRunning())
             return;
         abandonWorker();
         finishRun(true);
@@ -68,6 +68,19 @@ void RunController::endAttempt()
     m_state.GLOBAL_ArhiviranjeUTijeku = false;
 }
 
+bool RunController::workerRunning() const
+{
+    // The channel closes exactly when the run is finished.
+    return m_channel && !m_channel->isClosed();
+}
+
+void RunController::setRequest(bool RunState::*flag, std::atomic<bool> HandOverChannel::*mirror, bool value)
+{
+    m_state.*flag = value;
+    if (m_channel)
+        (*m_channel.*mirror) = value;
+}
+
 int RunController::blockingWaits() const
 {
     return m_channel ? m_channel->blockingWaits() : 0;
@@ -82,6 +95,7 @@ int RunController::percentOf(qint64 part, qint64 whole)
 void RunController::prepareRun(const RunRequest &request)
 {
     m_request = request;
+    // The request flags start clear, as do the mirrors of the run's new channel.
     m_state.fKill = false;
     m_state.NasilniPrekidArhiviranja = false;
     m_state.PrekidArhiviranja = false;
@@ -101,7 +115,7 @@ void RunController::prepareRun(const RunRequest &request)
 
 void RunController::run(const RunRequest &request)
 {
-    if (m_running)
+    if (workerRunning())
         return;
     if (m_worker) {
         m_worker->wait();
@@ -110,13 +124,12 @@ void RunController::run(const RunRequest &request)
     prepareRun(request);
     m_channel = std::make_shared<HandOverChannel>(
         [this] { QMetaObject::invokeMethod(this, &RunController::drainHandOvers, Qt::QueuedConnection); });
-    m_running = true;
 
     QEventLoop loop;
     const auto connection =
         connect(this, &RunController::Evnt, &loop, &QEventLoop::quit, Qt::QueuedConnection);
     m_drainTimer.start();
-    m_worker = std::make_unique<TThreadArhiviranje>(*this, m_channel, request.startDelayMs);
+    m_worker = std::make_unique<TThreadArhiviranje>(*this, m_channel, request);
     m_worker->start();
     loop.exec();
     disconnect(connection);
@@ -151,7 +164,6 @@ void RunController::finishRun(bool forced)
 {
     if (forced)
         m_state.fKill = true;
-    m_running = false;
     m_forcedStopDeadline.stop();
     // Nothing the worker queues from now on runs: a worker that outlives its run changes nothing.
     m_channel->close();
@@ -169,8 +181,7 @@ void RunController::progressDisplay(qint64 position, bool pausing)
         m_view.showPauseBox(MessageTable::text(Msg::PauseBoxText));
         m_view.setFileBarState(RunView::BarState::Normal);
         m_view.setTotalBarState(RunView::BarState::Normal);
-        m_state.Pauza = false;
-        m_channel->pauseRequested = false;
+        setRequest(&RunState::Pauza, &HandOverChannel::pauseRequested, false);
         return;
     }
     int totalPercent = 0;
@@ -253,17 +264,13 @@ void RunController::stopTimer()
 
 void RunController::BTN_PauseClick()
 {
-    m_state.Pauza = true;
-    if (m_channel)
-        m_channel->pauseRequested = true;
+    setRequest(&RunState::Pauza, &HandOverChannel::pauseRequested, true);
 }
 
 void RunController::BTN_CancelClick()
 {
     setStatus(RunStatus::plain(RunStatus::Kind::Stopping));
-    m_state.PrekidArhiviranja = true;
-    if (m_channel)
-        m_channel->stopRequested = true;
+    setRequest(&RunState::PrekidArhiviranja, &HandOverChannel::stopRequested, true);
     m_view.setFileBarState(RunView::BarState::Error);
     repaint();
 }
@@ -272,10 +279,8 @@ void RunController::forceStop()
 {
     setStatus(RunStatus::plain(RunStatus::Kind::ForcedStop));
     stopTimer();
-    m_state.NasilniPrekidArhiviranja = true;
-    if (m_channel)
-        m_channel->forcedStopRequested = true;
-    if (m_running)
+    setRequest(&RunState::NasilniPrekidArhiviranja, &HandOverChannel::forcedStopRequested, true);
+    if (workerRunning())
         m_forcedStopDeadline.start();
     repaint();
 }

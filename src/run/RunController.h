@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QTimer>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -35,6 +36,9 @@ class RunController : public QObject
     // endAttempt, whether a run took place or the attempt was refused.
     bool beginAttempt();
     void endAttempt();
+    // Whether a run attempt is in progress: from beginAttempt to endAttempt, the checks, dialogs and
+    // summary of the attempt included. The one answer every front end asks.
+    bool inProgress() const { return m_state.GLOBAL_ArhiviranjeUTijeku; }
 
     // Runs one backup into request.arhiva_file: resets the run state, starts the worker and returns
     // when the run has ended. Events are served meanwhile, so the front end stays live.
@@ -59,7 +63,7 @@ class RunController : public QObject
     // progress event's.
     enum class HandOver {
         ProgressDisplay = 0,
-        CopySettings = 1,
+        CopySettings = 1, // the run's start, once the worker has its request
         StatusCollecting = 2,
         MissingEntry = 3,
         AddFileSize = 4,
@@ -88,7 +92,7 @@ class RunController : public QObject
     // The title shown while a run reports progress.
     QString runTitle(int totalPercent) const;
 
-    // The request of the run in progress, as the worker copies it at its start.
+    // The request of the run in progress; the worker is given its own copy when it is made.
     const RunRequest &request() const { return m_request; }
 
     // The procedures of the worker's hand-overs, run on the interface thread in the worker's order.
@@ -129,6 +133,11 @@ class RunController : public QObject
     };
 
     void prepareRun(const RunRequest &request);
+    // Whether the worker of the current run is still being served: from run() until its completion.
+    bool workerRunning() const;
+    // The one writer of each request flag: the run state the front end reads, and the channel's mirror
+    // the worker reads, always together.
+    void setRequest(bool RunState::*flag, std::atomic<bool> HandOverChannel::*mirror, bool value);
     void drainHandOvers();
     void finishRun(bool forced);
     void abandonWorker();
@@ -149,7 +158,6 @@ class RunController : public QObject
     QTimer m_forcedStopDeadline;
     Display m_display;
     Display m_shown;
-    bool m_running = false;
     std::shared_ptr<HandOverChannel> m_channel;
     std::unique_ptr<TThreadArhiviranje> m_worker;
     std::function<void(HandOver)> m_handOverObserver;

@@ -4,8 +4,8 @@
 #include <QStringList>
 
 // The state of the current or last backup run. Owned by the interface thread; the worker changes it
-// only through its hand-overs, which run there. The worker reads the flags from its hand-over
-// channel's mirrors, which the interface thread sets together with these.
+// only through its hand-overs, which run there. The worker reads the request flags from its hand-over
+// channel's mirrors; RunController writes each flag and its mirror in one place.
 struct RunState
 {
     bool GLOBAL_ArhiviranjeUTijeku = false; // a run attempt is in progress

@@ -74,8 +74,8 @@ void AddEmptyFolderToZip(TZipFile &zip, const QByteArray &folder)
 }
 
 TThreadArhiviranje::TThreadArhiviranje(RunController &controller, std::shared_ptr<HandOverChannel> channel,
-                                       int startDelayMs)
-    : m_controller(controller), m_channel(std::move(channel)), m_startDelayMs(startDelayMs)
+                                       RunRequest request)
+    : m_controller(controller), m_channel(std::move(channel)), m_request(std::move(request))
 {
 }
 
@@ -113,7 +113,7 @@ void TThreadArhiviranje::run()
 
 void TThreadArhiviranje::Execute()
 {
-    QThread::msleep(static_cast<unsigned long>(m_startDelayMs));
+    QThread::msleep(static_cast<unsigned long>(m_request.startDelayMs));
 
     QStringList entries;
     if (!readEntries(entries))
@@ -161,15 +161,13 @@ void TThreadArhiviranje::fileCount(qint64 count)
 
 bool TThreadArhiviranje::readEntries(QStringList &entries)
 {
-    const bool copied = call(HandOver::CopySettings, [this] {
-        const RunRequest &request = m_controller.request();
-        m_userfolder = request.userfolder;
-        m_arhiva_file = request.arhiva_file;
-        m_GLOBAL_lista = request.GLOBAL_lista;
-    });
-    if (!copied)
+    // The run's first hand-over: the worker has its request already, and waits only until the interface
+    // thread serves the run, so that what the interface does as the run begins (a pause or a stop
+    // pressed at once) is in place before the list is read. A run closed meanwhile goes no further.
+    if (!call(HandOver::CopySettings, [] {}))
         return false;
-    const std::optional<QStringList> lines = ReadListLines(ListFileName(m_userfolder, m_GLOBAL_lista));
+    const std::optional<QStringList> lines =
+        ReadListLines(ListFileName(m_request.userfolder, m_request.GLOBAL_lista));
     if (!lines)
         return false;
     entries = *lines;
@@ -188,7 +186,7 @@ void TThreadArhiviranje::archive(const SortedPathList &folders, const SortedPath
     try {
         // Created only when the name is free and held locked until closed: of two runs that want one
         // name at the same moment, one gets the archive error and the other's archive stays whole.
-        zip.Open(std::make_unique<TFileStream>(localPath(m_arhiva_file), fmCreateNew), zmWrite);
+        zip.Open(std::make_unique<TFileStream>(localPath(m_request.arhiva_file), fmCreateNew), zmWrite);
     } catch (const std::exception &failure) {
         reportArchiveError(failure.what());
         return;

@@ -24,7 +24,9 @@ class TThreadArhiviranje : public QThread, private SourceCollectionSink
     Q_OBJECT
 
   public:
-    TThreadArhiviranje(RunController &controller, std::shared_ptr<HandOverChannel> channel, int startDelayMs);
+    // The worker of one run, given the run's request when it is made.
+    TThreadArhiviranje(RunController &controller, std::shared_ptr<HandOverChannel> channel,
+                       RunRequest request);
 
   protected:
     // The thread body: Execute at a lower priority, with every failure reported, never raised.
@@ -57,12 +59,9 @@ class TThreadArhiviranje : public QThread, private SourceCollectionSink
 
     RunController &m_controller;
     const std::shared_ptr<HandOverChannel> m_channel;
-    const int m_startDelayMs;
+    // The worker's own copy: the interface's may change while the run goes on.
+    const RunRequest m_request;
     TParallelCompressor *m_compressor = nullptr;
-    // The worker's own copies, taken in the first hand-over so that the settings are read only there.
-    QString m_userfolder;
-    QString m_GLOBAL_lista;
-    QString m_arhiva_file;
 };
 
 // Adds an empty folder's entry (a trailing "/", no leading "/") with the folder's attributes and
