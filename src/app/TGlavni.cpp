@@ -1,13 +1,14 @@
 #include "app/TGlavni.h"
 
 #include "about/TAboutBox.h"
+#include "app/EndOfRunBoxes.h"
+#include "app/MainWindowLook.h"
+#include "app/RunBars.h"
 #include "app/TForm_FilesMissing.h"
 #include "app/TGasenjeBox.h"
 #include "app/TOdabirBaze.h"
 #include "app/WinExit.h"
 #include "config/ConfigPaths.h"
-#include "config/EConfigError.h"
-#include "config/EResNotFound.h"
 #include "config/MessageTable.h"
 #include "config/ResourceModules.h"
 #include "platform/FileManager.h"
@@ -32,46 +33,9 @@
 
 namespace {
 
-// Opens a window with the given procedure. A window that cannot be created (the language module in
-// use lacks its description, or the file it shows cannot be read) is reported with the application's
-// error dialog and the program goes on. Returns whether the window was shown.
-template <typename ShowWindow> bool openWindow(QWidget *owner, ShowWindow show)
-{
-    try {
-        show();
-        return true;
-    } catch (const EResNotFound &failure) {
-        ShowApplicationError(owner, QString::fromUtf8(failure.what()));
-    } catch (const EConfigError &failure) {
-        ShowApplicationError(owner, failure.message());
-    }
-    return false;
-}
-
-const QColor pausedBarColour(0xE8, 0xC2, 0x1A);
-const QColor errorBarColour(0xD4, 0x24, 0x24);
-
 QString message(quint16 number)
 {
     return MessageTable::text(number);
-}
-
-QIcon buttonImage(const QString &resource)
-{
-    // The button shows the same image when it is disabled.
-    const QPixmap image(resource);
-    QIcon icon;
-    icon.addPixmap(image, QIcon::Normal);
-    icon.addPixmap(image, QIcon::Disabled);
-    return icon;
-}
-
-QIcon programIcon()
-{
-    QIcon icon;
-    for (const int size : {16, 22, 32, 48, 64})
-        icon.addFile(QStringLiteral(":/icons/arkivoda_%1.png").arg(size), QSize(size, size));
-    return icon;
 }
 
 int startDelayMs()
@@ -82,53 +46,6 @@ int startDelayMs()
     return ok && delay >= 0 ? delay : 2000;
 }
 
-const char *barStateName(RunView::BarState state)
-{
-    switch (state) {
-    case RunView::BarState::Normal:
-        return "normal";
-    case RunView::BarState::Paused:
-        return "paused";
-    case RunView::BarState::Error:
-        return "error";
-    }
-    return "normal";
-}
-
-// Normal bars keep the style's colours; a paused one is yellow and a stopped one red.
-void setBarState(QProgressBar *bar, RunView::BarState state)
-{
-    QPalette palette = QApplication::palette(bar);
-    if (state == RunView::BarState::Paused)
-        palette.setColor(QPalette::Highlight, pausedBarColour);
-    else if (state == RunView::BarState::Error)
-        palette.setColor(QPalette::Highlight, errorBarColour);
-    bar->setPalette(palette);
-    bar->setProperty("barState", QString::fromLatin1(barStateName(state)));
-}
-
-// Bars draw a new position at once; only a value above the maximum (a file that grew while it was
-// read) needs a larger maximum, until the next run resets it.
-void setBarPosition(QProgressBar *bar, int value)
-{
-    if (value > bar->maximum())
-        bar->setMaximum(value);
-    bar->setValue(value);
-}
-
-LauncherProgress::State launcherStateOf(RunView::BarState state)
-{
-    switch (state) {
-    case RunView::BarState::Normal:
-        return LauncherProgress::State::Normal;
-    case RunView::BarState::Paused:
-        return LauncherProgress::State::Paused;
-    case RunView::BarState::Error:
-        return LauncherProgress::State::Error;
-    }
-    return LauncherProgress::State::Normal;
-}
-
 } // namespace
 
 TGlavni::TGlavni(const QStringList &arguments, DesktopServices services, QWidget *parent)
@@ -136,38 +53,9 @@ TGlavni::TGlavni(const QStringList &arguments, DesktopServices services, QWidget
 {
     Q_INIT_RESOURCE(arkivoda);
     ui->setupUi(this);
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    setWindowIcon(programIcon());
-
-    QPalette white = palette();
-    white.setColor(QPalette::Window, Qt::white);
-    ui->Client->setPalette(white);
-    ui->Client->setAutoFillBackground(true);
-    ui->Panel->setPalette(white);
-    QFont windowFont(QStringLiteral("Tahoma"));
-    windowFont.setPixelSize(11);
-    ui->Client->setFont(windowFont);
-    QFont labelFont(QStringLiteral("MS Sans Serif"));
-    labelFont.setPixelSize(11);
-    for (QLabel *label : {ui->LBL_MapaArhiva, ui->LBL_Status})
-        label->setFont(labelFont);
-    labelFont.setBold(true);
-    for (QLabel *label : {ui->Label1, ui->Label4, ui->LB_D, ui->LB_U})
-        label->setFont(labelFont);
-    QPalette link = ui->LokacijaA->palette();
-    link.setColor(QPalette::WindowText, QColor(0x00, 0x00, 0x80));
-    ui->LokacijaA->setPalette(link);
-    ui->LokacijaR->setPalette(link);
-    ui->AutoZ->setIcon(buttonImage(QStringLiteral(":/icons/automatsko_64.png")));
-    ui->RucnaZ->setIcon(buttonImage(QStringLiteral(":/icons/rucno_64.png")));
-    for (QProgressBar *bar : {ui->PB, ui->PBU}) {
-        bar->setRange(0, 100);
-        setBarState(bar, BarState::Normal);
-    }
-    ui->Client->setFixedSize(736, 492);
-    setFixedSize(736, 492 + menuBar()->sizeHint().height());
-    fitLabels();
+    ApplyMainWindowLook(*ui, *this);
+    m_bars = std::make_unique<RunBars>(ui->PB, ui->PBU, m_services.launcher);
+    m_endOfRun = new EndOfRunBoxes(ui->CB_Close, ui->CB_Shutdown, ui->CB_Logoff, this);
 
     AutoTimer.setInterval(1000);
     setUpTray();
@@ -180,26 +68,13 @@ TGlavni::~TGlavni()
     m_services.tray.hide();
 }
 
-void TGlavni::fitLabels()
-{
-    // The layout is made for narrow fonts; a wider one must not cut a caption short.
-    const auto fit = [](QWidget *widget) {
-        const int available = widget->parentWidget()->width() - widget->x();
-        const int wanted = std::max(widget->width(), widget->sizeHint().width());
-        widget->resize(std::min(wanted, available), widget->height());
-    };
-    for (QWidget *widget : std::initializer_list<QWidget *>{ui->Label1, ui->Label4, ui->LabelA, ui->LabelR,
-                                                            ui->CB_Close, ui->CB_Shutdown, ui->CB_Logoff})
-        fit(widget);
-}
-
 void TGlavni::setUpTray()
 {
     TrayPopup.addAction(ui->TPP_Restore);
     TrayPopup.addSeparator();
     TrayPopup.addAction(ui->TPP_Close);
     TrayIcon &tray = m_services.tray;
-    tray.setIcon(programIcon());
+    tray.setIcon(ProgramIcon());
     tray.setContextMenu(&TrayPopup);
     connect(&tray, &TrayIcon::mousePressed, this, &TGlavni::TrayMouseDown);
     connect(&tray, &TrayIcon::doubleClicked, this, &TGlavni::TrayDblClick);
@@ -221,10 +96,6 @@ void TGlavni::connectControls()
     connect(ui->TPP_Close, &QAction::triggered, this, &TGlavni::TPP_CloseClick);
     connect(ui->MM_Oprogramu, &QAction::triggered, this, &TGlavni::MM_OprogramuClick);
     connect(&AutoTimer, &QTimer::timeout, this, &TGlavni::AutoTimerTimer);
-    // Toggled, not clicked: clearing the other boxes runs their handlers too, which find them clear.
-    connect(ui->CB_Close, &QCheckBox::toggled, this, &TGlavni::CB_CloseClick);
-    connect(ui->CB_Shutdown, &QCheckBox::toggled, this, &TGlavni::CB_ShutdownClick);
-    connect(ui->CB_Logoff, &QCheckBox::toggled, this, &TGlavni::CB_LogoffClick);
     // A click toggles a checkable item by itself; the handlers decide the check marks, so the toggle
     // is undone first.
     connect(ui->MM_Engleski, &QAction::triggered, this, [this](bool checked) {
@@ -293,7 +164,7 @@ void TGlavni::applyStoredLanguage()
 
 void TGlavni::showSettingsWindow()
 {
-    openWindow(this, [this] {
+    OpenWindow(this, [this] {
         TOdabirBaze window(m_settings, m_services.fileManager, this);
         connect(&window, &TOdabirBaze::programEndRequested, this, &TGlavni::Terminate);
         connect(&window, &TOdabirBaze::mainStatusChosen, this, &TGlavni::setStatusText);
@@ -359,8 +230,8 @@ void TGlavni::runAttempt(RunKind kind)
             show();
         const QString archive = prepareArchiveName(kind);
         if (!archive.isEmpty()) {
-            runLayout();
-            resetBars();
+            runLayout(true);
+            m_bars->reset();
             closeOtherWindows();
             RunRequest request = RunRequest::fromSettings(m_settings, archive);
             request.startDelayMs = startDelayMs();
@@ -443,32 +314,30 @@ void TGlavni::refuse(const QString &text, const QString &balloonText)
                 TrayIcon::BalloonIcon::Error, 5000);
 }
 
-void TGlavni::runLayout()
+void TGlavni::runLayout(bool running)
 {
-    ui->MM_Program->menuAction()->setEnabled(false);
-    ui->MM_Jezik->menuAction()->setEnabled(false);
-    ui->TPP_Close->setEnabled(false);
+    // While a run is in progress nothing may start another one, change its settings or close the window.
+    const bool idle = !running;
+    ui->MM_Program->menuAction()->setEnabled(idle);
+    ui->MM_Jezik->menuAction()->setEnabled(idle);
+    ui->TPP_Close->setEnabled(idle);
     for (QWidget *button : std::initializer_list<QWidget *>{ui->AutoZ, ui->RucnaZ, ui->Kraj})
-        button->setEnabled(false);
-    CloseButtonDisable(this);
+        button->setEnabled(idle);
+    if (running)
+        CloseButtonDisable(this);
     for (QWidget *button : std::initializer_list<QWidget *>{ui->BTN_Cancel, ui->BTN_Pause}) {
-        button->setEnabled(true);
-        button->show();
+        button->setEnabled(running);
+        button->setVisible(running);
+    }
+    if (idle) {
+        ui->BTN_Kill->setEnabled(false);
+        ui->BTN_Kill->hide();
     }
     for (QWidget *control : std::initializer_list<QWidget *>{ui->PB, ui->PBU, ui->LB_D, ui->LB_U,
                                                              ui->CB_Close, ui->CB_Shutdown, ui->CB_Logoff})
-        control->show();
-}
-
-void TGlavni::resetBars()
-{
-    for (QProgressBar *bar : {ui->PB, ui->PBU}) {
-        setBarState(bar, BarState::Normal);
-        bar->setRange(0, 100);
-        bar->setValue(0);
-    }
-    setLauncherState(LauncherProgress::State::Normal);
-    setLauncherValue(0);
+        control->setVisible(running);
+    if (idle)
+        CloseButtonEnable(this);
 }
 
 void TGlavni::closeOtherWindows()
@@ -494,19 +363,28 @@ void TGlavni::runEnd(RunKind kind)
     if (record.recorded)
         (automatic ? ui->LokacijaA : ui->LokacijaR)->setText(state.arhiva_file);
 
-    const bool forced = record.outcome == BackupAttempt::Outcome::ForcedIncomplete ||
-                        record.outcome == BackupAttempt::Outcome::ForcedBeforeArchive;
+    using Outcome = BackupAttempt::Outcome;
+    switch (record.outcome) {
+    case Outcome::Complete:
+        setStatusText(message(Msg::StatusRunComplete));
+        break;
+    // A forced stop keeps the status of a stop, with its bars full.
+    case Outcome::Stopped:
+    case Outcome::ForcedIncomplete:
+    case Outcome::ForcedBeforeArchive:
+        showStoppedStatus();
+        break;
+    case Outcome::ArchiveFailed:
+    case Outcome::NotCreated:
+        setStatusText(failure);
+        break;
+    }
     if (!failure.isEmpty()) {
-        // No valid archive: the window says what went wrong, never that the run is done. A forced stop
-        // keeps the status of a stop, with its bars full.
-        if (forced)
-            showStoppedStatus();
-        else
-            setStatusText(failure);
+        // No valid archive: the window says what went wrong, never that the run is done.
         showBalloon(QStringLiteral("Arkivoda ") + m_settings.GLOBAL_lista_caption, failure,
                     TrayIcon::BalloonIcon::Error, 5000);
         // An archive that could not be written has had its own error box already.
-        if (!endOfRunChosen() && record.outcome != BackupAttempt::Outcome::ArchiveFailed) {
+        if (m_endOfRun->chosen() == EndOfRunAction::None && record.outcome != Outcome::ArchiveFailed) {
             bringToFront();
             ui->BTN_Kill->setEnabled(false);
             ui->BTN_Kill->hide();
@@ -514,14 +392,9 @@ void TGlavni::runEnd(RunKind kind)
                             {message(Msg::ButtonOk)});
         }
         setWindowTitle(idleTitle());
-        setLauncherState(LauncherProgress::State::NoProgress);
+        m_bars->setLauncherState(LauncherProgress::State::NoProgress);
         QCoreApplication::setApplicationName(m_settings.GLOBAL_ApplicationTitle);
         return;
-    }
-    if (state.PrekidArhiviranja) {
-        showStoppedStatus();
-    } else {
-        setStatusText(message(Msg::StatusRunComplete));
     }
     const RunSummary summary(state, GetFileSize(state.arhiva_file));
 
@@ -529,7 +402,7 @@ void TGlavni::runEnd(RunKind kind)
                 message(Msg::BalloonRunFinished) + QStringLiteral(" \r\n") + state.arhiva_file,
                 TrayIcon::BalloonIcon::Information, 5000);
 
-    if (m_settings.GLOBAL_Report && !endOfRunChosen()) {
+    if (m_settings.GLOBAL_Report && m_endOfRun->chosen() == EndOfRunAction::None) {
         bringToFront();
         ui->BTN_Kill->setEnabled(false);
         ui->BTN_Kill->hide();
@@ -544,25 +417,20 @@ void TGlavni::runEnd(RunKind kind)
     }
 
     setWindowTitle(idleTitle());
-    setLauncherState(LauncherProgress::State::NoProgress);
+    m_bars->setLauncherState(LauncherProgress::State::NoProgress);
     QCoreApplication::setApplicationName(m_settings.GLOBAL_ApplicationTitle);
 }
 
 void TGlavni::showStoppedStatus()
 {
-    for (QProgressBar *bar : {ui->PB, ui->PBU}) {
-        bar->setRange(0, 100);
-        bar->setValue(100);
-    }
-    setLauncherState(LauncherProgress::State::Normal);
-    setLauncherValue(100);
+    m_bars->fill();
     setStatusText(message(Msg::StatusRunStopped));
     ui->LBL_Status->repaint();
 }
 
 void TGlavni::showMissingFiles(RunKind kind)
 {
-    openWindow(this, [this, kind] {
+    OpenWindow(this, [this, kind] {
         TForm_FilesMissing window(m_settings.GLOBAL_ApplicationTitle, this);
         window.setLines(RunSummary::missingReport(m_controller.state(), kind == RunKind::Automatic));
         Form_FilesMissing = &window;
@@ -573,19 +441,7 @@ void TGlavni::showMissingFiles(RunKind kind)
 
 void TGlavni::endOfAttempt(bool autoTimerWasActive)
 {
-    ui->MM_Program->menuAction()->setEnabled(true);
-    ui->MM_Jezik->menuAction()->setEnabled(true);
-    ui->TPP_Close->setEnabled(true);
-    for (QWidget *button : std::initializer_list<QWidget *>{ui->AutoZ, ui->RucnaZ, ui->Kraj})
-        button->setEnabled(true);
-    for (QWidget *button : std::initializer_list<QWidget *>{ui->BTN_Cancel, ui->BTN_Kill, ui->BTN_Pause}) {
-        button->setEnabled(false);
-        button->hide();
-    }
-    for (QWidget *control : std::initializer_list<QWidget *>{ui->PB, ui->PBU, ui->LB_D, ui->LB_U,
-                                                             ui->CB_Close, ui->CB_Shutdown, ui->CB_Logoff})
-        control->hide();
-    CloseButtonEnable(this);
+    runLayout(false);
     if (m_settings.GLOBAL_StartToTray && isMinimized())
         hideToTray();
     m_controller.endAttempt();
@@ -593,49 +449,9 @@ void TGlavni::endOfAttempt(bool autoTimerWasActive)
     AutomatskoGasenje();
 }
 
-bool TGlavni::endOfRunChosen() const
-{
-    return ui->CB_Close->isChecked() || ui->CB_Shutdown->isChecked() || ui->CB_Logoff->isChecked();
-}
-
-void TGlavni::CB_CloseClick()
-{
-    keepOnlyEndOfRunBox(ui->CB_Close);
-}
-
-void TGlavni::CB_ShutdownClick()
-{
-    keepOnlyEndOfRunBox(ui->CB_Shutdown);
-}
-
-void TGlavni::CB_LogoffClick()
-{
-    keepOnlyEndOfRunBox(ui->CB_Logoff);
-}
-
-void TGlavni::keepOnlyEndOfRunBox(QCheckBox *ticked)
-{
-    if (!ticked->isChecked())
-        return;
-    for (QCheckBox *box : {ui->CB_Close, ui->CB_Shutdown, ui->CB_Logoff})
-        if (box != ticked)
-            box->setChecked(false);
-}
-
-EndOfRunAction TGlavni::chosenEndOfRunAction() const
-{
-    if (ui->CB_Close->isChecked())
-        return EndOfRunAction::Close;
-    if (ui->CB_Shutdown->isChecked())
-        return EndOfRunAction::Shutdown;
-    if (ui->CB_Logoff->isChecked())
-        return EndOfRunAction::LogOff;
-    return EndOfRunAction::None;
-}
-
 void TGlavni::AutomatskoGasenje()
 {
-    const EndOfRunAction action = chosenEndOfRunAction();
+    const EndOfRunAction action = m_endOfRun->chosen();
     if (action == EndOfRunAction::None)
         return;
     const bool closing = action == EndOfRunAction::Close;
@@ -645,7 +461,7 @@ void TGlavni::AutomatskoGasenje()
         return;
     }
     bool cancelled = true;
-    const bool counted = openWindow(this, [this, action, closing, &cancelled] {
+    const bool counted = OpenWindow(this, [this, action, closing, &cancelled] {
         TGasenjeBox box(action, closing ? 5000 : 20000, this);
         GasenjeBox = &box;
         box.exec();
@@ -692,7 +508,7 @@ void TGlavni::setDailyTimer(bool running)
 
 void TGlavni::AutoTimerTimer()
 {
-    if (!m_settings.GLOBAL_TimerEnabled || m_controller.state().GLOBAL_ArhiviranjeUTijeku)
+    if (!m_settings.GLOBAL_TimerEnabled || m_controller.inProgress())
         return;
     const DailySchedule::Tick tick = DailySchedule::at(m_clock().time(), m_settings.GLOBAL_TimerTime);
     setStatusText(MessageTable::fill(message(Msg::StatusNextAutoRun), {tick.timeLeft}));
@@ -712,7 +528,7 @@ void TGlavni::AutoTimerTimer()
 void TGlavni::MM_OprogramuClick()
 {
     // Owned by the application, not by this window; centred over it.
-    openWindow(this, [this] {
+    OpenWindow(this, [this] {
         TAboutBox box(m_settings, m_services.download, m_services.urls, this);
         AboutBox = &box;
         box.exec();
@@ -757,25 +573,22 @@ void TGlavni::showStatus(const RunStatus &status)
 
 void TGlavni::setFileProgress(int percent)
 {
-    setBarPosition(ui->PB, percent);
+    m_bars->setFilePercent(percent);
 }
 
 void TGlavni::setTotalProgress(int percent)
 {
-    setBarPosition(ui->PBU, percent);
-    setLauncherValue(percent);
+    m_bars->setTotalPercent(percent);
 }
 
 void TGlavni::setFileBarState(BarState state)
 {
-    setBarState(ui->PB, state);
-    setLauncherState(launcherStateOf(state));
+    m_bars->setFileState(state);
 }
 
 void TGlavni::setTotalBarState(BarState state)
 {
-    setBarState(ui->PBU, state);
-    setLauncherState(launcherStateOf(state));
+    m_bars->setTotalState(state);
 }
 
 void TGlavni::setRunTitle(const QString &title)
@@ -865,18 +678,6 @@ void TGlavni::setStatusText(const QString &text)
     ui->LBL_Status->setText(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
 }
 
-void TGlavni::setLauncherState(LauncherProgress::State state)
-{
-    if (m_services.launcher)
-        m_services.launcher->SetProgressState(state);
-}
-
-void TGlavni::setLauncherValue(int percent)
-{
-    if (m_services.launcher)
-        m_services.launcher->SetProgressValue(percent, 100);
-}
-
 void TGlavni::showBalloon(const QString &title, const QString &text, TrayIcon::BalloonIcon icon,
                           int timeoutMs)
 {
@@ -933,7 +734,7 @@ void TGlavni::AppEventsMinimize()
     if (!m_settings.GLOBAL_StartToTray)
         return;
     // During a run the window stays on the taskbar, where the run shows its progress.
-    if (!m_controller.state().GLOBAL_ArhiviranjeUTijeku)
+    if (!m_controller.inProgress())
         hideToTray();
 }
 
@@ -944,7 +745,7 @@ void TGlavni::changeEvent(QEvent *event)
     // are not in the description and stay.
     if (event->type() == QEvent::LanguageChange && HasWindowDescription(staticMetaObject.className())) {
         ui->retranslateUi(this);
-        fitLabels();
+        FitMainWindowLabels(*ui);
     }
     if (event->type() == QEvent::WindowStateChange && isMinimized() && isVisible()) {
         // Hidden after the state change has been handled, not from inside it.
@@ -975,8 +776,7 @@ void TGlavni::closeEvent(QCloseEvent *event)
 
 void TGlavni::FormKeyDown()
 {
-    // Kraj is disabled exactly while a run is in progress.
-    if (!ui->Kraj->isEnabled())
+    if (m_controller.inProgress())
         return;
     close();
 }

@@ -21,9 +21,9 @@
 namespace Ui {
 class TGlavni;
 }
-class QCheckBox;
+class EndOfRunBoxes;
 class QLabel;
-class QProgressBar;
+class RunBars;
 
 // The main window: the two run buttons, the archive folder, the status line, the progress area of a
 // run with its controls and end-of-run boxes, the last archives, the main menu and the tray icon. A
@@ -83,10 +83,6 @@ class TGlavni : public QMainWindow, private RunView
     void BTN_KillClick();
     // One tick of the daily schedule: the countdown, the warning a minute before, the run at the time.
     void AutoTimerTimer();
-    // The end-of-run boxes: ticking one clears the other two.
-    void CB_CloseClick();
-    void CB_ShutdownClick();
-    void CB_LogoffClick();
     // The end-of-run step: closes the program, shuts down or logs off after a countdown when one of
     // the end-of-run boxes is ticked.
     void AutomatskoGasenje();
@@ -125,8 +121,6 @@ class TGlavni : public QMainWindow, private RunView
     void Terminate();
     void setUpTray();
     void connectControls();
-    // Widens the static labels whose text does not fit the fonts at hand.
-    void fitLabels();
 
     // One run attempt, from the in-progress test to the end of attempt.
     void runAttempt(RunKind kind);
@@ -136,25 +130,20 @@ class TGlavni : public QMainWindow, private RunView
     // Words a refusal of the run: an error box, and a tray message for the checks an unattended
     // automatic run meets.
     void refuse(const BackupAttempt::Preparation &preparation, RunKind kind);
-    void runLayout();
-    void resetBars();
+    // The window's controls for a run in progress, or for the idle window.
+    void runLayout(bool running);
     void closeOtherWindows();
     void runEnd(RunKind kind);
     void showMissingFiles(RunKind kind);
     // The status of a stopped run: the stop's text, and the bars full.
     void showStoppedStatus();
     void endOfAttempt(bool autoTimerWasActive);
-    bool endOfRunChosen() const;
-    // The action the end-of-run boxes choose.
-    EndOfRunAction chosenEndOfRunAction() const;
     // Closes the program, shuts down or logs off, as the action says.
     void carryOut(EndOfRunAction action);
     // Brings what the settings decide into effect after they were loaded or changed: the daily timer.
     void applySettingsChanges();
     // Starts or stops the daily schedule's timer.
     void setDailyTimer(bool running);
-    // Leaves only the given end-of-run box ticked, when it is.
-    void keepOnlyEndOfRunBox(QCheckBox *ticked);
 
     void TrayMouseDown(Qt::MouseButton button);
     void TrayDblClick();
@@ -173,8 +162,6 @@ class TGlavni : public QMainWindow, private RunView
     void showProgramTitle();
     QString idleTitle() const;
     void setStatusText(const QString &text);
-    void setLauncherState(LauncherProgress::State state);
-    void setLauncherValue(int percent);
 
     // RunView: what the run shows in this window.
     void showStatus(const RunStatus &status) override;
@@ -188,6 +175,8 @@ class TGlavni : public QMainWindow, private RunView
 
     std::unique_ptr<Ui::TGlavni> ui;
     DesktopServices m_services;
+    std::unique_ptr<RunBars> m_bars;
+    EndOfRunBoxes *m_endOfRun = nullptr;
     ProgramSettings m_settings;
     RunController m_controller;
     QTimer AutoTimer;
