@@ -2,6 +2,7 @@
 
 #include "about/TAboutBox.h"
 #include "app/EndOfRunBoxes.h"
+#include "app/LanguageMenu.h"
 #include "app/MainWindowLook.h"
 #include "app/RunBars.h"
 #include "app/TForm_FilesMissing.h"
@@ -20,7 +21,6 @@
 #include "run/WipeFile.h"
 #include "ui/ApplicationError.h"
 #include "ui/MyMessageDialog.h"
-#include "ui/ReinitializeForms.h"
 #include "ui/SaveFileDialog.h"
 #include "ui/WindowHelpers.h"
 #include "ui_TGlavni.h"
@@ -56,6 +56,7 @@ TGlavni::TGlavni(const QStringList &arguments, DesktopServices services, QWidget
     ApplyMainWindowLook(*ui, *this);
     m_bars = std::make_unique<RunBars>(ui->PB, ui->PBU, m_services.launcher);
     m_endOfRun = new EndOfRunBoxes(ui->CB_Close, ui->CB_Shutdown, ui->CB_Logoff, this);
+    m_language = new LanguageMenu(ui->MM_Hrvatski, ui->MM_Engleski, m_settings, this);
 
     AutoTimer.setInterval(1000);
     setUpTray();
@@ -96,15 +97,11 @@ void TGlavni::connectControls()
     connect(ui->TPP_Close, &QAction::triggered, this, &TGlavni::TPP_CloseClick);
     connect(ui->MM_Oprogramu, &QAction::triggered, this, &TGlavni::MM_OprogramuClick);
     connect(&AutoTimer, &QTimer::timeout, this, &TGlavni::AutoTimerTimer);
-    // A click toggles a checkable item by itself; the handlers decide the check marks, so the toggle
-    // is undone first.
-    connect(ui->MM_Engleski, &QAction::triggered, this, [this](bool checked) {
-        ui->MM_Engleski->setChecked(!checked);
-        MM_EngleskiClick();
-    });
-    connect(ui->MM_Hrvatski, &QAction::triggered, this, [this](bool checked) {
-        ui->MM_Hrvatski->setChecked(!checked);
-        MM_HrvatskiClick();
+    connect(m_language, &LanguageMenu::switched, this, [this] {
+        // The texts that code placed, now in the new language.
+        showProgramTitle();
+        setStatusText(message(Msg::StatusIdle));
+        applySettingsChanges();
     });
     ui->LokacijaA->installEventFilter(this);
     ui->LokacijaR->installEventFilter(this);
@@ -124,7 +121,7 @@ void TGlavni::startUp(const QStringList &arguments)
     ui->LokacijaR->setText(last.FileR);
     ui->LokacijaA->setText(last.FileA);
     applySettingsChanges();
-    applyStoredLanguage();
+    m_language->applyStored();
 
     // A first start: the settings window comes before the main window is ever shown.
     if (!FileExists(m_settings.listFileName())) {
@@ -140,26 +137,6 @@ void TGlavni::startUp(const QStringList &arguments)
     // Decided last: re-applying the window texts switches the timer off, and a save in the settings
     // window sets it.
     applySettingsChanges();
-}
-
-void TGlavni::applyStoredLanguage()
-{
-    ui->MM_Hrvatski->setChecked(true);
-    ui->MM_Engleski->setChecked(false);
-    const QString &code = m_settings.GLOBAL_Jezik;
-    if (code == QStringLiteral("HR")) {
-        if (LoadNewResourceModule(localeCroatian))
-            ReinitializeForms();
-    } else if (code == QStringLiteral("EN")) {
-        if (LoadNewResourceModule(localeEnglish)) {
-            ReinitializeForms();
-            ui->MM_Hrvatski->setChecked(false);
-            ui->MM_Engleski->setChecked(true);
-        } else {
-            // In memory only: the file keeps "EN" for a start that finds the module.
-            m_settings.GLOBAL_Jezik = QStringLiteral("HR");
-        }
-    }
 }
 
 void TGlavni::showSettingsWindow()
@@ -623,34 +600,12 @@ void TGlavni::showArchiveError(const QString &text, const QString &cause)
 
 void TGlavni::MM_EngleskiClick()
 {
-    switchLanguage(localeEnglish, QStringLiteral("EN"), ui->MM_Engleski, ui->MM_Hrvatski);
+    m_language->chooseEnglish();
 }
 
 void TGlavni::MM_HrvatskiClick()
 {
-    switchLanguage(localeCroatian, QStringLiteral("HR"), ui->MM_Hrvatski, ui->MM_Engleski);
-}
-
-void TGlavni::switchLanguage(quint32 locale, const QString &code, QAction *chosen, QAction *other)
-{
-    // Without the module nothing changes, silently: texts, stored choice and check marks stay.
-    if (!LoadNewResourceModule(locale))
-        return;
-    try {
-        WriteLanguage(m_settings, code);
-    } catch (const std::exception &failure) {
-        // The settings file cannot be written: the error is shown and the switch goes no further.
-        ShowApplicationError(this, QString::fromUtf8(failure.what()));
-        return;
-    }
-    ReinitializeForms();
-    m_settings.GLOBAL_Jezik = code;
-    chosen->setChecked(true);
-    other->setChecked(false);
-    // The texts that code placed, now in the new language.
-    showProgramTitle();
-    setStatusText(message(Msg::StatusIdle));
-    applySettingsChanges();
+    m_language->chooseCroatian();
 }
 
 // --- Window, tray and close rules -----------------------------------------------------------------

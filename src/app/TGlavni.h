@@ -22,6 +22,7 @@ namespace Ui {
 class TGlavni;
 }
 class EndOfRunBoxes;
+class LanguageMenu;
 class QLabel;
 class RunBars;
 
@@ -111,10 +112,6 @@ class TGlavni : public QMainWindow, private RunView
 
     // The start-up sequence, run once from the constructor.
     void startUp(const QStringList &arguments);
-    // Start-up: the language stored in "Jezik", with its check mark in the menu.
-    void applyStoredLanguage();
-    // The language switch of the menu items, for the language's locale, code and item.
-    void switchLanguage(quint32 locale, const QString &code, QAction *chosen, QAction *other);
     // Creates the settings window over this one, wired to the program, and shows it modally.
     void showSettingsWindow();
     // Ends the program at once, whatever the close rules say: the event loop is told to quit.
@@ -177,6 +174,7 @@ class TGlavni : public QMainWindow, private RunView
     DesktopServices m_services;
     std::unique_ptr<RunBars> m_bars;
     EndOfRunBoxes *m_endOfRun = nullptr;
+    LanguageMenu *m_language = nullptr;
     ProgramSettings m_settings;
     RunController m_controller;
     QTimer AutoTimer;
