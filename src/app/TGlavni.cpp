@@ -38,14 +38,6 @@ QString message(quint16 number)
     return MessageTable::text(number);
 }
 
-int startDelayMs()
-{
-    // Tests and benchmarks shorten the worker's initial wait; the program's own default stays.
-    bool ok = false;
-    const int delay = qEnvironmentVariableIntValue("ARKIVODA_START_DELAY_MS", &ok);
-    return ok && delay >= 0 ? delay : 2000;
-}
-
 } // namespace
 
 TGlavni::TGlavni(const QStringList &arguments, DesktopServices services, QWidget *parent)
@@ -210,9 +202,7 @@ void TGlavni::runAttempt(RunKind kind)
             runLayout(true);
             m_bars->reset();
             closeOtherWindows();
-            RunRequest request = RunRequest::fromSettings(m_settings, archive);
-            request.startDelayMs = startDelayMs();
-            m_controller.run(request);
+            m_controller.run(RunRequest::fromSettings(m_settings, archive));
             runEnd(kind);
         }
     } catch (const std::exception &failure) {

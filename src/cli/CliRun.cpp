@@ -28,14 +28,6 @@ QString forTerminal(QString text)
     return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
-int startDelayFromEnvironment()
-{
-    // Tests shorten the worker's initial wait; the program's own default stays.
-    bool ok = false;
-    const int delay = qEnvironmentVariableIntValue("ARKIVODA_START_DELAY_MS", &ok);
-    return ok && delay >= 0 ? delay : 2000;
-}
-
 } // namespace
 
 CliRun::CliRun(const CliOptions &options) : m_options(options) {}
@@ -75,8 +67,7 @@ int CliRun::exec()
     CliRunView view(stderr, ::isatty(STDERR_FILENO) == 1);
     RunController controller(view);
     view.setState(&controller.state());
-    RunRequest request = RunRequest::fromSettings(settings, archiveFile);
-    request.startDelayMs = startDelayFromEnvironment();
+    const RunRequest request = RunRequest::fromSettings(settings, archiveFile);
     {
         const StopSignals stopSignals([&controller] { controller.BTN_CancelClick(); },
                                       [&controller] { controller.forceStop(); });

@@ -2,6 +2,8 @@
 
 #include "config/ProgramSettings.h"
 
+#include <QtGlobal>
+
 RunRequest RunRequest::fromSettings(const ProgramSettings &settings, const QString &archiveFile)
 {
     RunRequest request;
@@ -10,5 +12,9 @@ RunRequest RunRequest::fromSettings(const ProgramSettings &settings, const QStri
     request.arhiva_file = archiveFile;
     request.GLOBAL_ApplicationTitle = settings.GLOBAL_ApplicationTitle;
     request.GLOBAL_lista_caption = settings.GLOBAL_lista_caption;
+    bool ok = false;
+    const int delay = qEnvironmentVariableIntValue("ARKIVODA_START_DELAY_MS", &ok);
+    if (ok && delay >= 0)
+        request.startDelayMs = delay;
     return request;
 }

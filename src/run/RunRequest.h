@@ -14,6 +14,8 @@ struct RunRequest
     QString GLOBAL_lista_caption;    // the configuration's name in the title
     int startDelayMs = 2000;         // the worker's wait before it reads the list
 
-    // The request for a run of the loaded settings into the given archive.
+    // The request for a run of the loaded settings into the given archive. The environment variable
+    // ARKIVODA_START_DELAY_MS, when set to a number of 0 or more, shortens the worker's wait (tests and
+    // benchmarks use it).
     static RunRequest fromSettings(const ProgramSettings &settings, const QString &archiveFile);
 };
