@@ -3,6 +3,7 @@
 #include "about/TAboutBox.h"
 #include "app/EndOfRunBoxes.h"
 #include "app/LanguageMenu.h"
+#include "app/MainTray.h"
 #include "app/MainWindowLook.h"
 #include "app/RunBars.h"
 #include "app/TForm_FilesMissing.h"
@@ -51,7 +52,8 @@ TGlavni::TGlavni(const QStringList &arguments, DesktopServices services, QWidget
     m_language = new LanguageMenu(ui->MM_Hrvatski, ui->MM_Engleski, m_settings, this);
 
     AutoTimer.setInterval(1000);
-    setUpTray();
+    m_tray = new MainTray(m_services.tray, ui->TPP_Restore, ui->TPP_Close, this);
+    connect(m_tray, &MainTray::restoreRequested, this, &TGlavni::TPP_RestoreClick);
     connectControls();
     startUp(arguments);
 }
@@ -59,20 +61,6 @@ TGlavni::TGlavni(const QStringList &arguments, DesktopServices services, QWidget
 TGlavni::~TGlavni()
 {
     m_services.tray.hide();
-}
-
-void TGlavni::setUpTray()
-{
-    TrayPopup.addAction(ui->TPP_Restore);
-    TrayPopup.addSeparator();
-    TrayPopup.addAction(ui->TPP_Close);
-    TrayIcon &tray = m_services.tray;
-    tray.setIcon(ProgramIcon());
-    tray.setContextMenu(&TrayPopup);
-    connect(&tray, &TrayIcon::mousePressed, this, &TGlavni::TrayMouseDown);
-    connect(&tray, &TrayIcon::doubleClicked, this, &TGlavni::TrayDblClick);
-    connect(&tray, &TrayIcon::messageClicked, this, &TGlavni::TPP_RestoreClick);
-    tray.show();
 }
 
 void TGlavni::connectControls()
@@ -277,8 +265,8 @@ void TGlavni::refuse(const QString &text, const QString &balloonText)
 {
     MyMessageDialog(this, message(Msg::CaptionError), text, TMsgDlgType::mtError, mbOK,
                     {message(Msg::ButtonOk)});
-    showBalloon(QStringLiteral("Arkivoda ") + m_settings.GLOBAL_lista_caption, balloonText,
-                TrayIcon::BalloonIcon::Error, 5000);
+    m_tray->showBalloon(QStringLiteral("Arkivoda ") + m_settings.GLOBAL_lista_caption, balloonText,
+                        TrayIcon::BalloonIcon::Error, 5000);
 }
 
 void TGlavni::runLayout(bool running)
@@ -348,8 +336,8 @@ void TGlavni::runEnd(RunKind kind)
     }
     if (!failure.isEmpty()) {
         // No valid archive: the window says what went wrong, never that the run is done.
-        showBalloon(QStringLiteral("Arkivoda ") + m_settings.GLOBAL_lista_caption, failure,
-                    TrayIcon::BalloonIcon::Error, 5000);
+        m_tray->showBalloon(QStringLiteral("Arkivoda ") + m_settings.GLOBAL_lista_caption, failure,
+                            TrayIcon::BalloonIcon::Error, 5000);
         // An archive that could not be written has had its own error box already.
         if (m_endOfRun->chosen() == EndOfRunAction::None && record.outcome != Outcome::ArchiveFailed) {
             bringToFront();
@@ -365,9 +353,9 @@ void TGlavni::runEnd(RunKind kind)
     }
     const RunSummary summary(state, GetFileSize(state.arhiva_file));
 
-    showBalloon(QStringLiteral("Arkivoda ") + m_settings.GLOBAL_lista_caption,
-                message(Msg::BalloonRunFinished) + QStringLiteral(" \r\n") + state.arhiva_file,
-                TrayIcon::BalloonIcon::Information, 5000);
+    m_tray->showBalloon(QStringLiteral("Arkivoda ") + m_settings.GLOBAL_lista_caption,
+                        message(Msg::BalloonRunFinished) + QStringLiteral(" \r\n") + state.arhiva_file,
+                        TrayIcon::BalloonIcon::Information, 5000);
 
     if (m_settings.GLOBAL_Report && m_endOfRun->chosen() == EndOfRunAction::None) {
         bringToFront();
@@ -480,8 +468,8 @@ void TGlavni::AutoTimerTimer()
     const DailySchedule::Tick tick = DailySchedule::at(m_clock().time(), m_settings.GLOBAL_TimerTime);
     setStatusText(MessageTable::fill(message(Msg::StatusNextAutoRun), {tick.timeLeft}));
     if (tick.warn)
-        showBalloon(QStringLiteral("Arkivoda ") + m_settings.GLOBAL_lista_caption,
-                    message(Msg::BalloonAutoRunSoon), TrayIcon::BalloonIcon::Warning, 7000);
+        m_tray->showBalloon(QStringLiteral("Arkivoda ") + m_settings.GLOBAL_lista_caption,
+                            message(Msg::BalloonAutoRunSoon), TrayIcon::BalloonIcon::Warning, 7000);
     if (tick.start) {
         // Shown and raised; a minimised window stays minimised.
         show();
@@ -623,13 +611,6 @@ void TGlavni::setStatusText(const QString &text)
     ui->LBL_Status->setText(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
 }
 
-void TGlavni::showBalloon(const QString &title, const QString &text, TrayIcon::BalloonIcon icon,
-                          int timeoutMs)
-{
-    m_balloon = Balloon{title, text, icon, timeoutMs};
-    m_services.tray.showMessage(title, text, icon, timeoutMs);
-}
-
 void TGlavni::bringToFront()
 {
     if (isHidden())
@@ -661,17 +642,6 @@ void TGlavni::TPP_CloseClick()
 {
     m_closeFromTray = true;
     close();
-}
-
-void TGlavni::TrayMouseDown(Qt::MouseButton button)
-{
-    MFLastButton = button;
-}
-
-void TGlavni::TrayDblClick()
-{
-    if (MFLastButton == Qt::LeftButton)
-        TPP_RestoreClick();
 }
 
 void TGlavni::AppEventsMinimize()

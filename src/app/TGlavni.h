@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/EndOfRunAction.h"
+#include "app/MainTray.h"
 #include "config/ProgramSettings.h"
 #include "platform/DesktopServices.h"
 #include "platform/LauncherProgress.h"
@@ -54,19 +55,12 @@ class TGlavni : public QMainWindow, private RunView
     QTimer &autoTimer() { return AutoTimer; }
     // The local clock the daily schedule reads; a test sets its own.
     void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
-    QMenu &trayPopup() { return TrayPopup; }
+    QMenu &trayPopup() { return m_tray->popup(); }
     // The window that a run shows the missing sources in, while it exists.
     QWidget *missingFilesWindow() const { return Form_FilesMissing; }
 
-    // A tray balloon: the defaults until a part of the program shows one with its own values.
-    struct Balloon
-    {
-        QString title = QStringLiteral("Arkivoda");
-        QString text = QStringLiteral("Arkivoda");
-        TrayIcon::BalloonIcon icon = TrayIcon::BalloonIcon::None;
-        int timeoutMs = 3000;
-    };
-    const Balloon &balloon() const { return m_balloon; }
+    // The last tray balloon shown, or the defaults.
+    const MainTray::Balloon &balloon() const { return m_tray->balloon(); }
 
     // The run buttons: each returns when the attempt is over.
     void AutoZClick();
@@ -116,7 +110,6 @@ class TGlavni : public QMainWindow, private RunView
     void showSettingsWindow();
     // Ends the program at once, whatever the close rules say: the event loop is told to quit.
     void Terminate();
-    void setUpTray();
     void connectControls();
 
     // One run attempt, from the in-progress test to the end of attempt.
@@ -142,8 +135,6 @@ class TGlavni : public QMainWindow, private RunView
     // Starts or stops the daily schedule's timer.
     void setDailyTimer(bool running);
 
-    void TrayMouseDown(Qt::MouseButton button);
-    void TrayDblClick();
     void AppEventsMinimize();
     void showLastArchive(QLabel *label, quint16 message);
     // Alt+F4 is a close request, swallowed while a run is in progress.
@@ -153,7 +144,6 @@ class TGlavni : public QMainWindow, private RunView
     void bringToFront();
     // Hides the window to the tray; without a notification area it is minimised instead.
     void hideToTray();
-    void showBalloon(const QString &title, const QString &text, TrayIcon::BalloonIcon icon, int timeoutMs);
     // The title of the program's start, with the configuration's name when one was given, in the
     // language in use; the tray's hint follows it.
     void showProgramTitle();
@@ -178,9 +168,7 @@ class TGlavni : public QMainWindow, private RunView
     ProgramSettings m_settings;
     RunController m_controller;
     QTimer AutoTimer;
-    QMenu TrayPopup;
-    Balloon m_balloon;
-    Qt::MouseButton MFLastButton = Qt::LeftButton;
+    MainTray *m_tray = nullptr;
     std::function<QDateTime()> m_clock = &QDateTime::currentDateTime;
     bool m_terminated = false;
     QPointer<QWidget> AboutBox;

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "platform/TrayIcon.h"
+
+#include <QMenu>
+#include <QObject>
+#include <QString>
+
+class QAction;
+
+// The program's tray icon as the main window uses it: the icon with its menu (restore, exit), the
+// balloons, and a left double click or a click on a balloon asking for the window.
+class MainTray : public QObject
+{
+    Q_OBJECT
+
+  public:
+    // A tray balloon: the defaults until a part of the program shows one with its own values.
+    struct Balloon
+    {
+        QString title = QStringLiteral("Arkivoda");
+        QString text = QStringLiteral("Arkivoda");
+        TrayIcon::BalloonIcon icon = TrayIcon::BalloonIcon::None;
+        int timeoutMs = 3000;
+    };
+
+    // Sets the icon up with its menu of the two actions and shows it.
+    MainTray(TrayIcon &tray, QAction *restore, QAction *exit, QObject *parent = nullptr);
+
+    QMenu &popup() { return TrayPopup; }
+    void showBalloon(const QString &title, const QString &text, TrayIcon::BalloonIcon icon, int timeoutMs);
+    // The last balloon shown.
+    const Balloon &balloon() const { return m_balloon; }
+
+  signals:
+    // The user asks for the window: a left double click on the icon, or a click on a balloon.
+    void restoreRequested();
+
+  private:
+    void TrayMouseDown(Qt::MouseButton button);
+    void TrayDblClick();
+
+    TrayIcon &m_tray;
+    QMenu TrayPopup;
+    Balloon m_balloon;
+    Qt::MouseButton MFLastButton = Qt::LeftButton;
+};
