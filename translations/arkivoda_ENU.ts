@@ -288,6 +288,10 @@ that the device is available!</translation>
         <source>65056</source>
         <translation>The prefix of archive files must not contain &quot;/&quot; nor consist of dots alone!</translation>
     </message>
+    <message>
+        <source>65057</source>
+        <translation>%s (its name in the archive would be longer than 65,535 bytes)</translation>
+    </message>
 </context>
 <context>
     <name>PorukeCli</name>

@@ -288,6 +288,10 @@ ukoliko se radi o vanjskom disku ili mrežnoj mapi!</translation>
         <source>65056</source>
         <translation>Prefiks arhivskih datoteka ne smije sadržavati znak &quot;/&quot; niti se sastojati samo od točaka!</translation>
     </message>
+    <message>
+        <source>65057</source>
+        <translation>%s (naziv u arhivi bio bi dulji od 65.535 bajtova)</translation>
+    </message>
 </context>
 <context>
     <name>PorukeCli</name>

@@ -134,6 +134,8 @@ const QHash<quint16, QString> &croatianTable()
             {QT_TRANSLATE_NOOP("Poruke", "65056"),
              QStringLiteral("Prefiks arhivskih datoteka ne smije sadržavati znak \"/\" niti se sastojati "
                             "samo od točaka!")},
+            {QT_TRANSLATE_NOOP("Poruke", "65057"),
+             QStringLiteral("%s (naziv u arhivi bio bi dulji od 65.535 bajtova)")},
         };
         QHash<quint16, QString> byNumber;
         for (const CroatianEntry &entry : entries)

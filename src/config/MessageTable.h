@@ -70,6 +70,7 @@ enum Number : quint16 {
     ErrorEmptyPrefix = 65054,
     TitleSettings = 65055,
     ErrorBadPrefix = 65056,
+    MissingNameTooLong = 65057,
 };
 }
 

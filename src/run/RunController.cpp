@@ -235,6 +235,11 @@ void RunController::recordMissing(const QString &path)
     m_state.file_missing_list.append(path);
 }
 
+void RunController::onEntryNameTooLong(const QString &path)
+{
+    recordMissing(MessageTable::fill(MessageTable::text(Msg::MissingNameTooLong), {path}));
+}
+
 void RunController::reportArchiveError(const QString &cause)
 {
     m_state.archiveFailed = true;

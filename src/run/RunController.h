@@ -103,6 +103,8 @@ class RunController : public QObject
                                           std::function<void()> procedure);
     void onCollecting();
     void onMissingEntry(const QString &path) { recordMissing(path); }
+    // A source left out because its name in the archive would be too long: missing, with the reason.
+    void onEntryNameTooLong(const QString &path);
     void onFileSize(qint64 bytes);
     void onFileCount(qint64 count);
     void onTimerRestart() { restartTimer(); }

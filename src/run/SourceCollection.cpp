@@ -31,16 +31,51 @@ void SourceCollection::resolveEntries(const QStringList &entries, SourceCollecti
         // under two names.
         const QByteArray fileSource = QFile::encodeName(QDir::cleanPath(entry));
         if (FileExists(fileSource)) {
-            m_files.add(fileSource);
+            walkFiles.clear();
+            walkFiles.add(fileSource);
+            addFitting(m_files, walkFiles, false, sink);
         } else if (DirectoryExists(fileSource)) {
             walkFiles.clear();
             walkFolders.clear();
             const QByteArray folder = fileSource.endsWith('/') ? fileSource : fileSource + '/';
             DirectoryTree(folder + '*', walkFiles, walkFolders, reportUnavailable);
-            m_files.add(walkFiles);
-            m_folders.add(walkFolders);
+            addFitting(m_files, walkFiles, false, sink);
+            addFitting(m_folders, walkFolders, true, sink);
         } else {
             sink.missingEntry(entry);
+        }
+    }
+}
+
+bool SourceCollection::entryNameFits(const QByteArray &path, bool folder)
+{
+    const qsizetype length =
+        path.size() - (path.startsWith('/') ? 1 : 0) + (folder && !path.endsWith('/') ? 1 : 0);
+    return length <= ENTRY_NAME_MAX;
+}
+
+void SourceCollection::addFitting(SortedPathList &target, const SortedPathList &paths, bool folders,
+                                  SourceCollectionSink &sink)
+{
+    const QList<QByteArray> &localPaths = paths.localPaths();
+    const auto fits = [folders](const QByteArray &path) { return entryNameFits(path, folders); };
+    if (std::all_of(localPaths.cbegin(), localPaths.cend(), fits)) {
+        target.add(paths);
+        return;
+    }
+    for (const QByteArray &path : localPaths) {
+        if (fits(path)) {
+            target.add(path);
+            continue;
+        }
+        // Everything below an over-long folder is over-long too: the folder is reported once, as the
+        // first component whose folder name no longer fits, or else the path itself.
+        const qsizetype offset = path.startsWith('/') ? 1 : 0;
+        const qsizetype slash = path.indexOf('/', ENTRY_NAME_MAX + offset);
+        const QByteArray shortest = slash < 0 ? path : path.left(slash);
+        if (!m_tooLong.contains(shortest)) {
+            m_tooLong.insert(shortest);
+            sink.entryNameTooLong(QFile::decodeName(shortest));
         }
     }
 }

@@ -2,13 +2,15 @@
 
 #include "run/SortedPathList.h"
 
+#include <QSet>
 #include <QStringList>
 
 class SourceCollectionSink;
 
 // Turns the entries of a backup list into the files to archive and the subfolders to record.
 // A file entry is taken as it stands, a folder entry contributes everything below it (not itself),
-// and any other entry is reported as missing, as is a folder below it that cannot be listed. Paths
+// and any other entry is reported as missing, as is a folder below it that cannot be listed, and a file
+// or folder whose name in the archive would be too long (with nothing below it collected). Paths
 // are kept as the file system's bytes. Belongs to the thread that uses it.
 class SourceCollection
 {
@@ -25,7 +27,19 @@ class SourceCollection
     // Full paths of the subfolders below the listed folders, at every depth, without trailing "/".
     const SortedPathList &lista_mapa_finalna() const { return m_folders; }
 
+    // The longest name an archive entry can have, in bytes.
+    static constexpr qsizetype ENTRY_NAME_MAX = 0xFFFF;
+    // Whether the archive's name for a path (without its leading "/", a folder's with a trailing "/")
+    // fits in an entry name.
+    static bool entryNameFits(const QByteArray &path, bool folder);
+
   private:
+    // Adds the paths whose archive names fit and reports the shortest over-long part of the others.
+    void addFitting(SortedPathList &target, const SortedPathList &paths, bool folders,
+                    SourceCollectionSink &sink);
+
     SortedPathList m_files;
     SortedPathList m_folders;
+    // The over-long paths already reported.
+    QSet<QByteArray> m_tooLong;
 };

@@ -12,6 +12,9 @@ class SourceCollectionSink
 
     // An entry that names neither a file nor a folder, with its text exactly as read from the list.
     virtual void missingEntry(const QString &entry) = 0;
+    // A file or folder that exists but whose name in the archive would pass the 65,535 bytes a ZIP
+    // entry name can hold; reported once for the shortest such path, not for what lies below it.
+    virtual void entryNameTooLong(const QString &path) { missingEntry(path); }
     // Bytes that one collected file adds to the total size: its size, or 0 when that cannot be read.
     virtual void fileSize(qint64 bytes) = 0;
     // The number of collected files, reported once after every size.

@@ -148,6 +148,11 @@ void TThreadArhiviranje::missingEntry(const QString &entry)
     post(HandOver::MissingEntry, [c = &m_controller, entry] { c->onMissingEntry(entry); });
 }
 
+void TThreadArhiviranje::entryNameTooLong(const QString &path)
+{
+    post(HandOver::MissingEntry, [c = &m_controller, path] { c->onEntryNameTooLong(path); });
+}
+
 void TThreadArhiviranje::fileSize(qint64 bytes)
 {
     post(HandOver::AddFileSize, [c = &m_controller, bytes] { c->onFileSize(bytes); });

@@ -19,6 +19,7 @@
 #include <sys/types.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <numeric>
 
 namespace {
@@ -30,6 +31,11 @@ class RecordingSink : public SourceCollectionSink
     void missingEntry(const QString &entry) override
     {
         missing.append(entry);
+        events.append(QStringLiteral("missing"));
+    }
+    void entryNameTooLong(const QString &path) override
+    {
+        tooLong.append(path);
         events.append(QStringLiteral("missing"));
     }
     void fileSize(qint64 bytes) override
@@ -44,6 +50,7 @@ class RecordingSink : public SourceCollectionSink
     }
 
     QStringList missing;
+    QStringList tooLong;
     QList<qint64> sizes;
     QList<qint64> counts;
     QStringList events;
@@ -118,6 +125,7 @@ class TestSourceCollection : public QObject
     void totalsInSortedOrderThenCount();
     void sizesOfManyFilesKeepTheirOrder();
     void aLineWithANulNamesNothing();
+    void overLongNamesAreLeftOutOnce();
     void allMissingGivesNothing();
     void walkUsesMask();
 
@@ -528,6 +536,55 @@ void TestSourceCollection::aLineWithANulNamesNothing()
     QCOMPARE(sink.missing, (QStringList{utf16Root, strayNul}));
     QVERIFY(collection.lista_fileova_finalna().isEmpty());
     QVERIFY(collection.lista_mapa_finalna().isEmpty());
+}
+
+// A folder path below the tree of exactly `length` bytes, made of 250-byte names starting with `letter`.
+static QByteArray folderOfLength(const RawTree &tree, qsizetype length, char letter)
+{
+    QByteArray relative;
+    const qsizetype wanted = length - tree.root().size() - 1;
+    while (relative.size() < wanted) {
+        if (!relative.isEmpty())
+            relative += '/';
+        qsizetype name = std::min<qsizetype>(250, wanted - relative.size());
+        // Never leave room for a "/" alone.
+        if (wanted - relative.size() - name == 1)
+            --name;
+        relative += QByteArray(name, letter);
+    }
+    return tree.makeDir(relative);
+}
+
+// A ZIP entry name holds at most 65,535 bytes, and the archive names a path without its leading "/"
+// (a folder with a trailing "/"). What would not fit is left out and reported once, at its shortest
+// over-long part; what fits exactly, and everything else, is still collected.
+void TestSourceCollection::overLongNamesAreLeftOutOnce()
+{
+    const RawTree tree;
+    const QByteArray justFits = folderOfLength(tree, 65535 - 1, 'g');
+    const QByteArray fitsAsFolder = folderOfLength(tree, 65535, 'f');
+    QCOMPARE(justFits.size(), 65534);
+    QCOMPARE(fitsAsFolder.size(), 65535);
+    const QByteArray lastFitting = tree.writeFile(justFits.mid(tree.root().size() + 1) + "/z", "z");
+    const QByteArray overByOne = tree.writeFile(fitsAsFolder.mid(tree.root().size() + 1) + "/x", "x");
+    const QByteArray longFolder = fitsAsFolder + "/pod";
+    tree.writeFile(longFolder.mid(tree.root().size() + 1) + "/dublje/y.txt", "y");
+    tree.writeFile(longFolder.mid(tree.root().size() + 1) + "/w.txt", "w");
+    const QByteArray ordinary = tree.writeFile("a.txt", "a");
+
+    SourceCollection collection;
+    RecordingSink sink;
+    collection.resolveEntries({QFile::decodeName(tree.root()), QFile::decodeName(overByOne)}, sink);
+
+    QCOMPARE(sink.tooLong, (QStringList{QFile::decodeName(longFolder), QFile::decodeName(overByOne)}));
+    QVERIFY(sink.missing.isEmpty());
+    const QList<QByteArray> &files = collection.lista_fileova_finalna().localPaths();
+    QCOMPARE(files.size(), 2);
+    QVERIFY(files.contains(ordinary));
+    QVERIFY(files.contains(lastFitting));
+    QVERIFY(collection.lista_mapa_finalna().localPaths().contains(fitsAsFolder));
+    for (const QByteArray &folder : collection.lista_mapa_finalna().localPaths())
+        QVERIFY(SourceCollection::entryNameFits(folder, true));
 }
 
 void TestSourceCollection::allMissingGivesNothing()
