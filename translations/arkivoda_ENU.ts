@@ -394,6 +394,10 @@ Exit status:
         <source>target-not-file</source>
         <translation>%1 is not an ordinary file (a device, pipe or socket); the backup is refused.</translation>
     </message>
+    <message>
+        <source>part-left</source>
+        <translation>The incomplete archive was left in the file %1.</translation>
+    </message>
 </context>
 <context>
     <name>TAboutBox</name>

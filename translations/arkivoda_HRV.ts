@@ -394,6 +394,10 @@ Izlazni status:
         <source>target-not-file</source>
         <translation>%1 nije obična datoteka (uređaj, cijev ili utičnica); arhiviranje je odbijeno.</translation>
     </message>
+    <message>
+        <source>part-left</source>
+        <translation>Nedovršena arhiva ostala je u datoteci %1.</translation>
+    </message>
 </context>
 <context>
     <name>TAboutBox</name>

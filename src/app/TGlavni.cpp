@@ -190,7 +190,10 @@ void TGlavni::runAttempt(RunKind kind)
             runLayout(true);
             m_bars->reset();
             closeOtherWindows();
-            m_controller.run(RunRequest::fromSettings(m_settings, archive));
+            RunRequest request = RunRequest::fromSettings(m_settings, archive);
+            // A manual run reaches this point only into a free name or with the user's consent to replace.
+            request.replaceExisting = kind == RunKind::Manual;
+            m_controller.run(request);
             runEnd(kind);
         }
     } catch (const std::exception &failure) {

@@ -67,7 +67,8 @@ int CliRun::exec()
     CliRunView view(stderr, ::isatty(STDERR_FILENO) == 1);
     RunController controller(view);
     view.setState(&controller.state());
-    const RunRequest request = RunRequest::fromSettings(settings, archiveFile);
+    RunRequest request = RunRequest::fromSettings(settings, archiveFile);
+    request.replaceExisting = !automatic && m_options.overwrite;
     {
         const StopSignals stopSignals([&controller] { controller.BTN_CancelClick(); },
                                       [&controller] { controller.forceStop(); });

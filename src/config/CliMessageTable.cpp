@@ -89,6 +89,9 @@ const QList<Entry> &entries()
         // Status, file percentage, total percentage, elapsed time; the file's path follows.
         {CliMsg::ProgressFile, QT_TRANSLATE_NOOP("PorukeCli", "progress-file"),
          QStringLiteral("%1 %2% | ukupno %3% | %4 | ")},
+        // The incomplete archive's file.
+        {CliMsg::PartLeft, QT_TRANSLATE_NOOP("PorukeCli", "part-left"),
+         QStringLiteral("Nedovršena arhiva ostala je u datoteci %1.")},
     };
     return table;
 }

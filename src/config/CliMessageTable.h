@@ -25,6 +25,7 @@ enum Key {
     FailedNotCreated,
     ProgressTotal,
     ProgressFile,
+    PartLeft,
 };
 }
 

@@ -6,8 +6,8 @@
 #include "config/StringGrid.h"
 #include "run/ArchiveName.h"
 #include "run/FileSystem.h"
+#include "run/RunRequest.h"
 #include "run/RunState.h"
-#include "run/WipeFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -52,8 +52,7 @@ BackupAttempt::Preparation BackupAttempt::prepare(Kind kind, const ProgramSettin
         if (target.exists() && !mayReplace)
             return {Refusal::TargetExists, archive};
     }
-    if (!WipeFile(archive))
-        return {Refusal::CannotRemove, archive};
+    // An old archive of the name is replaced only by the complete new one, when the run renames it.
     return {Refusal::None, archive};
 }
 
@@ -61,9 +60,12 @@ BackupAttempt::Outcome BackupAttempt::outcome(const RunState &state)
 {
     if (state.archiveFailed)
         return Outcome::ArchiveFailed;
-    if (state.fKill)
-        return FileExists(state.arhiva_file) ? Outcome::ForcedIncomplete : Outcome::ForcedBeforeArchive;
-    if (!FileExists(state.arhiva_file))
+    if (state.fKill) {
+        return FileExists(RunRequest::partFileOf(state.arhiva_file)) ? Outcome::ForcedIncomplete
+                                                                     : Outcome::ForcedBeforeArchive;
+    }
+    // A file of the final name may be the old archive that a manual run was to replace.
+    if (!state.archiveNamed || !FileExists(state.arhiva_file))
         return Outcome::NotCreated;
     return state.PrekidArhiviranja ? Outcome::Stopped : Outcome::Complete;
 }
@@ -120,18 +122,25 @@ QString BackupAttempt::text(Refusal refusal, const ProgramSettings &settings, co
 
 QString BackupAttempt::failureText(Outcome outcome, const RunState &state)
 {
+    const QString partFile = RunRequest::partFileOf(state.arhiva_file);
+    // What a failed run leaves behind is named, so that nobody takes it for a backup or looks for one
+    // under the final name.
+    const QString partLeft = FileExists(partFile)
+                                 ? QLatin1Char('\n') + CliMessageTable::text(CliMsg::PartLeft).arg(partFile)
+                                 : QString();
     switch (outcome) {
     case Outcome::Complete:
     case Outcome::Stopped:
         return QString();
     case Outcome::ArchiveFailed:
-        return CliMessageTable::text(CliMsg::FailedNotWritable).arg(state.arhiva_file, state.archiveFailure);
+        return CliMessageTable::text(CliMsg::FailedNotWritable).arg(state.arhiva_file, state.archiveFailure) +
+               partLeft;
     case Outcome::ForcedIncomplete:
-        return CliMessageTable::text(CliMsg::KilledIncomplete).arg(state.arhiva_file);
+        return CliMessageTable::text(CliMsg::KilledIncomplete).arg(partFile);
     case Outcome::ForcedBeforeArchive:
         return CliMessageTable::text(CliMsg::KilledBeforeArchive).arg(state.arhiva_file);
     case Outcome::NotCreated:
-        return CliMessageTable::text(CliMsg::FailedNotCreated).arg(state.arhiva_file);
+        return CliMessageTable::text(CliMsg::FailedNotCreated).arg(state.arhiva_file) + partLeft;
     }
     return QString();
 }

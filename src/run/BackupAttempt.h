@@ -25,14 +25,15 @@ class BackupAttempt
         TargetIsFolder,       // manual run: the chosen name is a folder
         TargetNotFile,        // manual run: the chosen name is a device, FIFO or socket, never replaced
         TargetExists,         // manual run: the file exists and may not be replaced
-        CannotRemove,         // an old file of the archive's name cannot be removed
+        CannotRemove,         // an old file of the archive's name cannot be removed (not refused today:
+                              // the complete new archive replaces it by a rename)
     };
 
     // What a run's end means.
     enum class Outcome {
         Complete,         // the archive is written and closed, nothing was stopped
         Stopped,          // stopped after a file: the archive is closed properly, but not everything is in it
-        ForcedIncomplete, // forced to stop: the archive's file is left incomplete and invalid
+        ForcedIncomplete, // forced to stop: the incomplete archive is left under its ".part" name
         ForcedBeforeArchive, // forced to stop before the archive's file was made
         ArchiveFailed,       // the archive could not be created or written
         NotCreated,          // the run ended without an archive
@@ -51,11 +52,11 @@ class BackupAttempt
         QString failure;       // why recording failed, when an archive was there to record
     };
 
-    // Checks that a run of the kind may start and names its archive: the automatic run's from the
-    // settings and the clock, the manual run's chosenFile (replaced only when mayReplace). An old file of
-    // that name is removed here; nothing else is touched.
     // The first check of every run: the backup list exists and can be read.
     static Refusal checkList(const ProgramSettings &settings);
+    // Checks that a run of the kind may start and names its archive: the automatic run's from the
+    // settings and the clock, the manual run's chosenFile (replaced only when mayReplace). Nothing is
+    // touched: an old file of that name stays until the run's complete archive replaces it.
     static Preparation prepare(Kind kind, const ProgramSettings &settings,
                                const QString &chosenFile = QString(), bool mayReplace = false);
     // The outcome of the run that state describes.

@@ -3,8 +3,15 @@
 #include "zip/LongPath.h"
 
 #include <QFile>
+#include <QFileInfo>
 
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <string>
 #include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
 
 namespace {
 
@@ -51,4 +58,49 @@ bool FileExists(const QString &fileName)
 bool DirectoryExists(const QString &folderName)
 {
     return DirectoryExists(QFile::encodeName(folderName));
+}
+
+namespace {
+
+[[noreturn]] void failOn(const QString &name, const char *what, int error)
+{
+    throw std::system_error(error, std::generic_category(),
+                            std::string(what) + " \"" + QFile::encodeName(name).toStdString() + '"');
+}
+
+} // namespace
+
+void RenameFile(const QString &from, const QString &to, bool replace)
+{
+    const QByteArray source = QFile::encodeName(from);
+    const QByteArray target = QFile::encodeName(to);
+    if (replace) {
+        if (::rename(source.constData(), target.constData()) != 0)
+            failOn(from, "Cannot rename file", errno);
+        return;
+    }
+    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) == 0)
+        return;
+    // A file system without the flag: the test and the rename are two steps there.
+    if (errno != EINVAL && errno != ENOSYS)
+        failOn(from, "Cannot rename file", errno);
+    struct stat existing;
+    if (::lstat(target.constData(), &existing) == 0)
+        failOn(from, "Cannot rename file", EEXIST);
+    if (::rename(source.constData(), target.constData()) != 0)
+        failOn(from, "Cannot rename file", errno);
+}
+
+void SyncFolderOf(const QString &fileName)
+{
+    const QString folder = QFileInfo(fileName).absolutePath();
+    const int handle = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (handle < 0)
+        failOn(folder, "Cannot open folder", errno);
+    // Some file systems cannot sync a folder at all (EINVAL); their names are as safe as they get.
+    const bool failed = ::fsync(handle) != 0 && errno != EINVAL;
+    const int error = errno;
+    ::close(handle);
+    if (failed)
+        failOn(folder, "Cannot write folder", error);
 }

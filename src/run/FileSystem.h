@@ -15,3 +15,10 @@ bool FileExists(const QByteArray &fileName);
 // Whether a folder of that name exists.
 bool DirectoryExists(const QString &folderName);
 bool DirectoryExists(const QByteArray &folderName);
+
+// Gives a file another name in its file system: a file of the name to is replaced only when replace is
+// set, else the rename fails with EEXIST. Raises std::system_error naming the file.
+void RenameFile(const QString &from, const QString &to, bool replace);
+// Writes the folder holding fileName to the disk, so that a name given or changed there survives a
+// power cut. Raises std::system_error naming the folder.
+void SyncFolderOf(const QString &fileName);

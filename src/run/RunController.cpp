@@ -106,6 +106,7 @@ void RunController::prepareRun(const RunRequest &request)
     m_state.file_size_progress = 0;
     m_state.file_count_progress = 0;
     m_state.file_missing = 0;
+    m_state.archiveNamed = false;
     m_state.archiveFailed = false;
     m_state.archiveFailure.clear();
     m_state.arhiva_file = request.arhiva_file;

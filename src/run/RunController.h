@@ -78,6 +78,7 @@ class RunController : public QObject
         TimerStop = 13,
         ArchiveError = 14,
         Completion = 15,
+        ArchiveNamed = 16,
     };
     // Lets a test watch every hand-over: called on the interface thread just before its procedure.
     void setHandOverObserver(std::function<void(HandOver)> observer)
@@ -117,6 +118,7 @@ class RunController : public QObject
     void onProgress(qint64 position, bool pausing) { progressDisplay(position, pausing); }
     void onTimerStop() { stopTimer(); }
     void onArchiveError(const QString &cause) { reportArchiveError(cause); }
+    void onArchiveNamed() { m_state.archiveNamed = true; }
     void onCompletion(bool forced) { finishRun(forced); }
 
   signals:

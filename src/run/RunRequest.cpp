@@ -18,3 +18,8 @@ RunRequest RunRequest::fromSettings(const ProgramSettings &settings, const QStri
         request.startDelayMs = delay;
     return request;
 }
+
+QString RunRequest::partFileOf(const QString &archiveFile)
+{
+    return archiveFile + QStringLiteral(".part");
+}

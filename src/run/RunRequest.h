@@ -13,6 +13,10 @@ struct RunRequest
     QString GLOBAL_ApplicationTitle; // the title's first words while the run reports progress
     QString GLOBAL_lista_caption;    // the configuration's name in the title
     int startDelayMs = 2000;         // the worker's wait before it reads the list
+    bool replaceExisting = false;    // a file of the archive's name may be replaced (manual overwrite)
+
+    // The name the archive is written under until it is complete: the archive's name with ".part".
+    static QString partFileOf(const QString &archiveFile);
 
     // The request for a run of the loaded settings into the given archive. The environment variable
     // ARKIVODA_START_DELAY_MS, when set to a number of 0 or more, shortens the worker's wait (tests and

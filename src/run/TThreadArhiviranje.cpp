@@ -185,13 +185,17 @@ void TThreadArhiviranje::archive(const SortedPathList &folders, const SortedPath
     // A forced stop confirmed before the archive exists leaves no archive at all.
     if (m_channel->forcedStopRequested)
         carryOutForcedStop();
+    // The archive is written under a name of its own and takes the final name only when complete, so
+    // the final name never shows an archive without its directory, and an old archive of that name
+    // stays whole until the new one replaces it.
+    const QString partFile = RunRequest::partFileOf(m_request.arhiva_file);
     TZipFile zip;
     zip.SetOnProgress([this](TZipFile &sender, const std::string &, const TZipHeader &,
                              std::int64_t position) { OnProgress(sender, position); });
     try {
         // Created only when the name is free and held locked until closed: of two runs that want one
         // name at the same moment, one gets the archive error and the other's archive stays whole.
-        zip.Open(std::make_unique<TFileStream>(localPath(m_request.arhiva_file), fmCreateNew), zmWrite);
+        zip.Open(std::make_unique<TFileStream>(localPath(partFile), fmCreateNew), zmWrite);
     } catch (const std::exception &failure) {
         reportArchiveError(failure.what());
         return;
@@ -201,6 +205,7 @@ void TThreadArhiviranje::archive(const SortedPathList &folders, const SortedPath
             HandOver::TimerRestart, [c = &m_controller] { c->onTimerRestart(); }, true);
         addFolders(zip, folders);
         addFiles(zip, files, compressor);
+        // Closing writes the directory and returns once the whole file is on the disk.
         zip.Close();
     } catch (const ForcedStop &) {
         zip.Abandon();
@@ -211,9 +216,39 @@ void TThreadArhiviranje::archive(const SortedPathList &folders, const SortedPath
         // given one that points at data which may never have reached the disk.
         zip.Abandon();
         reportArchiveError(failure.what());
+        post(
+            HandOver::TimerStop, [c = &m_controller] { c->onTimerStop(); }, true);
+        return;
     }
+    if (m_channel->forcedStopRequested)
+        carryOutForcedStop();
+    giveFinalName(partFile);
     post(
         HandOver::TimerStop, [c = &m_controller] { c->onTimerStop(); }, true);
+}
+
+void TThreadArhiviranje::giveFinalName(const QString &partFile)
+{
+    // The rename is made on the interface thread, as the hand-over's procedure: a run that the interface
+    // has ended already (a forced stop past its deadline) never puts an archive under the final name.
+    std::string renameFailure;
+    call(HandOver::ArchiveNamed, [&, c = &m_controller] {
+        try {
+            RenameFile(partFile, m_request.arhiva_file, m_request.replaceExisting);
+            c->onArchiveNamed();
+        } catch (const std::exception &failure) {
+            renameFailure = failure.what();
+        }
+    });
+    if (!renameFailure.empty()) {
+        reportArchiveError(renameFailure);
+        return;
+    }
+    try {
+        SyncFolderOf(m_request.arhiva_file);
+    } catch (const std::exception &failure) {
+        reportArchiveError(failure.what());
+    }
 }
 
 void TThreadArhiviranje::addFolders(TZipFile &zip, const SortedPathList &folders)

@@ -178,8 +178,12 @@ void TFileStream::Close()
     const int handle = FHandle;
     try {
         Flush();
-        if (FMode == fmCreateNew)
+        if (FMode == fmCreateNew) {
             CheckStillNamed();
+            // A file that is renamed into place after closing must not reach its name before its bytes.
+            if (::fsync(handle) != 0)
+                Fail("Cannot write file");
+        }
     } catch (...) {
         FHandle = -1;
         ::close(handle);

@@ -11,7 +11,8 @@ enum TFileStreamMode {
     fmOpenReadWrite, // an existing file, read and write
     fmCreate,        // created, or truncated when it exists; read and write
     fmCreateNew      // created only when the name is free, and locked (flock) against other writers until
-                     // closed; read and write. Closing fails when the file lost its name meanwhile
+                     // closed; read and write. Closing fails when the file lost its name meanwhile, and
+                     // returns only once the file's content is on the disk (fsync)
 };
 
 // A file on disk. Small writes are gathered in a 1 MiB buffer (a patch before the buffered range goes

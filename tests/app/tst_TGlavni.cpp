@@ -735,7 +735,11 @@ class TestTGlavni : public QObject
             QVERIFY(!killEnabledAfter);
             QCOMPARE(status, QStringLiteral("nasilno prekidam arhiviranje..."));
             QVERIFY(window.runState().fKill);
+            // Only the incomplete ".part" file is there; the summary names it.
+            QVERIFY(archive.endsWith(QStringLiteral(".zip.part")));
+            QCOMPARE(fixture.archives().size(), 1);
             QVERIFY(!ZipCheck::readerProblems(archive).isEmpty());
+            QVERIFY(fixture.dialogsCaptioned(QStringLiteral("Greška")).value(0).text.contains(archive));
         }
         QCOMPARE(fixture.control<QLabel>("LBL_Status")->text(),
                  QStringLiteral("arhiviranje je prekinuto, izrađena je djelomična arhiva"));

@@ -120,6 +120,8 @@ class TestCli : public QObject
                     .match(archives.first())
                     .hasMatch());
         const QString archive = setup.archiveFolder + archives.first();
+        // Nothing is left of the name the archive was written under.
+        QCOMPARE(QDir(setup.archiveFolder).entryList(QDir::Files), archives);
         QCOMPARE(ZipCheck::readerProblems(archive), QStringList());
         QCOMPARE(ZipCheck::entryNames(archive).size(), 3);
         QVERIFY(setup.settingsText().contains(QStringLiteral("FileA=") + archive));
@@ -188,6 +190,73 @@ class TestCli : public QObject
         QCOMPARE(ZipCheck::readerProblems(target), QStringList());
         QVERIFY(setup.settingsText().contains(QStringLiteral("FileR=") + target));
         QVERIFY(!setup.settingsText().contains(QStringLiteral("FileA=")));
+    }
+
+    // A manual run that does not finish, however it ends, replaces nothing: the old archive stays byte for
+    // byte, the new one is only in its ".part" file (never under the final name without its directory),
+    // the output names that file, and nothing is recorded.
+    void anUnfinishedRunLeavesOnlyItsPart_data()
+    {
+        QTest::addColumn<QString>("ending");
+        QTest::newRow("the archive cannot be written") << QStringLiteral("failure");
+        QTest::newRow("a forced stop") << QStringLiteral("forced");
+        QTest::newRow("killed while writing") << QStringLiteral("killed");
+    }
+
+    void anUnfinishedRunLeavesOnlyItsPart()
+    {
+        QFETCH(QString, ending);
+        Setup setup;
+        // Random bytes, which no compression shrinks, in a file large enough to be caught being written.
+        const qsizetype size = ending == QStringLiteral("failure") ? (1 << 20) : (48 << 20);
+        QByteArray noise(size, Qt::Uninitialized);
+        QRandomGenerator(7).fillRange(reinterpret_cast<quint32 *>(noise.data()), noise.size() / 4);
+        setup.tree.writeFile(QStringLiteral("izvor/veliko.bin"), noise);
+        setup.writeList({setup.sources});
+        const QByteArray oldArchive("PK\x05\x06 staro", 12);
+        const QString target = setup.tree.writeFile(QStringLiteral("ručna.zip"), oldArchive);
+        const QString part = target + QStringLiteral(".part");
+        if (ending == QStringLiteral("failure"))
+            setup.fileSizeLimit = 512 << 10;
+
+        QProcess process;
+        setup.start(process, {QStringLiteral("--manual"), target, QStringLiteral("--overwrite")});
+        if (ending != QStringLiteral("failure")) {
+            // Caught while the large file is being written into the archive.
+            QElapsedTimer waited;
+            waited.start();
+            while (QFileInfo(part).size() < (1 << 20) && waited.elapsed() < 60000)
+                QTest::qWait(5);
+            QVERIFY(QFileInfo(part).size() >= (1 << 20));
+            if (ending == QStringLiteral("killed")) {
+                process.kill();
+            } else {
+                ::kill(pid_t(process.processId()), SIGINT);
+                QTest::qWait(50);
+                ::kill(pid_t(process.processId()), SIGTERM);
+            }
+        }
+        QVERIFY(process.waitForFinished(60000));
+        const QString out = QString::fromUtf8(process.readAllStandardOutput());
+        if (ending == QStringLiteral("killed")) {
+            QCOMPARE(process.exitStatus(), QProcess::CrashExit);
+        } else {
+            QCOMPARE(process.exitCode(), 2);
+            QVERIFY2(out.contains(part), qPrintable(out));
+            QVERIFY2(out.contains(ending == QStringLiteral("forced")
+                                      ? QStringLiteral("nepotpuna i neispravna")
+                                      : QStringLiteral("Nedovršena arhiva ostala je u datoteci")),
+                     qPrintable(out));
+        }
+
+        QFile old(target);
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.readAll(), oldArchive);
+        QVERIFY(QFileInfo::exists(part));
+        QVERIFY(!ZipCheck::readerProblems(part).isEmpty());
+        QCOMPARE(QDir(setup.tree.root()).entryList({QStringLiteral("ručna*")}, QDir::Files),
+                 (QStringList{QStringLiteral("ručna.zip"), QStringLiteral("ručna.zip.part")}));
+        QVERIFY(!setup.settingsText().contains(QStringLiteral("FileR=")));
     }
 
     void namedConfigurationUsesItsOwnFiles()

@@ -229,7 +229,7 @@ class TestArchivingWorker : public QObject
         QVERIFY(!run.wrongThread);
         const QList<int> perFile = {7, 8, 9, 10, 0, 11};
         const QList<int> expected =
-            QList<int>{1, 2, 3, 4, 4, 5, 6, 0} + perFile + perFile + QList<int>{13, 15};
+            QList<int>{1, 2, 3, 4, 4, 5, 6, 0} + perFile + perFile + QList<int>{16, 13, 15};
         QCOMPARE(run.trace, expected);
         QCOMPARE(run.controller.state().file_missing_list, QStringList{QStringLiteral("/nema/ovoga")});
         QCOMPARE(run.view.status.text(),
@@ -265,10 +265,10 @@ class TestArchivingWorker : public QObject
         expected += {5, 6};
         for (int i = 0; i < files; ++i)
             expected += {7, 8, 9, 10, 0, 11};
-        expected += {13, 15};
+        expected += {16, 13, 15};
         QCOMPARE(run.trace, expected);
-        // The list is copied once; nothing else is waited for.
-        QCOMPARE(run.controller.blockingWaits(), 1);
+        // The list is copied once and the archive named once; nothing else is waited for.
+        QCOMPARE(run.controller.blockingWaits(), 2);
         QCOMPARE(run.controller.state().file_count_progress, files);
         QCOMPARE(ZipCheck::entryNames(archive).size(), files);
     }
@@ -528,7 +528,8 @@ class TestArchivingWorker : public QObject
         // Measured in the signalling thread, at the very moment completion is signalled.
         connect(
             &run.controller, &RunController::Evnt, this,
-            [&] { sizeAtCompletion = QFileInfo(archive).size(); }, Qt::DirectConnection);
+            [&] { sizeAtCompletion = QFileInfo(archive + QStringLiteral(".part")).size(); },
+            Qt::DirectConnection);
         run.start(archive);
         // The run is over for the interface while the worker may still be unwinding.
         run.controller.waitForWorker();
@@ -538,10 +539,14 @@ class TestArchivingWorker : public QObject
         QVERIFY(!run.trace.contains(int(HandOver::FileAdded)));
         QVERIFY(!run.trace.contains(int(HandOver::TimerStop)));
         QCOMPARE(run.trace.last(), int(HandOver::Completion));
+        // The incomplete archive keeps the name it was written under; the final name never appears.
+        const QString part = archive + QStringLiteral(".part");
+        QVERIFY(!QFileInfo::exists(archive));
+        QVERIFY(!run.controller.state().archiveNamed);
         QVERIFY(sizeAtCompletion > 0);
-        QCOMPARE(QFileInfo(archive).size(), sizeAtCompletion);
-        QVERIFY(!ZipCheck::readerProblems(archive).isEmpty());
-        QFile file(archive);
+        QCOMPARE(QFileInfo(part).size(), sizeAtCompletion);
+        QVERIFY(!ZipCheck::readerProblems(part).isEmpty());
+        QFile file(part);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QVERIFY(!file.readAll().contains(QByteArray("PK\x01\x02", 4)));
     }
@@ -572,6 +577,7 @@ class TestArchivingWorker : public QObject
         // Past the end of the worker's wait: it has gone on without the interface and made no archive.
         QTest::qWait(int(6500 - clock.elapsed()));
         QVERIFY(!QFileInfo::exists(archive));
+        QVERIFY(!QFileInfo::exists(archive + QStringLiteral(".part")));
         QCOMPARE(run.controller.state().file_missing, 0);
     }
 
@@ -607,7 +613,8 @@ class TestArchivingWorker : public QObject
         QCOMPARE(run.view.pauseBoxes,
                  QStringList{QStringLiteral("Arhiviranje je pauzirano. Pritisnite tipku OK za nastavak...")});
         QVERIFY(!run.controller.state().Pauza);
-        QCOMPARE(run.controller.blockingWaits(), 2);
+        // The list's copy, the pause box and the archive's naming.
+        QCOMPARE(run.controller.blockingWaits(), 3);
         QCOMPARE(ZipCheck::entryNames(archive).size(), 2);
     }
 
