@@ -299,6 +299,7 @@ that the device is available!</translation>
         <source>help</source>
         <translation>Usage: arkivoda-cli [list]
        arkivoda-cli --manual FILE [--overwrite] [list]
+       arkivoda-cli --verify FILE
 
 Arkivoda backs up every file and folder on the backup list into one new ZIP archive.
 
@@ -312,22 +313,27 @@ the last automatic archive.
                         last manual archive)
   --overwrite           with --manual: an existing file is replaced; without this
                         option a backup over an existing file is refused
+  --verify FILE         reads the ZIP archive FILE back from the disk and checks all
+                        of it: end records, central directory, local headers and
+                        the contents of every file (sizes and CRC-32)
   -h, --help            show this text
   --version             show the program&apos;s version
 
 The settings and the list are kept in $XDG_CONFIG_HOME/Arkivoda/ (usually ~/.config/Arkivoda/).
 Messages appear in the program&apos;s language from the settings.
 
-During a backup, progress is written to standard error.
-The first Ctrl+C (or SIGTERM) stops the backup: the current file is finished and the
-archive is closed properly. A second Ctrl+C forces the backup to stop: the archive is
-left incomplete and invalid.
+During a backup, progress is written to standard error. The archive is written under
+its name with the extension .part added and gets its own name only once all of it is on
+the disk. The first Ctrl+C (or SIGTERM) stops the backup: the current file is finished
+and the archive is closed properly. A second Ctrl+C forces the backup to stop: the
+incomplete archive is left under the name with .part.
 
 Exit status:
   0  the backup is complete and every file and folder on the list was archived
   1  the archive was created, but some files or folders were unavailable or the
      backup was stopped
   2  the backup was refused or forced to stop, or the archive could not be written
+  3  --verify: the archive is damaged
 </translation>
     </message>
     <message>
@@ -397,6 +403,18 @@ Exit status:
     <message>
         <source>part-left</source>
         <translation>The incomplete archive was left in the file %1.</translation>
+    </message>
+    <message>
+        <source>verify-without-file</source>
+        <translation>The option --verify lacks the name of the archive file.</translation>
+    </message>
+    <message>
+        <source>verify-sound</source>
+        <translation>The archive %1 is sound: %2 entries were checked.</translation>
+    </message>
+    <message>
+        <source>verify-fault</source>
+        <translation>The archive %1 is damaged: %2</translation>
     </message>
 </context>
 <context>

@@ -299,6 +299,7 @@ ukoliko se radi o vanjskom disku ili mrežnoj mapi!</translation>
         <source>help</source>
         <translation>Uporaba: arkivoda-cli [lista]
          arkivoda-cli --manual DATOTEKA [--overwrite] [lista]
+         arkivoda-cli --verify DATOTEKA
 
 Arkivoda arhivira sve datoteke i mape s liste za arhiviranje u jednu novu ZIP arhivu.
 
@@ -312,22 +313,27 @@ automatska arhiva.
                         zadnja ručna arhiva)
   --overwrite           uz --manual: postojeća datoteka se zamjenjuje; bez ove
                         opcije arhiviranje preko postojeće datoteke se odbija
+  --verify DATOTEKA     čita ZIP arhivu s diska i provjerava cijelu: završne
+                        zapise, središnji direktorij, lokalna zaglavlja i sadržaj
+                        svake datoteke (veličine i CRC-32)
   -h, --help            ovaj tekst
   --version             verzija programa
 
 Postavke i lista nalaze se u mapi $XDG_CONFIG_HOME/Arkivoda/ (obično ~/.config/Arkivoda/).
 Jezik ispisa je jezik programa iz postavki.
 
-Tijekom arhiviranja napredak se ispisuje na standardni izlaz za greške.
-Prvi Ctrl+C (ili SIGTERM) prekida arhiviranje: trenutna datoteka se dovršava i arhiva
-se ispravno zatvara. Drugi Ctrl+C nasilno prekida arhiviranje: arhiva ostaje
-nedovršena i neispravna.
+Tijekom arhiviranja napredak se ispisuje na standardni izlaz za greške. Arhiva se
+zapisuje pod svojim nazivom s nastavkom .part i dobiva svoj naziv tek kad je cijela
+zapisana na disk. Prvi Ctrl+C (ili SIGTERM) prekida arhiviranje: trenutna datoteka
+se dovršava i arhiva se ispravno zatvara. Drugi Ctrl+C nasilno prekida arhiviranje:
+nedovršena arhiva ostaje pod nazivom s nastavkom .part.
 
 Izlazni status:
   0  arhiviranje je završeno i sve datoteke i mape s liste su arhivirane
   1  arhiva je izrađena, ali neke datoteke ili mape nisu bile dostupne ili je
      arhiviranje prekinuto
   2  arhiviranje je odbijeno, nasilno prekinuto ili arhivu nije bilo moguće zapisati
+  3  --verify: arhiva nije ispravna
 </translation>
     </message>
     <message>
@@ -397,6 +403,18 @@ Izlazni status:
     <message>
         <source>part-left</source>
         <translation>Nedovršena arhiva ostala je u datoteci %1.</translation>
+    </message>
+    <message>
+        <source>verify-without-file</source>
+        <translation>Opciji --verify nedostaje naziv arhivske datoteke.</translation>
+    </message>
+    <message>
+        <source>verify-sound</source>
+        <translation>Arhiva %1 je ispravna: provjereno je %2 zapisa.</translation>
+    </message>
+    <message>
+        <source>verify-fault</source>
+        <translation>Arhiva %1 nije ispravna: %2</translation>
     </message>
 </context>
 <context>

@@ -13,7 +13,8 @@ CliOptions CliOptions::parse(const QStringList &arguments)
     const QCommandLineOption versionOption(QStringLiteral("version"));
     const QCommandLineOption manualOption(QStringLiteral("manual"), QString(), QStringLiteral("file"));
     const QCommandLineOption overwriteOption(QStringLiteral("overwrite"));
-    parser.addOptions({helpOption, versionOption, manualOption, overwriteOption});
+    const QCommandLineOption verifyOption(QStringLiteral("verify"), QString(), QStringLiteral("file"));
+    parser.addOptions({helpOption, versionOption, manualOption, overwriteOption, verifyOption});
 
     CliOptions options;
     const bool parsed = parser.parse(arguments);
@@ -30,8 +31,10 @@ CliOptions CliOptions::parse(const QStringList &arguments)
             const QString &name = unknown.first();
             options.problemArgument = (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
         } else {
-            // The only option with a value is --manual, so a value is missing there.
-            options.problem = Problem::ManualWithoutFile;
+            // A value is missing: the options with one are --manual and --verify, and only the last
+            // argument can lack its value.
+            options.problem = arguments.last() == QStringLiteral("--verify") ? Problem::VerifyWithoutFile
+                                                                             : Problem::ManualWithoutFile;
         }
         return options;
     }
@@ -44,6 +47,22 @@ CliOptions CliOptions::parse(const QStringList &arguments)
         }
     }
     options.overwrite = parser.isSet(overwriteOption);
+    if (parser.isSet(verifyOption)) {
+        options.verify = true;
+        options.verifyFile = parser.value(verifyOption);
+        if (options.verifyFile.isEmpty()) {
+            options.problem = Problem::VerifyWithoutFile;
+            return options;
+        }
+        // The check reads one file and runs nothing: any other option or operand is a mistake.
+        if (options.manual || options.overwrite || !operands.isEmpty()) {
+            options.problem = Problem::SurplusArgument;
+            options.problemArgument = options.manual      ? QStringLiteral("--manual")
+                                      : options.overwrite ? QStringLiteral("--overwrite")
+                                                          : operands.first();
+            return options;
+        }
+    }
     if (operands.size() > 1) {
         options.problem = Problem::SurplusArgument;
         options.problemArgument = operands.at(1);
@@ -67,6 +86,8 @@ QString CliOptions::errorText() const
         return CliMessageTable::text(CliMsg::SurplusArgument).arg(problemArgument);
     case Problem::OverwriteWithoutManual:
         return CliMessageTable::text(CliMsg::OverwriteWithoutManual);
+    case Problem::VerifyWithoutFile:
+        return CliMessageTable::text(CliMsg::VerifyWithoutFile);
     }
     return QString();
 }

@@ -9,13 +9,22 @@
 struct CliOptions
 {
     // Why a command line cannot be used.
-    enum class Problem { None, UnknownOption, ManualWithoutFile, SurplusArgument, OverwriteWithoutManual };
+    enum class Problem {
+        None,
+        UnknownOption,
+        ManualWithoutFile,
+        SurplusArgument,
+        OverwriteWithoutManual,
+        VerifyWithoutFile
+    };
 
     bool help = false;
     bool version = false;
     bool manual = false; // --manual FILE: the manual run into FILE
     QString manualFile;
-    bool overwrite = false;       // --overwrite: an existing FILE may be replaced
+    bool overwrite = false; // --overwrite: an existing FILE may be replaced
+    bool verify = false;    // --verify FILE: the check of the archive FILE, instead of a run
+    QString verifyFile;
     std::optional<QString> lista; // the named configuration, when given
     Problem problem = Problem::None;
     QString problemArgument; // the option or argument the problem is about

@@ -13,8 +13,10 @@
 #include "run/RunController.h"
 #include "run/RunSummary.h"
 #include "run/WipeFile.h"
+#include "zip/TZipVerifier.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <cstdio>
@@ -47,6 +49,8 @@ void CliRun::out(const QString &text) const
 
 int CliRun::exec()
 {
+    if (m_options.verify)
+        return verify();
     ProgramSettings settings;
     const ListSelection selection = ListSelection::fromArgument(m_options.lista);
     settings.GLOBAL_lista = selection.GLOBAL_lista;
@@ -78,6 +82,19 @@ int CliRun::exec()
     const int status = finishRun(settings, controller.state(), view, kind);
     controller.endAttempt();
     return status;
+}
+
+int CliRun::verify() const
+{
+    const TZipVerification found =
+        TZipVerifier::Verify(QFile::encodeName(m_options.verifyFile).toStdString());
+    if (!found.Sound) {
+        out(CliMessageTable::text(CliMsg::VerifyFault)
+                .arg(m_options.verifyFile, QString::fromLocal8Bit(found.Fault)));
+        return Damaged;
+    }
+    out(CliMessageTable::text(CliMsg::VerifySound).arg(m_options.verifyFile).arg(found.CheckedEntries));
+    return Complete;
 }
 
 void CliRun::refuse(const BackupAttempt::Preparation &preparation, const ProgramSettings &settings) const

@@ -13,14 +13,15 @@ struct ProgramSettings;
 class CliRun
 {
   public:
-    enum ExitStatus { Complete = 0, Incomplete = 1, Failed = 2 };
+    enum ExitStatus { Complete = 0, Incomplete = 1, Failed = 2, Damaged = 3 };
 
     explicit CliRun(const CliOptions &options);
 
-    // Runs the backup and returns the process's exit status.
+    // Runs the backup (or with --verify the check of an archive) and returns the process's exit status.
     int exec();
 
   private:
+    int verify() const;
     // Words a refusal of the run, as the desktop does, with what only the command line adds.
     void refuse(const BackupAttempt::Preparation &preparation, const ProgramSettings &settings) const;
     int finishRun(const ProgramSettings &settings, const RunState &state, CliRunView &view,

@@ -26,6 +26,7 @@ const QList<Entry> &entries()
          QStringLiteral(
              "Uporaba: arkivoda-cli [lista]\n"
              "         arkivoda-cli --manual DATOTEKA [--overwrite] [lista]\n"
+             "         arkivoda-cli --verify DATOTEKA\n"
              "\n"
              "Arkivoda arhivira sve datoteke i mape s liste za arhiviranje u jednu novu ZIP arhivu.\n"
              "\n"
@@ -39,22 +40,27 @@ const QList<Entry> &entries()
              "                        zadnja ručna arhiva)\n"
              "  --overwrite           uz --manual: postojeća datoteka se zamjenjuje; bez ove\n"
              "                        opcije arhiviranje preko postojeće datoteke se odbija\n"
+             "  --verify DATOTEKA     čita ZIP arhivu s diska i provjerava cijelu: završne\n"
+             "                        zapise, središnji direktorij, lokalna zaglavlja i sadržaj\n"
+             "                        svake datoteke (veličine i CRC-32)\n"
              "  -h, --help            ovaj tekst\n"
              "  --version             verzija programa\n"
              "\n"
              "Postavke i lista nalaze se u mapi $XDG_CONFIG_HOME/Arkivoda/ (obično ~/.config/Arkivoda/).\n"
              "Jezik ispisa je jezik programa iz postavki.\n"
              "\n"
-             "Tijekom arhiviranja napredak se ispisuje na standardni izlaz za greške.\n"
-             "Prvi Ctrl+C (ili SIGTERM) prekida arhiviranje: trenutna datoteka se dovršava i arhiva\n"
-             "se ispravno zatvara. Drugi Ctrl+C nasilno prekida arhiviranje: arhiva ostaje\n"
-             "nedovršena i neispravna.\n"
+             "Tijekom arhiviranja napredak se ispisuje na standardni izlaz za greške. Arhiva se\n"
+             "zapisuje pod svojim nazivom s nastavkom .part i dobiva svoj naziv tek kad je cijela\n"
+             "zapisana na disk. Prvi Ctrl+C (ili SIGTERM) prekida arhiviranje: trenutna datoteka\n"
+             "se dovršava i arhiva se ispravno zatvara. Drugi Ctrl+C nasilno prekida arhiviranje:\n"
+             "nedovršena arhiva ostaje pod nazivom s nastavkom .part.\n"
              "\n"
              "Izlazni status:\n"
              "  0  arhiviranje je završeno i sve datoteke i mape s liste su arhivirane\n"
              "  1  arhiva je izrađena, ali neke datoteke ili mape nisu bile dostupne ili je\n"
              "     arhiviranje prekinuto\n"
-             "  2  arhiviranje je odbijeno, nasilno prekinuto ili arhivu nije bilo moguće zapisati\n")},
+             "  2  arhiviranje je odbijeno, nasilno prekinuto ili arhivu nije bilo moguće zapisati\n"
+             "  3  --verify: arhiva nije ispravna\n")},
         {CliMsg::SeeHelp, QT_TRANSLATE_NOOP("PorukeCli", "see-help"),
          QStringLiteral("Upute: arkivoda-cli --help")},
         {CliMsg::UnknownOption, QT_TRANSLATE_NOOP("PorukeCli", "unknown-option"),
@@ -89,6 +95,14 @@ const QList<Entry> &entries()
         // Status, file percentage, total percentage, elapsed time; the file's path follows.
         {CliMsg::ProgressFile, QT_TRANSLATE_NOOP("PorukeCli", "progress-file"),
          QStringLiteral("%1 %2% | ukupno %3% | %4 | ")},
+        {CliMsg::VerifyWithoutFile, QT_TRANSLATE_NOOP("PorukeCli", "verify-without-file"),
+         QStringLiteral("Opciji --verify nedostaje naziv arhivske datoteke.")},
+        // The archive, the number of entries checked.
+        {CliMsg::VerifySound, QT_TRANSLATE_NOOP("PorukeCli", "verify-sound"),
+         QStringLiteral("Arhiva %1 je ispravna: provjereno je %2 zapisa.")},
+        // The archive, the first fault found.
+        {CliMsg::VerifyFault, QT_TRANSLATE_NOOP("PorukeCli", "verify-fault"),
+         QStringLiteral("Arhiva %1 nije ispravna: %2")},
         // The incomplete archive's file.
         {CliMsg::PartLeft, QT_TRANSLATE_NOOP("PorukeCli", "part-left"),
          QStringLiteral("Nedovršena arhiva ostala je u datoteci %1.")},

@@ -26,6 +26,9 @@ enum Key {
     ProgressTotal,
     ProgressFile,
     PartLeft,
+    VerifyWithoutFile,
+    VerifySound,
+    VerifyFault,
 };
 }
 

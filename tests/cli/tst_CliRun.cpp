@@ -290,6 +290,11 @@ class TestCli : public QObject
                                              << QStringLiteral("ARCHIVE") << QStringLiteral("--manual");
         QTest::newRow("overwrite alone") << QStringList{QStringLiteral("--overwrite")} << true
                                          << QStringLiteral("ARCHIVE") << QStringLiteral("--overwrite");
+        QTest::newRow("verify without file") << QStringList{QStringLiteral("--verify")} << true
+                                             << QStringLiteral("ARCHIVE") << QStringLiteral("--verify");
+        QTest::newRow("verify with a run's option")
+            << QStringList{QStringLiteral("--verify"), QStringLiteral("a.zip"), QStringLiteral("--overwrite")}
+            << true << QStringLiteral("ARCHIVE") << QStringLiteral("Suvišan argument: --overwrite");
         QTest::newRow("a second list")
             << QStringList{QStringLiteral("Posao"), QStringLiteral("Kuca")} << true
             << QStringLiteral("ARCHIVE") << QStringLiteral("Suvišan argument: Kuca");
@@ -507,6 +512,31 @@ class TestCli : public QObject
             for (const QString &archive : setup.archives())
                 QFile::remove(setup.archiveFolder + archive);
         }
+    }
+
+    // --verify reads any archive back: a sound one gives status 0, a damaged one 3 with its fault.
+    void verifyChecksAnArchive_data()
+    {
+        QTest::addColumn<qint64>("cut");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("sound") << qint64(0) << 0 << QStringLiteral("je ispravna: provjereno je 3 zapisa.");
+        QTest::newRow("truncated") << qint64(30) << 3 << QStringLiteral("nije ispravna: Invalid zip file");
+    }
+
+    void verifyChecksAnArchive()
+    {
+        QFETCH(qint64, cut);
+        QFETCH(int, exitCode);
+        QFETCH(QString, said);
+        Setup setup;
+        setup.writeList({setup.sources});
+        const QString archive = setup.tree.path(QStringLiteral("r.zip"));
+        QCOMPARE(setup.run({QStringLiteral("--manual"), archive}), 0);
+        QVERIFY(QFile::resize(archive, QFileInfo(archive).size() - cut));
+
+        QCOMPARE(setup.run({QStringLiteral("--verify"), archive}), exitCode);
+        QVERIFY2(setup.out.contains(archive + QLatin1Char(' ') + said), qPrintable(setup.out));
     }
 
     void helpExplainsInCroatian()
