@@ -17,6 +17,13 @@ class TCompressedEntry;
 class TFileStream;
 class TZipFile;
 
+// What ExtractTo does when something already stands at the target name.
+enum class TExtractExisting { Replace, Keep };
+
+// Bytes of an entry written so far while it is extracted; the handler may throw to stop, and the
+// partly written file is then removed.
+using TExtractProgressEvent = std::function<void(std::uint64_t written)>;
+
 // Makes the stream that compresses into, or decompresses from, the archive stream for one entry.
 // The caller owns and releases the result.
 using TStreamConstructor =
@@ -96,6 +103,16 @@ class TZipFile
     void Test(int index);
     // Extracts an entry below folder (folders are created); unsafe names are refused.
     void Extract(int index, const std::string &folder);
+    // Extracts an entry to folder/relativePath ('/' between names; ".." and absolute paths are refused).
+    // Folders below folder are created and never followed through a link; the file is written under a
+    // temporary name and takes its place only after its size and CRC-32 checked out, with the entry's
+    // time and, from Unix archivers, its permission bits. With Keep, whatever already stands at the
+    // name stays and the result is false. Entries that ExtractRefusal names are refused.
+    bool ExtractTo(int index, const std::string &folder, const std::string &relativePath,
+                   TExtractExisting existing, const TExtractProgressEvent &progress = {});
+    // Why an entry cannot be extracted as a file or folder: an unsafe name, a link, encryption without
+    // a decrypting hook, or a method without a decompressor; empty when it can.
+    std::string ExtractRefusal(int index) const;
     // Extracts every entry below folder after checking that no name leads outside it.
     void ExtractAll(const std::string &folder);
     // True when the file can be opened as an archive and its central directory read.
@@ -188,7 +205,8 @@ class TZipFile
     void WriteCentralDirectory();
     TZipHeader HeaderForDecompression(int index) const;
     void ReadEntry(int index, TStream &target);
-    void ExtractEntry(int index, const std::string &folder);
+    bool ExtractEntry(int index, const std::string &folder, const std::string &relativePath,
+                      TExtractExisting existing, bool applyUnixMode, const TExtractProgressEvent &progress);
     void ReleaseArchive();
     void ForgetNameIndex() const;
 

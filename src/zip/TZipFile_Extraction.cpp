@@ -17,6 +17,7 @@
 #include <atomic>
 #include <cctype>
 #include <cerrno>
+#include <cstdio>
 #include <ctime>
 #include <fcntl.h>
 #include <filesystem>
@@ -137,7 +138,10 @@ class TFileDescriptor
 class TDescriptorStream : public TStream
 {
   public:
-    TDescriptorStream(int fd, std::string path) : FFd(fd), FPath(std::move(path)) {}
+    TDescriptorStream(int fd, std::string path, TExtractProgressEvent progress = {})
+        : FFd(fd), FPath(std::move(path)), FProgress(std::move(progress))
+    {
+    }
     std::int64_t Read(void *, std::int64_t) override { return 0; }
     std::int64_t Write(const void *buffer, std::int64_t count) override
     {
@@ -156,6 +160,8 @@ class TDescriptorStream : public TStream
             left -= done;
             FWritten += done;
         }
+        if (FProgress)
+            FProgress(static_cast<std::uint64_t>(FWritten));
         return count;
     }
     std::int64_t Seek(std::int64_t, TSeekOrigin) override { return FWritten; }
@@ -163,6 +169,7 @@ class TDescriptorStream : public TStream
   private:
     int FFd;
     std::string FPath;
+    TExtractProgressEvent FProgress;
     std::int64_t FWritten = 0;
 };
 
@@ -222,6 +229,36 @@ std::optional<std::time_t> EntryTime(std::uint32_t dosDateTime)
     if (when == static_cast<std::time_t>(-1))
         return std::nullopt;
     return when;
+}
+
+// The Unix file type (S_IFREG, S_IFDIR, S_IFLNK, ...) an entry from a Unix archiver carries in the high
+// half of its external attributes; 0 when it carries none.
+unsigned UnixFileType(const TZipHeader &entry)
+{
+    const int host = entry.MadeByVersion >> 8;
+    if (host != 3 && host != 19)
+        return 0;
+    return (entry.ExternalAttributes >> 16) & S_IFMT;
+}
+
+// Renames from into to unless something stands at to; false when something does. A file system
+// that cannot rename without replacing gets a check first, with a short window for a race.
+bool RenameNoReplace(int folder, const std::string &from, const std::string &to, const std::string &path)
+{
+    if (::renameat2(folder, from.c_str(), folder, to.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno == EEXIST)
+        return false;
+    if (errno != EINVAL && errno != ENOSYS)
+        FailWithErrno("Cannot create file", path);
+    struct stat status
+    {
+    };
+    if (::fstatat(folder, to.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0)
+        return false;
+    if (::renameat(folder, from.c_str(), folder, to.c_str()) != 0)
+        FailWithErrno("Cannot create file", path);
+    return true;
 }
 
 } // namespace
@@ -353,15 +390,47 @@ void TZipFile::Test(int index)
 
 void TZipFile::Extract(int index, const std::string &folder)
 {
-    WithUnitExceptions([&] { ExtractEntry(index, folder); });
+    WithUnitExceptions([&] {
+        ExtractEntry(index, folder, DecodeEntryName(Entry(index)), TExtractExisting::Replace, false, {});
+    });
 }
 
-void TZipFile::ExtractEntry(int index, const std::string &folder)
+bool TZipFile::ExtractTo(int index, const std::string &folder, const std::string &relativePath,
+                         TExtractExisting existing, const TExtractProgressEvent &progress)
 {
-    const std::string name = DecodeEntryName(Entry(index));
-    if (IsUnsafeEntryName(name))
-        throw EZipException("Unsafe file name in zip file: " + name);
-    std::string relative = name;
+    const std::string refusal = ExtractRefusal(index);
+    if (!refusal.empty())
+        throw EZipException(refusal + ": " + DecodeEntryName(Entry(index)));
+    return WithUnitExceptions(
+        [&] { return ExtractEntry(index, folder, relativePath, existing, true, progress); });
+}
+
+std::string TZipFile::ExtractRefusal(int index) const
+{
+    const TZipHeader &entry = Entry(index);
+    if (IsUnsafeEntryName(DecodeEntryName(entry)))
+        return "Unsafe file name in zip file";
+    if (UnixFileType(entry) == S_IFLNK)
+        return "Links are not extracted";
+    if (const unsigned type = UnixFileType(entry); type != 0 && type != S_IFREG && type != S_IFDIR)
+        return "Special files are not extracted";
+    if ((entry.Flag & 1) != 0 && !OnCreateDecompressStreamHook() && !CreateDecompressStreamCallBackHook())
+        return "Encrypted zip entries are not supported";
+    try {
+        TCompressionRegistry::Find(entry.CompressionMethod);
+    } catch (const EZipException &error) {
+        return error.what();
+    }
+    return {};
+}
+
+bool TZipFile::ExtractEntry(int index, const std::string &folder, const std::string &relativePath,
+                            TExtractExisting existing, bool applyUnixMode,
+                            const TExtractProgressEvent &progress)
+{
+    if (IsUnsafeEntryName(relativePath))
+        throw EZipException("Unsafe file name in zip file: " + relativePath);
+    std::string relative = relativePath;
     std::replace(relative.begin(), relative.end(), '\\', '/');
     std::vector<std::string> parts;
     for (std::size_t start = 0; start <= relative.size();) {
@@ -386,13 +455,21 @@ void TZipFile::ExtractEntry(int index, const std::string &folder)
         current = EnterFolder(current, parts[i], path);
     }
     if (isFolder)
-        return;
+        return true;
 
     // The entry goes to a new file beside its place and takes that place only once it checked out,
     // so a damaged entry leaves an older file of its name as it was. The rename replaces a link at
     // the name instead of following it.
     const std::string &fileName = parts.back();
     path += "/" + fileName;
+    const auto standing = [&] {
+        struct stat status
+        {
+        };
+        return ::fstatat(current.Get(), fileName.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0;
+    };
+    if (existing == TExtractExisting::Keep && standing())
+        return false;
     std::string temporary;
     TFileDescriptor file;
     while (file.Get() < 0) {
@@ -403,21 +480,31 @@ void TZipFile::ExtractEntry(int index, const std::string &folder)
             FailWithErrno("Cannot create file", path);
     }
     try {
-        TDescriptorStream target(file.Get(), path);
+        TDescriptorStream target(file.Get(), path, progress);
         ReadEntry(index, target);
-        if (const auto when = EntryTime(Entry(index).ModifiedDateTime)) {
+        const TZipHeader &entry = Entry(index);
+        if (const auto when = EntryTime(entry.ModifiedDateTime)) {
             const struct timespec times[2] = {{*when, 0}, {*when, 0}};
             // The content is what matters; a file system without settable times keeps the extraction time.
             ::futimens(file.Get(), times);
         }
+        // Only the permission bits: set-user-ID and the like do not travel in a restored file.
+        if (applyUnixMode && UnixFileType(entry) == S_IFREG)
+            ::fchmod(file.Get(), (entry.ExternalAttributes >> 16) & 0777);
         if (file.Close() != 0)
             FailWithErrno("Cannot write file", path);
-        if (::renameat(current.Get(), temporary.c_str(), current.Get(), fileName.c_str()) != 0)
-            FailWithErrno("Cannot create file", path);
+        if (existing == TExtractExisting::Replace) {
+            if (::renameat(current.Get(), temporary.c_str(), current.Get(), fileName.c_str()) != 0)
+                FailWithErrno("Cannot create file", path);
+        } else if (!RenameNoReplace(current.Get(), temporary, fileName, path)) {
+            ::unlinkat(current.Get(), temporary.c_str(), 0);
+            return false;
+        }
     } catch (...) {
         ::unlinkat(current.Get(), temporary.c_str(), 0);
         throw;
     }
+    return true;
 }
 
 void TZipFile::ExtractAll(const std::string &folder)
@@ -430,7 +517,8 @@ void TZipFile::ExtractAll(const std::string &folder)
     }
     WithUnitExceptions([&] {
         for (int i = 0; i < FileCount(); ++i)
-            ExtractEntry(i, folder);
+            ExtractEntry(i, folder, DecodeEntryName(FFiles[static_cast<std::size_t>(i)]),
+                         TExtractExisting::Replace, false, {});
     });
 }
 
