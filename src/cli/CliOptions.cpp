@@ -4,6 +4,8 @@
 
 #include <QCommandLineParser>
 
+#include <tuple>
+
 CliOptions CliOptions::parse(const QStringList &arguments)
 {
     QCommandLineParser parser;
@@ -13,8 +15,14 @@ CliOptions CliOptions::parse(const QStringList &arguments)
     const QCommandLineOption versionOption(QStringLiteral("version"));
     const QCommandLineOption manualOption(QStringLiteral("manual"), QString(), QStringLiteral("file"));
     const QCommandLineOption overwriteOption(QStringLiteral("overwrite"));
+    const QCommandLineOption listOption(QStringLiteral("list"), QString(), QStringLiteral("archive"));
+    const QCommandLineOption restoreOption(QStringLiteral("restore"), QString(), QStringLiteral("archive"));
+    const QCommandLineOption toOption(QStringLiteral("to"), QString(), QStringLiteral("folder"));
+    const QCommandLineOption replaceOption(QStringLiteral("replace"));
+    const QCommandLineOption skipOption(QStringLiteral("skip"));
     const QCommandLineOption verifyOption(QStringLiteral("verify"), QString(), QStringLiteral("file"));
-    parser.addOptions({helpOption, versionOption, manualOption, overwriteOption, verifyOption});
+    parser.addOptions({helpOption, versionOption, manualOption, overwriteOption, verifyOption, listOption,
+                       restoreOption, toOption, replaceOption, skipOption});
 
     CliOptions options;
     const bool parsed = parser.parse(arguments);
@@ -31,11 +39,29 @@ CliOptions CliOptions::parse(const QStringList &arguments)
             const QString &name = unknown.first();
             options.problemArgument = (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
         } else {
-            // A value is missing: the options with one are --manual and --verify, and only the last
-            // argument can lack its value.
-            options.problem = arguments.last() == QStringLiteral("--verify") ? Problem::VerifyWithoutFile
-                                                                             : Problem::ManualWithoutFile;
+            // An option that takes a value came last, without it.
+            const QString last = arguments.isEmpty() ? QString() : arguments.last();
+            if (last == QStringLiteral("--manual")) {
+                options.problem = Problem::ManualWithoutFile;
+            } else if (last == QStringLiteral("--verify")) {
+                options.problem = Problem::VerifyWithoutFile;
+            } else {
+                options.problem = Problem::MissingValue;
+                options.problemArgument = last;
+            }
         }
+        return options;
+    }
+    if ((parser.isSet(listOption) || parser.isSet(restoreOption)) && parser.isSet(verifyOption)) {
+        options.problem = Problem::ConflictingOptions;
+        return options;
+    }
+    if (parser.isSet(listOption) || parser.isSet(restoreOption))
+        return parseRestore(
+            parser, options,
+            {manualOption, overwriteOption, listOption, restoreOption, toOption, replaceOption, skipOption});
+    if (parser.isSet(toOption) || parser.isSet(replaceOption) || parser.isSet(skipOption)) {
+        options.problem = Problem::RestoreOnlyOption;
         return options;
     }
     if (parser.isSet(manualOption)) {
@@ -73,6 +99,39 @@ CliOptions CliOptions::parse(const QStringList &arguments)
     return options;
 }
 
+CliOptions &CliOptions::parseRestore(const QCommandLineParser &parser, CliOptions &options,
+                                     const QList<QCommandLineOption> &restoreOptions)
+{
+    const auto &[manual, overwrite, list, restore, to, replace, skip] =
+        std::tie(restoreOptions[0], restoreOptions[1], restoreOptions[2], restoreOptions[3],
+                 restoreOptions[4], restoreOptions[5], restoreOptions[6]);
+    // The operands are patterns here, not a configuration's name.
+    options.lista.reset();
+    options.patterns = parser.positionalArguments();
+    options.listArchive = parser.value(list);
+    options.restoreArchive = parser.value(restore);
+    options.restoreFolder = parser.value(to);
+    options.replace = parser.isSet(replace);
+    options.skip = parser.isSet(skip);
+    const bool both = parser.isSet(list) && parser.isSet(restore);
+    if (both || parser.isSet(manual) || parser.isSet(overwrite) || (options.replace && options.skip)) {
+        options.problem = Problem::ConflictingOptions;
+        return options;
+    }
+    if (parser.isSet(list) && options.listArchive.isEmpty()) {
+        options.problem = Problem::MissingValue;
+        options.problemArgument = QStringLiteral("--list");
+    } else if (parser.isSet(restore) && options.restoreArchive.isEmpty()) {
+        options.problem = Problem::MissingValue;
+        options.problemArgument = QStringLiteral("--restore");
+    } else if (options.listing() && (parser.isSet(to) || options.replace || options.skip)) {
+        options.problem = Problem::RestoreOnlyOption;
+    } else if (options.restoring() && options.restoreFolder.isEmpty()) {
+        options.problem = Problem::RestoreWithoutTo;
+    }
+    return options;
+}
+
 QString CliOptions::errorText() const
 {
     switch (problem) {
@@ -88,6 +147,14 @@ QString CliOptions::errorText() const
         return CliMessageTable::text(CliMsg::OverwriteWithoutManual);
     case Problem::VerifyWithoutFile:
         return CliMessageTable::text(CliMsg::VerifyWithoutFile);
+    case Problem::MissingValue:
+        return CliMessageTable::text(CliMsg::MissingValue).arg(problemArgument);
+    case Problem::RestoreWithoutTo:
+        return CliMessageTable::text(CliMsg::RestoreWithoutTo);
+    case Problem::RestoreOnlyOption:
+        return CliMessageTable::text(CliMsg::RestoreOnlyOption);
+    case Problem::ConflictingOptions:
+        return CliMessageTable::text(CliMsg::ConflictingOptions);
     }
     return QString();
 }

@@ -1,5 +1,6 @@
 #include "cli/CliLanguage.h"
 #include "cli/CliOptions.h"
+#include "cli/CliRestore.h"
 #include "cli/CliRun.h"
 #include "config/CliMessageTable.h"
 #include "run/StandardDescriptors.h"
@@ -41,6 +42,8 @@ int main(int argc, char *argv[])
                          CliMessageTable::text(CliMsg::SeeHelp).toLocal8Bit().constData());
             return CliRun::Failed;
         }
+        if (options.listing() || options.restoring())
+            return CliRestore(options).exec();
         return CliRun(options).exec();
     } catch (const std::exception &failure) {
         std::fprintf(stderr, "%s\n", failure.what());

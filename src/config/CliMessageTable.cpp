@@ -27,6 +27,8 @@ const QList<Entry> &entries()
              "Uporaba: arkivoda-cli [lista]\n"
              "         arkivoda-cli --manual DATOTEKA [--overwrite] [lista]\n"
              "         arkivoda-cli --verify DATOTEKA\n"
+             "         arkivoda-cli --list ARHIVA [UZORAK...]\n"
+             "         arkivoda-cli --restore ARHIVA --to MAPA [UZORAK...] [--replace|--skip]\n"
              "\n"
              "Arkivoda arhivira sve datoteke i mape s liste za arhiviranje u jednu novu ZIP arhivu.\n"
              "\n"
@@ -43,6 +45,13 @@ const QList<Entry> &entries()
              "  --verify DATOTEKA     čita ZIP arhivu s diska i provjerava cijelu: završne\n"
              "                        zapise, središnji direktorij, lokalna zaglavlja i sadržaj\n"
              "                        svake datoteke (veličine i CRC-32)\n"
+             "  --list ARHIVA         ispis stavki arhive (datum, veličina, naziv)\n"
+             "  --restore ARHIVA      vraćanje stavki arhive u mapu zadanu s --to MAPA, svaka\n"
+             "                        pod svojim nazivom u arhivi; UZORAK bira stavke (* i ?\n"
+             "                        kao u ljusci, naziv mape bira sve u njoj)\n"
+             "  --replace             uz --restore: postojeće datoteke se zamjenjuju\n"
+             "  --skip                uz --restore: postojeće datoteke se zadržavaju; bez ovih\n"
+             "                        opcija vraćanje preko postojećih datoteka se odbija\n"
              "  -h, --help            ovaj tekst\n"
              "  --version             verzija programa\n"
              "\n"
@@ -60,7 +69,10 @@ const QList<Entry> &entries()
              "  1  arhiva je izrađena, ali neke datoteke ili mape nisu bile dostupne ili je\n"
              "     arhiviranje prekinuto\n"
              "  2  arhiviranje je odbijeno, nasilno prekinuto ili arhivu nije bilo moguće zapisati\n"
-             "  3  --verify: arhiva nije ispravna\n")},
+             "  3  --verify: arhiva nije ispravna\n"
+             "\n"
+             "Kod vraćanja: 0 sve je vraćeno, 1 neke datoteke su preskočene ili nisu vraćene,\n"
+             "2 vraćanje je odbijeno.\n")},
         {CliMsg::SeeHelp, QT_TRANSLATE_NOOP("PorukeCli", "see-help"),
          QStringLiteral("Upute: arkivoda-cli --help")},
         {CliMsg::UnknownOption, QT_TRANSLATE_NOOP("PorukeCli", "unknown-option"),
@@ -106,6 +118,35 @@ const QList<Entry> &entries()
         // The incomplete archive's file.
         {CliMsg::PartLeft, QT_TRANSLATE_NOOP("PorukeCli", "part-left"),
          QStringLiteral("Nedovršena arhiva ostala je u datoteci %1.")},
+        {CliMsg::MissingValue, QT_TRANSLATE_NOOP("PorukeCli", "missing-value"),
+         QStringLiteral("Opciji %1 nedostaje vrijednost.")},
+        {CliMsg::RestoreWithoutTo, QT_TRANSLATE_NOOP("PorukeCli", "restore-without-to"),
+         QStringLiteral("Uz --restore navedite mapu za vraćanje: --to MAPA.")},
+        {CliMsg::RestoreOnlyOption, QT_TRANSLATE_NOOP("PorukeCli", "restore-only-option"),
+         QStringLiteral("Opcije --to, --replace i --skip vrijede samo uz --restore.")},
+        {CliMsg::ConflictingOptions, QT_TRANSLATE_NOOP("PorukeCli", "conflicting-options"),
+         QStringLiteral(
+             "Opcije --manual, --verify, --list i --restore ne mogu se kombinirati, kao ni --replace i --skip.")},
+        {CliMsg::ArchiveUnreadable, QT_TRANSLATE_NOOP("PorukeCli", "archive-unreadable"),
+         QStringLiteral("Arhivu %1 nije moguće otvoriti: %2")},
+        {CliMsg::NoEntryMatches, QT_TRANSLATE_NOOP("PorukeCli", "no-entry-matches"),
+         QStringLiteral("Nijedna stavka arhive ne odgovara zadanim uzorcima.")},
+        {CliMsg::FilesExist, QT_TRANSLATE_NOOP("PorukeCli", "files-exist"),
+         QStringLiteral("Vraćanje je odbijeno: ove datoteke već postoje:")},
+        {CliMsg::UseReplaceOrSkip, QT_TRANSLATE_NOOP("PorukeCli", "use-replace-or-skip"),
+         QStringLiteral("Upotrijebite --replace za njihovu zamjenu ili --skip za njihovo zadržavanje.")},
+        // Percentage of the bytes restored, the entry being restored.
+        {CliMsg::RestoreProgress, QT_TRANSLATE_NOOP("PorukeCli", "restore-progress"),
+         QStringLiteral("vraćeno %1% | %2")},
+        // Entry name, reason.
+        {CliMsg::RestoreFailed, QT_TRANSLATE_NOOP("PorukeCli", "restore-failed"),
+         QStringLiteral("nije vraćeno: %1: %2")},
+        {CliMsg::RestoreSkipped, QT_TRANSLATE_NOOP("PorukeCli", "restore-skipped"),
+         QStringLiteral("preskočeno (već postoji): %1")},
+        {CliMsg::RestoreStopped, QT_TRANSLATE_NOOP("PorukeCli", "restore-stopped"),
+         QStringLiteral("Vraćanje je prekinuto.")},
+        {CliMsg::RestoreSummary, QT_TRANSLATE_NOOP("PorukeCli", "restore-summary"),
+         QStringLiteral("Vraćeno datoteka: %1, preskočeno: %2, nije vraćeno: %3")},
     };
     return table;
 }

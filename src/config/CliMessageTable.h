@@ -29,6 +29,19 @@ enum Key {
     VerifyWithoutFile,
     VerifySound,
     VerifyFault,
+    MissingValue,
+    RestoreWithoutTo,
+    RestoreOnlyOption,
+    ConflictingOptions,
+    ArchiveUnreadable,
+    NoEntryMatches,
+    FilesExist,
+    UseReplaceOrSkip,
+    RestoreProgress,
+    RestoreFailed,
+    RestoreSkipped,
+    RestoreStopped,
+    RestoreSummary,
 };
 }
 
