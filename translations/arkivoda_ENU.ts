@@ -292,6 +292,90 @@ that the device is available!</translation>
         <source>65057</source>
         <translation>%s (its name in the archive would be longer than 65,535 bytes)</translation>
     </message>
+    <message>
+        <source>65058</source>
+        <translation> (restored)</translation>
+    </message>
+    <message>
+        <source>65059</source>
+        <translation>The file %s already exists.<byte value="xd"/>
+Do you want to replace it with the restored one, skip it or keep both?</translation>
+    </message>
+    <message>
+        <source>65060</source>
+        <translation>Replace</translation>
+    </message>
+    <message>
+        <source>65061</source>
+        <translation>Skip</translation>
+    </message>
+    <message>
+        <source>65062</source>
+        <translation>Keep both</translation>
+    </message>
+    <message>
+        <source>65063</source>
+        <translation>Replace all</translation>
+    </message>
+    <message>
+        <source>65064</source>
+        <translation>Skip all</translation>
+    </message>
+    <message>
+        <source>65065</source>
+        <translation>Keep both for all</translation>
+    </message>
+    <message>
+        <source>65066</source>
+        <translation>Files restored: %s<byte value="xd"/>
+Files skipped: %s<byte value="xd"/>
+Failed: %s</translation>
+    </message>
+    <message>
+        <source>65067</source>
+        <translation>Not restored:</translation>
+    </message>
+    <message>
+        <source>65068</source>
+        <translation>restoring file %s</translation>
+    </message>
+    <message>
+        <source>65069</source>
+        <translation>restoring files was stopped</translation>
+    </message>
+    <message>
+        <source>65070</source>
+        <translation>restoring files is finished</translation>
+    </message>
+    <message>
+        <source>65071</source>
+        <translation>Choose the folder to restore files into</translation>
+    </message>
+    <message>
+        <source>65072</source>
+        <translation>Open an archive</translation>
+    </message>
+    <message>
+        <source>65073</source>
+        <translation>ZIP archive (*.zip)</translation>
+    </message>
+    <message>
+        <source>65074</source>
+        <translation>The archive %s cannot be opened:<byte value="xd"/>
+%s</translation>
+    </message>
+    <message>
+        <source>65075</source>
+        <translation>Select the files or folders you want to restore.</translation>
+    </message>
+    <message>
+        <source>65076</source>
+        <translation>archive %s: %s entries</translation>
+    </message>
+    <message>
+        <source>65077</source>
+        <translation>stopping the restore...</translation>
+    </message>
 </context>
 <context>
     <name>PorukeCli</name>
@@ -300,6 +384,8 @@ that the device is available!</translation>
         <translation>Usage: arkivoda-cli [list]
        arkivoda-cli --manual FILE [--overwrite] [list]
        arkivoda-cli --verify FILE
+       arkivoda-cli --list ARCHIVE [PATTERN...]
+       arkivoda-cli --restore ARCHIVE --to FOLDER [PATTERN...] [--replace|--skip]
 
 Arkivoda backs up every file and folder on the backup list into one new ZIP archive.
 
@@ -316,6 +402,13 @@ the last automatic archive.
   --verify FILE         reads the ZIP archive FILE back from the disk and checks all
                         of it: end records, central directory, local headers and
                         the contents of every file (sizes and CRC-32)
+  --list ARCHIVE        list the archive&apos;s entries (date, size, name)
+  --restore ARCHIVE     restore entries into the folder given with --to FOLDER, each
+                        under its name in the archive; PATTERN chooses entries (* and
+                        ? as in the shell, a folder&apos;s name chooses all in it)
+  --replace             with --restore: existing files are replaced
+  --skip                with --restore: existing files are kept; without these
+                        options a restore over existing files is refused
   -h, --help            show this text
   --version             show the program&apos;s version
 
@@ -334,6 +427,9 @@ Exit status:
      backup was stopped
   2  the backup was refused or forced to stop, or the archive could not be written
   3  --verify: the archive is damaged
+
+When restoring: 0 everything was restored, 1 some files were skipped or not restored,
+2 the restore was refused.
 </translation>
     </message>
     <message>
@@ -415,6 +511,58 @@ Exit status:
     <message>
         <source>verify-fault</source>
         <translation>The archive %1 is damaged: %2</translation>
+    </message>
+    <message>
+        <source>missing-value</source>
+        <translation>The option %1 needs a value.</translation>
+    </message>
+    <message>
+        <source>restore-without-to</source>
+        <translation>With --restore, name the folder to restore into: --to FOLDER.</translation>
+    </message>
+    <message>
+        <source>restore-only-option</source>
+        <translation>The options --to, --replace and --skip apply only with --restore.</translation>
+    </message>
+    <message>
+        <source>conflicting-options</source>
+        <translation>The options --manual, --verify, --list and --restore cannot be combined, nor can --replace and --skip.</translation>
+    </message>
+    <message>
+        <source>archive-unreadable</source>
+        <translation>The archive %1 cannot be opened: %2</translation>
+    </message>
+    <message>
+        <source>no-entry-matches</source>
+        <translation>No entry of the archive matches the given patterns.</translation>
+    </message>
+    <message>
+        <source>files-exist</source>
+        <translation>The restore was refused: these files already exist:</translation>
+    </message>
+    <message>
+        <source>use-replace-or-skip</source>
+        <translation>Use --replace to replace them or --skip to keep them.</translation>
+    </message>
+    <message>
+        <source>restore-progress</source>
+        <translation>restored %1% | %2</translation>
+    </message>
+    <message>
+        <source>restore-failed</source>
+        <translation>not restored: %1: %2</translation>
+    </message>
+    <message>
+        <source>restore-skipped</source>
+        <translation>skipped (already exists): %1</translation>
+    </message>
+    <message>
+        <source>restore-stopped</source>
+        <translation>The restore was stopped.</translation>
+    </message>
+    <message>
+        <source>restore-summary</source>
+        <translation>Files restored: %1, skipped: %2, not restored: %3</translation>
     </message>
 </context>
 <context>
@@ -596,6 +744,10 @@ Exit status:
         <source>Postojeću datoteku %1 nije moguće izbrisati; arhiviranje je odbijeno.</source>
         <translation type="vanished">The existing file %1 cannot be deleted; the backup was refused.</translation>
     </message>
+    <message>
+        <source>&amp;Vraćanje datoteka…</source>
+        <translation>&amp;Restore files…</translation>
+    </message>
 </context>
 <context>
     <name>TOdabirBaze</name>
@@ -710,6 +862,61 @@ Exit status:
     <message>
         <source>Sve vrste datoteka (*)</source>
         <translation>All files (*)</translation>
+    </message>
+</context>
+<context>
+    <name>TVracanjeDatoteka</name>
+    <message>
+        <source>Vraćanje datoteka</source>
+        <translation>Restore files</translation>
+    </message>
+    <message>
+        <source>Arhive:</source>
+        <translation>Archives:</translation>
+    </message>
+    <message>
+        <source>Arhiva</source>
+        <translation>Archive</translation>
+    </message>
+    <message>
+        <source>Datum</source>
+        <translation>Date</translation>
+    </message>
+    <message>
+        <source>Veličina</source>
+        <translation>Size</translation>
+    </message>
+    <message>
+        <source>Stavki</source>
+        <translation>Entries</translation>
+    </message>
+    <message>
+        <source>&amp;Otvori arhivu…</source>
+        <translation>&amp;Open archive…</translation>
+    </message>
+    <message>
+        <source>traži</source>
+        <translation>search</translation>
+    </message>
+    <message>
+        <source>&amp;Vrati odabrano…</source>
+        <translation>&amp;Restore selected…</translation>
+    </message>
+    <message>
+        <source>Vrati na &amp;izvorno mjesto</source>
+        <translation>Restore to &amp;original location</translation>
+    </message>
+    <message>
+        <source>&amp;Zatvori</source>
+        <translation>&amp;Close</translation>
+    </message>
+    <message>
+        <source>Za&amp;ustavi vraćanje</source>
+        <translation>&amp;Stop restoring</translation>
+    </message>
+    <message>
+        <source>Naziv</source>
+        <translation>Name</translation>
     </message>
 </context>
 </TS>

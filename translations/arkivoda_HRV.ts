@@ -292,6 +292,90 @@ ukoliko se radi o vanjskom disku ili mrežnoj mapi!</translation>
         <source>65057</source>
         <translation>%s (naziv u arhivi bio bi dulji od 65.535 bajtova)</translation>
     </message>
+    <message>
+        <source>65058</source>
+        <translation> (vraćeno)</translation>
+    </message>
+    <message>
+        <source>65059</source>
+        <translation>Datoteka %s već postoji.<byte value="xd"/>
+Želite li je zamijeniti vraćenom, preskočiti ili zadržati obje?</translation>
+    </message>
+    <message>
+        <source>65060</source>
+        <translation>Zamijeni</translation>
+    </message>
+    <message>
+        <source>65061</source>
+        <translation>Preskoči</translation>
+    </message>
+    <message>
+        <source>65062</source>
+        <translation>Zadrži oboje</translation>
+    </message>
+    <message>
+        <source>65063</source>
+        <translation>Zamijeni za sve</translation>
+    </message>
+    <message>
+        <source>65064</source>
+        <translation>Preskoči za sve</translation>
+    </message>
+    <message>
+        <source>65065</source>
+        <translation>Zadrži oboje za sve</translation>
+    </message>
+    <message>
+        <source>65066</source>
+        <translation>Vraćeno datoteka: %s<byte value="xd"/>
+Preskočeno datoteka: %s<byte value="xd"/>
+Neuspjelo: %s</translation>
+    </message>
+    <message>
+        <source>65067</source>
+        <translation>Nije vraćeno:</translation>
+    </message>
+    <message>
+        <source>65068</source>
+        <translation>vraćam datoteku %s</translation>
+    </message>
+    <message>
+        <source>65069</source>
+        <translation>vraćanje datoteka je prekinuto</translation>
+    </message>
+    <message>
+        <source>65070</source>
+        <translation>vraćanje datoteka je završeno</translation>
+    </message>
+    <message>
+        <source>65071</source>
+        <translation>Odabir mape za vraćanje datoteka</translation>
+    </message>
+    <message>
+        <source>65072</source>
+        <translation>Otvaranje arhive</translation>
+    </message>
+    <message>
+        <source>65073</source>
+        <translation>ZIP arhiva (*.zip)</translation>
+    </message>
+    <message>
+        <source>65074</source>
+        <translation>Arhivu %s nije moguće otvoriti:<byte value="xd"/>
+%s</translation>
+    </message>
+    <message>
+        <source>65075</source>
+        <translation>Odaberite datoteke ili mape koje želite vratiti.</translation>
+    </message>
+    <message>
+        <source>65076</source>
+        <translation>arhiva %s: %s stavki</translation>
+    </message>
+    <message>
+        <source>65077</source>
+        <translation>prekidam vraćanje datoteka...</translation>
+    </message>
 </context>
 <context>
     <name>PorukeCli</name>
@@ -300,6 +384,8 @@ ukoliko se radi o vanjskom disku ili mrežnoj mapi!</translation>
         <translation>Uporaba: arkivoda-cli [lista]
          arkivoda-cli --manual DATOTEKA [--overwrite] [lista]
          arkivoda-cli --verify DATOTEKA
+         arkivoda-cli --list ARHIVA [UZORAK...]
+         arkivoda-cli --restore ARHIVA --to MAPA [UZORAK...] [--replace|--skip]
 
 Arkivoda arhivira sve datoteke i mape s liste za arhiviranje u jednu novu ZIP arhivu.
 
@@ -316,6 +402,13 @@ automatska arhiva.
   --verify DATOTEKA     čita ZIP arhivu s diska i provjerava cijelu: završne
                         zapise, središnji direktorij, lokalna zaglavlja i sadržaj
                         svake datoteke (veličine i CRC-32)
+  --list ARHIVA         ispis stavki arhive (datum, veličina, naziv)
+  --restore ARHIVA      vraćanje stavki arhive u mapu zadanu s --to MAPA, svaka
+                        pod svojim nazivom u arhivi; UZORAK bira stavke (* i ?
+                        kao u ljusci, naziv mape bira sve u njoj)
+  --replace             uz --restore: postojeće datoteke se zamjenjuju
+  --skip                uz --restore: postojeće datoteke se zadržavaju; bez ovih
+                        opcija vraćanje preko postojećih datoteka se odbija
   -h, --help            ovaj tekst
   --version             verzija programa
 
@@ -334,6 +427,9 @@ Izlazni status:
      arhiviranje prekinuto
   2  arhiviranje je odbijeno, nasilno prekinuto ili arhivu nije bilo moguće zapisati
   3  --verify: arhiva nije ispravna
+
+Kod vraćanja: 0 sve je vraćeno, 1 neke datoteke su preskočene ili nisu vraćene,
+2 vraćanje je odbijeno.
 </translation>
     </message>
     <message>
@@ -415,6 +511,58 @@ Izlazni status:
     <message>
         <source>verify-fault</source>
         <translation>Arhiva %1 nije ispravna: %2</translation>
+    </message>
+    <message>
+        <source>missing-value</source>
+        <translation>Opciji %1 nedostaje vrijednost.</translation>
+    </message>
+    <message>
+        <source>restore-without-to</source>
+        <translation>Uz --restore navedite mapu za vraćanje: --to MAPA.</translation>
+    </message>
+    <message>
+        <source>restore-only-option</source>
+        <translation>Opcije --to, --replace i --skip vrijede samo uz --restore.</translation>
+    </message>
+    <message>
+        <source>conflicting-options</source>
+        <translation>Opcije --manual, --verify, --list i --restore ne mogu se kombinirati, kao ni --replace i --skip.</translation>
+    </message>
+    <message>
+        <source>archive-unreadable</source>
+        <translation>Arhivu %1 nije moguće otvoriti: %2</translation>
+    </message>
+    <message>
+        <source>no-entry-matches</source>
+        <translation>Nijedna stavka arhive ne odgovara zadanim uzorcima.</translation>
+    </message>
+    <message>
+        <source>files-exist</source>
+        <translation>Vraćanje je odbijeno: ove datoteke već postoje:</translation>
+    </message>
+    <message>
+        <source>use-replace-or-skip</source>
+        <translation>Upotrijebite --replace za njihovu zamjenu ili --skip za njihovo zadržavanje.</translation>
+    </message>
+    <message>
+        <source>restore-progress</source>
+        <translation>vraćeno %1% | %2</translation>
+    </message>
+    <message>
+        <source>restore-failed</source>
+        <translation>nije vraćeno: %1: %2</translation>
+    </message>
+    <message>
+        <source>restore-skipped</source>
+        <translation>preskočeno (već postoji): %1</translation>
+    </message>
+    <message>
+        <source>restore-stopped</source>
+        <translation>Vraćanje je prekinuto.</translation>
+    </message>
+    <message>
+        <source>restore-summary</source>
+        <translation>Vraćeno datoteka: %1, preskočeno: %2, nije vraćeno: %3</translation>
     </message>
 </context>
 <context>
@@ -596,6 +744,10 @@ Izlazni status:
         <source>Postojeću datoteku %1 nije moguće izbrisati; arhiviranje je odbijeno.</source>
         <translation type="vanished">Postojeću datoteku %1 nije moguće izbrisati; arhiviranje je odbijeno.</translation>
     </message>
+    <message>
+        <source>&amp;Vraćanje datoteka…</source>
+        <translation>&amp;Vraćanje datoteka…</translation>
+    </message>
 </context>
 <context>
     <name>TOdabirBaze</name>
@@ -710,6 +862,61 @@ Izlazni status:
     <message>
         <source>Sve vrste datoteka (*)</source>
         <translation>Sve vrste datoteka (*)</translation>
+    </message>
+</context>
+<context>
+    <name>TVracanjeDatoteka</name>
+    <message>
+        <source>Vraćanje datoteka</source>
+        <translation>Vraćanje datoteka</translation>
+    </message>
+    <message>
+        <source>Arhive:</source>
+        <translation>Arhive:</translation>
+    </message>
+    <message>
+        <source>Arhiva</source>
+        <translation>Arhiva</translation>
+    </message>
+    <message>
+        <source>Datum</source>
+        <translation>Datum</translation>
+    </message>
+    <message>
+        <source>Veličina</source>
+        <translation>Veličina</translation>
+    </message>
+    <message>
+        <source>Stavki</source>
+        <translation>Stavki</translation>
+    </message>
+    <message>
+        <source>&amp;Otvori arhivu…</source>
+        <translation>&amp;Otvori arhivu…</translation>
+    </message>
+    <message>
+        <source>traži</source>
+        <translation>traži</translation>
+    </message>
+    <message>
+        <source>&amp;Vrati odabrano…</source>
+        <translation>&amp;Vrati odabrano…</translation>
+    </message>
+    <message>
+        <source>Vrati na &amp;izvorno mjesto</source>
+        <translation>Vrati na &amp;izvorno mjesto</translation>
+    </message>
+    <message>
+        <source>&amp;Zatvori</source>
+        <translation>&amp;Zatvori</translation>
+    </message>
+    <message>
+        <source>Za&amp;ustavi vraćanje</source>
+        <translation>Za&amp;ustavi vraćanje</translation>
+    </message>
+    <message>
+        <source>Naziv</source>
+        <translation>Naziv</translation>
     </message>
 </context>
 </TS>

@@ -4,10 +4,10 @@
 
 #include <QIcon>
 
-MainTray::MainTray(TrayIcon &tray, QAction *restore, QAction *exit, QObject *parent)
+MainTray::MainTray(TrayIcon &tray, const QList<QAction *> &items, QAction *exit, QObject *parent)
     : QObject(parent), m_tray(tray)
 {
-    TrayPopup.addAction(restore);
+    TrayPopup.addActions(items);
     TrayPopup.addSeparator();
     TrayPopup.addAction(exit);
     m_tray.setIcon(ProgramIcon());

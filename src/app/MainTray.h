@@ -8,7 +8,7 @@
 
 class QAction;
 
-// The program's tray icon as the main window uses it: the icon with its menu (restore, exit), the
+// The program's tray icon as the main window uses it: the icon with its menu (the window's items, exit), the
 // balloons, and a left double click or a click on a balloon asking for the window.
 class MainTray : public QObject
 {
@@ -24,8 +24,8 @@ class MainTray : public QObject
         int timeoutMs = 3000;
     };
 
-    // Sets the icon up with its menu of the two actions and shows it.
-    MainTray(TrayIcon &tray, QAction *restore, QAction *exit, QObject *parent = nullptr);
+    // Sets the icon up with its menu (the items, a separator, exit) and shows it.
+    MainTray(TrayIcon &tray, const QList<QAction *> &items, QAction *exit, QObject *parent = nullptr);
 
     QMenu &popup() { return TrayPopup; }
     void showBalloon(const QString &title, const QString &text, TrayIcon::BalloonIcon icon, int timeoutMs);

@@ -9,6 +9,7 @@
 #include "app/TForm_FilesMissing.h"
 #include "app/TGasenjeBox.h"
 #include "app/TOdabirBaze.h"
+#include "app/TVracanjeDatoteka.h"
 #include "app/WinExit.h"
 #include "config/ConfigPaths.h"
 #include "config/MessageTable.h"
@@ -52,7 +53,7 @@ TGlavni::TGlavni(const QStringList &arguments, DesktopServices services, QWidget
     m_language = new LanguageMenu(ui->MM_Hrvatski, ui->MM_Engleski, m_settings, this);
 
     AutoTimer.setInterval(1000);
-    m_tray = new MainTray(m_services.tray, ui->TPP_Restore, ui->TPP_Close, this);
+    m_tray = new MainTray(m_services.tray, {ui->TPP_Restore, ui->TPP_Vracanje}, ui->TPP_Close, this);
     connect(m_tray, &MainTray::restoreRequested, this, &TGlavni::TPP_RestoreClick);
     connectControls();
     startUp(arguments);
@@ -76,6 +77,8 @@ void TGlavni::connectControls()
     connect(ui->TPP_Restore, &QAction::triggered, this, &TGlavni::TPP_RestoreClick);
     connect(ui->TPP_Close, &QAction::triggered, this, &TGlavni::TPP_CloseClick);
     connect(ui->MM_Oprogramu, &QAction::triggered, this, &TGlavni::MM_OprogramuClick);
+    connect(ui->MM_Vracanje, &QAction::triggered, this, &TGlavni::MM_VracanjeClick);
+    connect(ui->TPP_Vracanje, &QAction::triggered, this, &TGlavni::MM_VracanjeClick);
     connect(&AutoTimer, &QTimer::timeout, this, &TGlavni::AutoTimerTimer);
     connect(m_language, &LanguageMenu::switched, this, [this] {
         // The texts that code placed, now in the new language.
@@ -491,6 +494,20 @@ void TGlavni::MM_OprogramuClick()
         AboutBox = &box;
         box.exec();
     });
+}
+
+void TGlavni::MM_VracanjeClick()
+{
+    // One restore window, not modal: a backup may run while it is open.
+    if (!Vracanje) {
+        auto *window = new TVracanjeDatoteka(m_settings.BackupLokacijaAuto, ui->LokacijaR->text(),
+                                             m_services.launcher, this);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        Vracanje = window;
+    }
+    Vracanje->show();
+    Vracanje->raise();
+    Vracanje->activateWindow();
 }
 
 // --- Run control ----------------------------------------------------------------------------------

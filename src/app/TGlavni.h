@@ -88,6 +88,9 @@ class TGlavni : public QMainWindow, private RunView
     // The About box, shown modally.
     void MM_OprogramuClick();
     QWidget *aboutBox() const { return AboutBox; }
+    // The restore window, made on first use and shown in front.
+    void MM_VracanjeClick();
+    QWidget *restoreWindow() const { return Vracanje; }
     // The language menu: each loads its language's module and applies it to every open window.
     void MM_EngleskiClick();
     void MM_HrvatskiClick();
@@ -178,4 +181,5 @@ class TGlavni : public QMainWindow, private RunView
     bool m_closeFromTray = false;
     QPointer<QWidget> Form_FilesMissing;
     QPointer<QWidget> OdabirBaze;
+    QPointer<QWidget> Vracanje;
 };

@@ -190,10 +190,12 @@ class TestTGlavni : public QObject
         QCOMPARE(window.balloon().text, QStringLiteral("Arkivoda"));
         QCOMPARE(window.balloon().timeoutMs, 3000);
         QCOMPARE(window.centralWidget()->size(), QSize(736, 492));
-        const QStringList trayItems = {window.trayPopup().actions().at(0)->text(),
-                                       window.trayPopup().actions().at(2)->text()};
-        QCOMPARE(trayItems, (QStringList{QStringLiteral("Otvori &program"), QStringLiteral("I&zlaz")}));
-        QVERIFY(window.trayPopup().actions().at(1)->isSeparator());
+        const QList<QAction *> tray = window.trayPopup().actions();
+        QCOMPARE(tray.size(), 4);
+        const QStringList trayItems = {tray.at(0)->text(), tray.at(1)->text(), tray.at(3)->text()};
+        QCOMPARE(trayItems, (QStringList{QStringLiteral("Otvori &program"),
+                                         QStringLiteral("&Vraćanje datoteka…"), QStringLiteral("I&zlaz")}));
+        QVERIFY(tray.at(2)->isSeparator());
     }
 
     void startState_data()

@@ -1,0 +1,177 @@
+#include "RequireControl.h"
+#include "TempTree.h"
+#include "app/ArchiveTreeModel.h"
+#include "app/TVracanjeDatoteka.h"
+#include "ui/MyMessageDialog.h"
+#include "ui/OpenFileDialog.h"
+#include "zip/TZipFile.h"
+
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTreeView>
+#include <QTreeWidget>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void makeArchive(const QString &path, const QList<std::pair<std::string, std::string>> &entries)
+{
+    TZipFile zip;
+    zip.Open(QFile::encodeName(path).toStdString(), zmWrite);
+    for (const auto &[name, content] : entries)
+        zip.Add(TBytes(content.begin(), content.end()), name);
+    zip.Close();
+}
+
+} // namespace
+
+class tst_TVracanjeDatoteka : public QObject
+{
+    Q_OBJECT
+
+  private slots:
+    void cleanup();
+    void restoresTheFilteredSelection();
+    void treeOfAnArchiveWithoutFolderEntries();
+    void unreadableArchiveIsRefused();
+};
+
+void tst_TVracanjeDatoteka::cleanup()
+{
+    SetMessageDialogHook({});
+    OpenFileDialog::setHook({});
+}
+
+void tst_TVracanjeDatoteka::restoresTheFilteredSelection()
+{
+    TempTree tree;
+    const QString folder = tree.makeDir(u"arhive"_s) + u"/"_s;
+    makeArchive(folder + u"Arhiva_2024.01.01__10.00.00.zip"_s, {{"home/ana/Dok/a.txt", "A"}});
+    makeArchive(folder + u"Arhiva_2024.03.15__14.05.09.zip"_s, {{"home/ana/Dok/", ""},
+                                                                {"home/ana/Dok/a.txt", "new A"},
+                                                                {"home/ana/Dok/b.txt", "new B"},
+                                                                {"home/ana/Dok/Stari/c.txt", "C"},
+                                                                {"home/ana/Slike/d.png", "D"}});
+    QFile older(folder + u"Arhiva_2024.01.01__10.00.00.zip"_s);
+    QVERIFY(older.open(QIODevice::ReadWrite));
+    QVERIFY(older.setFileTime(QDateTime(QDate(2024, 1, 1), QTime(10, 0)), QFileDevice::FileModificationTime));
+    older.close();
+    const QString target = tree.makeDir(u"vraceno"_s);
+    tree.writeFile(u"vraceno/Dok/a.txt"_s, "mine");
+    tree.writeFile(u"vraceno/Dok/b.txt"_s, "mine too");
+
+    TVracanjeDatoteka window(folder, u"-"_s, nullptr);
+    window.show();
+    auto *archives = requireControl<QTreeWidget>(window, "LV_Arhive");
+    QCOMPARE(archives->topLevelItemCount(), 2);
+    QCOMPARE(archives->topLevelItem(0)->text(0), u"Arhiva_2024.03.15__14.05.09.zip"_s);
+    QCOMPARE(archives->topLevelItem(0)->text(3), u"5"_s);
+
+    // Choose the newest archive; the tree opens at the folder that holds more than one thing.
+    archives->setCurrentItem(archives->topLevelItem(0));
+    QCOMPARE(window.archivePath(), folder + u"Arhiva_2024.03.15__14.05.09.zip"_s);
+    auto *view = requireControl<QTreeView>(window, "TV_Sadrzaj");
+    ArchiveTreeModel &model = window.model();
+    QVERIFY(view->isExpanded(model.indexOfPath(u"home/ana"_s)));
+
+    // Filter, then select the folder the filter leaves: only what it shows is restored.
+    requireControl<QLineEdit>(window, "ED_Trazi")->setText(u"txt"_s);
+    QTRY_COMPARE(model.filter(), u"txt"_s);
+    QVERIFY(!model.indexOfPath(u"home/ana/Slike"_s).isValid());
+    const QModelIndex dok = model.indexOfPath(u"home/ana/Dok"_s);
+    QVERIFY(dok.isValid());
+    view->selectionModel()->select(dok, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+
+    QList<MessageDialogRequest> dialogs;
+    SetMessageDialogHook([&](const MessageDialogRequest &request) -> std::optional<int> {
+        dialogs << request;
+        // The question: keep both, for all files in the way; then the summary.
+        return dialogs.size() == 1 ? mrIgnore : mrOk;
+    });
+    QList<OpenFileRequest> folderRequests;
+    OpenFileDialog::setHook([&](const OpenFileRequest &request) -> std::optional<QStringList> {
+        folderRequests << request;
+        return QStringList{target};
+    });
+    QSignalSpy finished(&window, &TVracanjeDatoteka::restoreFinished);
+    requireControl<QPushButton>(window, "BTN_VratiOdabrano")->click();
+    QVERIFY(finished.wait(10000));
+
+    QCOMPARE(folderRequests.size(), 1);
+    QCOMPARE(folderRequests[0].kind, OpenFileRequest::Kind::Folder);
+    QCOMPARE(dialogs.size(), 2);
+    QVERIFY2(dialogs[0].text.contains(target + u"/Dok/a.txt"_s), qPrintable(dialogs[0].text));
+    QCOMPARE(dialogs[0].captions.size(), 6);
+    QCOMPARE(dialogs[0].captions[2], u"Zadrži oboje"_s);
+    QVERIFY2(dialogs[1].text.contains(u"Vraćeno datoteka: 3"_s), qPrintable(dialogs[1].text));
+
+    // Below the common parent "home/ana/": Dok/... in the chosen folder.
+    QCOMPARE(readAll(target + u"/Dok/a.txt"_s), QByteArray("mine"));
+    QCOMPARE(readAll(target + u"/Dok/a (vraćeno).txt"_s), QByteArray("new A"));
+    QCOMPARE(readAll(target + u"/Dok/b.txt"_s), QByteArray("mine too"));
+    QCOMPARE(readAll(target + u"/Dok/b (vraćeno).txt"_s), QByteArray("new B"));
+    QCOMPARE(readAll(target + u"/Dok/Stari/c.txt"_s), QByteArray("C"));
+    QVERIFY(!QFile::exists(target + u"/Slike"_s));
+    QVERIFY(requireControl<QPushButton>(window, "BTN_VratiOdabrano")->isEnabled());
+    QVERIFY(!requireControl<QPushButton>(window, "BTN_Zaustavi")->isEnabled());
+}
+
+void tst_TVracanjeDatoteka::treeOfAnArchiveWithoutFolderEntries()
+{
+    TempTree tree;
+    const QString archive = tree.path(u"other.zip"_s);
+    makeArchive(archive,
+                {{"b/z.txt", "z"}, {"B/y.txt", "y"}, {"a.txt", "a"}, {"b/y.txt", ""}, {"b/X.txt", ""}});
+    OpenFileDialog::setHook(
+        [&](const OpenFileRequest &) { return std::optional<QStringList>(QStringList{archive}); });
+    TVracanjeDatoteka window(QString(), u"-"_s, nullptr);
+    requireControl<QPushButton>(window, "BTN_OtvoriArhivu")->click();
+    QCOMPARE(window.archivePath(), archive);
+    QCOMPARE(requireControl<QTreeWidget>(window, "LV_Arhive")->topLevelItemCount(), 1);
+
+    // Folders first, then names without regard to case (exact order between equals).
+    ArchiveTreeModel &model = window.model();
+    QStringList top;
+    for (int row = 0; row < model.rowCount(); ++row)
+        top << model.index(row, 0).data().toString();
+    QCOMPARE(top, (QStringList{u"B"_s, u"b"_s, u"a.txt"_s}));
+    const QModelIndex b = model.indexOfPath(u"b"_s);
+    QCOMPARE(b.row(), 1);
+    QStringList inB;
+    for (int row = 0; row < model.rowCount(b); ++row)
+        inB << model.index(row, 0, b).data().toString();
+    QCOMPARE(inB, (QStringList{u"X.txt"_s, u"y.txt"_s, u"z.txt"_s}));
+    QCOMPARE(model.parent(model.index(1, 0, b)), b);
+    QCOMPARE(model.path(model.index(2, 0, b)), u"b/z.txt"_s);
+    QCOMPARE(model.entriesUnder({b}), (QList<int>{0, 3, 4}));
+}
+
+void tst_TVracanjeDatoteka::unreadableArchiveIsRefused()
+{
+    TempTree tree;
+    const QString notZip = tree.writeFile(u"broken.zip"_s, "not a zip at all");
+    QList<MessageDialogRequest> dialogs;
+    SetMessageDialogHook([&](const MessageDialogRequest &request) -> std::optional<int> {
+        dialogs << request;
+        return mrOk;
+    });
+    TVracanjeDatoteka window(QString(), u"-"_s, nullptr);
+    QVERIFY(!window.openArchive(notZip));
+    QCOMPARE(dialogs.size(), 1);
+    QCOMPARE(dialogs[0].type, TMsgDlgType::mtError);
+    QVERIFY(window.archivePath().isEmpty());
+    QVERIFY(!requireControl<QPushButton>(window, "BTN_VratiOdabrano")->isEnabled());
+}
+
+QTEST_MAIN(tst_TVracanjeDatoteka)
+#include "tst_TVracanjeDatoteka.moc"
