@@ -43,9 +43,9 @@ TVracanjeDatoteka::TVracanjeDatoteka(const QString &archiveFolder, const QString
     ui->TV_Sadrzaj->setModel(m_model);
     ui->TV_Sadrzaj->header()->setStretchLastSection(false);
     ui->TV_Sadrzaj->header()->setSectionResizeMode(ArchiveTreeModel::NameColumn, QHeaderView::Stretch);
-    ui->TV_Sadrzaj->setColumnWidth(ArchiveTreeModel::SizeColumn, 90);
-    ui->TV_Sadrzaj->setColumnWidth(ArchiveTreeModel::DateColumn, 130);
-    ui->Splitter->setSizes({380, 580});
+    ui->TV_Sadrzaj->setColumnWidth(ArchiveTreeModel::SizeColumn, 80);
+    ui->TV_Sadrzaj->setColumnWidth(ArchiveTreeModel::DateColumn, 150);
+    ui->Splitter->setSizes({440, 520});
     m_filterTimer.setSingleShot(true);
     m_filterTimer.setInterval(250);
     m_progressTimer.setInterval(PROGRESS_INTERVAL_MS);
