@@ -3,7 +3,8 @@
 # user would with xdotool, and saves a PNG of each of its windows in build/screenshots/: the main window
 # idle, during a run, paused and after a stop, the run summary, a message dialog, the missing-files
 # window and the settings window over that list, the About box and the countdown before an end-of-run
-# action; then the main window after a switch to English, the About box and the countdown in English;
+# action, the restore window; then the main window after a switch to English, the About box, the
+# countdown and the restore window in English;
 # last the settings window on a first start. Needs the packages of scripts/install-deps.sh and a built
 # build/bin/arkivoda with its language modules.
 set -euo pipefail
@@ -41,6 +42,8 @@ settings() {
         > "$XDG_CONFIG_HOME/Arkivoda/Arkivoda.ini"
 }
 settings HR
+# An archive of the small documents for the restore window, named and laid out as a run makes them.
+(cd / && zip -q -r "$WORK/Arhiva/Arhiva_2024.03.15__14.05.09.zip" "${WORK#/}/Dokumenti" -x '*.bin')
 
 trayer --edge top --align right --widthtype request --height 24 --transparent false &
 PIDS+=($!)
@@ -122,6 +125,24 @@ shot "$SETTINGS" 09-postavke
 xdotool key --clearmodifiers alt+n   # Nastavak rada bez spremanja postavki
 sleep 0.5
 
+# The restore window, from Program > Vraćanje datoteka (or Restore files), with the archive made above
+# chosen (made the newest first, so it stands at the top of the list); closed with its own button.
+restore_window() {
+    touch "$WORK/Arhiva/Arhiva_2024.03.15__14.05.09.zip"
+    xdotool windowfocus --sync "$MAIN" 2>/dev/null || xdotool windowfocus "$MAIN"
+    xdotool key --clearmodifiers alt+p
+    sleep 0.3
+    xdotool key --clearmodifiers "$2"
+    local restore
+    restore=$(window "$3")
+    xdotool windowfocus --sync "$restore" 2>/dev/null || xdotool windowfocus "$restore"
+    xdotool key --clearmodifiers Home
+    shot "$restore" "$1" 0.8
+    xdotool key --clearmodifiers "$4"
+    sleep 0.5
+}
+restore_window 17-vracanje v 'Vraćanje datoteka' alt+z
+
 
 # The About box, from the menu Informacije > O programu; it closes with Escape.
 about() {
@@ -173,6 +194,7 @@ SETTINGS=$(window ' - settings$')
 shot "$SETTINGS" 15-settings-en
 xdotool key --clearmodifiers alt+c
 sleep 0.5
+restore_window 18-restore-en r 'Restore files' alt+c
 
 # A first start on an empty data folder: the settings window comes first, its list empty.
 mkdir -p "$WORK/prvo-pokretanje"
