@@ -136,7 +136,8 @@ restore_window() {
     local restore
     restore=$(window "$3")
     xdotool windowfocus --sync "$restore" 2>/dev/null || xdotool windowfocus "$restore"
-    xdotool key --clearmodifiers Home
+    eval "$(xdotool getwindowgeometry --shell "$restore")"
+    xdotool mousemove $((X + 100)) $((Y + 57)) click 1     # the first archive of the list
     shot "$restore" "$1" 0.8
     xdotool key --clearmodifiers "$4"
     sleep 0.5
