@@ -27,7 +27,8 @@ int main(int argc, char *argv[])
         for (int i = 0; i < 300000; ++i) {
             // 30 top folders, 100 below each, 100 files in each of those.
             const std::string name = "home/ana/Projekti " + std::to_string(i / 10000) + "/mapa " +
-                                     std::to_string(i / 100 % 100) + "/datoteka " + std::to_string(i) + ".txt";
+                                     std::to_string(i / 100 % 100) + "/datoteka " + std::to_string(i) +
+                                     ".txt";
             zip.Add(content, name, zcStored);
         }
         zip.Close();

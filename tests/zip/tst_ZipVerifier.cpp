@@ -102,11 +102,10 @@ INSTANTIATE_TEST_SUITE_P(
                     bytes[place.Data + place.CompressedSize / 2] ^= 0x10;
                 },
                 "dok/šum.bin"},
-        TDamage{"FlippedStoredByte",
-                [](const std::string &archive, TBytes &bytes) {
-                    bytes[PlaceOf(archive, 3).Data + 100] ^= 0x01;
-                },
-                "CRC-32 mismatch in zip entry: spremljena.txt"},
+        TDamage{
+            "FlippedStoredByte",
+            [](const std::string &archive, TBytes &bytes) { bytes[PlaceOf(archive, 3).Data + 100] ^= 0x01; },
+            "CRC-32 mismatch in zip entry: spremljena.txt"},
         TDamage{"TruncatedEnd", [](const std::string &, TBytes &bytes) { bytes.resize(bytes.size() - 10); },
                 "Invalid zip file"},
         TDamage{"TruncatedHalf", [](const std::string &, TBytes &bytes) { bytes.resize(bytes.size() / 2); },
@@ -123,12 +122,14 @@ INSTANTIATE_TEST_SUITE_P(
         TDamage{"CentralNameDiffers",
                 [](const std::string &, TBytes &bytes) { bytes[DirectoryOf(bytes) + 46] = 'D'; },
                 "Dok/tekst.txt"},
-        TDamage{"LocalCrcDiffers",
-                [](const std::string &archive, TBytes &bytes) { bytes[PlaceOf(archive, 0).Header + 14] ^= 1; },
-                "local header differs from central directory (CRC-32): dok/tekst.txt"},
-        TDamage{"LocalSizeDiffers",
-                [](const std::string &archive, TBytes &bytes) { bytes[PlaceOf(archive, 3).Header + 22] ^= 1; },
-                "local header differs from central directory (sizes): spremljena.txt"},
+        TDamage{
+            "LocalCrcDiffers",
+            [](const std::string &archive, TBytes &bytes) { bytes[PlaceOf(archive, 0).Header + 14] ^= 1; },
+            "local header differs from central directory (CRC-32): dok/tekst.txt"},
+        TDamage{
+            "LocalSizeDiffers",
+            [](const std::string &archive, TBytes &bytes) { bytes[PlaceOf(archive, 3).Header + 22] ^= 1; },
+            "local header differs from central directory (sizes): spremljena.txt"},
         TDamage{"LocalMethodDiffers",
                 [](const std::string &archive, TBytes &bytes) { bytes[PlaceOf(archive, 3).Header + 8] = 8; },
                 "local header differs from central directory (compression method): spremljena.txt"},
@@ -164,8 +165,9 @@ TEST(ZipVerifier, InfoZipArchivePasses)
     WriteFileBytes(folder.File("tekst.txt"), ToBytes(std::string(50000, 'k')));
     std::filesystem::create_directory(folder.Path() / "mapa");
     std::string output;
-    ASSERT_EQ(RunCommand("cd '" + folder.Path().string() + "' && zip -q -r z.zip šum.bin tekst.txt mapa", output),
-              0)
+    ASSERT_EQ(
+        RunCommand("cd '" + folder.Path().string() + "' && zip -q -r z.zip šum.bin tekst.txt mapa", output),
+        0)
         << output;
     const TZipVerification found = TZipVerifier::Verify(folder.File("z.zip"));
     EXPECT_TRUE(found.Sound) << found.Fault;
