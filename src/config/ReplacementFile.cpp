@@ -69,9 +69,12 @@ std::optional<QString> ReplacementFile::replaceWith(const QByteArray &bytes)
 
     if (std::optional<QString> error = createTemporary())
         return error;
-    // The new file keeps the old one's permissions; a new file gets the umask's.
-    if (oldExists && S_ISREG(old.st_mode) && ::fchmod(m_fd, old.st_mode & 07777) != 0)
-        return systemError(errno);
+    // The new file keeps the old one's owner, group and permissions; a new file gets the writer's and
+    // the umask's.
+    if (oldExists && S_ISREG(old.st_mode)) {
+        if (std::optional<QString> error = keepOwnerAndMode(old))
+            return error;
+    }
     if (std::optional<QString> error = writeAll(bytes))
         return error;
     if (::fsync(m_fd) != 0)
@@ -125,6 +128,22 @@ std::optional<QString> ReplacementFile::createTemporary()
         m_temporary.clear();
     }
     return systemError(EEXIST);
+}
+
+std::optional<QString> ReplacementFile::keepOwnerAndMode(const struct stat &old)
+{
+    // Root writing a user's settings must leave them the user's, or the user's own runs can no longer
+    // replace them. Where the owner cannot be kept (a user writing a file that is not theirs), the old
+    // file stays rather than changing hands. The owner goes first: a change of owner clears set-id bits.
+    struct stat created = {};
+    if (::fstat(m_fd, &created) != 0)
+        return systemError(errno);
+    if ((created.st_uid != old.st_uid || created.st_gid != old.st_gid) &&
+        ::fchown(m_fd, old.st_uid, old.st_gid) != 0)
+        return systemError(errno);
+    if (::fchmod(m_fd, old.st_mode & 07777) != 0)
+        return systemError(errno);
+    return std::nullopt;
 }
 
 std::optional<QString> ReplacementFile::writeAll(const QByteArray &bytes)

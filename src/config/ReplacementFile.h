@@ -5,6 +5,8 @@
 
 #include <optional>
 
+struct stat;
+
 // New contents for a file, written to a temporary file in the same folder and renamed over the old
 // file only when every byte of it is on disk, so the file is at every moment wholly old or wholly
 // new. A temporary file that never got its rename is removed, by this object or, when its process
@@ -19,11 +21,13 @@ class ReplacementFile
     ReplacementFile &operator=(const ReplacementFile &) = delete;
 
     // Writes the bytes and puts them in the file's place; returns the system's error text, or
-    // nothing on success. On failure the old file is untouched. Call once.
+    // nothing on success. The new file keeps the old one's owner, group and permissions; where the owner
+    // cannot be kept, that is a failure. On failure the old file is untouched. Call once.
     std::optional<QString> replaceWith(const QByteArray &bytes);
 
   private:
     std::optional<QString> createTemporary();
+    std::optional<QString> keepOwnerAndMode(const struct stat &old);
     std::optional<QString> writeAll(const QByteArray &bytes);
     void removeStaleTemporaries() const;
 

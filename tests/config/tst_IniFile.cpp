@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QtTest>
 
+#include <grp.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -48,6 +50,8 @@ class TestIniFile : public QObject
     void fullDiskLeavesTheOldFile();
     void leftoverOfAKilledWriterGoesNotALiveOne();
     void replacedFileKeepsItsLinkAndPermissions();
+    void replacedFileKeepsItsOwner_data();
+    void replacedFileKeepsItsOwner();
 
   private:
     static QByteArray contents(const QString &fileName);
@@ -584,6 +588,68 @@ void TestIniFile::replacedFileKeepsItsLinkAndPermissions()
     QCOMPARE(contents(real), QByteArray("[Last]\r\nFileA=/a.zip\r\n"));
     QCOMPARE(QFile::permissions(real), permissions);
     QCOMPARE(QDir(tree.path(QStringLiteral("dotfiles"))).entryList(QDir::Files | QDir::Hidden),
+             QStringList{u"Arkivoda.ini"_qs});
+}
+
+void TestIniFile::replacedFileKeepsItsOwner_data()
+{
+    QTest::addColumn<uid_t>("owner");
+    QTest::addColumn<uid_t>("writer");
+    QTest::addColumn<bool>("written");
+
+    // 65534 is "nobody", an ordinary user on every Debian system.
+    QTest::newRow("root writes a user's settings") << uid_t(65534) << uid_t(0) << true;
+    QTest::newRow("a user cannot give the new file to root") << uid_t(0) << uid_t(65534) << false;
+}
+
+void TestIniFile::replacedFileKeepsItsOwner()
+{
+    QFETCH(uid_t, owner);
+    QFETCH(uid_t, writer);
+    QFETCH(bool, written);
+    if (::geteuid() != 0)
+        QSKIP("giving files to other users takes root");
+
+    TempTree tree;
+    const QByteArray old = "[Last]\r\nFileA=-\r\n";
+    const QString name = tree.writeFile(QStringLiteral("Arkivoda.ini"), old);
+    const QByteArray encoded = QFile::encodeName(name);
+    // Writable by everyone, so only the owner can stand in the writer's way; the folder is the writer's.
+    QCOMPARE(::chown(QFile::encodeName(tree.root()).constData(), writer, writer), 0);
+    QCOMPARE(::chown(encoded.constData(), owner, owner), 0);
+    QCOMPARE(::chmod(encoded.constData(), 0646), 0);
+
+    // The write runs in a child with the writer's identity; its exit status tells how it ended.
+    const pid_t child = ::fork();
+    QVERIFY(child >= 0);
+    if (child == 0) {
+        if (writer != 0 && (::setgroups(0, nullptr) != 0 || ::setresgid(writer, writer, writer) != 0 ||
+                            ::setresuid(writer, writer, writer) != 0))
+            ::_exit(10);
+        try {
+            IniFile(name).WriteString(QStringLiteral("Last"), QStringLiteral("FileA"),
+                                      QStringLiteral("/a.zip"));
+            ::_exit(0);
+        } catch (const EConfigError &error) {
+            const bool clear = error.message() == u"Unable to write to "_qs + name &&
+                               error.reason() == QString::fromLocal8Bit(std::strerror(EPERM));
+            ::_exit(clear ? 1 : 11);
+        } catch (...) {
+            ::_exit(12);
+        }
+    }
+    int status = 0;
+    QCOMPARE(::waitpid(child, &status, 0), child);
+    QVERIFY(WIFEXITED(status));
+    QCOMPARE(WEXITSTATUS(status), written ? 0 : 1);
+
+    struct stat after = {};
+    QCOMPARE(::stat(encoded.constData(), &after), 0);
+    QCOMPARE(after.st_uid, owner);
+    QCOMPARE(after.st_gid, gid_t(owner));
+    QCOMPARE(after.st_mode & 07777, mode_t(0646));
+    QCOMPARE(contents(name), written ? QByteArray("[Last]\r\nFileA=/a.zip\r\n") : old);
+    QCOMPARE(QDir(tree.root()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              QStringList{u"Arkivoda.ini"_qs});
 }
 
