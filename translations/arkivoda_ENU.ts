@@ -376,6 +376,10 @@ Failed: %s</translation>
         <source>65077</source>
         <translation>stopping the restore...</translation>
     </message>
+    <message>
+        <source>65080</source>
+        <translation>Another Arkivoda process is changing %s and did not release it within %s s; the change was not saved.</translation>
+    </message>
 </context>
 <context>
     <name>PorukeCli</name>

@@ -376,6 +376,10 @@ Neuspjelo: %s</translation>
         <source>65077</source>
         <translation>prekidam vraćanje datoteka...</translation>
     </message>
+    <message>
+        <source>65080</source>
+        <translation>Datoteku %s upravo mijenja drugi proces Arkivode i ni nakon %s s čekanja nije slobodna; promjena nije spremljena.</translation>
+    </message>
 </context>
 <context>
     <name>PorukeCli</name>

@@ -395,7 +395,7 @@ void TOdabirBaze::Button1Click()
         if (!values.TimerEnabled)
             emit mainStatusChosen(message(Msg::StatusSettingsIdle));
         emit dailyTimerChosen(values.TimerEnabled);
-        SaveStringGrid(ui->Grid->rows(), m_settings.listFileName());
+        SaveBackupList(m_settings, ui->Grid->rows());
     } catch (const EConfigError &failure) {
         // The save ends here and the window stays open with every edit; what was written stays written.
         ShowApplicationError(this, failure.message());

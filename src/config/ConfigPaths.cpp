@@ -72,3 +72,8 @@ QString ListFileName(const QString &userfolder, const QString &GLOBAL_lista)
 {
     return withSeparator(userfolder) + GLOBAL_lista + QStringLiteral("Arkivoda_bcklst.txt");
 }
+
+QString LockFileName(const QString &userfolder, const QString &GLOBAL_lista)
+{
+    return withSeparator(userfolder) + GLOBAL_lista + QStringLiteral("Arkivoda.lock");
+}

@@ -39,3 +39,7 @@ QString SettingsFileName(const QString &userfolder, const QString &GLOBAL_lista)
 
 // Full name of the backup list file; a "/" is added after userfolder when it lacks one.
 QString ListFileName(const QString &userfolder, const QString &GLOBAL_lista);
+
+// Full name of the lock file that writers of the settings and list files hold while they change them;
+// a "/" is added after userfolder when it lacks one.
+QString LockFileName(const QString &userfolder, const QString &GLOBAL_lista);

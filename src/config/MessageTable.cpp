@@ -160,6 +160,9 @@ const QHash<quint16, QString> &croatianTable()
              QStringLiteral("Odaberite datoteke ili mape koje želite vratiti.")},
             {QT_TRANSLATE_NOOP("Poruke", "65076"), QStringLiteral("arhiva %s: %s stavki")},
             {QT_TRANSLATE_NOOP("Poruke", "65077"), QStringLiteral("prekidam vraćanje datoteka...")},
+            {QT_TRANSLATE_NOOP("Poruke", "65080"),
+             QStringLiteral("Datoteku %s upravo mijenja drugi proces Arkivode i ni nakon %s s čekanja nije "
+                            "slobodna; promjena nije spremljena.")},
         };
         QHash<quint16, QString> byNumber;
         for (const CroatianEntry &entry : entries)

@@ -91,6 +91,7 @@ enum Number : quint16 {
     ErrorNothingSelected = 65075,
     StatusArchiveOpened = 65076,
     StatusRestoreStopping = 65077,
+    ErrorConfigurationBusy = 65080,
 };
 }
 

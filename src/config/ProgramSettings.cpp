@@ -1,7 +1,9 @@
 #include "config/ProgramSettings.h"
 
+#include "config/ConfigLock.h"
 #include "config/ConfigPaths.h"
 #include "config/IniFile.h"
+#include "config/StringGrid.h"
 
 namespace {
 const QString kProgram = QStringLiteral("Program");
@@ -30,6 +32,11 @@ QString ProgramSettings::listFileName() const
     return ListFileName(userfolder, GLOBAL_lista);
 }
 
+QString ProgramSettings::lockFileName() const
+{
+    return LockFileName(userfolder, GLOBAL_lista);
+}
+
 LastArchives LoadProgramSettings(ProgramSettings &settings)
 {
     const IniFile BckIni(settings.settingsFileName());
@@ -51,19 +58,24 @@ LastArchives LoadProgramSettings(ProgramSettings &settings)
 void WriteLastArchive(const ProgramSettings &settings, LastArchiveKind kind, const QString &archivePath)
 {
     const IniFile BckIni(settings.settingsFileName());
+    const ConfigLock lock(settings.lockFileName(), BckIni.fileName());
     const QString key = kind == LastArchiveKind::FileA ? QStringLiteral("FileA") : QStringLiteral("FileR");
     BckIni.WriteString(kLast, key, archivePath);
 }
 
 void WriteLanguage(const ProgramSettings &settings, const QString &code)
 {
-    IniFile(settings.settingsFileName()).WriteString(kProgram, QStringLiteral("Jezik"), code);
+    const IniFile BckIni(settings.settingsFileName());
+    const ConfigLock lock(settings.lockFileName(), BckIni.fileName());
+    BckIni.WriteString(kProgram, QStringLiteral("Jezik"), code);
 }
 
 void SaveSettingsWindow(ProgramSettings &settings, const SettingsWindowValues &values)
 {
     settings.BckName = values.BckName;
     const IniFile BckIni(settings.settingsFileName());
+    // One lock for the whole save, so a run that records its archive meanwhile waits for all of it.
+    const ConfigLock lock(settings.lockFileName(), BckIni.fileName());
     BckIni.WriteString(kLokacijaAuto, QStringLiteral("Putanja"), values.Putanja);
     BckIni.WriteString(kLast, QStringLiteral("Datoteka"), settings.BckName);
     BckIni.WriteBool(kProgram, QStringLiteral("StartToTray"), values.StartToTray);
@@ -82,4 +94,10 @@ void SaveSettingsWindow(ProgramSettings &settings, const SettingsWindowValues &v
     settings.GLOBAL_StartMinimized = values.StartMinimized;
     settings.GLOBAL_Report = values.Report;
     settings.BackupLokacijaAuto = ReadBackupLokacijaAuto(BckIni);
+}
+
+void SaveBackupList(const ProgramSettings &settings, const QStringList &rows)
+{
+    const ConfigLock lock(settings.lockFileName(), settings.listFileName());
+    SaveStringGrid(rows, settings.listFileName());
 }

@@ -27,6 +27,8 @@ struct ProgramSettings
     QString settingsFileName() const;
     // Full name of the backup list file of the selected list.
     QString listFileName() const;
+    // Full name of the lock file every change of those two files holds.
+    QString lockFileName() const;
 };
 
 // The paths of the last archives, shown by the main window's labels LokacijaA and LokacijaR.
@@ -57,6 +59,9 @@ struct SettingsWindowValues
 // Enabled); missing or unreadable values give their defaults. Returns the last archive paths.
 LastArchives LoadProgramSettings(ProgramSettings &settings);
 
+// Every write below holds the configuration's lock (ConfigLock) while it reads and rewrites the file, and
+// throws EConfigError when the lock cannot be had.
+
 // Records the path of the archive a run has just written under "Last"; throws EConfigError when
 // the settings file cannot be written.
 void WriteLastArchive(const ProgramSettings &settings, LastArchiveKind kind, const QString &archivePath);
@@ -70,3 +75,7 @@ void WriteLanguage(const ProgramSettings &settings, const QString &code);
 // four options, then BackupLokacijaAuto read back from the file. Throws EConfigError at the first
 // failed write; what was stored and assigned before it stays.
 void SaveSettingsWindow(ProgramSettings &settings, const SettingsWindowValues &values);
+
+// Replaces the backup list file with the rows of the settings window (SaveStringGrid); throws
+// EConfigError when it cannot be written.
+void SaveBackupList(const ProgramSettings &settings, const QStringList &rows);

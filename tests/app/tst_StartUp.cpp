@@ -183,6 +183,7 @@ class TestStartUp : public QObject
         QVERIFY(fixture.errors.isEmpty());
         QCOMPARE(QDir(fixture.dataFolder).entryList(QDir::Files, QDir::Name),
                  (QStringList{prefix + QStringLiteral("Arkivoda.ini"),
+                              prefix + QStringLiteral("Arkivoda.lock"),
                               prefix + QStringLiteral("Arkivoda_bcklst.txt")}));
         QCOMPARE(first.windowTitle(), title);
         QCOMPARE(fixture.desktop.tray.toolTip, title);

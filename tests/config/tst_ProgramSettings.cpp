@@ -1,3 +1,4 @@
+#include "config/ConfigLock.h"
 #include "config/ConfigPaths.h"
 #include "config/EConfigError.h"
 #include "config/IniFile.h"
@@ -10,7 +11,15 @@
 #include <QFile>
 #include <QtTest>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <functional>
+#include <latch>
 #include <memory>
+#include <thread>
 
 // Every test starts from an empty configuration folder of its own, the way a first start sees it.
 class TestProgramSettings : public QObject
@@ -30,6 +39,9 @@ class TestProgramSettings : public QObject
     void failedSaveKeepsWhatWasDoneBefore();
     void archiveFolderWithoutSlashNamesTheFolder_data();
     void archiveFolderWithoutSlashNamesTheFolder();
+    void concurrentRecordsAreNeverLost();
+    void everyWriterWaitsForTheLock_data();
+    void everyWriterWaitsForTheLock();
 
   private:
     ProgramSettings startUp(const std::optional<QString> &argument = std::nullopt) const;
@@ -47,6 +59,7 @@ void TestProgramSettings::init()
     m_xdg = qgetenv("XDG_CONFIG_HOME");
     m_tree = std::make_unique<TempTree>();
     qputenv("XDG_CONFIG_HOME", m_tree->root().toUtf8());
+    ConfigLock::setMaximumWait(std::chrono::seconds(10));
 }
 
 void TestProgramSettings::cleanup()
@@ -163,8 +176,10 @@ void TestProgramSettings::namedListUsesItsOwnFiles()
     QCOMPARE(posao.GLOBAL_Jezik, QStringLiteral("HR"));
 
     WriteLastArchive(posao, LastArchiveKind::FileA, QStringLiteral("/p.zip"));
+    // Each configuration has its own lock file beside its own files.
     QCOMPARE(QDir(posao.userfolder).entryList(QDir::Files, QDir::Name),
-             (QStringList{u"Arkivoda.ini"_qs, u"Posao_Arkivoda.ini"_qs}));
+             (QStringList{u"Arkivoda.ini"_qs, u"Arkivoda.lock"_qs, u"Posao_Arkivoda.ini"_qs,
+                          u"Posao_Arkivoda.lock"_qs}));
     QCOMPARE(LoadProgramSettings(unnamed).FileA, QStringLiteral("-"));
 }
 
@@ -283,6 +298,126 @@ void TestProgramSettings::archiveFolderWithoutSlashNamesTheFolder()
     values.BckName = QStringLiteral("Arhiva");
     SaveSettingsWindow(saved, values);
     QCOMPARE(ArchiveName::automaticPath(saved.BackupLokacijaAuto, saved.BckName, stamp), archive);
+}
+
+// The automatic and the manual run of one configuration end together, round after round: each records its
+// archive while the other does, and neither record may undo the other's.
+void TestProgramSettings::concurrentRecordsAreNeverLost()
+{
+    ProgramSettings settings = startUp(QStringLiteral("Posao"));
+    writeSettings(settings, "[Program]\r\nJezik=HR\r\n[Last]\r\nFileA=-\r\nFileR=-\r\n");
+    QStringList failures;
+    for (int round = 0; round < 40; ++round) {
+        const QString automatic = QStringLiteral("/arhiva/Arhiva_%1.zip").arg(round);
+        const QString manual = QStringLiteral("/ručno/Kopija_%1.zip").arg(round);
+        std::latch start(2);
+        QString errors[2];
+        const auto record = [&](LastArchiveKind kind, const QString &path, QString &error) {
+            start.arrive_and_wait();
+            try {
+                WriteLastArchive(settings, kind, path);
+            } catch (const EConfigError &failure) {
+                error = failure.message();
+            }
+        };
+        std::thread first(record, LastArchiveKind::FileA, std::cref(automatic), std::ref(errors[0]));
+        std::thread second(record, LastArchiveKind::FileR, std::cref(manual), std::ref(errors[1]));
+        first.join();
+        second.join();
+        const LastArchives last = LoadProgramSettings(settings);
+        if (last.FileA != automatic || last.FileR != manual || !errors[0].isEmpty() || !errors[1].isEmpty())
+            failures << QStringLiteral("round %1: FileA=%2 FileR=%3 %4 %5")
+                            .arg(round)
+                            .arg(last.FileA, last.FileR, errors[0], errors[1]);
+    }
+    QCOMPARE(failures, QStringList());
+    QCOMPARE(settings.GLOBAL_Jezik, QStringLiteral("HR"));
+}
+
+void TestProgramSettings::everyWriterWaitsForTheLock_data()
+{
+    QTest::addColumn<int>("writer");
+    QTest::addColumn<bool>("released");
+
+    const char *writers[] = {"record of the last archive", "language", "settings window", "backup list"};
+    for (int writer = 0; writer < 4; ++writer) {
+        QTest::addRow("%s, the other writer finishes", writers[writer]) << writer << true;
+        QTest::addRow("%s, the other writer does not finish", writers[writer]) << writer << false;
+    }
+}
+
+// Another process holds the configuration's lock: a writer waits for it, and when it does not come free
+// in time, the write fails with a message that says why and changes nothing.
+void TestProgramSettings::everyWriterWaitsForTheLock()
+{
+    QFETCH(int, writer);
+    QFETCH(bool, released);
+
+    ProgramSettings settings = startUp(QStringLiteral("Posao"));
+    const QByteArray oldSettings = "[Last]\r\nFileA=/a.zip\r\n";
+    const QByteArray oldList = "/dokumenti\r\n";
+    writeSettings(settings, oldSettings);
+    QFile list(settings.listFileName());
+    QVERIFY(list.open(QIODevice::WriteOnly));
+    QCOMPARE(list.write(oldList), oldList.size());
+    list.close();
+    const auto listBytes = [name = settings.listFileName()] {
+        QFile file(name);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    };
+
+    // The lock file beside the configuration's files, as another process takes it.
+    const QByteArray lockName =
+        QFile::encodeName(settings.userfolder + QStringLiteral("Posao_Arkivoda.lock"));
+    const int held = ::open(lockName.constData(), O_RDONLY | O_CREAT | O_CLOEXEC, 0644);
+    QVERIFY(held >= 0);
+    QCOMPARE(::flock(held, LOCK_EX | LOCK_NB), 0);
+    const std::chrono::milliseconds holdFor(300);
+    std::thread other;
+    if (released) {
+        other = std::thread([held, holdFor] {
+            std::this_thread::sleep_for(holdFor);
+            ::close(held);
+        });
+    } else {
+        ConfigLock::setMaximumWait(holdFor);
+    }
+
+    const std::function<void()> writes[] = {
+        [&] { WriteLastArchive(settings, LastArchiveKind::FileR, QStringLiteral("/r.zip")); },
+        [&] { WriteLanguage(settings, QStringLiteral("EN")); },
+        [&] {
+            SettingsWindowValues values;
+            values.Putanja = QStringLiteral("/mnt/arhive/");
+            SaveSettingsWindow(settings, values);
+        },
+        [&] { SaveBackupList(settings, {QStringLiteral("/slike")}); },
+    };
+    const QString changed = writer == 3 ? settings.listFileName() : settings.settingsFileName();
+    QString message;
+    const auto began = std::chrono::steady_clock::now();
+    try {
+        writes[writer]();
+    } catch (const EConfigError &error) {
+        message = error.message();
+    }
+    const auto waited = std::chrono::steady_clock::now() - began;
+    if (other.joinable())
+        other.join();
+    else
+        ::close(held);
+
+    QVERIFY(waited >= holdFor);
+    if (released) {
+        QCOMPARE(message, QString());
+        QVERIFY(writer == 3 ? listBytes() != oldList : settingsBytes(settings) != oldSettings);
+    } else {
+        QCOMPARE(message, QStringLiteral("Datoteku ") + changed +
+                              QStringLiteral(" upravo mijenja drugi proces Arkivode i ni nakon 0.3 s "
+                                             "čekanja nije slobodna; promjena nije spremljena."));
+        QCOMPARE(settingsBytes(settings), oldSettings);
+        QCOMPARE(listBytes(), oldList);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestProgramSettings)
