@@ -63,15 +63,18 @@ void LanguageMenu::chooseEnglish()
 void LanguageMenu::choose(quint32 locale, const QString &code, QAction *chosen, QAction *other)
 {
     // Without the module nothing changes, silently: texts, stored choice and check marks stay.
-    if (!LoadNewResourceModule(locale))
+    std::unique_ptr<LanguageModule> module = OpenResourceModule(locale);
+    if (!module)
         return;
+    // The choice is stored before anything switches, so a failed store leaves the texts, the module in
+    // use, the check marks and the stored choice all in the old language.
     try {
         WriteLanguage(m_settings, code);
     } catch (const std::exception &failure) {
-        // The settings file cannot be written: the error is shown and the switch goes no further.
         ShowApplicationError(m_window, QString::fromUtf8(failure.what()));
         return;
     }
+    SetResourceHInstance(std::move(module));
     ReinitializeForms();
     m_settings.GLOBAL_Jezik = code;
     chosen->setChecked(true);

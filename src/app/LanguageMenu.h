@@ -21,8 +21,9 @@ class LanguageMenu : public QObject
     // Start-up: loads the stored language's module. Without the English module the program stays in
     // Croatian for this start, and the file keeps "EN".
     void applyStored();
-    // The menu items: load the language's module, store the choice and apply it to every window.
-    // Without the module nothing changes, silently.
+    // The menu items: find the language's module, store the choice and apply it to every window.
+    // Without the module nothing changes, silently; when the choice cannot be stored, the error is
+    // shown and nothing changes either.
     void chooseCroatian();
     void chooseEnglish();
 

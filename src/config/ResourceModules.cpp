@@ -63,7 +63,7 @@ void SetResourceProgramFile(const QString &programFile)
     textSource().programFile = programFile;
 }
 
-LanguageModule *LoadNewResourceModule(quint32 locale)
+std::unique_ptr<LanguageModule> OpenResourceModule(quint32 locale)
 {
     const QString abbreviation = LocaleAbbreviation(locale);
     if (abbreviation.isEmpty())
@@ -73,6 +73,12 @@ LanguageModule *LoadNewResourceModule(quint32 locale)
         LanguageModule::open(ResourceModuleFileName(programFile, abbreviation));
     if (!module)
         module = LanguageModule::open(ResourceModuleFileName(programFile, abbreviation.left(2)));
+    return module;
+}
+
+LanguageModule *LoadNewResourceModule(quint32 locale)
+{
+    std::unique_ptr<LanguageModule> module = OpenResourceModule(locale);
     if (!module)
         return nullptr;
     return SetResourceHInstance(std::move(module));

@@ -32,8 +32,12 @@ QString ResourceModuleFileName(const QString &programFile, const QString &abbrev
 QString ResourceProgramFile();
 void SetResourceProgramFile(const QString &programFile);
 
-// Loads the module of the locale's language, three-letter name first, then two, and makes it the
-// current text source. Returns the module, or nullptr when none could be loaded (nothing changes then).
+// Opens the module of the locale's language, three-letter name first, then two, without making it the
+// current text source; nullptr when none could be opened.
+std::unique_ptr<LanguageModule> OpenResourceModule(quint32 locale);
+
+// Loads the module of the locale's language as OpenResourceModule() does and makes it the current text
+// source. Returns the module, or nullptr when none could be loaded (nothing changes then).
 LanguageModule *LoadNewResourceModule(quint32 locale);
 
 // Makes the module the current text source and releases the one it replaces; nullptr returns to the

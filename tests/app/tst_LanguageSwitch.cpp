@@ -1,10 +1,12 @@
 #include "app/TForm_FilesMissing.h"
 #include "app/TGlavni.h"
+#include "config/ConfigLock.h"
 #include "config/MessageTable.h"
 #include "config/ResourceModules.h"
 #include "ui/ApplicationError.h"
 
 #include "FakeDesktop.h"
+#include "FileSizeLimit.h"
 #include "ModuleFiles.h"
 #include "TempTree.h"
 
@@ -16,6 +18,12 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <chrono>
 
 class TestLanguageSwitch : public QObject
 {
@@ -184,6 +192,66 @@ class TestLanguageSwitch : public QObject
         QCOMPARE(fixture.settingsText(), settingsBefore);
         QCOMPARE(window.settings().GLOBAL_Jezik, english ? QStringLiteral("EN") : QStringLiteral("HR"));
         QVERIFY(english ? fixture.englishChecked() : fixture.croatianChecked());
+    }
+
+    void aSwitchThatCannotBeStoredChangesNothing_data()
+    {
+        QTest::addColumn<bool>("locked");
+        QTest::newRow("settings file cannot be written") << false;
+        QTest::newRow("another process holds the configuration") << true;
+    }
+
+    // A choice that cannot be stored switches nothing: the texts, the module in use, the check marks and
+    // the stored choice all stay Croatian, and the next try that can store switches.
+    void aSwitchThatCannotBeStoredChangesNothing()
+    {
+        QFETCH(bool, locked);
+        Fixture fixture({QStringLiteral("HRV"), QStringLiteral("ENU")}, QStringLiteral("HR"));
+        TGlavni &window = fixture.open();
+        TForm_FilesMissing missing(QStringLiteral("Arkivoda"), &window);
+        missing.show();
+        const QString settingsBefore = fixture.settingsText();
+        QStringList errors;
+        SetApplicationErrorHook([&errors](const QString &text) { errors << text; });
+        if (locked) {
+            const QByteArray lockName =
+                QFile::encodeName(fixture.tree.path(QStringLiteral("config/Arkivoda/Posao_Arkivoda.lock")));
+            const int held = ::open(lockName.constData(), O_RDONLY | O_CREAT | O_CLOEXEC, 0644);
+            QVERIFY(held >= 0);
+            QCOMPARE(::flock(held, LOCK_EX | LOCK_NB), 0);
+            ConfigLock::setMaximumWait(std::chrono::milliseconds(100));
+            fixture.action("MM_Engleski")->trigger();
+            ConfigLock::setMaximumWait(std::chrono::seconds(10));
+            ::close(held);
+        } else {
+            // No byte can be written, whoever runs the test.
+            const FileSizeLimit full{0};
+            fixture.action("MM_Engleski")->trigger();
+        }
+        SetApplicationErrorHook({});
+        QCOMPARE(errors.size(), 1);
+        const QString settingsFile = fixture.tree.path(QStringLiteral("config/Arkivoda/Posao_Arkivoda.ini"));
+        const QString expected =
+            locked ? QString(u"Datoteku "_qs + settingsFile + u" upravo mijenja drugi proces"_qs)
+                   : QString(u"Unable to write to "_qs + settingsFile);
+        QVERIFY2(errors.first().startsWith(expected), qPrintable(errors.first()));
+        QCOMPARE(fixture.settingsText(), settingsBefore);
+        QVERIFY(fixture.croatianChecked());
+        QCOMPARE(window.settings().GLOBAL_Jezik, QStringLiteral("HR"));
+        QVERIFY(CurrentResourceModule()->fileName().endsWith(QStringLiteral(".HRV")));
+        QCOMPARE(MessageTable::text(Msg::CaptionError), QStringLiteral("Greška"));
+        QCOMPARE(fixture.autoButton(), QStringLiteral("&Automatsko arhiviranje"));
+        QCOMPARE(fixture.control<QMenu>("MM_Jezik")->title(), QStringLiteral("&Jezik"));
+        QCOMPARE(window.windowTitle(), QStringLiteral("Arkivoda - aktualna lista: Posao"));
+        QCOMPARE(fixture.desktop.tray.toolTip, window.windowTitle());
+        QCOMPARE(fixture.text("LBL_Status"), QStringLiteral("čekam..."));
+        QCOMPARE(missing.findChild<QPushButton *>(QStringLiteral("OKButton"))->text(),
+                 QStringLiteral("&Zatvori"));
+
+        fixture.action("MM_Engleski")->trigger();
+        QVERIFY(fixture.englishChecked());
+        QCOMPARE(fixture.autoButton(), QStringLiteral("&Automatic backup"));
+        QVERIFY(fixture.settingsText().contains(QStringLiteral("[Program]\r\nJezik=EN\r\n")));
     }
 
     // A module that lacks a message shows an empty text where it is used; the rest is English.
