@@ -380,6 +380,42 @@ Failed: %s</translation>
         <source>65080</source>
         <translation>Another Arkivoda process is changing %s and did not release it within %s s; the change was not saved.</translation>
     </message>
+    <message>
+        <source>65110</source>
+        <translation>verifying the archive... %s%</translation>
+    </message>
+    <message>
+        <source>65111</source>
+        <translation>The archive was verified: sound</translation>
+    </message>
+    <message>
+        <source>65112</source>
+        <translation>The archive is damaged: %s</translation>
+    </message>
+    <message>
+        <source>65113</source>
+        <translation>The archive was not verified: the verification was stopped.</translation>
+    </message>
+    <message>
+        <source>65114</source>
+        <translation>Incomplete archives of earlier runs are in the archive folder (they were not deleted):</translation>
+    </message>
+    <message>
+        <source>65115</source>
+        <translation>incomplete archives in the archive folder: %s</translation>
+    </message>
+    <message>
+        <source>65116</source>
+        <translation>Older archives were deleted (the newest %s are kept):</translation>
+    </message>
+    <message>
+        <source>65117</source>
+        <translation>The older archive %s was not deleted</translation>
+    </message>
+    <message>
+        <source>65118</source>
+        <translation>Left out by the exclusions and the archive folder: %s files, %s folders</translation>
+    </message>
 </context>
 <context>
     <name>PorukeCli</name>

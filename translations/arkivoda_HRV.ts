@@ -380,6 +380,42 @@ Neuspjelo: %s</translation>
         <source>65080</source>
         <translation>Datoteku %s upravo mijenja drugi proces Arkivode i ni nakon %s s čekanja nije slobodna; promjena nije spremljena.</translation>
     </message>
+    <message>
+        <source>65110</source>
+        <translation>provjeravam arhivu... %s%</translation>
+    </message>
+    <message>
+        <source>65111</source>
+        <translation>Arhiva je provjerena: ispravna</translation>
+    </message>
+    <message>
+        <source>65112</source>
+        <translation>Arhiva nije ispravna: %s</translation>
+    </message>
+    <message>
+        <source>65113</source>
+        <translation>Arhiva nije provjerena: provjera je prekinuta.</translation>
+    </message>
+    <message>
+        <source>65114</source>
+        <translation>U mapi arhiva ostale su nedovršene arhive ranijih pokretanja (nisu obrisane):</translation>
+    </message>
+    <message>
+        <source>65115</source>
+        <translation>u mapi arhiva ima nedovršenih arhiva: %s</translation>
+    </message>
+    <message>
+        <source>65116</source>
+        <translation>Obrisane su starije arhive (zadržava se %s najnovijih):</translation>
+    </message>
+    <message>
+        <source>65117</source>
+        <translation>Starija arhiva %s nije obrisana</translation>
+    </message>
+    <message>
+        <source>65118</source>
+        <translation>Izostavljeno po izuzecima i mapi arhiva: %s datoteka, %s mapa</translation>
+    </message>
 </context>
 <context>
     <name>PorukeCli</name>

@@ -163,6 +163,20 @@ const QHash<quint16, QString> &croatianTable()
             {QT_TRANSLATE_NOOP("Poruke", "65080"),
              QStringLiteral("Datoteku %s upravo mijenja drugi proces Arkivode i ni nakon %s s čekanja nije "
                             "slobodna; promjena nije spremljena.")},
+            {QT_TRANSLATE_NOOP("Poruke", "65110"), QStringLiteral("provjeravam arhivu... %s%")},
+            {QT_TRANSLATE_NOOP("Poruke", "65111"), QStringLiteral("Arhiva je provjerena: ispravna")},
+            {QT_TRANSLATE_NOOP("Poruke", "65112"), QStringLiteral("Arhiva nije ispravna: %s")},
+            {QT_TRANSLATE_NOOP("Poruke", "65113"),
+             QStringLiteral("Arhiva nije provjerena: provjera je prekinuta.")},
+            {QT_TRANSLATE_NOOP("Poruke", "65114"),
+             QStringLiteral("U mapi arhiva ostale su nedovršene arhive ranijih pokretanja (nisu obrisane):")},
+            {QT_TRANSLATE_NOOP("Poruke", "65115"),
+             QStringLiteral("u mapi arhiva ima nedovršenih arhiva: %s")},
+            {QT_TRANSLATE_NOOP("Poruke", "65116"),
+             QStringLiteral("Obrisane su starije arhive (zadržava se %s najnovijih):")},
+            {QT_TRANSLATE_NOOP("Poruke", "65117"), QStringLiteral("Starija arhiva %s nije obrisana")},
+            {QT_TRANSLATE_NOOP("Poruke", "65118"),
+             QStringLiteral("Izostavljeno po izuzecima i mapi arhiva: %s datoteka, %s mapa")},
         };
         QHash<quint16, QString> byNumber;
         for (const CroatianEntry &entry : entries)

@@ -92,6 +92,15 @@ enum Number : quint16 {
     StatusArchiveOpened = 65076,
     StatusRestoreStopping = 65077,
     ErrorConfigurationBusy = 65080,
+    StatusVerifying = 65110,
+    VerifiedSound = 65111,
+    VerifiedFault = 65112,
+    VerifyInterrupted = 65113,
+    LeftoverPartsHeader = 65114,
+    StatusLeftoverParts = 65115,
+    PrunedHeader = 65116,
+    PruneFailed = 65117,
+    LeftOutCount = 65118,
 };
 }
 

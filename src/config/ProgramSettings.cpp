@@ -5,6 +5,8 @@
 #include "config/IniFile.h"
 #include "config/StringGrid.h"
 
+#include <algorithm>
+
 namespace {
 const QString kProgram = QStringLiteral("Program");
 const QString kLokacijaAuto = QStringLiteral("LokacijaAuto");
@@ -50,6 +52,11 @@ LastArchives LoadProgramSettings(ProgramSettings &settings)
     settings.GLOBAL_CloseToMinimize = BckIni.ReadBool(kProgram, QStringLiteral("CloseToTray"), false);
     settings.GLOBAL_StartMinimized = BckIni.ReadBool(kProgram, QStringLiteral("StartMinimized"), false);
     settings.GLOBAL_Report = BckIni.ReadBool(kProgram, QStringLiteral("Report"), true);
+    settings.GLOBAL_Provjera = BckIni.ReadBool(kProgram, QStringLiteral("Provjera"), true);
+    // A number that cannot be read, or a negative one, keeps every archive.
+    settings.GLOBAL_Zadrzi =
+        std::max(0, BckIni.ReadString(kLokacijaAuto, QStringLiteral("Zadrzi"), QString()).toInt());
+    settings.GLOBAL_Izuzeci = BckIni.ReadString(kProgram, QStringLiteral("Izuzeci"), QString());
     settings.GLOBAL_TimerTime = BckIni.ReadTime(kTimer, QStringLiteral("Time"), 0.0);
     settings.GLOBAL_TimerEnabled = BckIni.ReadBool(kTimer, QStringLiteral("Enabled"), false);
     return last;
@@ -82,6 +89,9 @@ void SaveSettingsWindow(ProgramSettings &settings, const SettingsWindowValues &v
     BckIni.WriteBool(kProgram, QStringLiteral("CloseToTray"), values.CloseToTray);
     BckIni.WriteBool(kProgram, QStringLiteral("StartMinimized"), values.StartMinimized);
     BckIni.WriteBool(kProgram, QStringLiteral("Report"), values.Report);
+    BckIni.WriteBool(kProgram, QStringLiteral("Provjera"), values.Verify);
+    BckIni.WriteString(kLokacijaAuto, QStringLiteral("Zadrzi"), QString::number(std::max(0, values.Keep)));
+    BckIni.WriteString(kProgram, QStringLiteral("Izuzeci"), values.Exclusions.trimmed());
     // With the daily run off the stored time stays, so ticking it on again brings the old time back.
     if (values.TimerEnabled) {
         BckIni.WriteTime(kTimer, QStringLiteral("Time"), values.TimerTime);
@@ -93,6 +103,9 @@ void SaveSettingsWindow(ProgramSettings &settings, const SettingsWindowValues &v
     settings.GLOBAL_CloseToMinimize = values.CloseToTray;
     settings.GLOBAL_StartMinimized = values.StartMinimized;
     settings.GLOBAL_Report = values.Report;
+    settings.GLOBAL_Provjera = values.Verify;
+    settings.GLOBAL_Zadrzi = std::max(0, values.Keep);
+    settings.GLOBAL_Izuzeci = values.Exclusions.trimmed();
     settings.BackupLokacijaAuto = ReadBackupLokacijaAuto(BckIni);
 }
 

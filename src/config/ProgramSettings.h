@@ -20,6 +20,9 @@ struct ProgramSettings
     bool GLOBAL_CloseToMinimize = false;
     bool GLOBAL_StartMinimized = false;
     bool GLOBAL_Report = true;
+    bool GLOBAL_Provjera = true; // read the archive back and check it after each run
+    int GLOBAL_Zadrzi = 0;       // automatic archives kept in the archive folder; 0 keeps all
+    QString GLOBAL_Izuzeci;      // patterns of what runs leave out, separated by ";"
     bool GLOBAL_TimerEnabled = false;
     double GLOBAL_TimerTime = 0.0; // time of day as a fraction of a day, 0 <= value < 1
 
@@ -50,13 +53,16 @@ struct SettingsWindowValues
     bool CloseToTray = false;
     bool StartMinimized = false;
     bool Report = true;
+    bool Verify = true;
+    int Keep = 0;
+    QString Exclusions;
     bool TimerEnabled = false; // the daily run is ticked on
     double TimerTime = 0.0;    // the picker's time of day, stored only while TimerEnabled
 };
 
 // Reads every stored setting into the settings through one accessor, in the start-up order
-// (Jezik, FileR, FileA, Putanja, Datoteka, StartToTray, CloseToTray, StartMinimized, Report, Time,
-// Enabled); missing or unreadable values give their defaults. Returns the last archive paths.
+// (Jezik, FileR, FileA, Putanja, Datoteka, StartToTray, CloseToTray, StartMinimized, Report, Provjera,
+// Zadrzi, Izuzeci, Time, Enabled); missing or unreadable values give their defaults. Returns the last archive paths.
 LastArchives LoadProgramSettings(ProgramSettings &settings);
 
 // Every write below holds the configuration's lock (ConfigLock) while it reads and rewrites the file, and
@@ -70,7 +76,8 @@ void WriteLastArchive(const ProgramSettings &settings, LastArchiveKind kind, con
 void WriteLanguage(const ProgramSettings &settings, const QString &code);
 
 // Stores a settings-window save and applies it to the settings, step by step: BckName, then the
-// file keys Putanja, Datoteka, StartToTray, CloseToTray, StartMinimized, Report, Time (only when
+// file keys Putanja, Datoteka, StartToTray, CloseToTray, StartMinimized, Report, Provjera, Zadrzi,
+// Izuzeci, Time (only when
 // the daily run is on, together with GLOBAL_TimerTime), GLOBAL_TimerEnabled and Enabled, then the
 // four options, then BackupLokacijaAuto read back from the file. Throws EConfigError at the first
 // failed write; what was stored and assigned before it stays.

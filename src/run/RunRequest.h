@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 struct ProgramSettings;
 
@@ -14,6 +15,11 @@ struct RunRequest
     QString GLOBAL_lista_caption;    // the configuration's name in the title
     int startDelayMs = 2000;         // the worker's wait before it reads the list
     bool replaceExisting = false;    // a file of the archive's name may be replaced (manual overwrite)
+    bool verify = true;              // read the named archive back and check it
+    QString archiveFolder;           // the automatic runs' archive folder, whose archives are never sources
+    QString archivePrefix;           // the prefix of their names
+    QString exclusions;              // patterns of what the collection leaves out, separated by ";"
+    QStringList leftoverParts;       // ".part" files of earlier runs, reported as the run starts
 
     // The name the archive is written under until it is complete: the archive's name with ".part".
     static QString partFileOf(const QString &archiveFile);

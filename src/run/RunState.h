@@ -26,4 +26,18 @@ struct RunState
     QStringList file_missing_list;          // those sources in the order met
     bool archiveFailed = false;             // the archive could not be created or written
     QString archiveFailure;                 // the system's description of that failure
+    QStringList leftoverParts;              // ".part" files of earlier runs found at the start
+    qint64 leftOutFiles = 0;                // files the exclusions and the archive folder left out
+    qint64 leftOutFolders = 0;              // folders they left out, each with everything below it
+
+    // The reading back of the named archive.
+    enum class Verification {
+        NotRequested, // off in the settings, or the run named no archive
+        Sound,        // every check passed
+        Faulty,       // the archive is damaged: verificationFault says where first
+        Interrupted,  // a stop ended the verification before it was done
+    };
+    Verification verification = Verification::NotRequested;
+    QString verificationFault;
+    qint64 verificationMs = 0; // how long the verification took
 };

@@ -18,6 +18,11 @@ QString RunStatus::text() const
         return MessageTable::text(Msg::StatusStopRequested);
     case Kind::ForcedStop:
         return MessageTable::text(Msg::StatusForcedStop);
+    case Kind::LeftoverParts:
+        return MessageTable::fill(MessageTable::text(Msg::StatusLeftoverParts),
+                                  {RunSummary::count(fileCount)});
+    case Kind::Verifying:
+        return MessageTable::fill(MessageTable::text(Msg::StatusVerifying), {QString::number(fileNumber)});
     }
     return QString();
 }

@@ -12,6 +12,8 @@ struct RunStatus
         ArchivingFile, // file fileNumber of fileCount is being archived
         Stopping,      // the stop was requested: the archive is being finished
         ForcedStop,    // the forced stop was confirmed
+        LeftoverParts, // fileCount ".part" files of earlier runs are in the archive folder
+        Verifying,     // the archive is read back and checked, fileNumber percent done
     };
 
     Kind kind = Kind::Empty;
@@ -24,6 +26,9 @@ struct RunStatus
     {
         return {Kind::ArchivingFile, number, count, path};
     }
+
+    static RunStatus leftoverParts(qint64 count) { return {Kind::LeftoverParts, 0, count, QString()}; }
+    static RunStatus verifying(int percent) { return {Kind::Verifying, percent, 0, QString()}; }
 
     // The status line as the desktop shows it, in the current interface language.
     QString text() const;
