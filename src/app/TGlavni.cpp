@@ -188,7 +188,8 @@ void TGlavni::runAttempt(RunKind kind)
     try {
         if (m_settings.GLOBAL_StartToTray)
             show();
-        const QString archive = prepareArchiveName(kind);
+        const BackupAttempt::Preparation preparation = prepareArchiveName(kind);
+        const QString &archive = preparation.archive;
         if (!archive.isEmpty()) {
             runLayout(true);
             m_bars->reset();
@@ -196,6 +197,7 @@ void TGlavni::runAttempt(RunKind kind)
             RunRequest request = RunRequest::fromSettings(m_settings, archive);
             // A manual run reaches this point only into a free name or with the user's consent to replace.
             request.replaceExisting = kind == RunKind::Manual;
+            request.leftoverParts = preparation.leftoverParts;
             m_controller.run(request);
             runEnd(kind);
         }
@@ -208,7 +210,7 @@ void TGlavni::runAttempt(RunKind kind)
     endOfAttempt(autoTimerWasActive);
 }
 
-QString TGlavni::prepareArchiveName(RunKind kind)
+BackupAttempt::Preparation TGlavni::prepareArchiveName(RunKind kind)
 {
     const bool automatic = kind == RunKind::Automatic;
     QString chosen;
@@ -216,15 +218,15 @@ QString TGlavni::prepareArchiveName(RunKind kind)
         // The list comes first, as for the automatic run: no save dialog for a run that cannot start.
         if (const BackupAttempt::Refusal list = BackupAttempt::checkList(m_settings);
             list != BackupAttempt::Refusal::None) {
-            refuse({list, QString()}, kind);
-            return QString();
+            refuse({list, QString(), {}}, kind);
+            return {};
         }
         const SaveFileRequest request{tr("Navedite naziv arhivske datoteke..."), tr("ZIP arhiva (*.zip)"),
                                       QStringLiteral("zip"),
                                       ArchiveName::fileName(m_settings.BckName, ArchiveName::stampNow())};
         const std::optional<QString> answer = SaveFileDialog::getSaveFileName(this, request);
         if (!answer)
-            return QString();
+            return {};
         chosen = *answer;
         if (QFileInfo(chosen).isFile()) {
             const int replace = MyMessageDialog(
@@ -232,15 +234,15 @@ QString TGlavni::prepareArchiveName(RunKind kind)
                 MessageTable::fill(message(Msg::QuestionOverwrite), {QFileInfo(chosen).fileName()}),
                 TMsgDlgType::mtConfirmation, mbYes | mbNo, {message(Msg::ButtonYes), message(Msg::ButtonNo)});
             if (replace == mrNo)
-                return QString();
+                return {};
         }
     }
     const BackupAttempt::Preparation preparation = BackupAttempt::prepare(kind, m_settings, chosen, true);
     if (preparation.refusal != BackupAttempt::Refusal::None) {
         refuse(preparation, kind);
-        return QString();
+        return {};
     }
-    return preparation.archive;
+    return preparation;
 }
 
 void TGlavni::refuse(const BackupAttempt::Preparation &preparation, RunKind kind)
@@ -367,7 +369,10 @@ void TGlavni::runEnd(RunKind kind)
         bringToFront();
         ui->BTN_Kill->setEnabled(false);
         ui->BTN_Kill->hide();
-        MyMessageDialog(this, message(Msg::CaptionInfo), summary.text(), TMsgDlgType::mtInformation, mbOK,
+        QString summaryText = summary.text();
+        if (const QStringList notes = BackupAttempt::notes(record, state); !notes.isEmpty())
+            summaryText += QStringLiteral("\r\n") + notes.join(QStringLiteral("\r\n"));
+        MyMessageDialog(this, message(Msg::CaptionInfo), summaryText, TMsgDlgType::mtInformation, mbOK,
                         {message(Msg::ButtonOk)});
         if (state.file_missing > 0) {
             MyMessageDialog(this, message(Msg::CaptionWarning),

@@ -118,7 +118,8 @@ class TGlavni : public QMainWindow, private RunView
     // One run attempt, from the in-progress test to the end of attempt.
     void runAttempt(RunKind kind);
     // The attempt's checks and the archive name; an empty result refuses the attempt.
-    QString prepareArchiveName(RunKind kind);
+    // The checked preparation of a run; its archive is empty when no run takes place.
+    BackupAttempt::Preparation prepareArchiveName(RunKind kind);
     void refuse(const QString &text, const QString &balloonText);
     // Words a refusal of the run: an error box, and a tray message for the checks an unattended
     // automatic run meets.

@@ -73,6 +73,7 @@ int CliRun::exec()
     view.setState(&controller.state());
     RunRequest request = RunRequest::fromSettings(settings, archiveFile);
     request.replaceExisting = !automatic && m_options.overwrite;
+    request.leftoverParts = preparation.leftoverParts;
     {
         const StopSignals stopSignals([&controller] { controller.BTN_CancelClick(); },
                                       [&controller] { controller.forceStop(); });
@@ -138,6 +139,9 @@ int CliRun::finishRun(const ProgramSettings &settings, const RunState &state, Cl
             out(summary.text());
         }
     }
+    // What the run found and did beside the archive, whatever its outcome.
+    for (const QString &line : BackupAttempt::notes(record, state))
+        out(line);
     if (state.file_missing > 0) {
         error(RunSummary::missingWarning(state.file_missing));
         if (settings.GLOBAL_Report) {

@@ -4,6 +4,7 @@
 #include "config/EConfigError.h"
 #include "config/MessageTable.h"
 #include "config/StringGrid.h"
+#include "run/ArchiveFolder.h"
 #include "run/ArchiveName.h"
 #include "run/FileSystem.h"
 #include "run/RunRequest.h"
@@ -30,11 +31,11 @@ BackupAttempt::Preparation BackupAttempt::prepare(Kind kind, const ProgramSettin
 {
     const bool automatic = kind == Kind::Automatic;
     if (const Refusal list = checkList(settings); list != Refusal::None)
-        return {list, QString()};
+        return {list, QString(), {}};
     if (automatic && !DirectoryExists(settings.BackupLokacijaAuto))
-        return {Refusal::ArchiveFolderMissing, QString()};
+        return {Refusal::ArchiveFolderMissing, QString(), {}};
     if (automatic && !ArchiveName::prefixIsValid(settings.BckName))
-        return {Refusal::PrefixInvalid, QString()};
+        return {Refusal::PrefixInvalid, QString(), {}};
 
     QString archive;
     if (automatic) {
@@ -44,16 +45,21 @@ BackupAttempt::Preparation BackupAttempt::prepare(Kind kind, const ProgramSettin
         archive = QFileInfo(chosenFile).absoluteFilePath();
         const QFileInfo target(archive);
         if (target.isDir())
-            return {Refusal::TargetIsFolder, archive};
+            return {Refusal::TargetIsFolder, archive, {}};
         // Replacing a device node, FIFO or socket would delete it (as root, even /dev/null).
         struct stat status;
         if (::stat(QFile::encodeName(archive).constData(), &status) == 0 && !S_ISREG(status.st_mode))
-            return {Refusal::TargetNotFile, archive};
+            return {Refusal::TargetNotFile, archive, {}};
         if (target.exists() && !mayReplace)
-            return {Refusal::TargetExists, archive};
+            return {Refusal::TargetExists, archive, {}};
     }
     // An old archive of the name is replaced only by the complete new one, when the run renames it.
-    return {Refusal::None, archive};
+    Preparation preparation{Refusal::None, archive, {}};
+    // What earlier runs left unfinished is named at the start of the next one, and never deleted: it
+    // may be all that is left of a backup.
+    if (ArchiveName::prefixIsValid(settings.BckName) && DirectoryExists(settings.BackupLokacijaAuto))
+        preparation.leftoverParts = ArchiveFolder(settings.BackupLokacijaAuto, settings.BckName).partFiles();
+    return preparation;
 }
 
 BackupAttempt::Outcome BackupAttempt::outcome(const RunState &state)
@@ -143,4 +149,13 @@ QString BackupAttempt::failureText(Outcome outcome, const RunState &state)
         return CliMessageTable::text(CliMsg::FailedNotCreated).arg(state.arhiva_file) + partLeft;
     }
     return QString();
+}
+
+QStringList BackupAttempt::notes(const Record &record, const RunState &state)
+{
+    Q_UNUSED(record);
+    QStringList lines;
+    if (!state.leftoverParts.isEmpty())
+        lines << MessageTable::text(Msg::LeftoverPartsHeader) << state.leftoverParts;
+    return lines;
 }

@@ -3,6 +3,7 @@
 #include "config/ProgramSettings.h"
 
 #include <QString>
+#include <QStringList>
 
 struct RunState;
 
@@ -43,6 +44,7 @@ class BackupAttempt
     {
         Refusal refusal = Refusal::None;
         QString archive; // the archive's full path: the file to write, or the one a refusal is about
+        QStringList leftoverParts; // ".part" files that earlier runs left in the archive folder
     };
 
     struct Record
@@ -71,4 +73,7 @@ class BackupAttempt
     static QString text(Refusal refusal, const ProgramSettings &settings, const QString &archive);
     // What went wrong, in words, for an outcome that left no valid archive; empty for the others.
     static QString failureText(Outcome outcome, const RunState &state);
+    // The lines every front end adds to the run's summary, in the current language: the ".part" files
+    // found at the start.
+    static QStringList notes(const Record &record, const RunState &state);
 };

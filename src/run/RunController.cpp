@@ -110,8 +110,12 @@ void RunController::prepareRun(const RunRequest &request)
     m_state.archiveFailed = false;
     m_state.archiveFailure.clear();
     m_state.arhiva_file = request.arhiva_file;
+    m_state.leftoverParts = request.leftoverParts;
     m_display = Display();
     m_shown = m_display;
+    // Said once, as the run starts; the collection's status follows when the worker begins.
+    if (!request.leftoverParts.isEmpty())
+        m_display.status = RunStatus::leftoverParts(request.leftoverParts.size());
 }
 
 void RunController::run(const RunRequest &request)
@@ -123,6 +127,8 @@ void RunController::run(const RunRequest &request)
         m_worker.reset();
     }
     prepareRun(request);
+    // What the run says as it starts is shown before the worker's first word can replace it.
+    repaint();
     m_channel = std::make_shared<HandOverChannel>(
         [this] { QMetaObject::invokeMethod(this, &RunController::drainHandOvers, Qt::QueuedConnection); });
 

@@ -259,6 +259,40 @@ class TestCli : public QObject
         QVERIFY(!setup.settingsText().contains(QStringLiteral("FileR=")));
     }
 
+    // What an earlier run left unfinished is named when the next run starts, once, and stays where it is;
+    // a look-alike of another configuration or another name is not this configuration's.
+    void leftoverPartsAreReportedNotDeleted()
+    {
+        Setup setup;
+        setup.writeList({setup.sources});
+        setup.writeSettings(setup.archiveFolder);
+        const QString part =
+            setup.tree.writeFile(QStringLiteral("arhiva/Arhiva_2024.03.15__14.05.09.zip.part"), "PK\x03\x04");
+        const QStringList others{QStringLiteral("arhiva/Arhiva2_2024.03.15__14.05.09.zip.part"),
+                                 QStringLiteral("arhiva/Arhiva_2024.03.15__14.05.zip.part"),
+                                 QStringLiteral("arhiva/Arhiva_2024.03.15__14.05.09.zip.part.old")};
+        for (const QString &other : others)
+            setup.tree.writeFile(other, "x");
+
+        QCOMPARE(setup.run(), 0);
+        QVERIFY2(setup.out.contains(QStringLiteral("nedovršene arhive ranijih pokretanja")),
+                 qPrintable(setup.out));
+        QCOMPARE(setup.out.count(part), 1);
+        QVERIFY2(setup.err.contains(QStringLiteral("u mapi arhiva ima nedovršenih arhiva: 1")),
+                 qPrintable(setup.err));
+        for (const QString &other : others)
+            QVERIFY(!setup.out.contains(setup.tree.path(other)));
+        QVERIFY(QFile::exists(part));
+        for (const QString &other : others)
+            QVERIFY(QFile::exists(setup.tree.path(other)));
+
+        // Without leftovers nothing is said (the next run's name needs the next second).
+        QVERIFY(QFile::remove(part));
+        QTest::qWait(1100);
+        QCOMPARE(setup.run(), 0);
+        QVERIFY(!setup.out.contains(QStringLiteral("nedovršene arhive")));
+    }
+
     void namedConfigurationUsesItsOwnFiles()
     {
         Setup setup;
