@@ -21,7 +21,8 @@
 #   processor time (user + system) of the whole corpus <= 0.5x zip's;
 #   archive no larger than zip's, for the whole corpus and for each of its top-level folders (each entry's
 #   bytes, headers included, counted to its folder: bench/zip_footprint.py);
-#   peak memory (largest of the runs) < 512 MB, and < 256 MB for the whole corpus.
+#   peak memory (largest of the runs) < 512 MB, and < 256 MB for the whole corpus;
+#   verification of the archive (arkivoda-cli --verify, timed after each run) <= 15% of the run's wall time.
 # They are printed as PASS or FAIL and do not change the exit status unless --strict is given.
 #
 # Environment:
@@ -102,6 +103,7 @@ set_maker[corpus]=bench/make_corpus.sh set_memory[corpus]=256000000
 set_dir[empty]=$empty set_title[empty]="Empty files" set_target[empty]=0.5
 set_maker[empty]=bench/make_empty_tree.sh set_memory[empty]=512000000
 readonly cpu_target=0.5 # the whole corpus's processor time against zip's
+readonly verify_target=15 # the verification after writing, in percent of the run's wall time
 
 cli_ok=1
 if [ ! -x "$cli" ]; then
@@ -245,7 +247,7 @@ ratio() { awk -v a="$1" -v b="$2" -v f="$3" 'BEGIN { printf f, a / b }'; }
 
 largest() { printf '%s\n' "$@" | sort -n | tail -1; }
 
-ark_wall=() ark_measured=() ark_cpu=() ark_rss=() ark_size=()
+ark_wall=() ark_measured=() ark_cpu=() ark_rss=() ark_size=() ark_verify=()
 zip_wall=() zip_cpu=() zip_rss=() zip_size=()
 failures=0 targets_missed=0
 
@@ -282,6 +284,19 @@ run_arkivoda() {
     keep_footprint "$archive" arkivoda
     ark_wall+=("$((wall_ns - wait_ns))") ark_measured+=("$wall_ns") ark_cpu+=("$cpu_cs")
     ark_rss+=("$rss_kb") ark_size+=("$size")
+    # The run read its archive back already (setting Provjera, on by default); the same check is timed on
+    # its own over the same archive, with the archive's pages dropped from the cache first as in the run.
+    local run_ns=$((wall_ns - wait_ns))
+    timed "$cli" --verify "$archive" < /dev/null > "$work/verify.out" 2>&1
+    if [ "$status" = 0 ]; then
+        ark_verify+=("$wall_ns")
+        echo "        verification (arkivoda-cli --verify): $(seconds "$wall_ns") s," \
+            "$(ratio "$((wall_ns * 100))" "$run_ns" %.1f)% of the run's wall time without the start wait"
+    else
+        echo "        verification FAILED: exit status $status"
+        sed 's/^/        /' "$work/verify.out" | tail -n 3
+        failures=$((failures + 1))
+    fi
     rm -rf "$out"
 }
 
@@ -376,6 +391,17 @@ summarise_set() {
             target "wall time <= ${limit}x zip's" "not measured" 0
             [ "$set" = corpus ] && target "archive no larger than zip's" "not measured" 0
         fi
+        if [ ${#ark_verify[@]} -gt 0 ]; then
+            local verify_med verify_share
+            verify_med=$(median "${ark_verify[@]}")
+            verify_share=$(ratio "$((verify_med * 100))" "$ark_med" %.1f)
+            echo "  verification of the archive: $(seconds "$verify_med") s, ${verify_share}% of the run's wall time" \
+                "without the start wait (${#ark_verify[@]} runs)"
+            target "verification <= ${verify_target}% of the run's wall time" "${verify_share}%" \
+                "$(awk -v v="$verify_med" -v a="$ark_med" -v l="$verify_target" 'BEGIN { print (v * 100 <= l * a) }')"
+        else
+            target "verification <= ${verify_target}% of the run's wall time" "not measured" 0
+        fi
         local memory_limit=${set_memory[$set]}
         if [ ${#ark_wall[@]} -gt 0 ]; then
             target "peak memory < $(megabytes "$memory_limit")" "$(megabytes "$rss_max")" "$((rss_max < memory_limit))"
@@ -388,7 +414,7 @@ summarise_set() {
 measure_set() {
     local set=$1
     data=${set_dir[$set]}
-    ark_wall=() ark_measured=() ark_cpu=() ark_rss=() ark_size=()
+    ark_wall=() ark_measured=() ark_cpu=() ark_rss=() ark_size=() ark_verify=()
     zip_wall=() zip_cpu=() zip_rss=() zip_size=()
     echo "== ${set_title[$set]}: $data, ${set_files[$set]} files, ${set_bytes[$set]} bytes ($(megabytes "${set_bytes[$set]}"))"
     local warm_started

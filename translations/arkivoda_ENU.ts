@@ -466,7 +466,7 @@ Exit status:
   1  the archive was created, but some files or folders were unavailable or the
      backup was stopped
   2  the backup was refused or forced to stop, or the archive could not be written
-  3  --verify: the archive is damaged
+  3  the archive is damaged (the check after the backup, or --verify)
 
 When restoring: 0 everything was restored, 1 some files were skipped or not restored,
 2 the restore was refused.
@@ -862,6 +862,14 @@ When restoring: 0 everything was restored, 1 some files were skipped or not rest
     <message>
         <source>Prikaži rezime po završetku arhiviranja</source>
         <translation>Show a summary when a backup finishes</translation>
+    </message>
+    <message>
+        <source>Provjeri arhivu nakon arhiviranja</source>
+        <translation>Verify the archive after the backup</translation>
+    </message>
+    <message>
+        <source>Nakon arhiviranja arhiva se ponovno čita s diska i provjerava se svaka datoteka u njoj</source>
+        <translation>After the backup the archive is read back from the disk and every file in it is checked</translation>
     </message>
     <message>
         <source>Vrijeme automatskog arhiviranja:</source>

@@ -466,7 +466,7 @@ Izlazni status:
   1  arhiva je izrađena, ali neke datoteke ili mape nisu bile dostupne ili je
      arhiviranje prekinuto
   2  arhiviranje je odbijeno, nasilno prekinuto ili arhivu nije bilo moguće zapisati
-  3  --verify: arhiva nije ispravna
+  3  arhiva nije ispravna (provjera nakon arhiviranja ili --verify)
 
 Kod vraćanja: 0 sve je vraćeno, 1 neke datoteke su preskočene ili nisu vraćene,
 2 vraćanje je odbijeno.
@@ -862,6 +862,14 @@ Kod vraćanja: 0 sve je vraćeno, 1 neke datoteke su preskočene ili nisu vraće
     <message>
         <source>Prikaži rezime po završetku arhiviranja</source>
         <translation>Prikaži rezime po završetku arhiviranja</translation>
+    </message>
+    <message>
+        <source>Provjeri arhivu nakon arhiviranja</source>
+        <translation>Provjeri arhivu nakon arhiviranja</translation>
+    </message>
+    <message>
+        <source>Nakon arhiviranja arhiva se ponovno čita s diska i provjerava se svaka datoteka u njoj</source>
+        <translation>Nakon arhiviranja arhiva se ponovno čita s diska i provjerava se svaka datoteka u njoj</translation>
     </message>
     <message>
         <source>Vrijeme automatskog arhiviranja:</source>

@@ -339,6 +339,7 @@ void TGlavni::runEnd(RunKind kind)
         break;
     case Outcome::ArchiveFailed:
     case Outcome::NotCreated:
+    case Outcome::VerifyFailed:
         setStatusText(failure);
         break;
     }
@@ -361,8 +362,12 @@ void TGlavni::runEnd(RunKind kind)
     }
     const RunSummary summary(state, GetFileSize(state.arhiva_file));
 
-    m_tray->showBalloon(QStringLiteral("Arkivoda ") + m_settings.GLOBAL_lista_caption,
-                        message(Msg::BalloonRunFinished) + QStringLiteral(" \r\n") + state.arhiva_file,
+    QString balloon = message(Msg::BalloonRunFinished) + QStringLiteral(" \r\n") + state.arhiva_file;
+    if (state.verification == RunState::Verification::Sound)
+        balloon += QStringLiteral("\r\n") + message(Msg::VerifiedSound);
+    else if (state.verification == RunState::Verification::Interrupted)
+        balloon += QStringLiteral("\r\n") + message(Msg::VerifyInterrupted);
+    m_tray->showBalloon(QStringLiteral("Arkivoda ") + m_settings.GLOBAL_lista_caption, balloon,
                         TrayIcon::BalloonIcon::Information, 5000);
 
     if (m_settings.GLOBAL_Report && m_endOfRun->chosen() == EndOfRunAction::None) {
@@ -371,7 +376,8 @@ void TGlavni::runEnd(RunKind kind)
         ui->BTN_Kill->hide();
         QString summaryText = summary.text();
         if (const QStringList notes = BackupAttempt::notes(record, state); !notes.isEmpty())
-            summaryText += QStringLiteral("\r\n") + notes.join(QStringLiteral("\r\n"));
+            summaryText +=
+                QStringLiteral("\r\n") + notes.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
         MyMessageDialog(this, message(Msg::CaptionInfo), summaryText, TMsgDlgType::mtInformation, mbOK,
                         {message(Msg::ButtonOk)});
         if (state.file_missing > 0) {

@@ -145,6 +145,7 @@ void TOdabirBaze::FormCreate()
     ui->CB_CloseToTray->setChecked(m_settings.GLOBAL_CloseToMinimize);
     ui->CB_StartMinimized->setChecked(m_settings.GLOBAL_StartMinimized);
     ui->CB_Report->setChecked(m_settings.GLOBAL_Report);
+    ui->CB_Provjera->setChecked(m_settings.GLOBAL_Provjera);
     ui->Vrijeme->setTime(timeOfDay(m_settings.GLOBAL_TimerTime));
     ui->VrijemeUkljuceno->setChecked(m_settings.GLOBAL_TimerEnabled);
     ui->Vrijeme->setEnabled(m_settings.GLOBAL_TimerEnabled);
@@ -388,6 +389,7 @@ void TOdabirBaze::Button1Click()
     values.CloseToTray = ui->CB_CloseToTray->isChecked();
     values.StartMinimized = ui->CB_StartMinimized->isChecked();
     values.Report = ui->CB_Report->isChecked();
+    values.Verify = ui->CB_Provjera->isChecked();
     values.TimerEnabled = ui->VrijemeUkljuceno->isChecked();
     values.TimerTime = dayFractionOf(ui->Vrijeme->time());
     try {

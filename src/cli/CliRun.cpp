@@ -150,6 +150,8 @@ int CliRun::finishRun(const ProgramSettings &settings, const RunState &state, Cl
                 out(line);
         }
     }
+    if (record.outcome == BackupAttempt::Outcome::VerifyFailed)
+        return Damaged;
     if (!failure.isEmpty())
         return Failed;
     if (stopped || state.file_missing > 0 || !record.recorded)

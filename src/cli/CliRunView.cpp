@@ -24,6 +24,11 @@ CliRunView::CliRunView(std::FILE *output, bool terminal) : m_output(output), m_t
 
 void CliRunView::showStatus(const RunStatus &status)
 {
+    // Plain output says once that the archive is being verified, not once for every percent.
+    if (!m_terminal && status.kind == RunStatus::Kind::Verifying && m_status.kind == status.kind) {
+        m_status = status;
+        return;
+    }
     showLine(status, status.text());
 }
 

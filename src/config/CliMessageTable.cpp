@@ -69,7 +69,7 @@ const QList<Entry> &entries()
              "  1  arhiva je izrađena, ali neke datoteke ili mape nisu bile dostupne ili je\n"
              "     arhiviranje prekinuto\n"
              "  2  arhiviranje je odbijeno, nasilno prekinuto ili arhivu nije bilo moguće zapisati\n"
-             "  3  --verify: arhiva nije ispravna\n"
+             "  3  arhiva nije ispravna (provjera nakon arhiviranja ili --verify)\n"
              "\n"
              "Kod vraćanja: 0 sve je vraćeno, 1 neke datoteke su preskočene ili nisu vraćene,\n"
              "2 vraćanje je odbijeno.\n")},

@@ -66,14 +66,17 @@ BackupAttempt::Outcome BackupAttempt::outcome(const RunState &state)
 {
     if (state.archiveFailed)
         return Outcome::ArchiveFailed;
-    if (state.fKill) {
+    // A forced stop after the archive got its name only cut its verification short.
+    if (state.fKill && !state.archiveNamed) {
         return FileExists(RunRequest::partFileOf(state.arhiva_file)) ? Outcome::ForcedIncomplete
                                                                      : Outcome::ForcedBeforeArchive;
     }
     // A file of the final name may be the old archive that a manual run was to replace.
     if (!state.archiveNamed || !FileExists(state.arhiva_file))
         return Outcome::NotCreated;
-    return state.PrekidArhiviranja ? Outcome::Stopped : Outcome::Complete;
+    if (state.verification == RunState::Verification::Faulty)
+        return Outcome::VerifyFailed;
+    return state.PrekidArhiviranja || state.fKill ? Outcome::Stopped : Outcome::Complete;
 }
 
 bool BackupAttempt::leftArchive(Outcome outcome)
@@ -147,15 +150,21 @@ QString BackupAttempt::failureText(Outcome outcome, const RunState &state)
         return CliMessageTable::text(CliMsg::KilledBeforeArchive).arg(state.arhiva_file);
     case Outcome::NotCreated:
         return CliMessageTable::text(CliMsg::FailedNotCreated).arg(state.arhiva_file) + partLeft;
+    case Outcome::VerifyFailed:
+        return CliMessageTable::text(CliMsg::VerifyFault).arg(state.arhiva_file, state.verificationFault);
     }
     return QString();
 }
 
 QStringList BackupAttempt::notes(const Record &record, const RunState &state)
 {
-    Q_UNUSED(record);
     QStringList lines;
     if (!state.leftoverParts.isEmpty())
         lines << MessageTable::text(Msg::LeftoverPartsHeader) << state.leftoverParts;
+    // A damaged archive is the run's failure, worded by failureText.
+    if (leftArchive(record.outcome) && state.verification == RunState::Verification::Sound)
+        lines << MessageTable::text(Msg::VerifiedSound);
+    else if (leftArchive(record.outcome) && state.verification == RunState::Verification::Interrupted)
+        lines << MessageTable::text(Msg::VerifyInterrupted);
     return lines;
 }

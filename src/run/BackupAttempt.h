@@ -37,6 +37,7 @@ class BackupAttempt
         ForcedIncomplete, // forced to stop: the incomplete archive is left under its ".part" name
         ForcedBeforeArchive, // forced to stop before the archive's file was made
         ArchiveFailed,       // the archive could not be created or written
+        VerifyFailed,        // the archive has its name, but reading it back found it damaged
         NotCreated,          // the run ended without an archive
     };
 
@@ -74,6 +75,6 @@ class BackupAttempt
     // What went wrong, in words, for an outcome that left no valid archive; empty for the others.
     static QString failureText(Outcome outcome, const RunState &state);
     // The lines every front end adds to the run's summary, in the current language: the ".part" files
-    // found at the start.
+    // found at the start, and the verification's result.
     static QStringList notes(const Record &record, const RunState &state);
 };

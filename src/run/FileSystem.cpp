@@ -104,3 +104,14 @@ void SyncFolderOf(const QString &fileName)
     if (failed)
         failOn(folder, "Cannot write folder", error);
 }
+
+void SyncAndDropCachedPages(const QString &fileName)
+{
+    const int handle = ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_CLOEXEC);
+    if (handle < 0)
+        return;
+    ::fsync(handle);
+    // Pages still dirty are not dropped, hence the sync first.
+    ::posix_fadvise(handle, 0, 0, POSIX_FADV_DONTNEED);
+    ::close(handle);
+}

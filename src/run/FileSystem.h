@@ -22,3 +22,6 @@ void RenameFile(const QString &from, const QString &to, bool replace);
 // Writes the folder holding fileName to the disk, so that a name given or changed there survives a
 // power cut. Raises std::system_error naming the folder.
 void SyncFolderOf(const QString &fileName);
+// Writes what the system still holds of the file to the disk, then drops its pages from the page cache,
+// so that the next read comes from the disk. Failures are ignored: the read that follows reports them.
+void SyncAndDropCachedPages(const QString &fileName);

@@ -111,6 +111,10 @@ void RunController::prepareRun(const RunRequest &request)
     m_state.archiveFailure.clear();
     m_state.arhiva_file = request.arhiva_file;
     m_state.leftoverParts = request.leftoverParts;
+    m_state.verification = RunState::Verification::NotRequested;
+    m_state.verificationFault.clear();
+    m_state.verificationMs = 0;
+    m_stopDuringVerification = false;
     m_display = Display();
     m_shown = m_display;
     // Said once, as the run starts; the collection's status follows when the worker begins.
@@ -281,6 +285,7 @@ void RunController::BTN_PauseClick()
 
 void RunController::BTN_CancelClick()
 {
+    m_stopDuringVerification = m_display.status.kind == RunStatus::Kind::Verifying;
     setStatus(RunStatus::plain(RunStatus::Kind::Stopping));
     setRequest(&RunState::PrekidArhiviranja, &HandOverChannel::stopRequested, true);
     m_view.setFileBarState(RunView::BarState::Error);
@@ -330,4 +335,31 @@ void RunController::onFileStarted(const QString &path)
 void RunController::onFileAdded()
 {
     m_state.file_size_progress += m_state.file_size;
+}
+
+void RunController::onArchiveNamed()
+{
+    m_state.archiveNamed = true;
+    // Until its result comes, a requested verification counts as not done: a run that ends before
+    // then never passes for a verified one.
+    if (m_request.verify)
+        m_state.verification = RunState::Verification::Interrupted;
+}
+
+void RunController::onVerifyProgress(int percent)
+{
+    // A stop pressed during the verification keeps its text, as does a forced stop: the verification
+    // ends at the next entry. A stop pressed while files were archived had its effect already.
+    const bool stopShown = m_display.status.kind == RunStatus::Kind::ForcedStop ||
+                           (m_display.status.kind == RunStatus::Kind::Stopping && m_stopDuringVerification);
+    if (!stopShown)
+        setStatus(RunStatus::verifying(percent));
+    m_display.totalPercent = percent;
+}
+
+void RunController::onVerified(RunState::Verification result, const QString &fault, qint64 ms)
+{
+    m_state.verification = result;
+    m_state.verificationFault = fault;
+    m_state.verificationMs = ms;
 }

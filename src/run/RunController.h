@@ -79,6 +79,8 @@ class RunController : public QObject
         ArchiveError = 14,
         Completion = 15,
         ArchiveNamed = 16,
+        VerifyProgress = 17, // the named archive is being read back
+        Verified = 18,
     };
     // Lets a test watch every hand-over: called on the interface thread just before its procedure.
     void setHandOverObserver(std::function<void(HandOver)> observer)
@@ -118,7 +120,10 @@ class RunController : public QObject
     void onProgress(qint64 position, bool pausing) { progressDisplay(position, pausing); }
     void onTimerStop() { stopTimer(); }
     void onArchiveError(const QString &cause) { reportArchiveError(cause); }
-    void onArchiveNamed() { m_state.archiveNamed = true; }
+    void onArchiveNamed();
+    // The verification's progress in whole percent: the status line and the total bar.
+    void onVerifyProgress(int percent);
+    void onVerified(RunState::Verification result, const QString &fault, qint64 ms);
     void onCompletion(bool forced) { finishRun(forced); }
 
   signals:
@@ -162,6 +167,7 @@ class RunController : public QObject
     QTimer m_forcedStopDeadline;
     Display m_display;
     Display m_shown;
+    bool m_stopDuringVerification = false; // the stop was pressed while the archive was verified
     std::shared_ptr<HandOverChannel> m_channel;
     std::unique_ptr<TThreadArhiviranje> m_worker;
     std::function<void(HandOver)> m_handOverObserver;

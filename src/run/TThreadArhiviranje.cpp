@@ -17,9 +17,11 @@
 #include "zip/TMemoryStream.h"
 #include "zip/TParallelCompressor.h"
 #include "zip/TZipFile.h"
+#include "zip/TZipVerifier.h"
 #include "zip/ZipDateTime.h"
 #include "zip/ZipFileSystem.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 
 #include <functional>
@@ -222,17 +224,55 @@ void TThreadArhiviranje::archive(const SortedPathList &folders, const SortedPath
     }
     if (m_channel->forcedStopRequested)
         carryOutForcedStop();
-    giveFinalName(partFile);
+    if (giveFinalName(partFile) && m_request.verify)
+        verifyArchive();
     post(
         HandOver::TimerStop, [c = &m_controller] { c->onTimerStop(); }, true);
 }
 
-void TThreadArhiviranje::giveFinalName(const QString &partFile)
+void TThreadArhiviranje::verifyArchive()
+{
+    QElapsedTimer elapsed;
+    elapsed.start();
+    // What is read back must be what the disk holds, not the pages the writer left in memory.
+    SyncAndDropCachedPages(m_request.arhiva_file);
+    post(
+        HandOver::VerifyProgress, [c = &m_controller] { c->onVerifyProgress(0); }, true);
+    // Called by one checking thread at a time; only a new whole percent is handed over.
+    int shown = 0;
+    const TZipVerifier::TProgress progress = [this, &shown](std::uint64_t done, std::uint64_t total) {
+        const int percent = total > 0 ? int(done * 100 / total) : 100;
+        if (percent == shown)
+            return;
+        shown = percent;
+        post(HandOver::VerifyProgress, [c = &m_controller, percent] { c->onVerifyProgress(percent); });
+    };
+    // A run stopped after a file is verified all the same; a stop pressed during the verification, or a
+    // forced stop, ends it.
+    const bool stoppedBefore = m_channel->stopRequested;
+    const TZipVerification found =
+        TZipVerifier::Verify(localPath(m_request.arhiva_file), 0, progress, [this, stoppedBefore] {
+            return (!stoppedBefore && m_channel->stopRequested) || m_channel->forcedStopRequested;
+        });
+    using Verification = RunState::Verification;
+    const Verification result = found.Sound         ? Verification::Sound
+                                : found.Interrupted ? Verification::Interrupted
+                                                    : Verification::Faulty;
+    const QString fault = QString::fromLocal8Bit(found.Fault);
+    const qint64 ms = elapsed.elapsed();
+    post(
+        HandOver::Verified, [c = &m_controller, result, fault, ms] { c->onVerified(result, fault, ms); },
+        true);
+    if (found.Interrupted && m_channel->forcedStopRequested && !m_channel->forcedStopCarriedOut)
+        carryOutForcedStop();
+}
+
+bool TThreadArhiviranje::giveFinalName(const QString &partFile)
 {
     // The rename is made on the interface thread, as the hand-over's procedure: a run that the interface
     // has ended already (a forced stop past its deadline) never puts an archive under the final name.
     std::string renameFailure;
-    call(HandOver::ArchiveNamed, [&, c = &m_controller] {
+    const bool served = call(HandOver::ArchiveNamed, [&, c = &m_controller] {
         try {
             RenameFile(partFile, m_request.arhiva_file, m_request.replaceExisting);
             c->onArchiveNamed();
@@ -240,15 +280,20 @@ void TThreadArhiviranje::giveFinalName(const QString &partFile)
             renameFailure = failure.what();
         }
     });
+    // Not served: the run was ended meanwhile, and the archive keeps its ".part" name.
+    if (!served)
+        return false;
     if (!renameFailure.empty()) {
         reportArchiveError(renameFailure);
-        return;
+        return false;
     }
     try {
         SyncFolderOf(m_request.arhiva_file);
     } catch (const std::exception &failure) {
         reportArchiveError(failure.what());
+        return false;
     }
+    return true;
 }
 
 void TThreadArhiviranje::addFolders(TZipFile &zip, const SortedPathList &folders)

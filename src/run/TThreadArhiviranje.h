@@ -54,7 +54,8 @@ class TThreadArhiviranje : public QThread, private SourceCollectionSink
     void OnProgress(TZipFile &zip, qint64 position);
     [[noreturn]] void carryOutForcedStop();
     void reportArchiveError(const std::string &cause);
-    void giveFinalName(const QString &partFile);
+    bool giveFinalName(const QString &partFile);
+    void verifyArchive();
 
     void post(HandOver which, std::function<void()> procedure, bool urgent = false);
     bool call(HandOver which, std::function<void()> procedure);

@@ -107,6 +107,7 @@ struct TShared
 {
     std::atomic<int> Next{0};
     std::atomic<bool> Stop{false};
+    std::atomic<bool> Interrupted{false};
     std::mutex Lock;
     int FaultIndex = std::numeric_limits<int>::max();
     std::string Fault;
@@ -129,7 +130,7 @@ struct TShared
 
 // One checking thread: its own file and archive object, taking entries until none is left.
 void CheckEntries(const std::string &fileName, TShared &shared, std::uint64_t totalBytes,
-                  const TZipVerifier::TProgress &progress)
+                  const TZipVerifier::TProgress &progress, const TZipVerifier::TStopTest &stopTest)
 {
     int index = -1;
     try {
@@ -138,6 +139,11 @@ void CheckEntries(const std::string &fileName, TShared &shared, std::uint64_t to
         zip.Open(file, zmRead);
         const int count = zip.FileCount();
         while (!shared.Stop) {
+            if (stopTest && stopTest()) {
+                shared.Interrupted = true;
+                shared.Stop = true;
+                break;
+            }
             index = shared.Next++;
             if (index >= count)
                 break;
@@ -161,7 +167,7 @@ void CheckEntries(const std::string &fileName, TShared &shared, std::uint64_t to
 } // namespace
 
 TZipVerification TZipVerifier::Verify(const std::string &zipFileName, unsigned threads,
-                                      const TProgress &progress)
+                                      const TProgress &progress, const TStopTest &stopTest)
 {
     TZipVerification result;
     DropCachedPages(zipFileName);
@@ -187,7 +193,7 @@ TZipVerification TZipVerifier::Verify(const std::string &zipFileName, unsigned t
     workers.reserve(threads);
     for (unsigned i = 0; i < threads; ++i)
         workers.emplace_back(CheckEntries, std::cref(zipFileName), std::ref(shared), totalBytes,
-                             std::cref(progress));
+                             std::cref(progress), std::cref(stopTest));
     for (std::thread &worker : workers)
         worker.join();
 
@@ -195,5 +201,6 @@ TZipVerification TZipVerifier::Verify(const std::string &zipFileName, unsigned t
     result.UncompressedBytes = shared.UncompressedBytes;
     result.Fault = shared.Fault;
     result.Sound = shared.Fault.empty() && shared.CheckedEntries == result.Entries;
+    result.Interrupted = shared.Interrupted && shared.Fault.empty() && !result.Sound;
     return result;
 }

@@ -11,7 +11,8 @@ struct TZipVerification
     std::uint64_t Entries = 0;           // entries the central directory lists
     std::uint64_t CheckedEntries = 0;    // entries read through before the end of the verification
     std::uint64_t UncompressedBytes = 0; // bytes those entries held
-    std::string Fault; // the first fault, naming its entry when it is an entry's; empty when sound
+    std::string Fault;        // the first fault, naming its entry when it is an entry's; empty when sound
+    bool Interrupted = false; // the stop test ended the verification before every entry was checked
 };
 
 // Reads a ZIP archive back from the disk and checks all of it: the end records, the central directory,
@@ -24,11 +25,13 @@ class TZipVerifier
     // Compressed bytes of the entries checked so far and in all; called from the checking threads,
     // one at a time.
     using TProgress = std::function<void(std::uint64_t done, std::uint64_t total)>;
+    // Asked between entries from the checking threads; true ends the verification early.
+    using TStopTest = std::function<bool()>;
 
     // Verifies the archive file with the given number of threads (0: one per core). The file's pages
     // are dropped from the page cache first, so what is read is what the disk holds (pages not yet
     // written out stay: sync the file before verifying). Never throws for a damaged archive: the
     // fault is in the result; the first fault is the one of the lowest entry.
     static TZipVerification Verify(const std::string &zipFileName, unsigned threads = 0,
-                                   const TProgress &progress = {});
+                                   const TProgress &progress = {}, const TStopTest &stopTest = {});
 };

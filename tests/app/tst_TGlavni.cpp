@@ -286,7 +286,8 @@ class TestTGlavni : public QObject
         QCOMPARE(fixture.desktop.tray.messages.size(), 1);
         QCOMPARE(fixture.desktop.tray.messages.first().title, QStringLiteral("Arkivoda "));
         QCOMPARE(fixture.desktop.tray.messages.first().text,
-                 QStringLiteral("Arhiviranje je završeno u arhivu \r\n") + archive);
+                 QStringLiteral("Arhiviranje je završeno u arhivu \r\n") + archive +
+                     QStringLiteral("\r\nArhiva je provjerena: ispravna"));
         QCOMPARE(fixture.desktop.tray.messages.first().icon, TrayIcon::BalloonIcon::Information);
         QCOMPARE(fixture.desktop.tray.messages.first().timeoutMs, 5000);
         QCOMPARE(fixture.desktop.launcher.states.first(), LauncherProgress::State::Normal);
@@ -305,6 +306,7 @@ class TestTGlavni : public QObject
                          QString(), QStringLiteral("u datoteku"), QString(), archives.first(), QString()}));
         QCOMPARE(summary.at(8), QStringLiteral("Broj arhiviranih datoteka: 2"));
         QVERIFY(summary.at(12).startsWith(QStringLiteral("Trajanje arhiviranja: 00:00:0")));
+        QVERIFY(summary.contains(QStringLiteral("Arhiva je provjerena: ispravna")));
         QVERIFY(summaries.first().text.endsWith(QStringLiteral("\r\n")));
         const QList<MessageDialogRequest> warnings = fixture.dialogsCaptioned(QStringLiteral("Upozorenje"));
         QCOMPARE(warnings.size(), 1);

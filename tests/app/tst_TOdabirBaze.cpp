@@ -175,6 +175,7 @@ class TestTOdabirBaze : public QObject
         fixture.settings.GLOBAL_CloseToMinimize = false;
         fixture.settings.GLOBAL_StartMinimized = true;
         fixture.settings.GLOBAL_Report = false;
+        fixture.settings.GLOBAL_Provjera = false;
         fixture.settings.GLOBAL_TimerEnabled = true;
         fixture.settings.GLOBAL_TimerTime = (13 * 3600 + 45 * 60 + 30) / 86400.0;
         TOdabirBaze &window = fixture.open();
@@ -190,6 +191,7 @@ class TestTOdabirBaze : public QObject
         QVERIFY(!fixture.control<QCheckBox>("CB_CloseToTray")->isChecked());
         QVERIFY(fixture.control<QCheckBox>("CB_StartMinimized")->isChecked());
         QVERIFY(!fixture.control<QCheckBox>("CB_Report")->isChecked());
+        QVERIFY(!fixture.control<QCheckBox>("CB_Provjera")->isChecked());
         QVERIFY(fixture.control<QCheckBox>("VrijemeUkljuceno")->isChecked());
         QCOMPARE(fixture.control<QTimeEdit>("Vrijeme")->time(), QTime(13, 45, 30));
         QVERIFY(fixture.errors.isEmpty());
@@ -214,7 +216,7 @@ class TestTOdabirBaze : public QObject
         } while (widget != fixture.control("Button5"));
         QCOMPARE(order, (paths({"Button5", "Button7", "Button8", "Grid", "Button3", "BckNameLabel",
                                 "CB_StartToTray", "CB_CloseToTray", "CB_StartMinimized", "CB_Report",
-                                "Button1", "Button4", "Button2", "SB_Up", "SB_Down"})));
+                                "CB_Provjera", "Button1", "Button4", "Button2", "SB_Up", "SB_Down"})));
         // Whatever font the desktop gives, no caption is cut off and the top row does not overlap.
         for (const QWidget *caption : window.findChildren<QWidget *>()) {
             const auto *label = qobject_cast<const QLabel *>(caption);
@@ -608,6 +610,7 @@ class TestTOdabirBaze : public QObject
         fixture.control<QCheckBox>("CB_StartToTray")->setChecked(true);
         fixture.control<QCheckBox>("CB_CloseToTray")->setChecked(true);
         fixture.control<QCheckBox>("CB_Report")->setChecked(false);
+        fixture.control<QCheckBox>("CB_Provjera")->setChecked(false);
         fixture.control<QCheckBox>("VrijemeUkljuceno")->setChecked(dailyRun);
         fixture.control<QTimeEdit>("Vrijeme")->setTime(QTime(21, 5, 9));
         fixture.click("Button1");
@@ -623,8 +626,9 @@ class TestTOdabirBaze : public QObject
                  QStringLiteral("; kept\r\n[Timer]\r\nTime=") + time + QStringLiteral("\r\nEnabled=") +
                      (dailyRun ? QStringLiteral("1") : QStringLiteral("0")) +
                      QStringLiteral("\r\n[LokacijaAuto]\r\nPutanja=") + dnevno +
-                     QStringLiteral("\r\n[Last]\r\nDatoteka=Kopija.\"x\"y\r\n[Program]\r\nStartToTray=1\r\n"
-                                    "CloseToTray=1\r\nStartMinimized=0\r\nReport=0\r\n"));
+                     QStringLiteral("\r\nZadrzi=0\r\n[Last]\r\nDatoteka=Kopija.\"x\"y\r\n[Program]\r\n"
+                                    "StartToTray=1\r\nCloseToTray=1\r\nStartMinimized=0\r\nReport=0\r\n"
+                                    "Provjera=0\r\nIzuzeci=\r\n"));
         QCOMPARE(fixture.fileBytes(fixture.listFile()),
                  (fixture.file + QStringLiteral("\r\n") + fixture.folder + QStringLiteral("\r\n")).toUtf8());
 
@@ -635,6 +639,7 @@ class TestTOdabirBaze : public QObject
         QVERIFY(settings.GLOBAL_CloseToMinimize);
         QVERIFY(!settings.GLOBAL_StartMinimized);
         QVERIFY(!settings.GLOBAL_Report);
+        QVERIFY(!settings.GLOBAL_Provjera);
         QCOMPARE(settings.GLOBAL_TimerEnabled, dailyRun);
         QCOMPARE(qRound(settings.GLOBAL_TimerTime * 86400),
                  dailyRun ? 21 * 3600 + 5 * 60 + 9 : 6 * 3600 + 30 * 60);

@@ -115,6 +115,9 @@ void TestProgramSettings::firstStartHasEveryDefault()
     QCOMPARE(settings.GLOBAL_CloseToMinimize, false);
     QCOMPARE(settings.GLOBAL_StartMinimized, false);
     QCOMPARE(settings.GLOBAL_Report, true);
+    QCOMPARE(settings.GLOBAL_Provjera, true);
+    QCOMPARE(settings.GLOBAL_Zadrzi, 0);
+    QCOMPARE(settings.GLOBAL_Izuzeci, QString());
     QCOMPARE(settings.GLOBAL_TimerTime, 0.0);
     QCOMPARE(settings.GLOBAL_TimerEnabled, false);
     // Loading writes nothing: the settings file comes with the first write.
@@ -128,9 +131,9 @@ void TestProgramSettings::storedValuesAreLoaded()
                   "[timer]\r\nenabled=1\r\nTime=06:30:00\r\n"
                   "[Last]\r\nFileA=/arhive/Arhiva_2024.03.15__14.05.09.zip\r\nFileR=/r/ručna.zip\r\n"
                   "Datoteka=Kopija\r\n"
-                  "[LokacijaAuto]\r\nPutanja=/mnt/backup/\r\n"
+                  "[LokacijaAuto]\r\nPutanja=/mnt/backup/\r\nZadrzi=7\r\n"
                   "[Program]\r\nJezik=en\r\nStartToTray=0x1\r\nCloseToTray=1\r\nStartMinimized=1\r\n"
-                  "Report=0\r\n");
+                  "Report=0\r\nProvjera=0\r\nIzuzeci= *.tmp;node_modules/ \r\n");
     const LastArchives last = LoadProgramSettings(settings);
 
     QCOMPARE(settings.GLOBAL_Jezik, QStringLiteral("en"));
@@ -142,6 +145,9 @@ void TestProgramSettings::storedValuesAreLoaded()
     QCOMPARE(settings.GLOBAL_CloseToMinimize, true);
     QCOMPARE(settings.GLOBAL_StartMinimized, true);
     QCOMPARE(settings.GLOBAL_Report, false);
+    QCOMPARE(settings.GLOBAL_Provjera, false);
+    QCOMPARE(settings.GLOBAL_Zadrzi, 7);
+    QCOMPARE(settings.GLOBAL_Izuzeci, QStringLiteral("*.tmp;node_modules/"));
     QCOMPARE(settings.GLOBAL_TimerTime, 6.5 / 24.0);
     QCOMPARE(settings.GLOBAL_TimerEnabled, true);
 }
@@ -149,11 +155,14 @@ void TestProgramSettings::storedValuesAreLoaded()
 void TestProgramSettings::unusableValuesGiveTheirDefaults()
 {
     ProgramSettings settings = startUp();
-    writeSettings(settings, "[Program]\r\nReport=da\r\nStartToTray=ne\r\n[Timer]\r\nEnabled=1\r\nTime=\r\n"
-                            "[LokacijaAuto]\r\nPutanja=\r\n");
+    writeSettings(settings, "[Program]\r\nReport=da\r\nStartToTray=ne\r\nProvjera=\r\n"
+                            "[Timer]\r\nEnabled=1\r\nTime=\r\n[LokacijaAuto]\r\nPutanja=\r\nZadrzi=-3\r\n");
     const LastArchives last = LoadProgramSettings(settings);
 
     QCOMPARE(settings.GLOBAL_Report, true);
+    // Verification stays on, and a number of archives that makes no sense keeps them all.
+    QCOMPARE(settings.GLOBAL_Provjera, true);
+    QCOMPARE(settings.GLOBAL_Zadrzi, 0);
     QCOMPARE(settings.GLOBAL_StartToTray, false);
     // The daily run is on, at midnight.
     QCOMPARE(settings.GLOBAL_TimerEnabled, true);
@@ -224,14 +233,22 @@ void TestProgramSettings::settingsWindowSaveStoresAndApplies()
     values.CloseToTray = false;
     values.StartMinimized = true;
     values.Report = false;
+    values.Verify = false;
+    values.Keep = 5;
+    values.Exclusions = QStringLiteral(" *.tmp;.cache/ ");
     values.TimerEnabled = timerEnabled;
     values.TimerTime = 0.75;
     SaveSettingsWindow(settings, values);
 
-    QCOMPARE(settingsBytes(settings), timerSection + "[LokacijaAuto]\r\nPutanja=  /mnt/arhive/ \r\n"
-                                                     "[Last]\r\nDatoteka=Moja.\"arhiva\"/x\r\n"
-                                                     "[Program]\r\nStartToTray=1\r\nCloseToTray=0\r\n"
-                                                     "StartMinimized=1\r\nReport=0\r\n");
+    QCOMPARE(settingsBytes(settings), timerSection +
+                                          "[LokacijaAuto]\r\nPutanja=  /mnt/arhive/ \r\nZadrzi=5\r\n"
+                                          "[Last]\r\nDatoteka=Moja.\"arhiva\"/x\r\n"
+                                          "[Program]\r\nStartToTray=1\r\nCloseToTray=0\r\n"
+                                          "StartMinimized=1\r\nReport=0\r\nProvjera=0\r\n"
+                                          "Izuzeci=*.tmp;.cache/\r\n");
+    QCOMPARE(settings.GLOBAL_Provjera, false);
+    QCOMPARE(settings.GLOBAL_Zadrzi, 5);
+    QCOMPARE(settings.GLOBAL_Izuzeci, QStringLiteral("*.tmp;.cache/"));
     QCOMPARE(settings.BckName, values.BckName);
     // Read back from the file, so what the program uses is what the next start will see.
     QCOMPARE(settings.BackupLokacijaAuto, QStringLiteral("/mnt/arhive/"));

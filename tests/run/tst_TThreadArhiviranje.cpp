@@ -1,6 +1,7 @@
 #include "config/ConfigPaths.h"
 #include "config/ProgramSettings.h"
 #include "config/StringGrid.h"
+#include "run/BackupAttempt.h"
 #include "run/RunController.h"
 
 #include "FileSizeLimit.h"
@@ -18,6 +19,8 @@
 #include <QMap>
 #include <QRandomGenerator>
 #include <QTest>
+
+#include <algorithm>
 
 #include <zlib.h>
 
@@ -229,8 +232,13 @@ class TestArchivingWorker : public QObject
         QVERIFY(!run.wrongThread);
         const QList<int> perFile = {7, 8, 9, 10, 0, 11};
         const QList<int> expected =
-            QList<int>{1, 2, 3, 4, 4, 5, 6, 0} + perFile + perFile + QList<int>{16, 13, 15};
-        QCOMPARE(run.trace, expected);
+            QList<int>{1, 2, 3, 4, 4, 5, 6, 0} + perFile + perFile + QList<int>{16, 17, 18, 13, 15};
+        // The verification reports as many percents as it reaches: one mark stands for them.
+        QList<int> trace = run.trace;
+        trace.erase(std::unique(trace.begin(), trace.end(),
+                                [](int a, int b) { return a == b && a == int(HandOver::VerifyProgress); }),
+                    trace.end());
+        QCOMPARE(trace, expected);
         QCOMPARE(run.controller.state().file_missing_list, QStringList{QStringLiteral("/nema/ovoga")});
         QCOMPARE(run.view.status.text(),
                  QStringLiteral("arhiviram datoteku 2/2\r\n\r\n") + sources.path(QStringLiteral("F/b.txt")));
@@ -654,12 +662,72 @@ class TestArchivingWorker : public QObject
         const TempTree sources;
         sources.writeFile(QStringLiteral("F/a.txt"), QByteArray(1000, 'a'));
         Run run({sources.path(QStringLiteral("F"))});
+        // The verification would take the total bar over from 0 again.
+        run.settings.GLOBAL_Provjera = false;
         run.start(run.tree.path(QStringLiteral("a.zip")));
         // One report at the end of the only file: both bars at 100, title with 100%.
         QCOMPARE(run.view.filePercents.last(), 100);
         QCOMPARE(run.view.totalPercents, QList<int>{100});
         QVERIFY(run.view.titles.last().startsWith(
             QStringLiteral("Arkivoda 100%  - proteklo vrijeme arhiviranja: ")));
+    }
+
+    // The named archive is read back from the disk: a sound one says so, one damaged before it was
+    // named is caught with its entry and fails the run, and with the setting off nothing is read.
+    void theNamedArchiveIsVerified_data()
+    {
+        QTest::addColumn<bool>("verify");
+        QTest::addColumn<bool>("damage");
+        QTest::addColumn<int>("verification");
+        QTest::addColumn<int>("outcome");
+        using V = RunState::Verification;
+        using O = BackupAttempt::Outcome;
+        QTest::newRow("sound") << true << false << int(V::Sound) << int(O::Complete);
+        QTest::newRow("a flipped data byte") << true << true << int(V::Faulty) << int(O::VerifyFailed);
+        QTest::newRow("setting off") << false << true << int(V::NotRequested) << int(O::Complete);
+    }
+
+    void theNamedArchiveIsVerified()
+    {
+        QFETCH(bool, verify);
+        QFETCH(bool, damage);
+        QFETCH(int, verification);
+        QFETCH(int, outcome);
+        const TempTree sources;
+        const QByteArray data = randomBytes(256 << 10);
+        const QString file = sources.writeFile(QStringLiteral("F/podaci.bin"), data);
+        Run run({sources.path(QStringLiteral("F"))});
+        run.settings.GLOBAL_Provjera = verify;
+        const QString archive = run.tree.path(QStringLiteral("a.zip"));
+        // The hand-over that names the archive waits for the interface thread: the complete archive is
+        // damaged just before it is renamed, past every check of the writer.
+        run.observer = [&](HandOver which) {
+            if (which != HandOver::ArchiveNamed || !damage)
+                return;
+            QFile part(archive + QStringLiteral(".part"));
+            QVERIFY(part.open(QIODevice::ReadWrite));
+            QVERIFY(part.seek(part.size() / 2));
+            const char byte = part.read(1).at(0);
+            QVERIFY(part.seek(part.size() / 2));
+            part.write(QByteArray(1, char(~byte)));
+        };
+        run.start(archive);
+
+        const RunState &state = run.controller.state();
+        QCOMPARE(int(state.verification), verification);
+        QCOMPARE(int(BackupAttempt::outcome(state)), outcome);
+        QVERIFY(run.trace.contains(int(HandOver::Verified)) == verify);
+        if (verification == int(RunState::Verification::Faulty)) {
+            QVERIFY2(state.verificationFault.contains(entryName(file)), qPrintable(state.verificationFault));
+            QVERIFY(
+                BackupAttempt::failureText(BackupAttempt::outcome(state), state)
+                    .startsWith(QStringLiteral("Arhiva ") + archive + QStringLiteral(" nije ispravna: ")));
+        }
+        if (verification == int(RunState::Verification::Sound)) {
+            QCOMPARE(run.view.totalPercents.last(), 100);
+            QCOMPARE(run.view.status.kind, RunStatus::Kind::Verifying);
+            QCOMPARE(run.view.status.text(), QStringLiteral("provjeravam arhivu... 100%"));
+        }
     }
 
     void percentRoundsHalvesToEven_data()

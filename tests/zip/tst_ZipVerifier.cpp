@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
 #include <random>
 
@@ -187,6 +188,23 @@ TEST(ZipVerifier, TheFirstFaultIsReported)
     const TZipVerification found = TZipVerifier::Verify(archive, 4);
     EXPECT_FALSE(found.Sound);
     EXPECT_NE(found.Fault.find("dok/šum.bin"), std::string::npos) << found.Fault;
+}
+
+// A stop ends the verification between entries: neither sound nor a fault, and said to be interrupted.
+TEST(ZipVerifier, AStopEndsItUnfinished)
+{
+    const TTempDir folder;
+    const std::string archive = WriteArchive(folder);
+    std::atomic<int> asked{0};
+    const TZipVerification found = TZipVerifier::Verify(archive, 2, {}, [&asked] { return ++asked > 1; });
+    EXPECT_FALSE(found.Sound);
+    EXPECT_TRUE(found.Interrupted);
+    EXPECT_EQ(found.Fault, "");
+    EXPECT_LT(found.CheckedEntries, found.Entries);
+
+    const TZipVerification whole = TZipVerifier::Verify(archive, 2, {}, [] { return false; });
+    EXPECT_TRUE(whole.Sound);
+    EXPECT_FALSE(whole.Interrupted);
 }
 
 TEST(ZipVerifier, AMissingFileIsAFault)
