@@ -406,15 +406,19 @@ Failed: %s</translation>
     </message>
     <message>
         <source>65116</source>
-        <translation>Older archives were deleted (the newest %s are kept):</translation>
+        <translation>Older archives of this configuration were deleted:</translation>
     </message>
     <message>
         <source>65117</source>
-        <translation>The older archive %s was not deleted</translation>
+        <translation>An older archive could not be deleted: %s</translation>
     </message>
     <message>
         <source>65118</source>
         <translation>Left out by the exclusions and the archive folder: %s files, %s folders</translation>
+    </message>
+    <message>
+        <source>65119</source>
+        <translation>No older archive was deleted, because this archive was not verified.</translation>
     </message>
 </context>
 <context>
@@ -866,6 +870,18 @@ When restoring: 0 everything was restored, 1 some files were skipped or not rest
     <message>
         <source>Provjeri arhivu nakon arhiviranja</source>
         <translation>Verify the archive after the backup</translation>
+    </message>
+    <message>
+        <source>Broj arhiva koje se čuvaju:</source>
+        <translation>Archives to keep:</translation>
+    </message>
+    <message>
+        <source>Nakon automatskog arhiviranja koje je završeno i provjereno brišu se najstarije arhive ove liste u mapi arhiva dok ih ne ostane ovoliko; 0 čuva sve arhive</source>
+        <translation>After an automatic backup that finished and was verified, the oldest archives of this list in the archive folder are deleted until this many remain; 0 keeps every archive</translation>
+    </message>
+    <message>
+        <source>sve</source>
+        <translation>all</translation>
     </message>
     <message>
         <source>Nakon arhiviranja arhiva se ponovno čita s diska i provjerava se svaka datoteka u njoj</source>

@@ -406,15 +406,19 @@ Neuspjelo: %s</translation>
     </message>
     <message>
         <source>65116</source>
-        <translation>Obrisane su starije arhive (zadržava se %s najnovijih):</translation>
+        <translation>Obrisane su starije arhive ove konfiguracije:</translation>
     </message>
     <message>
         <source>65117</source>
-        <translation>Starija arhiva %s nije obrisana</translation>
+        <translation>Stariju arhivu nije moguće obrisati: %s</translation>
     </message>
     <message>
         <source>65118</source>
         <translation>Izostavljeno po izuzecima i mapi arhiva: %s datoteka, %s mapa</translation>
+    </message>
+    <message>
+        <source>65119</source>
+        <translation>Starije arhive nisu obrisane jer ova arhiva nije provjerena.</translation>
     </message>
 </context>
 <context>
@@ -866,6 +870,18 @@ Kod vraćanja: 0 sve je vraćeno, 1 neke datoteke su preskočene ili nisu vraće
     <message>
         <source>Provjeri arhivu nakon arhiviranja</source>
         <translation>Provjeri arhivu nakon arhiviranja</translation>
+    </message>
+    <message>
+        <source>Broj arhiva koje se čuvaju:</source>
+        <translation>Broj arhiva koje se čuvaju:</translation>
+    </message>
+    <message>
+        <source>Nakon automatskog arhiviranja koje je završeno i provjereno brišu se najstarije arhive ove liste u mapi arhiva dok ih ne ostane ovoliko; 0 čuva sve arhive</source>
+        <translation>Nakon automatskog arhiviranja koje je završeno i provjereno brišu se najstarije arhive ove liste u mapi arhiva dok ih ne ostane ovoliko; 0 čuva sve arhive</translation>
+    </message>
+    <message>
+        <source>sve</source>
+        <translation>sve</translation>
     </message>
     <message>
         <source>Nakon arhiviranja arhiva se ponovno čita s diska i provjerava se svaka datoteka u njoj</source>

@@ -146,6 +146,7 @@ void TOdabirBaze::FormCreate()
     ui->CB_StartMinimized->setChecked(m_settings.GLOBAL_StartMinimized);
     ui->CB_Report->setChecked(m_settings.GLOBAL_Report);
     ui->CB_Provjera->setChecked(m_settings.GLOBAL_Provjera);
+    ui->Zadrzi->setValue(m_settings.GLOBAL_Zadrzi);
     ui->Vrijeme->setTime(timeOfDay(m_settings.GLOBAL_TimerTime));
     ui->VrijemeUkljuceno->setChecked(m_settings.GLOBAL_TimerEnabled);
     ui->Vrijeme->setEnabled(m_settings.GLOBAL_TimerEnabled);
@@ -390,6 +391,7 @@ void TOdabirBaze::Button1Click()
     values.StartMinimized = ui->CB_StartMinimized->isChecked();
     values.Report = ui->CB_Report->isChecked();
     values.Verify = ui->CB_Provjera->isChecked();
+    values.Keep = ui->Zadrzi->value();
     values.TimerEnabled = ui->VrijemeUkljuceno->isChecked();
     values.TimerTime = dayFractionOf(ui->Vrijeme->time());
     try {

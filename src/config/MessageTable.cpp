@@ -173,10 +173,12 @@ const QHash<quint16, QString> &croatianTable()
             {QT_TRANSLATE_NOOP("Poruke", "65115"),
              QStringLiteral("u mapi arhiva ima nedovršenih arhiva: %s")},
             {QT_TRANSLATE_NOOP("Poruke", "65116"),
-             QStringLiteral("Obrisane su starije arhive (zadržava se %s najnovijih):")},
-            {QT_TRANSLATE_NOOP("Poruke", "65117"), QStringLiteral("Starija arhiva %s nije obrisana")},
+             QStringLiteral("Obrisane su starije arhive ove konfiguracije:")},
+            {QT_TRANSLATE_NOOP("Poruke", "65117"), QStringLiteral("Stariju arhivu nije moguće obrisati: %s")},
             {QT_TRANSLATE_NOOP("Poruke", "65118"),
              QStringLiteral("Izostavljeno po izuzecima i mapi arhiva: %s datoteka, %s mapa")},
+            {QT_TRANSLATE_NOOP("Poruke", "65119"),
+             QStringLiteral("Starije arhive nisu obrisane jer ova arhiva nije provjerena.")},
         };
         QHash<quint16, QString> byNumber;
         for (const CroatianEntry &entry : entries)

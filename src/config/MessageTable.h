@@ -101,6 +101,7 @@ enum Number : quint16 {
     PrunedHeader = 65116,
     PruneFailed = 65117,
     LeftOutCount = 65118,
+    PruningHeld = 65119,
 };
 }
 

@@ -99,6 +99,19 @@ BackupAttempt::Record BackupAttempt::record(const ProgramSettings &settings, Kin
                              ? failure.message()
                              : failure.message() + QStringLiteral(" (") + failure.reason() + QLatin1Char(')');
     }
+    if (kind == Kind::Automatic && settings.GLOBAL_Zadrzi > 0 && result.outcome == Outcome::Complete &&
+        result.recorded) {
+        // An archive nobody has read back is no reason to give up an older one.
+        if (state.verification != RunState::Verification::Sound) {
+            result.pruningHeld = true;
+        } else {
+            const ArchiveFolder::Pruning pruning =
+                ArchiveFolder(settings.BackupLokacijaAuto, settings.BckName)
+                    .prune(settings.GLOBAL_Zadrzi, state.arhiva_file);
+            result.pruned = pruning.deleted;
+            result.pruneFailed = pruning.failed;
+        }
+    }
     return result;
 }
 
@@ -166,5 +179,12 @@ QStringList BackupAttempt::notes(const Record &record, const RunState &state)
         lines << MessageTable::text(Msg::VerifiedSound);
     else if (leftArchive(record.outcome) && state.verification == RunState::Verification::Interrupted)
         lines << MessageTable::text(Msg::VerifyInterrupted);
+    if (!record.pruned.isEmpty()) {
+        lines << MessageTable::text(Msg::PrunedHeader) << record.pruned;
+    }
+    for (const QString &failed : record.pruneFailed)
+        lines << MessageTable::fill(MessageTable::text(Msg::PruneFailed), {failed});
+    if (record.pruningHeld)
+        lines << MessageTable::text(Msg::PruningHeld);
     return lines;
 }

@@ -51,8 +51,11 @@ class BackupAttempt
     struct Record
     {
         Outcome outcome = Outcome::NotCreated;
-        bool recorded = false; // the archive was recorded as the last one of its kind
-        QString failure;       // why recording failed, when an archive was there to record
+        bool recorded = false;    // the archive was recorded as the last one of its kind
+        QString failure;          // why recording failed, when an archive was there to record
+        bool pruningHeld = false; // older archives were due for deletion, but this run was not verified
+        QStringList pruned;       // older archives deleted after the run
+        QStringList pruneFailed;  // "path: reason" of those that could not be deleted
     };
 
     // The first check of every run: the backup list exists and can be read.
@@ -67,7 +70,9 @@ class BackupAttempt
     // Whether the outcome left a valid archive behind.
     static bool leftArchive(Outcome outcome);
     // Decides the run's outcome and records its archive as the last one of its kind, only when the run
-    // left a valid archive.
+    // left a valid archive. After an automatic run that completed, was recorded and verified sound, the
+    // oldest archives of the configuration in the archive folder are deleted until as many remain as
+    // the settings keep; never after any other run.
     static Record record(const ProgramSettings &settings, Kind kind, const RunState &state);
 
     // The refusal in words, in the current language; empty for Refusal::None.
@@ -75,6 +80,6 @@ class BackupAttempt
     // What went wrong, in words, for an outcome that left no valid archive; empty for the others.
     static QString failureText(Outcome outcome, const RunState &state);
     // The lines every front end adds to the run's summary, in the current language: the ".part" files
-    // found at the start, and the verification's result.
+    // found at the start, the verification's result and the older archives deleted.
     static QStringList notes(const Record &record, const RunState &state);
 };

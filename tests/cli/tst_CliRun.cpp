@@ -293,6 +293,76 @@ class TestCli : public QObject
         QVERIFY(!setup.out.contains(QStringLiteral("nedovršene arhive")));
     }
 
+    // After an automatic run that completed and was verified, the oldest archives of this configuration
+    // go until the number kept remains; look-alikes stay, and so does everything after any other run.
+    void retentionKeepsTheNewestArchives_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<int>("keep");
+        QTest::addColumn<int>("deleted");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("keep two") << QStringList() << QString() << 2 << 2
+                                  << QStringLiteral("Obrisane su starije arhive ove konfiguracije:");
+        QTest::newRow("keep all") << QStringList() << QString() << 0 << 0 << QString();
+        QTest::newRow("not verified") << QStringList() << QStringLiteral("Provjera=0\r\n") << 2 << 0
+                                      << QStringLiteral("nisu obrisane jer ova arhiva nije provjerena");
+        QTest::newRow("manual run") << QStringList{QStringLiteral("--manual"), QStringLiteral("MANUAL")}
+                                    << QString() << 1 << 0 << QString();
+    }
+
+    void retentionKeepsTheNewestArchives()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, program);
+        QFETCH(int, keep);
+        QFETCH(int, deleted);
+        QFETCH(QString, said);
+        Setup setup;
+        setup.writeList({setup.sources});
+        setup.tree.writeFile(QStringLiteral("config/Arkivoda/Arkivoda.ini"),
+                             (QStringLiteral("[LokacijaAuto]\r\nPutanja=") + setup.archiveFolder +
+                              QStringLiteral("\r\nZadrzi=") + QString::number(keep) +
+                              QStringLiteral("\r\n[Program]\r\n") + program)
+                                 .toUtf8());
+        const QStringList old{QStringLiteral("Arhiva_2020.01.01__10.00.00.zip"),
+                              QStringLiteral("Arhiva_2020.01.02__10.00.00.zip"),
+                              QStringLiteral("Arhiva_2020.01.03__10.00.00.zip")};
+        for (const QString &name : old)
+            setup.tree.writeFile(QStringLiteral("arhiva/") + name, "PK");
+        const QStringList lookAlikes{QStringLiteral("Arhiva_2019.03.15__14.05.09.zip.bak"),
+                                     QStringLiteral("Arhiva2_2019.03.15__14.05.09.zip"),
+                                     QStringLiteral("Arhiva_2019.03.16__14.05.09.zip"),
+                                     QStringLiteral("Arhiva_2019.03.17__14.05.09.zip")};
+        setup.tree.writeFile(QStringLiteral("arhiva/") + lookAlikes[0], "PK");
+        setup.tree.writeFile(QStringLiteral("arhiva/") + lookAlikes[1], "PK");
+        setup.tree.makeDir(QStringLiteral("arhiva/") + lookAlikes[2]);
+        const QString target =
+            setup.tree.writeFile(QStringLiteral("drugo/Arhiva_2019.01.01__00.00.00.zip"), "PK");
+        QVERIFY(QFile::link(target, setup.archiveFolder + lookAlikes[3]));
+        for (QString &argument : arguments)
+            argument.replace(QStringLiteral("MANUAL"), setup.tree.path(QStringLiteral("ručna.zip")));
+
+        QCOMPARE(setup.run(arguments), 0);
+
+        const QStringList kept = old.mid(deleted);
+        for (const QString &name : old) {
+            const QString path = setup.archiveFolder + name;
+            QCOMPARE(QFile::exists(path), kept.contains(name));
+            QCOMPARE(setup.out.contains(path), !kept.contains(name));
+        }
+        for (const QString &name : lookAlikes)
+            QVERIFY2(QFileInfo(setup.archiveFolder + name).exists() ||
+                         QFileInfo(setup.archiveFolder + name).isSymLink(),
+                     qPrintable(name));
+        QVERIFY(QFile::exists(target));
+        if (!said.isEmpty())
+            QVERIFY2(setup.out.contains(said), qPrintable(setup.out));
+        else
+            QVERIFY(!setup.out.contains(QStringLiteral("Obrisane su")) &&
+                    !setup.out.contains(QStringLiteral("nisu obrisane")));
+    }
+
     void namedConfigurationUsesItsOwnFiles()
     {
         Setup setup;

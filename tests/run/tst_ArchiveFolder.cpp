@@ -1,0 +1,112 @@
+#include "run/ArchiveFolder.h"
+
+#include "TempTree.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTest>
+
+namespace {
+
+const QString prefix = QStringLiteral("Arhiva");
+
+QString archiveOf(int day)
+{
+    return QStringLiteral("Arhiva_2024.03.%1__14.05.09.zip").arg(day, 2, 10, QLatin1Char('0'));
+}
+
+} // namespace
+
+class TestArchiveFolder : public QObject
+{
+    Q_OBJECT
+
+  private slots:
+    // Only the exact name of this prefix's runs is one of its archives (or, with ".part", a leftover).
+    void names_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("archive");
+        QTest::addColumn<bool>("part");
+        QTest::newRow("archive") << archiveOf(15) << true << false;
+        QTest::newRow("part") << archiveOf(15) + QStringLiteral(".part") << false << true;
+        QTest::newRow("backup copy") << archiveOf(15) + QStringLiteral(".bak") << false << false;
+        QTest::newRow("another prefix")
+            << QStringLiteral("Arhiva2_2024.03.15__14.05.09.zip") << false << false;
+        QTest::newRow("prefix of another")
+            << QStringLiteral("rhiva_2024.03.15__14.05.09.zip") << false << false;
+        QTest::newRow("no seconds") << QStringLiteral("Arhiva_2024.03.15__14.05.zip") << false << false;
+        QTest::newRow("letters in the stamp")
+            << QStringLiteral("Arhiva_2024.03.1x__14.05.09.zip") << false << false;
+        QTest::newRow("upper-case extension")
+            << QStringLiteral("Arhiva_2024.03.15__14.05.09.ZIP") << false << false;
+        QTest::newRow("in front of a copy")
+            << QStringLiteral("kopija Arhiva_2024.03.15__14.05.09.zip") << false << false;
+    }
+
+    void names()
+    {
+        QFETCH(QString, name);
+        const ArchiveFolder folder(QStringLiteral("/x"), prefix);
+        QTEST(folder.isArchiveName(name), "archive");
+        QTEST(folder.isPartName(name), "part");
+        // A prefix is text, not a pattern.
+        QVERIFY(!ArchiveFolder(QStringLiteral("/x"), QStringLiteral("A.*")).isArchiveName(name));
+    }
+
+    // The oldest archives go until keep remain, the one just written among them; look-alikes stay, and
+    // keep 0 deletes nothing.
+    void pruning_data()
+    {
+        QTest::addColumn<int>("keep");
+        QTest::addColumn<QString>("current");
+        QTest::addColumn<QStringList>("remaining");
+        const QString a = archiveOf(11), b = archiveOf(12), c = archiveOf(13), d = archiveOf(14);
+        QTest::newRow("keep all") << 0 << d << QStringList{a, b, c, d};
+        QTest::newRow("keep two") << 2 << d << QStringList{c, d};
+        QTest::newRow("keep one") << 1 << d << QStringList{d};
+        QTest::newRow("keep more than there are") << 9 << d << QStringList{a, b, c, d};
+        // A clock set back gave the new archive the oldest stamp: it stays all the same.
+        QTest::newRow("the newest is the oldest by name") << 2 << a << QStringList{a, d};
+    }
+
+    void pruning()
+    {
+        QFETCH(int, keep);
+        QFETCH(QString, current);
+        QFETCH(QStringList, remaining);
+        const TempTree tree;
+        for (int day = 11; day <= 14; ++day)
+            tree.writeFile(QStringLiteral("arhiva/") + archiveOf(day), "PK");
+        const QStringList lookAlikes{archiveOf(1) + QStringLiteral(".bak"),
+                                     QStringLiteral("Arhiva2_2024.03.01__14.05.09.zip"),
+                                     archiveOf(2) + QStringLiteral(".part"), archiveOf(3), archiveOf(4)};
+        tree.writeFile(QStringLiteral("arhiva/") + lookAlikes[0], "PK");
+        tree.writeFile(QStringLiteral("arhiva/") + lookAlikes[1], "PK");
+        tree.writeFile(QStringLiteral("arhiva/") + lookAlikes[2], "PK");
+        // A folder and a link with an archive's name, older than every archive.
+        tree.makeDir(QStringLiteral("arhiva/") + lookAlikes[3]);
+        const QString elsewhere = tree.writeFile(QStringLiteral("drugdje/") + archiveOf(5), "PK");
+        QVERIFY(QFile::link(elsewhere, tree.path(QStringLiteral("arhiva/") + lookAlikes[4])));
+
+        const QString folder = tree.path(QStringLiteral("arhiva"));
+        const ArchiveFolder archives(folder, prefix);
+        const ArchiveFolder::Pruning pruning = archives.prune(keep, folder + QLatin1Char('/') + current);
+
+        QStringList expected = remaining + lookAlikes;
+        expected.sort();
+        QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name),
+                 expected);
+        QCOMPARE(pruning.deleted.size(), 4 - remaining.size());
+        for (const QString &deleted : pruning.deleted)
+            QVERIFY(deleted.startsWith(folder + QLatin1Char('/')) &&
+                    !remaining.contains(QFileInfo(deleted).fileName()));
+        QVERIFY(pruning.failed.isEmpty());
+        QVERIFY(QFile::exists(elsewhere));
+        QCOMPARE(archives.partFiles(), QStringList{folder + QLatin1Char('/') + lookAlikes[2]});
+    }
+};
+
+QTEST_GUILESS_MAIN(TestArchiveFolder)
+#include "tst_ArchiveFolder.moc"
