@@ -884,6 +884,14 @@ When restoring: 0 everything was restored, 1 some files were skipped or not rest
         <translation>all</translation>
     </message>
     <message>
+        <source>Izuzeci:</source>
+        <translation>Exclusions:</translation>
+    </message>
+    <message>
+        <source>Uzorci odvojeni s ; koji se ne arhiviraju, npr. *.tmp;node_modules/;.cache/ (uzorak sa / na kraju odnosi se na mape, ostali na nazive datoteka)</source>
+        <translation>Patterns separated by ; that are not backed up, e.g. *.tmp;node_modules/;.cache/ (a pattern ending in / matches folders, the others file names)</translation>
+    </message>
+    <message>
         <source>Nakon arhiviranja arhiva se ponovno čita s diska i provjerava se svaka datoteka u njoj</source>
         <translation>After the backup the archive is read back from the disk and every file in it is checked</translation>
     </message>

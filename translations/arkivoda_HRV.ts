@@ -884,6 +884,14 @@ Kod vraćanja: 0 sve je vraćeno, 1 neke datoteke su preskočene ili nisu vraće
         <translation>sve</translation>
     </message>
     <message>
+        <source>Izuzeci:</source>
+        <translation>Izuzeci:</translation>
+    </message>
+    <message>
+        <source>Uzorci odvojeni s ; koji se ne arhiviraju, npr. *.tmp;node_modules/;.cache/ (uzorak sa / na kraju odnosi se na mape, ostali na nazive datoteka)</source>
+        <translation>Uzorci odvojeni s ; koji se ne arhiviraju, npr. *.tmp;node_modules/;.cache/ (uzorak sa / na kraju odnosi se na mape, ostali na nazive datoteka)</translation>
+    </message>
+    <message>
         <source>Nakon arhiviranja arhiva se ponovno čita s diska i provjerava se svaka datoteka u njoj</source>
         <translation>Nakon arhiviranja arhiva se ponovno čita s diska i provjerava se svaka datoteka u njoj</translation>
     </message>

@@ -147,6 +147,7 @@ void TOdabirBaze::FormCreate()
     ui->CB_Report->setChecked(m_settings.GLOBAL_Report);
     ui->CB_Provjera->setChecked(m_settings.GLOBAL_Provjera);
     ui->Zadrzi->setValue(m_settings.GLOBAL_Zadrzi);
+    ui->Izuzeci->setText(m_settings.GLOBAL_Izuzeci);
     ui->Vrijeme->setTime(timeOfDay(m_settings.GLOBAL_TimerTime));
     ui->VrijemeUkljuceno->setChecked(m_settings.GLOBAL_TimerEnabled);
     ui->Vrijeme->setEnabled(m_settings.GLOBAL_TimerEnabled);
@@ -206,6 +207,15 @@ void TOdabirBaze::fitToFont()
     for (QWidget *option : std::initializer_list<QWidget *>{ui->CB_StartToTray, ui->CB_CloseToTray,
                                                             ui->CB_StartMinimized, ui->CB_Report})
         option->resize(std::min(fittedWidth(option), optionsRight - option->x()), option->height());
+    // The archive-safety controls: their captions fitted, the exclusions field ending where it ends.
+    for (QWidget *caption :
+         std::initializer_list<QWidget *>{ui->CB_Provjera, ui->LBL_Zadrzi, ui->LBL_Izuzeci})
+        caption->resize(fittedWidth(caption), caption->height());
+    const int exclusionsRight = ui->Izuzeci->x() + ui->Izuzeci->width();
+    const int exclusionsLeft =
+        std::max(ui->Izuzeci->x(), ui->LBL_Izuzeci->x() + ui->LBL_Izuzeci->width() + 4);
+    ui->Izuzeci->setGeometry(exclusionsLeft, ui->Izuzeci->y(), exclusionsRight - exclusionsLeft,
+                             ui->Izuzeci->height());
 }
 
 void TOdabirBaze::done(int result)
@@ -392,6 +402,7 @@ void TOdabirBaze::Button1Click()
     values.Report = ui->CB_Report->isChecked();
     values.Verify = ui->CB_Provjera->isChecked();
     values.Keep = ui->Zadrzi->value();
+    values.Exclusions = ui->Izuzeci->text();
     values.TimerEnabled = ui->VrijemeUkljuceno->isChecked();
     values.TimerTime = dayFractionOf(ui->Vrijeme->time());
     try {

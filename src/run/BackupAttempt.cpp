@@ -9,6 +9,7 @@
 #include "run/FileSystem.h"
 #include "run/RunRequest.h"
 #include "run/RunState.h"
+#include "run/RunSummary.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -174,6 +175,11 @@ QStringList BackupAttempt::notes(const Record &record, const RunState &state)
     QStringList lines;
     if (!state.leftoverParts.isEmpty())
         lines << MessageTable::text(Msg::LeftoverPartsHeader) << state.leftoverParts;
+    if (state.leftOutFiles > 0 || state.leftOutFolders > 0) {
+        lines << MessageTable::fill(
+            MessageTable::text(Msg::LeftOutCount),
+            {RunSummary::count(state.leftOutFiles), RunSummary::count(state.leftOutFolders)});
+    }
     // A damaged archive is the run's failure, worded by failureText.
     if (leftArchive(record.outcome) && state.verification == RunState::Verification::Sound)
         lines << MessageTable::text(Msg::VerifiedSound);

@@ -80,6 +80,6 @@ class BackupAttempt
     // What went wrong, in words, for an outcome that left no valid archive; empty for the others.
     static QString failureText(Outcome outcome, const RunState &state);
     // The lines every front end adds to the run's summary, in the current language: the ".part" files
-    // found at the start, the verification's result and the older archives deleted.
+    // found at the start, what was left out, the verification's result and the older archives deleted.
     static QStringList notes(const Record &record, const RunState &state);
 };

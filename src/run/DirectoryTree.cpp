@@ -1,5 +1,6 @@
 #include "run/DirectoryTree.h"
 
+#include "run/DirectoryFilter.h"
 #include "run/SortedPathList.h"
 #include "zip/LongPath.h"
 
@@ -75,10 +76,10 @@ class DirectoryWalk
 {
   public:
     DirectoryWalk(const QString &mask, SortedPathList &fileList, SortedPathList &dirList,
-                  const std::function<void(const QByteArray &)> &unavailable)
+                  const std::function<void(const QByteArray &)> &unavailable, DirectoryFilter *filter)
         : m_matchesAll(mask == QLatin1String("*")),
           m_maskPattern(m_matchesAll ? QString() : QRegularExpression::wildcardToRegularExpression(mask)),
-          m_fileList(fileList), m_dirList(dirList), m_unavailable(unavailable)
+          m_fileList(fileList), m_dirList(dirList), m_unavailable(unavailable), m_filter(filter)
     {
     }
 
@@ -106,6 +107,7 @@ class DirectoryWalk
 
     SortedPathList &m_dirList;
     const std::function<void(const QByteArray &)> &m_unavailable;
+    DirectoryFilter *const m_filter;
     std::vector<FolderIdentity> m_walkPath;
 };
 
@@ -151,12 +153,14 @@ void DirectoryWalk::RFindFile(const QByteArray &folder)
         switch (kindOfEntry(fd, *entry)) {
         case EntryKind::File: {
             const QByteArray name(entry->d_name);
-            if (m_matchesAll || matchesMask(QFile::decodeName(name)))
+            if ((m_matchesAll || matchesMask(QFile::decodeName(name))) &&
+                !(m_filter && m_filter->skipFile(own.st_dev, own.st_ino, name)))
                 m_fileList.add(folder + name);
             break;
         }
         case EntryKind::Folder:
-            subfolders.emplace_back(entry->d_name);
+            if (!(m_filter && m_filter->skipFolder(QByteArray(entry->d_name))))
+                subfolders.emplace_back(entry->d_name);
             break;
         case EntryKind::Skipped:
             break;
@@ -175,10 +179,10 @@ void DirectoryWalk::RFindFile(const QByteArray &folder)
 } // namespace
 
 void DirectoryTree(const QByteArray &path, SortedPathList &fileList, SortedPathList &dirList,
-                   const std::function<void(const QByteArray &)> &unavailable)
+                   const std::function<void(const QByteArray &)> &unavailable, DirectoryFilter *filter)
 {
     const qsizetype maskStart = path.lastIndexOf('/') + 1;
-    DirectoryWalk walk(QFile::decodeName(path.mid(maskStart)), fileList, dirList, unavailable);
+    DirectoryWalk walk(QFile::decodeName(path.mid(maskStart)), fileList, dirList, unavailable, filter);
     walk.RFindFile(path.left(maskStart));
 }
 

@@ -5,6 +5,7 @@
 
 #include <functional>
 
+class DirectoryFilter;
 class SortedPathList;
 
 // Walks a folder and everything below it. `path` is a folder followed by a file-name mask as its last
@@ -20,9 +21,11 @@ class SortedPathList;
 // what was read of it, and is still listed itself when it is a subfolder. FIFOs, sockets and device
 // files are left out: they have no content to back up, and reading a FIFO or a character device would
 // block the run. An entry whose type cannot be read (such as a link to nothing) counts as a file, so
-// that the run reports it when it cannot be archived.
+// that the run reports it when it cannot be archived. What the filter, when given, leaves out is neither
+// listed nor walked.
 void DirectoryTree(const QByteArray &path, SortedPathList &fileList, SortedPathList &dirList,
-                   const std::function<void(const QByteArray &folder)> &unavailable = {});
+                   const std::function<void(const QByteArray &folder)> &unavailable = {},
+                   DirectoryFilter *filter = nullptr);
 // The same for a path given as text.
 void DirectoryTree(const QString &path, SortedPathList &fileList, SortedPathList &dirList,
                    const std::function<void(const QByteArray &folder)> &unavailable = {});

@@ -114,6 +114,8 @@ void RunController::prepareRun(const RunRequest &request)
     m_state.verification = RunState::Verification::NotRequested;
     m_state.verificationFault.clear();
     m_state.verificationMs = 0;
+    m_state.leftOutFiles = 0;
+    m_state.leftOutFolders = 0;
     m_stopDuringVerification = false;
     m_display = Display();
     m_shown = m_display;

@@ -81,6 +81,7 @@ class RunController : public QObject
         ArchiveNamed = 16,
         VerifyProgress = 17, // the named archive is being read back
         Verified = 18,
+        LeftOut = 19, // what the exclusions left out, after the list is resolved
     };
     // Lets a test watch every hand-over: called on the interface thread just before its procedure.
     void setHandOverObserver(std::function<void(HandOver)> observer)
@@ -123,6 +124,11 @@ class RunController : public QObject
     void onArchiveNamed();
     // The verification's progress in whole percent: the status line and the total bar.
     void onVerifyProgress(int percent);
+    void onLeftOut(qint64 files, qint64 folders)
+    {
+        m_state.leftOutFiles = files;
+        m_state.leftOutFolders = folders;
+    }
     void onVerified(RunState::Verification result, const QString &fault, qint64 ms);
     void onCompletion(bool forced) { finishRun(forced); }
 

@@ -38,13 +38,15 @@ void SourceCollection::resolveEntries(const QStringList &entries, SourceCollecti
             walkFiles.clear();
             walkFolders.clear();
             const QByteArray folder = fileSource.endsWith('/') ? fileSource : fileSource + '/';
-            DirectoryTree(folder + '*', walkFiles, walkFolders, reportUnavailable);
+            DirectoryTree(folder + '*', walkFiles, walkFolders, reportUnavailable, &m_exclusions);
             addFitting(m_files, walkFiles, false, sink);
             addFitting(m_folders, walkFolders, true, sink);
         } else {
             sink.missingEntry(entry);
         }
     }
+    if (m_exclusions.leftOutFiles() > 0 || m_exclusions.leftOutFolders() > 0)
+        sink.leftOut(m_exclusions.leftOutFiles(), m_exclusions.leftOutFolders());
 }
 
 bool SourceCollection::entryNameFits(const QByteArray &path, bool folder)

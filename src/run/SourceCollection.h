@@ -1,6 +1,7 @@
 #pragma once
 
 #include "run/SortedPathList.h"
+#include "run/SourceExclusions.h"
 
 #include <QSet>
 #include <QStringList>
@@ -15,7 +16,11 @@ class SourceCollectionSink;
 class SourceCollection
 {
   public:
-    // Resolves the entries in list order, adding to the two lists and reporting each missing entry.
+    // What the walks of the listed folders leave out (nothing unless set). A listed entry itself is
+    // always taken: the user named it.
+    void setExclusions(const SourceExclusions &exclusions) { m_exclusions = exclusions; }
+    // Resolves the entries in list order, adding to the two lists and reporting each missing entry, then
+    // what the exclusions left out.
     void resolveEntries(const QStringList &entries, SourceCollectionSink &sink);
     // Reports the size of every collected file in list order, then their number.
     void reportTotals(SourceCollectionSink &sink) const;
@@ -40,6 +45,7 @@ class SourceCollection
 
     SortedPathList m_files;
     SortedPathList m_folders;
+    SourceExclusions m_exclusions;
     // The over-long paths already reported.
     QSet<QByteArray> m_tooLong;
 };

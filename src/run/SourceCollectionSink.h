@@ -19,4 +19,11 @@ class SourceCollectionSink
     virtual void fileSize(qint64 bytes) = 0;
     // The number of collected files, reported once after every size.
     virtual void fileCount(qint64 count) = 0;
+    // What the exclusions left out below the listed folders, reported once after the entries are
+    // resolved when anything was left out.
+    virtual void leftOut(qint64 files, qint64 folders)
+    {
+        Q_UNUSED(files);
+        Q_UNUSED(folders);
+    }
 };

@@ -10,6 +10,7 @@
 #include "run/RunSummary.h"
 #include "run/SourceCollection.h"
 #include "run/SourceCollectionSink.h"
+#include "run/SourceExclusions.h"
 #include "run/ThreadPriority.h"
 #include "zip/ESourceError.h"
 #include "zip/LongPath.h"
@@ -124,6 +125,8 @@ void TThreadArhiviranje::Execute()
         HandOver::StatusCollecting, [c = &m_controller] { c->onCollecting(); }, true);
 
     SourceCollection collection;
+    collection.setExclusions(
+        SourceExclusions(m_request.exclusions, m_request.archiveFolder, m_request.archivePrefix));
     collection.resolveEntries(entries, *this);
 
     // Every core starts compressing as soon as the files are known, while the totals are counted and
@@ -164,6 +167,11 @@ void TThreadArhiviranje::fileCount(qint64 count)
 {
     post(
         HandOver::FileCount, [c = &m_controller, count] { c->onFileCount(count); }, true);
+}
+
+void TThreadArhiviranje::leftOut(qint64 files, qint64 folders)
+{
+    post(HandOver::LeftOut, [c = &m_controller, files, folders] { c->onLeftOut(files, folders); });
 }
 
 bool TThreadArhiviranje::readEntries(QStringList &entries)

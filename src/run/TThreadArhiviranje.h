@@ -46,6 +46,7 @@ class TThreadArhiviranje : public QThread, private SourceCollectionSink
     void entryNameTooLong(const QString &path) override;
     void fileSize(qint64 bytes) override;
     void fileCount(qint64 count) override;
+    void leftOut(qint64 files, qint64 folders) override;
     bool readEntries(QStringList &entries);
     void archive(const SortedPathList &folders, const SortedPathList &files, TParallelCompressor &compressor);
     void addFolders(TZipFile &zip, const SortedPathList &folders);

@@ -16,8 +16,8 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTest>
 #include <QSpinBox>
+#include <QTest>
 #include <QTimeEdit>
 #include <QTranslator>
 #include <QUrl>
@@ -178,6 +178,7 @@ class TestTOdabirBaze : public QObject
         fixture.settings.GLOBAL_Report = false;
         fixture.settings.GLOBAL_Provjera = false;
         fixture.settings.GLOBAL_Zadrzi = 3;
+        fixture.settings.GLOBAL_Izuzeci = QStringLiteral(".cache/");
         fixture.settings.GLOBAL_TimerEnabled = true;
         fixture.settings.GLOBAL_TimerTime = (13 * 3600 + 45 * 60 + 30) / 86400.0;
         TOdabirBaze &window = fixture.open();
@@ -195,6 +196,7 @@ class TestTOdabirBaze : public QObject
         QVERIFY(!fixture.control<QCheckBox>("CB_Report")->isChecked());
         QVERIFY(!fixture.control<QCheckBox>("CB_Provjera")->isChecked());
         QCOMPARE(fixture.control<QSpinBox>("Zadrzi")->value(), 3);
+        QCOMPARE(fixture.control<QLineEdit>("Izuzeci")->text(), QStringLiteral(".cache/"));
         QVERIFY(fixture.control<QCheckBox>("VrijemeUkljuceno")->isChecked());
         QCOMPARE(fixture.control<QTimeEdit>("Vrijeme")->time(), QTime(13, 45, 30));
         QVERIFY(fixture.errors.isEmpty());
@@ -217,9 +219,10 @@ class TestTOdabirBaze : public QObject
                 order << widget->objectName();
             widget = widget->nextInFocusChain();
         } while (widget != fixture.control("Button5"));
-        QCOMPARE(order, (paths({"Button5", "Button7", "Button8", "Grid", "Button3", "BckNameLabel",
-                                "CB_StartToTray", "CB_CloseToTray", "CB_StartMinimized", "CB_Report",
-                                "CB_Provjera", "Zadrzi", "Button1", "Button4", "Button2", "SB_Up", "SB_Down"})));
+        QCOMPARE(order,
+                 (paths({"Button5", "Button7", "Button8", "Grid", "Button3", "BckNameLabel", "CB_StartToTray",
+                         "CB_CloseToTray", "CB_StartMinimized", "CB_Report", "CB_Provjera", "Zadrzi",
+                         "Izuzeci", "Button1", "Button4", "Button2", "SB_Up", "SB_Down"})));
         // Whatever font the desktop gives, no caption is cut off and the top row does not overlap.
         for (const QWidget *caption : window.findChildren<QWidget *>()) {
             const auto *label = qobject_cast<const QLabel *>(caption);
@@ -615,6 +618,7 @@ class TestTOdabirBaze : public QObject
         fixture.control<QCheckBox>("CB_Report")->setChecked(false);
         fixture.control<QCheckBox>("CB_Provjera")->setChecked(false);
         fixture.control<QSpinBox>("Zadrzi")->setValue(4);
+        fixture.control<QLineEdit>("Izuzeci")->setText(QStringLiteral("*.tmp;node_modules/"));
         fixture.control<QCheckBox>("VrijemeUkljuceno")->setChecked(dailyRun);
         fixture.control<QTimeEdit>("Vrijeme")->setTime(QTime(21, 5, 9));
         fixture.click("Button1");
@@ -632,7 +636,7 @@ class TestTOdabirBaze : public QObject
                      QStringLiteral("\r\n[LokacijaAuto]\r\nPutanja=") + dnevno +
                      QStringLiteral("\r\nZadrzi=4\r\n[Last]\r\nDatoteka=Kopija.\"x\"y\r\n[Program]\r\n"
                                     "StartToTray=1\r\nCloseToTray=1\r\nStartMinimized=0\r\nReport=0\r\n"
-                                    "Provjera=0\r\nIzuzeci=\r\n"));
+                                    "Provjera=0\r\nIzuzeci=*.tmp;node_modules/\r\n"));
         QCOMPARE(fixture.fileBytes(fixture.listFile()),
                  (fixture.file + QStringLiteral("\r\n") + fixture.folder + QStringLiteral("\r\n")).toUtf8());
 
@@ -645,6 +649,7 @@ class TestTOdabirBaze : public QObject
         QVERIFY(!settings.GLOBAL_Report);
         QVERIFY(!settings.GLOBAL_Provjera);
         QCOMPARE(settings.GLOBAL_Zadrzi, 4);
+        QCOMPARE(settings.GLOBAL_Izuzeci, QStringLiteral("*.tmp;node_modules/"));
         QCOMPARE(settings.GLOBAL_TimerEnabled, dailyRun);
         QCOMPARE(qRound(settings.GLOBAL_TimerTime * 86400),
                  dailyRun ? 21 * 3600 + 5 * 60 + 9 : 6 * 3600 + 30 * 60);

@@ -363,6 +363,42 @@ class TestCli : public QObject
                     !setup.out.contains(QStringLiteral("nisu obrisane")));
     }
 
+    // A listed folder that holds the archive folder: the configuration's archives and .part files there
+    // never go into the next archive (which would double every run), another ZIP file does; the
+    // exclusions of the settings leave out their matches; the output counts what was left out.
+    void anArchiveFolderInAListedFolderGetsNoArchiveOfItsOwn()
+    {
+        Setup setup;
+        setup.writeList({setup.tree.root()});
+        setup.tree.writeFile(QStringLiteral("config/Arkivoda/Arkivoda.ini"),
+                             (QStringLiteral("[LokacijaAuto]\r\nPutanja=") + setup.archiveFolder +
+                              QStringLiteral("\r\n[Program]\r\nIzuzeci=*.tmp;predmemorija/\r\n"))
+                                 .toUtf8());
+        setup.tree.writeFile(QStringLiteral("izvor/smeće.tmp"), "x");
+        setup.tree.writeFile(QStringLiteral("izvor/predmemorija/c.bin"), "c");
+        setup.tree.writeFile(QStringLiteral("arhiva/Arhiva_2020.01.01__10.00.00.zip.part"), "PK");
+        setup.tree.writeFile(QStringLiteral("arhiva/tuđa.zip"), "PK");
+        QCOMPARE(setup.run(), 0);
+        // The next run's name needs the next second.
+        QTest::qWait(1100);
+        QCOMPARE(setup.run(), 0);
+
+        QStringList ours = setup.archives().filter(QRegularExpression(QStringLiteral("^Arhiva_")));
+        QCOMPARE(ours.size(), 2);
+        const QString archive = setup.archiveFolder + ours.last();
+        QCOMPARE(ZipCheck::readerProblems(archive), QStringList());
+        const QStringList names = ZipCheck::entryNames(archive);
+        QVERIFY(names.filter(QStringLiteral("arhiva/Arhiva_")).isEmpty());
+        QVERIFY(names.filter(QStringLiteral(".tmp")).isEmpty());
+        QVERIFY(names.filter(QStringLiteral("predmemorija")).isEmpty());
+        QCOMPARE(names.filter(QStringLiteral("arhiva/tuđa.zip")).size(), 1);
+        QCOMPARE(names.filter(QStringLiteral("izvor/mapa/b.txt")).size(), 1);
+        // The earlier archive, the .part file and the .tmp file; one folder.
+        QVERIFY2(
+            setup.out.contains(QStringLiteral("Izostavljeno po izuzecima i mapi arhiva: 3 datoteka, 1 mapa")),
+            qPrintable(setup.out));
+    }
+
     void namedConfigurationUsesItsOwnFiles()
     {
         Setup setup;

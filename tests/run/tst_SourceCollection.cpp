@@ -7,6 +7,7 @@
 #include "run/SortedPathList.h"
 #include "run/SourceCollection.h"
 #include "run/SourceCollectionSink.h"
+#include "run/SourceExclusions.h"
 
 #include <QFile>
 #include <QLocale>
@@ -54,6 +55,14 @@ class RecordingSink : public SourceCollectionSink
     QList<qint64> sizes;
     QList<qint64> counts;
     QStringList events;
+    qint64 leftOutFiles = 0;
+    qint64 leftOutFolders = 0;
+
+    void leftOut(qint64 files, qint64 folders) override
+    {
+        leftOutFiles = files;
+        leftOutFolders = folders;
+    }
 };
 
 // The fixture tree shared by the resolution table. Relative paths; folders end in "/".
@@ -128,6 +137,8 @@ class TestSourceCollection : public QObject
     void overLongNamesAreLeftOutOnce();
     void allMissingGivesNothing();
     void walkUsesMask();
+    void exclusions_data();
+    void exclusions();
 
     void getFileSize_data();
     void getFileSize();
@@ -644,6 +655,86 @@ void TestSourceCollection::getFileSize()
     makeLink(QStringLiteral("nigdje"), tree.path(QStringLiteral("slomljena")));
 
     QCOMPARE(GetFileSize(name.isEmpty() ? QString() : tree.path(name)), expected);
+}
+
+// The patterns of the settings and this configuration's archives in the archive folder: what matches is
+// left out of the walk of a listed folder (a folder with everything in it), counted, and never taken
+// from the lists; a listed entry itself is always taken.
+void TestSourceCollection::exclusions_data()
+{
+    QTest::addColumn<QString>("patterns");
+    QTest::addColumn<QStringList>("entries");
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QStringList>("folders");
+    QTest::addColumn<qint64>("leftOutFiles");
+    QTest::addColumn<qint64>("leftOutFolders");
+    const QStringList allFiles{QStringLiteral("Dok/a.tmp"), QStringLiteral("Dok/a.txt"),
+                               QStringLiteral("Dok/app/node_modules/m.js"),
+                               QStringLiteral("Dok/node_modules.txt"), QStringLiteral("Dok/.cache/c.bin")};
+    const QStringList allFolders{QStringLiteral("Dok/.cache"), QStringLiteral("Dok/app"),
+                                 QStringLiteral("Dok/app/node_modules")};
+    QTest::newRow("empty setting") << QString() << QStringList{QStringLiteral("Dok")} << allFiles
+                                   << allFolders << qint64(0) << qint64(0);
+    QTest::newRow("a file pattern") << QStringLiteral("*.tmp") << QStringList{QStringLiteral("Dok")}
+                                    << QStringList{QStringLiteral("Dok/a.txt"),
+                                                   QStringLiteral("Dok/app/node_modules/m.js"),
+                                                   QStringLiteral("Dok/node_modules.txt"),
+                                                   QStringLiteral("Dok/.cache/c.bin")}
+                                    << allFolders << qint64(1) << qint64(0);
+    QTest::newRow("folder patterns, blanks around them")
+        << QStringLiteral(" node_modules/ ; .cache/;") << QStringList{QStringLiteral("Dok")}
+        << QStringList{QStringLiteral("Dok/a.tmp"), QStringLiteral("Dok/a.txt"),
+                       QStringLiteral("Dok/node_modules.txt")}
+        << QStringList{QStringLiteral("Dok/app")} << qint64(0) << qint64(2);
+    QTest::newRow("a folder pattern matches no file")
+        << QStringLiteral("a.tmp/") << QStringList{QStringLiteral("Dok")} << allFiles << allFolders
+        << qint64(0) << qint64(0);
+    QTest::newRow("a listed file is taken")
+        << QStringLiteral("*.tmp") << QStringList{QStringLiteral("Dok/a.tmp")}
+        << QStringList{QStringLiteral("Dok/a.tmp")} << QStringList() << qint64(0) << qint64(0);
+    // The archive folder inside a listed folder: the configuration's archives and their .part files stay
+    // out, whatever else is there goes in.
+    QTest::newRow("archives in the archive folder")
+        << QString() << QStringList{QStringLiteral("Sve")}
+        << QStringList{QStringLiteral("Sve/arhiva/Arhiva2_2024.03.15__14.05.09.zip"),
+                       QStringLiteral("Sve/arhiva/Arhiva_2024.03.15__14.05.09.zip.bak"),
+                       QStringLiteral("Sve/drugo/Arhiva_2024.03.15__14.05.09.zip")}
+        << QStringList{QStringLiteral("Sve/arhiva"), QStringLiteral("Sve/drugo")} << qint64(2) << qint64(0);
+}
+
+void TestSourceCollection::exclusions()
+{
+    QFETCH(QString, patterns);
+    QFETCH(QStringList, entries);
+    const TempTree tree;
+    buildTree(tree, {QStringLiteral("Dok/a.tmp"), QStringLiteral("Dok/a.txt"),
+                     QStringLiteral("Dok/app/node_modules/m.js"), QStringLiteral("Dok/node_modules.txt"),
+                     QStringLiteral("Dok/.cache/c.bin"),
+                     QStringLiteral("Sve/arhiva/Arhiva_2024.03.15__14.05.09.zip"),
+                     QStringLiteral("Sve/arhiva/Arhiva_2024.03.16__14.05.09.zip.part"),
+                     QStringLiteral("Sve/arhiva/Arhiva2_2024.03.15__14.05.09.zip"),
+                     QStringLiteral("Sve/arhiva/Arhiva_2024.03.15__14.05.09.zip.bak"),
+                     QStringLiteral("Sve/drugo/Arhiva_2024.03.15__14.05.09.zip")});
+    // The archive folder is reached through a link in the settings: the same folder all the same.
+    makeLink(tree.path(QStringLiteral("Sve/arhiva")), tree.path(QStringLiteral("veza")));
+
+    SourceCollection collection;
+    collection.setExclusions(SourceExclusions(patterns, tree.path(QStringLiteral("veza")) + QLatin1Char('/'),
+                                              QStringLiteral("Arhiva")));
+    RecordingSink sink;
+    collection.resolveEntries(absolute(tree, entries), sink);
+
+    const auto sorted = [](QStringList list) {
+        list.sort();
+        return list;
+    };
+    QFETCH(QStringList, files);
+    QFETCH(QStringList, folders);
+    QCOMPARE(sorted(collection.lista_fileova_finalna().paths()), sorted(absolute(tree, files)));
+    QCOMPARE(sorted(collection.lista_mapa_finalna().paths()), sorted(absolute(tree, folders)));
+    QTEST(sink.leftOutFiles, "leftOutFiles");
+    QTEST(sink.leftOutFolders, "leftOutFolders");
+    QVERIFY(sink.missing.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestSourceCollection)
