@@ -68,7 +68,8 @@ class FakeDesktop
         QStringList calls;
     };
 
-    // Records each download and answers it with the content a test sets, or fails without one.
+    // Records each download and answers it with the content a test sets, or fails without one or
+    // with one longer than the caller's limit.
     class Download : public FileDownload
     {
       public:
@@ -77,11 +78,12 @@ class FakeDesktop
             QString url;
             QString fileName;
             bool fileExisted; // whether the target was there when the download began
+            qint64 maxBytes;
         };
-        bool DownloadFile(const QString &url, const QString &fileName) override
+        bool DownloadFile(const QString &url, const QString &fileName, qint64 maxBytes) override
         {
-            calls.append({url, fileName, QFile::exists(fileName)});
-            if (!content)
+            calls.append({url, fileName, QFile::exists(fileName), maxBytes});
+            if (!content || content->size() > maxBytes)
                 return false;
             QFile file(fileName);
             return file.open(QIODevice::WriteOnly) && file.write(*content) == content->size();
