@@ -1,3 +1,4 @@
+#include "app/DesktopCommandLine.h"
 #include "app/TGlavni.h"
 #include "platform/LinuxDesktop.h"
 #include "run/StandardDescriptors.h"
@@ -12,6 +13,17 @@ int main(int argc, char *argv[])
     OpenStandardDescriptors();
     // A file-size limit makes an archive write fail with its cause instead of ending the program.
     std::signal(SIGXFSZ, SIG_IGN);
+
+    // The help and the version need no display: they are answered before the toolkit looks for one.
+    QStringList rawArguments;
+    for (int i = 0; i < argc; ++i)
+        rawArguments << QString::fromLocal8Bit(argv[i]);
+    const DesktopCommandLine commandLine(rawArguments);
+    if (commandLine.request() != DesktopCommandLine::Request::Run) {
+        const QCoreApplication app(argc, argv);
+        return commandLine.answer();
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Arkivoda"));
     QApplication::setApplicationVersion(QStringLiteral(ARKIVODA_VERSION));
