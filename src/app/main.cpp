@@ -1,6 +1,8 @@
 #include "app/DesktopCommandLine.h"
 #include "app/TGlavni.h"
+#include "config/ConfigPaths.h"
 #include "platform/LinuxDesktop.h"
+#include "platform/SingleInstance.h"
 #include "run/StandardDescriptors.h"
 
 #include <QApplication>
@@ -33,6 +35,12 @@ int main(int argc, char *argv[])
     QApplication::setQuitOnLastWindowClosed(false);
 
     LinuxDesktop desktop;
+    // One program per configuration: a second start brings the running one forward and ends here.
+    const ListSelection selection = ListSelection::fromApplicationArguments(QApplication::arguments());
+    if (!desktop.services().instance.claim(
+            SettingsFileName(UserFolderFor(GetGBAppDataPath()), selection.GLOBAL_lista)))
+        return 0;
+
     TGlavni Glavni(QApplication::arguments(), desktop.services());
     QObject::connect(&Glavni, &TGlavni::closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     // A first start left without a saved list ends the program before its window is shown.

@@ -1,3 +1,8 @@
+#include "app/TGlavni.h"
+#include "config/ConfigPaths.h"
+#include "platform/LocalSocketInstance.h"
+
+#include "GlavniFixture.h"
 #include "TempTree.h"
 
 #include <QDir>
@@ -30,7 +35,8 @@ void start(QProcess &process, const QString &configHome, const QStringList &argu
 
 } // namespace
 
-// The desktop program as a user starts it, in real processes.
+// The desktop program as a user starts it, in real processes: the help and the version, and one
+// program per configuration, which a second start brings forward.
 class TestProgramStart : public QObject
 {
     Q_OBJECT
@@ -82,6 +88,61 @@ class TestProgramStart : public QObject
         QCOMPARE(QDir(configHome).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
         QCOMPARE(QDir(configHome + u"/Arkivoda"_s).entryList(QDir::Files),
                  settings.isEmpty() ? QStringList() : QStringList{u"Arkivoda.ini"_s});
+    }
+
+    // A second start on a configuration that a window holds ends at once and brings that window
+    // forward, out of the tray.
+    void aSecondStartBringsTheWindowForward()
+    {
+        GlavniFixture fixture;
+        LocalSocketInstance instance;
+        QVERIFY(instance.claim(SettingsFileName(fixture.dataFolder, QString())));
+        fixture.desktop.instance = &instance;
+        TGlavni &window = fixture.create();
+        window.hide();
+        QVERIFY(!window.isVisible());
+
+        QProcess second;
+        start(second, fixture.tree.path(u"config"_s), {});
+        QTRY_COMPARE_WITH_TIMEOUT(second.state(), QProcess::NotRunning, 10000);
+
+        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second.exitCode(), 0);
+        QTRY_VERIFY(window.isVisible());
+        QVERIFY(!window.isMinimized());
+    }
+
+    // Another configuration's program runs beside it; when that one crashes, its socket file is left
+    // behind, and the next start on its configuration runs all the same.
+    void anotherConfigurationAndACrash()
+    {
+        GlavniFixture fixture;
+        fixture.tree.writeFile(u"config/Arkivoda/Posao_Arkivoda_bcklst.txt"_s,
+                               (fixture.tree.path(u"izvor"_s) + u"\r\n"_s).toUtf8());
+        LocalSocketInstance holder;
+        QVERIFY(holder.claim(SettingsFileName(fixture.dataFolder, QString())));
+        const QString posao = SettingsFileName(fixture.dataFolder, u"Posao_"_s);
+
+        QProcess other;
+        start(other, fixture.tree.path(u"config"_s), {u"Posao"_s});
+        // It holds its own configuration: once it listens, a claim on it is refused.
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(LocalSocketInstance::socketPath(posao)), 10000);
+        QVERIFY(!LocalSocketInstance().claim(posao));
+        QCOMPARE(other.state(), QProcess::Running);
+
+        other.kill();
+        QVERIFY(other.waitForFinished());
+        QVERIFY(QFileInfo::exists(LocalSocketInstance::socketPath(posao)));
+        LocalSocketInstance next;
+        int forwards = 0;
+        next.setForwardRequestHandler([&forwards] { ++forwards; });
+        QVERIFY(next.claim(posao));
+
+        QProcess again;
+        start(again, fixture.tree.path(u"config"_s), {u"Posao"_s});
+        QTRY_COMPARE_WITH_TIMEOUT(again.state(), QProcess::NotRunning, 10000);
+        QCOMPARE(again.exitCode(), 0);
+        QTRY_COMPARE(forwards, 1);
     }
 
   private:

@@ -7,6 +7,7 @@
 #include "platform/FileManager.h"
 #include "platform/LauncherProgress.h"
 #include "platform/SessionEnd.h"
+#include "platform/SingleInstance.h"
 #include "platform/UrlOpener.h"
 #include "platform/WindowAlert.h"
 
@@ -99,9 +100,22 @@ class FakeDesktop
         QList<QUrl> opened;
     };
 
+    // Every claim succeeds; the window's handler for later starts is kept for a test to call.
+    class Instance : public SingleInstance
+    {
+      public:
+        bool claim(const QString &) override { return true; }
+        void setForwardRequestHandler(std::function<void()> handler) override
+        {
+            this->handler = std::move(handler);
+        }
+        std::function<void()> handler;
+    };
+
     DesktopServices services()
     {
-        return {tray, withLauncher ? &launcher : nullptr, files, alert, session, download, urls};
+        return {tray, withLauncher ? &launcher : nullptr, files, alert, session, download,
+                urls, instance ? *instance : ownInstance};
     }
 
     FakeTrayIcon tray;
@@ -111,5 +125,8 @@ class FakeDesktop
     Session session;
     Download download;
     Urls urls;
+    Instance ownInstance;
+    // A real single instance in place of the recording one, when a test sets it.
+    SingleInstance *instance = nullptr;
     bool withLauncher = true;
 };
