@@ -608,6 +608,24 @@ When restoring: 0 everything was restored, 1 some files were skipped or not rest
         <source>restore-summary</source>
         <translation>Files restored: %1, skipped: %2, not restored: %3</translation>
     </message>
+    <message>
+        <source>desktop-help</source>
+        <translation>Usage: arkivoda [list]
+
+Arkivoda backs up all files and folders on the backup list into one new ZIP archive,
+at a click or once a day, and shows the progress in its window and in the notification area.
+Only one program runs on a configuration: starting it again brings the window that is
+already running to the front.
+
+  list                  name of a separate configuration: the files
+                        list_Arkivoda.ini and list_Arkivoda_bcklst.txt are used
+  -h, --help            this text
+  --version             the program&apos;s version
+
+Settings and the list are kept in the folder $XDG_CONFIG_HOME/Arkivoda/ (usually ~/.config/Arkivoda/).
+Backing up without a window: arkivoda-cli --help
+</translation>
+    </message>
 </context>
 <context>
     <name>TAboutBox</name>

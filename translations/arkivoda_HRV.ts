@@ -608,6 +608,24 @@ Kod vraćanja: 0 sve je vraćeno, 1 neke datoteke su preskočene ili nisu vraće
         <source>restore-summary</source>
         <translation>Vraćeno datoteka: %1, preskočeno: %2, nije vraćeno: %3</translation>
     </message>
+    <message>
+        <source>desktop-help</source>
+        <translation>Uporaba: arkivoda [lista]
+
+Arkivoda arhivira sve datoteke i mape s liste za arhiviranje u jednu novu ZIP arhivu,
+na klik ili jednom dnevno, i prikazuje napredak u prozoru i u području obavijesti.
+Na istoj konfiguraciji radi samo jedan program: ponovno pokretanje dovodi prozor
+koji već radi u prvi plan.
+
+  lista                 naziv zasebne konfiguracije: koriste se datoteke
+                        lista_Arkivoda.ini i lista_Arkivoda_bcklst.txt
+  -h, --help            ovaj tekst
+  --version             verzija programa
+
+Postavke i lista nalaze se u mapi $XDG_CONFIG_HOME/Arkivoda/ (obično ~/.config/Arkivoda/).
+Arhiviranje bez prozora: arkivoda-cli --help
+</translation>
+    </message>
 </context>
 <context>
     <name>TAboutBox</name>

@@ -150,7 +150,7 @@ void TAboutBox::CheckUpdateButtonClick()
                         TMsgDlgType::mtWarning, mbOK, {message(Msg::ButtonOk)});
         return;
     }
-    if (!m_download.DownloadFile(ProgramSite::versionFileUrl(), file)) {
+    if (!m_download.DownloadFile(ProgramSite::versionFileUrl(), file, UpdateCheck::maxVersionFileBytes)) {
         // A copy that cannot be removed now is removed before the next check reads anything.
         [[maybe_unused]] const bool wiped = WipeFile(file);
         MyMessageDialog(this, message(Msg::CaptionWarning), message(Msg::ErrorUpdateCheck),
@@ -170,7 +170,7 @@ void TAboutBox::CheckUpdateButtonClick()
     }
     const int answer = MyMessageDialog(
         this, message(Msg::CaptionDecision),
-        MessageTable::fill(message(Msg::QuestionNewerVersion), {current, server}),
+        MessageTable::fill(message(Msg::QuestionNewerVersion), {current, UpdateCheck::shownVersion(server)}),
         TMsgDlgType::mtConfirmation, mbYes | mbNo, {message(Msg::ButtonYes), message(Msg::ButtonNo)});
     if (answer == mrNo)
         return;

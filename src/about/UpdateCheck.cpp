@@ -16,3 +16,13 @@ QString UpdateCheck::serverVersion(const QString &text)
     version.remove(QLatin1Char(' ')).remove(QLatin1Char(',')).remove(QLatin1Char('_'));
     return version;
 }
+
+QString UpdateCheck::shownVersion(const QString &version)
+{
+    if (version.size() <= maxShownCharacters)
+        return version;
+    qsizetype cut = maxShownCharacters;
+    if (version.at(cut - 1).isHighSurrogate())
+        --cut;
+    return version.left(cut) + QChar(0x2026);
+}

@@ -15,6 +15,7 @@
 #include "config/MessageTable.h"
 #include "config/ResourceModules.h"
 #include "platform/FileManager.h"
+#include "platform/SingleInstance.h"
 #include "platform/WindowAlert.h"
 #include "run/ArchiveName.h"
 #include "run/DailySchedule.h"
@@ -27,6 +28,7 @@
 #include "ui/WindowHelpers.h"
 #include "ui_TGlavni.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -56,11 +58,14 @@ TGlavni::TGlavni(const QStringList &arguments, DesktopServices services, QWidget
     m_tray = new MainTray(m_services.tray, {ui->TPP_Restore, ui->TPP_Vracanje}, ui->TPP_Close, this);
     connect(m_tray, &MainTray::restoreRequested, this, &TGlavni::TPP_RestoreClick);
     connectControls();
+    // A later start on this configuration may ask already while the start-up's settings window is open.
+    m_services.instance.setForwardRequestHandler([this] { comeForward(); });
     startUp(arguments);
 }
 
 TGlavni::~TGlavni()
 {
+    m_services.instance.setForwardRequestHandler({});
     m_services.tray.hide();
 }
 
@@ -120,6 +125,7 @@ void TGlavni::startUp(const QStringList &arguments)
     // Decided last: re-applying the window texts switches the timer off, and a save in the settings
     // window sets it.
     applySettingsChanges();
+    m_startedUp = true;
 }
 
 void TGlavni::showSettingsWindow()
@@ -650,6 +656,19 @@ void TGlavni::bringToFront()
     raise();
     activateWindow();
     m_services.alert.FlashWindow(this);
+}
+
+void TGlavni::comeForward()
+{
+    // During start-up the settings window of a first start stands alone: the main window is not
+    // shown before start-up has ended.
+    if (m_startedUp)
+        bringToFront();
+    if (QWidget *modal = QApplication::activeModalWidget()) {
+        modal->raise();
+        modal->activateWindow();
+        m_services.alert.FlashWindow(modal);
+    }
 }
 
 void TGlavni::hideToTray()

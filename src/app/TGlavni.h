@@ -67,6 +67,9 @@ class TGlavni : public QMainWindow, private RunView
     void RucnaZClick();
     // Restores the window from the tray or the taskbar.
     void TPP_RestoreClick();
+    // A later start on this configuration asked for the program: the window comes to the front from
+    // the tray or the taskbar, with any modal window that is open over it on top.
+    void comeForward();
     // Exits from the tray: a close request that is never turned into minimising.
     void TPP_CloseClick();
     void LokacijaAClick();
@@ -175,6 +178,7 @@ class TGlavni : public QMainWindow, private RunView
     MainTray *m_tray = nullptr;
     std::function<QDateTime()> m_clock = &QDateTime::currentDateTime;
     bool m_terminated = false;
+    bool m_startedUp = false;
     QPointer<QWidget> AboutBox;
     QPointer<QWidget> GasenjeBox;
     // The next close request ends the program, never minimises it: the tray's exit, the end-of-run

@@ -1,5 +1,8 @@
+#include "app/DesktopCommandLine.h"
 #include "app/TGlavni.h"
+#include "config/ConfigPaths.h"
 #include "platform/LinuxDesktop.h"
+#include "platform/SingleInstance.h"
 #include "run/StandardDescriptors.h"
 
 #include <QApplication>
@@ -12,6 +15,17 @@ int main(int argc, char *argv[])
     OpenStandardDescriptors();
     // A file-size limit makes an archive write fail with its cause instead of ending the program.
     std::signal(SIGXFSZ, SIG_IGN);
+
+    // The help and the version need no display: they are answered before the toolkit looks for one.
+    QStringList rawArguments;
+    for (int i = 0; i < argc; ++i)
+        rawArguments << QString::fromLocal8Bit(argv[i]);
+    const DesktopCommandLine commandLine(rawArguments);
+    if (commandLine.request() != DesktopCommandLine::Request::Run) {
+        const QCoreApplication app(argc, argv);
+        return commandLine.answer();
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Arkivoda"));
     QApplication::setApplicationVersion(QStringLiteral(ARKIVODA_VERSION));
@@ -21,6 +35,12 @@ int main(int argc, char *argv[])
     QApplication::setQuitOnLastWindowClosed(false);
 
     LinuxDesktop desktop;
+    // One program per configuration: a second start brings the running one forward and ends here.
+    const ListSelection selection = ListSelection::fromApplicationArguments(QApplication::arguments());
+    if (!desktop.services().instance.claim(
+            SettingsFileName(UserFolderFor(GetGBAppDataPath()), selection.GLOBAL_lista)))
+        return 0;
+
     TGlavni Glavni(QApplication::arguments(), desktop.services());
     QObject::connect(&Glavni, &TGlavni::closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     // A first start left without a saved list ends the program before its window is shown.

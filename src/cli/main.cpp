@@ -1,8 +1,8 @@
-#include "cli/CliLanguage.h"
 #include "cli/CliOptions.h"
 #include "cli/CliRestore.h"
 #include "cli/CliRun.h"
 #include "config/CliMessageTable.h"
+#include "config/ConfiguredLanguage.h"
 #include "run/StandardDescriptors.h"
 
 #include <QCoreApplication>

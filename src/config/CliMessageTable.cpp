@@ -73,6 +73,22 @@ const QList<Entry> &entries()
              "\n"
              "Kod vraćanja: 0 sve je vraćeno, 1 neke datoteke su preskočene ili nisu vraćene,\n"
              "2 vraćanje je odbijeno.\n")},
+        {CliMsg::DesktopHelp, QT_TRANSLATE_NOOP("PorukeCli", "desktop-help"),
+         QStringLiteral(
+             "Uporaba: arkivoda [lista]\n"
+             "\n"
+             "Arkivoda arhivira sve datoteke i mape s liste za arhiviranje u jednu novu ZIP arhivu,\n"
+             "na klik ili jednom dnevno, i prikazuje napredak u prozoru i u području obavijesti.\n"
+             "Na istoj konfiguraciji radi samo jedan program: ponovno pokretanje dovodi prozor\n"
+             "koji već radi u prvi plan.\n"
+             "\n"
+             "  lista                 naziv zasebne konfiguracije: koriste se datoteke\n"
+             "                        lista_Arkivoda.ini i lista_Arkivoda_bcklst.txt\n"
+             "  -h, --help            ovaj tekst\n"
+             "  --version             verzija programa\n"
+             "\n"
+             "Postavke i lista nalaze se u mapi $XDG_CONFIG_HOME/Arkivoda/ (obično ~/.config/Arkivoda/).\n"
+             "Arhiviranje bez prozora: arkivoda-cli --help\n")},
         {CliMsg::SeeHelp, QT_TRANSLATE_NOOP("PorukeCli", "see-help"),
          QStringLiteral("Upute: arkivoda-cli --help")},
         {CliMsg::UnknownOption, QT_TRANSLATE_NOOP("PorukeCli", "unknown-option"),
@@ -125,8 +141,8 @@ const QList<Entry> &entries()
         {CliMsg::RestoreOnlyOption, QT_TRANSLATE_NOOP("PorukeCli", "restore-only-option"),
          QStringLiteral("Opcije --to, --replace i --skip vrijede samo uz --restore.")},
         {CliMsg::ConflictingOptions, QT_TRANSLATE_NOOP("PorukeCli", "conflicting-options"),
-         QStringLiteral(
-             "Opcije --manual, --verify, --list i --restore ne mogu se kombinirati, kao ni --replace i --skip.")},
+         QStringLiteral("Opcije --manual, --verify, --list i --restore ne mogu se kombinirati, kao ni "
+                        "--replace i --skip.")},
         {CliMsg::ArchiveUnreadable, QT_TRANSLATE_NOOP("PorukeCli", "archive-unreadable"),
          QStringLiteral("Arhivu %1 nije moguće otvoriti: %2")},
         {CliMsg::NoEntryMatches, QT_TRANSLATE_NOOP("PorukeCli", "no-entry-matches"),

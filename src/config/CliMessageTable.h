@@ -9,6 +9,7 @@
 namespace CliMsg {
 enum Key {
     Help,
+    DesktopHelp, // the desktop program's --help
     SeeHelp,
     UnknownOption,
     ManualWithoutFile,

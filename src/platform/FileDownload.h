@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QtGlobal>
+
 class QString;
 
 // Downloads from the network into a local file.
@@ -9,6 +11,8 @@ class FileDownload
     virtual ~FileDownload() = default;
 
     // Downloads the address into the file, replacing it; true on success. Any failure (no connection,
-    // a server error, no answer in time) gives false and leaves no file of that name written.
-    virtual bool DownloadFile(const QString &url, const QString &fileName) = 0;
+    // a server error, no answer in time, an answer longer than maxBytes) gives false and leaves no
+    // file of that name written. An answer that passes maxBytes is abandoned as soon as it does, so no
+    // more than about maxBytes is ever held in memory.
+    virtual bool DownloadFile(const QString &url, const QString &fileName, qint64 maxBytes) = 0;
 };

@@ -6,6 +6,7 @@
 
 class DesktopUrlOpener;
 class FreedesktopFileManager;
+class LocalSocketInstance;
 class LogindSessionEnd;
 class QtFileDownload;
 class QtTrayIcon;
@@ -32,4 +33,5 @@ class LinuxDesktop
     std::unique_ptr<LogindSessionEnd> m_session;
     std::unique_ptr<QtFileDownload> m_download;
     std::unique_ptr<DesktopUrlOpener> m_urls;
+    std::unique_ptr<LocalSocketInstance> m_instance;
 };

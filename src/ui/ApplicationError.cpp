@@ -1,7 +1,8 @@
 #include "ui/ApplicationError.h"
 
+#include "ui/MessageDialog.h"
+
 #include <QCoreApplication>
-#include <QMessageBox>
 
 namespace {
 
@@ -19,7 +20,12 @@ void ShowApplicationError(QWidget *owner, const QString &text)
         hook()(text);
         return;
     }
-    QMessageBox box(QMessageBox::Critical, QCoreApplication::applicationName(), text, QMessageBox::Ok, owner);
+    // The message dialog's layout, so that an error of any length keeps its button on the screen; the
+    // button keeps its own caption, since the message table may be what failed.
+    MessageDialog box(MessageDialogRequest{
+        owner, QCoreApplication::applicationName(), text, TMsgDlgType::mtError, mbOK, {}});
+    box.show();
+    box.placeOver(owner);
     box.exec();
 }
 

@@ -6,10 +6,15 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QStyle>
+#include <QTextDocument>
+#include <QTextEdit>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 
 namespace {
 
@@ -51,6 +56,64 @@ QStyle::StandardPixmap iconOf(TMsgDlgType type)
     return QStyle::SP_MessageBoxInformation;
 }
 
+// Laying out one run of characters without a break grows with the square of its length (a 200 KB line
+// would hold the program for minutes), and no one reads that much in a dialog: a longer line, and the
+// text beyond the total, are cut short and end in an ellipsis.
+constexpr qsizetype maxShownLine = 4096;
+constexpr qsizetype maxShownText = 64 * 1024;
+
+// The first characters of a text, never half of a surrogate pair.
+QString head(const QString &text, qsizetype size)
+{
+    return text.left(size > 0 && text.at(size - 1).isHighSurrogate() ? size - 1 : size);
+}
+
+QString shownText(const QString &text)
+{
+    const QChar ellipsis(0x2026);
+    QString shown;
+    const QStringList lines =
+        QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")).split(u'\n');
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        QString line =
+            lines.at(i).size() > maxShownLine ? head(lines.at(i), maxShownLine) + ellipsis : lines.at(i);
+        if (i > 0)
+            line.prepend(u'\n');
+        if (shown.size() + line.size() > maxShownText)
+            return shown + head(line, maxShownText - shown.size()) + ellipsis;
+        shown += line;
+    }
+    return shown;
+}
+
+// Sizes the text to its lines, wrapped at word boundaries (inside a word only when it alone is
+// wider than the limit), at most limit in size: a text taller than that scrolls.
+void fitText(QTextEdit *text, const QSize &limit)
+{
+    // Measured on a document of its own: the widget's document keeps the layout of the widget's
+    // present size.
+    QTextDocument probe;
+    probe.setDefaultFont(text->font());
+    probe.setDocumentMargin(0);
+    QTextOption option = probe.defaultTextOption();
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    probe.setDefaultTextOption(option);
+    probe.setPlainText(text->toPlainText());
+    const int natural = static_cast<int>(std::ceil(probe.idealWidth()));
+    int width = std::min(natural, limit.width());
+    probe.setTextWidth(width);
+    const int height = static_cast<int>(std::ceil(probe.size().height()));
+    if (height <= limit.height()) {
+        text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        text->setFixedSize(width, height);
+        return;
+    }
+    const int scrollBar = text->verticalScrollBar()->sizeHint().width();
+    width = std::min(natural, limit.width() - scrollBar);
+    text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    text->setFixedSize(width + scrollBar, limit.height());
+}
+
 } // namespace
 
 MessageDialog::MessageDialog(const MessageDialogRequest &request) : QDialog(request.owner)
@@ -64,11 +127,20 @@ MessageDialog::MessageDialog(const MessageDialogRequest &request) : QDialog(requ
     const int iconSize = style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, this);
     icon->setPixmap(style()->standardIcon(iconOf(request.type), nullptr, this).pixmap(iconSize, iconSize));
     icon->setAlignment(Qt::AlignTop);
-    auto *text = new QLabel(this);
+    // Read-only text that looks like a label: selectable and copied as a label's is, but wrapped
+    // inside a word that is too long for a line, and scrolled when it is too tall for the screen.
+    auto *text = new QTextEdit(this);
     text->setObjectName(QStringLiteral("text"));
-    text->setTextFormat(Qt::PlainText);
-    text->setText(QString(request.text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    text->setReadOnly(true);
     text->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    text->setFocusPolicy(Qt::ClickFocus);
+    text->setFrameShape(QFrame::NoFrame);
+    text->viewport()->setAutoFillBackground(false);
+    text->setLineWrapMode(QTextEdit::WidgetWidth);
+    text->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    text->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    text->document()->setDocumentMargin(0);
+    text->setPlainText(shownText(request.text));
 
     auto *row = new QHBoxLayout;
     row->addStretch();
@@ -98,6 +170,14 @@ MessageDialog::MessageDialog(const MessageDialogRequest &request) : QDialog(requ
         defaultButton->setFocus();
     }
     m_cancelButton = button(mbCancel) ? button(mbCancel) : button(mbNo) ? button(mbNo) : button(mbOK);
+
+    // The dialog stays within about 60% of the screen's width and its text within half its height,
+    // whatever the text: the buttons below it are always on the screen.
+    const QScreen *screen = request.owner ? request.owner->screen() : QGuiApplication::primaryScreen();
+    const QSize available = screen ? screen->availableGeometry().size() : QSize(1024, 768);
+    const int margins = 16 + 16 + 16; // left, right and between icon and text
+    fitText(text, QSize(std::max(200, available.width() * 6 / 10 - iconSize - margins),
+                        std::max(100, available.height() / 2)));
 
     auto *message = new QHBoxLayout;
     message->setSpacing(16);

@@ -9,6 +9,7 @@
 #include "ModalDriver.h"
 #include "TempTree.h"
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -18,36 +19,59 @@
 #include <QTcpSocket>
 #include <QTest>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace {
 
 // A web server on 127.0.0.1 for the update check: it answers every request with the version file's
-// bytes, or, when told to stay silent, accepts the connection and never answers.
+// bytes, or, when told to stay silent, accepts the connection and never answers. A long answer is
+// made while the client reads it, so the server itself never holds it in memory.
 class VersionServer : public QObject
 {
   public:
-    explicit VersionServer(std::optional<QByteArray> content) : m_content(std::move(content))
-    {
-        if (!m_server.listen(QHostAddress::LocalHost))
-            qFatal("no local port to listen on");
-        connect(&m_server, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket *socket = m_server.nextPendingConnection())
-                connect(socket, &QTcpSocket::readyRead, this, [this, socket] { serve(socket); });
-        });
-    }
+    explicit VersionServer(std::optional<QByteArray> content) : m_content(std::move(content)) { listen(); }
+    // An answer of size bytes, with its length in the header or (declared false) ended only by the
+    // end of the connection.
+    VersionServer(qint64 size, bool declared) : m_size(size), m_declared(declared) { listen(); }
 
     QString address() const { return u"http://127.0.0.1:%1"_s.arg(m_server.serverPort()); }
     QStringList paths;
 
   private:
+    void listen()
+    {
+        if (!m_server.listen(QHostAddress::LocalHost))
+            qFatal("no local port to listen on");
+        connect(&m_server, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+                connect(socket, &QTcpSocket::readyRead, this, [this, socket] { serve(socket); });
+                connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
+                    m_left.remove(socket);
+                    socket->deleteLater();
+                });
+            }
+        });
+    }
+
     void serve(QTcpSocket *socket)
     {
         QByteArray &request = m_requests[socket];
         request += socket->readAll();
-        if (!request.contains("\r\n\r\n"))
+        if (!request.contains("\r\n\r\n") || m_left.contains(socket))
             return;
         paths << QString::fromLatin1(request.split(' ').value(1));
+        if (m_size > 0) {
+            socket->write(
+                "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nConnection: close\r\n" +
+                (m_declared ? "Content-Length: " + QByteArray::number(m_size) + "\r\n" : QByteArray()) +
+                "\r\n");
+            m_left.insert(socket, m_size);
+            connect(socket, &QTcpSocket::bytesWritten, this, [this, socket] { feed(socket); });
+            feed(socket);
+            return;
+        }
         if (!m_content)
             return;
         socket->write("HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nConnection: close\r\nContent-Length: " +
@@ -55,10 +79,47 @@ class VersionServer : public QObject
         socket->disconnectFromHost();
     }
 
-    QTcpServer m_server;
+    // Keeps about a megabyte on its way to the client until the answer is complete.
+    void feed(QTcpSocket *socket)
+    {
+        static const QByteArray chunk(64 * 1024, '9');
+        qint64 &left = m_left[socket];
+        while (left > 0 && socket->bytesToWrite() < 1024 * 1024) {
+            const qint64 size = std::min<qint64>(left, chunk.size());
+            socket->write(chunk.constData(), size);
+            left -= size;
+        }
+        if (left == 0 && socket->bytesToWrite() == 0)
+            socket->disconnectFromHost();
+    }
+
     std::optional<QByteArray> m_content;
+    qint64 m_size = 0;
+    bool m_declared = true;
     QHash<QTcpSocket *, QByteArray> m_requests;
+    QHash<QTcpSocket *, qint64> m_left;
+    // Last: its sockets go first, while what their signals reach is still there.
+    QTcpServer m_server;
 };
+
+// A field of /proc/self/status in KiB: VmRSS (resident now) or VmHWM (the peak since resetPeak).
+qint64 memoryKiB(const QByteArray &field)
+{
+    QFile status(u"/proc/self/status"_s);
+    if (!status.open(QIODevice::ReadOnly))
+        qFatal("no /proc/self/status");
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith(QByteArray(field + ':')))
+            return line.mid(field.size() + 1).trimmed().split(' ').value(0).toLongLong();
+    return -1;
+}
+
+// Sets the peak of resident memory back to the present amount.
+bool resetPeak()
+{
+    QFile clearRefs(u"/proc/self/clear_refs"_s);
+    return clearRefs.open(QIODevice::WriteOnly) && clearRefs.write("5") == 1;
+}
 
 // A port on which nothing listens.
 quint16 closedPort()
@@ -258,6 +319,10 @@ class TestTAboutBox : public QObject
         QTest::newRow("UTF-16 LE with byte-order mark") << utf16le(current()) << QString();
         QTest::newRow("Windows-1250 text") << QByteArray("verzija \x9a") << u"verzijaš"_s;
         QTest::newRow("an error page") << QByteArray("<html>Not here</html>") << u"<html>Nothere</html>"_s;
+        QTest::newRow("64 KiB, the longest accepted")
+            << version + QByteArray(64 * 1024 - version.size(), ' ') << QString();
+        QTest::newRow("a long answer shows its first 200 characters")
+            << QByteArray(1000, 'x') << QString(200, u'x') + QChar(0x2026);
     }
 
     void updateCheck()
@@ -293,6 +358,48 @@ class TestTAboutBox : public QObject
                  u"Pronađena je novija verzija programa.\r\n\r\nAktualna verzija: "_s + current() +
                      u"\r\nVerzija na poslužitelju: "_s + server +
                      u"\r\n\r\nDa li želite posjetiti web stranicu da skinete najnoviju verziju?"_s);
+    }
+
+    // An answer longer than any version file fails the check at once, without holding it in memory.
+    void anOversizedAnswer_data()
+    {
+        QTest::addColumn<qint64>("size");
+        QTest::addColumn<bool>("declared");
+        QTest::newRow("one byte over 64 KiB") << qint64(64 * 1024 + 1) << true;
+        QTest::newRow("100 MB, length in the header") << qint64(100'000'000) << true;
+        QTest::newRow("100 MB, until the connection ends") << qint64(100'000'000) << false;
+    }
+
+    void anOversizedAnswer()
+    {
+        QFETCH(qint64, size);
+        QFETCH(bool, declared);
+        Fixture fixture;
+        VersionServer site(size, declared);
+        qputenv("ARKIVODA_SITE", site.address().toUtf8());
+        QtFileDownload download;
+        TAboutBox box(fixture.settings, download, fixture.desktop.urls, nullptr);
+        QElapsedTimer clock;
+        qint64 dialogAfterMs = -1;
+        SetMessageDialogHook([&](const MessageDialogRequest &request) -> std::optional<int> {
+            dialogAfterMs = clock.elapsed();
+            fixture.dialogs << request;
+            return mrOk;
+        });
+        QVERIFY(resetPeak());
+        const qint64 atRest = memoryKiB("VmRSS");
+        clock.start();
+
+        box.CheckUpdateButtonClick();
+
+        QCOMPARE(site.paths, QStringList{u"/files/version.info"_s});
+        QCOMPARE(fixture.dialogs.size(), 1);
+        QCOMPARE(fixture.dialogs.first().caption, u"Upozorenje"_s);
+        QVERIFY(fixture.dialogs.first().text.startsWith(u"Problem sa spajanjem na web stranicu programa!"_s));
+        QVERIFY2(dialogAfterMs < 3000, qPrintable(u"%1 ms"_s.arg(dialogAfterMs)));
+        const qint64 growthKiB = memoryKiB("VmHWM") - atRest;
+        QVERIFY2(growthKiB < 50 * 1024, qPrintable(u"%1 KiB more than at rest"_s.arg(growthKiB)));
+        QVERIFY(!QFile::exists(fixture.sversion()));
     }
 
     void theOffer_data()

@@ -1,10 +1,16 @@
+#include "config/MessageTable.h"
+#include "ui/ApplicationError.h"
 #include "ui/MessageDialog.h"
 #include "ui/MyMessageDialog.h"
 
 #include "ModalDriver.h"
 
+#include <QElapsedTimer>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTest>
+#include <QTextEdit>
 
 Q_DECLARE_METATYPE(TMsgDlgButtons)
 
@@ -186,6 +192,83 @@ class TestMyMessageDialog : public QObject
         QVERIFY(placed.isValid());
         QCOMPARE(placed.left(), 100 + (705 - placed.width()) / 2);
         QCOMPARE(placed.top(), 80 + (400 - placed.height()) / 2);
+    }
+
+    // Whatever the text, a message dialog (and the application's error dialog) wraps it, stays within
+    // about 60% of the screen's width and keeps its buttons on the screen. A text too tall for that
+    // scrolls; an overlong line is cut short, at once.
+    void staysOnTheScreen_data()
+    {
+        QTest::addColumn<bool>("applicationError");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("shown"); // empty: the text, whole
+        QTest::addColumn<bool>("scrolls");
+        const QString line200KB(200 * 1024, QLatin1Char('9'));
+        const QString line200KBShown = QString(4096, QLatin1Char('9')) + QChar(0x2026);
+        const QString lines5000 = QStringLiteral("redak\r\n").repeated(5000);
+        QTest::newRow("short text") << false << QStringLiteral("Tekst") << QString() << false;
+        QTest::newRow("the forced-stop question")
+            << false << MessageTable::text(Msg::QuestionForcedStop) << QString() << false;
+        QTest::newRow("a path longer than a line")
+            << false
+            << QStringLiteral("Arhiva /home/korisnik/") + QString(300, QLatin1Char('a')) +
+                   QStringLiteral(".zip")
+            << QString() << false;
+        QTest::newRow("a 200 KB line") << false << line200KB << line200KBShown << true;
+        QTest::newRow("5,000 lines") << false << lines5000 << QString() << true;
+        QTest::newRow("application error: a 200 KB line") << true << line200KB << line200KBShown << true;
+        QTest::newRow("application error: 5,000 lines") << true << lines5000 << QString() << true;
+    }
+
+    void staysOnTheScreen()
+    {
+        QFETCH(bool, applicationError);
+        QFETCH(QString, text);
+        QFETCH(QString, shown);
+        QFETCH(bool, scrolls);
+        QRect screen;
+        QRect frame;
+        QList<QRect> buttons;
+        QString shownText;
+        bool scrolled = false;
+        bool scrolledSideways = true;
+        int scrollRange = -1;
+        const ModalDriver driver([&](QWidget *dialog) {
+            screen = dialog->screen()->availableGeometry();
+            frame = dialog->frameGeometry();
+            for (QPushButton *button : buttonsInRow(dialog))
+                buttons << QRect(button->mapToGlobal(QPoint(0, 0)), button->size());
+            auto *textView = dialog->findChild<QTextEdit *>(QStringLiteral("text"));
+            shownText = textView->toPlainText();
+            scrolled = textView->verticalScrollBar()->isVisible();
+            scrollRange = textView->verticalScrollBar()->maximum();
+            scrolledSideways = textView->horizontalScrollBar()->isVisible();
+            dialog->close();
+        });
+        QElapsedTimer clock;
+        clock.start();
+        if (applicationError)
+            ShowApplicationError(nullptr, text);
+        else
+            MyMessageDialog(nullptr, QStringLiteral("Odluka"), text, TMsgDlgType::mtWarning, mbYes | mbNo,
+                            {QStringLiteral("DA"), QStringLiteral("NE")});
+        QVERIFY(driver.acted());
+        QVERIFY2(clock.elapsed() < 5000, qPrintable(QStringLiteral("%1 ms").arg(clock.elapsed())));
+
+        QVERIFY2(frame.width() <= screen.width() * 6 / 10,
+                 qPrintable(QStringLiteral("%1 px of %2").arg(frame.width()).arg(screen.width())));
+        QVERIFY(screen.contains(frame));
+        QCOMPARE(buttons.size(), applicationError ? 1 : 2);
+        for (const QRect &button : buttons)
+            QVERIFY(screen.contains(button));
+        QCOMPARE(shownText, shown.isEmpty()
+                                ? QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+                                : shown);
+        QCOMPARE(scrolled, scrolls);
+        QVERIFY(!scrolledSideways);
+        // A text that fits is shown whole: its wrapped lines fill the text's height, no more.
+        if (!scrolls)
+            QCOMPARE(scrollRange, 0);
     }
 
     void aHookAnswersWithoutADialog()

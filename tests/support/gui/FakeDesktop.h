@@ -7,6 +7,7 @@
 #include "platform/FileManager.h"
 #include "platform/LauncherProgress.h"
 #include "platform/SessionEnd.h"
+#include "platform/SingleInstance.h"
 #include "platform/UrlOpener.h"
 #include "platform/WindowAlert.h"
 
@@ -68,7 +69,8 @@ class FakeDesktop
         QStringList calls;
     };
 
-    // Records each download and answers it with the content a test sets, or fails without one.
+    // Records each download and answers it with the content a test sets, or fails without one or
+    // with one longer than the caller's limit.
     class Download : public FileDownload
     {
       public:
@@ -77,11 +79,12 @@ class FakeDesktop
             QString url;
             QString fileName;
             bool fileExisted; // whether the target was there when the download began
+            qint64 maxBytes;
         };
-        bool DownloadFile(const QString &url, const QString &fileName) override
+        bool DownloadFile(const QString &url, const QString &fileName, qint64 maxBytes) override
         {
-            calls.append({url, fileName, QFile::exists(fileName)});
-            if (!content)
+            calls.append({url, fileName, QFile::exists(fileName), maxBytes});
+            if (!content || content->size() > maxBytes)
                 return false;
             QFile file(fileName);
             return file.open(QIODevice::WriteOnly) && file.write(*content) == content->size();
@@ -97,9 +100,22 @@ class FakeDesktop
         QList<QUrl> opened;
     };
 
+    // Every claim succeeds; the window's handler for later starts is kept for a test to call.
+    class Instance : public SingleInstance
+    {
+      public:
+        bool claim(const QString &) override { return true; }
+        void setForwardRequestHandler(std::function<void()> handler) override
+        {
+            this->handler = std::move(handler);
+        }
+        std::function<void()> handler;
+    };
+
     DesktopServices services()
     {
-        return {tray, withLauncher ? &launcher : nullptr, files, alert, session, download, urls};
+        return {tray, withLauncher ? &launcher : nullptr, files, alert, session, download,
+                urls, instance ? *instance : ownInstance};
     }
 
     FakeTrayIcon tray;
@@ -109,5 +125,8 @@ class FakeDesktop
     Session session;
     Download download;
     Urls urls;
+    Instance ownInstance;
+    // A real single instance in place of the recording one, when a test sets it.
+    SingleInstance *instance = nullptr;
     bool withLauncher = true;
 };

@@ -1,4 +1,4 @@
-#include "cli/CliLanguage.h"
+#include "config/ConfiguredLanguage.h"
 
 #include "config/ConfigPaths.h"
 #include "config/IniFile.h"
