@@ -52,6 +52,8 @@ TGlavni::TGlavni(const QStringList &arguments, DesktopServices services, QWidget
     m_endOfRun = new EndOfRunBoxes(ui->CB_Close, ui->CB_Shutdown, ui->CB_Logoff, this);
     m_language = new LanguageMenu(ui->MM_Hrvatski, ui->MM_Engleski, m_settings, this);
 
+    // Precise: a coarse timer may drift by up to 5% of its interval.
+    AutoTimer.setTimerType(Qt::PreciseTimer);
     AutoTimer.setInterval(1000);
     m_tray = new MainTray(m_services.tray, {ui->TPP_Restore, ui->TPP_Vracanje}, ui->TPP_Close, this);
     connect(m_tray, &MainTray::restoreRequested, this, &TGlavni::TPP_RestoreClick);
@@ -459,25 +461,35 @@ void TGlavni::applySettingsChanges()
     setDailyTimer(m_settings.GLOBAL_TimerEnabled);
 }
 
+void TGlavni::setClock(std::function<QDateTime()> clock)
+{
+    m_clock = std::move(clock);
+    m_schedule.forget();
+}
+
 void TGlavni::setDailyTimer(bool running)
 {
-    if (running)
+    if (running) {
+        // A set time that passed while the timer was off (a run in progress) is not made up for here.
+        m_schedule.restart(m_clock());
         AutoTimer.start();
-    else
+    } else {
         AutoTimer.stop();
+    }
 }
 
 void TGlavni::AutoTimerTimer()
 {
     if (!m_settings.GLOBAL_TimerEnabled || m_controller.inProgress())
         return;
-    const DailySchedule::Tick tick = DailySchedule::at(m_clock().time(), m_settings.GLOBAL_TimerTime);
+    const DailySchedule::Tick tick = m_schedule.tick(m_clock(), m_settings.GLOBAL_TimerTime);
     setStatusText(MessageTable::fill(message(Msg::StatusNextAutoRun), {tick.timeLeft}));
     if (tick.warn)
         m_tray->showBalloon(QStringLiteral("Arkivoda ") + m_settings.GLOBAL_lista_caption,
                             message(Msg::BalloonAutoRunSoon), TrayIcon::BalloonIcon::Warning, 7000);
     if (tick.start) {
-        // Shown and raised; a minimised window stays minimised.
+        // Shown and raised; a minimised window stays minimised. The set time has passed since the
+        // previous tick, however long ago that tick was.
         show();
         raise();
         AutoZClick();

@@ -7,6 +7,7 @@
 #include "platform/LauncherProgress.h"
 #include "platform/TrayIcon.h"
 #include "run/BackupAttempt.h"
+#include "run/DailySchedule.h"
 #include "run/RunController.h"
 #include "run/RunView.h"
 
@@ -53,8 +54,9 @@ class TGlavni : public QMainWindow, private RunView
     const RunState &runState() const { return m_controller.state(); }
     // The daily schedule's timer.
     QTimer &autoTimer() { return AutoTimer; }
-    // The local clock the daily schedule reads; a test sets its own.
-    void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
+    // The local clock the daily schedule reads; a test sets its own. The schedule's next tick then
+    // covers only its own second.
+    void setClock(std::function<QDateTime()> clock);
     QMenu &trayPopup() { return m_tray->popup(); }
     // The window that a run shows the missing sources in, while it exists.
     QWidget *missingFilesWindow() const { return Form_FilesMissing; }
@@ -76,7 +78,8 @@ class TGlavni : public QMainWindow, private RunView
     void BTN_PauseClick();
     void BTN_CancelClick();
     void BTN_KillClick();
-    // One tick of the daily schedule: the countdown, the warning a minute before, the run at the time.
+    // One tick of the daily schedule: the countdown, the warning a minute before, the run once the set
+    // time has passed since the previous tick.
     void AutoTimerTimer();
     // The end-of-run step: closes the program, shuts down or logs off after a countdown when one of
     // the end-of-run boxes is ticked.
@@ -171,6 +174,7 @@ class TGlavni : public QMainWindow, private RunView
     ProgramSettings m_settings;
     RunController m_controller;
     QTimer AutoTimer;
+    DailySchedule m_schedule;
     MainTray *m_tray = nullptr;
     std::function<QDateTime()> m_clock = &QDateTime::currentDateTime;
     bool m_terminated = false;

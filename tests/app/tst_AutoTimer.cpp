@@ -117,6 +117,25 @@ class TestAutoTimer : public QObject
         QVERIFY(window.autoTimer().isActive());
     }
 
+    void aLateTickStartsTheRunOnce()
+    {
+        GlavniFixture fixture(timerSettings("08:00:00"));
+        TGlavni &window = fixture.create();
+        QTime now(7, 59, 59);
+        window.setClock([&] { return today(now); });
+        window.AutoTimerTimer();
+        now = QTime(8, 0, 2); // the second of the run was never ticked
+
+        window.AutoTimerTimer();
+        QCOMPARE(fixture.archives().size(), 1);
+        now = QTime(8, 0, 3);
+        window.AutoTimerTimer();
+
+        QCOMPARE(fixture.archives().size(), 1);
+        QVERIFY(window.autoTimer().isActive());
+        QCOMPARE(window.autoTimer().timerType(), Qt::PreciseTimer);
+    }
+
     void aRunInProgressAtTheSetTimeStartsNothing()
     {
         GlavniFixture fixture(timerSettings("08:00:00"));
