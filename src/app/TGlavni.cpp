@@ -192,6 +192,7 @@ void TGlavni::runAttempt(RunKind kind)
             show();
         const QString archive = prepareArchiveName(kind);
         if (!archive.isEmpty()) {
+            BackupAttempt::recordStart(m_settings, kind, m_clock());
             runLayout(true);
             m_bars->reset();
             closeOtherWindows();

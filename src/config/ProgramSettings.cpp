@@ -5,6 +5,8 @@
 #include "config/IniFile.h"
 #include "config/StringGrid.h"
 
+#include <utility>
+
 namespace {
 const QString kProgram = QStringLiteral("Program");
 const QString kLokacijaAuto = QStringLiteral("LokacijaAuto");
@@ -61,6 +63,34 @@ void WriteLastArchive(const ProgramSettings &settings, LastArchiveKind kind, con
     const ConfigLock lock(settings.lockFileName(), BckIni.fileName());
     const QString key = kind == LastArchiveKind::FileA ? QStringLiteral("FileA") : QStringLiteral("FileR");
     BckIni.WriteString(kLast, key, archivePath);
+}
+
+namespace {
+std::pair<QString, QString> momentKey(RecordedMoment which)
+{
+    if (which == RecordedMoment::LastAutomaticStart)
+        return {kTimer, QStringLiteral("Zadnje")};
+    return {kLast, QStringLiteral("Uspjesno")};
+}
+} // namespace
+
+QDateTime ReadRecordedMoment(const ProgramSettings &settings, RecordedMoment which)
+{
+    const auto [section, key] = momentKey(which);
+    const QString text = IniFile(settings.settingsFileName()).ReadString(section, key, QString());
+    QDateTime moment = QDateTime::fromString(text, Qt::ISODate);
+    // A value with an offset names one instant; compared with the local clock it is local time.
+    return moment.isValid() ? moment.toLocalTime() : QDateTime();
+}
+
+void WriteRecordedMoment(const ProgramSettings &settings, RecordedMoment which, const QDateTime &moment)
+{
+    const auto [section, key] = momentKey(which);
+    // With its offset, so a change of time zone or of summer time does not move it.
+    const QDateTime local = moment.toLocalTime();
+    const IniFile BckIni(settings.settingsFileName());
+    const ConfigLock lock(settings.lockFileName(), BckIni.fileName());
+    BckIni.WriteString(section, key, local.toOffsetFromUtc(local.offsetFromUtc()).toString(Qt::ISODate));
 }
 
 void WriteLanguage(const ProgramSettings &settings, const QString &code)

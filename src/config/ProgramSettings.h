@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <QSysInfo>
 
@@ -54,6 +55,12 @@ struct SettingsWindowValues
     double TimerTime = 0.0;    // the picker's time of day, stored only while TimerEnabled
 };
 
+// Moments the program records in the settings file, as ISO 8601 local date and time with its offset.
+enum class RecordedMoment {
+    LastAutomaticStart, // "Timer"/"Zadnje": the last automatic run began
+    LastGoodBackup,     // "Last"/"Uspjesno": the last run whose archive got its final name ended
+};
+
 // Reads every stored setting into the settings through one accessor, in the start-up order
 // (Jezik, FileR, FileA, Putanja, Datoteka, StartToTray, CloseToTray, StartMinimized, Report, Time,
 // Enabled); missing or unreadable values give their defaults. Returns the last archive paths.
@@ -65,6 +72,11 @@ LastArchives LoadProgramSettings(ProgramSettings &settings);
 // Records the path of the archive a run has just written under "Last"; throws EConfigError when
 // the settings file cannot be written.
 void WriteLastArchive(const ProgramSettings &settings, LastArchiveKind kind, const QString &archivePath);
+
+// A recorded moment, or an invalid date-time when none is recorded or the value cannot be read.
+QDateTime ReadRecordedMoment(const ProgramSettings &settings, RecordedMoment which);
+// Records a moment; throws EConfigError when the settings file cannot be written.
+void WriteRecordedMoment(const ProgramSettings &settings, RecordedMoment which, const QDateTime &moment);
 
 // Stores the interface language code under "Program"/"Jezik"; throws EConfigError on failure.
 void WriteLanguage(const ProgramSettings &settings, const QString &code);

@@ -56,6 +56,18 @@ BackupAttempt::Preparation BackupAttempt::prepare(Kind kind, const ProgramSettin
     return {Refusal::None, archive};
 }
 
+bool BackupAttempt::recordStart(const ProgramSettings &settings, Kind kind, const QDateTime &now)
+{
+    if (kind != Kind::Automatic)
+        return true;
+    try {
+        WriteRecordedMoment(settings, RecordedMoment::LastAutomaticStart, now);
+        return true;
+    } catch (const EConfigError &) {
+        return false;
+    }
+}
+
 BackupAttempt::Outcome BackupAttempt::outcome(const RunState &state)
 {
     if (state.archiveFailed)
@@ -85,6 +97,7 @@ BackupAttempt::Record BackupAttempt::record(const ProgramSettings &settings, Kin
         WriteLastArchive(settings, kind == Kind::Automatic ? LastArchiveKind::FileA : LastArchiveKind::FileR,
                          state.arhiva_file);
         result.recorded = true;
+        WriteRecordedMoment(settings, RecordedMoment::LastGoodBackup, QDateTime::currentDateTime());
     } catch (const EConfigError &failure) {
         result.failure = failure.reason().isEmpty()
                              ? failure.message()

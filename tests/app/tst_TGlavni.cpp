@@ -464,6 +464,11 @@ class TestTGlavni : public QObject
         const QString cliSettings = fixture.settingsText();
 
         const QString record = automatic ? QStringLiteral("FileA=") : QStringLiteral("FileR=");
+        // A good backup is on record with its time; an automatic run that began, with its start.
+        const QString good = QStringLiteral("Uspjesno=");
+        QCOMPARE(windowSettings.contains(good), archiveLeft);
+        QCOMPARE(cliSettings.contains(good), archiveLeft);
+        QCOMPARE(windowSettings.contains(QStringLiteral("Zadnje=")), automatic && archiveLeft);
         if (archiveLeft) {
             QCOMPARE(windowErrors.size(), 0);
             QCOMPARE(cli.exitCode(), 0);

@@ -36,6 +36,7 @@ class TestProgramSettings : public QObject
     void lastArchiveIsRecordedPerRunKind();
     void settingsWindowSaveStoresAndApplies_data();
     void settingsWindowSaveStoresAndApplies();
+    void recordedMomentsKeepTheirInstant();
     void failedSaveKeepsWhatWasDoneBefore();
     void archiveFolderWithoutSlashNamesTheFolder_data();
     void archiveFolderWithoutSlashNamesTheFolder();
@@ -241,6 +242,25 @@ void TestProgramSettings::settingsWindowSaveStoresAndApplies()
     QCOMPARE(settings.GLOBAL_Report, false);
     QCOMPARE(settings.GLOBAL_TimerEnabled, timerEnabled);
     QCOMPARE(settings.GLOBAL_TimerTime, timerTime);
+}
+
+void TestProgramSettings::recordedMomentsKeepTheirInstant()
+{
+    ProgramSettings settings = startUp();
+    QVERIFY(!ReadRecordedMoment(settings, RecordedMoment::LastAutomaticStart).isValid());
+    const QDateTime start(QDate(2026, 3, 14), QTime(8, 0, 5));
+    WriteRecordedMoment(settings, RecordedMoment::LastAutomaticStart, start);
+    WriteRecordedMoment(settings, RecordedMoment::LastGoodBackup, start.addSecs(60));
+    QCOMPARE(ReadRecordedMoment(settings, RecordedMoment::LastAutomaticStart), start);
+    QCOMPARE(ReadRecordedMoment(settings, RecordedMoment::LastGoodBackup), start.addSecs(60));
+    QVERIFY(settingsBytes(settings).contains("[Timer]\r\nZadnje=2026-03-14T08:00:05"));
+    QVERIFY(settingsBytes(settings).contains("[Last]\r\nUspjesno=2026-03-14T08:01:05"));
+
+    // Written in another time zone, it is still the same instant; what cannot be read is no record.
+    writeSettings(settings, "[Timer]\r\nZadnje=2026-03-14T07:00:05Z\r\n[Last]\r\nUspjesno=jučer\r\n");
+    QCOMPARE(ReadRecordedMoment(settings, RecordedMoment::LastAutomaticStart),
+             QDateTime(QDate(2026, 3, 14), QTime(7, 0, 5), Qt::UTC).toLocalTime());
+    QVERIFY(!ReadRecordedMoment(settings, RecordedMoment::LastGoodBackup).isValid());
 }
 
 void TestProgramSettings::failedSaveKeepsWhatWasDoneBefore()
