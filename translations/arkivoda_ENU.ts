@@ -380,6 +380,10 @@ Failed: %s</translation>
         <source>65080</source>
         <translation>Another Arkivoda process is changing %s and did not release it within %s s; the change was not saved.</translation>
     </message>
+    <message>
+        <source>65160</source>
+        <translation>The daily backup missed at %s is starting now</translation>
+    </message>
 </context>
 <context>
     <name>PorukeCli</name>
@@ -866,6 +870,10 @@ When restoring: 0 everything was restored, 1 some files were skipped or not rest
     <message>
         <source>Sve vrste datoteka (*)</source>
         <translation>All files (*)</translation>
+    </message>
+    <message>
+        <source>Nadoknadi propušteno dnevno arhiviranje</source>
+        <translation>Catch up on a missed daily backup</translation>
     </message>
 </context>
 <context>

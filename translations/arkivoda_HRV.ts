@@ -380,6 +380,10 @@ Neuspjelo: %s</translation>
         <source>65080</source>
         <translation>Datoteku %s upravo mijenja drugi proces Arkivode i ni nakon %s s čekanja nije slobodna; promjena nije spremljena.</translation>
     </message>
+    <message>
+        <source>65160</source>
+        <translation>Propušteno dnevno arhiviranje u %s pokreće se sada</translation>
+    </message>
 </context>
 <context>
     <name>PorukeCli</name>
@@ -866,6 +870,10 @@ Kod vraćanja: 0 sve je vraćeno, 1 neke datoteke su preskočene ili nisu vraće
     <message>
         <source>Sve vrste datoteka (*)</source>
         <translation>Sve vrste datoteka (*)</translation>
+    </message>
+    <message>
+        <source>Nadoknadi propušteno dnevno arhiviranje</source>
+        <translation>Nadoknadi propušteno dnevno arhiviranje</translation>
     </message>
 </context>
 <context>

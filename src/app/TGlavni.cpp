@@ -15,6 +15,7 @@
 #include "config/MessageTable.h"
 #include "config/ResourceModules.h"
 #include "platform/FileManager.h"
+#include "platform/SystemResume.h"
 #include "platform/WindowAlert.h"
 #include "run/ArchiveName.h"
 #include "run/DailySchedule.h"
@@ -82,6 +83,7 @@ void TGlavni::connectControls()
     connect(ui->MM_Vracanje, &QAction::triggered, this, &TGlavni::MM_VracanjeClick);
     connect(ui->TPP_Vracanje, &QAction::triggered, this, &TGlavni::MM_VracanjeClick);
     connect(&AutoTimer, &QTimer::timeout, this, &TGlavni::AutoTimerTimer);
+    connect(&m_services.resume, &SystemResume::resumed, this, &TGlavni::checkMissedRun);
     connect(m_language, &LanguageMenu::switched, this, [this] {
         // The texts that code placed, now in the new language.
         showProgramTitle();
@@ -155,6 +157,8 @@ void TGlavni::Terminate()
 
 void TGlavni::showAtStart()
 {
+    // Once the event loop runs, so the window is up before a missed run starts.
+    QTimer::singleShot(0, this, &TGlavni::checkMissedRun);
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
     if (!m_settings.GLOBAL_StartMinimized) {
@@ -488,13 +492,39 @@ void TGlavni::AutoTimerTimer()
     if (tick.warn)
         m_tray->showBalloon(QStringLiteral("Arkivoda ") + m_settings.GLOBAL_lista_caption,
                             message(Msg::BalloonAutoRunSoon), TrayIcon::BalloonIcon::Warning, 7000);
-    if (tick.start) {
-        // Shown and raised; a minimised window stays minimised. The set time has passed since the
-        // previous tick, however long ago that tick was.
-        show();
-        raise();
-        AutoZClick();
+    // The set time has passed since the previous tick, however long ago that tick was: a tick late by
+    // more than its minute of warning announces a missed run.
+    if (tick.start)
+        startScheduledRun(QTime(0, 0).addSecs(DailySchedule::secondOfDay(m_settings.GLOBAL_TimerTime)),
+                          tick.lateSeconds >= 60);
+}
+
+void TGlavni::checkMissedRun()
+{
+    if (m_terminated || !m_settings.GLOBAL_TimerEnabled || !m_settings.GLOBAL_TimerCatchUp ||
+        m_controller.inProgress())
+        return;
+    // Read afresh: the command line may have run the configuration meanwhile.
+    const QDateTime missed =
+        DailySchedule::missedRun(ReadRecordedMoment(m_settings, RecordedMoment::LastAutomaticStart),
+                                 m_clock(), m_settings.GLOBAL_TimerTime);
+    if (missed.isValid())
+        startScheduledRun(missed.time(), true);
+}
+
+void TGlavni::startScheduledRun(const QTime &dueAt, bool late)
+{
+    if (late) {
+        const QString at =
+            dueAt.toString(dueAt.second() == 0 ? QStringLiteral("hh:mm") : QStringLiteral("hh:mm:ss"));
+        m_tray->showBalloon(QStringLiteral("Arkivoda ") + m_settings.GLOBAL_lista_caption,
+                            MessageTable::fill(message(Msg::NotifyMissedRun), {at}),
+                            TrayIcon::BalloonIcon::Information, 7000);
     }
+    // Shown and raised; a minimised window stays minimised.
+    show();
+    raise();
+    AutoZClick();
 }
 
 // --- About box ------------------------------------------------------------------------------------

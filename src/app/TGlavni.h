@@ -43,7 +43,8 @@ class TGlavni : public QMainWindow, private RunView
     TGlavni(const QStringList &arguments, DesktopServices services, QWidget *parent = nullptr);
     ~TGlavni() override;
 
-    // Shows the window as the program starts: centred, minimised or only in the tray as set.
+    // Shows the window as the program starts: centred, minimised or only in the tray as set. A missed
+    // daily run is made up for once the event loop runs.
     void showAtStart();
     // Whether the program has been told to end: on a first start, the settings window was left
     // without a saved list. The main window is then never shown.
@@ -81,6 +82,10 @@ class TGlavni : public QMainWindow, private RunView
     // One tick of the daily schedule: the countdown, the warning a minute before, the run once the set
     // time has passed since the previous tick.
     void AutoTimerTimer();
+    // The catch-up of a daily run missed while the program was not running or the computer slept: with
+    // the schedule and its catch-up on, the automatic run starts when the set time has passed since the
+    // last recorded automatic start. Checked once the window is up at start, and on every wake-up.
+    void checkMissedRun();
     // The end-of-run step: closes the program, shuts down or logs off after a countdown when one of
     // the end-of-run boxes is ticked.
     void AutomatskoGasenje();
@@ -140,6 +145,9 @@ class TGlavni : public QMainWindow, private RunView
     void applySettingsChanges();
     // Starts or stops the daily schedule's timer.
     void setDailyTimer(bool running);
+    // Shows the window and starts the automatic run of the daily schedule; a run that starts late
+    // says so, with the time it was due.
+    void startScheduledRun(const QTime &dueAt, bool late);
 
     void AppEventsMinimize();
     void showLastArchive(QLabel *label, quint16 message);

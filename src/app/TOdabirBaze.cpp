@@ -125,6 +125,7 @@ void TOdabirBaze::connectControls()
     connect(ui->Grid, &QWidget::customContextMenuRequested, this, &TOdabirBaze::PopupActionBar1Popup);
     // An unticked daily run shows its time greyed, as the picker's own check box does.
     connect(ui->VrijemeUkljuceno, &QCheckBox::toggled, ui->Vrijeme, &QWidget::setEnabled);
+    connect(ui->VrijemeUkljuceno, &QCheckBox::toggled, ui->CB_Nadoknadi, &QWidget::setEnabled);
 }
 
 void TOdabirBaze::FormCreate()
@@ -148,6 +149,8 @@ void TOdabirBaze::FormCreate()
     ui->Vrijeme->setTime(timeOfDay(m_settings.GLOBAL_TimerTime));
     ui->VrijemeUkljuceno->setChecked(m_settings.GLOBAL_TimerEnabled);
     ui->Vrijeme->setEnabled(m_settings.GLOBAL_TimerEnabled);
+    ui->CB_Nadoknadi->setChecked(m_settings.GLOBAL_TimerCatchUp);
+    ui->CB_Nadoknadi->setEnabled(m_settings.GLOBAL_TimerEnabled);
 }
 
 void TOdabirBaze::setCaption()
@@ -390,6 +393,7 @@ void TOdabirBaze::Button1Click()
     values.Report = ui->CB_Report->isChecked();
     values.TimerEnabled = ui->VrijemeUkljuceno->isChecked();
     values.TimerTime = dayFractionOf(ui->Vrijeme->time());
+    values.CatchUp = ui->CB_Nadoknadi->isChecked();
     try {
         SaveSettingsWindow(m_settings, values);
         if (!values.TimerEnabled)

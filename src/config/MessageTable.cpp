@@ -163,6 +163,8 @@ const QHash<quint16, QString> &croatianTable()
             {QT_TRANSLATE_NOOP("Poruke", "65080"),
              QStringLiteral("Datoteku %s upravo mijenja drugi proces Arkivode i ni nakon %s s čekanja nije "
                             "slobodna; promjena nije spremljena.")},
+            {QT_TRANSLATE_NOOP("Poruke", "65160"),
+             QStringLiteral("Propušteno dnevno arhiviranje u %s pokreće se sada")},
         };
         QHash<quint16, QString> byNumber;
         for (const CroatianEntry &entry : entries)

@@ -92,6 +92,7 @@ enum Number : quint16 {
     StatusArchiveOpened = 65076,
     StatusRestoreStopping = 65077,
     ErrorConfigurationBusy = 65080,
+    NotifyMissedRun = 65160,
 };
 }
 

@@ -54,6 +54,7 @@ LastArchives LoadProgramSettings(ProgramSettings &settings)
     settings.GLOBAL_Report = BckIni.ReadBool(kProgram, QStringLiteral("Report"), true);
     settings.GLOBAL_TimerTime = BckIni.ReadTime(kTimer, QStringLiteral("Time"), 0.0);
     settings.GLOBAL_TimerEnabled = BckIni.ReadBool(kTimer, QStringLiteral("Enabled"), false);
+    settings.GLOBAL_TimerCatchUp = BckIni.ReadBool(kTimer, QStringLiteral("Nadoknadi"), false);
     return last;
 }
 
@@ -119,6 +120,8 @@ void SaveSettingsWindow(ProgramSettings &settings, const SettingsWindowValues &v
     }
     settings.GLOBAL_TimerEnabled = values.TimerEnabled;
     BckIni.WriteBool(kTimer, QStringLiteral("Enabled"), values.TimerEnabled);
+    BckIni.WriteBool(kTimer, QStringLiteral("Nadoknadi"), values.CatchUp);
+    settings.GLOBAL_TimerCatchUp = values.CatchUp;
     settings.GLOBAL_StartToTray = values.StartToTray;
     settings.GLOBAL_CloseToMinimize = values.CloseToTray;
     settings.GLOBAL_StartMinimized = values.StartMinimized;

@@ -22,7 +22,8 @@ struct ProgramSettings
     bool GLOBAL_StartMinimized = false;
     bool GLOBAL_Report = true;
     bool GLOBAL_TimerEnabled = false;
-    double GLOBAL_TimerTime = 0.0; // time of day as a fraction of a day, 0 <= value < 1
+    double GLOBAL_TimerTime = 0.0;    // time of day as a fraction of a day, 0 <= value < 1
+    bool GLOBAL_TimerCatchUp = false; // a daily run missed while the program was not running starts late
 
     // Full name of the settings file of the selected list.
     QString settingsFileName() const;
@@ -53,6 +54,7 @@ struct SettingsWindowValues
     bool Report = true;
     bool TimerEnabled = false; // the daily run is ticked on
     double TimerTime = 0.0;    // the picker's time of day, stored only while TimerEnabled
+    bool CatchUp = false;      // a missed daily run starts late
 };
 
 // Moments the program records in the settings file, as ISO 8601 local date and time with its offset.
@@ -63,7 +65,7 @@ enum class RecordedMoment {
 
 // Reads every stored setting into the settings through one accessor, in the start-up order
 // (Jezik, FileR, FileA, Putanja, Datoteka, StartToTray, CloseToTray, StartMinimized, Report, Time,
-// Enabled); missing or unreadable values give their defaults. Returns the last archive paths.
+// Enabled, Nadoknadi); missing or unreadable values give their defaults. Returns the last archive paths.
 LastArchives LoadProgramSettings(ProgramSettings &settings);
 
 // Every write below holds the configuration's lock (ConfigLock) while it reads and rewrites the file, and
@@ -83,8 +85,8 @@ void WriteLanguage(const ProgramSettings &settings, const QString &code);
 
 // Stores a settings-window save and applies it to the settings, step by step: BckName, then the
 // file keys Putanja, Datoteka, StartToTray, CloseToTray, StartMinimized, Report, Time (only when
-// the daily run is on, together with GLOBAL_TimerTime), GLOBAL_TimerEnabled and Enabled, then the
-// four options, then BackupLokacijaAuto read back from the file. Throws EConfigError at the first
+// the daily run is on, together with GLOBAL_TimerTime), GLOBAL_TimerEnabled and Enabled, Nadoknadi,
+// then the five options, then BackupLokacijaAuto read back from the file. Throws EConfigError at the first
 // failed write; what was stored and assigned before it stays.
 void SaveSettingsWindow(ProgramSettings &settings, const SettingsWindowValues &values);
 

@@ -4,6 +4,7 @@ class FileDownload;
 class FileManager;
 class LauncherProgress;
 class SessionEnd;
+class SystemResume;
 class TrayIcon;
 class UrlOpener;
 class WindowAlert;
@@ -19,4 +20,5 @@ struct DesktopServices
     SessionEnd &session;
     FileDownload &download;
     UrlOpener &urls;
+    SystemResume &resume;
 };

@@ -7,6 +7,7 @@
 class DesktopUrlOpener;
 class FreedesktopFileManager;
 class LogindSessionEnd;
+class LogindSystemResume;
 class QtFileDownload;
 class QtTrayIcon;
 class QtWindowAlert;
@@ -32,4 +33,5 @@ class LinuxDesktop
     std::unique_ptr<LogindSessionEnd> m_session;
     std::unique_ptr<QtFileDownload> m_download;
     std::unique_ptr<DesktopUrlOpener> m_urls;
+    std::unique_ptr<LogindSystemResume> m_resume;
 };

@@ -214,7 +214,7 @@ class TestTOdabirBaze : public QObject
         } while (widget != fixture.control("Button5"));
         QCOMPARE(order, (paths({"Button5", "Button7", "Button8", "Grid", "Button3", "BckNameLabel",
                                 "CB_StartToTray", "CB_CloseToTray", "CB_StartMinimized", "CB_Report",
-                                "Button1", "Button4", "Button2", "SB_Up", "SB_Down"})));
+                                "CB_Nadoknadi", "Button1", "Button4", "Button2", "SB_Up", "SB_Down"})));
         // Whatever font the desktop gives, no caption is cut off and the top row does not overlap.
         for (const QWidget *caption : window.findChildren<QWidget *>()) {
             const auto *label = qobject_cast<const QLabel *>(caption);
@@ -610,6 +610,9 @@ class TestTOdabirBaze : public QObject
         fixture.control<QCheckBox>("CB_Report")->setChecked(false);
         fixture.control<QCheckBox>("VrijemeUkljuceno")->setChecked(dailyRun);
         fixture.control<QTimeEdit>("Vrijeme")->setTime(QTime(21, 5, 9));
+        // The catch-up belongs to the daily run: greyed with it.
+        QCOMPARE(fixture.control<QCheckBox>("CB_Nadoknadi")->isEnabled(), dailyRun);
+        fixture.control<QCheckBox>("CB_Nadoknadi")->setChecked(dailyRun);
         fixture.click("Button1");
 
         QVERIFY(fixture.dialogs.isEmpty());
@@ -621,6 +624,8 @@ class TestTOdabirBaze : public QObject
         const QString time = dailyRun ? QStringLiteral("21:05:09") : QStringLiteral("06:30:00");
         QCOMPARE(QString::fromUtf8(fixture.fileBytes(fixture.settingsFile())),
                  QStringLiteral("; kept\r\n[Timer]\r\nTime=") + time + QStringLiteral("\r\nEnabled=") +
+                     (dailyRun ? QStringLiteral("1") : QStringLiteral("0")) +
+                     QStringLiteral("\r\nNadoknadi=") +
                      (dailyRun ? QStringLiteral("1") : QStringLiteral("0")) +
                      QStringLiteral("\r\n[LokacijaAuto]\r\nPutanja=") + dnevno +
                      QStringLiteral("\r\n[Last]\r\nDatoteka=Kopija.\"x\"y\r\n[Program]\r\nStartToTray=1\r\n"
@@ -636,6 +641,7 @@ class TestTOdabirBaze : public QObject
         QVERIFY(!settings.GLOBAL_StartMinimized);
         QVERIFY(!settings.GLOBAL_Report);
         QCOMPARE(settings.GLOBAL_TimerEnabled, dailyRun);
+        QCOMPARE(settings.GLOBAL_TimerCatchUp, dailyRun);
         QCOMPARE(qRound(settings.GLOBAL_TimerTime * 86400),
                  dailyRun ? 21 * 3600 + 5 * 60 + 9 : 6 * 3600 + 30 * 60);
         QCOMPARE(fixture.timerChoices->count(), 1);

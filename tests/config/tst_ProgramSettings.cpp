@@ -126,7 +126,7 @@ void TestProgramSettings::storedValuesAreLoaded()
 {
     ProgramSettings settings = startUp();
     writeSettings(settings,
-                  "[timer]\r\nenabled=1\r\nTime=06:30:00\r\n"
+                  "[timer]\r\nenabled=1\r\nTime=06:30:00\r\nnadoknadi=1\r\n"
                   "[Last]\r\nFileA=/arhive/Arhiva_2024.03.15__14.05.09.zip\r\nFileR=/r/ručna.zip\r\n"
                   "Datoteka=Kopija\r\n"
                   "[LokacijaAuto]\r\nPutanja=/mnt/backup/\r\n"
@@ -145,6 +145,7 @@ void TestProgramSettings::storedValuesAreLoaded()
     QCOMPARE(settings.GLOBAL_Report, false);
     QCOMPARE(settings.GLOBAL_TimerTime, 6.5 / 24.0);
     QCOMPARE(settings.GLOBAL_TimerEnabled, true);
+    QCOMPARE(settings.GLOBAL_TimerCatchUp, true);
 }
 
 void TestProgramSettings::unusableValuesGiveTheirDefaults()
@@ -203,9 +204,11 @@ void TestProgramSettings::settingsWindowSaveStoresAndApplies_data()
     QTest::addColumn<QByteArray>("timerSection");
     QTest::addColumn<double>("timerTime");
 
-    QTest::newRow("daily run on") << true << QByteArray("[Timer]\r\nTime=18:00:00\r\nEnabled=1\r\n") << 0.75;
+    QTest::newRow("daily run on") << true
+                                  << QByteArray("[Timer]\r\nTime=18:00:00\r\nEnabled=1\r\nNadoknadi=1\r\n")
+                                  << 0.75;
     QTest::newRow("daily run off keeps the stored time")
-        << false << QByteArray("[Timer]\r\nTime=06:00:00\r\nEnabled=0\r\n") << 0.25;
+        << false << QByteArray("[Timer]\r\nTime=06:00:00\r\nEnabled=0\r\nNadoknadi=0\r\n") << 0.25;
 }
 
 void TestProgramSettings::settingsWindowSaveStoresAndApplies()
@@ -227,6 +230,7 @@ void TestProgramSettings::settingsWindowSaveStoresAndApplies()
     values.Report = false;
     values.TimerEnabled = timerEnabled;
     values.TimerTime = 0.75;
+    values.CatchUp = timerEnabled;
     SaveSettingsWindow(settings, values);
 
     QCOMPARE(settingsBytes(settings), timerSection + "[LokacijaAuto]\r\nPutanja=  /mnt/arhive/ \r\n"
@@ -242,6 +246,7 @@ void TestProgramSettings::settingsWindowSaveStoresAndApplies()
     QCOMPARE(settings.GLOBAL_Report, false);
     QCOMPARE(settings.GLOBAL_TimerEnabled, timerEnabled);
     QCOMPARE(settings.GLOBAL_TimerTime, timerTime);
+    QCOMPARE(settings.GLOBAL_TimerCatchUp, timerEnabled);
 }
 
 void TestProgramSettings::recordedMomentsKeepTheirInstant()

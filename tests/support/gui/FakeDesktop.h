@@ -7,6 +7,7 @@
 #include "platform/FileManager.h"
 #include "platform/LauncherProgress.h"
 #include "platform/SessionEnd.h"
+#include "platform/SystemResume.h"
 #include "platform/UrlOpener.h"
 #include "platform/WindowAlert.h"
 
@@ -99,7 +100,7 @@ class FakeDesktop
 
     DesktopServices services()
     {
-        return {tray, withLauncher ? &launcher : nullptr, files, alert, session, download, urls};
+        return {tray, withLauncher ? &launcher : nullptr, files, alert, session, download, urls, resume};
     }
 
     FakeTrayIcon tray;
@@ -109,5 +110,7 @@ class FakeDesktop
     Session session;
     Download download;
     Urls urls;
+    // A test wakes the computer with emit resume.resumed().
+    SystemResume resume;
     bool withLauncher = true;
 };
