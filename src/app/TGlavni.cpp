@@ -56,7 +56,8 @@ TGlavni::TGlavni(const QStringList &arguments, DesktopServices services, QWidget
     // Precise: a coarse timer may drift by up to 5% of its interval.
     AutoTimer.setTimerType(Qt::PreciseTimer);
     AutoTimer.setInterval(1000);
-    m_tray = new MainTray(m_services.tray, {ui->TPP_Restore, ui->TPP_Vracanje}, ui->TPP_Close, this);
+    m_tray = new MainTray(m_services.tray, m_services.notifications, {ui->TPP_Restore, ui->TPP_Vracanje},
+                          ui->TPP_Close, this);
     connect(m_tray, &MainTray::restoreRequested, this, &TGlavni::TPP_RestoreClick);
     connectControls();
     startUp(arguments);
@@ -349,8 +350,8 @@ void TGlavni::runEnd(RunKind kind)
     }
     if (!failure.isEmpty()) {
         // No valid archive: the window says what went wrong, never that the run is done.
-        m_tray->showBalloon(QStringLiteral("Arkivoda ") + m_settings.GLOBAL_lista_caption, failure,
-                            TrayIcon::BalloonIcon::Error, 5000);
+        m_tray->notify(QStringLiteral("Arkivoda ") + m_settings.GLOBAL_lista_caption, failure,
+                       TrayIcon::BalloonIcon::Error, 5000);
         // An archive that could not be written has had its own error box already.
         if (m_endOfRun->chosen() == EndOfRunAction::None && record.outcome != Outcome::ArchiveFailed) {
             bringToFront();
@@ -366,9 +367,9 @@ void TGlavni::runEnd(RunKind kind)
     }
     const RunSummary summary(state, GetFileSize(state.arhiva_file));
 
-    m_tray->showBalloon(QStringLiteral("Arkivoda ") + m_settings.GLOBAL_lista_caption,
-                        message(Msg::BalloonRunFinished) + QStringLiteral(" \r\n") + state.arhiva_file,
-                        TrayIcon::BalloonIcon::Information, 5000);
+    m_tray->notify(QStringLiteral("Arkivoda ") + m_settings.GLOBAL_lista_caption,
+                   message(Msg::BalloonRunFinished) + QStringLiteral(" \r\n") + state.arhiva_file,
+                   TrayIcon::BalloonIcon::Information, 5000);
 
     if (m_settings.GLOBAL_Report && m_endOfRun->chosen() == EndOfRunAction::None) {
         bringToFront();
@@ -517,9 +518,9 @@ void TGlavni::startScheduledRun(const QTime &dueAt, bool late)
     if (late) {
         const QString at =
             dueAt.toString(dueAt.second() == 0 ? QStringLiteral("hh:mm") : QStringLiteral("hh:mm:ss"));
-        m_tray->showBalloon(QStringLiteral("Arkivoda ") + m_settings.GLOBAL_lista_caption,
-                            MessageTable::fill(message(Msg::NotifyMissedRun), {at}),
-                            TrayIcon::BalloonIcon::Information, 7000);
+        m_tray->notify(QStringLiteral("Arkivoda ") + m_settings.GLOBAL_lista_caption,
+                       MessageTable::fill(message(Msg::NotifyMissedRun), {at}),
+                       TrayIcon::BalloonIcon::Information, 7000);
     }
     // Shown and raised; a minimised window stays minimised.
     show();

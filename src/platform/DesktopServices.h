@@ -3,6 +3,7 @@
 class FileDownload;
 class FileManager;
 class LauncherProgress;
+class Notifications;
 class SessionEnd;
 class SystemResume;
 class TrayIcon;
@@ -21,4 +22,5 @@ struct DesktopServices
     FileDownload &download;
     UrlOpener &urls;
     SystemResume &resume;
+    Notifications &notifications;
 };

@@ -2,6 +2,7 @@
 
 #include "platform/DesktopUrlOpener.h"
 #include "platform/FreedesktopFileManager.h"
+#include "platform/FreedesktopNotifications.h"
 #include "platform/LogindSessionEnd.h"
 #include "platform/LogindSystemResume.h"
 #include "platform/QtFileDownload.h"
@@ -14,7 +15,8 @@ LinuxDesktop::LinuxDesktop()
       m_launcher(UnityLauncherProgress::create(QStringLiteral("arkivoda.desktop"))),
       m_fileManager(std::make_unique<FreedesktopFileManager>()), m_alert(std::make_unique<QtWindowAlert>()),
       m_session(std::make_unique<LogindSessionEnd>()), m_download(std::make_unique<QtFileDownload>()),
-      m_urls(std::make_unique<DesktopUrlOpener>()), m_resume(std::make_unique<LogindSystemResume>())
+      m_urls(std::make_unique<DesktopUrlOpener>()), m_resume(std::make_unique<LogindSystemResume>()),
+      m_notifications(std::make_unique<FreedesktopNotifications>())
 {
 }
 
@@ -22,6 +24,6 @@ LinuxDesktop::~LinuxDesktop() = default;
 
 DesktopServices LinuxDesktop::services()
 {
-    return DesktopServices{*m_tray,    m_launcher.get(), *m_fileManager, *m_alert,
-                           *m_session, *m_download,      *m_urls,        *m_resume};
+    return DesktopServices{*m_tray,     m_launcher.get(), *m_fileManager, *m_alert,        *m_session,
+                           *m_download, *m_urls,          *m_resume,      *m_notifications};
 }

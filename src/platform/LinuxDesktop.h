@@ -6,6 +6,7 @@
 
 class DesktopUrlOpener;
 class FreedesktopFileManager;
+class FreedesktopNotifications;
 class LogindSessionEnd;
 class LogindSystemResume;
 class QtFileDownload;
@@ -34,4 +35,5 @@ class LinuxDesktop
     std::unique_ptr<QtFileDownload> m_download;
     std::unique_ptr<DesktopUrlOpener> m_urls;
     std::unique_ptr<LogindSystemResume> m_resume;
+    std::unique_ptr<FreedesktopNotifications> m_notifications;
 };

@@ -841,6 +841,50 @@ class TestTGlavni : public QObject
         QCOMPARE(closed.size(), 1);
     }
 
+    // The run's end goes to the desktop's notification service when one runs, else to a balloon; a
+    // click on the notification brings the window back.
+    void endOfRunNotification_data()
+    {
+        QTest::addColumn<bool>("service");
+        QTest::addColumn<bool>("archiveFolderMissing");
+        QTest::newRow("service, complete") << true << false;
+        QTest::newRow("service, failed") << true << true;
+        QTest::newRow("no service, complete") << false << false;
+    }
+
+    void endOfRunNotification()
+    {
+        QFETCH(bool, service);
+        QFETCH(bool, archiveFolderMissing);
+        Fixture fixture(QStringLiteral("[Program]\r\nReport=0\r\n"));
+        fixture.desktop.notifications.available = service;
+        TGlavni &window = fixture.open();
+        QString target = fixture.tree.path(QStringLiteral("r.zip"));
+        if (archiveFolderMissing)
+            target = fixture.tree.path(QStringLiteral("nema/r.zip"));
+        fixture.saveAnswer = target;
+        // An archive that cannot be written has its own error box first.
+        const ModalDriver closeArchiveError([](QWidget *box) { box->close(); },
+                                            QStringLiteral("ArchiveErrorBox"));
+
+        window.RucnaZClick();
+
+        const QList<Notifications::Notification> &shown = fixture.desktop.notifications.shown;
+        QCOMPARE(shown.size(), service ? 1 : 0);
+        QCOMPARE(fixture.desktop.tray.messages.size(), service ? 0 : 1);
+        if (!service)
+            return;
+        QCOMPARE(shown.first().title, QStringLiteral("Arkivoda "));
+        QCOMPARE(shown.first().icon,
+                 archiveFolderMissing ? TrayIcon::BalloonIcon::Error : TrayIcon::BalloonIcon::Information);
+        if (!archiveFolderMissing)
+            QCOMPARE(shown.first().text, QStringLiteral("Arhiviranje je završeno u arhivu \n") + target);
+        QCOMPARE(shown.first().actions.first().key, QStringLiteral("default"));
+        window.hide();
+        emit fixture.desktop.notifications.actionInvoked(QStringLiteral("default"));
+        QVERIFY(window.isVisible());
+    }
+
     void restoreFromTheTray()
     {
         Fixture fixture(QStringLiteral("[Program]\r\nStartToTray=1\r\n"));

@@ -6,6 +6,7 @@
 #include "platform/FileDownload.h"
 #include "platform/FileManager.h"
 #include "platform/LauncherProgress.h"
+#include "platform/Notifications.h"
 #include "platform/SessionEnd.h"
 #include "platform/SystemResume.h"
 #include "platform/UrlOpener.h"
@@ -91,6 +92,16 @@ class FakeDesktop
         QList<Call> calls;
     };
 
+    // A notification service that is absent unless a test says it runs; it records what it shows.
+    class Notifier : public Notifications
+    {
+      public:
+        bool isAvailable() const override { return available; }
+        void notify(const Notification &notification) override { shown.append(notification); }
+        bool available = false;
+        QList<Notification> shown;
+    };
+
     class Urls : public UrlOpener
     {
       public:
@@ -100,7 +111,8 @@ class FakeDesktop
 
     DesktopServices services()
     {
-        return {tray, withLauncher ? &launcher : nullptr, files, alert, session, download, urls, resume};
+        LauncherProgress *progress = withLauncher ? &launcher : nullptr;
+        return {tray, progress, files, alert, session, download, urls, resume, notifications};
     }
 
     FakeTrayIcon tray;
@@ -112,5 +124,6 @@ class FakeDesktop
     Urls urls;
     // A test wakes the computer with emit resume.resumed().
     SystemResume resume;
+    Notifier notifications;
     bool withLauncher = true;
 };
