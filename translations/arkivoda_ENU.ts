@@ -384,6 +384,34 @@ Failed: %s</translation>
         <source>65160</source>
         <translation>The daily backup missed at %s is starting now</translation>
     </message>
+    <message>
+        <source>65161</source>
+        <translation>Last successful backup: %s</translation>
+    </message>
+    <message>
+        <source>65162</source>
+        <translation>today</translation>
+    </message>
+    <message>
+        <source>65163</source>
+        <translation>yesterday</translation>
+    </message>
+    <message>
+        <source>65164</source>
+        <translation>%s days ago</translation>
+    </message>
+    <message>
+        <source>65165</source>
+        <translation>%s days ago</translation>
+    </message>
+    <message>
+        <source>65166</source>
+        <translation>none yet</translation>
+    </message>
+    <message>
+        <source>65167</source>
+        <translation>Backups are overdue! %s</translation>
+    </message>
 </context>
 <context>
     <name>PorukeCli</name>

@@ -384,6 +384,34 @@ Neuspjelo: %s</translation>
         <source>65160</source>
         <translation>Propušteno dnevno arhiviranje u %s pokreće se sada</translation>
     </message>
+    <message>
+        <source>65161</source>
+        <translation>Zadnje uspješno arhiviranje: %s</translation>
+    </message>
+    <message>
+        <source>65162</source>
+        <translation>danas</translation>
+    </message>
+    <message>
+        <source>65163</source>
+        <translation>jučer</translation>
+    </message>
+    <message>
+        <source>65164</source>
+        <translation>prije %s dana</translation>
+    </message>
+    <message>
+        <source>65165</source>
+        <translation>prije %s dan</translation>
+    </message>
+    <message>
+        <source>65166</source>
+        <translation>još nijedno</translation>
+    </message>
+    <message>
+        <source>65167</source>
+        <translation>Arhiviranje kasni! %s</translation>
+    </message>
 </context>
 <context>
     <name>PorukeCli</name>

@@ -47,6 +47,14 @@ void MainTray::notify(const QString &title, const QString &text, TrayIcon::Ballo
     m_notifications.notify(notification);
 }
 
+void MainTray::setWarning(bool warning)
+{
+    if (warning == m_warning)
+        return;
+    m_warning = warning;
+    m_tray.setIcon(warning ? ProgramWarningIcon() : ProgramIcon());
+}
+
 void MainTray::TrayMouseDown(Qt::MouseButton button)
 {
     MFLastButton = button;

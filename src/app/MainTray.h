@@ -35,6 +35,9 @@ class MainTray : public QObject
     // the window; the other actions come back through actionChosen.
     void notify(const QString &title, const QString &text, TrayIcon::BalloonIcon icon, int timeoutMs,
                 const QList<Notifications::Action> &actions = {});
+    // The icon warns that backups are overdue, or shows the program as usual.
+    void setWarning(bool warning);
+    bool warning() const { return m_warning; }
     // The last balloon shown.
     const Balloon &balloon() const { return m_balloon; }
 
@@ -53,4 +56,5 @@ class MainTray : public QObject
     QMenu TrayPopup;
     Balloon m_balloon;
     Qt::MouseButton MFLastButton = Qt::LeftButton;
+    bool m_warning = false;
 };

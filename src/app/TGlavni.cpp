@@ -18,6 +18,7 @@
 #include "platform/SystemResume.h"
 #include "platform/WindowAlert.h"
 #include "run/ArchiveName.h"
+#include "run/BackupAge.h"
 #include "run/DailySchedule.h"
 #include "run/FileSystem.h"
 #include "run/RunSummary.h"
@@ -84,7 +85,10 @@ void TGlavni::connectControls()
     connect(ui->MM_Vracanje, &QAction::triggered, this, &TGlavni::MM_VracanjeClick);
     connect(ui->TPP_Vracanje, &QAction::triggered, this, &TGlavni::MM_VracanjeClick);
     connect(&AutoTimer, &QTimer::timeout, this, &TGlavni::AutoTimerTimer);
-    connect(&m_services.resume, &SystemResume::resumed, this, &TGlavni::checkMissedRun);
+    connect(&m_services.resume, &SystemResume::resumed, this, [this] {
+        showBackupAge();
+        checkMissedRun();
+    });
     connect(m_language, &LanguageMenu::switched, this, [this] {
         // The texts that code placed, now in the new language.
         showProgramTitle();
@@ -122,6 +126,8 @@ void TGlavni::startUp(const QStringList &arguments)
     showProgramTitle();
     setStatusText(message(Msg::StatusIdle));
     ui->LBL_MapaArhiva->setText(m_settings.BackupLokacijaAuto);
+    m_lastGood = lastGoodBackup();
+    showBackupAge();
     // Decided last: re-applying the window texts switches the timer off, and a save in the settings
     // window sets it.
     applySettingsChanges();
@@ -414,6 +420,8 @@ void TGlavni::endOfAttempt(bool autoTimerWasActive)
     if (m_settings.GLOBAL_StartToTray && isMinimized())
         hideToTray();
     m_controller.endAttempt();
+    m_lastGood = lastGoodBackup();
+    showBackupAge();
     setDailyTimer(autoTimerWasActive);
     AutomatskoGasenje();
 }
@@ -488,6 +496,7 @@ void TGlavni::AutoTimerTimer()
 {
     if (!m_settings.GLOBAL_TimerEnabled || m_controller.inProgress())
         return;
+    showBackupAge();
     const DailySchedule::Tick tick = m_schedule.tick(m_clock(), m_settings.GLOBAL_TimerTime);
     setStatusText(MessageTable::fill(message(Msg::StatusNextAutoRun), {tick.timeLeft}));
     if (tick.warn)
@@ -498,6 +507,37 @@ void TGlavni::AutoTimerTimer()
     if (tick.start)
         startScheduledRun(QTime(0, 0).addSecs(DailySchedule::secondOfDay(m_settings.GLOBAL_TimerTime)),
                           tick.lateSeconds >= 60);
+}
+
+QDateTime TGlavni::lastGoodBackup() const
+{
+    const QDateTime recorded = ReadRecordedMoment(m_settings, RecordedMoment::LastGoodBackup);
+    if (recorded.isValid())
+        return recorded;
+    QDateTime newest;
+    for (const QLabel *label : {ui->LokacijaA, ui->LokacijaR}) {
+        const QFileInfo archive(label->text());
+        if (archive.isAbsolute() && archive.isFile() &&
+            (!newest.isValid() || archive.lastModified() > newest))
+            newest = archive.lastModified();
+    }
+    return newest;
+}
+
+void TGlavni::showBackupAge()
+{
+    const QDateTime now = m_clock();
+    const QString age = BackupAge::text(m_lastGood, now);
+    ui->LBL_Zadnje->setText(age);
+    m_services.tray.setToolTip(m_trayTitle + QLatin1Char('\n') + age);
+    const bool overdue = m_settings.GLOBAL_TimerEnabled && BackupAge::overdue(m_lastGood, now);
+    m_tray->setWarning(overdue);
+    if (overdue && m_overdueToldOn != now.date()) {
+        m_overdueToldOn = now.date();
+        m_tray->notify(QStringLiteral("Arkivoda ") + m_settings.GLOBAL_lista_caption,
+                       MessageTable::fill(message(Msg::NotifyBackupOverdue), {age}),
+                       TrayIcon::BalloonIcon::Warning, 10000);
+    }
 }
 
 void TGlavni::checkMissedRun()
@@ -659,7 +699,8 @@ void TGlavni::showProgramTitle()
         m_settings.GLOBAL_lista_caption.isEmpty()
             ? title
             : MessageTable::fill(message(Msg::TitleMainWithList), {title, m_settings.GLOBAL_lista_caption}));
-    m_services.tray.setToolTip(windowTitle());
+    m_trayTitle = windowTitle();
+    showBackupAge();
 }
 
 QString TGlavni::idleTitle() const

@@ -62,6 +62,11 @@ class TGlavni : public QMainWindow, private RunView
     // The window that a run shows the missing sources in, while it exists.
     QWidget *missingFilesWindow() const { return Form_FilesMissing; }
 
+    // Shows how long ago the last good backup was made, in the window and the tray's hint. With the daily
+    // run on and no good backup for two days, the tray icon warns and, once a day, a notification says so.
+    void showBackupAge();
+    // Whether the tray icon warns that backups are overdue.
+    bool backupOverdue() const { return m_tray->warning(); }
     // The last tray balloon shown, or the defaults.
     const MainTray::Balloon &balloon() const { return m_tray->balloon(); }
 
@@ -145,6 +150,9 @@ class TGlavni : public QMainWindow, private RunView
     void applySettingsChanges();
     // Starts or stops the daily schedule's timer.
     void setDailyTimer(bool running);
+    // The last good backup on record; for a record from before that was kept, the newer of the last
+    // archives' times.
+    QDateTime lastGoodBackup() const;
     // Shows the window and starts the automatic run of the daily schedule; a run that starts late
     // says so, with the time it was due.
     void startScheduledRun(const QTime &dueAt, bool late);
@@ -185,6 +193,9 @@ class TGlavni : public QMainWindow, private RunView
     DailySchedule m_schedule;
     MainTray *m_tray = nullptr;
     std::function<QDateTime()> m_clock = &QDateTime::currentDateTime;
+    QDateTime m_lastGood;  // read at start and after each run
+    QDate m_overdueToldOn; // the day the overdue notification was shown
+    QString m_trayTitle;   // the program's title in the tray's hint
     bool m_terminated = false;
     QPointer<QWidget> AboutBox;
     QPointer<QWidget> GasenjeBox;

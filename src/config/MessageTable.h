@@ -93,6 +93,13 @@ enum Number : quint16 {
     StatusRestoreStopping = 65077,
     ErrorConfigurationBusy = 65080,
     NotifyMissedRun = 65160,
+    BackupAgeLine = 65161,
+    BackupAgeToday = 65162,
+    BackupAgeYesterday = 65163,
+    BackupAgeDays = 65164,
+    BackupAgeDaysSingular = 65165,
+    BackupAgeNone = 65166,
+    NotifyBackupOverdue = 65167,
 };
 }
 

@@ -209,6 +209,54 @@ class TestAutoTimer : public QObject
         QCOMPARE(fixture.archives().size(), 2);
     }
 
+    // The last good backup in the window and the tray's hint; overdue with the schedule on after two days
+    // without one: the icon warns, and one message a day says so.
+    void overdue_data()
+    {
+        QTest::addColumn<int>("daysAgo");
+        QTest::addColumn<bool>("schedule");
+        QTest::addColumn<QString>("age");
+        QTest::addColumn<bool>("overdue");
+        QTest::newRow("three days, schedule on") << 3 << true << "prije 3 dana" << true;
+        QTest::newRow("three days, schedule off") << 3 << false << "prije 3 dana" << false;
+        QTest::newRow("yesterday, schedule on") << 1 << true << "jučer" << false;
+    }
+
+    void overdue()
+    {
+        QFETCH(int, daysAgo);
+        QFETCH(bool, schedule);
+        QFETCH(QString, age);
+        QFETCH(bool, overdue);
+        const QDateTime lastGood = QDateTime::currentDateTime().addDays(-daysAgo);
+        GlavniFixture fixture(
+            timerSettings("08:00:00", schedule) + "[Last]\r\nUspjesno=" +
+            lastGood.toOffsetFromUtc(lastGood.offsetFromUtc()).toString(Qt::ISODate).toUtf8() + "\r\n");
+        TGlavni &window = fixture.create();
+        window.showBackupAge();
+
+        const QString line = QStringLiteral("Zadnje uspješno arhiviranje: ") + age;
+        QCOMPARE(fixture.control<QLabel>("LBL_Zadnje")->text(), line);
+        QVERIFY(fixture.desktop.tray.toolTip.endsWith(QLatin1Char('\n') + line));
+        QCOMPARE(window.backupOverdue(), overdue);
+        QCOMPARE(fixture.desktop.tray.messages.size(), overdue ? 1 : 0);
+        if (!overdue)
+            return;
+        QCOMPARE(fixture.desktop.tray.messages.first().text, QStringLiteral("Arhiviranje kasni! ") + line);
+        QCOMPARE(fixture.desktop.tray.messages.first().icon, TrayIcon::BalloonIcon::Warning);
+
+        // The next day, one more message; a good run ends the warning.
+        window.setClock([] { return QDateTime::currentDateTime().addDays(1); });
+        window.showBackupAge();
+        window.showBackupAge();
+        QCOMPARE(fixture.desktop.tray.messages.size(), 2);
+        window.setClock(&QDateTime::currentDateTime);
+        window.AutoZClick();
+        QVERIFY(!window.backupOverdue());
+        QCOMPARE(fixture.control<QLabel>("LBL_Zadnje")->text(),
+                 QStringLiteral("Zadnje uspješno arhiviranje: danas"));
+    }
+
     void aRunInProgressAtTheSetTimeStartsNothing()
     {
         GlavniFixture fixture(timerSettings("08:00:00"));

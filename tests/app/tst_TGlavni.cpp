@@ -177,7 +177,10 @@ class TestTGlavni : public QObject
         TGlavni &window = fixture.open({QStringLiteral("arkivoda"), QStringLiteral("Posao")});
 
         QCOMPARE(window.windowTitle(), QStringLiteral("Arkivoda - aktualna lista: Posao"));
-        QCOMPARE(fixture.desktop.tray.toolTip, window.windowTitle());
+        // Nothing good on record yet.
+        const QString age = QStringLiteral("Zadnje uspješno arhiviranje: još nijedno");
+        QCOMPARE(fixture.desktop.tray.toolTip, window.windowTitle() + QLatin1Char('\n') + age);
+        QCOMPARE(fixture.control<QLabel>("LBL_Zadnje")->text(), age);
         QVERIFY(fixture.desktop.tray.shown);
         QVERIFY(fixture.desktop.tray.hasIcon);
         QCOMPARE(fixture.control<QLabel>("LBL_Status")->text(), QStringLiteral("čekam..."));
