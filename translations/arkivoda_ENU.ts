@@ -903,6 +903,10 @@ When restoring: 0 everything was restored, 1 some files were skipped or not rest
         <source>Nadoknadi propušteno dnevno arhiviranje</source>
         <translation>Catch up on a missed daily backup</translation>
     </message>
+    <message>
+        <source>Pokreni program pri prijavi</source>
+        <translation>Start the program at login</translation>
+    </message>
 </context>
 <context>
     <name>TVracanjeDatoteka</name>

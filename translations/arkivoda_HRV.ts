@@ -903,6 +903,10 @@ Kod vraćanja: 0 sve je vraćeno, 1 neke datoteke su preskočene ili nisu vraće
         <source>Nadoknadi propušteno dnevno arhiviranje</source>
         <translation>Nadoknadi propušteno dnevno arhiviranje</translation>
     </message>
+    <message>
+        <source>Pokreni program pri prijavi</source>
+        <translation>Pokreni program pri prijavi</translation>
+    </message>
 </context>
 <context>
     <name>TVracanjeDatoteka</name>

@@ -1,6 +1,7 @@
 #include "app/TOdabirBaze.h"
 #include "run/ArchiveName.h"
 
+#include "config/AutostartEntry.h"
 #include "config/EConfigError.h"
 #include "config/MessageTable.h"
 #include "config/ProgramSettings.h"
@@ -14,6 +15,7 @@
 #include "ui/WindowHelpers.h"
 #include "ui_TOdabirBaze.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QDropEvent>
 #include <QKeyEvent>
@@ -151,6 +153,7 @@ void TOdabirBaze::FormCreate()
     ui->Vrijeme->setEnabled(m_settings.GLOBAL_TimerEnabled);
     ui->CB_Nadoknadi->setChecked(m_settings.GLOBAL_TimerCatchUp);
     ui->CB_Nadoknadi->setEnabled(m_settings.GLOBAL_TimerEnabled);
+    ui->CB_Prijava->setChecked(AutostartEntry(m_settings.GLOBAL_lista_caption).exists());
 }
 
 void TOdabirBaze::setCaption()
@@ -400,6 +403,12 @@ void TOdabirBaze::Button1Click()
             emit mainStatusChosen(message(Msg::StatusSettingsIdle));
         emit dailyTimerChosen(values.TimerEnabled);
         SaveBackupList(m_settings, ui->Grid->rows());
+        // Written again on every save, so that the entry names the program as it is installed now.
+        const AutostartEntry autostart(m_settings.GLOBAL_lista_caption);
+        if (ui->CB_Prijava->isChecked())
+            autostart.write(AutostartEntry::programCommand(QCoreApplication::applicationFilePath()));
+        else
+            autostart.remove();
     } catch (const EConfigError &failure) {
         // The save ends here and the window stays open with every edit; what was written stays written.
         ShowApplicationError(this, failure.message());

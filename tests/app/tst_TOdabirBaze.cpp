@@ -56,6 +56,8 @@ class TestTOdabirBaze : public QObject
     {
         explicit Fixture(const std::optional<QStringList> &list = QStringList{})
         {
+            // The autostart entry goes to this configuration folder.
+            qputenv("XDG_CONFIG_HOME", tree.path(QStringLiteral("config")).toUtf8());
             dataFolder = tree.makeDir(QStringLiteral("config/Arkivoda")) + QLatin1Char('/');
             archiveFolder = tree.makeDir(QStringLiteral("arhiva")) + QLatin1Char('/');
             file = tree.writeFile(QStringLiteral("izvor/a.txt"), "a");
@@ -212,9 +214,10 @@ class TestTOdabirBaze : public QObject
                 order << widget->objectName();
             widget = widget->nextInFocusChain();
         } while (widget != fixture.control("Button5"));
-        QCOMPARE(order, (paths({"Button5", "Button7", "Button8", "Grid", "Button3", "BckNameLabel",
-                                "CB_StartToTray", "CB_CloseToTray", "CB_StartMinimized", "CB_Report",
-                                "CB_Nadoknadi", "Button1", "Button4", "Button2", "SB_Up", "SB_Down"})));
+        QCOMPARE(order,
+                 (paths({"Button5", "Button7", "Button8", "Grid", "Button3", "BckNameLabel", "CB_StartToTray",
+                         "CB_CloseToTray", "CB_StartMinimized", "CB_Report", "CB_Nadoknadi", "CB_Prijava",
+                         "Button1", "Button4", "Button2", "SB_Up", "SB_Down"})));
         // Whatever font the desktop gives, no caption is cut off and the top row does not overlap.
         for (const QWidget *caption : window.findChildren<QWidget *>()) {
             const auto *label = qobject_cast<const QLabel *>(caption);
@@ -649,6 +652,29 @@ class TestTOdabirBaze : public QObject
         QCOMPARE(fixture.statusChoices->count(), dailyRun ? 0 : 1);
         if (!dailyRun)
             QCOMPARE(fixture.statusChoices->first().first().toString(), QStringLiteral("čekam..."));
+    }
+
+    void startAtLogin()
+    {
+        Fixture fixture(QStringList{QStringLiteral("/a")});
+        fixture.settings.GLOBAL_lista = QStringLiteral("Posao_");
+        fixture.settings.GLOBAL_lista_caption = QStringLiteral("Posao");
+        fixture.writeList({QStringLiteral("/a")});
+        const QString entry = fixture.tree.path(QStringLiteral("config/autostart/arkivoda-Posao.desktop"));
+        fixture.open();
+        QVERIFY(!fixture.control<QCheckBox>("CB_Prijava")->isChecked());
+        fixture.control<QCheckBox>("CB_Prijava")->setChecked(true);
+        fixture.click("Button1");
+        QVERIFY(fixture.errors.isEmpty());
+        const QByteArray exec = "\nExec=" + QCoreApplication::applicationFilePath().toUtf8() + " Posao\n";
+        QVERIFY(fixture.fileBytes(entry).contains(exec));
+
+        fixture.open();
+        QVERIFY(fixture.control<QCheckBox>("CB_Prijava")->isChecked());
+        fixture.control<QCheckBox>("CB_Prijava")->setChecked(false);
+        fixture.click("Button1");
+        QVERIFY(fixture.errors.isEmpty());
+        QVERIFY(!QFile::exists(entry));
     }
 
     void failedWritesKeepTheWindowOpen_data()
