@@ -420,6 +420,38 @@ Failed: %s</translation>
         <source>65119</source>
         <translation>No older archive was deleted, because this archive was not verified.</translation>
     </message>
+    <message>
+        <source>65160</source>
+        <translation>The daily backup missed at %s is starting now</translation>
+    </message>
+    <message>
+        <source>65161</source>
+        <translation>Last successful backup: %s</translation>
+    </message>
+    <message>
+        <source>65162</source>
+        <translation>today</translation>
+    </message>
+    <message>
+        <source>65163</source>
+        <translation>yesterday</translation>
+    </message>
+    <message>
+        <source>65164</source>
+        <translation>%s days ago</translation>
+    </message>
+    <message>
+        <source>65165</source>
+        <translation>%s days ago</translation>
+    </message>
+    <message>
+        <source>65166</source>
+        <translation>none yet</translation>
+    </message>
+    <message>
+        <source>65167</source>
+        <translation>Backups are overdue! %s</translation>
+    </message>
 </context>
 <context>
     <name>PorukeCli</name>
@@ -952,6 +984,14 @@ Backing up without a window: arkivoda-cli --help
     <message>
         <source>Sve vrste datoteka (*)</source>
         <translation>All files (*)</translation>
+    </message>
+    <message>
+        <source>Nadoknadi propušteno dnevno arhiviranje</source>
+        <translation>Catch up on a missed daily backup</translation>
+    </message>
+    <message>
+        <source>Pokreni program pri prijavi</source>
+        <translation>Start the program at login</translation>
     </message>
 </context>
 <context>

@@ -420,6 +420,38 @@ Neuspjelo: %s</translation>
         <source>65119</source>
         <translation>Starije arhive nisu obrisane jer ova arhiva nije provjerena.</translation>
     </message>
+    <message>
+        <source>65160</source>
+        <translation>Propušteno dnevno arhiviranje u %s pokreće se sada</translation>
+    </message>
+    <message>
+        <source>65161</source>
+        <translation>Zadnje uspješno arhiviranje: %s</translation>
+    </message>
+    <message>
+        <source>65162</source>
+        <translation>danas</translation>
+    </message>
+    <message>
+        <source>65163</source>
+        <translation>jučer</translation>
+    </message>
+    <message>
+        <source>65164</source>
+        <translation>prije %s dana</translation>
+    </message>
+    <message>
+        <source>65165</source>
+        <translation>prije %s dan</translation>
+    </message>
+    <message>
+        <source>65166</source>
+        <translation>još nijedno</translation>
+    </message>
+    <message>
+        <source>65167</source>
+        <translation>Arhiviranje kasni! %s</translation>
+    </message>
 </context>
 <context>
     <name>PorukeCli</name>
@@ -952,6 +984,14 @@ Arhiviranje bez prozora: arkivoda-cli --help
     <message>
         <source>Sve vrste datoteka (*)</source>
         <translation>Sve vrste datoteka (*)</translation>
+    </message>
+    <message>
+        <source>Nadoknadi propušteno dnevno arhiviranje</source>
+        <translation>Nadoknadi propušteno dnevno arhiviranje</translation>
+    </message>
+    <message>
+        <source>Pokreni program pri prijavi</source>
+        <translation>Pokreni program pri prijavi</translation>
     </message>
 </context>
 <context>

@@ -4,8 +4,9 @@
 
 #include <QIcon>
 
-MainTray::MainTray(TrayIcon &tray, const QList<QAction *> &items, QAction *exit, QObject *parent)
-    : QObject(parent), m_tray(tray)
+MainTray::MainTray(TrayIcon &tray, Notifications &notifications, const QList<QAction *> &items, QAction *exit,
+                   QObject *parent)
+    : QObject(parent), m_tray(tray), m_notifications(notifications)
 {
     TrayPopup.addActions(items);
     TrayPopup.addSeparator();
@@ -15,6 +16,12 @@ MainTray::MainTray(TrayIcon &tray, const QList<QAction *> &items, QAction *exit,
     connect(&m_tray, &TrayIcon::mousePressed, this, &MainTray::TrayMouseDown);
     connect(&m_tray, &TrayIcon::doubleClicked, this, &MainTray::TrayDblClick);
     connect(&m_tray, &TrayIcon::messageClicked, this, &MainTray::restoreRequested);
+    connect(&m_notifications, &Notifications::actionInvoked, this, [this](const QString &key) {
+        if (key == QStringLiteral("default"))
+            emit restoreRequested();
+        else
+            emit actionChosen(key);
+    });
     m_tray.show();
 }
 
@@ -23,6 +30,29 @@ void MainTray::showBalloon(const QString &title, const QString &text, TrayIcon::
 {
     m_balloon = Balloon{title, text, icon, timeoutMs};
     m_tray.showMessage(title, text, icon, timeoutMs);
+}
+
+void MainTray::notify(const QString &title, const QString &text, TrayIcon::BalloonIcon icon, int timeoutMs,
+                      const QList<Notifications::Action> &actions)
+{
+    if (!m_notifications.isAvailable()) {
+        showBalloon(title, text, icon, timeoutMs);
+        return;
+    }
+    // Message texts break lines with CR LF; a notification wants LF.
+    Notifications::Notification notification{
+        title, QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")), icon, timeoutMs, actions};
+    // A click on the notification brings the window, as a click on a balloon does.
+    notification.actions.prepend({QStringLiteral("default"), QStringLiteral("Arkivoda")});
+    m_notifications.notify(notification);
+}
+
+void MainTray::setWarning(bool warning)
+{
+    if (warning == m_warning)
+        return;
+    m_warning = warning;
+    m_tray.setIcon(warning ? ProgramWarningIcon() : ProgramIcon());
 }
 
 void MainTray::TrayMouseDown(Qt::MouseButton button)

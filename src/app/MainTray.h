@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Notifications.h"
 #include "platform/TrayIcon.h"
 
 #include <QMenu>
@@ -25,23 +26,35 @@ class MainTray : public QObject
     };
 
     // Sets the icon up with its menu (the items, a separator, exit) and shows it.
-    MainTray(TrayIcon &tray, const QList<QAction *> &items, QAction *exit, QObject *parent = nullptr);
+    MainTray(TrayIcon &tray, Notifications &notifications, const QList<QAction *> &items, QAction *exit,
+             QObject *parent = nullptr);
 
     QMenu &popup() { return TrayPopup; }
     void showBalloon(const QString &title, const QString &text, TrayIcon::BalloonIcon icon, int timeoutMs);
+    // A notification through the desktop's service when it runs, else a balloon. A click on it asks for
+    // the window; the other actions come back through actionChosen.
+    void notify(const QString &title, const QString &text, TrayIcon::BalloonIcon icon, int timeoutMs,
+                const QList<Notifications::Action> &actions = {});
+    // The icon warns that backups are overdue, or shows the program as usual.
+    void setWarning(bool warning);
+    bool warning() const { return m_warning; }
     // The last balloon shown.
     const Balloon &balloon() const { return m_balloon; }
 
   signals:
     // The user asks for the window: a left double click on the icon, or a click on a balloon.
     void restoreRequested();
+    // The user chose an action of a notification other than the click on it.
+    void actionChosen(const QString &key);
 
   private:
     void TrayMouseDown(Qt::MouseButton button);
     void TrayDblClick();
 
     TrayIcon &m_tray;
+    Notifications &m_notifications;
     QMenu TrayPopup;
     Balloon m_balloon;
     Qt::MouseButton MFLastButton = Qt::LeftButton;
+    bool m_warning = false;
 };

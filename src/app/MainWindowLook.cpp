@@ -4,6 +4,8 @@
 
 #include <QIcon>
 #include <QMainWindow>
+#include <QPainter>
+#include <QPainterPath>
 
 namespace {
 
@@ -24,6 +26,35 @@ QIcon ProgramIcon()
     QIcon icon;
     for (const int size : {16, 22, 32, 48, 64})
         icon.addFile(QStringLiteral(":/icons/arkivoda_%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
+QIcon ProgramWarningIcon()
+{
+    QIcon icon;
+    for (const int size : {16, 22, 32, 48, 64}) {
+        QPixmap image(QStringLiteral(":/icons/arkivoda_%1.png").arg(size));
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        // A yellow triangle with a dark edge and "!" over the lower right part of the icon.
+        const qreal side = size * 0.6;
+        const QRectF box(size - side, size - side, side, side);
+        QPainterPath triangle;
+        triangle.moveTo(box.center().x(), box.top());
+        triangle.lineTo(box.bottomRight());
+        triangle.lineTo(box.bottomLeft());
+        triangle.closeSubpath();
+        painter.setPen(QPen(QColor(0x40, 0x30, 0x00), std::max(1.0, size / 16.0)));
+        painter.setBrush(QColor(0xf5, 0xc2, 0x11));
+        painter.drawPath(triangle);
+        painter.setPen(
+            QPen(QColor(0x20, 0x20, 0x20), std::max(1.0, size / 12.0), Qt::SolidLine, Qt::RoundCap));
+        const qreal x = box.center().x();
+        painter.drawLine(QPointF(x, box.top() + side * 0.35), QPointF(x, box.top() + side * 0.65));
+        painter.drawPoint(QPointF(x, box.top() + side * 0.82));
+        painter.end();
+        icon.addPixmap(image);
+    }
     return icon;
 }
 

@@ -16,8 +16,10 @@
 #include "config/ResourceModules.h"
 #include "platform/FileManager.h"
 #include "platform/SingleInstance.h"
+#include "platform/SystemResume.h"
 #include "platform/WindowAlert.h"
 #include "run/ArchiveName.h"
+#include "run/BackupAge.h"
 #include "run/DailySchedule.h"
 #include "run/FileSystem.h"
 #include "run/RunSummary.h"
@@ -54,8 +56,11 @@ TGlavni::TGlavni(const QStringList &arguments, DesktopServices services, QWidget
     m_endOfRun = new EndOfRunBoxes(ui->CB_Close, ui->CB_Shutdown, ui->CB_Logoff, this);
     m_language = new LanguageMenu(ui->MM_Hrvatski, ui->MM_Engleski, m_settings, this);
 
+    // Precise: a coarse timer may drift by up to 5% of its interval.
+    AutoTimer.setTimerType(Qt::PreciseTimer);
     AutoTimer.setInterval(1000);
-    m_tray = new MainTray(m_services.tray, {ui->TPP_Restore, ui->TPP_Vracanje}, ui->TPP_Close, this);
+    m_tray = new MainTray(m_services.tray, m_services.notifications, {ui->TPP_Restore, ui->TPP_Vracanje},
+                          ui->TPP_Close, this);
     connect(m_tray, &MainTray::restoreRequested, this, &TGlavni::TPP_RestoreClick);
     connectControls();
     // A later start on this configuration may ask already while the start-up's settings window is open.
@@ -85,6 +90,10 @@ void TGlavni::connectControls()
     connect(ui->MM_Vracanje, &QAction::triggered, this, &TGlavni::MM_VracanjeClick);
     connect(ui->TPP_Vracanje, &QAction::triggered, this, &TGlavni::MM_VracanjeClick);
     connect(&AutoTimer, &QTimer::timeout, this, &TGlavni::AutoTimerTimer);
+    connect(&m_services.resume, &SystemResume::resumed, this, [this] {
+        showBackupAge();
+        checkMissedRun();
+    });
     connect(m_language, &LanguageMenu::switched, this, [this] {
         // The texts that code placed, now in the new language.
         showProgramTitle();
@@ -122,6 +131,8 @@ void TGlavni::startUp(const QStringList &arguments)
     showProgramTitle();
     setStatusText(message(Msg::StatusIdle));
     ui->LBL_MapaArhiva->setText(m_settings.BackupLokacijaAuto);
+    m_lastGood = lastGoodBackup();
+    showBackupAge();
     // Decided last: re-applying the window texts switches the timer off, and a save in the settings
     // window sets it.
     applySettingsChanges();
@@ -159,6 +170,8 @@ void TGlavni::Terminate()
 
 void TGlavni::showAtStart()
 {
+    // Once the event loop runs, so the window is up before a missed run starts.
+    QTimer::singleShot(0, this, &TGlavni::checkMissedRun);
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
     if (!m_settings.GLOBAL_StartMinimized) {
@@ -197,6 +210,7 @@ void TGlavni::runAttempt(RunKind kind)
         const BackupAttempt::Preparation preparation = prepareArchiveName(kind);
         const QString &archive = preparation.archive;
         if (!archive.isEmpty()) {
+            BackupAttempt::recordStart(m_settings, kind, m_clock());
             runLayout(true);
             m_bars->reset();
             closeOtherWindows();
@@ -351,8 +365,8 @@ void TGlavni::runEnd(RunKind kind)
     }
     if (!failure.isEmpty()) {
         // No valid archive: the window says what went wrong, never that the run is done.
-        m_tray->showBalloon(QStringLiteral("Arkivoda ") + m_settings.GLOBAL_lista_caption, failure,
-                            TrayIcon::BalloonIcon::Error, 5000);
+        m_tray->notify(QStringLiteral("Arkivoda ") + m_settings.GLOBAL_lista_caption, failure,
+                       TrayIcon::BalloonIcon::Error, 5000);
         // An archive that could not be written has had its own error box already.
         if (m_endOfRun->chosen() == EndOfRunAction::None && record.outcome != Outcome::ArchiveFailed) {
             bringToFront();
@@ -373,8 +387,8 @@ void TGlavni::runEnd(RunKind kind)
         balloon += QStringLiteral("\r\n") + message(Msg::VerifiedSound);
     else if (state.verification == RunState::Verification::Interrupted)
         balloon += QStringLiteral("\r\n") + message(Msg::VerifyInterrupted);
-    m_tray->showBalloon(QStringLiteral("Arkivoda ") + m_settings.GLOBAL_lista_caption, balloon,
-                        TrayIcon::BalloonIcon::Information, 5000);
+    m_tray->notify(QStringLiteral("Arkivoda ") + m_settings.GLOBAL_lista_caption, balloon,
+                   TrayIcon::BalloonIcon::Information, 5000);
 
     if (m_settings.GLOBAL_Report && m_endOfRun->chosen() == EndOfRunAction::None) {
         bringToFront();
@@ -423,6 +437,8 @@ void TGlavni::endOfAttempt(bool autoTimerWasActive)
     if (m_settings.GLOBAL_StartToTray && isMinimized())
         hideToTray();
     m_controller.endAttempt();
+    m_lastGood = lastGoodBackup();
+    showBackupAge();
     setDailyTimer(autoTimerWasActive);
     AutomatskoGasenje();
 }
@@ -476,29 +492,97 @@ void TGlavni::applySettingsChanges()
     setDailyTimer(m_settings.GLOBAL_TimerEnabled);
 }
 
+void TGlavni::setClock(std::function<QDateTime()> clock)
+{
+    m_clock = std::move(clock);
+    m_schedule.forget();
+}
+
 void TGlavni::setDailyTimer(bool running)
 {
-    if (running)
+    if (running) {
+        // A set time that passed while the timer was off (a run in progress) is not made up for here.
+        m_schedule.restart(m_clock());
         AutoTimer.start();
-    else
+    } else {
         AutoTimer.stop();
+    }
 }
 
 void TGlavni::AutoTimerTimer()
 {
     if (!m_settings.GLOBAL_TimerEnabled || m_controller.inProgress())
         return;
-    const DailySchedule::Tick tick = DailySchedule::at(m_clock().time(), m_settings.GLOBAL_TimerTime);
+    showBackupAge();
+    const DailySchedule::Tick tick = m_schedule.tick(m_clock(), m_settings.GLOBAL_TimerTime);
     setStatusText(MessageTable::fill(message(Msg::StatusNextAutoRun), {tick.timeLeft}));
     if (tick.warn)
         m_tray->showBalloon(QStringLiteral("Arkivoda ") + m_settings.GLOBAL_lista_caption,
                             message(Msg::BalloonAutoRunSoon), TrayIcon::BalloonIcon::Warning, 7000);
-    if (tick.start) {
-        // Shown and raised; a minimised window stays minimised.
-        show();
-        raise();
-        AutoZClick();
+    // The set time has passed since the previous tick, however long ago that tick was: a tick late by
+    // more than its minute of warning announces a missed run.
+    if (tick.start)
+        startScheduledRun(QTime(0, 0).addSecs(DailySchedule::secondOfDay(m_settings.GLOBAL_TimerTime)),
+                          tick.lateSeconds >= 60);
+}
+
+QDateTime TGlavni::lastGoodBackup() const
+{
+    const QDateTime recorded = ReadRecordedMoment(m_settings, RecordedMoment::LastGoodBackup);
+    if (recorded.isValid())
+        return recorded;
+    QDateTime newest;
+    for (const QLabel *label : {ui->LokacijaA, ui->LokacijaR}) {
+        const QFileInfo archive(label->text());
+        if (archive.isAbsolute() && archive.isFile() &&
+            (!newest.isValid() || archive.lastModified() > newest))
+            newest = archive.lastModified();
     }
+    return newest;
+}
+
+void TGlavni::showBackupAge()
+{
+    const QDateTime now = m_clock();
+    const QString age = BackupAge::text(m_lastGood, now);
+    ui->LBL_Zadnje->setText(age);
+    m_services.tray.setToolTip(m_trayTitle + QLatin1Char('\n') + age);
+    const bool overdue = m_settings.GLOBAL_TimerEnabled && BackupAge::overdue(m_lastGood, now);
+    m_tray->setWarning(overdue);
+    if (overdue && m_overdueToldOn != now.date()) {
+        m_overdueToldOn = now.date();
+        m_tray->notify(QStringLiteral("Arkivoda ") + m_settings.GLOBAL_lista_caption,
+                       MessageTable::fill(message(Msg::NotifyBackupOverdue), {age}),
+                       TrayIcon::BalloonIcon::Warning, 10000);
+    }
+}
+
+void TGlavni::checkMissedRun()
+{
+    if (m_terminated || !m_settings.GLOBAL_TimerEnabled || !m_settings.GLOBAL_TimerCatchUp ||
+        m_controller.inProgress())
+        return;
+    // Read afresh: the command line may have run the configuration meanwhile.
+    const QDateTime missed =
+        DailySchedule::missedRun(ReadRecordedMoment(m_settings, RecordedMoment::LastAutomaticStart),
+                                 m_clock(), m_settings.GLOBAL_TimerTime);
+    if (missed.isValid())
+        startScheduledRun(missed.time(), true);
+}
+
+void TGlavni::startScheduledRun(const QTime &dueAt, bool late)
+{
+    if (late) {
+        const QString at =
+            dueAt.toString(dueAt.second() == 0 ? QStringLiteral("hh:mm") : QStringLiteral("hh:mm:ss"));
+        m_tray->notify(QStringLiteral("Arkivoda ") + m_settings.GLOBAL_lista_caption,
+                       MessageTable::fill(message(Msg::NotifyMissedRun), {at}),
+                       TrayIcon::BalloonIcon::Information, 7000);
+    }
+    // Shown and raised; a minimised window stays minimised.
+    show();
+    raise();
+    AutoZClick();
 }
 
 // --- About box ------------------------------------------------------------------------------------
@@ -632,7 +716,8 @@ void TGlavni::showProgramTitle()
         m_settings.GLOBAL_lista_caption.isEmpty()
             ? title
             : MessageTable::fill(message(Msg::TitleMainWithList), {title, m_settings.GLOBAL_lista_caption}));
-    m_services.tray.setToolTip(windowTitle());
+    m_trayTitle = windowTitle();
+    showBackupAge();
 }
 
 QString TGlavni::idleTitle() const

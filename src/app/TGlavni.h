@@ -7,6 +7,7 @@
 #include "platform/LauncherProgress.h"
 #include "platform/TrayIcon.h"
 #include "run/BackupAttempt.h"
+#include "run/DailySchedule.h"
 #include "run/RunController.h"
 #include "run/RunView.h"
 
@@ -42,7 +43,8 @@ class TGlavni : public QMainWindow, private RunView
     TGlavni(const QStringList &arguments, DesktopServices services, QWidget *parent = nullptr);
     ~TGlavni() override;
 
-    // Shows the window as the program starts: centred, minimised or only in the tray as set.
+    // Shows the window as the program starts: centred, minimised or only in the tray as set. A missed
+    // daily run is made up for once the event loop runs.
     void showAtStart();
     // Whether the program has been told to end: on a first start, the settings window was left
     // without a saved list. The main window is then never shown.
@@ -53,12 +55,18 @@ class TGlavni : public QMainWindow, private RunView
     const RunState &runState() const { return m_controller.state(); }
     // The daily schedule's timer.
     QTimer &autoTimer() { return AutoTimer; }
-    // The local clock the daily schedule reads; a test sets its own.
-    void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
+    // The local clock the daily schedule reads; a test sets its own. The schedule's next tick then
+    // covers only its own second.
+    void setClock(std::function<QDateTime()> clock);
     QMenu &trayPopup() { return m_tray->popup(); }
     // The window that a run shows the missing sources in, while it exists.
     QWidget *missingFilesWindow() const { return Form_FilesMissing; }
 
+    // Shows how long ago the last good backup was made, in the window and the tray's hint. With the daily
+    // run on and no good backup for two days, the tray icon warns and, once a day, a notification says so.
+    void showBackupAge();
+    // Whether the tray icon warns that backups are overdue.
+    bool backupOverdue() const { return m_tray->warning(); }
     // The last tray balloon shown, or the defaults.
     const MainTray::Balloon &balloon() const { return m_tray->balloon(); }
 
@@ -79,8 +87,13 @@ class TGlavni : public QMainWindow, private RunView
     void BTN_PauseClick();
     void BTN_CancelClick();
     void BTN_KillClick();
-    // One tick of the daily schedule: the countdown, the warning a minute before, the run at the time.
+    // One tick of the daily schedule: the countdown, the warning a minute before, the run once the set
+    // time has passed since the previous tick.
     void AutoTimerTimer();
+    // The catch-up of a daily run missed while the program was not running or the computer slept: with
+    // the schedule and its catch-up on, the automatic run starts when the set time has passed since the
+    // last recorded automatic start. Checked once the window is up at start, and on every wake-up.
+    void checkMissedRun();
     // The end-of-run step: closes the program, shuts down or logs off after a countdown when one of
     // the end-of-run boxes is ticked.
     void AutomatskoGasenje();
@@ -141,6 +154,12 @@ class TGlavni : public QMainWindow, private RunView
     void applySettingsChanges();
     // Starts or stops the daily schedule's timer.
     void setDailyTimer(bool running);
+    // The last good backup on record; for a record from before that was kept, the newer of the last
+    // archives' times.
+    QDateTime lastGoodBackup() const;
+    // Shows the window and starts the automatic run of the daily schedule; a run that starts late
+    // says so, with the time it was due.
+    void startScheduledRun(const QTime &dueAt, bool late);
 
     void AppEventsMinimize();
     void showLastArchive(QLabel *label, quint16 message);
@@ -175,8 +194,12 @@ class TGlavni : public QMainWindow, private RunView
     ProgramSettings m_settings;
     RunController m_controller;
     QTimer AutoTimer;
+    DailySchedule m_schedule;
     MainTray *m_tray = nullptr;
     std::function<QDateTime()> m_clock = &QDateTime::currentDateTime;
+    QDateTime m_lastGood;  // read at start and after each run
+    QDate m_overdueToldOn; // the day the overdue notification was shown
+    QString m_trayTitle;   // the program's title in the tray's hint
     bool m_terminated = false;
     bool m_startedUp = false;
     QPointer<QWidget> AboutBox;

@@ -1,6 +1,7 @@
 #include "app/TOdabirBaze.h"
 #include "run/ArchiveName.h"
 
+#include "config/AutostartEntry.h"
 #include "config/EConfigError.h"
 #include "config/MessageTable.h"
 #include "config/ProgramSettings.h"
@@ -14,6 +15,7 @@
 #include "ui/WindowHelpers.h"
 #include "ui_TOdabirBaze.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QDropEvent>
 #include <QKeyEvent>
@@ -65,7 +67,7 @@ TOdabirBaze::TOdabirBaze(ProgramSettings &settings, FileManager &fileManager, QW
 {
     RequireWindowDescription(staticMetaObject.className());
     ui->setupUi(this);
-    setFixedSize(671, 700);
+    setFixedSize(671, 738);
 
     QPalette white = palette();
     white.setColor(QPalette::Window, Qt::white);
@@ -125,6 +127,7 @@ void TOdabirBaze::connectControls()
     connect(ui->Grid, &QWidget::customContextMenuRequested, this, &TOdabirBaze::PopupActionBar1Popup);
     // An unticked daily run shows its time greyed, as the picker's own check box does.
     connect(ui->VrijemeUkljuceno, &QCheckBox::toggled, ui->Vrijeme, &QWidget::setEnabled);
+    connect(ui->VrijemeUkljuceno, &QCheckBox::toggled, ui->CB_Nadoknadi, &QWidget::setEnabled);
 }
 
 void TOdabirBaze::FormCreate()
@@ -151,6 +154,9 @@ void TOdabirBaze::FormCreate()
     ui->Vrijeme->setTime(timeOfDay(m_settings.GLOBAL_TimerTime));
     ui->VrijemeUkljuceno->setChecked(m_settings.GLOBAL_TimerEnabled);
     ui->Vrijeme->setEnabled(m_settings.GLOBAL_TimerEnabled);
+    ui->CB_Nadoknadi->setChecked(m_settings.GLOBAL_TimerCatchUp);
+    ui->CB_Nadoknadi->setEnabled(m_settings.GLOBAL_TimerEnabled);
+    ui->CB_Prijava->setChecked(AutostartEntry(m_settings.GLOBAL_lista_caption).exists());
 }
 
 void TOdabirBaze::setCaption()
@@ -405,12 +411,19 @@ void TOdabirBaze::Button1Click()
     values.Exclusions = ui->Izuzeci->text();
     values.TimerEnabled = ui->VrijemeUkljuceno->isChecked();
     values.TimerTime = dayFractionOf(ui->Vrijeme->time());
+    values.CatchUp = ui->CB_Nadoknadi->isChecked();
     try {
         SaveSettingsWindow(m_settings, values);
         if (!values.TimerEnabled)
             emit mainStatusChosen(message(Msg::StatusSettingsIdle));
         emit dailyTimerChosen(values.TimerEnabled);
         SaveBackupList(m_settings, ui->Grid->rows());
+        // Written again on every save, so that the entry names the program as it is installed now.
+        const AutostartEntry autostart(m_settings.GLOBAL_lista_caption);
+        if (ui->CB_Prijava->isChecked())
+            autostart.write(AutostartEntry::programCommand(QCoreApplication::applicationFilePath()));
+        else
+            autostart.remove();
     } catch (const EConfigError &failure) {
         // The save ends here and the window stays open with every edit; what was written stays written.
         ShowApplicationError(this, failure.message());

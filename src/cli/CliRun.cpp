@@ -67,6 +67,7 @@ int CliRun::exec()
         return Failed;
     }
     const QString archiveFile = preparation.archive;
+    BackupAttempt::recordStart(settings, kind, QDateTime::currentDateTime());
 
     CliRunView view(stderr, ::isatty(STDERR_FILENO) == 1);
     RunController controller(view);

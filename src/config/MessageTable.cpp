@@ -179,6 +179,15 @@ const QHash<quint16, QString> &croatianTable()
              QStringLiteral("Izostavljeno po izuzecima i mapi arhiva: %s datoteka, %s mapa")},
             {QT_TRANSLATE_NOOP("Poruke", "65119"),
              QStringLiteral("Starije arhive nisu obrisane jer ova arhiva nije provjerena.")},
+            {QT_TRANSLATE_NOOP("Poruke", "65160"),
+             QStringLiteral("Propušteno dnevno arhiviranje u %s pokreće se sada")},
+            {QT_TRANSLATE_NOOP("Poruke", "65161"), QStringLiteral("Zadnje uspješno arhiviranje: %s")},
+            {QT_TRANSLATE_NOOP("Poruke", "65162"), QStringLiteral("danas")},
+            {QT_TRANSLATE_NOOP("Poruke", "65163"), QStringLiteral("jučer")},
+            {QT_TRANSLATE_NOOP("Poruke", "65164"), QStringLiteral("prije %s dana")},
+            {QT_TRANSLATE_NOOP("Poruke", "65165"), QStringLiteral("prije %s dan")},
+            {QT_TRANSLATE_NOOP("Poruke", "65166"), QStringLiteral("još nijedno")},
+            {QT_TRANSLATE_NOOP("Poruke", "65167"), QStringLiteral("Arhiviranje kasni! %s")},
         };
         QHash<quint16, QString> byNumber;
         for (const CroatianEntry &entry : entries)

@@ -102,6 +102,14 @@ enum Number : quint16 {
     PruneFailed = 65117,
     LeftOutCount = 65118,
     PruningHeld = 65119,
+    NotifyMissedRun = 65160,
+    BackupAgeLine = 65161,
+    BackupAgeToday = 65162,
+    BackupAgeYesterday = 65163,
+    BackupAgeDays = 65164,
+    BackupAgeDaysSingular = 65165,
+    BackupAgeNone = 65166,
+    NotifyBackupOverdue = 65167,
 };
 }
 

@@ -6,6 +6,7 @@
 #include "config/StringGrid.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 const QString kProgram = QStringLiteral("Program");
@@ -59,6 +60,7 @@ LastArchives LoadProgramSettings(ProgramSettings &settings)
     settings.GLOBAL_Izuzeci = BckIni.ReadString(kProgram, QStringLiteral("Izuzeci"), QString());
     settings.GLOBAL_TimerTime = BckIni.ReadTime(kTimer, QStringLiteral("Time"), 0.0);
     settings.GLOBAL_TimerEnabled = BckIni.ReadBool(kTimer, QStringLiteral("Enabled"), false);
+    settings.GLOBAL_TimerCatchUp = BckIni.ReadBool(kTimer, QStringLiteral("Nadoknadi"), false);
     return last;
 }
 
@@ -68,6 +70,34 @@ void WriteLastArchive(const ProgramSettings &settings, LastArchiveKind kind, con
     const ConfigLock lock(settings.lockFileName(), BckIni.fileName());
     const QString key = kind == LastArchiveKind::FileA ? QStringLiteral("FileA") : QStringLiteral("FileR");
     BckIni.WriteString(kLast, key, archivePath);
+}
+
+namespace {
+std::pair<QString, QString> momentKey(RecordedMoment which)
+{
+    if (which == RecordedMoment::LastAutomaticStart)
+        return {kTimer, QStringLiteral("Zadnje")};
+    return {kLast, QStringLiteral("Uspjesno")};
+}
+} // namespace
+
+QDateTime ReadRecordedMoment(const ProgramSettings &settings, RecordedMoment which)
+{
+    const auto [section, key] = momentKey(which);
+    const QString text = IniFile(settings.settingsFileName()).ReadString(section, key, QString());
+    QDateTime moment = QDateTime::fromString(text, Qt::ISODate);
+    // A value with an offset names one instant; compared with the local clock it is local time.
+    return moment.isValid() ? moment.toLocalTime() : QDateTime();
+}
+
+void WriteRecordedMoment(const ProgramSettings &settings, RecordedMoment which, const QDateTime &moment)
+{
+    const auto [section, key] = momentKey(which);
+    // With its offset, so a change of time zone or of summer time does not move it.
+    const QDateTime local = moment.toLocalTime();
+    const IniFile BckIni(settings.settingsFileName());
+    const ConfigLock lock(settings.lockFileName(), BckIni.fileName());
+    BckIni.WriteString(section, key, local.toOffsetFromUtc(local.offsetFromUtc()).toString(Qt::ISODate));
 }
 
 void WriteLanguage(const ProgramSettings &settings, const QString &code)
@@ -99,6 +129,8 @@ void SaveSettingsWindow(ProgramSettings &settings, const SettingsWindowValues &v
     }
     settings.GLOBAL_TimerEnabled = values.TimerEnabled;
     BckIni.WriteBool(kTimer, QStringLiteral("Enabled"), values.TimerEnabled);
+    BckIni.WriteBool(kTimer, QStringLiteral("Nadoknadi"), values.CatchUp);
+    settings.GLOBAL_TimerCatchUp = values.CatchUp;
     settings.GLOBAL_StartToTray = values.StartToTray;
     settings.GLOBAL_CloseToMinimize = values.CloseToTray;
     settings.GLOBAL_StartMinimized = values.StartMinimized;

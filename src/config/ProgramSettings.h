@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <QSysInfo>
 
@@ -24,7 +25,8 @@ struct ProgramSettings
     int GLOBAL_Zadrzi = 0;       // automatic archives kept in the archive folder; 0 keeps all
     QString GLOBAL_Izuzeci;      // patterns of what runs leave out, separated by ";"
     bool GLOBAL_TimerEnabled = false;
-    double GLOBAL_TimerTime = 0.0; // time of day as a fraction of a day, 0 <= value < 1
+    double GLOBAL_TimerTime = 0.0;    // time of day as a fraction of a day, 0 <= value < 1
+    bool GLOBAL_TimerCatchUp = false; // a daily run missed while the program was not running starts late
 
     // Full name of the settings file of the selected list.
     QString settingsFileName() const;
@@ -58,11 +60,19 @@ struct SettingsWindowValues
     QString Exclusions;
     bool TimerEnabled = false; // the daily run is ticked on
     double TimerTime = 0.0;    // the picker's time of day, stored only while TimerEnabled
+    bool CatchUp = false;      // a missed daily run starts late
+};
+
+// Moments the program records in the settings file, as ISO 8601 local date and time with its offset.
+enum class RecordedMoment {
+    LastAutomaticStart, // "Timer"/"Zadnje": the last automatic run began
+    LastGoodBackup,     // "Last"/"Uspjesno": the last run whose archive got its final name ended
 };
 
 // Reads every stored setting into the settings through one accessor, in the start-up order
 // (Jezik, FileR, FileA, Putanja, Datoteka, StartToTray, CloseToTray, StartMinimized, Report, Provjera,
-// Zadrzi, Izuzeci, Time, Enabled); missing or unreadable values give their defaults. Returns the last archive paths.
+// Zadrzi, Izuzeci, Time, Enabled, Nadoknadi); missing or unreadable values give their defaults. Returns the
+// last archive paths.
 LastArchives LoadProgramSettings(ProgramSettings &settings);
 
 // Every write below holds the configuration's lock (ConfigLock) while it reads and rewrites the file, and
@@ -72,15 +82,19 @@ LastArchives LoadProgramSettings(ProgramSettings &settings);
 // the settings file cannot be written.
 void WriteLastArchive(const ProgramSettings &settings, LastArchiveKind kind, const QString &archivePath);
 
+// A recorded moment, or an invalid date-time when none is recorded or the value cannot be read.
+QDateTime ReadRecordedMoment(const ProgramSettings &settings, RecordedMoment which);
+// Records a moment; throws EConfigError when the settings file cannot be written.
+void WriteRecordedMoment(const ProgramSettings &settings, RecordedMoment which, const QDateTime &moment);
+
 // Stores the interface language code under "Program"/"Jezik"; throws EConfigError on failure.
 void WriteLanguage(const ProgramSettings &settings, const QString &code);
 
 // Stores a settings-window save and applies it to the settings, step by step: BckName, then the
 // file keys Putanja, Datoteka, StartToTray, CloseToTray, StartMinimized, Report, Provjera, Zadrzi,
-// Izuzeci, Time (only when
-// the daily run is on, together with GLOBAL_TimerTime), GLOBAL_TimerEnabled and Enabled, then the
-// four options, then BackupLokacijaAuto read back from the file. Throws EConfigError at the first
-// failed write; what was stored and assigned before it stays.
+// Izuzeci, Time (only when the daily run is on, together with GLOBAL_TimerTime), GLOBAL_TimerEnabled and
+// Enabled, Nadoknadi, then the five options, then BackupLokacijaAuto read back from the file. Throws
+// EConfigError at the first failed write; what was stored and assigned before it stays.
 void SaveSettingsWindow(ProgramSettings &settings, const SettingsWindowValues &values);
 
 // Replaces the backup list file with the rows of the settings window (SaveStringGrid); throws

@@ -3,8 +3,10 @@
 class FileDownload;
 class FileManager;
 class LauncherProgress;
+class Notifications;
 class SessionEnd;
 class SingleInstance;
+class SystemResume;
 class TrayIcon;
 class UrlOpener;
 class WindowAlert;
@@ -21,4 +23,6 @@ struct DesktopServices
     FileDownload &download;
     UrlOpener &urls;
     SingleInstance &instance;
+    SystemResume &resume;
+    Notifications &notifications;
 };

@@ -2,8 +2,10 @@
 
 #include "platform/DesktopUrlOpener.h"
 #include "platform/FreedesktopFileManager.h"
+#include "platform/FreedesktopNotifications.h"
 #include "platform/LocalSocketInstance.h"
 #include "platform/LogindSessionEnd.h"
+#include "platform/LogindSystemResume.h"
 #include "platform/QtFileDownload.h"
 #include "platform/QtTrayIcon.h"
 #include "platform/QtWindowAlert.h"
@@ -14,7 +16,9 @@ LinuxDesktop::LinuxDesktop()
       m_launcher(UnityLauncherProgress::create(QStringLiteral("arkivoda.desktop"))),
       m_fileManager(std::make_unique<FreedesktopFileManager>()), m_alert(std::make_unique<QtWindowAlert>()),
       m_session(std::make_unique<LogindSessionEnd>()), m_download(std::make_unique<QtFileDownload>()),
-      m_urls(std::make_unique<DesktopUrlOpener>()), m_instance(std::make_unique<LocalSocketInstance>())
+      m_urls(std::make_unique<DesktopUrlOpener>()), m_instance(std::make_unique<LocalSocketInstance>()),
+      m_resume(std::make_unique<LogindSystemResume>()),
+      m_notifications(std::make_unique<FreedesktopNotifications>())
 {
 }
 
@@ -22,6 +26,6 @@ LinuxDesktop::~LinuxDesktop() = default;
 
 DesktopServices LinuxDesktop::services()
 {
-    return DesktopServices{*m_tray,    m_launcher.get(), *m_fileManager, *m_alert,
-                           *m_session, *m_download,      *m_urls,        *m_instance};
+    return DesktopServices{*m_tray,     m_launcher.get(), *m_fileManager, *m_alert,  *m_session,
+                           *m_download, *m_urls,          *m_instance,    *m_resume, *m_notifications};
 }

@@ -7,7 +7,9 @@
 class DesktopUrlOpener;
 class FreedesktopFileManager;
 class LocalSocketInstance;
+class FreedesktopNotifications;
 class LogindSessionEnd;
+class LogindSystemResume;
 class QtFileDownload;
 class QtTrayIcon;
 class QtWindowAlert;
@@ -34,4 +36,6 @@ class LinuxDesktop
     std::unique_ptr<QtFileDownload> m_download;
     std::unique_ptr<DesktopUrlOpener> m_urls;
     std::unique_ptr<LocalSocketInstance> m_instance;
+    std::unique_ptr<LogindSystemResume> m_resume;
+    std::unique_ptr<FreedesktopNotifications> m_notifications;
 };

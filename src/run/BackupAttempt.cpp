@@ -63,6 +63,18 @@ BackupAttempt::Preparation BackupAttempt::prepare(Kind kind, const ProgramSettin
     return preparation;
 }
 
+bool BackupAttempt::recordStart(const ProgramSettings &settings, Kind kind, const QDateTime &now)
+{
+    if (kind != Kind::Automatic)
+        return true;
+    try {
+        WriteRecordedMoment(settings, RecordedMoment::LastAutomaticStart, now);
+        return true;
+    } catch (const EConfigError &) {
+        return false;
+    }
+}
+
 BackupAttempt::Outcome BackupAttempt::outcome(const RunState &state)
 {
     if (state.archiveFailed)
@@ -95,6 +107,7 @@ BackupAttempt::Record BackupAttempt::record(const ProgramSettings &settings, Kin
         WriteLastArchive(settings, kind == Kind::Automatic ? LastArchiveKind::FileA : LastArchiveKind::FileR,
                          state.arhiva_file);
         result.recorded = true;
+        WriteRecordedMoment(settings, RecordedMoment::LastGoodBackup, QDateTime::currentDateTime());
     } catch (const EConfigError &failure) {
         result.failure = failure.reason().isEmpty()
                              ? failure.message()

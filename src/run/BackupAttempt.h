@@ -2,6 +2,7 @@
 
 #include "config/ProgramSettings.h"
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
@@ -65,14 +66,18 @@ class BackupAttempt
     // touched: an old file of that name stays until the run's complete archive replaces it.
     static Preparation prepare(Kind kind, const ProgramSettings &settings,
                                const QString &chosenFile = QString(), bool mayReplace = false);
+    // Records that an automatic run begins at now ("Timer"/"Zadnje"), for the catch-up of a missed daily
+    // run; a manual run records nothing. False when the settings file cannot be written: the run goes
+    // on, and its end reports the file when it cannot record the archive either.
+    static bool recordStart(const ProgramSettings &settings, Kind kind, const QDateTime &now);
     // The outcome of the run that state describes.
     static Outcome outcome(const RunState &state);
     // Whether the outcome left a valid archive behind.
     static bool leftArchive(Outcome outcome);
-    // Decides the run's outcome and records its archive as the last one of its kind, only when the run
-    // left a valid archive. After an automatic run that completed, was recorded and verified sound, the
-    // oldest archives of the configuration in the archive folder are deleted until as many remain as
-    // the settings keep; never after any other run.
+    // Decides the run's outcome and records its archive as the last one of its kind, and the moment as
+    // the last good backup, only when the run left a valid archive. After an automatic run that
+    // completed, was recorded and verified sound, the oldest archives of the configuration in the archive
+    // folder are deleted until as many remain as the settings keep; never after any other run.
     static Record record(const ProgramSettings &settings, Kind kind, const RunState &state);
 
     // The refusal in words, in the current language; empty for Refusal::None.

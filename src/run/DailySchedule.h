@@ -1,11 +1,14 @@
 #pragma once
 
+#include <QDate>
+#include <QDateTime>
 #include <QString>
 
 class QTime;
 
-// The daily automatic run's arithmetic: what one tick of the schedule shows and does, worked out from
-// the time of day and the set time alone, so the schedule keeps no state between ticks.
+// The daily automatic run's timing. A tick shows the countdown and starts the run when the set time
+// of day has been crossed since the previous tick, so a tick that comes late (a busy or suspended
+// machine, a clock stepped forward) still starts that day's run, and never more than one run a day.
 class DailySchedule
 {
   public:
@@ -13,14 +16,36 @@ class DailySchedule
     {
         int secondsLeft = 0; // until the next run, 0 to 86399
         QString timeLeft;    // the same as "hh:nn:ss", for the countdown in the status line
-        bool warn = false;   // exactly one minute before the run: the warning balloon
-        bool start = false;  // the set second itself: the run starts
+        bool warn = false;   // the point one minute before the run was crossed: the warning balloon
+        bool start = false;  // the set time was crossed and today's run has not started: start it
+        int lateSeconds = 0; // with start: how long ago the set time passed
     };
 
-    // One tick at the given time of day for a set time held as a fraction of a day (only its
-    // fractional part counts). Milliseconds of both are dropped.
+    // Watching starts at now: a set time at or before it is not due. Before the first restart (and
+    // after forget), a tick covers only its own second.
+    void restart(const QDateTime &now);
+    void forget();
+
+    // One tick at now for a set time held as a fraction of a day (only its fractional part counts).
+    // Milliseconds are dropped.
+    Tick tick(const QDateTime &now, double timerTime);
+
+    // The countdown alone at a time of day, without starting anything.
     static Tick at(const QTime &now, double timerTime);
+
+    // The latest moment at or before now at which the daily run was due: today's set time when it has
+    // passed, else yesterday's.
+    static QDateTime lastDue(const QDateTime &now, double timerTime);
+
+    // The run that was due and has not started since lastStart: the moment it was due, or an invalid
+    // date-time when none is missed. Nothing is missed without a recorded start, nor when the
+    // recorded start lies ahead of now (the clock was set back).
+    static QDateTime missedRun(const QDateTime &lastStart, const QDateTime &now, double timerTime);
 
     // Whole seconds since midnight of a time of day held as a fraction of a day.
     static int secondOfDay(double dayFraction);
+
+  private:
+    QDateTime m_previous; // the whole second of the previous tick, or of the restart
+    QDate m_startedFor;   // the day whose run this schedule started last
 };

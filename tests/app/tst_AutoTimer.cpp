@@ -117,6 +117,146 @@ class TestAutoTimer : public QObject
         QVERIFY(window.autoTimer().isActive());
     }
 
+    void aLateTickStartsTheRunOnce()
+    {
+        GlavniFixture fixture(timerSettings("08:00:00"));
+        TGlavni &window = fixture.create();
+        QTime now(7, 59, 59);
+        window.setClock([&] { return today(now); });
+        window.AutoTimerTimer();
+        now = QTime(8, 0, 2); // the second of the run was never ticked
+
+        window.AutoTimerTimer();
+        QCOMPARE(fixture.archives().size(), 1);
+        now = QTime(8, 0, 3);
+        window.AutoTimerTimer();
+
+        QCOMPARE(fixture.archives().size(), 1);
+        QVERIFY(window.autoTimer().isActive());
+        QCOMPARE(window.autoTimer().timerType(), Qt::PreciseTimer);
+    }
+
+    // The catch-up, through the clock seam: the last automatic start is on record, the program looks at
+    // its start or on a wake-up.
+    void catchUp_data()
+    {
+        QTest::addColumn<QByteArray>("timer");
+        QTest::addColumn<QDateTime>("now");
+        QTest::addColumn<bool>("runs");
+        const QByteArray on = "[Timer]\r\nEnabled=1\r\nTime=08:00:00\r\nNadoknadi=1\r\n";
+        const QDateTime morning = today(QTime(9, 30, 0));
+        QTest::newRow("missed yesterday") << on + "Zadnje=2026-03-12T08:00:03\r\n"
+                                          << today(QTime(7, 0, 0)) << true;
+        QTest::newRow("missed today") << on + "Zadnje=2026-03-13T08:00:03\r\n" << morning << true;
+        QTest::newRow("already run today") << on + "Zadnje=2026-03-14T08:00:02\r\n" << morning << false;
+        QTest::newRow("run early today, before the set time") << on + "Zadnje=2026-03-14T07:10:00\r\n"
+                                                              << morning << true;
+        QTest::newRow("clock set back") << on + "Zadnje=2026-03-14T08:00:02\r\n"
+                                        << QDateTime(QDate(2026, 3, 13), QTime(10, 0)) << false;
+        QTest::newRow("nothing on record") << on << morning << false;
+        QTest::newRow("schedule off")
+            << QByteArray(
+                   "[Timer]\r\nEnabled=0\r\nTime=08:00:00\r\nNadoknadi=1\r\nZadnje=2026-03-12T08:00:03\r\n")
+            << morning << false;
+        QTest::newRow("catch-up off")
+            << QByteArray("[Timer]\r\nEnabled=1\r\nTime=08:00:00\r\nZadnje=2026-03-12T08:00:03\r\n")
+            << morning << false;
+    }
+
+    void catchUp()
+    {
+        QFETCH(QByteArray, timer);
+        QFETCH(QDateTime, now);
+        QFETCH(bool, runs);
+        GlavniFixture fixture(timer);
+        TGlavni &window = fixture.create();
+        window.setClock([&] { return now; });
+
+        window.checkMissedRun();
+
+        QCOMPARE(fixture.archives().size(), runs ? 1 : 0);
+        const QStringList texts = [&] {
+            QStringList all;
+            for (const FakeTrayIcon::Message &message : fixture.desktop.tray.messages)
+                all << message.text;
+            return all;
+        }();
+        QCOMPARE(texts.contains(QStringLiteral("Propušteno dnevno arhiviranje u 08:00 pokreće se sada")),
+                 runs);
+        if (runs) {
+            // The run's start is on record, so the next check finds nothing missed.
+            QCOMPARE(ReadRecordedMoment(window.settings(), RecordedMoment::LastAutomaticStart), now);
+            window.checkMissedRun();
+            QCOMPARE(fixture.archives().size(), 1);
+        }
+    }
+
+    void theCatchUpLooksAtStartAndOnWakeUp()
+    {
+        GlavniFixture fixture("[Timer]\r\nEnabled=1\r\nTime=08:00:00\r\nNadoknadi=1\r\n"
+                              "Zadnje=2026-03-13T08:00:00\r\n");
+        TGlavni &window = fixture.create();
+        QDateTime now = today(QTime(9, 0, 0));
+        window.setClock([&] { return now; });
+
+        window.showAtStart();
+        QVERIFY(fixture.archives().isEmpty()); // not before the window is up
+        QTRY_COMPARE(fixture.archives().size(), 1);
+
+        QTest::qWait(1100); // archive names go by the second
+        now = now.addDays(1).addSecs(3600);
+        emit fixture.desktop.resume.resumed();
+        QCOMPARE(fixture.archives().size(), 2);
+    }
+
+    // The last good backup in the window and the tray's hint; overdue with the schedule on after two days
+    // without one: the icon warns, and one message a day says so.
+    void overdue_data()
+    {
+        QTest::addColumn<int>("daysAgo");
+        QTest::addColumn<bool>("schedule");
+        QTest::addColumn<QString>("age");
+        QTest::addColumn<bool>("overdue");
+        QTest::newRow("three days, schedule on") << 3 << true << "prije 3 dana" << true;
+        QTest::newRow("three days, schedule off") << 3 << false << "prije 3 dana" << false;
+        QTest::newRow("yesterday, schedule on") << 1 << true << "jučer" << false;
+    }
+
+    void overdue()
+    {
+        QFETCH(int, daysAgo);
+        QFETCH(bool, schedule);
+        QFETCH(QString, age);
+        QFETCH(bool, overdue);
+        const QDateTime lastGood = QDateTime::currentDateTime().addDays(-daysAgo);
+        GlavniFixture fixture(
+            timerSettings("08:00:00", schedule) + "[Last]\r\nUspjesno=" +
+            lastGood.toOffsetFromUtc(lastGood.offsetFromUtc()).toString(Qt::ISODate).toUtf8() + "\r\n");
+        TGlavni &window = fixture.create();
+        window.showBackupAge();
+
+        const QString line = QStringLiteral("Zadnje uspješno arhiviranje: ") + age;
+        QCOMPARE(fixture.control<QLabel>("LBL_Zadnje")->text(), line);
+        QVERIFY(fixture.desktop.tray.toolTip.endsWith(QLatin1Char('\n') + line));
+        QCOMPARE(window.backupOverdue(), overdue);
+        QCOMPARE(fixture.desktop.tray.messages.size(), overdue ? 1 : 0);
+        if (!overdue)
+            return;
+        QCOMPARE(fixture.desktop.tray.messages.first().text, QStringLiteral("Arhiviranje kasni! ") + line);
+        QCOMPARE(fixture.desktop.tray.messages.first().icon, TrayIcon::BalloonIcon::Warning);
+
+        // The next day, one more message; a good run ends the warning.
+        window.setClock([] { return QDateTime::currentDateTime().addDays(1); });
+        window.showBackupAge();
+        window.showBackupAge();
+        QCOMPARE(fixture.desktop.tray.messages.size(), 2);
+        window.setClock(&QDateTime::currentDateTime);
+        window.AutoZClick();
+        QVERIFY(!window.backupOverdue());
+        QCOMPARE(fixture.control<QLabel>("LBL_Zadnje")->text(),
+                 QStringLiteral("Zadnje uspješno arhiviranje: danas"));
+    }
+
     void aRunInProgressAtTheSetTimeStartsNothing()
     {
         GlavniFixture fixture(timerSettings("08:00:00"));

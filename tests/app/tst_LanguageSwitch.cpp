@@ -130,7 +130,9 @@ class TestLanguageSwitch : public QObject
         QCOMPARE(fixture.action("TPP_Restore")->text(), QStringLiteral("&Open Arkivoda"));
         QCOMPARE(fixture.text("Label1"), QStringLiteral("Preset archive folder:"));
         QCOMPARE(window.windowTitle(), QStringLiteral("Arkivoda - current list: Posao"));
-        QCOMPARE(fixture.desktop.tray.toolTip, window.windowTitle());
+        QCOMPARE(fixture.desktop.tray.toolTip,
+                 window.windowTitle() + QStringLiteral("\nLast successful backup: none yet"));
+        QCOMPARE(fixture.text("LBL_Zadnje"), QStringLiteral("Last successful backup: none yet"));
         QCOMPARE(fixture.text("LBL_Status"), QStringLiteral("waiting..."));
         QCOMPARE(fixture.text("LBL_MapaArhiva"), fixture.archiveFolder);
         QCOMPARE(fixture.text("LokacijaA"), QStringLiteral("/arhiva/Arhiva_1.zip"));

@@ -186,7 +186,8 @@ class TestStartUp : public QObject
                               prefix + QStringLiteral("Arkivoda.lock"),
                               prefix + QStringLiteral("Arkivoda_bcklst.txt")}));
         QCOMPARE(first.windowTitle(), title);
-        QCOMPARE(fixture.desktop.tray.toolTip, title);
+        QCOMPARE(fixture.desktop.tray.toolTip,
+                 title + QStringLiteral("\nZadnje uspješno arhiviranje: još nijedno"));
         QCOMPARE(fixture.label("LBL_MapaArhiva")->text(), fixture.archiveFolder);
         QCOMPARE(fixture.label("LBL_Status")->text(), QStringLiteral("čekam..."));
         QVERIFY(first.autoTimer().isActive());

@@ -177,7 +177,10 @@ class TestTGlavni : public QObject
         TGlavni &window = fixture.open({QStringLiteral("arkivoda"), QStringLiteral("Posao")});
 
         QCOMPARE(window.windowTitle(), QStringLiteral("Arkivoda - aktualna lista: Posao"));
-        QCOMPARE(fixture.desktop.tray.toolTip, window.windowTitle());
+        // Nothing good on record yet.
+        const QString age = QStringLiteral("Zadnje uspješno arhiviranje: još nijedno");
+        QCOMPARE(fixture.desktop.tray.toolTip, window.windowTitle() + QLatin1Char('\n') + age);
+        QCOMPARE(fixture.control<QLabel>("LBL_Zadnje")->text(), age);
         QVERIFY(fixture.desktop.tray.shown);
         QVERIFY(fixture.desktop.tray.hasIcon);
         QCOMPARE(fixture.control<QLabel>("LBL_Status")->text(), QStringLiteral("čekam..."));
@@ -466,6 +469,11 @@ class TestTGlavni : public QObject
         const QString cliSettings = fixture.settingsText();
 
         const QString record = automatic ? QStringLiteral("FileA=") : QStringLiteral("FileR=");
+        // A good backup is on record with its time; an automatic run that began, with its start.
+        const QString good = QStringLiteral("Uspjesno=");
+        QCOMPARE(windowSettings.contains(good), archiveLeft);
+        QCOMPARE(cliSettings.contains(good), archiveLeft);
+        QCOMPARE(windowSettings.contains(QStringLiteral("Zadnje=")), automatic && archiveLeft);
         if (archiveLeft) {
             QCOMPARE(windowErrors.size(), 0);
             QCOMPARE(cli.exitCode(), 0);
@@ -836,6 +844,50 @@ class TestTGlavni : public QObject
 
         QTest::keyClick(&window, Qt::Key_F4, Qt::AltModifier);
         QCOMPARE(closed.size(), 1);
+    }
+
+    // The run's end goes to the desktop's notification service when one runs, else to a balloon; a
+    // click on the notification brings the window back.
+    void endOfRunNotification_data()
+    {
+        QTest::addColumn<bool>("service");
+        QTest::addColumn<bool>("archiveFolderMissing");
+        QTest::newRow("service, complete") << true << false;
+        QTest::newRow("service, failed") << true << true;
+        QTest::newRow("no service, complete") << false << false;
+    }
+
+    void endOfRunNotification()
+    {
+        QFETCH(bool, service);
+        QFETCH(bool, archiveFolderMissing);
+        Fixture fixture(QStringLiteral("[Program]\r\nReport=0\r\n"));
+        fixture.desktop.notifications.available = service;
+        TGlavni &window = fixture.open();
+        QString target = fixture.tree.path(QStringLiteral("r.zip"));
+        if (archiveFolderMissing)
+            target = fixture.tree.path(QStringLiteral("nema/r.zip"));
+        fixture.saveAnswer = target;
+        // An archive that cannot be written has its own error box first.
+        const ModalDriver closeArchiveError([](QWidget *box) { box->close(); },
+                                            QStringLiteral("ArchiveErrorBox"));
+
+        window.RucnaZClick();
+
+        const QList<Notifications::Notification> &shown = fixture.desktop.notifications.shown;
+        QCOMPARE(shown.size(), service ? 1 : 0);
+        QCOMPARE(fixture.desktop.tray.messages.size(), service ? 0 : 1);
+        if (!service)
+            return;
+        QCOMPARE(shown.first().title, QStringLiteral("Arkivoda "));
+        QCOMPARE(shown.first().icon,
+                 archiveFolderMissing ? TrayIcon::BalloonIcon::Error : TrayIcon::BalloonIcon::Information);
+        if (!archiveFolderMissing)
+            QCOMPARE(shown.first().text, QStringLiteral("Arhiviranje je završeno u arhivu \n") + target);
+        QCOMPARE(shown.first().actions.first().key, QStringLiteral("default"));
+        window.hide();
+        emit fixture.desktop.notifications.actionInvoked(QStringLiteral("default"));
+        QVERIFY(window.isVisible());
     }
 
     void restoreFromTheTray()

@@ -57,6 +57,8 @@ class TestTOdabirBaze : public QObject
     {
         explicit Fixture(const std::optional<QStringList> &list = QStringList{})
         {
+            // The autostart entry goes to this configuration folder.
+            qputenv("XDG_CONFIG_HOME", tree.path(QStringLiteral("config")).toUtf8());
             dataFolder = tree.makeDir(QStringLiteral("config/Arkivoda")) + QLatin1Char('/');
             archiveFolder = tree.makeDir(QStringLiteral("arhiva")) + QLatin1Char('/');
             file = tree.writeFile(QStringLiteral("izvor/a.txt"), "a");
@@ -206,7 +208,7 @@ class TestTOdabirBaze : public QObject
     {
         Fixture fixture;
         TOdabirBaze &window = fixture.open();
-        QCOMPARE(window.size(), QSize(671, 700));
+        QCOMPARE(window.size(), QSize(671, 738));
         QVERIFY(!(window.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
         QVERIFY(window.acceptDrops());
 
@@ -221,8 +223,8 @@ class TestTOdabirBaze : public QObject
         } while (widget != fixture.control("Button5"));
         QCOMPARE(order,
                  (paths({"Button5", "Button7", "Button8", "Grid", "Button3", "BckNameLabel", "CB_StartToTray",
-                         "CB_CloseToTray", "CB_StartMinimized", "CB_Report", "CB_Provjera", "Zadrzi",
-                         "Izuzeci", "Button1", "Button4", "Button2", "SB_Up", "SB_Down"})));
+                         "CB_CloseToTray", "CB_StartMinimized", "CB_Report", "CB_Provjera", "CB_Nadoknadi",
+                         "CB_Prijava", "Zadrzi", "Izuzeci", "Button1", "Button4", "Button2", "SB_Up", "SB_Down"})));
         // Whatever font the desktop gives, no caption is cut off and the top row does not overlap.
         for (const QWidget *caption : window.findChildren<QWidget *>()) {
             const auto *label = qobject_cast<const QLabel *>(caption);
@@ -621,6 +623,9 @@ class TestTOdabirBaze : public QObject
         fixture.control<QLineEdit>("Izuzeci")->setText(QStringLiteral("*.tmp;node_modules/"));
         fixture.control<QCheckBox>("VrijemeUkljuceno")->setChecked(dailyRun);
         fixture.control<QTimeEdit>("Vrijeme")->setTime(QTime(21, 5, 9));
+        // The catch-up belongs to the daily run: greyed with it.
+        QCOMPARE(fixture.control<QCheckBox>("CB_Nadoknadi")->isEnabled(), dailyRun);
+        fixture.control<QCheckBox>("CB_Nadoknadi")->setChecked(dailyRun);
         fixture.click("Button1");
 
         QVERIFY(fixture.dialogs.isEmpty());
@@ -632,6 +637,8 @@ class TestTOdabirBaze : public QObject
         const QString time = dailyRun ? QStringLiteral("21:05:09") : QStringLiteral("06:30:00");
         QCOMPARE(QString::fromUtf8(fixture.fileBytes(fixture.settingsFile())),
                  QStringLiteral("; kept\r\n[Timer]\r\nTime=") + time + QStringLiteral("\r\nEnabled=") +
+                     (dailyRun ? QStringLiteral("1") : QStringLiteral("0")) +
+                     QStringLiteral("\r\nNadoknadi=") +
                      (dailyRun ? QStringLiteral("1") : QStringLiteral("0")) +
                      QStringLiteral("\r\n[LokacijaAuto]\r\nPutanja=") + dnevno +
                      QStringLiteral("\r\nZadrzi=4\r\n[Last]\r\nDatoteka=Kopija.\"x\"y\r\n[Program]\r\n"
@@ -651,6 +658,7 @@ class TestTOdabirBaze : public QObject
         QCOMPARE(settings.GLOBAL_Zadrzi, 4);
         QCOMPARE(settings.GLOBAL_Izuzeci, QStringLiteral("*.tmp;node_modules/"));
         QCOMPARE(settings.GLOBAL_TimerEnabled, dailyRun);
+        QCOMPARE(settings.GLOBAL_TimerCatchUp, dailyRun);
         QCOMPARE(qRound(settings.GLOBAL_TimerTime * 86400),
                  dailyRun ? 21 * 3600 + 5 * 60 + 9 : 6 * 3600 + 30 * 60);
         QCOMPARE(fixture.timerChoices->count(), 1);
@@ -658,6 +666,29 @@ class TestTOdabirBaze : public QObject
         QCOMPARE(fixture.statusChoices->count(), dailyRun ? 0 : 1);
         if (!dailyRun)
             QCOMPARE(fixture.statusChoices->first().first().toString(), QStringLiteral("čekam..."));
+    }
+
+    void startAtLogin()
+    {
+        Fixture fixture(QStringList{QStringLiteral("/a")});
+        fixture.settings.GLOBAL_lista = QStringLiteral("Posao_");
+        fixture.settings.GLOBAL_lista_caption = QStringLiteral("Posao");
+        fixture.writeList({QStringLiteral("/a")});
+        const QString entry = fixture.tree.path(QStringLiteral("config/autostart/arkivoda-Posao.desktop"));
+        fixture.open();
+        QVERIFY(!fixture.control<QCheckBox>("CB_Prijava")->isChecked());
+        fixture.control<QCheckBox>("CB_Prijava")->setChecked(true);
+        fixture.click("Button1");
+        QVERIFY(fixture.errors.isEmpty());
+        const QByteArray exec = "\nExec=" + QCoreApplication::applicationFilePath().toUtf8() + " Posao\n";
+        QVERIFY(fixture.fileBytes(entry).contains(exec));
+
+        fixture.open();
+        QVERIFY(fixture.control<QCheckBox>("CB_Prijava")->isChecked());
+        fixture.control<QCheckBox>("CB_Prijava")->setChecked(false);
+        fixture.click("Button1");
+        QVERIFY(fixture.errors.isEmpty());
+        QVERIFY(!QFile::exists(entry));
     }
 
     void failedWritesKeepTheWindowOpen_data()

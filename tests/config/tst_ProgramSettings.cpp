@@ -36,6 +36,7 @@ class TestProgramSettings : public QObject
     void lastArchiveIsRecordedPerRunKind();
     void settingsWindowSaveStoresAndApplies_data();
     void settingsWindowSaveStoresAndApplies();
+    void recordedMomentsKeepTheirInstant();
     void failedSaveKeepsWhatWasDoneBefore();
     void archiveFolderWithoutSlashNamesTheFolder_data();
     void archiveFolderWithoutSlashNamesTheFolder();
@@ -128,7 +129,7 @@ void TestProgramSettings::storedValuesAreLoaded()
 {
     ProgramSettings settings = startUp();
     writeSettings(settings,
-                  "[timer]\r\nenabled=1\r\nTime=06:30:00\r\n"
+                  "[timer]\r\nenabled=1\r\nTime=06:30:00\r\nnadoknadi=1\r\n"
                   "[Last]\r\nFileA=/arhive/Arhiva_2024.03.15__14.05.09.zip\r\nFileR=/r/ručna.zip\r\n"
                   "Datoteka=Kopija\r\n"
                   "[LokacijaAuto]\r\nPutanja=/mnt/backup/\r\nZadrzi=7\r\n"
@@ -150,6 +151,7 @@ void TestProgramSettings::storedValuesAreLoaded()
     QCOMPARE(settings.GLOBAL_Izuzeci, QStringLiteral("*.tmp;node_modules/"));
     QCOMPARE(settings.GLOBAL_TimerTime, 6.5 / 24.0);
     QCOMPARE(settings.GLOBAL_TimerEnabled, true);
+    QCOMPARE(settings.GLOBAL_TimerCatchUp, true);
 }
 
 void TestProgramSettings::unusableValuesGiveTheirDefaults()
@@ -211,9 +213,11 @@ void TestProgramSettings::settingsWindowSaveStoresAndApplies_data()
     QTest::addColumn<QByteArray>("timerSection");
     QTest::addColumn<double>("timerTime");
 
-    QTest::newRow("daily run on") << true << QByteArray("[Timer]\r\nTime=18:00:00\r\nEnabled=1\r\n") << 0.75;
+    QTest::newRow("daily run on") << true
+                                  << QByteArray("[Timer]\r\nTime=18:00:00\r\nEnabled=1\r\nNadoknadi=1\r\n")
+                                  << 0.75;
     QTest::newRow("daily run off keeps the stored time")
-        << false << QByteArray("[Timer]\r\nTime=06:00:00\r\nEnabled=0\r\n") << 0.25;
+        << false << QByteArray("[Timer]\r\nTime=06:00:00\r\nEnabled=0\r\nNadoknadi=0\r\n") << 0.25;
 }
 
 void TestProgramSettings::settingsWindowSaveStoresAndApplies()
@@ -238,6 +242,7 @@ void TestProgramSettings::settingsWindowSaveStoresAndApplies()
     values.Exclusions = QStringLiteral(" *.tmp;.cache/ ");
     values.TimerEnabled = timerEnabled;
     values.TimerTime = 0.75;
+    values.CatchUp = timerEnabled;
     SaveSettingsWindow(settings, values);
 
     QCOMPARE(settingsBytes(settings), timerSection +
@@ -258,6 +263,26 @@ void TestProgramSettings::settingsWindowSaveStoresAndApplies()
     QCOMPARE(settings.GLOBAL_Report, false);
     QCOMPARE(settings.GLOBAL_TimerEnabled, timerEnabled);
     QCOMPARE(settings.GLOBAL_TimerTime, timerTime);
+    QCOMPARE(settings.GLOBAL_TimerCatchUp, timerEnabled);
+}
+
+void TestProgramSettings::recordedMomentsKeepTheirInstant()
+{
+    ProgramSettings settings = startUp();
+    QVERIFY(!ReadRecordedMoment(settings, RecordedMoment::LastAutomaticStart).isValid());
+    const QDateTime start(QDate(2026, 3, 14), QTime(8, 0, 5));
+    WriteRecordedMoment(settings, RecordedMoment::LastAutomaticStart, start);
+    WriteRecordedMoment(settings, RecordedMoment::LastGoodBackup, start.addSecs(60));
+    QCOMPARE(ReadRecordedMoment(settings, RecordedMoment::LastAutomaticStart), start);
+    QCOMPARE(ReadRecordedMoment(settings, RecordedMoment::LastGoodBackup), start.addSecs(60));
+    QVERIFY(settingsBytes(settings).contains("[Timer]\r\nZadnje=2026-03-14T08:00:05"));
+    QVERIFY(settingsBytes(settings).contains("[Last]\r\nUspjesno=2026-03-14T08:01:05"));
+
+    // Written in another time zone, it is still the same instant; what cannot be read is no record.
+    writeSettings(settings, "[Timer]\r\nZadnje=2026-03-14T07:00:05Z\r\n[Last]\r\nUspjesno=jučer\r\n");
+    QCOMPARE(ReadRecordedMoment(settings, RecordedMoment::LastAutomaticStart),
+             QDateTime(QDate(2026, 3, 14), QTime(7, 0, 5), Qt::UTC).toLocalTime());
+    QVERIFY(!ReadRecordedMoment(settings, RecordedMoment::LastGoodBackup).isValid());
 }
 
 void TestProgramSettings::failedSaveKeepsWhatWasDoneBefore()

@@ -6,8 +6,10 @@
 #include "platform/FileDownload.h"
 #include "platform/FileManager.h"
 #include "platform/LauncherProgress.h"
+#include "platform/Notifications.h"
 #include "platform/SessionEnd.h"
 #include "platform/SingleInstance.h"
+#include "platform/SystemResume.h"
 #include "platform/UrlOpener.h"
 #include "platform/WindowAlert.h"
 
@@ -93,6 +95,16 @@ class FakeDesktop
         QList<Call> calls;
     };
 
+    // A notification service that is absent unless a test says it runs; it records what it shows.
+    class Notifier : public Notifications
+    {
+      public:
+        bool isAvailable() const override { return available; }
+        void notify(const Notification &notification) override { shown.append(notification); }
+        bool available = false;
+        QList<Notification> shown;
+    };
+
     class Urls : public UrlOpener
     {
       public:
@@ -114,8 +126,10 @@ class FakeDesktop
 
     DesktopServices services()
     {
-        return {tray, withLauncher ? &launcher : nullptr, files, alert, session, download,
-                urls, instance ? *instance : ownInstance};
+        LauncherProgress *progress = withLauncher ? &launcher : nullptr;
+        return {tray,    progress,     files, alert,
+                session, download,     urls,  instance ? *instance : ownInstance,
+                resume,  notifications};
     }
 
     FakeTrayIcon tray;
@@ -128,5 +142,8 @@ class FakeDesktop
     Instance ownInstance;
     // A real single instance in place of the recording one, when a test sets it.
     SingleInstance *instance = nullptr;
+    // A test wakes the computer with emit resume.resumed().
+    SystemResume resume;
+    Notifier notifications;
     bool withLauncher = true;
 };
