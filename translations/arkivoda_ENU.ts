@@ -380,6 +380,20 @@ Failed: %s</translation>
         <source>65080</source>
         <translation>Another Arkivoda process is changing %s and did not release it within %s s; the change was not saved.</translation>
     </message>
+    <message>
+        <source>65100</source>
+        <translation>The system did not accept the request to shut the computer down:<byte value="xd"/>
+%s</translation>
+    </message>
+    <message>
+        <source>65101</source>
+        <translation>The system did not accept the request to log the user off:<byte value="xd"/>
+%s</translation>
+    </message>
+    <message>
+        <source>65102</source>
+        <translation>the session manager (systemd-logind) is not available.</translation>
+    </message>
 </context>
 <context>
     <name>PorukeCli</name>

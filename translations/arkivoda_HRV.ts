@@ -380,6 +380,20 @@ Neuspjelo: %s</translation>
         <source>65080</source>
         <translation>Datoteku %s upravo mijenja drugi proces Arkivode i ni nakon %s s čekanja nije slobodna; promjena nije spremljena.</translation>
     </message>
+    <message>
+        <source>65100</source>
+        <translation>Sustav nije prihvatio zahtjev za gašenje računala:<byte value="xd"/>
+%s</translation>
+    </message>
+    <message>
+        <source>65101</source>
+        <translation>Sustav nije prihvatio zahtjev za odjavu korisnika:<byte value="xd"/>
+%s</translation>
+    </message>
+    <message>
+        <source>65102</source>
+        <translation>upravitelj sesija (systemd-logind) nije dostupan.</translation>
+    </message>
 </context>
 <context>
     <name>PorukeCli</name>

@@ -444,12 +444,34 @@ void TGlavni::carryOut(EndOfRunAction action)
         return;
     case EndOfRunAction::Shutdown:
     case EndOfRunAction::LogOff: {
-        // A refused request leaves the program open and idle; nothing is reported.
-        [[maybe_unused]] const bool accepted =
-            WinExit(m_services.session, action == EndOfRunAction::Shutdown ? EWX_SHUTDOWN : EWX_LOGOFF);
+        // One request at a time: the platform may still be asking the user about the last one.
+        if (m_sessionEndPending)
+            return;
+        m_sessionEndPending = true;
+        const bool requested =
+            WinExit(m_services.session, action == EndOfRunAction::Shutdown ? EWX_SHUTDOWN : EWX_LOGOFF, this,
+                    [this, action](const SessionEnd::Answer &answer) {
+                        m_sessionEndPending = false;
+                        if (!answer.accepted)
+                            reportSessionEndRefused(action, answer.reason);
+                    });
+        if (!requested) {
+            m_sessionEndPending = false;
+            reportSessionEndRefused(action, message(Msg::ErrorNoSessionManager));
+        }
         return;
     }
     }
+}
+
+void TGlavni::reportSessionEndRefused(EndOfRunAction action, const QString &reason)
+{
+    // The program stays open and idle; whoever chose the action finds out why nothing happened.
+    const quint16 refused =
+        action == EndOfRunAction::Shutdown ? Msg::ErrorShutdownRefused : Msg::ErrorLogoffRefused;
+    bringToFront();
+    MyMessageDialog(this, message(Msg::CaptionError), MessageTable::fill(message(refused), {reason}),
+                    TMsgDlgType::mtError, mbOK, {message(Msg::ButtonOk)});
 }
 
 // --- Daily schedule -------------------------------------------------------------------------------

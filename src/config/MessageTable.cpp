@@ -163,6 +163,12 @@ const QHash<quint16, QString> &croatianTable()
             {QT_TRANSLATE_NOOP("Poruke", "65080"),
              QStringLiteral("Datoteku %s upravo mijenja drugi proces Arkivode i ni nakon %s s čekanja nije "
                             "slobodna; promjena nije spremljena.")},
+            {QT_TRANSLATE_NOOP("Poruke", "65100"),
+             QStringLiteral("Sustav nije prihvatio zahtjev za gašenje računala:\r\n%s")},
+            {QT_TRANSLATE_NOOP("Poruke", "65101"),
+             QStringLiteral("Sustav nije prihvatio zahtjev za odjavu korisnika:\r\n%s")},
+            {QT_TRANSLATE_NOOP("Poruke", "65102"),
+             QStringLiteral("upravitelj sesija (systemd-logind) nije dostupan.")},
         };
         QHash<quint16, QString> byNumber;
         for (const CroatianEntry &entry : entries)

@@ -92,6 +92,9 @@ enum Number : quint16 {
     StatusArchiveOpened = 65076,
     StatusRestoreStopping = 65077,
     ErrorConfigurationBusy = 65080,
+    ErrorShutdownRefused = 65100,
+    ErrorLogoffRefused = 65101,
+    ErrorNoSessionManager = 65102,
 };
 }
 

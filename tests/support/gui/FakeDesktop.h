@@ -11,6 +11,7 @@
 #include "platform/WindowAlert.h"
 
 #include <QFile>
+#include <QPointer>
 #include <QUrl>
 
 #include <QList>
@@ -48,24 +49,44 @@ class FakeDesktop
         int flashes = 0;
     };
 
-    // Records each request; the answer is what a test sets (by default the platform accepts).
+    // Records each request. By default the platform accepts it at once; a test may set another
+    // answer, or none, and then answer the waiting requests itself, as the platform would later.
     class Session : public SessionEnd
     {
       public:
         bool isAvailable() override { return available; }
-        bool PowerOff() override
+        void PowerOff(const QObject *context, AnswerHandler answered) override
         {
-            calls.append(QStringLiteral("PowerOff"));
-            return accept;
+            request(QStringLiteral("PowerOff"), context, std::move(answered));
         }
-        bool TerminateSession() override
+        void TerminateSession(const QObject *context, AnswerHandler answered) override
         {
-            calls.append(QStringLiteral("TerminateSession"));
-            return accept;
+            request(QStringLiteral("TerminateSession"), context, std::move(answered));
         }
+        // Answers the oldest waiting request; false when none waits.
+        bool answerNext(const Answer &answer)
+        {
+            if (waiting.isEmpty())
+                return false;
+            const auto [context, answered] = waiting.takeFirst();
+            if (context)
+                answered(answer);
+            return true;
+        }
+
         bool available = true;
-        bool accept = true;
+        std::optional<Answer> answerAtOnce = Answer{true, QString()};
         QStringList calls;
+        QList<QPair<QPointer<const QObject>, AnswerHandler>> waiting;
+
+      private:
+        void request(const QString &name, const QObject *context, AnswerHandler answered)
+        {
+            calls.append(name);
+            waiting.append({QPointer<const QObject>(context), std::move(answered)});
+            if (answerAtOnce)
+                answerNext(*answerAtOnce);
+        }
     };
 
     // Records each download and answers it with the content a test sets, or fails without one.
