@@ -183,6 +183,10 @@ void TGlavni::runAttempt(RunKind kind)
 {
     if (!m_controller.beginAttempt())
         return;
+    // A countdown still open belongs to the previous run; this attempt ends with the choice's own
+    // countdown, so the old one must not carry the action out as well.
+    if (auto *countdown = qobject_cast<TGasenjeBox *>(GasenjeBox.data()))
+        countdown->BTN_CancelClick();
     const bool autoTimerWasActive = AutoTimer.isActive();
     AutoTimer.stop();
     try {

@@ -272,6 +272,43 @@ class TestAutomatskoGasenje : public QObject
         QCOMPARE(fixture.desktop.session.calls, (QStringList{u"PowerOff"_s, u"PowerOff"_s}));
     }
 
+    // A scheduled run that falls due during the countdown of the run before takes the countdown over:
+    // the action follows the later run's own countdown, once.
+    void aScheduledRunDuringTheCountdownActsOnce()
+    {
+        GlavniFixture fixture;
+        TGlavni &window = fixture.create();
+        window.show();
+        fixture.control<QCheckBox>("CB_Shutdown")->click();
+        // Long enough for the scheduled run to start while the first countdown is open.
+        TGasenjeBox::setTickInterval(std::chrono::milliseconds(50));
+        int countdowns = 0;
+        QStringList callsWhenSecondCountdownOpened;
+        std::unique_ptr<ModalDriver> second;
+        ModalDriver first(
+            [&](QWidget *) {
+                ++countdowns;
+                second = std::make_unique<ModalDriver>(
+                    [&](QWidget *) {
+                        ++countdowns;
+                        callsWhenSecondCountdownOpened = fixture.desktop.session.calls;
+                    },
+                    QStringLiteral("GasenjeBox"));
+                // What the daily schedule's tick calls when the set time comes.
+                window.AutoZClick();
+            },
+            QStringLiteral("GasenjeBox"));
+
+        window.AutomatskoGasenje();
+        TGasenjeBox::setTickInterval(std::chrono::milliseconds(2));
+
+        QCOMPARE(countdowns, 2);
+        QVERIFY(callsWhenSecondCountdownOpened.isEmpty());
+        QCOMPARE(fixture.archives().size(), 1);
+        QCOMPARE(fixture.desktop.session.calls, QStringList{u"PowerOff"_s});
+        QVERIFY(!window.gasenjeBox());
+    }
+
     void aRunEndsWithTheCountdown()
     {
         GlavniFixture fixture;
