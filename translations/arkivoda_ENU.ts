@@ -394,6 +394,10 @@ Failed: %s</translation>
         <source>65102</source>
         <translation>the session manager (systemd-logind) is not available.</translation>
     </message>
+    <message>
+        <source>65103</source>
+        <translation>Backup in progress</translation>
+    </message>
 </context>
 <context>
     <name>PorukeCli</name>

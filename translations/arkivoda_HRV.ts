@@ -394,6 +394,10 @@ Neuspjelo: %s</translation>
         <source>65102</source>
         <translation>upravitelj sesija (systemd-logind) nije dostupan.</translation>
     </message>
+    <message>
+        <source>65103</source>
+        <translation>Arhiviranje u tijeku</translation>
+    </message>
 </context>
 <context>
     <name>PorukeCli</name>

@@ -15,6 +15,7 @@
 #include "config/MessageTable.h"
 #include "config/ResourceModules.h"
 #include "platform/FileManager.h"
+#include "platform/SleepInhibitor.h"
 #include "platform/WindowAlert.h"
 #include "run/ArchiveName.h"
 #include "run/DailySchedule.h"
@@ -30,6 +31,7 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QShortcut>
 
@@ -200,7 +202,12 @@ void TGlavni::runAttempt(RunKind kind)
             RunRequest request = RunRequest::fromSettings(m_settings, archive);
             // A manual run reaches this point only into a free name or with the user's consent to replace.
             request.replaceExisting = kind == RunKind::Manual;
-            m_controller.run(request);
+            {
+                // Sleep and shutdown wait for the archive; the summary and its dialogs do not hold them.
+                m_services.inhibitor.hold(message(Msg::InhibitReason));
+                const auto release = qScopeGuard([this] { m_services.inhibitor.release(); });
+                m_controller.run(request);
+            }
             runEnd(kind);
         }
     } catch (const std::exception &failure) {

@@ -169,6 +169,7 @@ const QHash<quint16, QString> &croatianTable()
              QStringLiteral("Sustav nije prihvatio zahtjev za odjavu korisnika:\r\n%s")},
             {QT_TRANSLATE_NOOP("Poruke", "65102"),
              QStringLiteral("upravitelj sesija (systemd-logind) nije dostupan.")},
+            {QT_TRANSLATE_NOOP("Poruke", "65103"), QStringLiteral("Arhiviranje u tijeku")},
         };
         QHash<quint16, QString> byNumber;
         for (const CroatianEntry &entry : entries)

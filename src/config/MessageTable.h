@@ -95,6 +95,7 @@ enum Number : quint16 {
     ErrorShutdownRefused = 65100,
     ErrorLogoffRefused = 65101,
     ErrorNoSessionManager = 65102,
+    InhibitReason = 65103,
 };
 }
 

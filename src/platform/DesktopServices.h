@@ -4,6 +4,7 @@ class FileDownload;
 class FileManager;
 class LauncherProgress;
 class SessionEnd;
+class SleepInhibitor;
 class TrayIcon;
 class UrlOpener;
 class WindowAlert;
@@ -17,6 +18,7 @@ struct DesktopServices
     FileManager &fileManager;
     WindowAlert &alert;
     SessionEnd &session;
+    SleepInhibitor &inhibitor;
     FileDownload &download;
     UrlOpener &urls;
 };

@@ -7,6 +7,7 @@
 class DesktopUrlOpener;
 class FreedesktopFileManager;
 class LogindSessionEnd;
+class LogindSleepInhibitor;
 class QtFileDownload;
 class QtTrayIcon;
 class QtWindowAlert;
@@ -30,6 +31,7 @@ class LinuxDesktop
     std::unique_ptr<FreedesktopFileManager> m_fileManager;
     std::unique_ptr<QtWindowAlert> m_alert;
     std::unique_ptr<LogindSessionEnd> m_session;
+    std::unique_ptr<LogindSleepInhibitor> m_inhibitor;
     std::unique_ptr<QtFileDownload> m_download;
     std::unique_ptr<DesktopUrlOpener> m_urls;
 };

@@ -7,6 +7,7 @@
 #include "platform/FileManager.h"
 #include "platform/LauncherProgress.h"
 #include "platform/SessionEnd.h"
+#include "platform/SleepInhibitor.h"
 #include "platform/UrlOpener.h"
 #include "platform/WindowAlert.h"
 
@@ -89,6 +90,24 @@ class FakeDesktop
         }
     };
 
+    // Records each hold ("hold: <why>") and release.
+    class Inhibitor : public SleepInhibitor
+    {
+      public:
+        void hold(const QString &why) override
+        {
+            calls.append(QStringLiteral("hold: ") + why);
+            held = true;
+        }
+        void release() override
+        {
+            calls.append(QStringLiteral("release"));
+            held = false;
+        }
+        bool held = false;
+        QStringList calls;
+    };
+
     // Records each download and answers it with the content a test sets, or fails without one.
     class Download : public FileDownload
     {
@@ -120,7 +139,7 @@ class FakeDesktop
 
     DesktopServices services()
     {
-        return {tray, withLauncher ? &launcher : nullptr, files, alert, session, download, urls};
+        return {tray, withLauncher ? &launcher : nullptr, files, alert, session, inhibitor, download, urls};
     }
 
     FakeTrayIcon tray;
@@ -128,6 +147,7 @@ class FakeDesktop
     Files files;
     Alert alert;
     Session session;
+    Inhibitor inhibitor;
     Download download;
     Urls urls;
     bool withLauncher = true;
