@@ -452,6 +452,24 @@ Failed: %s</translation>
         <source>65167</source>
         <translation>Backups are overdue! %s</translation>
     </message>
+    <message>
+        <source>65100</source>
+        <translation>The system did not accept the request to shut the computer down:<byte value="xd"/>
+%s</translation>
+    </message>
+    <message>
+        <source>65101</source>
+        <translation>The system did not accept the request to log the user off:<byte value="xd"/>
+%s</translation>
+    </message>
+    <message>
+        <source>65102</source>
+        <translation>the session manager (systemd-logind) is not available.</translation>
+    </message>
+    <message>
+        <source>65103</source>
+        <translation>Backup in progress</translation>
+    </message>
 </context>
 <context>
     <name>PorukeCli</name>

@@ -452,6 +452,24 @@ Neuspjelo: %s</translation>
         <source>65167</source>
         <translation>Arhiviranje kasni! %s</translation>
     </message>
+    <message>
+        <source>65100</source>
+        <translation>Sustav nije prihvatio zahtjev za gašenje računala:<byte value="xd"/>
+%s</translation>
+    </message>
+    <message>
+        <source>65101</source>
+        <translation>Sustav nije prihvatio zahtjev za odjavu korisnika:<byte value="xd"/>
+%s</translation>
+    </message>
+    <message>
+        <source>65102</source>
+        <translation>upravitelj sesija (systemd-logind) nije dostupan.</translation>
+    </message>
+    <message>
+        <source>65103</source>
+        <translation>Arhiviranje u tijeku</translation>
+    </message>
 </context>
 <context>
     <name>PorukeCli</name>

@@ -16,6 +16,7 @@
 #include "config/ResourceModules.h"
 #include "platform/FileManager.h"
 #include "platform/SingleInstance.h"
+#include "platform/SleepInhibitor.h"
 #include "platform/SystemResume.h"
 #include "platform/WindowAlert.h"
 #include "run/ArchiveName.h"
@@ -34,6 +35,7 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QShortcut>
 
@@ -202,6 +204,10 @@ void TGlavni::runAttempt(RunKind kind)
 {
     if (!m_controller.beginAttempt())
         return;
+    // A countdown still open belongs to the previous run; this attempt ends with the choice's own
+    // countdown, so the old one must not carry the action out as well.
+    if (auto *countdown = qobject_cast<TGasenjeBox *>(GasenjeBox.data()))
+        countdown->BTN_CancelClick();
     const bool autoTimerWasActive = AutoTimer.isActive();
     AutoTimer.stop();
     try {
@@ -218,7 +224,12 @@ void TGlavni::runAttempt(RunKind kind)
             // A manual run reaches this point only into a free name or with the user's consent to replace.
             request.replaceExisting = kind == RunKind::Manual;
             request.leftoverParts = preparation.leftoverParts;
-            m_controller.run(request);
+            {
+                // Sleep and shutdown wait for the archive; the summary and its dialogs do not hold them.
+                m_services.inhibitor.hold(message(Msg::InhibitReason));
+                const auto release = qScopeGuard([this] { m_services.inhibitor.release(); });
+                m_controller.run(request);
+            }
             runEnd(kind);
         }
     } catch (const std::exception &failure) {
@@ -477,12 +488,34 @@ void TGlavni::carryOut(EndOfRunAction action)
         return;
     case EndOfRunAction::Shutdown:
     case EndOfRunAction::LogOff: {
-        // A refused request leaves the program open and idle; nothing is reported.
-        [[maybe_unused]] const bool accepted =
-            WinExit(m_services.session, action == EndOfRunAction::Shutdown ? EWX_SHUTDOWN : EWX_LOGOFF);
+        // One request at a time: the platform may still be asking the user about the last one.
+        if (m_sessionEndPending)
+            return;
+        m_sessionEndPending = true;
+        const bool requested =
+            WinExit(m_services.session, action == EndOfRunAction::Shutdown ? EWX_SHUTDOWN : EWX_LOGOFF, this,
+                    [this, action](const SessionEnd::Answer &answer) {
+                        m_sessionEndPending = false;
+                        if (!answer.accepted)
+                            reportSessionEndRefused(action, answer.reason);
+                    });
+        if (!requested) {
+            m_sessionEndPending = false;
+            reportSessionEndRefused(action, message(Msg::ErrorNoSessionManager));
+        }
         return;
     }
     }
+}
+
+void TGlavni::reportSessionEndRefused(EndOfRunAction action, const QString &reason)
+{
+    // The program stays open and idle; whoever chose the action finds out why nothing happened.
+    const quint16 refused =
+        action == EndOfRunAction::Shutdown ? Msg::ErrorShutdownRefused : Msg::ErrorLogoffRefused;
+    bringToFront();
+    MyMessageDialog(this, message(Msg::CaptionError), MessageTable::fill(message(refused), {reason}),
+                    TMsgDlgType::mtError, mbOK, {message(Msg::ButtonOk)});
 }
 
 // --- Daily schedule -------------------------------------------------------------------------------

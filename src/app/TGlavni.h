@@ -150,6 +150,8 @@ class TGlavni : public QMainWindow, private RunView
     void endOfAttempt(bool autoTimerWasActive);
     // Closes the program, shuts down or logs off, as the action says.
     void carryOut(EndOfRunAction action);
+    // Says that the platform refused to shut down or log off, with the reason it gave.
+    void reportSessionEndRefused(EndOfRunAction action, const QString &reason);
     // Brings what the settings decide into effect after they were loaded or changed: the daily timer.
     void applySettingsChanges();
     // Starts or stops the daily schedule's timer.
@@ -204,6 +206,8 @@ class TGlavni : public QMainWindow, private RunView
     bool m_startedUp = false;
     QPointer<QWidget> AboutBox;
     QPointer<QWidget> GasenjeBox;
+    // A shutdown or log-off request awaits the platform's answer.
+    bool m_sessionEndPending = false;
     // The next close request ends the program, never minimises it: the tray's exit, the end-of-run
     // close.
     bool m_closeFromTray = false;

@@ -1,7 +1,5 @@
 #include "app/WinExit.h"
 
-#include "platform/SessionEnd.h"
-
 #include <QString>
 
 bool PostaviPrava(SessionEnd &session, const QString &privilege, bool enable)
@@ -10,17 +8,18 @@ bool PostaviPrava(SessionEnd &session, const QString &privilege, bool enable)
     return !enable || session.isAvailable();
 }
 
-bool WinExit(SessionEnd &session, unsigned flags)
+bool WinExit(SessionEnd &session, unsigned flags, const QObject *context, SessionEnd::AnswerHandler answered)
 {
+    if (flags != EWX_SHUTDOWN && flags != EWX_LOGOFF)
+        return false;
     const QString privilege = QStringLiteral("SeShutdownPrivilege");
     if (!PostaviPrava(session, privilege, true))
         return false;
-    bool accepted = false;
     if (flags == EWX_SHUTDOWN)
-        accepted = session.PowerOff();
-    else if (flags == EWX_LOGOFF)
-        accepted = session.TerminateSession();
+        session.PowerOff(context, std::move(answered));
+    else
+        session.TerminateSession(context, std::move(answered));
     // Switching off cannot fail in a way that changes the answer already given.
     [[maybe_unused]] const bool switchedOff = PostaviPrava(session, privilege, false);
-    return accepted;
+    return true;
 }

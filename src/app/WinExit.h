@@ -1,16 +1,19 @@
 #pragma once
 
+#include "platform/SessionEnd.h"
+
+class QObject;
 class QString;
-class SessionEnd;
 
 // What WinExit is asked to do, as the flags of the session-end request.
 constexpr unsigned EWX_LOGOFF = 0;
 constexpr unsigned EWX_SHUTDOWN = 1;
 
-// Asks the platform to log the user off (EWX_LOGOFF) or shut the computer down (EWX_SHUTDOWN); true
-// when the request was accepted, false when it was refused, could not be made or the flags ask for
-// something else.
-bool WinExit(SessionEnd &session, unsigned flags);
+// Asks the platform to log the user off (EWX_LOGOFF) or shut the computer down (EWX_SHUTDOWN). It
+// returns at once: true when the request was made, false when it could not be made or the flags ask
+// for something else. Whether the platform accepts it comes later, through answered (not called once
+// the context is gone), since the platform may first ask the user to authorise it.
+bool WinExit(SessionEnd &session, unsigned flags, const QObject *context, SessionEnd::AnswerHandler answered);
 
 // Makes the program able, or no longer able, to ask for the named privileged action. Linux has no
 // per-process privilege to switch: the session manager authorises each request itself. Switching on

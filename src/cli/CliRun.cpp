@@ -8,6 +8,7 @@
 #include "config/MessageTable.h"
 #include "config/ProgramSettings.h"
 #include "config/StringGrid.h"
+#include "platform/LogindSleepInhibitor.h"
 #include "run/ArchiveName.h"
 #include "run/FileSystem.h"
 #include "run/RunController.h"
@@ -78,6 +79,9 @@ int CliRun::exec()
     {
         const StopSignals stopSignals([&controller] { controller.BTN_CancelClick(); },
                                       [&controller] { controller.forceStop(); });
+        // Sleep and shutdown wait for the archive, where the system bus and logind allow it.
+        LogindSleepInhibitor inhibitor;
+        inhibitor.hold(MessageTable::text(Msg::InhibitReason));
         controller.beginAttempt();
         controller.run(request);
     }

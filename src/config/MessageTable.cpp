@@ -188,6 +188,13 @@ const QHash<quint16, QString> &croatianTable()
             {QT_TRANSLATE_NOOP("Poruke", "65165"), QStringLiteral("prije %s dan")},
             {QT_TRANSLATE_NOOP("Poruke", "65166"), QStringLiteral("još nijedno")},
             {QT_TRANSLATE_NOOP("Poruke", "65167"), QStringLiteral("Arhiviranje kasni! %s")},
+            {QT_TRANSLATE_NOOP("Poruke", "65100"),
+             QStringLiteral("Sustav nije prihvatio zahtjev za gašenje računala:\r\n%s")},
+            {QT_TRANSLATE_NOOP("Poruke", "65101"),
+             QStringLiteral("Sustav nije prihvatio zahtjev za odjavu korisnika:\r\n%s")},
+            {QT_TRANSLATE_NOOP("Poruke", "65102"),
+             QStringLiteral("upravitelj sesija (systemd-logind) nije dostupan.")},
+            {QT_TRANSLATE_NOOP("Poruke", "65103"), QStringLiteral("Arhiviranje u tijeku")},
         };
         QHash<quint16, QString> byNumber;
         for (const CroatianEntry &entry : entries)

@@ -110,6 +110,10 @@ enum Number : quint16 {
     BackupAgeDaysSingular = 65165,
     BackupAgeNone = 65166,
     NotifyBackupOverdue = 65167,
+    ErrorShutdownRefused = 65100,
+    ErrorLogoffRefused = 65101,
+    ErrorNoSessionManager = 65102,
+    InhibitReason = 65103,
 };
 }
 

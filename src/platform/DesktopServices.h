@@ -7,6 +7,7 @@ class Notifications;
 class SessionEnd;
 class SingleInstance;
 class SystemResume;
+class SleepInhibitor;
 class TrayIcon;
 class UrlOpener;
 class WindowAlert;
@@ -20,6 +21,7 @@ struct DesktopServices
     FileManager &fileManager;
     WindowAlert &alert;
     SessionEnd &session;
+    SleepInhibitor &inhibitor;
     FileDownload &download;
     UrlOpener &urls;
     SingleInstance &instance;

@@ -5,6 +5,7 @@
 #include "platform/FreedesktopNotifications.h"
 #include "platform/LocalSocketInstance.h"
 #include "platform/LogindSessionEnd.h"
+#include "platform/LogindSleepInhibitor.h"
 #include "platform/LogindSystemResume.h"
 #include "platform/QtFileDownload.h"
 #include "platform/QtTrayIcon.h"
@@ -15,9 +16,9 @@ LinuxDesktop::LinuxDesktop()
     : m_tray(std::make_unique<QtTrayIcon>()),
       m_launcher(UnityLauncherProgress::create(QStringLiteral("arkivoda.desktop"))),
       m_fileManager(std::make_unique<FreedesktopFileManager>()), m_alert(std::make_unique<QtWindowAlert>()),
-      m_session(std::make_unique<LogindSessionEnd>()), m_download(std::make_unique<QtFileDownload>()),
-      m_urls(std::make_unique<DesktopUrlOpener>()), m_instance(std::make_unique<LocalSocketInstance>()),
-      m_resume(std::make_unique<LogindSystemResume>()),
+      m_session(std::make_unique<LogindSessionEnd>()), m_inhibitor(std::make_unique<LogindSleepInhibitor>()),
+      m_download(std::make_unique<QtFileDownload>()), m_urls(std::make_unique<DesktopUrlOpener>()),
+      m_instance(std::make_unique<LocalSocketInstance>()), m_resume(std::make_unique<LogindSystemResume>()),
       m_notifications(std::make_unique<FreedesktopNotifications>())
 {
 }
@@ -26,6 +27,7 @@ LinuxDesktop::~LinuxDesktop() = default;
 
 DesktopServices LinuxDesktop::services()
 {
-    return DesktopServices{*m_tray,     m_launcher.get(), *m_fileManager, *m_alert,  *m_session,
-                           *m_download, *m_urls,          *m_instance,    *m_resume, *m_notifications};
+    return DesktopServices{*m_tray,     m_launcher.get(), *m_fileManager,  *m_alert,
+                           *m_session,  *m_inhibitor,     *m_download,     *m_urls,
+                           *m_instance, *m_resume,        *m_notifications};
 }

@@ -10,6 +10,7 @@ class LocalSocketInstance;
 class FreedesktopNotifications;
 class LogindSessionEnd;
 class LogindSystemResume;
+class LogindSleepInhibitor;
 class QtFileDownload;
 class QtTrayIcon;
 class QtWindowAlert;
@@ -33,6 +34,7 @@ class LinuxDesktop
     std::unique_ptr<FreedesktopFileManager> m_fileManager;
     std::unique_ptr<QtWindowAlert> m_alert;
     std::unique_ptr<LogindSessionEnd> m_session;
+    std::unique_ptr<LogindSleepInhibitor> m_inhibitor;
     std::unique_ptr<QtFileDownload> m_download;
     std::unique_ptr<DesktopUrlOpener> m_urls;
     std::unique_ptr<LocalSocketInstance> m_instance;

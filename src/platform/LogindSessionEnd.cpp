@@ -1,11 +1,12 @@
 #include "platform/LogindSessionEnd.h"
 
-#include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
+#include <QDBusPendingCallWatcher>
 #include <QDBusReply>
 #include <QDBusVariant>
+#include <QPointer>
 
 #include <unistd.h>
 
@@ -15,7 +16,8 @@ const QString service = QStringLiteral("org.freedesktop.login1");
 const QString managerPath = QStringLiteral("/org/freedesktop/login1");
 const QString managerInterface = QStringLiteral("org.freedesktop.login1.Manager");
 
-// An interactive request may wait for the user to authorise it; longer than D-Bus's 25 s default.
+// An interactive request waits for the user to authorise it; longer than D-Bus's 25 s default. The
+// window does not wait for it.
 constexpr int authorisationTimeoutMs = 120000;
 
 QDBusMessage managerCall(const QString &method)
@@ -23,55 +25,90 @@ QDBusMessage managerCall(const QString &method)
     return QDBusMessage::createMethodCall(service, managerPath, managerInterface, method);
 }
 
-bool succeeded(const QDBusMessage &reply)
+// Calls onReply with the reply once it has come, unless the context has gone meanwhile.
+void whenAnswered(const QDBusPendingCall &call, const QObject *context,
+                  std::function<void(const QDBusMessage &)> onReply)
 {
-    return reply.type() == QDBusMessage::ReplyMessage;
+    auto *watcher = new QDBusPendingCallWatcher(call);
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
+                     [watcher, guard = QPointer<const QObject>(context), onReply = std::move(onReply)] {
+                         watcher->deleteLater();
+                         if (guard)
+                             onReply(watcher->reply());
+                     });
 }
 
-// The logind session this process belongs to; empty when it belongs to none.
-QString ownSessionId(const QDBusConnection &bus)
+// logind and polkit word their refusals themselves ("Interactive authentication required.").
+SessionEnd::Answer refusal(const QDBusError &error)
 {
-    QDBusMessage byPid = managerCall(QStringLiteral("GetSessionByPID"));
-    byPid << static_cast<quint32>(::getpid());
-    const QDBusReply<QDBusObjectPath> path = bus.call(byPid);
-    if (path.isValid()) {
-        QDBusMessage get = QDBusMessage::createMethodCall(service, path.value().path(),
-                                                          QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                          QStringLiteral("Get"));
-        get << QStringLiteral("org.freedesktop.login1.Session") << QStringLiteral("Id");
-        const QDBusReply<QDBusVariant> id = bus.call(get);
-        if (id.isValid())
-            return id.value().variant().toString();
-    }
-    // A program started outside the session's process tree still knows its session from pam_systemd.
-    return qEnvironmentVariable("XDG_SESSION_ID");
+    return {false, error.message().isEmpty() ? error.name() : error.message()};
+}
+
+SessionEnd::Answer answerOf(const QDBusMessage &reply)
+{
+    if (reply.type() == QDBusMessage::ReplyMessage)
+        return {true, QString()};
+    return refusal(QDBusError(reply));
+}
+
+// Asks for the end of the session with the given id.
+void terminateSession(QDBusConnection bus, const QString &sessionId, const QObject *context,
+                      SessionEnd::AnswerHandler answered)
+{
+    QDBusMessage call = managerCall(QStringLiteral("TerminateSession"));
+    call << sessionId;
+    whenAnswered(bus.asyncCall(call, authorisationTimeoutMs), context,
+                 [answered = std::move(answered)](const QDBusMessage &reply) { answered(answerOf(reply)); });
 }
 
 } // namespace
 
+LogindSessionEnd::LogindSessionEnd(const QDBusConnection &bus) : m_bus(bus) {}
+
 bool LogindSessionEnd::isAvailable()
 {
-    const QDBusConnection bus = QDBusConnection::systemBus();
-    if (!bus.isConnected() || !bus.interface())
+    if (!m_bus.isConnected() || !m_bus.interface())
         return false;
-    const QDBusReply<bool> registered = bus.interface()->isServiceRegistered(service);
+    const QDBusReply<bool> registered = m_bus.interface()->isServiceRegistered(service);
     return registered.isValid() && registered.value();
 }
 
-bool LogindSessionEnd::PowerOff()
+void LogindSessionEnd::PowerOff(const QObject *context, AnswerHandler answered)
 {
     QDBusMessage call = managerCall(QStringLiteral("PowerOff"));
     call << true; // interactive: polkit may ask the user to authorise
-    return succeeded(QDBusConnection::systemBus().call(call, QDBus::Block, authorisationTimeoutMs));
+    whenAnswered(m_bus.asyncCall(call, authorisationTimeoutMs), context,
+                 [answered = std::move(answered)](const QDBusMessage &reply) { answered(answerOf(reply)); });
 }
 
-bool LogindSessionEnd::TerminateSession()
+void LogindSessionEnd::TerminateSession(const QObject *context, AnswerHandler answered)
 {
-    const QDBusConnection bus = QDBusConnection::systemBus();
-    const QString id = ownSessionId(bus);
-    if (id.isEmpty())
-        return false;
-    QDBusMessage call = managerCall(QStringLiteral("TerminateSession"));
-    call << id;
-    return succeeded(bus.call(call, QDBus::Block, authorisationTimeoutMs));
+    // The logind session this process belongs to, then its id.
+    QDBusMessage byPid = managerCall(QStringLiteral("GetSessionByPID"));
+    byPid << static_cast<quint32>(::getpid());
+    whenAnswered(m_bus.asyncCall(byPid), context, [bus = m_bus, context, answered](const QDBusMessage &path) {
+        const QDBusReply<QDBusObjectPath> session(path);
+        if (!session.isValid()) {
+            // A program started outside the session's process tree still knows its session from
+            // pam_systemd.
+            const QString fromEnvironment = qEnvironmentVariable("XDG_SESSION_ID");
+            if (fromEnvironment.isEmpty())
+                answered(refusal(session.error()));
+            else
+                terminateSession(bus, fromEnvironment, context, answered);
+            return;
+        }
+        QDBusMessage get = QDBusMessage::createMethodCall(service, session.value().path(),
+                                                          QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                          QStringLiteral("Get"));
+        get << QStringLiteral("org.freedesktop.login1.Session") << QStringLiteral("Id");
+        whenAnswered(bus.asyncCall(get), context, [bus, context, answered](const QDBusMessage &idReply) {
+            const QDBusReply<QDBusVariant> id(idReply);
+            if (!id.isValid()) {
+                answered(refusal(id.error()));
+                return;
+            }
+            terminateSession(bus, id.value().variant().toString(), context, answered);
+        });
+    });
 }

@@ -199,20 +199,114 @@ class TestAutomatskoGasenje : public QObject
         QVERIFY(window.isVisible());
     }
 
-    void aRefusedRequestLeavesTheProgramOpen()
+    void theAnswerComesLater_data()
     {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<bool>("available");
+        QTest::addColumn<bool>("accepted");
+        QTest::addColumn<QStringList>("sessionCalls");
+        QTest::addColumn<QString>("reported");
+
+        QTest::newRow("shutdown accepted")
+            << "CB_Shutdown" << true << true << QStringList{u"PowerOff"_s} << "";
+        QTest::newRow("shutdown refused")
+            << "CB_Shutdown" << true << false << QStringList{u"PowerOff"_s}
+            << "Sustav nije prihvatio zahtjev za gašenje računala:\r\nInteractive authentication required.";
+        QTest::newRow("log off refused")
+            << "CB_Logoff" << true << false << QStringList{u"TerminateSession"_s}
+            << "Sustav nije prihvatio zahtjev za odjavu korisnika:\r\nInteractive authentication required.";
+        QTest::newRow("no session manager") << "CB_Shutdown" << false << false << QStringList()
+                                            << "Sustav nije prihvatio zahtjev za gašenje "
+                                               "računala:\r\nupravitelj sesija (systemd-logind) nije "
+                                               "dostupan.";
+    }
+
+    // The request returns at once, the window idle and live while the platform asks the user; a
+    // refusal is reported with the platform's own words and leaves the program open.
+    void theAnswerComesLater()
+    {
+        QFETCH(QString, box);
+        QFETCH(bool, available);
+        QFETCH(bool, accepted);
+        QFETCH(QStringList, sessionCalls);
+        QFETCH(QString, reported);
         GlavniFixture fixture;
-        fixture.desktop.session.accept = false;
+        fixture.desktop.session.available = available;
+        fixture.desktop.session.answerAtOnce.reset();
         TGlavni &window = fixture.create();
         window.show();
-        fixture.control<QCheckBox>("CB_Logoff")->click();
+        fixture.control<QCheckBox>(box.toLatin1().constData())->click();
         QSignalSpy closed(&window, &TGlavni::closed);
 
         window.AutomatskoGasenje();
+        QCOMPARE(fixture.desktop.session.calls, sessionCalls);
+        if (available) {
+            QVERIFY(fixture.dialogs.isEmpty());
+            QVERIFY(
+                fixture.desktop.session.answerNext({accepted, u"Interactive authentication required."_s}));
+        }
 
-        QCOMPARE(fixture.desktop.session.calls, QStringList{u"TerminateSession"_s});
+        QCOMPARE(fixture.dialogs.size(), reported.isEmpty() ? 0 : 1);
+        if (!reported.isEmpty()) {
+            QCOMPARE(fixture.dialogs.first().caption, u"Greška"_s);
+            QCOMPARE(fixture.dialogs.first().text, reported);
+        }
         QCOMPARE(closed.count(), 0);
         QVERIFY(window.isVisible());
+    }
+
+    // A countdown that ends while the platform still asks about the last request sends no second one.
+    void oneRequestAtATime()
+    {
+        GlavniFixture fixture;
+        fixture.desktop.session.answerAtOnce.reset();
+        TGlavni &window = fixture.create();
+        window.show();
+        fixture.control<QCheckBox>("CB_Shutdown")->click();
+
+        window.AutomatskoGasenje();
+        window.AutomatskoGasenje();
+        QCOMPARE(fixture.desktop.session.calls, QStringList{u"PowerOff"_s});
+        QVERIFY(fixture.desktop.session.answerNext({false, u"Cancelled"_s}));
+        window.AutomatskoGasenje();
+        QCOMPARE(fixture.desktop.session.calls, (QStringList{u"PowerOff"_s, u"PowerOff"_s}));
+    }
+
+    // A scheduled run that falls due during the countdown of the run before takes the countdown over:
+    // the action follows the later run's own countdown, once.
+    void aScheduledRunDuringTheCountdownActsOnce()
+    {
+        GlavniFixture fixture;
+        TGlavni &window = fixture.create();
+        window.show();
+        fixture.control<QCheckBox>("CB_Shutdown")->click();
+        // Long enough for the scheduled run to start while the first countdown is open.
+        TGasenjeBox::setTickInterval(std::chrono::milliseconds(50));
+        int countdowns = 0;
+        QStringList callsWhenSecondCountdownOpened;
+        std::unique_ptr<ModalDriver> second;
+        ModalDriver first(
+            [&](QWidget *) {
+                ++countdowns;
+                second = std::make_unique<ModalDriver>(
+                    [&](QWidget *) {
+                        ++countdowns;
+                        callsWhenSecondCountdownOpened = fixture.desktop.session.calls;
+                    },
+                    QStringLiteral("GasenjeBox"));
+                // What the daily schedule's tick calls when the set time comes.
+                window.AutoZClick();
+            },
+            QStringLiteral("GasenjeBox"));
+
+        window.AutomatskoGasenje();
+        TGasenjeBox::setTickInterval(std::chrono::milliseconds(2));
+
+        QCOMPARE(countdowns, 2);
+        QVERIFY(callsWhenSecondCountdownOpened.isEmpty());
+        QCOMPARE(fixture.archives().size(), 1);
+        QCOMPARE(fixture.desktop.session.calls, QStringList{u"PowerOff"_s});
+        QVERIFY(!window.gasenjeBox());
     }
 
     void aRunEndsWithTheCountdown()
@@ -329,33 +423,36 @@ class TestAutomatskoGasenje : public QObject
     {
         QTest::addColumn<unsigned>("flags");
         QTest::addColumn<bool>("available");
-        QTest::addColumn<bool>("accept");
         QTest::addColumn<QStringList>("calls");
-        QTest::addColumn<bool>("result");
+        QTest::addColumn<bool>("requested");
 
-        QTest::newRow("shutdown accepted")
-            << EWX_SHUTDOWN << true << true << QStringList{u"PowerOff"_s} << true;
-        QTest::newRow("shutdown refused")
-            << EWX_SHUTDOWN << true << false << QStringList{u"PowerOff"_s} << false;
-        QTest::newRow("log off accepted")
-            << EWX_LOGOFF << true << true << QStringList{u"TerminateSession"_s} << true;
-        QTest::newRow("no session manager") << EWX_SHUTDOWN << false << true << QStringList() << false;
-        QTest::newRow("reboot is not offered") << 2u << true << true << QStringList() << false;
+        QTest::newRow("shutdown") << EWX_SHUTDOWN << true << QStringList{u"PowerOff"_s} << true;
+        QTest::newRow("log off") << EWX_LOGOFF << true << QStringList{u"TerminateSession"_s} << true;
+        QTest::newRow("no session manager") << EWX_SHUTDOWN << false << QStringList() << false;
+        QTest::newRow("reboot is not offered") << 2u << true << QStringList() << false;
     }
 
+    // WinExit only makes the request; the platform's answer reaches the caller's handler later.
     void winExit()
     {
         QFETCH(unsigned, flags);
         QFETCH(bool, available);
-        QFETCH(bool, accept);
         QFETCH(QStringList, calls);
-        QFETCH(bool, result);
+        QFETCH(bool, requested);
         FakeDesktop::Session session;
         session.available = available;
-        session.accept = accept;
+        session.answerAtOnce.reset();
+        QObject context;
+        QList<SessionEnd::Answer> answers;
 
-        QCOMPARE(WinExit(session, flags), result);
+        QCOMPARE(WinExit(session, flags, &context, [&](const SessionEnd::Answer &a) { answers << a; }),
+                 requested);
         QCOMPARE(session.calls, calls);
+        QVERIFY(answers.isEmpty());
+        QCOMPARE(session.answerNext({false, u"Access denied"_s}), requested);
+        QCOMPARE(answers.size(), requested ? 1 : 0);
+        if (requested)
+            QCOMPARE(answers.first().reason, u"Access denied"_s);
     }
 };
 

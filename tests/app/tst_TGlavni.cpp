@@ -241,11 +241,19 @@ class TestTGlavni : public QObject
         fixture.writeList({fixture.tree.path(QStringLiteral("izvor")), fixture.missing});
         TGlavni &window = fixture.open();
         bool runLayoutSeen = false;
+        bool heldDuringRun = false;
+        bool heldAtADialog = false;
+        // Sleep and shutdown are held off while the archive is written, not while a summary waits.
+        fixture.answer = [&](const MessageDialogRequest &) {
+            heldAtADialog = heldAtADialog || fixture.desktop.inhibitor.held;
+            return mrOk;
+        };
         bool secondAttemptIgnored = false;
         window.runController().setHandOverObserver([&](HandOver which) {
             if (which != HandOver::FileCount)
                 return;
             runLayoutSeen = fixture.inRunLayout();
+            heldDuringRun = fixture.desktop.inhibitor.held;
             // A second click while the run goes on does nothing at all.
             const qsizetype dialogsBefore = fixture.dialogs.size();
             window.AutoZClick();
@@ -270,6 +278,10 @@ class TestTGlavni : public QObject
         window.AutoZClick();
 
         QVERIFY(runLayoutSeen);
+        QVERIFY(heldDuringRun);
+        QVERIFY(!heldAtADialog);
+        QCOMPARE(fixture.desktop.inhibitor.calls,
+                 (QStringList{QStringLiteral("hold: Arhiviranje u tijeku"), QStringLiteral("release")}));
         QVERIFY(secondAttemptIgnored);
         QVERIFY(fixture.inIdleLayout());
         const QStringList archives = fixture.archives();
@@ -341,6 +353,8 @@ class TestTGlavni : public QObject
         window.RucnaZClick();
 
         QCOMPARE(reportLines, QStringList{fixture.missing});
+        QCOMPARE(fixture.desktop.inhibitor.calls,
+                 (QStringList{QStringLiteral("hold: Arhiviranje u tijeku"), QStringLiteral("release")}));
         QCOMPARE(ZipCheck::readerProblems(archive), QStringList());
         QCOMPARE(fixture.control<QLabel>("LokacijaR")->text(), archive);
         QCOMPARE(fixture.control<QLabel>("LokacijaA")->text(), QStringLiteral("-"));
@@ -544,6 +558,8 @@ class TestTGlavni : public QObject
         QCOMPARE(fixture.desktop.tray.messages.first().timeoutMs, 5000);
         QTEST(fixture.desktop.alert.flashes, "flashes");
         QVERIFY(fixture.saveRequests.isEmpty());
+        // No run, so nothing held sleep or shutdown off.
+        QVERIFY(fixture.desktop.inhibitor.calls.isEmpty());
         QCOMPARE(fixture.settingsText(), before);
         QVERIFY(!QFileInfo::exists(fixture.tree.path(QStringLiteral("r.zip"))));
         QVERIFY(fixture.inIdleLayout());

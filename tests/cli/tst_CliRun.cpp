@@ -1,3 +1,4 @@
+#include "PrivateSystemBus.h"
 #include "RawTree.h"
 #include "TempTree.h"
 #include "ZipCheck.h"
@@ -73,6 +74,12 @@ class TestCli : public QObject
             QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
             environment.insert(QStringLiteral("XDG_CONFIG_HOME"), tree.path(QStringLiteral("config")));
             environment.insert(QStringLiteral("ARKIVODA_START_DELAY_MS"), QString::number(startDelay));
+            for (auto change = environmentChanges.cbegin(); change != environmentChanges.cend(); ++change) {
+                if (change.value().isNull())
+                    environment.remove(change.key());
+                else
+                    environment.insert(change.key(), change.value());
+            }
             process.setProcessEnvironment(environment);
             if (fileSizeLimit > 0) {
                 const rlim_t limit = fileSizeLimit;
@@ -103,6 +110,8 @@ class TestCli : public QObject
         QString err;
         // The largest file the program may write, in bytes (0: no limit beyond the system's).
         qint64 fileSizeLimit = 0;
+        // Variables set for the program (a null value removes the variable).
+        QMap<QString, QString> environmentChanges;
     };
 
   private slots:
@@ -128,6 +137,64 @@ class TestCli : public QObject
         QVERIFY(setup.out.contains(QStringLiteral("Arhiviranje je izvršeno na mapi")));
         QVERIFY(setup.out.contains(QStringLiteral("Broj arhiviranih datoteka: 2")));
         QVERIFY(setup.err.contains(QStringLiteral("arhiviranje je završeno")));
+    }
+
+    void sleepAndShutdownAreHeldOffDuringTheRun_data()
+    {
+        QTest::addColumn<QString>("bus");
+        QTest::addColumn<QStringList>("inhibits");
+
+        const QString call = QStringLiteral("Inhibit sleep:shutdown|Arkivoda|Arhiviranje u tijeku|");
+        QTest::newRow("block") << "logind" << QStringList{call + QStringLiteral("block")};
+        QTest::newRow("block not allowed: delay")
+            << "logind refusing block"
+            << QStringList{call + QStringLiteral("block"), call + QStringLiteral("delay")};
+        QTest::newRow("bus without logind") << "bare" << QStringList();
+        QTest::newRow("no system bus") << "none" << QStringList();
+    }
+
+    // Without a display, and without a system bus or logind too, the run simply runs; with logind it
+    // holds a lock while it writes and closes it at its end.
+    void sleepAndShutdownAreHeldOffDuringTheRun()
+    {
+        QFETCH(QString, bus);
+        QFETCH(QStringList, inhibits);
+        const QStringList options = bus == QLatin1String("logind refusing block")
+                                        ? QStringList{QStringLiteral("--refuse-block")}
+                                        : QStringList();
+        PrivateSystemBus systemBus(options, bus != QLatin1String("bare"));
+        QVERIFY(systemBus.isUp());
+        Setup setup;
+        setup.writeList({setup.sources});
+        setup.writeSettings(setup.archiveFolder);
+        setup.environmentChanges = {
+            {QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"),
+             bus == QLatin1String("none")
+                 ? QStringLiteral("unix:path=") + setup.tree.path(QStringLiteral("no-bus"))
+                 : systemBus.address()},
+            {QStringLiteral("DISPLAY"), QString()},
+            {QStringLiteral("WAYLAND_DISPLAY"), QString()},
+            {QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QString()}};
+        QProcess process;
+        // The worker's start delay keeps the run going while the lock is looked at.
+        setup.start(process, {}, 1500);
+
+        if (!inhibits.isEmpty()) {
+            QVERIFY(systemBus.waitForLine(QStringLiteral("granted 1")));
+            QCOMPARE(process.state(), QProcess::Running);
+            QVERIFY(!systemBus.log().contains(QStringLiteral("released 1")));
+        }
+        QVERIFY(process.waitForFinished(60000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 0);
+        const QStringList archives = setup.archives();
+        QCOMPARE(archives.size(), 1);
+        QCOMPARE(ZipCheck::readerProblems(setup.archiveFolder + archives.first()), QStringList());
+        if (!inhibits.isEmpty()) {
+            QVERIFY(systemBus.waitForLine(QStringLiteral("released 1")));
+            const QStringList lockLife{QStringLiteral("granted 1"), QStringLiteral("released 1")};
+            QCOMPARE(systemBus.log(), inhibits + lockLife);
+        }
     }
 
     void missingSourcesGiveStatusOneAndTheReport()

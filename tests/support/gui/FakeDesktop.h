@@ -9,11 +9,13 @@
 #include "platform/Notifications.h"
 #include "platform/SessionEnd.h"
 #include "platform/SingleInstance.h"
+#include "platform/SleepInhibitor.h"
 #include "platform/SystemResume.h"
 #include "platform/UrlOpener.h"
 #include "platform/WindowAlert.h"
 
 #include <QFile>
+#include <QPointer>
 #include <QUrl>
 
 #include <QList>
@@ -51,23 +53,61 @@ class FakeDesktop
         int flashes = 0;
     };
 
-    // Records each request; the answer is what a test sets (by default the platform accepts).
+    // Records each request. By default the platform accepts it at once; a test may set another
+    // answer, or none, and then answer the waiting requests itself, as the platform would later.
     class Session : public SessionEnd
     {
       public:
         bool isAvailable() override { return available; }
-        bool PowerOff() override
+        void PowerOff(const QObject *context, AnswerHandler answered) override
         {
-            calls.append(QStringLiteral("PowerOff"));
-            return accept;
+            request(QStringLiteral("PowerOff"), context, std::move(answered));
         }
-        bool TerminateSession() override
+        void TerminateSession(const QObject *context, AnswerHandler answered) override
         {
-            calls.append(QStringLiteral("TerminateSession"));
-            return accept;
+            request(QStringLiteral("TerminateSession"), context, std::move(answered));
         }
+        // Answers the oldest waiting request; false when none waits.
+        bool answerNext(const Answer &answer)
+        {
+            if (waiting.isEmpty())
+                return false;
+            const auto [context, answered] = waiting.takeFirst();
+            if (context)
+                answered(answer);
+            return true;
+        }
+
         bool available = true;
-        bool accept = true;
+        std::optional<Answer> answerAtOnce = Answer{true, QString()};
+        QStringList calls;
+        QList<QPair<QPointer<const QObject>, AnswerHandler>> waiting;
+
+      private:
+        void request(const QString &name, const QObject *context, AnswerHandler answered)
+        {
+            calls.append(name);
+            waiting.append({QPointer<const QObject>(context), std::move(answered)});
+            if (answerAtOnce)
+                answerNext(*answerAtOnce);
+        }
+    };
+
+    // Records each hold ("hold: <why>") and release.
+    class Inhibitor : public SleepInhibitor
+    {
+      public:
+        void hold(const QString &why) override
+        {
+            calls.append(QStringLiteral("hold: ") + why);
+            held = true;
+        }
+        void release() override
+        {
+            calls.append(QStringLiteral("release"));
+            held = false;
+        }
+        bool held = false;
         QStringList calls;
     };
 
@@ -127,9 +167,10 @@ class FakeDesktop
     DesktopServices services()
     {
         LauncherProgress *progress = withLauncher ? &launcher : nullptr;
-        return {tray,    progress,     files, alert,
-                session, download,     urls,  instance ? *instance : ownInstance,
-                resume,  notifications};
+        return {tray,     progress,     files,
+                alert,    session,      inhibitor,
+                download, urls,         instance ? *instance : ownInstance,
+                resume,   notifications};
     }
 
     FakeTrayIcon tray;
@@ -137,6 +178,7 @@ class FakeDesktop
     Files files;
     Alert alert;
     Session session;
+    Inhibitor inhibitor;
     Download download;
     Urls urls;
     Instance ownInstance;
