@@ -131,6 +131,8 @@ class TestArchivingWorker : public QObject
         {
             settings.userfolder = tree.makeDir(QStringLiteral("config/Arkivoda")) + QLatin1Char('/');
             SaveStringGrid(entries, ListFileName(settings.userfolder, settings.GLOBAL_lista));
+            // The archive's verification has tests of its own; the others watch the writing alone.
+            settings.GLOBAL_Provjera = false;
         }
 
         void start(const QString &archive)
@@ -232,7 +234,7 @@ class TestArchivingWorker : public QObject
         QVERIFY(!run.wrongThread);
         const QList<int> perFile = {7, 8, 9, 10, 0, 11};
         const QList<int> expected =
-            QList<int>{1, 2, 3, 4, 4, 5, 6, 0} + perFile + perFile + QList<int>{16, 17, 18, 13, 15};
+            QList<int>{1, 2, 3, 4, 4, 5, 6, 0} + perFile + perFile + QList<int>{16, 13, 15};
         // The verification reports as many percents as it reaches: one mark stands for them.
         QList<int> trace = run.trace;
         trace.erase(std::unique(trace.begin(), trace.end(),
