@@ -245,7 +245,8 @@ class TestLanguageSwitch : public QObject
         QCOMPARE(fixture.autoButton(), QStringLiteral("&Automatsko arhiviranje"));
         QCOMPARE(fixture.control<QMenu>("MM_Jezik")->title(), QStringLiteral("&Jezik"));
         QCOMPARE(window.windowTitle(), QStringLiteral("Arkivoda - aktualna lista: Posao"));
-        QCOMPARE(fixture.desktop.tray.toolTip, window.windowTitle());
+        QCOMPARE(fixture.desktop.tray.toolTip,
+                 window.windowTitle() + QStringLiteral("\nZadnje uspješno arhiviranje: još nijedno"));
         QCOMPARE(fixture.text("LBL_Status"), QStringLiteral("čekam..."));
         QCOMPARE(missing.findChild<QPushButton *>(QStringLiteral("OKButton"))->text(),
                  QStringLiteral("&Zatvori"));

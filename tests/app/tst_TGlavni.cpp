@@ -899,7 +899,8 @@ class TestTGlavni : public QObject
         QCOMPARE(shown.first().icon,
                  archiveFolderMissing ? TrayIcon::BalloonIcon::Error : TrayIcon::BalloonIcon::Information);
         if (!archiveFolderMissing)
-            QCOMPARE(shown.first().text, QStringLiteral("Arhiviranje je završeno u arhivu \n") + target);
+            QCOMPARE(shown.first().text, QStringLiteral("Arhiviranje je završeno u arhivu \n") + target +
+                                             QStringLiteral("\nArhiva je provjerena: ispravna"));
         QCOMPARE(shown.first().actions.first().key, QStringLiteral("default"));
         window.hide();
         emit fixture.desktop.notifications.actionInvoked(QStringLiteral("default"));
