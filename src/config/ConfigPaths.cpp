@@ -3,8 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 
-namespace
-{
+namespace {
 QString withSeparator(const QString &folder)
 {
     return folder.endsWith(u'/') ? folder : folder + u'/';

@@ -14,7 +14,7 @@ const QString kService = QStringLiteral("org.freedesktop.Notifications");
 const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
 const QString kInterface = QStringLiteral("org.freedesktop.Notifications");
 
-// Urgency of the notification specification: 1 normal, 2 critical (stays until dismissed).
+// Urgency as the freedesktop notification service defines it: 1 normal, 2 critical (stays until dismissed).
 uchar urgencyOf(TrayIcon::BalloonIcon icon)
 {
     return icon == TrayIcon::BalloonIcon::Error ? 2 : 1;

@@ -181,10 +181,10 @@ class TestStartUp : public QObject
         QVERIFY(!first.Terminated());
         QVERIFY(fixture.dialogs.isEmpty());
         QVERIFY(fixture.errors.isEmpty());
-        QCOMPARE(QDir(fixture.dataFolder).entryList(QDir::Files, QDir::Name),
-                 (QStringList{prefix + QStringLiteral("Arkivoda.ini"),
-                              prefix + QStringLiteral("Arkivoda.lock"),
-                              prefix + QStringLiteral("Arkivoda_bcklst.txt")}));
+        QCOMPARE(
+            QDir(fixture.dataFolder).entryList(QDir::Files, QDir::Name),
+            (QStringList{prefix + QStringLiteral("Arkivoda.ini"), prefix + QStringLiteral("Arkivoda.lock"),
+                         prefix + QStringLiteral("Arkivoda_bcklst.txt")}));
         QCOMPARE(first.windowTitle(), title);
         QCOMPARE(fixture.desktop.tray.toolTip,
                  title + QStringLiteral("\nZadnje uspješno arhiviranje: još nijedno"));
