@@ -34,17 +34,23 @@ void ArchiveTreeModel::setListing(ArchiveListing listing)
             continue;
         }
         const qsizetype slash = name.lastIndexOf(QLatin1Char('/'));
-        const int parent = folderNode(name.left(slash + 1));
-        Node file;
-        file.parent = parent;
-        file.entry = i;
-        file.name = name.mid(slash + 1);
-        m_nodes.push_back(std::move(file));
-        m_nodes[std::size_t(parent)].children.push_back(int(m_nodes.size()) - 1);
+        m_nodes[std::size_t(addNode(folderNode(name.left(slash + 1)), name.mid(slash + 1), false))].entry = i;
     }
     m_rowOf.assign(m_nodes.size(), 0);
     m_shownCount = int(m_nodes.size()) - 1;
     endResetModel();
+}
+
+int ArchiveTreeModel::addNode(int parent, const QString &name, bool folder)
+{
+    Node node;
+    node.parent = parent;
+    node.folder = folder;
+    node.name = name;
+    m_nodes.push_back(std::move(node));
+    const int added = int(m_nodes.size()) - 1;
+    m_nodes[std::size_t(parent)].children.push_back(added);
+    return added;
 }
 
 int ArchiveTreeModel::folderNode(const QString &folderPath)
@@ -55,14 +61,7 @@ int ArchiveTreeModel::folderNode(const QString &folderPath)
     // "a/b/" lies in "a/".
     const QString inner = folderPath.chopped(1);
     const qsizetype slash = inner.lastIndexOf(QLatin1Char('/'));
-    const int parent = folderNode(inner.left(slash + 1));
-    Node folder;
-    folder.parent = parent;
-    folder.folder = true;
-    folder.name = inner.mid(slash + 1);
-    m_nodes.push_back(std::move(folder));
-    const int node = int(m_nodes.size()) - 1;
-    m_nodes[std::size_t(parent)].children.push_back(node);
+    const int node = addNode(folderNode(inner.left(slash + 1)), inner.mid(slash + 1), true);
     m_folders.insert(folderPath, node);
     return node;
 }

@@ -59,6 +59,8 @@ class ArchiveTreeModel : public QAbstractItemModel
     };
 
     int nodeOf(const QModelIndex &index) const;
+    // Appends a node below parent and returns its index.
+    int addNode(int parent, const QString &name, bool folder);
     int folderNode(const QString &folderPath);
     const std::vector<int> &rows(int node) const;
     void collect(int node, std::vector<char> &taken, QList<int> &entries) const;
