@@ -380,6 +380,24 @@ Failed: %s</translation>
         <source>65080</source>
         <translation>Another Arkivoda process is changing %s and did not release it within %s s; the change was not saved.</translation>
     </message>
+    <message>
+        <source>65140</source>
+        <translation>Cannot write the file %s.</translation>
+    </message>
+    <message>
+        <source>65141</source>
+        <translation>Cannot read the file %s.</translation>
+    </message>
+    <message>
+        <source>65142</source>
+        <translation>Cannot open the folder %s.<byte value="xd"/>
+<byte value="xd"/>
+No file manager was found on this computer.</translation>
+    </message>
+    <message>
+        <source>65143</source>
+        <translation>Open folder</translation>
+    </message>
 </context>
 <context>
     <name>PorukeCli</name>

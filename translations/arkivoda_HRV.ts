@@ -380,6 +380,24 @@ Neuspjelo: %s</translation>
         <source>65080</source>
         <translation>Datoteku %s upravo mijenja drugi proces Arkivode i ni nakon %s s čekanja nije slobodna; promjena nije spremljena.</translation>
     </message>
+    <message>
+        <source>65140</source>
+        <translation>Ne mogu zapisati datoteku %s.</translation>
+    </message>
+    <message>
+        <source>65141</source>
+        <translation>Ne mogu pročitati datoteku %s.</translation>
+    </message>
+    <message>
+        <source>65142</source>
+        <translation>Ne mogu otvoriti mapu %s.<byte value="xd"/>
+<byte value="xd"/>
+Na računalu nije pronađen upravitelj datotekama.</translation>
+    </message>
+    <message>
+        <source>65143</source>
+        <translation>Otvori mapu</translation>
+    </message>
 </context>
 <context>
     <name>PorukeCli</name>

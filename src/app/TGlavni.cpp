@@ -28,8 +28,11 @@
 #include "ui_TGlavni.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
 
@@ -199,8 +202,12 @@ void TGlavni::runAttempt(RunKind kind)
             m_controller.run(request);
             runEnd(kind);
         }
-    } catch (const std::exception &failure) {
+    } catch (const EConfigError &failure) {
         // The attempt ends first; then the error is shown, and the program goes on.
+        endOfAttempt(autoTimerWasActive);
+        ShowApplicationError(this, ConfigErrorText(failure));
+        return;
+    } catch (const std::exception &failure) {
         endOfAttempt(autoTimerWasActive);
         ShowApplicationError(this, QString::fromUtf8(failure.what()));
         return;
@@ -317,9 +324,9 @@ void TGlavni::runEnd(RunKind kind)
 
     const BackupAttempt::Record record = BackupAttempt::record(m_settings, kind, state);
     const QString failure = BackupAttempt::failureText(record.outcome, state);
-    if (!record.failure.isEmpty()) {
+    if (record.error) {
         // The archive is there but could not be recorded: the attempt ends with the error dialog.
-        throw std::runtime_error(record.failure.toStdString());
+        throw *record.error;
     }
     if (record.recorded)
         (automatic ? ui->LokacijaA : ui->LokacijaR)->setText(state.arhiva_file);
@@ -585,8 +592,14 @@ void TGlavni::showArchiveError(const QString &text, const QString &cause)
 {
     QMessageBox box(QMessageBox::NoIcon, m_settings.GLOBAL_ApplicationTitle, text, QMessageBox::Ok, this);
     box.setObjectName(QStringLiteral("ArchiveErrorBox"));
+    box.setWindowModality(Qt::WindowModal);
+    box.button(QMessageBox::Ok)->setText(message(Msg::ButtonOk));
+    // The system's own words for what went wrong, when it was the system that refused; the archive
+    // unit's own texts otherwise.
+    const QString &reason = m_controller.state().archiveFailureReason;
+    const QString detail = reason.isEmpty() ? cause : reason;
     box.setInformativeText(m_controller.state().arhiva_file +
-                           (cause.isEmpty() ? QString() : QStringLiteral("\n") + cause));
+                           (detail.isEmpty() ? QString() : QStringLiteral("\n") + detail));
     box.show();
     if (const QScreen *screen = this->screen())
         box.move(screen->availableGeometry().center() -

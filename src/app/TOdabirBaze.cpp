@@ -398,7 +398,7 @@ void TOdabirBaze::Button1Click()
         SaveBackupList(m_settings, ui->Grid->rows());
     } catch (const EConfigError &failure) {
         // The save ends here and the window stays open with every edit; what was written stays written.
-        ShowApplicationError(this, failure.message());
+        ShowApplicationError(this, ConfigErrorText(failure));
         return;
     }
     accept();

@@ -163,6 +163,12 @@ const QHash<quint16, QString> &croatianTable()
             {QT_TRANSLATE_NOOP("Poruke", "65080"),
              QStringLiteral("Datoteku %s upravo mijenja drugi proces Arkivode i ni nakon %s s čekanja nije "
                             "slobodna; promjena nije spremljena.")},
+            {QT_TRANSLATE_NOOP("Poruke", "65140"), QStringLiteral("Ne mogu zapisati datoteku %s.")},
+            {QT_TRANSLATE_NOOP("Poruke", "65141"), QStringLiteral("Ne mogu pročitati datoteku %s.")},
+            {QT_TRANSLATE_NOOP("Poruke", "65142"),
+             QStringLiteral(
+                 "Ne mogu otvoriti mapu %s.\r\n\r\nNa računalu nije pronađen upravitelj datotekama.")},
+            {QT_TRANSLATE_NOOP("Poruke", "65143"), QStringLiteral("Otvori mapu")},
         };
         QHash<quint16, QString> byNumber;
         for (const CroatianEntry &entry : entries)

@@ -92,6 +92,10 @@ enum Number : quint16 {
     StatusArchiveOpened = 65076,
     StatusRestoreStopping = 65077,
     ErrorConfigurationBusy = 65080,
+    ErrorFileNotWritten = 65140,
+    ErrorFileNotRead = 65141,
+    ErrorFolderNotShown = 65142,
+    ActionOpenFolder = 65143,
 };
 }
 

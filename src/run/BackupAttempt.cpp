@@ -86,6 +86,7 @@ BackupAttempt::Record BackupAttempt::record(const ProgramSettings &settings, Kin
                          state.arhiva_file);
         result.recorded = true;
     } catch (const EConfigError &failure) {
+        result.error = failure;
         result.failure = failure.reason().isEmpty()
                              ? failure.message()
                              : failure.message() + QStringLiteral(" (") + failure.reason() + QLatin1Char(')');

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "config/EConfigError.h"
 #include "config/ProgramSettings.h"
 
 #include <QString>
+
+#include <optional>
 
 struct RunState;
 
@@ -48,8 +51,9 @@ class BackupAttempt
     struct Record
     {
         Outcome outcome = Outcome::NotCreated;
-        bool recorded = false; // the archive was recorded as the last one of its kind
-        QString failure;       // why recording failed, when an archive was there to record
+        bool recorded = false;             // the archive was recorded as the last one of its kind
+        QString failure;                   // why recording failed, when an archive was there to record
+        std::optional<EConfigError> error; // that failure as the settings store reported it
     };
 
     // The first check of every run: the backup list exists and can be read.

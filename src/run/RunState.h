@@ -26,4 +26,6 @@ struct RunState
     QStringList file_missing_list;          // those sources in the order met
     bool archiveFailed = false;             // the archive could not be created or written
     QString archiveFailure;                 // the system's description of that failure
+    QString archiveFailureReason;           // the system's own error text of it alone, in its language,
+                                            // or empty when the failure was not the system's
 };

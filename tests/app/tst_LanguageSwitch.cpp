@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCommandLinkButton>
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
@@ -147,6 +148,10 @@ class TestLanguageSwitch : public QObject
         QCOMPARE(missing.lines(), QStringList{QStringLiteral("/nema/a.txt")});
         // A message looked up later comes from the module too.
         QCOMPARE(MessageTable::text(Msg::CaptionError), QStringLiteral("Error"));
+        // Qt's own texts follow the language: standard buttons, the file dialogs.
+        QCOMPARE(QDialogButtonBox(QDialogButtonBox::Cancel).button(QDialogButtonBox::Cancel)->text(),
+                 QStringLiteral("Cancel"));
+        QCOMPARE(QCoreApplication::translate("QFileDialog", "Look in:"), QStringLiteral("Look in:"));
 
         fixture.action("MM_Hrvatski")->trigger();
         QCOMPARE(fixture.autoButton(), QStringLiteral("&Automatsko arhiviranje"));
@@ -159,6 +164,9 @@ class TestLanguageSwitch : public QObject
         QVERIFY(fixture.settingsText().contains(QStringLiteral("[Program]\r\nJezik=HR\r\n")));
         QCOMPARE(missing.findChild<QPushButton *>(QStringLiteral("OKButton"))->text(),
                  QStringLiteral("&Zatvori"));
+        QCOMPARE(QDialogButtonBox(QDialogButtonBox::Cancel).button(QDialogButtonBox::Cancel)->text(),
+                 QStringLiteral("Odustani"));
+        QCOMPARE(QCoreApplication::translate("QFileDialog", "Look in:"), QStringLiteral("Pogledaj u:"));
     }
 
     void aSwitchWithoutItsModuleChangesNothing_data()

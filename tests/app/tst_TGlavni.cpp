@@ -759,10 +759,12 @@ class TestTGlavni : public QObject
         fixture.saveAnswer = archive;
         window.RucnaZClick();
 
+        // Worded through the message table.
         QCOMPARE(fixture.errors.size(), 1);
-        QVERIFY2(
-            fixture.errors.first().startsWith(QStringLiteral("Unable to write to ") + fixture.dataFolder),
-            qPrintable(fixture.errors.first()));
+        QVERIFY2(fixture.errors.first().startsWith(MessageTable::fill(
+                     text(Msg::ErrorFileNotWritten), {fixture.dataFolder + QStringLiteral("Arkivoda.ini")})),
+                 qPrintable(fixture.errors.first()));
+
         QCOMPARE(fixture.dialogsCaptioned(QStringLiteral("Info")).size(), 0);
         QVERIFY(fixture.inIdleLayout());
         QCOMPARE(ZipCheck::readerProblems(archive), QStringList());
