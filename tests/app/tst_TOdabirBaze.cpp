@@ -10,7 +10,10 @@
 #include "TempTree.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
@@ -719,6 +722,64 @@ class TestTOdabirBaze : public QObject
         }
         QTEST(window.isHidden(), "closes");
         QTEST(fixture.endRequests->count() == 1, "endsProgram");
+    }
+
+    void typingOrPastingTheDailyTime_data()
+    {
+        QTest::addColumn<QString>("way");
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QTime>("expected");
+        QTest::newRow("typed over the whole field")
+            << QStringLiteral("type, all") << QStringLiteral("07:30:00") << QTime(7, 30);
+        QTest::newRow("typed over the whole field, evening")
+            << QStringLiteral("type, all") << QStringLiteral("19:08:11") << QTime(19, 8, 11);
+        QTest::newRow("typed into the hour")
+            << QStringLiteral("type, hour") << QStringLiteral("19:08:11") << QTime(19, 8, 11);
+        QTest::newRow("typed without separators")
+            << QStringLiteral("type, all") << QStringLiteral("073000") << QTime(7, 30);
+        QTest::newRow("typed with dots")
+            << QStringLiteral("type, all") << QStringLiteral("23.59.58") << QTime(23, 59, 58);
+        QTest::newRow("pasted over the whole field")
+            << QStringLiteral("paste, all") << QStringLiteral("07:30:00") << QTime(7, 30);
+        QTest::newRow("pasted over the minutes")
+            << QStringLiteral("paste, minutes") << QStringLiteral("19:08:11") << QTime(19, 8, 11);
+        QTest::newRow("pasted, short form")
+            << QStringLiteral("paste, minutes") << QStringLiteral(" 7:05 ") << QTime(7, 5);
+        // Text that is no time leaves the field as it was.
+        QTest::newRow("pasted, not a time")
+            << QStringLiteral("paste, all") << QStringLiteral("sutra") << QTime(12, 0);
+        QTest::newRow("pasted, 25 o'clock")
+            << QStringLiteral("paste, all") << QStringLiteral("25:00:00") << QTime(12, 0);
+    }
+
+    void typingOrPastingTheDailyTime()
+    {
+        QFETCH(QString, way);
+        QFETCH(QString, input);
+        QFETCH(QTime, expected);
+        Fixture fixture(QStringList{QStringLiteral("/a")});
+        fixture.settings.GLOBAL_TimerEnabled = true;
+        fixture.settings.GLOBAL_TimerTime = 0.5;
+        TOdabirBaze &window = fixture.open();
+        QApplication::setActiveWindow(&window);
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        auto *field = fixture.control<QTimeEdit>("Vrijeme");
+        field->setFocus(Qt::MouseFocusReason);
+        if (way.endsWith(QLatin1String("all")))
+            field->selectAll();
+        else if (way.endsWith(QLatin1String("hour")))
+            field->setSelectedSection(QDateTimeEdit::HourSection);
+        else
+            field->setSelectedSection(QDateTimeEdit::MinuteSection);
+        if (way.startsWith(QLatin1String("type"))) {
+            QTest::keyClicks(field, input);
+        } else {
+            QGuiApplication::clipboard()->setText(input);
+            QTest::keySequence(field, QKeySequence::Paste);
+        }
+        // As leaving the field does: what is in it counts.
+        field->interpretText();
+        QCOMPARE(field->time(), expected);
     }
 
     void languageChangeKeepsTheEdits()
