@@ -233,10 +233,12 @@ void TOdabirBaze::changeEvent(QEvent *event)
 
 void TOdabirBaze::keyPressEvent(QKeyEvent *event)
 {
-    // No button of this window is its cancel button: Escape does not close it, so a stray key cannot
-    // drop the edits or, on a first start, end the program.
+    // Escape goes on without saving, as Button2 does; on a first start (Button2 disabled) it does
+    // nothing, so a stray key cannot end the program.
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
         event->accept();
+        if (ui->Button2->isEnabled())
+            ui->Button2->click();
         return;
     }
     QDialog::keyPressEvent(event);

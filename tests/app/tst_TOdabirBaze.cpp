@@ -691,7 +691,8 @@ class TestTOdabirBaze : public QObject
         for (const bool exists : {true, false}) {
             const char *mode = exists ? "list file" : "no list file";
             QTest::addRow("%s, close box", mode) << exists << QStringLiteral("close box") << true << !exists;
-            QTest::addRow("%s, Escape", mode) << exists << QStringLiteral("Escape") << false << false;
+            // Escape goes on without saving where Button2 does; on a first start it does nothing.
+            QTest::addRow("%s, Escape", mode) << exists << QStringLiteral("Escape") << exists << false;
         }
         QTest::newRow("list file, Button2") << true << QStringLiteral("Button2") << true << false;
         QTest::newRow("no list file, Button4") << false << QStringLiteral("Button4") << true << true;
@@ -722,6 +723,21 @@ class TestTOdabirBaze : public QObject
         }
         QTEST(window.isHidden(), "closes");
         QTEST(fixture.endRequests->count() == 1, "endsProgram");
+    }
+
+    void escapeDropsTheEdits()
+    {
+        Fixture fixture(QStringList{QStringLiteral("/a")});
+        const QByteArray listBefore = fixture.fileBytes(fixture.listFile());
+        TOdabirBaze &window = fixture.open();
+        fixture.grid()->addEntry(QStringLiteral("/b"));
+        fixture.control<QLineEdit>("BckNameLabel")->setText(QStringLiteral("Moje"));
+        QTest::keyClick(fixture.control("BckNameLabel"), Qt::Key_Escape);
+
+        QVERIFY(window.isHidden());
+        QCOMPARE(window.result(), int(QDialog::Rejected));
+        QCOMPARE(fixture.fileBytes(fixture.listFile()), listBefore);
+        QVERIFY(!QFile::exists(fixture.settingsFile()));
     }
 
     void typingOrPastingTheDailyTime_data()
