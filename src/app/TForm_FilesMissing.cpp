@@ -2,6 +2,7 @@
 
 #include "config/MessageTable.h"
 #include "config/ResourceModules.h"
+#include "ui/WindowHelpers.h"
 
 #include <QEvent>
 
@@ -17,6 +18,7 @@ TForm_FilesMissing::TForm_FilesMissing(const QString &applicationTitle, QWidget 
     RequireWindowDescription(staticMetaObject.className());
     setObjectName(QStringLiteral("Form_FilesMissing"));
     setFixedSize(705, 544);
+    MakeModalTo(this, parent);
     setAutoFillBackground(true);
 
     Lista->setObjectName(QStringLiteral("Lista"));

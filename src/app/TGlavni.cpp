@@ -431,6 +431,7 @@ void TGlavni::AutomatskoGasenje()
     bool cancelled = true;
     const bool counted = OpenWindow(this, [this, action, closing, &cancelled] {
         TGasenjeBox box(action, closing ? 5000 : 20000, this);
+        MakeModalTo(&box, this);
         GasenjeBox = &box;
         box.exec();
         cancelled = box.Cancelled();
@@ -498,6 +499,7 @@ void TGlavni::MM_OprogramuClick()
     // Owned by the application, not by this window; centred over it.
     OpenWindow(this, [this] {
         TAboutBox box(m_settings, m_services.download, m_services.urls, this);
+        MakeModalTo(&box, this);
         AboutBox = &box;
         box.exec();
     });
@@ -582,6 +584,8 @@ void TGlavni::showPauseBox(const QString &text)
 {
     QMessageBox box(QMessageBox::NoIcon, m_settings.GLOBAL_ApplicationTitle, text, QMessageBox::Ok, this);
     box.setObjectName(QStringLiteral("PauseBox"));
+    // Modal to this window only: the tray menu can still bring the paused run's window up.
+    box.setWindowModality(Qt::WindowModal);
     // Shown first so that it has its size, then placed: its corner at the window's left + 190, top + 160.
     box.show();
     box.move(frameGeometry().topLeft() + QPoint(190, 160));
@@ -646,9 +650,9 @@ void TGlavni::setStatusText(const QString &text)
 
 void TGlavni::bringToFront()
 {
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
     if (isHidden())
         show();
-    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
     raise();
     activateWindow();
     m_services.alert.FlashWindow(this);
@@ -665,9 +669,12 @@ void TGlavni::hideToTray()
 
 void TGlavni::TPP_RestoreClick()
 {
+    // The minimised state goes before the window is shown: a window started minimised to the tray
+    // would otherwise be mapped minimised, and the window manager's late word that it is minimised
+    // would hide it to the tray again.
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
     show();
     raise();
-    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
     activateWindow();
 }
 

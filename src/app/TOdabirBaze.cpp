@@ -66,6 +66,7 @@ TOdabirBaze::TOdabirBaze(ProgramSettings &settings, FileManager &fileManager, QW
     RequireWindowDescription(staticMetaObject.className());
     ui->setupUi(this);
     setFixedSize(671, 700);
+    MakeModalTo(this, parent);
 
     QPalette white = palette();
     white.setColor(QPalette::Window, Qt::white);

@@ -58,7 +58,8 @@ MessageDialog::MessageDialog(const MessageDialogRequest &request) : QDialog(requ
     setWindowTitle(request.caption);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
-    setModal(true);
+    // Modal to its owner's window only, so that the tray menu stays usable while it is up.
+    setWindowModality(request.owner ? Qt::WindowModal : Qt::ApplicationModal);
 
     auto *icon = new QLabel(this);
     const int iconSize = style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, this);

@@ -42,6 +42,8 @@ std::optional<QStringList> OpenFileDialog::getNames(QWidget *parent, const OpenF
     }
     if (!request.acceptLabel.isEmpty())
         dialog.setLabelText(QFileDialog::Accept, request.acceptLabel);
+    // Modal to its window only: the tray menu stays usable while the dialog is up.
+    dialog.setWindowModality(parent ? Qt::WindowModal : Qt::ApplicationModal);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles();

@@ -23,6 +23,8 @@ std::optional<QString> SaveFileDialog::getSaveFileName(QWidget *parent, const Sa
     dialog.setDefaultSuffix(request.defaultSuffix);
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.selectFile(request.fileName);
+    // Modal to its window only: the tray menu stays usable while the dialog is up.
+    dialog.setWindowModality(parent ? Qt::WindowModal : Qt::ApplicationModal);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().constFirst();

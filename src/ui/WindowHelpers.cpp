@@ -105,6 +105,21 @@ void CloseWindowSafely(QPointer<QWidget> &window)
     existing->deleteLater();
 }
 
+void MakeModalTo(QWidget *dialog, QWidget *window)
+{
+    if (!window) {
+        dialog->setWindowModality(Qt::ApplicationModal);
+        return;
+    }
+    dialog->setWindowModality(Qt::WindowModal);
+    if (dialog->parentWidget())
+        return;
+    // Created now, so that the window manager knows whom the dialog belongs to when it is shown.
+    dialog->winId();
+    window->window()->winId();
+    dialog->windowHandle()->setTransientParent(window->window()->windowHandle());
+}
+
 QFont UseBoxLook(QWidget *box)
 {
     QPalette white = box->palette();

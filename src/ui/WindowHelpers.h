@@ -26,6 +26,11 @@ void SelectFileInExplorer(FileManager &fileManager, const QString &path);
 // returns and the code that showed it destroys it; any other is destroyed at once. Clears the pointer.
 void CloseWindowSafely(QPointer<QWidget> &window);
 
+// Makes a dialog modal to the given window only (and the windows it stands over), not to the whole
+// program: the tray menu and other windows stay usable while it is up. A dialog without a parent
+// widget (owned by the application) stands over the window as the window manager's transient.
+void MakeModalTo(QWidget *dialog, QWidget *window);
+
 // Gives a small box the look of the program's boxes: a white background and the 11-pixel Tahoma face
 // (or the nearest the system has). Returns the bold variant of that font, for the box's headline.
 QFont UseBoxLook(QWidget *box);

@@ -35,6 +35,24 @@ QByteArray randomBytes(qsizetype size)
     return bytes;
 }
 
+// Calls back when the watched widget is shown.
+class ShowWatch : public QObject
+{
+  public:
+    explicit ShowWatch(std::function<void()> shown) : m_shown(std::move(shown)) {}
+
+  protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show)
+            m_shown();
+        return QObject::eventFilter(watched, event);
+    }
+
+  private:
+    std::function<void()> m_shown;
+};
+
 } // namespace
 
 class TestTGlavni : public QObject
@@ -862,6 +880,82 @@ class TestTGlavni : public QObject
         window.hide();
         window.trayPopup().actions().first()->trigger();
         QVERIFY(window.isVisible());
+    }
+
+    // Started minimised to the tray, the first left double click brings the window up: it is shown
+    // in its normal state, never mapped minimised (which the window manager would then report back,
+    // and the window would go to the tray again).
+    void theFirstDoubleClickRestoresAWindowStartedInTheTray()
+    {
+        Fixture fixture(QStringLiteral("[Program]\r\nStartMinimized=1\r\nStartToTray=1\r\n"));
+        fixture.desktop.tray.available = true;
+        fixture.window =
+            std::make_unique<TGlavni>(QStringList{QStringLiteral("arkivoda")}, fixture.desktop.services());
+        TGlavni &window = *fixture.window;
+        window.showAtStart();
+        QCoreApplication::processEvents();
+        QVERIFY(window.isHidden());
+        QList<bool> minimisedWhenShown;
+        ShowWatch watch([&] { minimisedWhenShown << window.isMinimized(); });
+        window.installEventFilter(&watch);
+
+        emit fixture.desktop.tray.mousePressed(Qt::LeftButton);
+        emit fixture.desktop.tray.doubleClicked();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTest::qWait(50);
+
+        QVERIFY(!minimisedWhenShown.isEmpty());
+        QVERIFY(!minimisedWhenShown.contains(true));
+        QVERIFY(window.isVisible());
+        QVERIFY(!window.isMinimized());
+    }
+
+    // Dialogs are modal to their window only: while one is up, the tray menu still answers, and the
+    // main window does not.
+    void theTrayMenuWorksWhileADialogIsUp_data()
+    {
+        QTest::addColumn<QString>("dialog");
+        QTest::newRow("message dialog") << QStringLiteral("message dialog");
+        QTest::newRow("settings window") << QStringLiteral("settings window");
+        QTest::newRow("About box") << QStringLiteral("About box");
+    }
+
+    void theTrayMenuWorksWhileADialogIsUp()
+    {
+        QFETCH(QString, dialog);
+        Fixture fixture;
+        // The message dialog is shown, not answered by the fixture.
+        fixture.answer = [](const MessageDialogRequest &) { return std::optional<int>(); };
+        TGlavni &window = fixture.open();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QMenu &tray = window.trayPopup();
+        QSignalSpy restore(tray.actions().first(), &QAction::triggered);
+        QSignalSpy closed(&window, &TGlavni::closed);
+        Qt::WindowModality modality = Qt::NonModal;
+        const ModalDriver driver([&](QWidget *modal) {
+            modality = modal->windowModality();
+            // A click on the main window's exit button goes nowhere while the dialog is up.
+            QWidget *exit = fixture.control("Kraj");
+            QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {},
+                              exit->mapTo(&window, exit->rect().center()));
+            tray.popup(QPoint(10, 10));
+            if (QTest::qWaitForWindowExposed(&tray)) {
+                const QRect item = tray.actionGeometry(tray.actions().first());
+                QTest::mouseClick(tray.windowHandle(), Qt::LeftButton, {}, item.center());
+            }
+            modal->close();
+        });
+        if (dialog == QLatin1String("message dialog"))
+            window.LokacijaAClick();
+        else if (dialog == QLatin1String("settings window"))
+            window.MM_ListaClick();
+        else
+            window.MM_OprogramuClick();
+
+        QVERIFY(driver.acted());
+        QCOMPARE(modality, Qt::WindowModal);
+        QCOMPARE(restore.size(), 1);
+        QCOMPARE(closed.size(), 0);
     }
 
     void minimisingDuringARunKeepsTheTaskbarButton()
