@@ -226,9 +226,9 @@ QString TGlavni::prepareArchiveName(RunKind kind)
             refuse({list, QString()}, kind);
             return QString();
         }
-        const SaveFileRequest request{tr("Navedite naziv arhivske datoteke..."), tr("ZIP arhiva (*.zip)"),
-                                      QStringLiteral("zip"),
-                                      ArchiveName::fileName(m_settings.BckName, ArchiveName::stampNow())};
+        const SaveFileRequest request{
+            tr("Navedite naziv arhivske datoteke..."), tr("ZIP arhiva (*.zip)"), QStringLiteral("zip"),
+            ArchiveName::fileName(m_settings.BckName, ArchiveName::stampNow()), manualArchiveFolder()};
         const std::optional<QString> answer = SaveFileDialog::getSaveFileName(this, request);
         if (!answer)
             return QString();
@@ -248,6 +248,18 @@ QString TGlavni::prepareArchiveName(RunKind kind)
         return QString();
     }
     return preparation.archive;
+}
+
+QString TGlavni::manualArchiveFolder() const
+{
+    // The folder of the last manual archive, else the archive folder, else home; never the folder the
+    // program happened to be started in.
+    const QFileInfo lastManual(ui->LokacijaR->text());
+    if (lastManual.isAbsolute() && DirectoryExists(lastManual.absolutePath()))
+        return lastManual.absolutePath();
+    if (!m_settings.BackupLokacijaAuto.isEmpty() && DirectoryExists(m_settings.BackupLokacijaAuto))
+        return m_settings.BackupLokacijaAuto;
+    return QDir::homePath();
 }
 
 void TGlavni::refuse(const BackupAttempt::Preparation &preparation, RunKind kind)

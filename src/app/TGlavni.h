@@ -119,6 +119,8 @@ class TGlavni : public QMainWindow, private RunView
     void runAttempt(RunKind kind);
     // The attempt's checks and the archive name; an empty result refuses the attempt.
     QString prepareArchiveName(RunKind kind);
+    // The folder the save dialog of a manual run opens in.
+    QString manualArchiveFolder() const;
     void refuse(const QString &text, const QString &balloonText);
     // Words a refusal of the run: an error box, and a tray message for the checks an unattended
     // automatic run meets.

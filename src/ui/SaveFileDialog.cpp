@@ -16,7 +16,7 @@ std::optional<QString> SaveFileDialog::getSaveFileName(QWidget *parent, const Sa
 {
     if (hook())
         return hook()(request);
-    QFileDialog dialog(parent, request.title);
+    QFileDialog dialog(parent, request.title, request.folder);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilter(request.filter);

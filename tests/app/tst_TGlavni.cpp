@@ -574,6 +574,47 @@ class TestTGlavni : public QObject
         QVERIFY(window.autoTimer().isActive());
     }
 
+    // The save dialog opens where the last manual archive went, else in the archive folder, else at
+    // home; never in the folder the program was started from.
+    void saveDialogStartFolder_data()
+    {
+        QTest::addColumn<QString>("lastManual");
+        QTest::addColumn<bool>("archiveFolderExists");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("last manual archive's folder")
+            << QStringLiteral("rucno/stara.zip") << true << QStringLiteral("rucno");
+        QTest::newRow("that folder is gone")
+            << QStringLiteral("nema/stara.zip") << true << QStringLiteral("arhiva");
+        QTest::newRow("no manual archive yet") << QString() << true << QStringLiteral("arhiva");
+        QTest::newRow("no archive folder either") << QString() << false << QStringLiteral("~");
+    }
+
+    void saveDialogStartFolder()
+    {
+        QFETCH(QString, lastManual);
+        QFETCH(bool, archiveFolderExists);
+        QFETCH(QString, expected);
+        TempTree other;
+        Fixture fixture;
+        other.makeDir(QStringLiteral("rucno"));
+        if (!lastManual.isEmpty())
+            fixture.tree.writeFile(QStringLiteral("config/Arkivoda/Arkivoda.ini"),
+                                   (QStringLiteral("[LokacijaAuto]\r\nPutanja=") + fixture.archiveFolder +
+                                    QStringLiteral("\r\n[Last]\r\nFileR=") + other.path(lastManual) +
+                                    QStringLiteral("\r\n"))
+                                       .toUtf8());
+        if (!archiveFolderExists)
+            QDir(fixture.archiveFolder).removeRecursively();
+        TGlavni &window = fixture.open();
+        window.RucnaZClick();
+
+        QCOMPARE(fixture.saveRequests.size(), 1);
+        const QString folder = expected == QLatin1String("~")        ? QDir::homePath()
+                               : expected == QLatin1String("arhiva") ? fixture.archiveFolder
+                                                                     : other.path(expected);
+        QCOMPARE(QDir::cleanPath(fixture.saveRequests.first().folder), QDir::cleanPath(folder));
+    }
+
     void overwriteQuestion_data()
     {
         QTest::addColumn<int>("answer");
