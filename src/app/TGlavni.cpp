@@ -777,7 +777,12 @@ void TGlavni::showLastArchive(QLabel *label, quint16 number)
 {
     const QString path = label->text();
     if (FileExists(path)) {
-        SelectFileInExplorer(m_services.fileManager, path);
+        // Neither a file manager nor a program for folders: said, rather than nothing happening.
+        if (!SelectFileInExplorer(m_services.fileManager, path))
+            MyMessageDialog(this, message(Msg::CaptionError),
+                            MessageTable::fill(message(Msg::ErrorFolderNotShown),
+                                               {QDir::toNativeSeparators(QFileInfo(path).absolutePath())}),
+                            TMsgDlgType::mtError, mbOK, {message(Msg::ButtonOk)});
         return;
     }
     MyMessageDialog(this, message(Msg::CaptionError), message(number), TMsgDlgType::mtError, mbOK,

@@ -336,8 +336,8 @@ void TOdabirBaze::OtvoriMapuClick()
         return;
     const QString entry = ui->Grid->selectedEntry();
     // A folder is shown selected in its parent folder, as a file is.
-    if (FileExists(entry) || DirectoryExists(entry))
-        SelectFileInExplorer(m_fileManager, entry);
+    if (FileExists(entry) || DirectoryExists(entry)) [[maybe_unused]]
+        const bool shown = SelectFileInExplorer(m_fileManager, entry);
     else
         showError(message(Msg::ErrorEntryMissing));
 }
@@ -345,8 +345,8 @@ void TOdabirBaze::OtvoriMapuClick()
 void TOdabirBaze::Button6Click()
 {
     const QString listFile = m_settings.listFileName();
-    if (FileExists(listFile))
-        SelectFileInExplorer(m_fileManager, listFile);
+    if (FileExists(listFile)) [[maybe_unused]]
+        const bool shown = SelectFileInExplorer(m_fileManager, listFile);
     else
         showError(message(Msg::ErrorListFileMissing));
 }

@@ -84,9 +84,9 @@ bool FormExists(const QWidget *window)
                        [window](const QWidget *existing) { return existing == window; });
 }
 
-void SelectFileInExplorer(FileManager &fileManager, const QString &path)
+bool SelectFileInExplorer(FileManager &fileManager, const QString &path)
 {
-    fileManager.ShowItem(path);
+    return fileManager.ShowItem(path);
 }
 
 void CloseWindowSafely(QPointer<QWidget> &window)

@@ -19,8 +19,8 @@ bool CloseButtonEnabled(const QWidget *window);
 // compared, so a window that has been destroyed may be tested.
 bool FormExists(const QWidget *window);
 
-// Shows the file selected in the user's file manager.
-void SelectFileInExplorer(FileManager &fileManager, const QString &path);
+// Shows the file selected in the user's file manager, or its folder; false when neither could be shown.
+bool SelectFileInExplorer(FileManager &fileManager, const QString &path);
 
 // Takes a window away before a run: one that is being shown modally is closed, so that its modal loop
 // returns and the code that showed it destroys it; any other is destroyed at once. Clears the pointer.

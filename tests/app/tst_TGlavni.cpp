@@ -1025,18 +1025,26 @@ class TestTGlavni : public QObject
     {
         QTest::addColumn<bool>("automatic");
         QTest::addColumn<bool>("exists");
+        QTest::addColumn<bool>("shown");
         QTest::addColumn<int>("message");
-        QTest::newRow("LokacijaA showing -") << true << false << int(Msg::ErrorLastAutoArchiveMissing);
-        QTest::newRow("LokacijaR showing -") << false << false << int(Msg::ErrorLastManualArchiveMissing);
-        QTest::newRow("LokacijaA with its archive") << true << true << 0;
+        QTest::newRow("LokacijaA showing -")
+            << true << false << true << int(Msg::ErrorLastAutoArchiveMissing);
+        QTest::newRow("LokacijaR showing -")
+            << false << false << true << int(Msg::ErrorLastManualArchiveMissing);
+        QTest::newRow("LokacijaA with its archive") << true << true << true << 0;
+        // Neither a file manager nor a program for folders: the window says so.
+        QTest::newRow("nothing can show the folder")
+            << true << true << false << int(Msg::ErrorFolderNotShown);
     }
 
     void lastArchiveLinks()
     {
         QFETCH(bool, automatic);
         QFETCH(bool, exists);
+        QFETCH(bool, shown);
         QFETCH(int, message);
         Fixture fixture;
+        fixture.desktop.files.result = shown;
         const QString archive = fixture.tree.writeFile(QStringLiteral("arhiva/Arhiva_1.zip"), "PK");
         if (exists)
             fixture.tree.writeFile(
@@ -1047,15 +1055,15 @@ class TestTGlavni : public QObject
         QCOMPARE(label->cursor().shape(), Qt::PointingHandCursor);
         QTest::mouseClick(label, Qt::LeftButton);
 
-        if (exists) {
-            QCOMPARE(fixture.desktop.files.shown, QStringList{archive});
+        QCOMPARE(fixture.desktop.files.shown, exists ? QStringList{archive} : QStringList());
+        if (message == 0) {
             QCOMPARE(fixture.dialogs.size(), 0);
             return;
         }
-        QVERIFY(fixture.desktop.files.shown.isEmpty());
         QCOMPARE(fixture.dialogs.size(), 1);
         QCOMPARE(fixture.dialogs.first().caption, QStringLiteral("Greška"));
-        QCOMPARE(fixture.dialogs.first().text, text(quint16(message)));
+        QCOMPARE(fixture.dialogs.first().text,
+                 MessageTable::fill(text(quint16(message)), {QFileInfo(archive).absolutePath()}));
         QCOMPARE(fixture.dialogs.first().owner, static_cast<QWidget *>(&window));
     }
 };
