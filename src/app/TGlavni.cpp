@@ -14,6 +14,7 @@
 #include "config/ConfigPaths.h"
 #include "config/MessageTable.h"
 #include "config/ResourceModules.h"
+#include "platform/ActionNotification.h"
 #include "platform/FileManager.h"
 #include "platform/WindowAlert.h"
 #include "run/ArchiveName.h"
@@ -93,6 +94,11 @@ void TGlavni::connectControls()
     ui->LokacijaR->installEventFilter(this);
     auto *altF4 = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_F4), this);
     connect(altF4, &QShortcut::activated, this, &TGlavni::FormKeyDown);
+    if (ActionNotification *notification = m_services.actionNotification)
+        connect(notification, &ActionNotification::actionInvoked, this, [this] {
+            [[maybe_unused]] const bool shown =
+                SelectFileInExplorer(m_services.fileManager, m_notifiedArchive);
+        });
 }
 
 void TGlavni::startUp(const QStringList &arguments)
@@ -378,9 +384,7 @@ void TGlavni::runEnd(RunKind kind)
     }
     const RunSummary summary(state, GetFileSize(state.arhiva_file));
 
-    m_tray->showBalloon(QStringLiteral("Arkivoda ") + m_settings.GLOBAL_lista_caption,
-                        message(Msg::BalloonRunFinished) + QStringLiteral(" \r\n") + state.arhiva_file,
-                        TrayIcon::BalloonIcon::Information, 5000);
+    showRunFinished(state.arhiva_file);
 
     if (m_settings.GLOBAL_Report && m_endOfRun->chosen() == EndOfRunAction::None) {
         bringToFront();
@@ -399,6 +403,22 @@ void TGlavni::runEnd(RunKind kind)
     setWindowTitle(idleTitle());
     m_bars->setLauncherState(LauncherProgress::State::NoProgress);
     QCoreApplication::setApplicationName(m_settings.GLOBAL_ApplicationTitle);
+}
+
+void TGlavni::showRunFinished(const QString &archive)
+{
+    const QString title = QStringLiteral("Arkivoda ") + m_settings.GLOBAL_lista_caption;
+    // Where the desktop's notifications take actions, the message offers to open the archive's folder.
+    ActionNotification *notification = m_services.actionNotification;
+    if (notification && notification->takesActions() &&
+        notification->notify(title,
+                             message(Msg::BalloonRunFinished) + QLatin1Char('\n') + archive.toHtmlEscaped(),
+                             message(Msg::ActionOpenFolder))) {
+        m_notifiedArchive = archive;
+        return;
+    }
+    m_tray->showBalloon(title, message(Msg::BalloonRunFinished) + QStringLiteral(" \r\n") + archive,
+                        TrayIcon::BalloonIcon::Information, 5000);
 }
 
 void TGlavni::showStoppedStatus()
@@ -422,6 +442,7 @@ void TGlavni::showMissingFiles(RunKind kind)
 void TGlavni::endOfAttempt(bool autoTimerWasActive)
 {
     runLayout(false);
+    m_services.tray.setToolTip(idleTitle());
     if (m_settings.GLOBAL_StartToTray && isMinimized())
         hideToTray();
     m_controller.endAttempt();
@@ -575,6 +596,8 @@ void TGlavni::setFileProgress(int percent)
 void TGlavni::setTotalProgress(int percent)
 {
     m_bars->setTotalPercent(percent);
+    // The run's progress also where the window may not be seen: on the tray icon.
+    m_services.tray.setToolTip(idleTitle() + QStringLiteral(" – ") + QString::number(percent) + u'%');
 }
 
 void TGlavni::setFileBarState(BarState state)

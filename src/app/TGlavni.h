@@ -132,6 +132,9 @@ class TGlavni : public QMainWindow, private RunView
     void showMissingFiles(RunKind kind);
     // The status of a stopped run: the stop's text, and the bars full.
     void showStoppedStatus();
+    // The message that a run has finished into the archive: a notification that offers to open its
+    // folder where the desktop can, else the tray's balloon.
+    void showRunFinished(const QString &archive);
     void endOfAttempt(bool autoTimerWasActive);
     // Closes the program, shuts down or logs off, as the action says.
     void carryOut(EndOfRunAction action);
@@ -184,4 +187,6 @@ class TGlavni : public QMainWindow, private RunView
     QPointer<QWidget> Form_FilesMissing;
     QPointer<QWidget> OdabirBaze;
     QPointer<QWidget> Vracanje;
+    // The archive that the last notification with an action offered to show.
+    QString m_notifiedArchive;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+class ActionNotification;
 class FileDownload;
 class FileManager;
 class LauncherProgress;
@@ -9,7 +10,8 @@ class UrlOpener;
 class WindowAlert;
 
 // The desktop services a window uses, owned elsewhere: the real ones in the program, recording fakes
-// in tests. The launcher progress may be absent (nullptr) and is tested before each use.
+// in tests. The launcher progress and the notifications with an action may be absent (nullptr) and
+// are tested before each use.
 struct DesktopServices
 {
     TrayIcon &tray;
@@ -19,4 +21,5 @@ struct DesktopServices
     SessionEnd &session;
     FileDownload &download;
     UrlOpener &urls;
+    ActionNotification *actionNotification = nullptr;
 };

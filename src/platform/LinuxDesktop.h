@@ -5,6 +5,7 @@
 #include <memory>
 
 class DesktopUrlOpener;
+class FreedesktopActionNotification;
 class FreedesktopFileManager;
 class LogindSessionEnd;
 class QtFileDownload;
@@ -32,4 +33,5 @@ class LinuxDesktop
     std::unique_ptr<LogindSessionEnd> m_session;
     std::unique_ptr<QtFileDownload> m_download;
     std::unique_ptr<DesktopUrlOpener> m_urls;
+    std::unique_ptr<FreedesktopActionNotification> m_actionNotification;
 };

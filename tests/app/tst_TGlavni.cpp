@@ -298,6 +298,10 @@ class TestTGlavni : public QObject
         QCOMPARE(ZipCheck::entryNames(archive).size(), 3);
 
         QCOMPARE(fixture.control<QLabel>("LBL_Status")->text(), QStringLiteral("arhiviranje je završeno"));
+        // The tray's hint showed the run's progress, and is the program's title again after it.
+        QVERIFY2(fixture.desktop.tray.toolTips.contains(QStringLiteral("Arkivoda – 100%")),
+                 qPrintable(fixture.desktop.tray.toolTips.join(u'|')));
+        QCOMPARE(fixture.desktop.tray.toolTip, QStringLiteral("Arkivoda"));
         QCOMPARE(fixture.control<QLabel>("LokacijaA")->text(), archive);
         QVERIFY(fixture.settingsText().contains(QStringLiteral("FileA=") + archive));
         QCOMPARE(window.windowTitle(), QStringLiteral("Arkivoda"));
@@ -335,6 +339,27 @@ class TestTGlavni : public QObject
         QCOMPARE(reportLines,
                  (QStringList{QString(), QStringLiteral("Arhiva: ") + archive, QString(), fixture.missing}));
         QVERIFY(!window.missingFilesWindow());
+    }
+
+    // Where the desktop's notifications take actions, the end of a run is a notification that offers
+    // to open the archive's folder instead of the tray's balloon.
+    void aFinishedRunOffersToOpenItsFolder()
+    {
+        Fixture fixture(QStringLiteral("[Program]\r\nReport=0\r\n"));
+        fixture.desktop.notifications.actions = true;
+        TGlavni &window = fixture.open();
+        window.AutoZClick();
+
+        QCOMPARE(fixture.archives().size(), 1);
+        const QString archive = fixture.archiveFolder + fixture.archives().first();
+        QCOMPARE(fixture.desktop.notifications.shown.size(), 1);
+        QCOMPARE(fixture.desktop.notifications.shown.first().actionText, QStringLiteral("Otvori mapu"));
+        QVERIFY(fixture.desktop.notifications.shown.first().text.endsWith(archive));
+        QCOMPARE(fixture.desktop.tray.messages.size(), 0);
+        QVERIFY(fixture.desktop.files.shown.isEmpty());
+
+        emit fixture.desktop.notifications.actionInvoked();
+        QCOMPARE(fixture.desktop.files.shown, QStringList{archive});
     }
 
     void aManualRunsReportHasNoArchiveLine()

@@ -2,6 +2,7 @@
 
 #include "FakeTrayIcon.h"
 
+#include "platform/ActionNotification.h"
 #include "platform/DesktopServices.h"
 #include "platform/FileDownload.h"
 #include "platform/FileManager.h"
@@ -102,9 +103,31 @@ class FakeDesktop
         QList<QUrl> opened;
     };
 
+    // Records each notification; a test says whether the desktop takes actions (by default not, and
+    // the window uses the tray's balloon).
+    class Notifications : public ActionNotification
+    {
+      public:
+        struct Shown
+        {
+            QString title;
+            QString text;
+            QString actionText;
+        };
+        bool takesActions() override { return actions; }
+        bool notify(const QString &title, const QString &text, const QString &actionText) override
+        {
+            shown.append({title, text, actionText});
+            return true;
+        }
+        bool actions = false;
+        QList<Shown> shown;
+    };
+
     DesktopServices services()
     {
-        return {tray, withLauncher ? &launcher : nullptr, files, alert, session, download, urls};
+        return {tray,          withLauncher ? &launcher : nullptr, files, alert, session, download, urls,
+                &notifications};
     }
 
     FakeTrayIcon tray;
@@ -114,5 +137,6 @@ class FakeDesktop
     Session session;
     Download download;
     Urls urls;
+    Notifications notifications;
     bool withLauncher = true;
 };
