@@ -4,9 +4,11 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <array>
@@ -120,7 +122,23 @@ QPushButton *MessageDialog::button(TMsgDlgBtn kind) const
 
 void MessageDialog::placeOver(const QWidget *owner)
 {
+    centreOver(owner);
+    // A window manager frames the window after it is mapped, and says how wide the frame is a little
+    // later (10-20 pixels off centre otherwise): the dialog is centred again once its frame is known.
+    const QPointer<const QWidget> guardedOwner(owner);
+    for (const int ms : {50, 250}) {
+        QTimer::singleShot(ms, this, [this, guardedOwner, hadOwner = owner != nullptr] {
+            if ((hadOwner && !guardedOwner) || frameGeometry().size() == m_placedFrame)
+                return;
+            centreOver(guardedOwner);
+        });
+    }
+}
+
+void MessageDialog::centreOver(const QWidget *owner)
+{
     const QSize size = frameGeometry().size();
+    m_placedFrame = size;
     if (!owner) {
         const QScreen *screen = QGuiApplication::primaryScreen();
         if (screen)
