@@ -885,6 +885,14 @@ When restoring: 0 everything was restored, 1 some files were skipped or not rest
         <source>Sve vrste datoteka (*)</source>
         <translation>All files (*)</translation>
     </message>
+    <message>
+        <source>Pomakni označeni zapis gore</source>
+        <translation>Move the selected entry up</translation>
+    </message>
+    <message>
+        <source>Pomakni označeni zapis dolje</source>
+        <translation>Move the selected entry down</translation>
+    </message>
 </context>
 <context>
     <name>TVracanjeDatoteka</name>

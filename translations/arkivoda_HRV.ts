@@ -885,6 +885,14 @@ Kod vraćanja: 0 sve je vraćeno, 1 neke datoteke su preskočene ili nisu vraće
         <source>Sve vrste datoteka (*)</source>
         <translation>Sve vrste datoteka (*)</translation>
     </message>
+    <message>
+        <source>Pomakni označeni zapis gore</source>
+        <translation>Pomakni označeni zapis gore</translation>
+    </message>
+    <message>
+        <source>Pomakni označeni zapis dolje</source>
+        <translation>Pomakni označeni zapis dolje</translation>
+    </message>
 </context>
 <context>
     <name>TVracanjeDatoteka</name>

@@ -56,6 +56,8 @@ void TForm_FilesMissing::retranslateUi()
 {
     setWindowTitle(m_applicationTitle + QStringLiteral(" - ") + MessageTable::text(Msg::TitleMissingFiles));
     OKButton->setText(tr("&Zatvori"));
+    // The list has no caption of its own: a screen reader reads it by what the window says it is.
+    Lista->setAccessibleName(MessageTable::text(Msg::TitleMissingFiles));
 }
 
 void TForm_FilesMissing::changeEvent(QEvent *event)

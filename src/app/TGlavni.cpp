@@ -92,6 +92,7 @@ void TGlavni::connectControls()
     });
     ui->LokacijaA->installEventFilter(this);
     ui->LokacijaR->installEventFilter(this);
+    setUpKeyboard();
     auto *altF4 = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_F4), this);
     connect(altF4, &QShortcut::activated, this, &TGlavni::FormKeyDown);
     if (ActionNotification *notification = m_services.actionNotification)
@@ -99,6 +100,33 @@ void TGlavni::connectControls()
             [[maybe_unused]] const bool shown =
                 SelectFileInExplorer(m_services.fileManager, m_notifiedArchive);
         });
+}
+
+void TGlavni::setUpKeyboard()
+{
+    // Every control is reached with Tab in the order the window shows them, the run's controls and the
+    // last archives' links included; a link opens with Enter or Space.
+    for (QWidget *control : std::initializer_list<QWidget *>{ui->BTN_Pause, ui->BTN_Cancel, ui->BTN_Kill,
+                                                             ui->LokacijaA, ui->LokacijaR})
+        control->setFocusPolicy(Qt::StrongFocus);
+    const QList<QWidget *> chain = {ui->AutoZ,     ui->RucnaZ,    ui->BTN_Pause,   ui->BTN_Cancel,
+                                    ui->BTN_Kill,  ui->CB_Close,  ui->CB_Shutdown, ui->CB_Logoff,
+                                    ui->LokacijaA, ui->LokacijaR, ui->Kraj};
+    for (qsizetype i = 1; i < chain.size(); ++i)
+        setTabOrder(chain.at(i - 1), chain.at(i));
+    // The progress bars and the links are read out with the captions beside them.
+    ui->LB_D->setBuddy(ui->PB);
+    ui->LB_U->setBuddy(ui->PBU);
+    ui->LabelA->setBuddy(ui->LokacijaA);
+    ui->LabelR->setBuddy(ui->LokacijaR);
+    nameLinks();
+}
+
+void TGlavni::nameLinks()
+{
+    // A link reads out as what it stands for; its text is only a path, or "-".
+    ui->LokacijaA->setAccessibleName(ui->LabelA->text());
+    ui->LokacijaR->setAccessibleName(ui->LabelR->text());
 }
 
 void TGlavni::startUp(const QStringList &arguments)
@@ -736,6 +764,7 @@ void TGlavni::changeEvent(QEvent *event)
     if (event->type() == QEvent::LanguageChange && HasWindowDescription(staticMetaObject.className())) {
         ui->retranslateUi(this);
         FitMainWindowLabels(*ui);
+        nameLinks();
     }
     if (event->type() == QEvent::WindowStateChange && isMinimized() && isVisible()) {
         // Hidden after the state change has been handled, not from inside it.
@@ -773,6 +802,13 @@ void TGlavni::FormKeyDown()
 
 bool TGlavni::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::KeyPress && (watched == ui->LokacijaA || watched == ui->LokacijaR)) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
+            watched == ui->LokacijaA ? LokacijaAClick() : LokacijaRClick();
+            return true;
+        }
+    }
     if (event->type() == QEvent::MouseButtonRelease) {
         if (watched == ui->LokacijaA) {
             LokacijaAClick();

@@ -114,6 +114,9 @@ class TGlavni : public QMainWindow, private RunView
     // Ends the program at once, whatever the close rules say: the event loop is told to quit.
     void Terminate();
     void connectControls();
+    // The tab order, and the captions that name the bars and links for a screen reader.
+    void setUpKeyboard();
+    void nameLinks();
 
     // One run attempt, from the in-progress test to the end of attempt.
     void runAttempt(RunKind kind);

@@ -99,9 +99,47 @@ TOdabirBaze::TOdabirBaze(ProgramSettings &settings, FileManager &fileManager, QW
         m_formGeometry.emplace_back(widget, widget->geometry());
     fitToFont();
 
+    setUpKeyboard();
     connectControls();
     FormCreate();
     placeOverOwner();
+}
+
+void TOdabirBaze::setUpKeyboard()
+{
+    // Every control is reached with Tab, in the order the window shows them: the list's buttons along
+    // the top, the list, the archive folder and prefix, the options, the daily run, the closing buttons.
+    ui->Button6->setFocusPolicy(Qt::StrongFocus);
+    ui->VrijemeUkljuceno->setFocusPolicy(Qt::StrongFocus);
+    ui->Vrijeme->setFocusPolicy(Qt::StrongFocus);
+    // Tab leaves the list; the arrow keys move in it.
+    ui->Grid->setTabKeyNavigation(false);
+    const QList<QWidget *> chain = {
+        ui->Button5,      ui->Button7,          ui->Button8,        ui->Button6,
+        ui->SB_Up,        ui->SB_Down,          ui->Grid,           ui->Button3,
+        ui->BckNameLabel, ui->CB_StartToTray,   ui->CB_CloseToTray, ui->CB_StartMinimized,
+        ui->CB_Report,    ui->VrijemeUkljuceno, ui->Vrijeme,        ui->Button1,
+        ui->Button4,      ui->Button2};
+    for (qsizetype i = 1; i < chain.size(); ++i)
+        setTabOrder(chain.at(i - 1), chain.at(i));
+    // Fields take their names from the captions beside them.
+    ui->Label1->setBuddy(ui->Grid);
+    ui->Label3->setBuddy(ui->BckNameLabel);
+    ui->Label7->setBuddy(ui->Vrijeme);
+    setAccessibleNames();
+}
+
+void TOdabirBaze::setAccessibleNames()
+{
+    // Buttons that show only a sign or an arrow are read out by what they do.
+    for (QAbstractButton *button :
+         std::initializer_list<QAbstractButton *>{ui->Button5, ui->Button7, ui->Button8})
+        button->setAccessibleName(button->toolTip());
+    ui->SB_Up->setAccessibleName(tr("Pomakni označeni zapis gore"));
+    ui->SB_Down->setAccessibleName(tr("Pomakni označeni zapis dolje"));
+    ui->VrijemeUkljuceno->setAccessibleName(ui->Label7->text());
+    // A list is not named by a caption beside it.
+    ui->Grid->setAccessibleName(ui->Label1->text());
 }
 
 TOdabirBaze::~TOdabirBaze() = default;
@@ -229,6 +267,7 @@ void TOdabirBaze::changeEvent(QEvent *event)
         ui->retranslateUi(this);
         fitToFont();
         setCaption();
+        setAccessibleNames();
     }
 }
 
