@@ -241,7 +241,7 @@ class TestLanguageSwitch : public QObject
         const QString settingsFile = fixture.tree.path(QStringLiteral("config/Arkivoda/Posao_Arkivoda.ini"));
         const QString expected =
             locked ? QString(u"Datoteku "_qs + settingsFile + u" upravo mijenja drugi proces"_qs)
-                   : QString(u"Unable to write to "_qs + settingsFile);
+                   : MessageTable::fill(MessageTable::text(Msg::ErrorFileNotWritten), {settingsFile});
         QVERIFY2(errors.first().startsWith(expected), qPrintable(errors.first()));
         QCOMPARE(fixture.settingsText(), settingsBefore);
         QVERIFY(fixture.croatianChecked());
