@@ -470,6 +470,24 @@ Failed: %s</translation>
         <source>65103</source>
         <translation>Backup in progress</translation>
     </message>
+    <message>
+        <source>65140</source>
+        <translation>Cannot write the file %s.</translation>
+    </message>
+    <message>
+        <source>65141</source>
+        <translation>Cannot read the file %s.</translation>
+    </message>
+    <message>
+        <source>65142</source>
+        <translation>Cannot open the folder %s.<byte value="xd"/>
+<byte value="xd"/>
+No file manager was found on this computer.</translation>
+    </message>
+    <message>
+        <source>65143</source>
+        <translation>Open folder</translation>
+    </message>
 </context>
 <context>
     <name>PorukeCli</name>
@@ -1010,6 +1028,14 @@ Backing up without a window: arkivoda-cli --help
     <message>
         <source>Pokreni program pri prijavi</source>
         <translation>Start the program at login</translation>
+    </message>
+    <message>
+        <source>Pomakni označeni zapis gore</source>
+        <translation>Move the selected entry up</translation>
+    </message>
+    <message>
+        <source>Pomakni označeni zapis dolje</source>
+        <translation>Move the selected entry down</translation>
     </message>
 </context>
 <context>

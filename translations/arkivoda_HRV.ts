@@ -470,6 +470,24 @@ Neuspjelo: %s</translation>
         <source>65103</source>
         <translation>Arhiviranje u tijeku</translation>
     </message>
+    <message>
+        <source>65140</source>
+        <translation>Ne mogu zapisati datoteku %s.</translation>
+    </message>
+    <message>
+        <source>65141</source>
+        <translation>Ne mogu pročitati datoteku %s.</translation>
+    </message>
+    <message>
+        <source>65142</source>
+        <translation>Ne mogu otvoriti mapu %s.<byte value="xd"/>
+<byte value="xd"/>
+Na računalu nije pronađen upravitelj datotekama.</translation>
+    </message>
+    <message>
+        <source>65143</source>
+        <translation>Otvori mapu</translation>
+    </message>
 </context>
 <context>
     <name>PorukeCli</name>
@@ -1010,6 +1028,14 @@ Arhiviranje bez prozora: arkivoda-cli --help
     <message>
         <source>Pokreni program pri prijavi</source>
         <translation>Pokreni program pri prijavi</translation>
+    </message>
+    <message>
+        <source>Pomakni označeni zapis gore</source>
+        <translation>Pomakni označeni zapis gore</translation>
+    </message>
+    <message>
+        <source>Pomakni označeni zapis dolje</source>
+        <translation>Pomakni označeni zapis dolje</translation>
     </message>
 </context>
 <context>

@@ -47,6 +47,9 @@ TAboutBox::TAboutBox(const ProgramSettings &settings, FileDownload &download, Ur
     for (QLabel *link : {ui->Label11, ui->Label7, ui->Label4, ui->Label5, ui->Label9})
         makeLink(link);
     connect(ui->OKButton, &QPushButton::clicked, this, &QDialog::accept);
+    // Both buttons are reached with Tab, left to right.
+    ui->CheckUpdateButton->setFocusPolicy(Qt::StrongFocus);
+    setTabOrder(ui->CheckUpdateButton, ui->OKButton);
     connect(ui->CheckUpdateButton, &QPushButton::clicked, this, &TAboutBox::CheckUpdateButtonClick);
 
     setWindowTitle(m_settings.GLOBAL_ApplicationTitle + QStringLiteral(" - ") + message(Msg::TitleAbout));

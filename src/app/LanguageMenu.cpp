@@ -34,6 +34,8 @@ void LanguageMenu::applyStored()
 {
     m_croatian->setChecked(true);
     m_english->setChecked(false);
+    // The built-in texts are Croatian, and so are Qt's until a module says otherwise.
+    UseQtTranslations(localeCroatian);
     const QString &code = m_settings.GLOBAL_Jezik;
     if (code == croatianCode) {
         if (LoadNewResourceModule(localeCroatian))
@@ -70,11 +72,16 @@ void LanguageMenu::choose(quint32 locale, const QString &code, QAction *chosen, 
     // use, the check marks and the stored choice all in the old language.
     try {
         WriteLanguage(m_settings, code);
+    } catch (const EConfigError &failure) {
+        // The settings file cannot be written: the error is shown and the switch goes no further.
+        ShowApplicationError(m_window, ConfigErrorText(failure));
+        return;
     } catch (const std::exception &failure) {
         ShowApplicationError(m_window, QString::fromUtf8(failure.what()));
         return;
     }
     SetResourceHInstance(std::move(module));
+    UseQtTranslations(locale);
     ReinitializeForms();
     m_settings.GLOBAL_Jezik = code;
     chosen->setChecked(true);

@@ -2,6 +2,7 @@
 
 #include "config/MessageTable.h"
 #include "config/ResourceModules.h"
+#include "ui/WindowHelpers.h"
 
 #include <QEvent>
 
@@ -17,6 +18,7 @@ TForm_FilesMissing::TForm_FilesMissing(const QString &applicationTitle, QWidget 
     RequireWindowDescription(staticMetaObject.className());
     setObjectName(QStringLiteral("Form_FilesMissing"));
     setFixedSize(705, 544);
+    MakeModalTo(this, parent);
     setAutoFillBackground(true);
 
     Lista->setObjectName(QStringLiteral("Lista"));
@@ -54,6 +56,8 @@ void TForm_FilesMissing::retranslateUi()
 {
     setWindowTitle(m_applicationTitle + QStringLiteral(" - ") + MessageTable::text(Msg::TitleMissingFiles));
     OKButton->setText(tr("&Zatvori"));
+    // The list has no caption of its own: a screen reader reads it by what the window says it is.
+    Lista->setAccessibleName(MessageTable::text(Msg::TitleMissingFiles));
 }
 
 void TForm_FilesMissing::changeEvent(QEvent *event)

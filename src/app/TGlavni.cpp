@@ -33,13 +33,19 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QScopeGuard>
 #include <QScreen>
 #include <QShortcut>
 
 namespace {
+
+// The key of the finished run's notification action that shows the archive in its folder.
+constexpr char openFolderAction[] = "open-folder";
 
 QString message(quint16 number)
 {
@@ -104,8 +110,42 @@ void TGlavni::connectControls()
     });
     ui->LokacijaA->installEventFilter(this);
     ui->LokacijaR->installEventFilter(this);
+    setUpKeyboard();
     auto *altF4 = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_F4), this);
     connect(altF4, &QShortcut::activated, this, &TGlavni::FormKeyDown);
+    connect(m_tray, &MainTray::actionChosen, this, [this](const QString &key) {
+        if (key == QLatin1String(openFolderAction)) {
+            [[maybe_unused]] const bool shown =
+                SelectFileInExplorer(m_services.fileManager, m_notifiedArchive);
+        }
+    });
+}
+
+void TGlavni::setUpKeyboard()
+{
+    // Every control is reached with Tab in the order the window shows them, the run's controls and the
+    // last archives' links included; a link opens with Enter or Space.
+    for (QWidget *control : std::initializer_list<QWidget *>{ui->BTN_Pause, ui->BTN_Cancel, ui->BTN_Kill,
+                                                             ui->LokacijaA, ui->LokacijaR})
+        control->setFocusPolicy(Qt::StrongFocus);
+    const QList<QWidget *> chain = {ui->AutoZ,     ui->RucnaZ,    ui->BTN_Pause,   ui->BTN_Cancel,
+                                    ui->BTN_Kill,  ui->CB_Close,  ui->CB_Shutdown, ui->CB_Logoff,
+                                    ui->LokacijaA, ui->LokacijaR, ui->Kraj};
+    for (qsizetype i = 1; i < chain.size(); ++i)
+        setTabOrder(chain.at(i - 1), chain.at(i));
+    // The progress bars and the links are read out with the captions beside them.
+    ui->LB_D->setBuddy(ui->PB);
+    ui->LB_U->setBuddy(ui->PBU);
+    ui->LabelA->setBuddy(ui->LokacijaA);
+    ui->LabelR->setBuddy(ui->LokacijaR);
+    nameLinks();
+}
+
+void TGlavni::nameLinks()
+{
+    // A link reads out as what it stands for; its text is only a path, or "-".
+    ui->LokacijaA->setAccessibleName(ui->LabelA->text());
+    ui->LokacijaR->setAccessibleName(ui->LabelR->text());
 }
 
 void TGlavni::startUp(const QStringList &arguments)
@@ -232,8 +272,12 @@ void TGlavni::runAttempt(RunKind kind)
             }
             runEnd(kind);
         }
-    } catch (const std::exception &failure) {
+    } catch (const EConfigError &failure) {
         // The attempt ends first; then the error is shown, and the program goes on.
+        endOfAttempt(autoTimerWasActive);
+        ShowApplicationError(this, ConfigErrorText(failure));
+        return;
+    } catch (const std::exception &failure) {
         endOfAttempt(autoTimerWasActive);
         ShowApplicationError(this, QString::fromUtf8(failure.what()));
         return;
@@ -252,9 +296,9 @@ BackupAttempt::Preparation TGlavni::prepareArchiveName(RunKind kind)
             refuse({list, QString(), {}}, kind);
             return {};
         }
-        const SaveFileRequest request{tr("Navedite naziv arhivske datoteke..."), tr("ZIP arhiva (*.zip)"),
-                                      QStringLiteral("zip"),
-                                      ArchiveName::fileName(m_settings.BckName, ArchiveName::stampNow())};
+        const SaveFileRequest request{
+            tr("Navedite naziv arhivske datoteke..."), tr("ZIP arhiva (*.zip)"), QStringLiteral("zip"),
+            ArchiveName::fileName(m_settings.BckName, ArchiveName::stampNow()), manualArchiveFolder()};
         const std::optional<QString> answer = SaveFileDialog::getSaveFileName(this, request);
         if (!answer)
             return {};
@@ -274,6 +318,18 @@ BackupAttempt::Preparation TGlavni::prepareArchiveName(RunKind kind)
         return {};
     }
     return preparation;
+}
+
+QString TGlavni::manualArchiveFolder() const
+{
+    // The folder of the last manual archive, else the archive folder, else home; never the folder the
+    // program happened to be started in.
+    const QFileInfo lastManual(ui->LokacijaR->text());
+    if (lastManual.isAbsolute() && DirectoryExists(lastManual.absolutePath()))
+        return lastManual.absolutePath();
+    if (!m_settings.BackupLokacijaAuto.isEmpty() && DirectoryExists(m_settings.BackupLokacijaAuto))
+        return m_settings.BackupLokacijaAuto;
+    return QDir::homePath();
 }
 
 void TGlavni::refuse(const BackupAttempt::Preparation &preparation, RunKind kind)
@@ -350,9 +406,9 @@ void TGlavni::runEnd(RunKind kind)
 
     const BackupAttempt::Record record = BackupAttempt::record(m_settings, kind, state);
     const QString failure = BackupAttempt::failureText(record.outcome, state);
-    if (!record.failure.isEmpty()) {
+    if (record.error) {
         // The archive is there but could not be recorded: the attempt ends with the error dialog.
-        throw std::runtime_error(record.failure.toStdString());
+        throw *record.error;
     }
     if (record.recorded)
         (automatic ? ui->LokacijaA : ui->LokacijaR)->setText(state.arhiva_file);
@@ -398,8 +454,11 @@ void TGlavni::runEnd(RunKind kind)
         balloon += QStringLiteral("\r\n") + message(Msg::VerifiedSound);
     else if (state.verification == RunState::Verification::Interrupted)
         balloon += QStringLiteral("\r\n") + message(Msg::VerifyInterrupted);
+    // Where the desktop's notifications take actions, the message offers to open the archive's folder.
+    m_notifiedArchive = state.arhiva_file;
     m_tray->notify(QStringLiteral("Arkivoda ") + m_settings.GLOBAL_lista_caption, balloon,
-                   TrayIcon::BalloonIcon::Information, 5000);
+                   TrayIcon::BalloonIcon::Information, 5000,
+                   {{QString::fromLatin1(openFolderAction), message(Msg::ActionOpenFolder)}});
 
     if (m_settings.GLOBAL_Report && m_endOfRun->chosen() == EndOfRunAction::None) {
         bringToFront();
@@ -468,6 +527,7 @@ void TGlavni::AutomatskoGasenje()
     bool cancelled = true;
     const bool counted = OpenWindow(this, [this, action, closing, &cancelled] {
         TGasenjeBox box(action, closing ? 5000 : 20000, this);
+        MakeModalTo(&box, this);
         GasenjeBox = &box;
         box.exec();
         cancelled = box.Cancelled();
@@ -625,6 +685,7 @@ void TGlavni::MM_OprogramuClick()
     // Owned by the application, not by this window; centred over it.
     OpenWindow(this, [this] {
         TAboutBox box(m_settings, m_services.download, m_services.urls, this);
+        MakeModalTo(&box, this);
         AboutBox = &box;
         box.exec();
     });
@@ -688,6 +749,8 @@ void TGlavni::setFileProgress(int percent)
 void TGlavni::setTotalProgress(int percent)
 {
     m_bars->setTotalPercent(percent);
+    // The run's progress also where the window may not be seen: on the tray icon.
+    m_services.tray.setToolTip(idleTitle() + QStringLiteral(" – ") + QString::number(percent) + u'%');
 }
 
 void TGlavni::setFileBarState(BarState state)
@@ -709,6 +772,8 @@ void TGlavni::showPauseBox(const QString &text)
 {
     QMessageBox box(QMessageBox::NoIcon, m_settings.GLOBAL_ApplicationTitle, text, QMessageBox::Ok, this);
     box.setObjectName(QStringLiteral("PauseBox"));
+    // Modal to this window only: the tray menu can still bring the paused run's window up.
+    box.setWindowModality(Qt::WindowModal);
     // Shown first so that it has its size, then placed: its corner at the window's left + 190, top + 160.
     box.show();
     box.move(frameGeometry().topLeft() + QPoint(190, 160));
@@ -719,8 +784,14 @@ void TGlavni::showArchiveError(const QString &text, const QString &cause)
 {
     QMessageBox box(QMessageBox::NoIcon, m_settings.GLOBAL_ApplicationTitle, text, QMessageBox::Ok, this);
     box.setObjectName(QStringLiteral("ArchiveErrorBox"));
+    box.setWindowModality(Qt::WindowModal);
+    box.button(QMessageBox::Ok)->setText(message(Msg::ButtonOk));
+    // The system's own words for what went wrong, when it was the system that refused; the archive
+    // unit's own texts otherwise.
+    const QString &reason = m_controller.state().archiveFailureReason;
+    const QString detail = reason.isEmpty() ? cause : reason;
     box.setInformativeText(m_controller.state().arhiva_file +
-                           (cause.isEmpty() ? QString() : QStringLiteral("\n") + cause));
+                           (detail.isEmpty() ? QString() : QStringLiteral("\n") + detail));
     box.show();
     if (const QScreen *screen = this->screen())
         box.move(screen->availableGeometry().center() -
@@ -768,9 +839,9 @@ void TGlavni::setStatusText(const QString &text)
 
 void TGlavni::bringToFront()
 {
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
     if (isHidden())
         show();
-    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
     raise();
     activateWindow();
     m_services.alert.FlashWindow(this);
@@ -800,9 +871,12 @@ void TGlavni::hideToTray()
 
 void TGlavni::TPP_RestoreClick()
 {
+    // The minimised state goes before the window is shown: a window started minimised to the tray
+    // would otherwise be mapped minimised, and the window manager's late word that it is minimised
+    // would hide it to the tray again.
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
     show();
     raise();
-    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
     activateWindow();
 }
 
@@ -829,6 +903,7 @@ void TGlavni::changeEvent(QEvent *event)
     if (event->type() == QEvent::LanguageChange && HasWindowDescription(staticMetaObject.className())) {
         ui->retranslateUi(this);
         FitMainWindowLabels(*ui);
+        nameLinks();
     }
     if (event->type() == QEvent::WindowStateChange && isMinimized() && isVisible()) {
         // Hidden after the state change has been handled, not from inside it.
@@ -866,6 +941,13 @@ void TGlavni::FormKeyDown()
 
 bool TGlavni::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::KeyPress && (watched == ui->LokacijaA || watched == ui->LokacijaR)) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
+            watched == ui->LokacijaA ? LokacijaAClick() : LokacijaRClick();
+            return true;
+        }
+    }
     if (event->type() == QEvent::MouseButtonRelease) {
         if (watched == ui->LokacijaA) {
             LokacijaAClick();
@@ -893,7 +975,12 @@ void TGlavni::showLastArchive(QLabel *label, quint16 number)
 {
     const QString path = label->text();
     if (FileExists(path)) {
-        SelectFileInExplorer(m_services.fileManager, path);
+        // Neither a file manager nor a program for folders: said, rather than nothing happening.
+        if (!SelectFileInExplorer(m_services.fileManager, path))
+            MyMessageDialog(this, message(Msg::CaptionError),
+                            MessageTable::fill(message(Msg::ErrorFolderNotShown),
+                                               {QDir::toNativeSeparators(QFileInfo(path).absolutePath())}),
+                            TMsgDlgType::mtError, mbOK, {message(Msg::ButtonOk)});
         return;
     }
     MyMessageDialog(this, message(Msg::CaptionError), message(number), TMsgDlgType::mtError, mbOK,

@@ -130,12 +130,17 @@ class TGlavni : public QMainWindow, private RunView
     // Ends the program at once, whatever the close rules say: the event loop is told to quit.
     void Terminate();
     void connectControls();
+    // The tab order, and the captions that name the bars and links for a screen reader.
+    void setUpKeyboard();
+    void nameLinks();
 
     // One run attempt, from the in-progress test to the end of attempt.
     void runAttempt(RunKind kind);
     // The attempt's checks and the archive name; an empty result refuses the attempt.
     // The checked preparation of a run; its archive is empty when no run takes place.
     BackupAttempt::Preparation prepareArchiveName(RunKind kind);
+    // The folder the save dialog of a manual run opens in.
+    QString manualArchiveFolder() const;
     void refuse(const QString &text, const QString &balloonText);
     // Words a refusal of the run: an error box, and a tray message for the checks an unattended
     // automatic run meets.
@@ -214,4 +219,6 @@ class TGlavni : public QMainWindow, private RunView
     QPointer<QWidget> Form_FilesMissing;
     QPointer<QWidget> OdabirBaze;
     QPointer<QWidget> Vracanje;
+    // The archive that the last notification with an action offered to show.
+    QString m_notifiedArchive;
 };

@@ -68,6 +68,7 @@ TOdabirBaze::TOdabirBaze(ProgramSettings &settings, FileManager &fileManager, QW
     RequireWindowDescription(staticMetaObject.className());
     ui->setupUi(this);
     setFixedSize(671, 738);
+    MakeModalTo(this, parent);
 
     QPalette white = palette();
     white.setColor(QPalette::Window, Qt::white);
@@ -100,9 +101,50 @@ TOdabirBaze::TOdabirBaze(ProgramSettings &settings, FileManager &fileManager, QW
         m_formGeometry.emplace_back(widget, widget->geometry());
     fitToFont();
 
+    setUpKeyboard();
     connectControls();
     FormCreate();
     placeOverOwner();
+}
+
+void TOdabirBaze::setUpKeyboard()
+{
+    // Every control is reached with Tab, in the order the window shows them: the list's buttons along
+    // the top, the list, the archive folder and prefix, the options, the daily run beside them, the
+    // number of archives kept, the exclusions, the closing buttons.
+    ui->Button6->setFocusPolicy(Qt::StrongFocus);
+    ui->VrijemeUkljuceno->setFocusPolicy(Qt::StrongFocus);
+    ui->Vrijeme->setFocusPolicy(Qt::StrongFocus);
+    // Tab leaves the list; the arrow keys move in it.
+    ui->Grid->setTabKeyNavigation(false);
+    const QList<QWidget *> chain = {ui->Button5,        ui->Button7,        ui->Button8,
+                                    ui->Button6,        ui->SB_Up,          ui->SB_Down,
+                                    ui->Grid,           ui->Button3,        ui->BckNameLabel,
+                                    ui->CB_StartToTray, ui->CB_CloseToTray, ui->CB_StartMinimized,
+                                    ui->CB_Report,      ui->CB_Provjera,    ui->VrijemeUkljuceno,
+                                    ui->Vrijeme,        ui->CB_Nadoknadi,   ui->CB_Prijava,
+                                    ui->Zadrzi,         ui->Izuzeci,        ui->Button1,
+                                    ui->Button4,        ui->Button2};
+    for (qsizetype i = 1; i < chain.size(); ++i)
+        setTabOrder(chain.at(i - 1), chain.at(i));
+    // Fields take their names from the captions beside them.
+    ui->Label1->setBuddy(ui->Grid);
+    ui->Label3->setBuddy(ui->BckNameLabel);
+    ui->Label7->setBuddy(ui->Vrijeme);
+    setAccessibleNames();
+}
+
+void TOdabirBaze::setAccessibleNames()
+{
+    // Buttons that show only a sign or an arrow are read out by what they do.
+    for (QAbstractButton *button :
+         std::initializer_list<QAbstractButton *>{ui->Button5, ui->Button7, ui->Button8})
+        button->setAccessibleName(button->toolTip());
+    ui->SB_Up->setAccessibleName(tr("Pomakni označeni zapis gore"));
+    ui->SB_Down->setAccessibleName(tr("Pomakni označeni zapis dolje"));
+    ui->VrijemeUkljuceno->setAccessibleName(ui->Label7->text());
+    // A list is not named by a caption beside it.
+    ui->Grid->setAccessibleName(ui->Label1->text());
 }
 
 TOdabirBaze::~TOdabirBaze() = default;
@@ -246,15 +288,18 @@ void TOdabirBaze::changeEvent(QEvent *event)
         ui->retranslateUi(this);
         fitToFont();
         setCaption();
+        setAccessibleNames();
     }
 }
 
 void TOdabirBaze::keyPressEvent(QKeyEvent *event)
 {
-    // No button of this window is its cancel button: Escape does not close it, so a stray key cannot
-    // drop the edits or, on a first start, end the program.
+    // Escape goes on without saving, as Button2 does; on a first start (Button2 disabled) it does
+    // nothing, so a stray key cannot end the program.
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
         event->accept();
+        if (ui->Button2->isEnabled())
+            ui->Button2->click();
         return;
     }
     QDialog::keyPressEvent(event);
@@ -351,8 +396,8 @@ void TOdabirBaze::OtvoriMapuClick()
         return;
     const QString entry = ui->Grid->selectedEntry();
     // A folder is shown selected in its parent folder, as a file is.
-    if (FileExists(entry) || DirectoryExists(entry))
-        SelectFileInExplorer(m_fileManager, entry);
+    if (FileExists(entry) || DirectoryExists(entry)) [[maybe_unused]]
+        const bool shown = SelectFileInExplorer(m_fileManager, entry);
     else
         showError(message(Msg::ErrorEntryMissing));
 }
@@ -360,8 +405,8 @@ void TOdabirBaze::OtvoriMapuClick()
 void TOdabirBaze::Button6Click()
 {
     const QString listFile = m_settings.listFileName();
-    if (FileExists(listFile))
-        SelectFileInExplorer(m_fileManager, listFile);
+    if (FileExists(listFile)) [[maybe_unused]]
+        const bool shown = SelectFileInExplorer(m_fileManager, listFile);
     else
         showError(message(Msg::ErrorListFileMissing));
 }
@@ -426,7 +471,7 @@ void TOdabirBaze::Button1Click()
             autostart.remove();
     } catch (const EConfigError &failure) {
         // The save ends here and the window stays open with every edit; what was written stays written.
-        ShowApplicationError(this, failure.message());
+        ShowApplicationError(this, ConfigErrorText(failure));
         return;
     }
     accept();

@@ -50,6 +50,9 @@ class TOdabirBaze : public QDialog
 
   private:
     void FormCreate();
+    // The tab order and the names a screen reader reads.
+    void setUpKeyboard();
+    void setAccessibleNames();
     void connectControls();
     void setCaption();
     void placeOverOwner();

@@ -116,12 +116,14 @@ void AutostartEntry::write(const QString &program) const
 {
     const QString file = fileName();
     if (file.isEmpty())
-        throw EConfigError(
-            QStringLiteral("Unable to write to %1").arg(QStringLiteral("autostart/arkivoda.desktop")));
+        throw EConfigError(EConfigError::Operation::Write, QStringLiteral("autostart/arkivoda.desktop"),
+                           QStringLiteral("Unable to write to autostart/arkivoda.desktop"));
     if (!QDir().mkpath(QFileInfo(file).absolutePath()))
-        throw EConfigError(QStringLiteral("Unable to write to %1").arg(file));
+        throw EConfigError(EConfigError::Operation::Write, file,
+                           QStringLiteral("Unable to write to %1").arg(file));
     if (const std::optional<QString> error = ReplacementFile(file).replaceWith(contents(program).toUtf8()))
-        throw EConfigError(QStringLiteral("Unable to write to %1").arg(file), *error);
+        throw EConfigError(EConfigError::Operation::Write, file,
+                           QStringLiteral("Unable to write to %1").arg(file), *error);
 }
 
 void AutostartEntry::remove() const
@@ -131,5 +133,6 @@ void AutostartEntry::remove() const
         return;
     QFile entry(file);
     if (!entry.remove())
-        throw EConfigError(QStringLiteral("Unable to remove %1").arg(file), entry.errorString());
+        throw EConfigError(EConfigError::Operation::Write, file,
+                           QStringLiteral("Unable to remove %1").arg(file), entry.errorString());
 }

@@ -24,7 +24,8 @@ std::atomic<std::chrono::milliseconds::rep> g_maximumWait{kDefaultWait.count()};
 
 [[noreturn]] void throwOpenError(const QString &lockFileName, const QString &fileName, int error)
 {
-    throw EConfigError(QStringLiteral("Unable to write to %1").arg(fileName),
+    throw EConfigError(EConfigError::Operation::Write, fileName,
+                       QStringLiteral("Unable to write to %1").arg(fileName),
                        lockFileName + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(error)));
 }
 
@@ -86,7 +87,8 @@ ConfigLock::ConfigLock(const QString &lockFileName, const QString &fileName)
             ::close(m_fd);
             if (error != EWOULDBLOCK)
                 throwOpenError(lockFileName, fileName, error);
-            throw EConfigError(MessageTable::fill(MessageTable::text(Msg::ErrorConfigurationBusy),
+            throw EConfigError(EConfigError::Operation::Wait, fileName,
+                               MessageTable::fill(MessageTable::text(Msg::ErrorConfigurationBusy),
                                                   {fileName, QString::number(wait.count() / 1000.0)}));
         }
         std::this_thread::sleep_for(kPollInterval);

@@ -2,8 +2,9 @@
 
 #include <utility>
 
-EConfigError::EConfigError(const QString &message, QString reason)
-    : std::runtime_error(message.toStdString()), m_reason(std::move(reason))
+EConfigError::EConfigError(Operation operation, QString fileName, const QString &message, QString reason)
+    : std::runtime_error(message.toStdString()), m_operation(operation), m_fileName(std::move(fileName)),
+      m_reason(std::move(reason))
 {
 }
 

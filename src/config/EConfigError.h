@@ -9,14 +9,23 @@
 class EConfigError : public std::runtime_error
 {
   public:
+    // What was being done to the file when it failed: read or written, or waited for while another
+    // process had it (the message then is the message table's own words).
+    enum class Operation { Read, Write, Wait };
+
     // reason: what the system said about the failure, when it was the system's.
-    explicit EConfigError(const QString &message, QString reason = {});
+    EConfigError(Operation operation, QString fileName, const QString &message, QString reason = {});
 
     // The message as text for the interface (what() holds the same text in UTF-8).
     QString message() const;
+    Operation operation() const { return m_operation; }
+    // The full name of the file that could not be read or written.
+    const QString &fileName() const { return m_fileName; }
     // The system's error text ("File too large"), or empty.
     const QString &reason() const { return m_reason; }
 
   private:
+    Operation m_operation;
+    QString m_fileName;
     QString m_reason;
 };

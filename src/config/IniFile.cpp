@@ -262,5 +262,6 @@ QString IniFile::formatTime(double dayFraction)
 
 void IniFile::throwWriteError(const QString &reason) const
 {
-    throw EConfigError(QStringLiteral("Unable to write to %1").arg(m_fileName), reason);
+    throw EConfigError(EConfigError::Operation::Write, m_fileName,
+                       QStringLiteral("Unable to write to %1").arg(m_fileName), reason);
 }

@@ -195,6 +195,12 @@ const QHash<quint16, QString> &croatianTable()
             {QT_TRANSLATE_NOOP("Poruke", "65102"),
              QStringLiteral("upravitelj sesija (systemd-logind) nije dostupan.")},
             {QT_TRANSLATE_NOOP("Poruke", "65103"), QStringLiteral("Arhiviranje u tijeku")},
+            {QT_TRANSLATE_NOOP("Poruke", "65140"), QStringLiteral("Ne mogu zapisati datoteku %s.")},
+            {QT_TRANSLATE_NOOP("Poruke", "65141"), QStringLiteral("Ne mogu pročitati datoteku %s.")},
+            {QT_TRANSLATE_NOOP("Poruke", "65142"),
+             QStringLiteral(
+                 "Ne mogu otvoriti mapu %s.\r\n\r\nNa računalu nije pronađen upravitelj datotekama.")},
+            {QT_TRANSLATE_NOOP("Poruke", "65143"), QStringLiteral("Otvori mapu")},
         };
         QHash<quint16, QString> byNumber;
         for (const CroatianEntry &entry : entries)

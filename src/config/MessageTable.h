@@ -114,6 +114,10 @@ enum Number : quint16 {
     ErrorLogoffRefused = 65101,
     ErrorNoSessionManager = 65102,
     InhibitReason = 65103,
+    ErrorFileNotWritten = 65140,
+    ErrorFileNotRead = 65141,
+    ErrorFolderNotShown = 65142,
+    ActionOpenFolder = 65143,
 };
 }
 

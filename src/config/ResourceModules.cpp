@@ -5,6 +5,8 @@
 #include "config/MessageTable.h"
 
 #include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 namespace {
 
@@ -12,6 +14,8 @@ struct TextSource
 {
     QString programFile;
     std::unique_ptr<LanguageModule> module;
+    // Qt's own texts (standard buttons, file dialogs) in the language of the module.
+    std::unique_ptr<QTranslator> qtTexts;
 };
 
 TextSource &textSource()
@@ -81,7 +85,29 @@ LanguageModule *LoadNewResourceModule(quint32 locale)
     std::unique_ptr<LanguageModule> module = OpenResourceModule(locale);
     if (!module)
         return nullptr;
-    return SetResourceHInstance(std::move(module));
+    LanguageModule *loaded = SetResourceHInstance(std::move(module));
+    UseQtTranslations(locale);
+    return loaded;
+}
+
+void UseQtTranslations(quint32 locale)
+{
+    QString language;
+    if (locale == localeCroatian)
+        language = QStringLiteral("hr");
+    else if (locale == localeEnglish)
+        language = QStringLiteral("en");
+    auto next = std::make_unique<QTranslator>();
+    if (language.isEmpty() ||
+        !next->load(QStringLiteral("qtbase_") + language, QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        next.reset();
+    std::unique_ptr<QTranslator> &current = textSource().qtTexts;
+    std::unique_ptr<QTranslator> previous = std::move(current);
+    current = std::move(next);
+    if (previous)
+        QCoreApplication::removeTranslator(previous.get());
+    if (current)
+        QCoreApplication::installTranslator(current.get());
 }
 
 LanguageModule *SetResourceHInstance(std::unique_ptr<LanguageModule> module)
@@ -95,6 +121,8 @@ LanguageModule *SetResourceHInstance(std::unique_ptr<LanguageModule> module)
         QCoreApplication::removeTranslator(&previous->translator());
     if (current)
         QCoreApplication::installTranslator(&current->translator());
+    else
+        UseQtTranslations(localeCroatian);
     return current.get();
 }
 

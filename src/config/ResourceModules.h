@@ -40,6 +40,11 @@ std::unique_ptr<LanguageModule> OpenResourceModule(quint32 locale);
 // source. Returns the module, or nullptr when none could be loaded (nothing changes then).
 LanguageModule *LoadNewResourceModule(quint32 locale);
 
+// Installs Qt's own translations (qtbase_hr, qtbase_en from the system's Qt translations) for the
+// locale's language in place of the ones in use, so that Qt's dialogs and standard buttons speak the
+// language of the program's texts. Without them on the system Qt keeps its built-in English.
+void UseQtTranslations(quint32 locale);
+
 // Makes the module the current text source and releases the one it replaces; nullptr returns to the
 // built-in texts. Installs it for the windows' translations and for the message tables. Returns it.
 LanguageModule *SetResourceHInstance(std::unique_ptr<LanguageModule> module);

@@ -18,7 +18,8 @@ QStringList LoadStringGrid(const QString &fileName)
 {
     std::optional<QStringList> lines = ReadListLines(fileName);
     if (!lines)
-        throw EConfigError(QStringLiteral("Cannot open file \"%1\"").arg(fileName));
+        throw EConfigError(EConfigError::Operation::Read, fileName,
+                           QStringLiteral("Cannot open file \"%1\"").arg(fileName));
     if (lines->isEmpty())
         lines->append(QString());
     return *lines;
@@ -31,5 +32,6 @@ void SaveStringGrid(const QStringList &rows, const QString &fileName)
         text += row + QStringLiteral("\r\n");
     if (const std::optional<QString> error =
             StoredText::writeFileAtomically(fileName, StoredText::encode(text)))
-        throw EConfigError(QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, *error), *error);
+        throw EConfigError(EConfigError::Operation::Write, fileName,
+                           QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, *error), *error);
 }

@@ -8,7 +8,7 @@ class FileManager
   public:
     virtual ~FileManager() = default;
 
-    // Opens the file manager with the given file selected in its folder. Nothing is reported when
-    // no file manager can be started.
-    virtual void ShowItem(const QString &path) = 0;
+    // Opens the file manager with the given file selected in its folder, or at least the folder with
+    // the desktop's default program for folders. False when neither could be done.
+    virtual bool ShowItem(const QString &path) = 0;
 };

@@ -27,17 +27,19 @@ bool fileManagerServiceExists(const QDBusConnection &bus)
 
 } // namespace
 
-void FreedesktopFileManager::ShowItem(const QString &path)
+bool FreedesktopFileManager::ShowItem(const QString &path)
 {
-    const QDBusConnection bus = QDBusConnection::sessionBus();
+    QDBusConnection bus = QDBusConnection::sessionBus();
     if (fileManagerServiceExists(bus)) {
         QDBusMessage call =
             QDBusMessage::createMethodCall(serviceName, QStringLiteral("/org/freedesktop/FileManager1"),
                                            serviceName, QStringLiteral("ShowItems"));
         call << QStringList{QUrl::fromLocalFile(path).toString()} << QString();
-        // The answer is not waited for: whether the file manager came up is not reported anyway.
-        bus.call(call, QDBus::NoBlock);
-        return;
+        // Waited for with the window live: a service that is listed but cannot start (a file manager
+        // uninstalled, its activation broken) answers with an error, and the folder is opened instead.
+        const QDBusMessage reply = bus.call(call, QDBus::BlockWithGui, 15000);
+        if (reply.type() == QDBusMessage::ReplyMessage)
+            return true;
     }
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absolutePath()));
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absolutePath()));
 }

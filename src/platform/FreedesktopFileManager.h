@@ -3,9 +3,10 @@
 #include "platform/FileManager.h"
 
 // The file manager through org.freedesktop.FileManager1.ShowItems on the session bus; without such a
-// service, the file's folder is opened with the desktop's default program for folders.
+// service, or when it fails, the file's folder is opened with the desktop's default program for
+// folders.
 class FreedesktopFileManager : public FileManager
 {
   public:
-    void ShowItem(const QString &path) override;
+    bool ShowItem(const QString &path) override;
 };

@@ -109,6 +109,7 @@ BackupAttempt::Record BackupAttempt::record(const ProgramSettings &settings, Kin
         result.recorded = true;
         WriteRecordedMoment(settings, RecordedMoment::LastGoodBackup, QDateTime::currentDateTime());
     } catch (const EConfigError &failure) {
+        result.error = failure;
         result.failure = failure.reason().isEmpty()
                              ? failure.message()
                              : failure.message() + QStringLiteral(" (") + failure.reason() + QLatin1Char(')');

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "config/EConfigError.h"
 #include "config/ProgramSettings.h"
 
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 struct RunState;
 
@@ -52,8 +55,9 @@ class BackupAttempt
     struct Record
     {
         Outcome outcome = Outcome::NotCreated;
-        bool recorded = false;    // the archive was recorded as the last one of its kind
-        QString failure;          // why recording failed, when an archive was there to record
+        bool recorded = false;             // the archive was recorded as the last one of its kind
+        QString failure;                   // why recording failed, when an archive was there to record
+        std::optional<EConfigError> error; // that failure as the settings store reported it
         bool pruningHeld = false; // older archives were due for deletion, but this run was not verified
         QStringList pruned;       // older archives deleted after the run
         QStringList pruneFailed;  // "path: reason" of those that could not be deleted

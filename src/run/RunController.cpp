@@ -109,6 +109,7 @@ void RunController::prepareRun(const RunRequest &request)
     m_state.archiveNamed = false;
     m_state.archiveFailed = false;
     m_state.archiveFailure.clear();
+    m_state.archiveFailureReason.clear();
     m_state.arhiva_file = request.arhiva_file;
     m_state.leftoverParts = request.leftoverParts;
     m_state.verification = RunState::Verification::NotRequested;
@@ -253,10 +254,11 @@ void RunController::onEntryNameTooLong(const QString &path)
     recordMissing(MessageTable::fill(MessageTable::text(Msg::MissingNameTooLong), {path}));
 }
 
-void RunController::reportArchiveError(const QString &cause)
+void RunController::reportArchiveError(const QString &cause, const QString &reason)
 {
     m_state.archiveFailed = true;
     m_state.archiveFailure = cause;
+    m_state.archiveFailureReason = reason;
     repaint();
     m_view.showArchiveError(MessageTable::text(Msg::StatusArchiveError), cause);
 }

@@ -120,7 +120,7 @@ class RunController : public QObject
     void onFileFailed(const QString &path) { recordMissing(path); }
     void onProgress(qint64 position, bool pausing) { progressDisplay(position, pausing); }
     void onTimerStop() { stopTimer(); }
-    void onArchiveError(const QString &cause) { reportArchiveError(cause); }
+    void onArchiveError(const QString &cause, const QString &reason) { reportArchiveError(cause, reason); }
     void onArchiveNamed();
     // The verification's progress in whole percent: the status line and the total bar.
     void onVerifyProgress(int percent);
@@ -163,7 +163,7 @@ class RunController : public QObject
     void restartTimer();
     void stopTimer();
     void recordMissing(const QString &path);
-    void reportArchiveError(const QString &cause);
+    void reportArchiveError(const QString &cause, const QString &reason);
 
     RunView &m_view;
     RunState m_state;

@@ -25,12 +25,27 @@
 #include <QElapsedTimer>
 #include <QFile>
 
+#include <cstring>
+#include <system_error>
+
 #include <functional>
 #include <optional>
 #include <sys/stat.h>
 #include <vector>
 
 namespace {
+
+// The system's description of a failure it reported (an errno), in the system's language; empty for
+// the archive unit's own failures.
+QString systemReason(const std::exception &failure)
+{
+    const auto *system = dynamic_cast<const std::system_error *>(&failure);
+    if (!system || system->code().value() == 0 ||
+        (system->code().category() != std::generic_category() &&
+         system->code().category() != std::system_category()))
+        return QString();
+    return QString::fromLocal8Bit(std::strerror(system->code().value()));
+}
 
 std::string localPath(const QString &path)
 {
@@ -105,7 +120,7 @@ void TThreadArhiviranje::run()
         return;
     } catch (const std::exception &failure) {
         // Nothing was archived (the archive's own failures are reported where they happen).
-        reportArchiveError(failure.what());
+        reportArchiveError(failure);
     } catch (...) {
         reportArchiveError("Unknown error");
     }
@@ -207,7 +222,7 @@ void TThreadArhiviranje::archive(const SortedPathList &folders, const SortedPath
         // name at the same moment, one gets the archive error and the other's archive stays whole.
         zip.Open(std::make_unique<TFileStream>(localPath(partFile), fmCreateNew), zmWrite);
     } catch (const std::exception &failure) {
-        reportArchiveError(failure.what());
+        reportArchiveError(failure);
         return;
     }
     try {
@@ -225,7 +240,7 @@ void TThreadArhiviranje::archive(const SortedPathList &folders, const SortedPath
         // be lost as well, so the run ends here. The archive is left without a directory rather than
         // given one that points at data which may never have reached the disk.
         zip.Abandon();
-        reportArchiveError(failure.what());
+        reportArchiveError(failure);
         post(
             HandOver::TimerStop, [c = &m_controller] { c->onTimerStop(); }, true);
         return;
@@ -280,25 +295,27 @@ bool TThreadArhiviranje::giveFinalName(const QString &partFile)
     // The rename is made on the interface thread, as the hand-over's procedure: a run that the interface
     // has ended already (a forced stop past its deadline) never puts an archive under the final name.
     std::string renameFailure;
+    QString renameReason;
     const bool served = call(HandOver::ArchiveNamed, [&, c = &m_controller] {
         try {
             RenameFile(partFile, m_request.arhiva_file, m_request.replaceExisting);
             c->onArchiveNamed();
         } catch (const std::exception &failure) {
             renameFailure = failure.what();
+            renameReason = systemReason(failure);
         }
     });
     // Not served: the run was ended meanwhile, and the archive keeps its ".part" name.
     if (!served)
         return false;
     if (!renameFailure.empty()) {
-        reportArchiveError(renameFailure);
+        reportArchiveError(renameFailure, renameReason);
         return false;
     }
     try {
         SyncFolderOf(m_request.arhiva_file);
     } catch (const std::exception &failure) {
-        reportArchiveError(failure.what());
+        reportArchiveError(failure);
         return false;
     }
     return true;
@@ -389,8 +406,13 @@ void TThreadArhiviranje::carryOutForcedStop()
     throw ForcedStop{};
 }
 
-void TThreadArhiviranje::reportArchiveError(const std::string &cause)
+void TThreadArhiviranje::reportArchiveError(const std::exception &failure)
+{
+    reportArchiveError(failure.what(), systemReason(failure));
+}
+
+void TThreadArhiviranje::reportArchiveError(const std::string &cause, const QString &reason)
 {
     const QString text = QString::fromLocal8Bit(cause);
-    call(HandOver::ArchiveError, [c = &m_controller, text] { c->onArchiveError(text); });
+    call(HandOver::ArchiveError, [c = &m_controller, text, reason] { c->onArchiveError(text, reason); });
 }

@@ -54,7 +54,9 @@ class TThreadArhiviranje : public QThread, private SourceCollectionSink
     void addFile(TZipFile &zip, const QByteArray &fileSource, const QString &text, TCompressedEntry &data);
     void OnProgress(TZipFile &zip, qint64 position);
     [[noreturn]] void carryOutForcedStop();
-    void reportArchiveError(const std::string &cause);
+    // The archive failed: its cause, and the system's own error text when the system refused.
+    void reportArchiveError(const std::exception &failure);
+    void reportArchiveError(const std::string &cause, const QString &reason = QString());
     bool giveFinalName(const QString &partFile);
     void verifyArchive();
 

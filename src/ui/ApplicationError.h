@@ -13,6 +13,10 @@ class QWidget;
 // program goes on.
 void ShowApplicationError(QWidget *owner, const QString &text);
 
+// A settings or list file that could not be read or written, in the words of the message table, with
+// the system's own description of the cause when there is one.
+QString ConfigErrorText(const EConfigError &failure);
+
 // Opens a window with the given procedure. A window that cannot be created (the language module in
 // use lacks its description, or the file it shows cannot be read) is reported with the application's
 // error dialog and the program goes on. Returns whether the window was shown.
@@ -24,7 +28,7 @@ template <typename ShowWindow> bool OpenWindow(QWidget *owner, ShowWindow show)
     } catch (const EResNotFound &failure) {
         ShowApplicationError(owner, QString::fromUtf8(failure.what()));
     } catch (const EConfigError &failure) {
-        ShowApplicationError(owner, failure.message());
+        ShowApplicationError(owner, ConfigErrorText(failure));
     }
     return false;
 }

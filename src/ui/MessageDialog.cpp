@@ -4,12 +4,14 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QStyle>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -121,7 +123,8 @@ MessageDialog::MessageDialog(const MessageDialogRequest &request) : QDialog(requ
     setWindowTitle(request.caption);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
-    setModal(true);
+    // Modal to its owner's window only, so that the tray menu stays usable while it is up.
+    setWindowModality(request.owner ? Qt::WindowModal : Qt::ApplicationModal);
 
     auto *icon = new QLabel(this);
     const int iconSize = style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, this);
@@ -199,7 +202,23 @@ QPushButton *MessageDialog::button(TMsgDlgBtn kind) const
 
 void MessageDialog::placeOver(const QWidget *owner)
 {
+    centreOver(owner);
+    // A window manager frames the window after it is mapped, and says how wide the frame is a little
+    // later (10-20 pixels off centre otherwise): the dialog is centred again once its frame is known.
+    const QPointer<const QWidget> guardedOwner(owner);
+    for (const int ms : {50, 250}) {
+        QTimer::singleShot(ms, this, [this, guardedOwner, hadOwner = owner != nullptr] {
+            if ((hadOwner && !guardedOwner) || frameGeometry().size() == m_placedFrame)
+                return;
+            centreOver(guardedOwner);
+        });
+    }
+}
+
+void MessageDialog::centreOver(const QWidget *owner)
+{
     const QSize size = frameGeometry().size();
+    m_placedFrame = size;
     if (!owner) {
         const QScreen *screen = QGuiApplication::primaryScreen();
         if (screen)

@@ -19,7 +19,8 @@ class MessageDialog : public QDialog
     // The dialog's button of a kind; nullptr when the dialog does not have it.
     QPushButton *button(TMsgDlgBtn kind) const;
     // Moves the dialog, at its present size, so that it stands centred over the owner's outer window
-    // rectangle (over the screen without an owner).
+    // rectangle (over the screen without an owner). Placed again while the window manager adds its
+    // frame in the first moments after showing, so that the frame counts in the centring.
     void placeOver(const QWidget *owner);
 
     // The result of each kind of button, and its caption when the caller gives none.
@@ -32,6 +33,9 @@ class MessageDialog : public QDialog
     void keyPressEvent(QKeyEvent *event) override;
 
   private:
+    void centreOver(const QWidget *owner);
+
     std::map<TMsgDlgBtn, QPushButton *> m_buttons;
+    QSize m_placedFrame;
     QPushButton *m_cancelButton = nullptr;
 };

@@ -18,7 +18,6 @@ std::optional<QStringList> OpenFileDialog::getNames(QWidget *parent, const OpenF
     if (hook())
         return hook()(request);
     QFileDialog dialog(parent, request.title, request.initialFolder);
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     switch (request.kind) {
     case OpenFileRequest::Kind::Files:
@@ -27,6 +26,8 @@ std::optional<QStringList> OpenFileDialog::getNames(QWidget *parent, const OpenF
         dialog.setFilter(dialog.filter() | QDir::Hidden);
         break;
     case OpenFileRequest::Kind::Folders:
+        // The desktop's folder dialogs (and the portal's) pick one folder; Qt's own picks several.
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
         dialog.setFileMode(QFileDialog::Directory);
         dialog.setOption(QFileDialog::ShowDirsOnly);
         // Qt's folder mode picks one folder; its views allow more once they select extended.
@@ -42,6 +43,8 @@ std::optional<QStringList> OpenFileDialog::getNames(QWidget *parent, const OpenF
     }
     if (!request.acceptLabel.isEmpty())
         dialog.setLabelText(QFileDialog::Accept, request.acceptLabel);
+    // Modal to its window only: the tray menu stays usable while the dialog is up.
+    dialog.setWindowModality(parent ? Qt::WindowModal : Qt::ApplicationModal);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles();

@@ -20,8 +20,9 @@ struct OpenFileRequest
     QString acceptLabel;   // empty: the dialog's own caption of its confirm button
 };
 
-// The platform's open-file and folder dialogs. Qt's own dialog is used rather than the desktop's, so
-// that hidden files are listed and several folders can be picked at once.
+// The platform's open-file and folder dialogs: the desktop's own (through the XDG portal where the
+// desktop offers one), with the user's bookmarks. Several folders at once are picked in Qt's own
+// dialog, as the desktop's folder dialogs pick one.
 class OpenFileDialog
 {
   public:

@@ -14,10 +14,11 @@ struct SaveFileRequest
     QString filter;        // the one file-type filter, as "Name (*.ext)"
     QString defaultSuffix; // added to a name typed without an extension, without the dot
     QString fileName;      // the proposed name
+    QString folder;        // the folder the dialog opens in
 };
 
-// The platform's save-file dialog. It never asks about overwriting itself: callers ask in their own
-// words.
+// The platform's save-file dialog: the desktop's own (through the XDG portal where the desktop offers
+// one). It never asks about overwriting itself: callers ask in their own words.
 class SaveFileDialog
 {
   public:

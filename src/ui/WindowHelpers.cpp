@@ -84,9 +84,9 @@ bool FormExists(const QWidget *window)
                        [window](const QWidget *existing) { return existing == window; });
 }
 
-void SelectFileInExplorer(FileManager &fileManager, const QString &path)
+bool SelectFileInExplorer(FileManager &fileManager, const QString &path)
 {
-    fileManager.ShowItem(path);
+    return fileManager.ShowItem(path);
 }
 
 void CloseWindowSafely(QPointer<QWidget> &window)
@@ -103,6 +103,21 @@ void CloseWindowSafely(QPointer<QWidget> &window)
         return;
     }
     existing->deleteLater();
+}
+
+void MakeModalTo(QWidget *dialog, QWidget *window)
+{
+    if (!window) {
+        dialog->setWindowModality(Qt::ApplicationModal);
+        return;
+    }
+    dialog->setWindowModality(Qt::WindowModal);
+    if (dialog->parentWidget())
+        return;
+    // Created now, so that the window manager knows whom the dialog belongs to when it is shown.
+    dialog->winId();
+    window->window()->winId();
+    dialog->windowHandle()->setTransientParent(window->window()->windowHandle());
 }
 
 QFont UseBoxLook(QWidget *box)

@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCommandLinkButton>
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
@@ -149,6 +150,10 @@ class TestLanguageSwitch : public QObject
         QCOMPARE(missing.lines(), QStringList{QStringLiteral("/nema/a.txt")});
         // A message looked up later comes from the module too.
         QCOMPARE(MessageTable::text(Msg::CaptionError), QStringLiteral("Error"));
+        // Qt's own texts follow the language: standard buttons, the file dialogs.
+        QCOMPARE(QDialogButtonBox(QDialogButtonBox::Cancel).button(QDialogButtonBox::Cancel)->text(),
+                 QStringLiteral("Cancel"));
+        QCOMPARE(QCoreApplication::translate("QFileDialog", "Look in:"), QStringLiteral("Look in:"));
 
         fixture.action("MM_Hrvatski")->trigger();
         QCOMPARE(fixture.autoButton(), QStringLiteral("&Automatsko arhiviranje"));
@@ -161,6 +166,9 @@ class TestLanguageSwitch : public QObject
         QVERIFY(fixture.settingsText().contains(QStringLiteral("[Program]\r\nJezik=HR\r\n")));
         QCOMPARE(missing.findChild<QPushButton *>(QStringLiteral("OKButton"))->text(),
                  QStringLiteral("&Zatvori"));
+        QCOMPARE(QDialogButtonBox(QDialogButtonBox::Cancel).button(QDialogButtonBox::Cancel)->text(),
+                 QStringLiteral("Odustani"));
+        QCOMPARE(QCoreApplication::translate("QFileDialog", "Look in:"), QStringLiteral("Pogledaj u:"));
     }
 
     void aSwitchWithoutItsModuleChangesNothing_data()
@@ -235,7 +243,7 @@ class TestLanguageSwitch : public QObject
         const QString settingsFile = fixture.tree.path(QStringLiteral("config/Arkivoda/Posao_Arkivoda.ini"));
         const QString expected =
             locked ? QString(u"Datoteku "_qs + settingsFile + u" upravo mijenja drugi proces"_qs)
-                   : QString(u"Unable to write to "_qs + settingsFile);
+                   : MessageTable::fill(MessageTable::text(Msg::ErrorFileNotWritten), {settingsFile});
         QVERIFY2(errors.first().startsWith(expected), qPrintable(errors.first()));
         QCOMPARE(fixture.settingsText(), settingsBefore);
         QVERIFY(fixture.croatianChecked());

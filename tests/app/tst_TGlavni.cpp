@@ -35,6 +35,24 @@ QByteArray randomBytes(qsizetype size)
     return bytes;
 }
 
+// Calls back when the watched widget is shown.
+class ShowWatch : public QObject
+{
+  public:
+    explicit ShowWatch(std::function<void()> shown) : m_shown(std::move(shown)) {}
+
+  protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show)
+            m_shown();
+        return QObject::eventFilter(watched, event);
+    }
+
+  private:
+    std::function<void()> m_shown;
+};
+
 } // namespace
 
 class TestTGlavni : public QObject
@@ -295,6 +313,12 @@ class TestTGlavni : public QObject
         QCOMPARE(ZipCheck::entryNames(archive).size(), 3);
 
         QCOMPARE(fixture.control<QLabel>("LBL_Status")->text(), QStringLiteral("arhiviranje je završeno"));
+        // The tray's hint showed the run's progress, and is the program's title and the backup's age
+        // again after it.
+        QVERIFY2(fixture.desktop.tray.toolTips.contains(QStringLiteral("Arkivoda – 100%")),
+                 qPrintable(fixture.desktop.tray.toolTips.join(u'|')));
+        QCOMPARE(fixture.desktop.tray.toolTip,
+                 QStringLiteral("Arkivoda\nZadnje uspješno arhiviranje: danas"));
         QCOMPARE(fixture.control<QLabel>("LokacijaA")->text(), archive);
         QVERIFY(fixture.settingsText().contains(QStringLiteral("FileA=") + archive));
         QCOMPARE(window.windowTitle(), QStringLiteral("Arkivoda"));
@@ -334,6 +358,29 @@ class TestTGlavni : public QObject
         QCOMPARE(reportLines,
                  (QStringList{QString(), QStringLiteral("Arhiva: ") + archive, QString(), fixture.missing}));
         QVERIFY(!window.missingFilesWindow());
+    }
+
+    // Where the desktop's notifications take actions, the end of a run is a notification that offers
+    // to open the archive's folder instead of the tray's balloon.
+    void aFinishedRunOffersToOpenItsFolder()
+    {
+        Fixture fixture(QStringLiteral("[Program]\r\nReport=0\r\n"));
+        fixture.desktop.notifications.available = true;
+        TGlavni &window = fixture.open();
+        window.AutoZClick();
+
+        QCOMPARE(fixture.archives().size(), 1);
+        const QString archive = fixture.archiveFolder + fixture.archives().first();
+        QCOMPARE(fixture.desktop.notifications.shown.size(), 1);
+        const Notifications::Notification &shown = fixture.desktop.notifications.shown.first();
+        QVERIFY(shown.text.contains(archive));
+        QCOMPARE(shown.actions.size(), 2);
+        QCOMPARE(shown.actions.last().label, QStringLiteral("Otvori mapu"));
+        QCOMPARE(fixture.desktop.tray.messages.size(), 0);
+        QVERIFY(fixture.desktop.files.shown.isEmpty());
+
+        emit fixture.desktop.notifications.actionInvoked(shown.actions.last().key);
+        QCOMPARE(fixture.desktop.files.shown, QStringList{archive});
     }
 
     void aManualRunsReportHasNoArchiveLine()
@@ -582,6 +629,47 @@ class TestTGlavni : public QObject
         QVERIFY(window.autoTimer().isActive());
     }
 
+    // The save dialog opens where the last manual archive went, else in the archive folder, else at
+    // home; never in the folder the program was started from.
+    void saveDialogStartFolder_data()
+    {
+        QTest::addColumn<QString>("lastManual");
+        QTest::addColumn<bool>("archiveFolderExists");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("last manual archive's folder")
+            << QStringLiteral("rucno/stara.zip") << true << QStringLiteral("rucno");
+        QTest::newRow("that folder is gone")
+            << QStringLiteral("nema/stara.zip") << true << QStringLiteral("arhiva");
+        QTest::newRow("no manual archive yet") << QString() << true << QStringLiteral("arhiva");
+        QTest::newRow("no archive folder either") << QString() << false << QStringLiteral("~");
+    }
+
+    void saveDialogStartFolder()
+    {
+        QFETCH(QString, lastManual);
+        QFETCH(bool, archiveFolderExists);
+        QFETCH(QString, expected);
+        TempTree other;
+        Fixture fixture;
+        other.makeDir(QStringLiteral("rucno"));
+        if (!lastManual.isEmpty())
+            fixture.tree.writeFile(QStringLiteral("config/Arkivoda/Arkivoda.ini"),
+                                   (QStringLiteral("[LokacijaAuto]\r\nPutanja=") + fixture.archiveFolder +
+                                    QStringLiteral("\r\n[Last]\r\nFileR=") + other.path(lastManual) +
+                                    QStringLiteral("\r\n"))
+                                       .toUtf8());
+        if (!archiveFolderExists)
+            QDir(fixture.archiveFolder).removeRecursively();
+        TGlavni &window = fixture.open();
+        window.RucnaZClick();
+
+        QCOMPARE(fixture.saveRequests.size(), 1);
+        const QString folder = expected == QLatin1String("~")        ? QDir::homePath()
+                               : expected == QLatin1String("arhiva") ? fixture.archiveFolder
+                                                                     : other.path(expected);
+        QCOMPARE(QDir::cleanPath(fixture.saveRequests.first().folder), QDir::cleanPath(folder));
+    }
+
     void overwriteQuestion_data()
     {
         QTest::addColumn<int>("answer");
@@ -785,10 +873,12 @@ class TestTGlavni : public QObject
         fixture.saveAnswer = archive;
         window.RucnaZClick();
 
+        // Worded through the message table.
         QCOMPARE(fixture.errors.size(), 1);
-        QVERIFY2(
-            fixture.errors.first().startsWith(QStringLiteral("Unable to write to ") + fixture.dataFolder),
-            qPrintable(fixture.errors.first()));
+        QVERIFY2(fixture.errors.first().startsWith(MessageTable::fill(
+                     text(Msg::ErrorFileNotWritten), {fixture.dataFolder + QStringLiteral("Arkivoda.ini")})),
+                 qPrintable(fixture.errors.first()));
+
         QCOMPARE(fixture.dialogsCaptioned(QStringLiteral("Info")).size(), 0);
         QVERIFY(fixture.inIdleLayout());
         QCOMPARE(ZipCheck::readerProblems(archive), QStringList());
@@ -933,6 +1023,82 @@ class TestTGlavni : public QObject
         QVERIFY(window.isVisible());
     }
 
+    // Started minimised to the tray, the first left double click brings the window up: it is shown
+    // in its normal state, never mapped minimised (which the window manager would then report back,
+    // and the window would go to the tray again).
+    void theFirstDoubleClickRestoresAWindowStartedInTheTray()
+    {
+        Fixture fixture(QStringLiteral("[Program]\r\nStartMinimized=1\r\nStartToTray=1\r\n"));
+        fixture.desktop.tray.available = true;
+        fixture.window =
+            std::make_unique<TGlavni>(QStringList{QStringLiteral("arkivoda")}, fixture.desktop.services());
+        TGlavni &window = *fixture.window;
+        window.showAtStart();
+        QCoreApplication::processEvents();
+        QVERIFY(window.isHidden());
+        QList<bool> minimisedWhenShown;
+        ShowWatch watch([&] { minimisedWhenShown << window.isMinimized(); });
+        window.installEventFilter(&watch);
+
+        emit fixture.desktop.tray.mousePressed(Qt::LeftButton);
+        emit fixture.desktop.tray.doubleClicked();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTest::qWait(50);
+
+        QVERIFY(!minimisedWhenShown.isEmpty());
+        QVERIFY(!minimisedWhenShown.contains(true));
+        QVERIFY(window.isVisible());
+        QVERIFY(!window.isMinimized());
+    }
+
+    // Dialogs are modal to their window only: while one is up, the tray menu still answers, and the
+    // main window does not.
+    void theTrayMenuWorksWhileADialogIsUp_data()
+    {
+        QTest::addColumn<QString>("dialog");
+        QTest::newRow("message dialog") << QStringLiteral("message dialog");
+        QTest::newRow("settings window") << QStringLiteral("settings window");
+        QTest::newRow("About box") << QStringLiteral("About box");
+    }
+
+    void theTrayMenuWorksWhileADialogIsUp()
+    {
+        QFETCH(QString, dialog);
+        Fixture fixture;
+        // The message dialog is shown, not answered by the fixture.
+        fixture.answer = [](const MessageDialogRequest &) { return std::optional<int>(); };
+        TGlavni &window = fixture.open();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QMenu &tray = window.trayPopup();
+        QSignalSpy restore(tray.actions().first(), &QAction::triggered);
+        QSignalSpy closed(&window, &TGlavni::closed);
+        Qt::WindowModality modality = Qt::NonModal;
+        const ModalDriver driver([&](QWidget *modal) {
+            modality = modal->windowModality();
+            // A click on the main window's exit button goes nowhere while the dialog is up.
+            QWidget *exit = fixture.control("Kraj");
+            QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {},
+                              exit->mapTo(&window, exit->rect().center()));
+            tray.popup(QPoint(10, 10));
+            if (QTest::qWaitForWindowExposed(&tray)) {
+                const QRect item = tray.actionGeometry(tray.actions().first());
+                QTest::mouseClick(tray.windowHandle(), Qt::LeftButton, {}, item.center());
+            }
+            modal->close();
+        });
+        if (dialog == QLatin1String("message dialog"))
+            window.LokacijaAClick();
+        else if (dialog == QLatin1String("settings window"))
+            window.MM_ListaClick();
+        else
+            window.MM_OprogramuClick();
+
+        QVERIFY(driver.acted());
+        QCOMPARE(modality, Qt::WindowModal);
+        QCOMPARE(restore.size(), 1);
+        QCOMPARE(closed.size(), 0);
+    }
+
     void minimisingDuringARunKeepsTheTaskbarButton()
     {
         Fixture fixture(QStringLiteral("[Program]\r\nStartToTray=1\r\n"));
@@ -959,18 +1125,26 @@ class TestTGlavni : public QObject
     {
         QTest::addColumn<bool>("automatic");
         QTest::addColumn<bool>("exists");
+        QTest::addColumn<bool>("shown");
         QTest::addColumn<int>("message");
-        QTest::newRow("LokacijaA showing -") << true << false << int(Msg::ErrorLastAutoArchiveMissing);
-        QTest::newRow("LokacijaR showing -") << false << false << int(Msg::ErrorLastManualArchiveMissing);
-        QTest::newRow("LokacijaA with its archive") << true << true << 0;
+        QTest::newRow("LokacijaA showing -")
+            << true << false << true << int(Msg::ErrorLastAutoArchiveMissing);
+        QTest::newRow("LokacijaR showing -")
+            << false << false << true << int(Msg::ErrorLastManualArchiveMissing);
+        QTest::newRow("LokacijaA with its archive") << true << true << true << 0;
+        // Neither a file manager nor a program for folders: the window says so.
+        QTest::newRow("nothing can show the folder")
+            << true << true << false << int(Msg::ErrorFolderNotShown);
     }
 
     void lastArchiveLinks()
     {
         QFETCH(bool, automatic);
         QFETCH(bool, exists);
+        QFETCH(bool, shown);
         QFETCH(int, message);
         Fixture fixture;
+        fixture.desktop.files.result = shown;
         const QString archive = fixture.tree.writeFile(QStringLiteral("arhiva/Arhiva_1.zip"), "PK");
         if (exists)
             fixture.tree.writeFile(
@@ -981,15 +1155,15 @@ class TestTGlavni : public QObject
         QCOMPARE(label->cursor().shape(), Qt::PointingHandCursor);
         QTest::mouseClick(label, Qt::LeftButton);
 
-        if (exists) {
-            QCOMPARE(fixture.desktop.files.shown, QStringList{archive});
+        QCOMPARE(fixture.desktop.files.shown, exists ? QStringList{archive} : QStringList());
+        if (message == 0) {
             QCOMPARE(fixture.dialogs.size(), 0);
             return;
         }
-        QVERIFY(fixture.desktop.files.shown.isEmpty());
         QCOMPARE(fixture.dialogs.size(), 1);
         QCOMPARE(fixture.dialogs.first().caption, QStringLiteral("Greška"));
-        QCOMPARE(fixture.dialogs.first().text, text(quint16(message)));
+        QCOMPARE(fixture.dialogs.first().text,
+                 MessageTable::fill(text(quint16(message)), {QFileInfo(archive).absolutePath()}));
         QCOMPARE(fixture.dialogs.first().owner, static_cast<QWidget *>(&window));
     }
 };

@@ -10,7 +10,10 @@
 #include "TempTree.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
@@ -212,7 +215,7 @@ class TestTOdabirBaze : public QObject
         QVERIFY(!(window.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
         QVERIFY(window.acceptDrops());
 
-        // The controls reached by Tab, in their order.
+        // The controls reached by Tab, in the order the window shows them.
         QStringList order;
         QWidget *widget = fixture.control("Button5");
         do {
@@ -221,11 +224,14 @@ class TestTOdabirBaze : public QObject
                 order << widget->objectName();
             widget = widget->nextInFocusChain();
         } while (widget != fixture.control("Button5"));
-        QCOMPARE(order, (paths({"Button5",           "Button7",      "Button8",        "Grid",
-                                "Button3",           "BckNameLabel", "CB_StartToTray", "CB_CloseToTray",
-                                "CB_StartMinimized", "CB_Report",    "CB_Provjera",    "CB_Nadoknadi",
-                                "CB_Prijava",        "Zadrzi",       "Izuzeci",        "Button1",
-                                "Button4",           "Button2",      "SB_Up",          "SB_Down"})));
+        QCOMPARE(order, (paths({"Button5",        "Button7",        "Button8",
+                                "Button6",        "SB_Up",          "SB_Down",
+                                "Grid",           "Button3",        "BckNameLabel",
+                                "CB_StartToTray", "CB_CloseToTray", "CB_StartMinimized",
+                                "CB_Report",      "CB_Provjera",    "VrijemeUkljuceno",
+                                "Vrijeme",        "CB_Nadoknadi",   "CB_Prijava",
+                                "Zadrzi",         "Izuzeci",        "Button1",
+                                "Button4",        "Button2"})));
         // Whatever font the desktop gives, no caption is cut off and the top row does not overlap.
         for (const QWidget *caption : window.findChildren<QWidget *>()) {
             const auto *label = qobject_cast<const QLabel *>(caption);
@@ -735,7 +741,8 @@ class TestTOdabirBaze : public QObject
         for (const bool exists : {true, false}) {
             const char *mode = exists ? "list file" : "no list file";
             QTest::addRow("%s, close box", mode) << exists << QStringLiteral("close box") << true << !exists;
-            QTest::addRow("%s, Escape", mode) << exists << QStringLiteral("Escape") << false << false;
+            // Escape goes on without saving where Button2 does; on a first start it does nothing.
+            QTest::addRow("%s, Escape", mode) << exists << QStringLiteral("Escape") << exists << false;
         }
         QTest::newRow("list file, Button2") << true << QStringLiteral("Button2") << true << false;
         QTest::newRow("no list file, Button4") << false << QStringLiteral("Button4") << true << true;
@@ -766,6 +773,79 @@ class TestTOdabirBaze : public QObject
         }
         QTEST(window.isHidden(), "closes");
         QTEST(fixture.endRequests->count() == 1, "endsProgram");
+    }
+
+    void escapeDropsTheEdits()
+    {
+        Fixture fixture(QStringList{QStringLiteral("/a")});
+        const QByteArray listBefore = fixture.fileBytes(fixture.listFile());
+        TOdabirBaze &window = fixture.open();
+        fixture.grid()->addEntry(QStringLiteral("/b"));
+        fixture.control<QLineEdit>("BckNameLabel")->setText(QStringLiteral("Moje"));
+        QTest::keyClick(fixture.control("BckNameLabel"), Qt::Key_Escape);
+
+        QVERIFY(window.isHidden());
+        QCOMPARE(window.result(), int(QDialog::Rejected));
+        QCOMPARE(fixture.fileBytes(fixture.listFile()), listBefore);
+        QVERIFY(!QFile::exists(fixture.settingsFile()));
+    }
+
+    void typingOrPastingTheDailyTime_data()
+    {
+        QTest::addColumn<QString>("way");
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QTime>("expected");
+        QTest::newRow("typed over the whole field")
+            << QStringLiteral("type, all") << QStringLiteral("07:30:00") << QTime(7, 30);
+        QTest::newRow("typed over the whole field, evening")
+            << QStringLiteral("type, all") << QStringLiteral("19:08:11") << QTime(19, 8, 11);
+        QTest::newRow("typed into the hour")
+            << QStringLiteral("type, hour") << QStringLiteral("19:08:11") << QTime(19, 8, 11);
+        QTest::newRow("typed without separators")
+            << QStringLiteral("type, all") << QStringLiteral("073000") << QTime(7, 30);
+        QTest::newRow("typed with dots")
+            << QStringLiteral("type, all") << QStringLiteral("23.59.58") << QTime(23, 59, 58);
+        QTest::newRow("pasted over the whole field")
+            << QStringLiteral("paste, all") << QStringLiteral("07:30:00") << QTime(7, 30);
+        QTest::newRow("pasted over the minutes")
+            << QStringLiteral("paste, minutes") << QStringLiteral("19:08:11") << QTime(19, 8, 11);
+        QTest::newRow("pasted, short form")
+            << QStringLiteral("paste, minutes") << QStringLiteral(" 7:05 ") << QTime(7, 5);
+        // Text that is no time leaves the field as it was.
+        QTest::newRow("pasted, not a time")
+            << QStringLiteral("paste, all") << QStringLiteral("sutra") << QTime(12, 0);
+        QTest::newRow("pasted, 25 o'clock")
+            << QStringLiteral("paste, all") << QStringLiteral("25:00:00") << QTime(12, 0);
+    }
+
+    void typingOrPastingTheDailyTime()
+    {
+        QFETCH(QString, way);
+        QFETCH(QString, input);
+        QFETCH(QTime, expected);
+        Fixture fixture(QStringList{QStringLiteral("/a")});
+        fixture.settings.GLOBAL_TimerEnabled = true;
+        fixture.settings.GLOBAL_TimerTime = 0.5;
+        TOdabirBaze &window = fixture.open();
+        QApplication::setActiveWindow(&window);
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        auto *field = fixture.control<QTimeEdit>("Vrijeme");
+        field->setFocus(Qt::MouseFocusReason);
+        if (way.endsWith(QLatin1String("all")))
+            field->selectAll();
+        else if (way.endsWith(QLatin1String("hour")))
+            field->setSelectedSection(QDateTimeEdit::HourSection);
+        else
+            field->setSelectedSection(QDateTimeEdit::MinuteSection);
+        if (way.startsWith(QLatin1String("type"))) {
+            QTest::keyClicks(field, input);
+        } else {
+            QGuiApplication::clipboard()->setText(input);
+            QTest::keySequence(field, QKeySequence::Paste);
+        }
+        // As leaving the field does: what is in it counts.
+        field->interpretText();
+        QCOMPARE(field->time(), expected);
     }
 
     void languageChangeKeepsTheEdits()

@@ -50,7 +50,11 @@ class TestWindowHelpers : public QObject
     {
         struct Recording : FileManager
         {
-            void ShowItem(const QString &path) override { shown << path; }
+            bool ShowItem(const QString &path) override
+            {
+                shown << path;
+                return true;
+            }
             QStringList shown;
         } files;
         SelectFileInExplorer(files, QStringLiteral("/tmp/a.zip"));

@@ -42,8 +42,13 @@ class FakeDesktop
     class Files : public FileManager
     {
       public:
-        void ShowItem(const QString &path) override { shown.append(path); }
+        bool ShowItem(const QString &path) override
+        {
+            shown.append(path);
+            return result;
+        }
         QStringList shown;
+        bool result = true; // whether the file manager, or the folder, could be shown
     };
 
     class Alert : public WindowAlert

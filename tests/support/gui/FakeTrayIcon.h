@@ -22,7 +22,11 @@ class FakeTrayIcon : public TrayIcon
 
     bool isAvailable() const override { return available; }
     void setIcon(const QIcon &) override { hasIcon = true; }
-    void setToolTip(const QString &text) override { toolTip = text; }
+    void setToolTip(const QString &text) override
+    {
+        toolTip = text;
+        toolTips.append(text);
+    }
     void setContextMenu(QMenu *menu) override { contextMenu = menu; }
     void show() override { shown = true; }
     void hide() override { shown = false; }
@@ -32,6 +36,7 @@ class FakeTrayIcon : public TrayIcon
     bool hasIcon = false;
     bool shown = false;
     QString toolTip;
+    QStringList toolTips; // every hint set, in order
     QMenu *contextMenu = nullptr;
     QList<Message> messages;
 };
