@@ -25,6 +25,7 @@ class TGlavni;
 class EndOfRunBoxes;
 class LanguageMenu;
 class QLabel;
+class RemoteCopy;
 class RunBars;
 
 // The main window: the two run buttons, the archive folder, the status line, the progress area of a
@@ -127,6 +128,9 @@ class TGlavni : public QMainWindow, private RunView
     void runLayout(bool running);
     void closeOtherWindows();
     void runEnd(RunKind kind);
+    // Sends the run's complete archive to the remote target, with its progress in the status line, the
+    // total bar and the launcher; the stop button ends it. Returns the result in words.
+    QString sendRemoteCopy(const QString &archive, bool *confirmed);
     void showMissingFiles(RunKind kind);
     // The status of a stopped run: the stop's text, and the bars full.
     void showStoppedStatus();
@@ -172,6 +176,8 @@ class TGlavni : public QMainWindow, private RunView
     RunController m_controller;
     QTimer AutoTimer;
     MainTray *m_tray = nullptr;
+    // The copy to the remote target while it is being sent, for the stop button.
+    RemoteCopy *m_remoteCopy = nullptr;
     std::function<QDateTime()> m_clock = &QDateTime::currentDateTime;
     bool m_terminated = false;
     QPointer<QWidget> AboutBox;

@@ -1,4 +1,5 @@
 #include "app/TOdabirBaze.h"
+#include "app/RemoteCopyGroup.h"
 #include "run/ArchiveName.h"
 
 #include "config/EConfigError.h"
@@ -65,7 +66,7 @@ TOdabirBaze::TOdabirBaze(ProgramSettings &settings, FileManager &fileManager, QW
 {
     RequireWindowDescription(staticMetaObject.className());
     ui->setupUi(this);
-    setFixedSize(671, 700);
+    setFixedSize(671, 806);
 
     QPalette white = palette();
     white.setColor(QPalette::Window, Qt::white);
@@ -98,6 +99,7 @@ TOdabirBaze::TOdabirBaze(ProgramSettings &settings, FileManager &fileManager, QW
         m_formGeometry.emplace_back(widget, widget->geometry());
     fitToFont();
 
+    m_remoteCopy = new RemoteCopyGroup(ui->ED_Cilj, ui->SE_Zadrzi, ui->BTN_ProvjeriVezu, ui->LBL_Veza, this);
     connectControls();
     FormCreate();
     placeOverOwner();
@@ -148,6 +150,7 @@ void TOdabirBaze::FormCreate()
     ui->Vrijeme->setTime(timeOfDay(m_settings.GLOBAL_TimerTime));
     ui->VrijemeUkljuceno->setChecked(m_settings.GLOBAL_TimerEnabled);
     ui->Vrijeme->setEnabled(m_settings.GLOBAL_TimerEnabled);
+    m_remoteCopy->load(m_settings);
 }
 
 void TOdabirBaze::setCaption()
@@ -392,6 +395,7 @@ void TOdabirBaze::Button1Click()
     values.TimerTime = dayFractionOf(ui->Vrijeme->time());
     try {
         SaveSettingsWindow(m_settings, values);
+        m_remoteCopy->save(m_settings);
         if (!values.TimerEnabled)
             emit mainStatusChosen(message(Msg::StatusSettingsIdle));
         emit dailyTimerChosen(values.TimerEnabled);

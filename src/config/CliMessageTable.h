@@ -42,6 +42,8 @@ enum Key {
     RestoreSkipped,
     RestoreStopped,
     RestoreSummary,
+    CopyNoTarget,
+    CopyNotFile,
 };
 }
 

@@ -5,11 +5,14 @@
 #include "config/IniFile.h"
 #include "config/StringGrid.h"
 
+#include <algorithm>
+
 namespace {
 const QString kProgram = QStringLiteral("Program");
 const QString kLokacijaAuto = QStringLiteral("LokacijaAuto");
 const QString kLast = QStringLiteral("Last");
 const QString kTimer = QStringLiteral("Timer");
+const QString kUdaljeno = QStringLiteral("Udaljeno");
 
 // Archive names are appended to the folder, so a folder typed without its final "/" gets one, as
 // the data folder does; an empty value stays empty (no folder chosen).
@@ -52,6 +55,10 @@ LastArchives LoadProgramSettings(ProgramSettings &settings)
     settings.GLOBAL_Report = BckIni.ReadBool(kProgram, QStringLiteral("Report"), true);
     settings.GLOBAL_TimerTime = BckIni.ReadTime(kTimer, QStringLiteral("Time"), 0.0);
     settings.GLOBAL_TimerEnabled = BckIni.ReadBool(kTimer, QStringLiteral("Enabled"), false);
+    settings.GLOBAL_UdaljenoCilj = BckIni.ReadString(kUdaljeno, QStringLiteral("Cilj"), QString());
+    // A number that cannot be read, or a negative one, keeps every copy: nothing is deleted by mistake.
+    settings.GLOBAL_UdaljenoZadrzi =
+        std::max(0, BckIni.ReadString(kUdaljeno, QStringLiteral("Zadrzi"), QString()).toInt());
     return last;
 }
 
@@ -68,6 +75,16 @@ void WriteLanguage(const ProgramSettings &settings, const QString &code)
     const IniFile BckIni(settings.settingsFileName());
     const ConfigLock lock(settings.lockFileName(), BckIni.fileName());
     BckIni.WriteString(kProgram, QStringLiteral("Jezik"), code);
+}
+
+void SaveRemoteCopySettings(ProgramSettings &settings, const QString &target, int keep)
+{
+    const IniFile BckIni(settings.settingsFileName());
+    const ConfigLock lock(settings.lockFileName(), BckIni.fileName());
+    BckIni.WriteString(kUdaljeno, QStringLiteral("Cilj"), target.trimmed());
+    BckIni.WriteString(kUdaljeno, QStringLiteral("Zadrzi"), QString::number(std::max(0, keep)));
+    settings.GLOBAL_UdaljenoCilj = target.trimmed();
+    settings.GLOBAL_UdaljenoZadrzi = std::max(0, keep);
 }
 
 void SaveSettingsWindow(ProgramSettings &settings, const SettingsWindowValues &values)

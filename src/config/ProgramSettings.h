@@ -22,6 +22,8 @@ struct ProgramSettings
     bool GLOBAL_Report = true;
     bool GLOBAL_TimerEnabled = false;
     double GLOBAL_TimerTime = 0.0; // time of day as a fraction of a day, 0 <= value < 1
+    QString GLOBAL_UdaljenoCilj;   // rclone remote and folder each complete archive is copied to; empty: none
+    int GLOBAL_UdaljenoZadrzi = 0; // archives kept at that target, the newest; 0 keeps all
 
     // Full name of the settings file of the selected list.
     QString settingsFileName() const;
@@ -68,6 +70,10 @@ void WriteLastArchive(const ProgramSettings &settings, LastArchiveKind kind, con
 
 // Stores the interface language code under "Program"/"Jezik"; throws EConfigError on failure.
 void WriteLanguage(const ProgramSettings &settings, const QString &code);
+
+// Stores the remote copy's target and retention under "Udaljeno" ("Cilj", "Zadrzi") and applies them to
+// the settings; throws EConfigError on failure.
+void SaveRemoteCopySettings(ProgramSettings &settings, const QString &target, int keep);
 
 // Stores a settings-window save and applies it to the settings, step by step: BckName, then the
 // file keys Putanja, Datoteka, StartToTray, CloseToTray, StartMinimized, Report, Time (only when
