@@ -9,7 +9,8 @@ zlib1g-dev libicu-dev libdeflate-dev libgtest-dev libgmock-dev libbenchmark-dev
 zip unzip 7zip libarchive-tools python3 xvfb xauth dbus-x11 dbus-daemon hyperfine time
 trayer xdotool imagemagick x11-utils
 clang libclang-rt-14-dev
-dpkg-dev file desktop-file-utils appstream man-db"
+dpkg-dev file desktop-file-utils appstream man-db
+rclone openssh-server"
 
 missing=""
 for package in $PACKAGES; do

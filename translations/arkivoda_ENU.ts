@@ -488,6 +488,70 @@ No file manager was found on this computer.</translation>
         <source>65143</source>
         <translation>Open folder</translation>
     </message>
+    <message>
+        <source>65180</source>
+        <translation>sending the copy to %s … %s %</translation>
+    </message>
+    <message>
+        <source>65181</source>
+        <translation>The copy was sent and confirmed: %s</translation>
+    </message>
+    <message>
+        <source>65182</source>
+        <translation>The copy was not sent to %s: %s</translation>
+    </message>
+    <message>
+        <source>65183</source>
+        <translation>sending was stopped</translation>
+    </message>
+    <message>
+        <source>65184</source>
+        <translation>rclone is not installed (install the package rclone)</translation>
+    </message>
+    <message>
+        <source>65185</source>
+        <translation>the copy at the target does not match the archive (%s)</translation>
+    </message>
+    <message>
+        <source>65186</source>
+        <translation>rclone did not finish within %s s</translation>
+    </message>
+    <message>
+        <source>65187</source>
+        <translation>rclone ended with error %s</translation>
+    </message>
+    <message>
+        <source>65188</source>
+        <translation>Older copies deleted at the target: %s</translation>
+    </message>
+    <message>
+        <source>65189</source>
+        <translation>Older copies at the target could not be deleted: %s</translation>
+    </message>
+    <message>
+        <source>65190</source>
+        <translation>The connection works: %s holds %s folders.</translation>
+    </message>
+    <message>
+        <source>65191</source>
+        <translation>The connection works, but the folder %s does not exist yet; the first copy makes it.</translation>
+    </message>
+    <message>
+        <source>65192</source>
+        <translation>The connection to %s failed: %s</translation>
+    </message>
+    <message>
+        <source>65193</source>
+        <translation>rclone is not installed: no copies are sent until the package rclone is installed.</translation>
+    </message>
+    <message>
+        <source>65194</source>
+        <translation>checking the connection...</translation>
+    </message>
+    <message>
+        <source>65195</source>
+        <translation>stopping the copy...</translation>
+    </message>
 </context>
 <context>
     <name>PorukeCli</name>
@@ -498,6 +562,7 @@ No file manager was found on this computer.</translation>
        arkivoda-cli --verify FILE
        arkivoda-cli --list ARCHIVE [PATTERN...]
        arkivoda-cli --restore ARCHIVE --to FOLDER [PATTERN...] [--replace|--skip]
+       arkivoda-cli --copy FILE [list]
 
 Arkivoda backs up every file and folder on the backup list into one new ZIP archive.
 
@@ -521,6 +586,8 @@ the last automatic archive.
   --replace             with --restore: existing files are replaced
   --skip                with --restore: existing files are kept; without these
                         options a restore over existing files is refused
+  --copy FILE           sends an existing archive to the remote target from the
+                        settings (Udaljeno/Cilj, through rclone), as after a backup
   -h, --help            show this text
   --version             show the program&apos;s version
 
@@ -533,12 +600,18 @@ the disk. The first Ctrl+C (or SIGTERM) stops the backup: the current file is fi
 and the archive is closed properly. A second Ctrl+C forces the backup to stop: the
 incomplete archive is left under the name with .part.
 
+With a remote target set, a complete archive is then sent there with rclone copyto and
+counts only once its size (and checksum, where the target offers one) is confirmed
+there.
+
 Exit status:
   0  the backup is complete and every file and folder on the list was archived
   1  the archive was created, but some files or folders were unavailable or the
      backup was stopped
   2  the backup was refused or forced to stop, or the archive could not be written
   3  the archive is damaged (the check after the backup, or --verify)
+  4  the archive&apos;s copy at the remote target was not sent or confirmed (the local
+     archive stays as it is); --copy without a target or an archive ends with 2
 
 When restoring: 0 everything was restored, 1 some files were skipped or not restored,
 2 the restore was refused.
@@ -693,6 +766,14 @@ already running to the front.
 Settings and the list are kept in the folder $XDG_CONFIG_HOME/Arkivoda/ (usually ~/.config/Arkivoda/).
 Backing up without a window: arkivoda-cli --help
 </translation>
+    </message>
+    <message>
+        <source>copy-no-target</source>
+        <translation>No remote target for copies is set (Cilj in section Udaljeno of the file %1).</translation>
+    </message>
+    <message>
+        <source>copy-not-file</source>
+        <translation>%1 is not an archive file; no copy was sent.</translation>
     </message>
 </context>
 <context>
@@ -1036,6 +1117,30 @@ Backing up without a window: arkivoda-cli --help
     <message>
         <source>Pomakni označeni zapis dolje</source>
         <translation>Move the selected entry down</translation>
+    </message>
+    <message>
+        <source>Udaljena kopija</source>
+        <translation>Remote copy</translation>
+    </message>
+    <message>
+        <source>Cilj kopije (udaljeno mjesto i mapa, npr. nas:backup/arkivoda):</source>
+        <translation>Target of the copy (remote and folder, e.g. nas:backup/arkivoda):</translation>
+    </message>
+    <message>
+        <source>Prazno: kopija se ne šalje.</source>
+        <translation>Empty: no copy is sent.</translation>
+    </message>
+    <message>
+        <source>Pro&amp;vjeri vezu</source>
+        <translation>Check &amp;connection</translation>
+    </message>
+    <message>
+        <source>Zadrži na cilju (0 = sve):</source>
+        <translation>Keep at the target (0 = all):</translation>
+    </message>
+    <message>
+        <source>Udaljena mjesta postavljaju se naredbom rclone config; lozinke čuva rclone, a ne Arkivoda.</source>
+        <translation>Remotes are set up with the command rclone config; rclone keeps the passwords, not Arkivoda.</translation>
     </message>
 </context>
 <context>

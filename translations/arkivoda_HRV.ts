@@ -488,6 +488,70 @@ Na računalu nije pronađen upravitelj datotekama.</translation>
         <source>65143</source>
         <translation>Otvori mapu</translation>
     </message>
+    <message>
+        <source>65180</source>
+        <translation>šaljem kopiju na %s … %s %</translation>
+    </message>
+    <message>
+        <source>65181</source>
+        <translation>Kopija je poslana i provjerena: %s</translation>
+    </message>
+    <message>
+        <source>65182</source>
+        <translation>Kopija nije poslana na %s: %s</translation>
+    </message>
+    <message>
+        <source>65183</source>
+        <translation>slanje je prekinuto</translation>
+    </message>
+    <message>
+        <source>65184</source>
+        <translation>rclone nije instaliran (instalirajte paket rclone)</translation>
+    </message>
+    <message>
+        <source>65185</source>
+        <translation>kopija na odredištu ne odgovara arhivi (%s)</translation>
+    </message>
+    <message>
+        <source>65186</source>
+        <translation>rclone nije završio u %s s</translation>
+    </message>
+    <message>
+        <source>65187</source>
+        <translation>rclone je završio s greškom %s</translation>
+    </message>
+    <message>
+        <source>65188</source>
+        <translation>Obrisane starije kopije na odredištu: %s</translation>
+    </message>
+    <message>
+        <source>65189</source>
+        <translation>Starije kopije na odredištu nije bilo moguće obrisati: %s</translation>
+    </message>
+    <message>
+        <source>65190</source>
+        <translation>Veza radi: %s sadrži mapa: %s.</translation>
+    </message>
+    <message>
+        <source>65191</source>
+        <translation>Veza radi, ali mapa %s još ne postoji; nastat će pri prvoj kopiji.</translation>
+    </message>
+    <message>
+        <source>65192</source>
+        <translation>Veza s %s nije uspjela: %s</translation>
+    </message>
+    <message>
+        <source>65193</source>
+        <translation>rclone nije instaliran: kopije se ne šalju dok se ne instalira paket rclone.</translation>
+    </message>
+    <message>
+        <source>65194</source>
+        <translation>provjeravam vezu...</translation>
+    </message>
+    <message>
+        <source>65195</source>
+        <translation>prekidam slanje kopije...</translation>
+    </message>
 </context>
 <context>
     <name>PorukeCli</name>
@@ -498,6 +562,7 @@ Na računalu nije pronađen upravitelj datotekama.</translation>
          arkivoda-cli --verify DATOTEKA
          arkivoda-cli --list ARHIVA [UZORAK...]
          arkivoda-cli --restore ARHIVA --to MAPA [UZORAK...] [--replace|--skip]
+         arkivoda-cli --copy DATOTEKA [lista]
 
 Arkivoda arhivira sve datoteke i mape s liste za arhiviranje u jednu novu ZIP arhivu.
 
@@ -521,6 +586,8 @@ automatska arhiva.
   --replace             uz --restore: postojeće datoteke se zamjenjuju
   --skip                uz --restore: postojeće datoteke se zadržavaju; bez ovih
                         opcija vraćanje preko postojećih datoteka se odbija
+  --copy DATOTEKA       šalje postojeću arhivu na udaljeni cilj iz postavki
+                        (Udaljeno/Cilj, preko programa rclone), kao nakon arhiviranja
   -h, --help            ovaj tekst
   --version             verzija programa
 
@@ -533,12 +600,18 @@ zapisana na disk. Prvi Ctrl+C (ili SIGTERM) prekida arhiviranje: trenutna datote
 se dovršava i arhiva se ispravno zatvara. Drugi Ctrl+C nasilno prekida arhiviranje:
 nedovršena arhiva ostaje pod nazivom s nastavkom .part.
 
+Kad je postavljen udaljeni cilj, potpuna arhiva se nakon arhiviranja šalje onamo
+naredbom rclone copyto i broji se tek kad je na cilju potvrđena njezina veličina
+(i kontrolni zbroj, gdje ga cilj nudi).
+
 Izlazni status:
   0  arhiviranje je završeno i sve datoteke i mape s liste su arhivirane
   1  arhiva je izrađena, ali neke datoteke ili mape nisu bile dostupne ili je
      arhiviranje prekinuto
   2  arhiviranje je odbijeno, nasilno prekinuto ili arhivu nije bilo moguće zapisati
   3  arhiva nije ispravna (provjera nakon arhiviranja ili --verify)
+  4  kopija arhive na udaljeni cilj nije poslana ili potvrđena (lokalna arhiva
+     ostaje kakva jest); --copy bez cilja ili bez arhive završava sa statusom 2
 
 Kod vraćanja: 0 sve je vraćeno, 1 neke datoteke su preskočene ili nisu vraćene,
 2 vraćanje je odbijeno.
@@ -693,6 +766,14 @@ koji već radi u prvi plan.
 Postavke i lista nalaze se u mapi $XDG_CONFIG_HOME/Arkivoda/ (obično ~/.config/Arkivoda/).
 Arhiviranje bez prozora: arkivoda-cli --help
 </translation>
+    </message>
+    <message>
+        <source>copy-no-target</source>
+        <translation>Udaljeni cilj kopija nije postavljen (Cilj u odjeljku Udaljeno datoteke %1).</translation>
+    </message>
+    <message>
+        <source>copy-not-file</source>
+        <translation>%1 nije arhivska datoteka; kopija nije poslana.</translation>
     </message>
 </context>
 <context>
@@ -1036,6 +1117,30 @@ Arhiviranje bez prozora: arkivoda-cli --help
     <message>
         <source>Pomakni označeni zapis dolje</source>
         <translation>Pomakni označeni zapis dolje</translation>
+    </message>
+    <message>
+        <source>Udaljena kopija</source>
+        <translation>Udaljena kopija</translation>
+    </message>
+    <message>
+        <source>Cilj kopije (udaljeno mjesto i mapa, npr. nas:backup/arkivoda):</source>
+        <translation>Cilj kopije (udaljeno mjesto i mapa, npr. nas:backup/arkivoda):</translation>
+    </message>
+    <message>
+        <source>Prazno: kopija se ne šalje.</source>
+        <translation>Prazno: kopija se ne šalje.</translation>
+    </message>
+    <message>
+        <source>Pro&amp;vjeri vezu</source>
+        <translation>Pro&amp;vjeri vezu</translation>
+    </message>
+    <message>
+        <source>Zadrži na cilju (0 = sve):</source>
+        <translation>Zadrži na cilju (0 = sve):</translation>
+    </message>
+    <message>
+        <source>Udaljena mjesta postavljaju se naredbom rclone config; lozinke čuva rclone, a ne Arkivoda.</source>
+        <translation>Udaljena mjesta postavljaju se naredbom rclone config; lozinke čuva rclone, a ne Arkivoda.</translation>
     </message>
 </context>
 <context>

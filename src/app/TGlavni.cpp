@@ -23,6 +23,7 @@
 #include "run/BackupAge.h"
 #include "run/DailySchedule.h"
 #include "run/FileSystem.h"
+#include "run/RemoteCopy.h"
 #include "run/RunSummary.h"
 #include "run/WipeFile.h"
 #include "ui/ApplicationError.h"
@@ -447,6 +448,15 @@ void TGlavni::runEnd(RunKind kind)
         QCoreApplication::setApplicationName(m_settings.GLOBAL_ApplicationTitle);
         return;
     }
+    // A complete archive goes to the remote target before the run is reported; its failure is worded
+    // beside the archive, which stays as it is.
+    QString copyText;
+    bool copyConfirmed = true;
+    if (RemoteCopy::wanted(m_settings, record.outcome)) {
+        copyText = sendRemoteCopy(state.arhiva_file, &copyConfirmed);
+        setStatusText(copyConfirmed ? message(Msg::StatusRunComplete) : copyText);
+    }
+    const QString copyLine = copyText.isEmpty() ? QString() : QStringLiteral("\r\n") + copyText;
     const RunSummary summary(state, GetFileSize(state.arhiva_file));
 
     QString balloon = message(Msg::BalloonRunFinished) + QStringLiteral(" \r\n") + state.arhiva_file;
@@ -456,8 +466,8 @@ void TGlavni::runEnd(RunKind kind)
         balloon += QStringLiteral("\r\n") + message(Msg::VerifyInterrupted);
     // Where the desktop's notifications take actions, the message offers to open the archive's folder.
     m_notifiedArchive = state.arhiva_file;
-    m_tray->notify(QStringLiteral("Arkivoda ") + m_settings.GLOBAL_lista_caption, balloon,
-                   TrayIcon::BalloonIcon::Information, 5000,
+    m_tray->notify(QStringLiteral("Arkivoda ") + m_settings.GLOBAL_lista_caption, balloon + copyLine,
+                   copyConfirmed ? TrayIcon::BalloonIcon::Information : TrayIcon::BalloonIcon::Warning, 5000,
                    {{QString::fromLatin1(openFolderAction), message(Msg::ActionOpenFolder)}});
 
     if (m_settings.GLOBAL_Report && m_endOfRun->chosen() == EndOfRunAction::None) {
@@ -468,7 +478,8 @@ void TGlavni::runEnd(RunKind kind)
         if (const QStringList notes = BackupAttempt::notes(record, state); !notes.isEmpty())
             summaryText +=
                 QStringLiteral("\r\n") + notes.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
-        MyMessageDialog(this, message(Msg::CaptionInfo), summaryText, TMsgDlgType::mtInformation, mbOK,
+        MyMessageDialog(this, message(Msg::CaptionInfo), summaryText + copyLine,
+                        copyConfirmed ? TMsgDlgType::mtInformation : TMsgDlgType::mtWarning, mbOK,
                         {message(Msg::ButtonOk)});
         if (state.file_missing > 0) {
             MyMessageDialog(this, message(Msg::CaptionWarning),
@@ -481,6 +492,27 @@ void TGlavni::runEnd(RunKind kind)
     setWindowTitle(idleTitle());
     m_bars->setLauncherState(LauncherProgress::State::NoProgress);
     QCoreApplication::setApplicationName(m_settings.GLOBAL_ApplicationTitle);
+}
+
+QString TGlavni::sendRemoteCopy(const QString &archive, bool *confirmed)
+{
+    const QString target = m_settings.GLOBAL_UdaljenoCilj;
+    RemoteCopy copy(target, m_settings.GLOBAL_UdaljenoZadrzi);
+    m_remoteCopy = &copy;
+    ui->BTN_Pause->setEnabled(false);
+    ui->BTN_Cancel->setEnabled(true);
+    m_bars->setTotalPercent(0);
+    const auto showProgress = [this, &target](int percent) {
+        setStatusText(RemoteCopy::progressText(target, percent));
+        m_bars->setTotalPercent(percent);
+    };
+    copy.setProgressHandler(showProgress);
+    showProgress(0);
+    const RemoteCopy::Result result = copy.send(archive, m_settings.BckName);
+    m_remoteCopy = nullptr;
+    ui->BTN_Cancel->setEnabled(false);
+    *confirmed = result.confirmed();
+    return RemoteCopy::text(result, target);
 }
 
 void TGlavni::showStoppedStatus()
@@ -714,6 +746,13 @@ void TGlavni::BTN_PauseClick()
 
 void TGlavni::BTN_CancelClick()
 {
+    if (m_remoteCopy) {
+        // After the run only the copy to the remote target is left to stop; the archive is complete.
+        m_remoteCopy->stop();
+        ui->BTN_Cancel->setEnabled(false);
+        setStatusText(message(Msg::StatusCopyStopping));
+        return;
+    }
     m_controller.BTN_CancelClick();
     ui->BTN_Cancel->setEnabled(false);
     ui->BTN_Pause->setEnabled(false);

@@ -26,6 +26,7 @@ class TGlavni;
 class EndOfRunBoxes;
 class LanguageMenu;
 class QLabel;
+class RemoteCopy;
 class RunBars;
 
 // The main window: the two run buttons, the archive folder, the status line, the progress area of a
@@ -149,6 +150,9 @@ class TGlavni : public QMainWindow, private RunView
     void runLayout(bool running);
     void closeOtherWindows();
     void runEnd(RunKind kind);
+    // Sends the run's complete archive to the remote target, with its progress in the status line, the
+    // total bar and the launcher; the stop button ends it. Returns the result in words.
+    QString sendRemoteCopy(const QString &archive, bool *confirmed);
     void showMissingFiles(RunKind kind);
     // The status of a stopped run: the stop's text, and the bars full.
     void showStoppedStatus();
@@ -203,6 +207,8 @@ class TGlavni : public QMainWindow, private RunView
     QTimer AutoTimer;
     DailySchedule m_schedule;
     MainTray *m_tray = nullptr;
+    // The copy to the remote target while it is being sent, for the stop button.
+    RemoteCopy *m_remoteCopy = nullptr;
     std::function<QDateTime()> m_clock = &QDateTime::currentDateTime;
     QDateTime m_lastGood;  // read at start and after each run
     QDate m_overdueToldOn; // the day the overdue notification was shown

@@ -1,4 +1,5 @@
 #include "app/TOdabirBaze.h"
+#include "app/RemoteCopyGroup.h"
 #include "run/ArchiveName.h"
 
 #include "config/AutostartEntry.h"
@@ -67,7 +68,7 @@ TOdabirBaze::TOdabirBaze(ProgramSettings &settings, FileManager &fileManager, QW
 {
     RequireWindowDescription(staticMetaObject.className());
     ui->setupUi(this);
-    setFixedSize(671, 738);
+    setFixedSize(671, 750);
     MakeModalTo(this, parent);
 
     QPalette white = palette();
@@ -101,6 +102,7 @@ TOdabirBaze::TOdabirBaze(ProgramSettings &settings, FileManager &fileManager, QW
         m_formGeometry.emplace_back(widget, widget->geometry());
     fitToFont();
 
+    m_remoteCopy = new RemoteCopyGroup(ui->ED_Cilj, ui->SE_Zadrzi, ui->BTN_ProvjeriVezu, ui->LBL_Veza, this);
     setUpKeyboard();
     connectControls();
     FormCreate();
@@ -111,26 +113,46 @@ void TOdabirBaze::setUpKeyboard()
 {
     // Every control is reached with Tab, in the order the window shows them: the list's buttons along
     // the top, the list, the archive folder and prefix, the options, the daily run beside them, the
-    // number of archives kept, the exclusions, the closing buttons.
+    // number of archives kept, the exclusions, the remote copy, the closing buttons.
     ui->Button6->setFocusPolicy(Qt::StrongFocus);
     ui->VrijemeUkljuceno->setFocusPolicy(Qt::StrongFocus);
     ui->Vrijeme->setFocusPolicy(Qt::StrongFocus);
     // Tab leaves the list; the arrow keys move in it.
     ui->Grid->setTabKeyNavigation(false);
-    const QList<QWidget *> chain = {ui->Button5,        ui->Button7,        ui->Button8,
-                                    ui->Button6,        ui->SB_Up,          ui->SB_Down,
-                                    ui->Grid,           ui->Button3,        ui->BckNameLabel,
-                                    ui->CB_StartToTray, ui->CB_CloseToTray, ui->CB_StartMinimized,
-                                    ui->CB_Report,      ui->CB_Provjera,    ui->VrijemeUkljuceno,
-                                    ui->Vrijeme,        ui->CB_Nadoknadi,   ui->CB_Prijava,
-                                    ui->Zadrzi,         ui->Izuzeci,        ui->Button1,
-                                    ui->Button4,        ui->Button2};
+    const QList<QWidget *> chain = {ui->Button5,
+                                    ui->Button7,
+                                    ui->Button8,
+                                    ui->Button6,
+                                    ui->SB_Up,
+                                    ui->SB_Down,
+                                    ui->Grid,
+                                    ui->Button3,
+                                    ui->BckNameLabel,
+                                    ui->CB_StartToTray,
+                                    ui->CB_CloseToTray,
+                                    ui->CB_StartMinimized,
+                                    ui->CB_Report,
+                                    ui->CB_Provjera,
+                                    ui->VrijemeUkljuceno,
+                                    ui->Vrijeme,
+                                    ui->CB_Nadoknadi,
+                                    ui->CB_Prijava,
+                                    ui->Zadrzi,
+                                    ui->Izuzeci,
+                                    ui->ED_Cilj,
+                                    ui->BTN_ProvjeriVezu,
+                                    ui->SE_Zadrzi,
+                                    ui->Button1,
+                                    ui->Button4,
+                                    ui->Button2};
     for (qsizetype i = 1; i < chain.size(); ++i)
         setTabOrder(chain.at(i - 1), chain.at(i));
     // Fields take their names from the captions beside them.
     ui->Label1->setBuddy(ui->Grid);
     ui->Label3->setBuddy(ui->BckNameLabel);
     ui->Label7->setBuddy(ui->Vrijeme);
+    ui->LBL_Cilj->setBuddy(ui->ED_Cilj);
+    ui->LBL_UdaljenoZadrzi->setBuddy(ui->SE_Zadrzi);
     setAccessibleNames();
 }
 
@@ -199,6 +221,7 @@ void TOdabirBaze::FormCreate()
     ui->CB_Nadoknadi->setChecked(m_settings.GLOBAL_TimerCatchUp);
     ui->CB_Nadoknadi->setEnabled(m_settings.GLOBAL_TimerEnabled);
     ui->CB_Prijava->setChecked(AutostartEntry(m_settings.GLOBAL_lista_caption).exists());
+    m_remoteCopy->load(m_settings);
 }
 
 void TOdabirBaze::setCaption()
@@ -459,6 +482,7 @@ void TOdabirBaze::Button1Click()
     values.CatchUp = ui->CB_Nadoknadi->isChecked();
     try {
         SaveSettingsWindow(m_settings, values);
+        m_remoteCopy->save(m_settings);
         if (!values.TimerEnabled)
             emit mainStatusChosen(message(Msg::StatusSettingsIdle));
         emit dailyTimerChosen(values.TimerEnabled);

@@ -11,6 +11,7 @@ namespace Ui {
 class TOdabirBaze;
 }
 class FileManager;
+class RemoteCopyGroup;
 struct ProgramSettings;
 
 // The settings window: the backup list, the archive folder of automatic runs, the archive-name prefix,
@@ -80,6 +81,7 @@ class TOdabirBaze : public QDialog
     ProgramSettings &m_settings;
     FileManager &m_fileManager;
     QMenu PopupActionBar1;
+    RemoteCopyGroup *m_remoteCopy = nullptr;
     // Places and sizes of the controls that fitToFont moves, as the form gives them.
     std::vector<std::pair<QWidget *, QRect>> m_formGeometry;
 };

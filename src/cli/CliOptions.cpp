@@ -21,8 +21,9 @@ CliOptions CliOptions::parse(const QStringList &arguments)
     const QCommandLineOption replaceOption(QStringLiteral("replace"));
     const QCommandLineOption skipOption(QStringLiteral("skip"));
     const QCommandLineOption verifyOption(QStringLiteral("verify"), QString(), QStringLiteral("file"));
+    const QCommandLineOption copyOption(QStringLiteral("copy"), QString(), QStringLiteral("file"));
     parser.addOptions({helpOption, versionOption, manualOption, overwriteOption, verifyOption, listOption,
-                       restoreOption, toOption, replaceOption, skipOption});
+                       restoreOption, toOption, replaceOption, skipOption, copyOption});
 
     CliOptions options;
     const bool parsed = parser.parse(arguments);
@@ -49,6 +50,29 @@ CliOptions CliOptions::parse(const QStringList &arguments)
                 options.problem = Problem::MissingValue;
                 options.problemArgument = last;
             }
+        }
+        return options;
+    }
+    if (parser.isSet(copyOption)) {
+        // The copy sends one archive with the target of the configuration named by the operand; it
+        // runs no backup, so every other option is a mistake.
+        options.copy = true;
+        options.copyFile = parser.value(copyOption);
+        const QCommandLineOption *others[] = {&manualOption,  &overwriteOption, &verifyOption,  &listOption,
+                                              &restoreOption, &toOption,        &replaceOption, &skipOption};
+        for (const QCommandLineOption *other : others) {
+            if (parser.isSet(*other)) {
+                options.problem = Problem::SurplusArgument;
+                options.problemArgument = QStringLiteral("--") + other->names().constFirst();
+                return options;
+            }
+        }
+        if (options.copyFile.isEmpty()) {
+            options.problem = Problem::MissingValue;
+            options.problemArgument = QStringLiteral("--copy");
+        } else if (operands.size() > 1) {
+            options.problem = Problem::SurplusArgument;
+            options.problemArgument = operands.at(1);
         }
         return options;
     }

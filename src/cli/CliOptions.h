@@ -32,6 +32,8 @@ struct CliOptions
     bool overwrite = false; // --overwrite: an existing FILE may be replaced
     bool verify = false;    // --verify FILE: the check of the archive FILE, instead of a run
     QString verifyFile;
+    bool copy = false; // --copy FILE: send the archive FILE to the configuration's remote target
+    QString copyFile;
     std::optional<QString> lista; // the named configuration, when given
     QString listArchive;          // --list ARCHIVE: list the archive's entries
     QString restoreArchive;       // --restore ARCHIVE: restore entries of the archive

@@ -11,6 +11,7 @@
 #include "platform/LogindSleepInhibitor.h"
 #include "run/ArchiveName.h"
 #include "run/FileSystem.h"
+#include "run/RemoteCopy.h"
 #include "run/RunController.h"
 #include "run/RunSummary.h"
 #include "run/WipeFile.h"
@@ -52,6 +53,8 @@ int CliRun::exec()
 {
     if (m_options.verify)
         return verify();
+    if (m_options.copy)
+        return copy();
     ProgramSettings settings;
     const ListSelection selection = ListSelection::fromArgument(m_options.lista);
     settings.GLOBAL_lista = selection.GLOBAL_lista;
@@ -101,6 +104,50 @@ int CliRun::verify() const
     }
     out(CliMessageTable::text(CliMsg::VerifySound).arg(m_options.verifyFile).arg(found.CheckedEntries));
     return Complete;
+}
+
+int CliRun::copy()
+{
+    ProgramSettings settings;
+    const ListSelection selection = ListSelection::fromArgument(m_options.lista);
+    settings.GLOBAL_lista = selection.GLOBAL_lista;
+    settings.GLOBAL_lista_caption = selection.GLOBAL_lista_caption;
+    settings.userfolder = PrepareUserFolder();
+    LoadProgramSettings(settings);
+    if (settings.GLOBAL_UdaljenoCilj.trimmed().isEmpty()) {
+        error(CliMessageTable::text(CliMsg::CopyNoTarget).arg(settings.settingsFileName()));
+        return Failed;
+    }
+    const QString archive = QFileInfo(m_options.copyFile).absoluteFilePath();
+    if (!QFileInfo(archive).isFile()) {
+        error(CliMessageTable::text(CliMsg::CopyNotFile).arg(archive));
+        return Failed;
+    }
+    CliRunView view(stderr, ::isatty(STDERR_FILENO) == 1);
+    return sendCopy(settings, archive, view) ? Complete : CopyFailed;
+}
+
+bool CliRun::sendCopy(const ProgramSettings &settings, const QString &archive, CliRunView &view) const
+{
+    const QString target = settings.GLOBAL_UdaljenoCilj;
+    RemoteCopy remoteCopy(target, settings.GLOBAL_UdaljenoZadrzi);
+    remoteCopy.setProgressHandler([&view, &target](int percent) {
+        view.showProgressText(RemoteCopy::progressText(target, percent), percent);
+    });
+    view.showProgressText(RemoteCopy::progressText(target, 0), 0);
+    RemoteCopy::Result result;
+    {
+        // Ctrl+C ends the copy; the archive on this disk is only ever read.
+        const StopSignals stopSignals([&remoteCopy] { remoteCopy.stop(); },
+                                      [&remoteCopy] { remoteCopy.stop(); });
+        result = remoteCopy.send(archive, settings.BckName);
+    }
+    const QString text = RemoteCopy::text(result, target);
+    view.finishLine();
+    if (!result.confirmed())
+        error(text);
+    out(text);
+    return result.confirmed();
 }
 
 void CliRun::refuse(const BackupAttempt::Preparation &preparation, const ProgramSettings &settings) const
@@ -159,6 +206,9 @@ int CliRun::finishRun(const ProgramSettings &settings, const RunState &state, Cl
         return Damaged;
     if (!failure.isEmpty())
         return Failed;
+    // Only a complete archive is sent; a copy that fails leaves it as it is and says so in the status.
+    if (RemoteCopy::wanted(settings, record.outcome) && !sendCopy(settings, state.arhiva_file, view))
+        return CopyFailed;
     if (stopped || state.file_missing > 0 || !record.recorded)
         return Incomplete;
     return Complete;

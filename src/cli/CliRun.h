@@ -13,15 +13,20 @@ struct ProgramSettings;
 class CliRun
 {
   public:
-    enum ExitStatus { Complete = 0, Incomplete = 1, Failed = 2, Damaged = 3 };
+    enum ExitStatus { Complete = 0, Incomplete = 1, Failed = 2, Damaged = 3, CopyFailed = 4 };
 
     explicit CliRun(const CliOptions &options);
 
-    // Runs the backup (or with --verify the check of an archive) and returns the process's exit status.
+    // Runs the backup (or with --verify the check of an archive, with --copy the copy of one) and returns
+    // the process's exit status.
     int exec();
 
   private:
     int verify() const;
+    // --copy FILE: sends an existing archive to the configuration's remote target.
+    int copy();
+    // Sends the archive to the remote target with progress on the view; true when the copy is confirmed.
+    bool sendCopy(const ProgramSettings &settings, const QString &archive, CliRunView &view) const;
     // Words a refusal of the run, as the desktop does, with what only the command line adds.
     void refuse(const BackupAttempt::Preparation &preparation, const ProgramSettings &settings) const;
     int finishRun(const ProgramSettings &settings, const RunState &state, CliRunView &view,

@@ -74,6 +74,31 @@ void CliRunView::showArchiveError(const QString &text, const QString &cause)
     printLine(line);
 }
 
+void CliRunView::showProgressText(const QString &text, int percent)
+{
+    if (!m_terminal) {
+        // A log gets a line at each tenth, not one a second.
+        if (percent / 10 == m_printedTenth)
+            return;
+        m_printedTenth = percent / 10;
+        printLine(text);
+        return;
+    }
+    m_plainText = text;
+    if (m_sinceRedraw.isValid() && m_sinceRedraw.elapsed() < redrawIntervalMs)
+        return;
+    m_sinceRedraw.start();
+    drawPlain();
+}
+
+void CliRunView::drawPlain()
+{
+    std::fputs("\r\x1b[K", m_output);
+    std::fputs(m_plainText.toLocal8Bit().constData(), m_output);
+    std::fflush(m_output);
+    m_lineOpen = true;
+}
+
 void CliRunView::redraw(bool force)
 {
     if (!m_terminal)
@@ -81,6 +106,7 @@ void CliRunView::redraw(bool force)
     if (!force && m_sinceRedraw.isValid() && m_sinceRedraw.elapsed() < redrawIntervalMs)
         return;
     m_sinceRedraw.start();
+    m_plainText.clear();
     // While a file is archived the line shows "arhiviram datoteku n/m" and, at its end, the path.
     const bool archivingFile = m_status.kind == RunStatus::Kind::ArchivingFile;
     const QString path = archivingFile ? m_status.path : QString();
@@ -111,7 +137,11 @@ void CliRunView::redraw(bool force)
 void CliRunView::finishLine()
 {
     if (m_lineOpen) {
-        redraw(true);
+        if (m_plainText.isEmpty())
+            redraw(true);
+        else
+            drawPlain();
+        m_plainText.clear();
         std::fputc('\n', m_output);
         m_lineOpen = false;
     }

@@ -33,6 +33,9 @@ class CliRunView : public RunView
 
     // Whether the archive error box was shown during the run.
     bool archiveErrorShown() const { return m_archiveError; }
+    // A progress line of the command line's own (the copy to the remote target): redrawn in place on a
+    // terminal, elsewhere printed at each further tenth.
+    void showProgressText(const QString &text, int percent);
     // Ends the in-place line so that what follows starts on a line of its own.
     void finishLine();
     // Prints a line of its own, after ending the in-place line.
@@ -41,6 +44,7 @@ class CliRunView : public RunView
   private:
     void showLine(const RunStatus &status, const QString &text);
     void redraw(bool force);
+    void drawPlain();
 
     const RunState *m_state = nullptr;
     std::FILE *m_output;
@@ -49,6 +53,8 @@ class CliRunView : public RunView
     QString m_text;
     int m_filePercent = 0;
     int m_totalPercent = 0;
+    int m_printedTenth = -1;
+    QString m_plainText; // the progress line of showProgressText, while it is the line shown
     bool m_archiveError = false;
     bool m_lineOpen = false;
     QElapsedTimer m_sinceRedraw;

@@ -29,6 +29,7 @@ const QList<Entry> &entries()
              "         arkivoda-cli --verify DATOTEKA\n"
              "         arkivoda-cli --list ARHIVA [UZORAK...]\n"
              "         arkivoda-cli --restore ARHIVA --to MAPA [UZORAK...] [--replace|--skip]\n"
+             "         arkivoda-cli --copy DATOTEKA [lista]\n"
              "\n"
              "Arkivoda arhivira sve datoteke i mape s liste za arhiviranje u jednu novu ZIP arhivu.\n"
              "\n"
@@ -52,6 +53,8 @@ const QList<Entry> &entries()
              "  --replace             uz --restore: postojeće datoteke se zamjenjuju\n"
              "  --skip                uz --restore: postojeće datoteke se zadržavaju; bez ovih\n"
              "                        opcija vraćanje preko postojećih datoteka se odbija\n"
+             "  --copy DATOTEKA       šalje postojeću arhivu na udaljeni cilj iz postavki\n"
+             "                        (Udaljeno/Cilj, preko programa rclone), kao nakon arhiviranja\n"
              "  -h, --help            ovaj tekst\n"
              "  --version             verzija programa\n"
              "\n"
@@ -64,12 +67,18 @@ const QList<Entry> &entries()
              "se dovršava i arhiva se ispravno zatvara. Drugi Ctrl+C nasilno prekida arhiviranje:\n"
              "nedovršena arhiva ostaje pod nazivom s nastavkom .part.\n"
              "\n"
+             "Kad je postavljen udaljeni cilj, potpuna arhiva se nakon arhiviranja šalje onamo\n"
+             "naredbom rclone copyto i broji se tek kad je na cilju potvrđena njezina veličina\n"
+             "(i kontrolni zbroj, gdje ga cilj nudi).\n"
+             "\n"
              "Izlazni status:\n"
              "  0  arhiviranje je završeno i sve datoteke i mape s liste su arhivirane\n"
              "  1  arhiva je izrađena, ali neke datoteke ili mape nisu bile dostupne ili je\n"
              "     arhiviranje prekinuto\n"
              "  2  arhiviranje je odbijeno, nasilno prekinuto ili arhivu nije bilo moguće zapisati\n"
              "  3  arhiva nije ispravna (provjera nakon arhiviranja ili --verify)\n"
+             "  4  kopija arhive na udaljeni cilj nije poslana ili potvrđena (lokalna arhiva\n"
+             "     ostaje kakva jest); --copy bez cilja ili bez arhive završava sa statusom 2\n"
              "\n"
              "Kod vraćanja: 0 sve je vraćeno, 1 neke datoteke su preskočene ili nisu vraćene,\n"
              "2 vraćanje je odbijeno.\n")},
@@ -163,6 +172,11 @@ const QList<Entry> &entries()
          QStringLiteral("Vraćanje je prekinuto.")},
         {CliMsg::RestoreSummary, QT_TRANSLATE_NOOP("PorukeCli", "restore-summary"),
          QStringLiteral("Vraćeno datoteka: %1, preskočeno: %2, nije vraćeno: %3")},
+        // The settings file.
+        {CliMsg::CopyNoTarget, QT_TRANSLATE_NOOP("PorukeCli", "copy-no-target"),
+         QStringLiteral("Udaljeni cilj kopija nije postavljen (Cilj u odjeljku Udaljeno datoteke %1).")},
+        {CliMsg::CopyNotFile, QT_TRANSLATE_NOOP("PorukeCli", "copy-not-file"),
+         QStringLiteral("%1 nije arhivska datoteka; kopija nije poslana.")},
     };
     return table;
 }

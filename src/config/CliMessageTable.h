@@ -43,6 +43,8 @@ enum Key {
     RestoreSkipped,
     RestoreStopped,
     RestoreSummary,
+    CopyNoTarget,
+    CopyNotFile,
 };
 }
 

@@ -201,6 +201,28 @@ const QHash<quint16, QString> &croatianTable()
              QStringLiteral(
                  "Ne mogu otvoriti mapu %s.\r\n\r\nNa računalu nije pronađen upravitelj datotekama.")},
             {QT_TRANSLATE_NOOP("Poruke", "65143"), QStringLiteral("Otvori mapu")},
+            {QT_TRANSLATE_NOOP("Poruke", "65180"), QStringLiteral("šaljem kopiju na %s … %s %")},
+            {QT_TRANSLATE_NOOP("Poruke", "65181"), QStringLiteral("Kopija je poslana i provjerena: %s")},
+            {QT_TRANSLATE_NOOP("Poruke", "65182"), QStringLiteral("Kopija nije poslana na %s: %s")},
+            {QT_TRANSLATE_NOOP("Poruke", "65183"), QStringLiteral("slanje je prekinuto")},
+            {QT_TRANSLATE_NOOP("Poruke", "65184"),
+             QStringLiteral("rclone nije instaliran (instalirajte paket rclone)")},
+            {QT_TRANSLATE_NOOP("Poruke", "65185"),
+             QStringLiteral("kopija na odredištu ne odgovara arhivi (%s)")},
+            {QT_TRANSLATE_NOOP("Poruke", "65186"), QStringLiteral("rclone nije završio u %s s")},
+            {QT_TRANSLATE_NOOP("Poruke", "65187"), QStringLiteral("rclone je završio s greškom %s")},
+            {QT_TRANSLATE_NOOP("Poruke", "65188"),
+             QStringLiteral("Obrisane starije kopije na odredištu: %s")},
+            {QT_TRANSLATE_NOOP("Poruke", "65189"),
+             QStringLiteral("Starije kopije na odredištu nije bilo moguće obrisati: %s")},
+            {QT_TRANSLATE_NOOP("Poruke", "65190"), QStringLiteral("Veza radi: %s sadrži mapa: %s.")},
+            {QT_TRANSLATE_NOOP("Poruke", "65191"),
+             QStringLiteral("Veza radi, ali mapa %s još ne postoji; nastat će pri prvoj kopiji.")},
+            {QT_TRANSLATE_NOOP("Poruke", "65192"), QStringLiteral("Veza s %s nije uspjela: %s")},
+            {QT_TRANSLATE_NOOP("Poruke", "65193"),
+             QStringLiteral("rclone nije instaliran: kopije se ne šalju dok se ne instalira paket rclone.")},
+            {QT_TRANSLATE_NOOP("Poruke", "65194"), QStringLiteral("provjeravam vezu...")},
+            {QT_TRANSLATE_NOOP("Poruke", "65195"), QStringLiteral("prekidam slanje kopije...")},
         };
         QHash<quint16, QString> byNumber;
         for (const CroatianEntry &entry : entries)

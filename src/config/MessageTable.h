@@ -118,6 +118,22 @@ enum Number : quint16 {
     ErrorFileNotRead = 65141,
     ErrorFolderNotShown = 65142,
     ActionOpenFolder = 65143,
+    StatusSendingCopy = 65180,
+    CopyConfirmed = 65181,
+    CopyFailed = 65182,
+    CopyReasonStopped = 65183,
+    CopyReasonNoRclone = 65184,
+    CopyReasonMismatch = 65185,
+    CopyReasonTimeout = 65186,
+    CopyReasonExitCode = 65187,
+    CopyRemoteDeleted = 65188,
+    CopyRemoteDeleteFailed = 65189,
+    CheckConnectionFound = 65190,
+    CheckConnectionFolderMissing = 65191,
+    CheckConnectionFailed = 65192,
+    SettingsRcloneMissing = 65193,
+    CheckConnectionRunning = 65194,
+    StatusCopyStopping = 65195,
 };
 }
 

@@ -13,6 +13,7 @@ const QString kProgram = QStringLiteral("Program");
 const QString kLokacijaAuto = QStringLiteral("LokacijaAuto");
 const QString kLast = QStringLiteral("Last");
 const QString kTimer = QStringLiteral("Timer");
+const QString kUdaljeno = QStringLiteral("Udaljeno");
 
 // Archive names are appended to the folder, so a folder typed without its final "/" gets one, as
 // the data folder does; an empty value stays empty (no folder chosen).
@@ -61,6 +62,10 @@ LastArchives LoadProgramSettings(ProgramSettings &settings)
     settings.GLOBAL_TimerTime = BckIni.ReadTime(kTimer, QStringLiteral("Time"), 0.0);
     settings.GLOBAL_TimerEnabled = BckIni.ReadBool(kTimer, QStringLiteral("Enabled"), false);
     settings.GLOBAL_TimerCatchUp = BckIni.ReadBool(kTimer, QStringLiteral("Nadoknadi"), false);
+    settings.GLOBAL_UdaljenoCilj = BckIni.ReadString(kUdaljeno, QStringLiteral("Cilj"), QString());
+    // A number that cannot be read, or a negative one, keeps every copy: nothing is deleted by mistake.
+    settings.GLOBAL_UdaljenoZadrzi =
+        std::max(0, BckIni.ReadString(kUdaljeno, QStringLiteral("Zadrzi"), QString()).toInt());
     return last;
 }
 
@@ -105,6 +110,16 @@ void WriteLanguage(const ProgramSettings &settings, const QString &code)
     const IniFile BckIni(settings.settingsFileName());
     const ConfigLock lock(settings.lockFileName(), BckIni.fileName());
     BckIni.WriteString(kProgram, QStringLiteral("Jezik"), code);
+}
+
+void SaveRemoteCopySettings(ProgramSettings &settings, const QString &target, int keep)
+{
+    const IniFile BckIni(settings.settingsFileName());
+    const ConfigLock lock(settings.lockFileName(), BckIni.fileName());
+    BckIni.WriteString(kUdaljeno, QStringLiteral("Cilj"), target.trimmed());
+    BckIni.WriteString(kUdaljeno, QStringLiteral("Zadrzi"), QString::number(std::max(0, keep)));
+    settings.GLOBAL_UdaljenoCilj = target.trimmed();
+    settings.GLOBAL_UdaljenoZadrzi = std::max(0, keep);
 }
 
 void SaveSettingsWindow(ProgramSettings &settings, const SettingsWindowValues &values)

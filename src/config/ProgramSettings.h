@@ -27,6 +27,8 @@ struct ProgramSettings
     bool GLOBAL_TimerEnabled = false;
     double GLOBAL_TimerTime = 0.0;    // time of day as a fraction of a day, 0 <= value < 1
     bool GLOBAL_TimerCatchUp = false; // a daily run missed while the program was not running starts late
+    QString GLOBAL_UdaljenoCilj;   // rclone remote and folder each complete archive is copied to; empty: none
+    int GLOBAL_UdaljenoZadrzi = 0; // archives kept at that target, the newest; 0 keeps all
 
     // Full name of the settings file of the selected list.
     QString settingsFileName() const;
@@ -89,6 +91,10 @@ void WriteRecordedMoment(const ProgramSettings &settings, RecordedMoment which, 
 
 // Stores the interface language code under "Program"/"Jezik"; throws EConfigError on failure.
 void WriteLanguage(const ProgramSettings &settings, const QString &code);
+
+// Stores the remote copy's target and retention under "Udaljeno" ("Cilj", "Zadrzi") and applies them to
+// the settings; throws EConfigError on failure.
+void SaveRemoteCopySettings(ProgramSettings &settings, const QString &target, int keep);
 
 // Stores a settings-window save and applies it to the settings, step by step: BckName, then the
 // file keys Putanja, Datoteka, StartToTray, CloseToTray, StartMinimized, Report, Provjera, Zadrzi,

@@ -13,6 +13,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -211,7 +213,7 @@ class TestTOdabirBaze : public QObject
     {
         Fixture fixture;
         TOdabirBaze &window = fixture.open();
-        QCOMPARE(window.size(), QSize(671, 738));
+        QCOMPARE(window.size(), QSize(671, 750));
         QVERIFY(!(window.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
         QVERIFY(window.acceptDrops());
 
@@ -224,14 +226,32 @@ class TestTOdabirBaze : public QObject
                 order << widget->objectName();
             widget = widget->nextInFocusChain();
         } while (widget != fixture.control("Button5"));
-        QCOMPARE(order, (paths({"Button5",        "Button7",        "Button8",
-                                "Button6",        "SB_Up",          "SB_Down",
-                                "Grid",           "Button3",        "BckNameLabel",
-                                "CB_StartToTray", "CB_CloseToTray", "CB_StartMinimized",
-                                "CB_Report",      "CB_Provjera",    "VrijemeUkljuceno",
-                                "Vrijeme",        "CB_Nadoknadi",   "CB_Prijava",
-                                "Zadrzi",         "Izuzeci",        "Button1",
-                                "Button4",        "Button2"})));
+        QCOMPARE(order, (paths({"Button5",
+                                "Button7",
+                                "Button8",
+                                "Button6",
+                                "SB_Up",
+                                "SB_Down",
+                                "Grid",
+                                "Button3",
+                                "BckNameLabel",
+                                "CB_StartToTray",
+                                "CB_CloseToTray",
+                                "CB_StartMinimized",
+                                "CB_Report",
+                                "CB_Provjera",
+                                "VrijemeUkljuceno",
+                                "Vrijeme",
+                                "CB_Nadoknadi",
+                                "CB_Prijava",
+                                "Zadrzi",
+                                "Izuzeci",
+                                "ED_Cilj",
+                                "BTN_ProvjeriVezu",
+                                "SE_Zadrzi",
+                                "Button1",
+                                "Button4",
+                                "Button2"})));
         // Whatever font the desktop gives, no caption is cut off and the top row does not overlap.
         for (const QWidget *caption : window.findChildren<QWidget *>()) {
             const auto *label = qobject_cast<const QLabel *>(caption);
@@ -846,6 +866,61 @@ class TestTOdabirBaze : public QObject
         // As leaving the field does: what is in it counts.
         field->interpretText();
         QCOMPARE(field->time(), expected);
+    }
+
+    // The remote copy's group: the check says what rclone found (a local folder is a target rclone
+    // reaches without a server), a target without rclone gets a note, and a save stores both values.
+    void remoteCopyGroup_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<bool>("withRclone");
+        QTest::addColumn<QString>("note");
+        QTest::addColumn<QString>("found");
+        QTest::newRow("folder with two folders") << QStringLiteral("arhiva") << true << QString()
+                                                 << QStringLiteral("Veza radi: %1 sadrži mapa: 2.");
+        QTest::newRow("folder not made yet") << QStringLiteral("nema") << true << QString()
+                                             << QStringLiteral("Veza radi, ali mapa %1 još ne postoji");
+        QTest::newRow("unknown remote") << QStringLiteral("nepoznato:x") << true << QString()
+                                        << QStringLiteral("Veza s %1 nije uspjela: ");
+        QTest::newRow("no rclone") << QStringLiteral("nas:backup") << false
+                                   << text(Msg::SettingsRcloneMissing)
+                                   << QStringLiteral("Veza s %1 nije uspjela: rclone nije instaliran");
+    }
+
+    void remoteCopyGroup()
+    {
+        QFETCH(QString, target);
+        QFETCH(bool, withRclone);
+        QFETCH(QString, note);
+        QFETCH(QString, found);
+        Fixture fixture(QStringList{QStringLiteral("/a")});
+        QDir(fixture.archiveFolder).mkpath(QStringLiteral("x"));
+        QDir(fixture.archiveFolder).mkpath(QStringLiteral("y"));
+        if (target == QStringLiteral("arhiva") || target == QStringLiteral("nema"))
+            target = fixture.tree.path(target);
+        const QByteArray path = qgetenv("PATH");
+        if (!withRclone)
+            qputenv("PATH", QFile::encodeName(fixture.tree.makeDir(QStringLiteral("prazno"))));
+        fixture.settings.GLOBAL_UdaljenoCilj = target;
+        fixture.open();
+        const QString shownNote = fixture.control<QLabel>("LBL_Veza")->text();
+        fixture.click("BTN_ProvjeriVezu");
+        const QString answer = fixture.control<QLabel>("LBL_Veza")->text();
+        qputenv("PATH", path);
+        QCOMPARE(shownNote, note);
+        QVERIFY2(answer.startsWith(found.arg(target)), qPrintable(answer));
+
+        fixture.control<QLineEdit>("ED_Cilj")->setText(QStringLiteral(" nas:kopije "));
+        fixture.control<QSpinBox>("SE_Zadrzi")->setValue(7);
+        fixture.click("Button1");
+        QVERIFY(fixture.errors.isEmpty());
+        QCOMPARE(fixture.settings.GLOBAL_UdaljenoCilj, QStringLiteral("nas:kopije"));
+        QCOMPARE(fixture.settings.GLOBAL_UdaljenoZadrzi, 7);
+        ProgramSettings loaded;
+        loaded.userfolder = fixture.settings.userfolder;
+        LoadProgramSettings(loaded);
+        QCOMPARE(loaded.GLOBAL_UdaljenoCilj, QStringLiteral("nas:kopije"));
+        QCOMPARE(loaded.GLOBAL_UdaljenoZadrzi, 7);
     }
 
     void languageChangeKeepsTheEdits()

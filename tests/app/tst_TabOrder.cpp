@@ -116,6 +116,8 @@ class TestTabOrder : public QObject
                                                  QStringLiteral("CB_Prijava"),
                                                  QStringLiteral("Zadrzi"),
                                                  QStringLiteral("Izuzeci"),
+                                                 QStringLiteral("ED_Cilj"),
+                                                 QStringLiteral("SE_Zadrzi"),
                                                  QStringLiteral("Button1"),
                                                  QStringLiteral("Button2")}));
         QCOMPARE(unnamed(settings).join(u','), QString());
