@@ -11,8 +11,11 @@ class DirectoryFilter
   public:
     virtual ~DirectoryFilter() = default;
 
-    // Whether the file name in the folder (device, inode) is left out.
-    virtual bool skipFile(dev_t folderDevice, ino_t folderInode, const QByteArray &name) = 0;
-    // Whether the subfolder name is left out, with everything below it.
-    virtual bool skipFolder(const QByteArray &name) = 0;
+    // Whether the file name in the folder (its path with a closing "/", and its device and inode) is left
+    // out.
+    virtual bool skipFile(const QByteArray &folder, dev_t folderDevice, ino_t folderInode,
+                          const QByteArray &name) = 0;
+    // Whether the subfolder name of the folder (its path with a closing "/") is left out, with everything
+    // below it.
+    virtual bool skipFolder(const QByteArray &folder, const QByteArray &name) = 0;
 };

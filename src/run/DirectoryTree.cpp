@@ -154,12 +154,12 @@ void DirectoryWalk::RFindFile(const QByteArray &folder)
         case EntryKind::File: {
             const QByteArray name(entry->d_name);
             if ((m_matchesAll || matchesMask(QFile::decodeName(name))) &&
-                !(m_filter && m_filter->skipFile(own.st_dev, own.st_ino, name)))
+                !(m_filter && m_filter->skipFile(folder, own.st_dev, own.st_ino, name)))
                 m_fileList.add(folder + name);
             break;
         }
         case EntryKind::Folder:
-            if (!(m_filter && m_filter->skipFolder(QByteArray(entry->d_name))))
+            if (!(m_filter && m_filter->skipFolder(folder, QByteArray(entry->d_name))))
                 subfolders.emplace_back(entry->d_name);
             break;
         case EntryKind::Skipped:

@@ -13,11 +13,10 @@ SourceExclusions::SourceExclusions(const QString &patterns, const QString &archi
         const QString pattern = entry.trimmed();
         if (pattern.isEmpty() || pattern == QLatin1String("/"))
             continue;
-        // Names are matched as the file system's bytes, so a pattern reaches names in any encoding.
         if (pattern.endsWith(QLatin1Char('/')))
-            m_folderPatterns.push_back(QFile::encodeName(pattern.chopped(1)).toStdString());
+            addPattern(m_folderPatterns, pattern.chopped(1));
         else
-            m_filePatterns.push_back(QFile::encodeName(pattern).toStdString());
+            addPattern(m_filePatterns, pattern);
     }
     struct stat folder;
     if (!archiveFolder.isEmpty() && ::stat(QFile::encodeName(archiveFolder).constData(), &folder) == 0 &&
@@ -28,19 +27,44 @@ SourceExclusions::SourceExclusions(const QString &patterns, const QString &archi
     }
 }
 
-bool SourceExclusions::matchesAny(const std::vector<std::string> &patterns, const QByteArray &name)
+void SourceExclusions::addPattern(std::vector<Pattern> &patterns, const QString &pattern)
 {
-    const std::string text = name.toStdString();
-    for (const std::string &pattern : patterns) {
-        if (::fnmatch(pattern.c_str(), text.c_str(), 0) == 0)
+    // Matched as the file system's bytes, so a pattern reaches names in any encoding.
+    const bool wholePath = pattern.startsWith(QLatin1Char('/'));
+    patterns.push_back(
+        {QFile::encodeName(pattern).toStdString(), wholePath ? 0 : int(pattern.count(u'/')) + 1});
+}
+
+bool SourceExclusions::matchesAny(const std::vector<Pattern> &patterns, const QByteArray &folder,
+                                  const QByteArray &name)
+{
+    const QByteArray path = folder + name;
+    for (const Pattern &pattern : patterns) {
+        qsizetype start = 0;
+        if (pattern.components > 0) {
+            // The path's last components, as many as the pattern has; a shorter path does not match.
+            qsizetype slash = path.size();
+            int found = 0;
+            while (found < pattern.components && slash > 0) {
+                slash = path.lastIndexOf('/', slash - 1);
+                if (slash < 0)
+                    break;
+                ++found;
+            }
+            if (found < pattern.components)
+                continue;
+            start = slash + 1;
+        }
+        if (::fnmatch(pattern.glob.c_str(), path.constData() + start, FNM_PATHNAME) == 0)
             return true;
     }
     return false;
 }
 
-bool SourceExclusions::skipFile(dev_t folderDevice, ino_t folderInode, const QByteArray &name)
+bool SourceExclusions::skipFile(const QByteArray &folder, dev_t folderDevice, ino_t folderInode,
+                                const QByteArray &name)
 {
-    bool skip = matchesAny(m_filePatterns, name);
+    bool skip = matchesAny(m_filePatterns, folder, name);
     if (!skip && m_archives && folderDevice == m_archiveDevice && folderInode == m_archiveInode) {
         const QString text = QFile::decodeName(name);
         skip = m_archives->isArchiveName(text) || m_archives->isPartName(text);
@@ -50,9 +74,9 @@ bool SourceExclusions::skipFile(dev_t folderDevice, ino_t folderInode, const QBy
     return skip;
 }
 
-bool SourceExclusions::skipFolder(const QByteArray &name)
+bool SourceExclusions::skipFolder(const QByteArray &folder, const QByteArray &name)
 {
-    const bool skip = matchesAny(m_folderPatterns, name);
+    const bool skip = matchesAny(m_folderPatterns, folder, name);
     if (skip)
         ++m_leftOutFolders;
     return skip;

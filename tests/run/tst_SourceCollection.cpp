@@ -689,6 +689,29 @@ void TestSourceCollection::exclusions_data()
     QTest::newRow("a folder pattern matches no file")
         << QStringLiteral("a.tmp/") << QStringList{QStringLiteral("Dok")} << allFiles << allFolders
         << qint64(0) << qint64(0);
+    // A pattern with a "/" inside matches the path's last components; one that starts with "/" the whole
+    // path ("<tree>" stands for the test's folder); "*" stays within one component.
+    QTest::newRow("a folder path pattern")
+        << QStringLiteral("app/node_modules/") << QStringList{QStringLiteral("Dok")}
+        << QStringList{QStringLiteral("Dok/a.tmp"), QStringLiteral("Dok/a.txt"),
+                       QStringLiteral("Dok/node_modules.txt"), QStringLiteral("Dok/.cache/c.bin")}
+        << QStringList{QStringLiteral("Dok/.cache"), QStringLiteral("Dok/app")} << qint64(0) << qint64(1);
+    QTest::newRow("a file path pattern")
+        << QStringLiteral("app/*/*.js") << QStringList{QStringLiteral("Dok")}
+        << QStringList{QStringLiteral("Dok/a.tmp"), QStringLiteral("Dok/a.txt"),
+                       QStringLiteral("Dok/node_modules.txt"), QStringLiteral("Dok/.cache/c.bin")}
+        << allFolders << qint64(1) << qint64(0);
+    QTest::newRow("a whole path") << QStringLiteral("<tree>/Dok/.cache/;<tree>/Dok/a.txt")
+                                  << QStringList{QStringLiteral("Dok")}
+                                  << QStringList{QStringLiteral("Dok/a.tmp"),
+                                                 QStringLiteral("Dok/app/node_modules/m.js"),
+                                                 QStringLiteral("Dok/node_modules.txt")}
+                                  << QStringList{QStringLiteral("Dok/app"),
+                                                 QStringLiteral("Dok/app/node_modules")}
+                                  << qint64(1) << qint64(1);
+    QTest::newRow("path patterns that match nothing")
+        << QStringLiteral("Dok/node_modules/;Dok/m.js;/Dok/a.txt;x/y/z/Dok/app/")
+        << QStringList{QStringLiteral("Dok")} << allFiles << allFolders << qint64(0) << qint64(0);
     QTest::newRow("a listed file is taken")
         << QStringLiteral("*.tmp") << QStringList{QStringLiteral("Dok/a.tmp")}
         << QStringList{QStringLiteral("Dok/a.tmp")} << QStringList() << qint64(0) << qint64(0);
@@ -719,6 +742,7 @@ void TestSourceCollection::exclusions()
     makeLink(tree.path(QStringLiteral("Sve/arhiva")), tree.path(QStringLiteral("veza")));
 
     SourceCollection collection;
+    patterns.replace(QStringLiteral("<tree>"), tree.path(QString()));
     collection.setExclusions(SourceExclusions(patterns, tree.path(QStringLiteral("veza")) + QLatin1Char('/'),
                                               QStringLiteral("Arhiva")));
     RecordingSink sink;
