@@ -57,6 +57,7 @@ struct TPlannedEntry
     std::uint16_t Flag = 0;
     std::size_t NameStart = 0; // its name's bytes in TPlan::Names
     std::size_t NameLength = 0;
+    bool Large = false; // read in pieces rather than whole; checked on its own, ahead of the runs
 };
 
 struct TPlan
@@ -64,6 +65,9 @@ struct TPlan
     std::vector<TPlannedEntry> Entries;
     TBytes Names;
     std::uint64_t CompressedBytes = 0;
+    // The large entries, largest first: one of them can take a thread longer than all the small ones
+    // together, so they start first and the small ones fill the other threads meanwhile.
+    std::vector<std::size_t> Large;
 };
 
 TPlan PlanOf(const TZipFile &zip)
@@ -85,8 +89,14 @@ TPlan PlanOf(const TZipFile &zip)
         entry.NameLength = header.FileName.size();
         plan.Names.insert(plan.Names.end(), header.FileName.begin(), header.FileName.end());
         plan.CompressedBytes += entry.Compressed;
+        entry.Large = entry.DataLimit - entry.Header > WINDOW_SIZE || entry.Uncompressed > WHOLE_ENTRY_LIMIT;
+        if (entry.Large)
+            plan.Large.push_back(plan.Entries.size());
         plan.Entries.push_back(entry);
     }
+    std::stable_sort(plan.Large.begin(), plan.Large.end(), [&plan](std::size_t a, std::size_t b) {
+        return plan.Entries[a].Uncompressed > plan.Entries[b].Uncompressed;
+    });
     return plan;
 }
 
@@ -406,24 +416,38 @@ struct TShared
     // The lowest entry found faulty; entries after it need no check.
     std::atomic<std::size_t> FaultIndex{std::numeric_limits<std::size_t>::max()};
     std::mutex Lock;
-    std::size_t Next = 0; // the first entry no thread has taken
+    std::size_t NextLarge = 0; // the first of Plan.Large no thread has taken
+    std::size_t Next = 0;      // the first entry no thread has taken in order
     std::string Fault;
     std::uint64_t CheckedEntries = 0;
     std::uint64_t UncompressedBytes = 0;
     std::uint64_t DoneBytes = 0;
 
-    // Takes the next run of entries [first, last): consecutive entries that lie one after the other
-    // in the file within one window (or a single larger entry); until is where the run ends in the file.
+    // Takes the next work [first, last): a large entry alone while any is left, then runs of consecutive
+    // entries that lie one after the other in the file within one window; until is where the work ends
+    // in the file. Whatever comes after a fault is left.
     bool Take(std::size_t &first, std::size_t &last, std::uint64_t &until)
     {
         const std::lock_guard<std::mutex> guard(Lock);
+        if (Interrupted)
+            return false;
         const std::vector<TPlannedEntry> &entries = Plan.Entries;
-        if (Interrupted || Next >= entries.size() || Next >= FaultIndex)
+        while (NextLarge < Plan.Large.size()) {
+            first = Plan.Large[NextLarge++];
+            if (first < FaultIndex) {
+                last = first + 1;
+                until = entries[first].DataLimit;
+                return true;
+            }
+        }
+        while (Next < entries.size() && entries[Next].Large)
+            ++Next;
+        if (Next >= entries.size() || Next >= FaultIndex)
             return false;
         first = Next;
         last = first + 1;
         const std::uint64_t start = entries[first].Header;
-        while (last < entries.size() && last - first < RUN_ENTRIES &&
+        while (last < entries.size() && last - first < RUN_ENTRIES && !entries[last].Large &&
                entries[last].Header == entries[last - 1].DataLimit &&
                entries[last].DataLimit - start <= WINDOW_SIZE)
             ++last;
