@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstdlib>
 #include <exception>
 #include <fcntl.h>
 #include <limits>
@@ -100,19 +101,36 @@ TPlan PlanOf(const TZipFile &zip)
     return plan;
 }
 
+// Reads from the disk go straight into a window aligned for that: offsets and lengths in whole blocks.
+constexpr std::size_t DIRECT_ALIGNMENT = 4096;
+
+struct TFreeDeleter
+{
+    void operator()(std::uint8_t *memory) const { std::free(memory); }
+};
+
 // The archive file read through a window: a request the window holds costs no system call; one it
-// does not hold loads the window from there on, as far as the caller said it will read.
+// does not hold loads the window from there on, as far as the caller said it will read. Where the file
+// system allows, it reads with O_DIRECT: from the disk into the window, without a copy in the page
+// cache.
 class TWindowReader
 {
   public:
     explicit TWindowReader(const std::string &fileName) : FFileName(fileName)
     {
         do {
-            FHandle = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+            FHandle = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_DIRECT);
         } while (FHandle < 0 && errno == EINTR);
+        if (FHandle < 0 && errno == EINVAL) {
+            FDirect = false;
+            do {
+                FHandle = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+            } while (FHandle < 0 && errno == EINTR);
+        }
         if (FHandle < 0)
             Fail("Cannot open file");
-        ::posix_fadvise(FHandle, 0, 0, POSIX_FADV_SEQUENTIAL);
+        if (!FDirect)
+            ::posix_fadvise(FHandle, 0, 0, POSIX_FADV_SEQUENTIAL);
     }
     ~TWindowReader() { ::close(FHandle); }
     TWindowReader(const TWindowReader &) = delete;
@@ -148,25 +166,42 @@ class TWindowReader
         return offset >= FStart && offset - FStart <= FLength && length <= FLength - (offset - FStart);
     }
 
-    // Reads wanted bytes at offset into the window; fewer than required is a damaged archive.
+    // Reads wanted bytes at offset into the window (from the block before it, for O_DIRECT); fewer
+    // than required is a damaged archive.
     void Load(std::uint64_t offset, std::size_t required, std::size_t wanted)
     {
-        if (!FWindow)
-            FWindow = std::make_unique_for_overwrite<std::uint8_t[]>(WINDOW_SIZE);
-        FStart = offset;
+        if (!FWindow) {
+            FWindow.reset(static_cast<std::uint8_t *>(
+                std::aligned_alloc(DIRECT_ALIGNMENT, WINDOW_SIZE + 2 * DIRECT_ALIGNMENT)));
+            if (!FWindow)
+                throw EZipException("Out of memory");
+        }
+        std::size_t lead = 0;
+        std::size_t length = wanted;
+        if (FDirect) {
+            lead = static_cast<std::size_t>(offset % DIRECT_ALIGNMENT);
+            length = (lead + wanted + DIRECT_ALIGNMENT - 1) / DIRECT_ALIGNMENT * DIRECT_ALIGNMENT;
+        }
+        FStart = offset - lead;
         FLength = 0;
-        while (FLength < wanted) {
-            const ssize_t done = ::pread(FHandle, FWindow.get() + FLength, wanted - FLength,
-                                         static_cast<off_t>(offset + FLength));
+        while (FLength < length) {
+            const ssize_t done = ::pread(FHandle, FWindow.get() + FLength, length - FLength,
+                                         static_cast<off_t>(FStart + FLength));
             if (done < 0 && errno == EINTR)
                 continue;
+            if (done < 0 && errno == EINVAL && FDirect) {
+                // A file system that takes O_DIRECT at open but not for this read: read through the cache.
+                FDirect = false;
+                ::fcntl(FHandle, F_SETFL, ::fcntl(FHandle, F_GETFL) & ~O_DIRECT);
+                continue;
+            }
             if (done < 0)
                 Fail("Cannot read file");
             if (done == 0)
                 break;
             FLength += static_cast<std::size_t>(done);
         }
-        if (FLength < required)
+        if (FLength < lead + required)
             throw EZipException("Error reading zip file");
     }
 
@@ -177,7 +212,8 @@ class TWindowReader
 
     std::string FFileName;
     int FHandle = -1;
-    std::unique_ptr<std::uint8_t[]> FWindow;
+    bool FDirect = true;
+    std::unique_ptr<std::uint8_t, TFreeDeleter> FWindow;
     std::uint64_t FStart = 0;
     std::size_t FLength = 0;
 };
