@@ -252,7 +252,8 @@ class TEntryChecker
         const TPlannedEntry &entry = FPlan.Entries[index];
         const std::uint64_t dataStart = CheckLocalHeader(index, until);
         if ((entry.Method != zcStored && entry.Method != zcDeflate) || (entry.Flag & 1) != 0) {
-            // Other methods and encrypted entries go through the archive's registered decompressors.
+            // Other methods and encrypted entries go through the archive's registered decompressors, on
+            // an archive object of this thread's own (read at the first such entry).
             if (!FFallback) {
                 FFallback = std::make_unique<TZipFile>();
                 FFallback->Open(FFileName, zmRead);

@@ -63,6 +63,22 @@ std::size_t DirectoryOf(const TBytes &bytes)
     return U32At(bytes, bytes.size() - 22 + 16);
 }
 
+// Where entry index's central header begins, walking the directory of an archive without comment.
+std::size_t CentralHeaderOf(const TBytes &bytes, int index)
+{
+    std::size_t position = DirectoryOf(bytes);
+    for (int i = 0; i < index; ++i)
+        position +=
+            46 + U16At(bytes, position + 28) + U16At(bytes, position + 30) + U16At(bytes, position + 32);
+    return position;
+}
+
+void SetU32(TBytes &bytes, std::size_t offset, std::uint32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        bytes[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
 struct TDamage
 {
     const char *Name;
@@ -134,6 +150,18 @@ INSTANTIATE_TEST_SUITE_P(
         TDamage{"LocalMethodDiffers",
                 [](const std::string &archive, TBytes &bytes) { bytes[PlaceOf(archive, 3).Header + 8] = 8; },
                 "local header differs from central directory (compression method): spremljena.txt"},
+        TDamage{"UnsupportedMethod",
+                [](const std::string &archive, TBytes &bytes) {
+                    bytes[PlaceOf(archive, 0).Header + 8] = zcBZIP2;
+                    bytes[CentralHeaderOf(bytes, 0) + 10] = zcBZIP2;
+                },
+                "Support for compression method not registered"},
+        TDamage{"EncryptedWithoutKey",
+                [](const std::string &archive, TBytes &bytes) {
+                    bytes[PlaceOf(archive, 0).Header + 6] |= 1;
+                    bytes[CentralHeaderOf(bytes, 0) + 8] |= 1;
+                },
+                "Encrypted zip entries are not supported: dok/tekst.txt"},
         TDamage{"LocalSignatureDamaged",
                 [](const std::string &archive, TBytes &bytes) { bytes[PlaceOf(archive, 2).Header] = 'X'; },
                 "damaged local header of prazna.txt"}),
@@ -165,22 +193,6 @@ std::string WriteLargeArchive(const TTempDir &folder)
     const std::string archive = folder.File("velika.zip");
     WriteFileBytes(archive, image);
     return archive;
-}
-
-// Where entry index's central header begins, walking the directory of an archive without comment.
-std::size_t CentralHeaderOf(const TBytes &bytes, int index)
-{
-    std::size_t position = DirectoryOf(bytes);
-    for (int i = 0; i < index; ++i)
-        position +=
-            46 + U16At(bytes, position + 28) + U16At(bytes, position + 30) + U16At(bytes, position + 32);
-    return position;
-}
-
-void SetU32(TBytes &bytes, std::size_t offset, std::uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        bytes[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
 // Changes a field in the local and the central header alike, so only the data can tell.
