@@ -3,12 +3,14 @@
 
 #include "ZipTestUtil.h"
 
+#include "zip/TLittleEndianWriter.h"
 #include "zip/TZipFile.h"
 #include "zip/TZipVerifier.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <fstream>
 #include <functional>
 #include <random>
 
@@ -369,6 +371,51 @@ TEST(ZipVerifier, TheFirstFaultIsReportedAmongLargeEntries)
             EXPECT_NE(found.Fault.find(pair.Fault), std::string::npos) << found.Fault;
         }
     }
+}
+
+// Deflated noise just under 4 GiB packs to just over it: only the compressed size is in the ZIP64 item,
+// and the local header, which holds both sizes, must still agree with it. The archive is sparse, its
+// data a hole of zeros, so the check gets past the headers and finds the data damaged.
+TEST(ZipVerifier, OnlyTheCompressedSizePassesFourGiB)
+{
+    const TTempDir folder;
+    const std::string archive = folder.File("z64.zip");
+    constexpr std::uint64_t uncompressed = 0xFFFFFF00;
+    constexpr std::uint64_t compressed = 0x100000100;
+    const TBytes name = ToBytes("nule.bin");
+    const auto nameLength = static_cast<std::uint16_t>(name.size());
+    // clang-format off
+    TBytes head; // the local header: both sizes in its ZIP64 item
+    TLittleEndianWriter(head)
+        .U32(0x04034B50).U16(45).U16(0).U16(8).U32(0).U32(0x12345678).U32(0xFFFFFFFF).U32(0xFFFFFFFF)
+        .U16(nameLength).U16(20).Bytes(name)
+        .U16(1).U16(16).U64(uncompressed).U64(compressed);
+    const std::uint64_t directory = head.size() + compressed;
+    TBytes tail; // the central header: the uncompressed size in its field, the compressed one in the item
+    TLittleEndianWriter(tail)
+        .U32(0x02014B50).U16(45).U16(45).U16(0).U16(8).U32(0).U32(0x12345678).U32(0xFFFFFFFF)
+        .U32(static_cast<std::uint32_t>(uncompressed)).U16(nameLength).U16(12).U16(0).U16(0).U16(0)
+        .U32(0).U32(0).Bytes(name)
+        .U16(1).U16(8).U64(compressed);
+    const std::uint64_t directorySize = tail.size();
+    TLittleEndianWriter(tail) // the ZIP64 end record, its locator and the end record
+        .U32(0x06064B50).U64(44).U16(45).U16(45).U32(0).U32(0).U64(1).U64(1).U64(directorySize)
+        .U64(directory)
+        .U32(0x07064B50).U32(0).U64(directory + directorySize).U32(1)
+        .U32(0x06054B50).U16(0).U16(0).U16(1).U16(1).U32(static_cast<std::uint32_t>(directorySize))
+        .U32(0xFFFFFFFF).U16(0);
+    // clang-format on
+    {
+        std::ofstream file(archive, std::ios::binary);
+        file.write(reinterpret_cast<const char *>(head.data()), static_cast<std::streamsize>(head.size()));
+        file.seekp(static_cast<std::streamoff>(directory));
+        file.write(reinterpret_cast<const char *>(tail.data()), static_cast<std::streamsize>(tail.size()));
+        ASSERT_TRUE(file.good());
+    }
+
+    const TZipVerification found = TZipVerifier::Verify(archive, 2);
+    EXPECT_FALSE(found.Sound);
+    EXPECT_EQ(found.Fault, "Compressed data is damaged: nule.bin");
 }
 
 // A stop ends the verification between entries: neither sound nor a fault, and said to be interrupted.
