@@ -311,6 +311,12 @@ std::uint64_t TZipFile::LocalHeaderPosition(int index) const
     return FLocations[static_cast<std::size_t>(index)].LocalHeaderOffset;
 }
 
+std::uint64_t TZipFile::EntryDataLimit(int index) const
+{
+    Entry(index);
+    return FLocations[static_cast<std::size_t>(index)].End;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Class-level registry and helpers
 

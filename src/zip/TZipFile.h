@@ -154,6 +154,9 @@ class TZipFile
     void SetOnProgress(TZipProgressEvent handler) { FOnProgress = std::move(handler); }
     // The 64-bit position of an entry's local header.
     std::uint64_t LocalHeaderPosition(int index) const;
+    // Where an entry's data must end at the latest: in an archive that was read, the next local header
+    // in the file or the central directory; no limit (the largest value) for entries this object wrote.
+    std::uint64_t EntryDataLimit(int index) const;
 
     // Text to name or comment bytes in the archive's encoding.
     TBytes StringToTBytes(const std::string &value) const;

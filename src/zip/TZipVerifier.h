@@ -17,8 +17,9 @@ struct TZipVerification
 
 // Reads a ZIP archive back from the disk and checks all of it: the end records, the central directory,
 // every local header against its central header, and every entry inflated with its CRC-32 and sizes.
-// Entries are spread over threads, each streaming in fixed pieces, so memory does not grow with the
-// archive or its entries.
+// The central directory is read once and shared; the threads take runs of consecutive entries and read
+// each run at once (large entries first, in pieces). Besides the directory, each thread holds about
+// 8 MiB, however large the archive or its entries.
 class TZipVerifier
 {
   public:

@@ -3,12 +3,14 @@
 
 #include "ZipTestUtil.h"
 
+#include "zip/TLittleEndianWriter.h"
 #include "zip/TZipFile.h"
 #include "zip/TZipVerifier.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <fstream>
 #include <functional>
 #include <random>
 
@@ -61,6 +63,22 @@ TPlace PlaceOf(const std::string &archive, int index)
 std::size_t DirectoryOf(const TBytes &bytes)
 {
     return U32At(bytes, bytes.size() - 22 + 16);
+}
+
+// Where entry index's central header begins, walking the directory of an archive without comment.
+std::size_t CentralHeaderOf(const TBytes &bytes, int index)
+{
+    std::size_t position = DirectoryOf(bytes);
+    for (int i = 0; i < index; ++i)
+        position +=
+            46 + U16At(bytes, position + 28) + U16At(bytes, position + 30) + U16At(bytes, position + 32);
+    return position;
+}
+
+void SetU32(TBytes &bytes, std::size_t offset, std::uint32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        bytes[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
 struct TDamage
@@ -134,10 +152,128 @@ INSTANTIATE_TEST_SUITE_P(
         TDamage{"LocalMethodDiffers",
                 [](const std::string &archive, TBytes &bytes) { bytes[PlaceOf(archive, 3).Header + 8] = 8; },
                 "local header differs from central directory (compression method): spremljena.txt"},
+        TDamage{"UnsupportedMethod",
+                [](const std::string &archive, TBytes &bytes) {
+                    bytes[PlaceOf(archive, 0).Header + 8] = zcBZIP2;
+                    bytes[CentralHeaderOf(bytes, 0) + 10] = zcBZIP2;
+                },
+                "Support for compression method not registered"},
+        TDamage{"EncryptedWithoutKey",
+                [](const std::string &archive, TBytes &bytes) {
+                    bytes[PlaceOf(archive, 0).Header + 6] |= 1;
+                    bytes[CentralHeaderOf(bytes, 0) + 8] |= 1;
+                },
+                "Encrypted zip entries are not supported: dok/tekst.txt"},
         TDamage{"LocalSignatureDamaged",
                 [](const std::string &archive, TBytes &bytes) { bytes[PlaceOf(archive, 2).Header] = 'X'; },
                 "damaged local header of prazna.txt"}),
     [](const testing::TestParamInfo<TDamage> &info) { return std::string(info.param.Name); });
+
+// Entries larger than the verifier reads whole (deflated text, deflated noise, stored noise) beside a
+// small deflated one; made once, written anew for each test.
+std::string WriteLargeArchive(const TTempDir &folder)
+{
+    static const TBytes image = [] {
+        const TTempDir scratch;
+        const std::string archive = scratch.File("velika.zip");
+        std::mt19937 generator(7);
+        TBytes noise(5u << 20);
+        for (auto &byte : noise)
+            byte = static_cast<std::uint8_t>(generator());
+        std::string text;
+        while (text.size() < (6u << 20))
+            text += "redak dnevnika " + std::to_string(text.size()) + "\n";
+        TZipFile zip;
+        zip.Open(archive, zmWrite);
+        zip.Add(ToBytes(text.substr(0, 50000)), "mali.txt");
+        zip.Add(ToBytes(text), "dnevnik.log");
+        zip.Add(noise, "šum.bin");
+        zip.Add(noise, "spremljeni.bin", zcStored);
+        zip.Close();
+        return ReadFileBytes(archive);
+    }();
+    const std::string archive = folder.File("velika.zip");
+    WriteFileBytes(archive, image);
+    return archive;
+}
+
+// Changes a field in the local and the central header alike, so only the data can tell.
+void ChangeBothHeaders(const std::string &archive, TBytes &bytes, int index, std::size_t localOffset,
+                       std::size_t centralOffset, std::int64_t change)
+{
+    const std::size_t local = PlaceOf(archive, index).Header + localOffset;
+    const std::size_t central = CentralHeaderOf(bytes, index) + centralOffset;
+    SetU32(bytes, local, static_cast<std::uint32_t>(U32At(bytes, local) + change));
+    SetU32(bytes, central, static_cast<std::uint32_t>(U32At(bytes, central) + change));
+}
+
+struct TLargeDamage
+{
+    const char *Name;
+    int Entry;
+    enum { FlipByte, WrongCrc, WrongSize, ShorterData } Kind;
+    const char *Fault; // a part of the fault's text
+};
+
+void PrintTo(const TLargeDamage &damage, std::ostream *out)
+{
+    *out << damage.Name;
+}
+
+class ZipVerifierLargeDamage : public testing::TestWithParam<TLargeDamage>
+{
+};
+
+TEST_P(ZipVerifierLargeDamage, IsCaughtWithItsEntry)
+{
+    const TTempDir folder;
+    const std::string archive = WriteLargeArchive(folder);
+    TBytes bytes = ReadFileBytes(archive);
+    const TLargeDamage &damage = GetParam();
+    const TPlace place = PlaceOf(archive, damage.Entry);
+    switch (damage.Kind) {
+    case TLargeDamage::FlipByte:
+        // Near the end of the data, past the first piece a large entry is read in.
+        bytes[place.Data + place.CompressedSize - 100] ^= 0x10;
+        break;
+    case TLargeDamage::WrongCrc:
+        ChangeBothHeaders(archive, bytes, damage.Entry, 14, 16, 1);
+        break;
+    case TLargeDamage::WrongSize:
+        ChangeBothHeaders(archive, bytes, damage.Entry, 22, 24, 1);
+        break;
+    case TLargeDamage::ShorterData:
+        ChangeBothHeaders(archive, bytes, damage.Entry, 18, 20, -1);
+        break;
+    }
+    WriteFileBytes(archive, bytes);
+
+    for (const unsigned threads : {1u, 3u}) {
+        const TZipVerification found = TZipVerifier::Verify(archive, threads);
+        EXPECT_FALSE(found.Sound) << threads;
+        EXPECT_NE(found.Fault.find(damage.Fault), std::string::npos) << found.Fault;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Damages, ZipVerifierLargeDamage,
+    testing::Values(
+        TLargeDamage{"SmallFlippedByte", 0, TLargeDamage::FlipByte, "mali.txt"},
+        TLargeDamage{"SmallWrongCrc", 0, TLargeDamage::WrongCrc, "CRC-32 mismatch in zip entry: mali.txt"},
+        TLargeDamage{"SmallWrongSize", 0, TLargeDamage::WrongSize, "Size mismatch in zip entry: mali.txt"},
+        TLargeDamage{"SmallEndsEarly", 0, TLargeDamage::ShorterData, "Compressed data ends early: mali.txt"},
+        TLargeDamage{"TextFlippedByte", 1, TLargeDamage::FlipByte, "dnevnik.log"},
+        TLargeDamage{"TextWrongCrc", 1, TLargeDamage::WrongCrc, "CRC-32 mismatch in zip entry: dnevnik.log"},
+        TLargeDamage{"TextWrongSize", 1, TLargeDamage::WrongSize, "Size mismatch in zip entry: dnevnik.log"},
+        TLargeDamage{"TextEndsEarly", 1, TLargeDamage::ShorterData,
+                     "Compressed data ends early: dnevnik.log"},
+        TLargeDamage{"NoiseFlippedByte", 2, TLargeDamage::FlipByte, "šum.bin"},
+        TLargeDamage{"NoiseWrongCrc", 2, TLargeDamage::WrongCrc, "CRC-32 mismatch in zip entry: šum.bin"},
+        TLargeDamage{"StoredFlippedByte", 3, TLargeDamage::FlipByte,
+                     "CRC-32 mismatch in zip entry: spremljeni.bin"},
+        TLargeDamage{"StoredWrongSize", 3, TLargeDamage::WrongSize,
+                     "Size mismatch in zip entry: spremljeni.bin"}),
+    [](const testing::TestParamInfo<TLargeDamage> &info) { return std::string(info.param.Name); });
 
 TEST(ZipVerifier, ArkivodaArchivePasses)
 {
@@ -150,6 +286,24 @@ TEST(ZipVerifier, ArkivodaArchivePasses)
         EXPECT_EQ(found.Entries, 4u);
         EXPECT_EQ(found.CheckedEntries, 4u);
         EXPECT_EQ(found.UncompressedBytes, 300000u + 2 * 468890u);
+    }
+}
+
+TEST(ZipVerifier, LargeEntriesPass)
+{
+    const TTempDir folder;
+    const std::string archive = WriteLargeArchive(folder);
+    TZipFile zip;
+    zip.Open(archive, zmRead);
+    std::uint64_t bytes = 0;
+    for (const TZipHeader &header : zip.FileInfos())
+        bytes += header.GetZIP64_UncompressedSize();
+    zip.Close();
+    for (const unsigned threads : {1u, 3u}) {
+        const TZipVerification found = TZipVerifier::Verify(archive, threads);
+        EXPECT_TRUE(found.Sound) << found.Fault;
+        EXPECT_EQ(found.CheckedEntries, 4u);
+        EXPECT_EQ(found.UncompressedBytes, bytes);
     }
 }
 
@@ -188,6 +342,80 @@ TEST(ZipVerifier, TheFirstFaultIsReported)
     const TZipVerification found = TZipVerifier::Verify(archive, 4);
     EXPECT_FALSE(found.Sound);
     EXPECT_NE(found.Fault.find("dok/šum.bin"), std::string::npos) << found.Fault;
+}
+
+// Large entries are checked ahead of the small ones; of two damaged entries the first by entry order is
+// still the one reported.
+TEST(ZipVerifier, TheFirstFaultIsReportedAmongLargeEntries)
+{
+    const TTempDir folder;
+    const std::string archive = WriteLargeArchive(folder);
+    const TBytes sound = ReadFileBytes(archive);
+    const struct
+    {
+        int First;
+        int Second;
+        const char *Fault;
+    } cases[] = {{0, 2, "mali.txt"}, {1, 3, "dnevnik.log"}, {2, 3, "šum.bin"}};
+    for (const auto &pair : cases) {
+        TBytes bytes = sound;
+        for (const int index : {pair.First, pair.Second}) {
+            const TPlace place = PlaceOf(archive, index);
+            bytes[place.Data + place.CompressedSize / 2] ^= 0x01;
+        }
+        const std::string damaged = folder.File("dvije.zip");
+        WriteFileBytes(damaged, bytes);
+        for (const unsigned threads : {2u, 4u}) {
+            const TZipVerification found = TZipVerifier::Verify(damaged, threads);
+            EXPECT_FALSE(found.Sound);
+            EXPECT_NE(found.Fault.find(pair.Fault), std::string::npos) << found.Fault;
+        }
+    }
+}
+
+// Deflated noise just under 4 GiB packs to just over it: only the compressed size is in the ZIP64 item,
+// and the local header, which holds both sizes, must still agree with it. The archive is sparse, its
+// data a hole of zeros, so the check gets past the headers and finds the data damaged.
+TEST(ZipVerifier, OnlyTheCompressedSizePassesFourGiB)
+{
+    const TTempDir folder;
+    const std::string archive = folder.File("z64.zip");
+    constexpr std::uint64_t uncompressed = 0xFFFFFF00;
+    constexpr std::uint64_t compressed = 0x100000100;
+    const TBytes name = ToBytes("nule.bin");
+    const auto nameLength = static_cast<std::uint16_t>(name.size());
+    // clang-format off
+    TBytes head; // the local header: both sizes in its ZIP64 item
+    TLittleEndianWriter(head)
+        .U32(0x04034B50).U16(45).U16(0).U16(8).U32(0).U32(0x12345678).U32(0xFFFFFFFF).U32(0xFFFFFFFF)
+        .U16(nameLength).U16(20).Bytes(name)
+        .U16(1).U16(16).U64(uncompressed).U64(compressed);
+    const std::uint64_t directory = head.size() + compressed;
+    TBytes tail; // the central header: the uncompressed size in its field, the compressed one in the item
+    TLittleEndianWriter(tail)
+        .U32(0x02014B50).U16(45).U16(45).U16(0).U16(8).U32(0).U32(0x12345678).U32(0xFFFFFFFF)
+        .U32(static_cast<std::uint32_t>(uncompressed)).U16(nameLength).U16(12).U16(0).U16(0).U16(0)
+        .U32(0).U32(0).Bytes(name)
+        .U16(1).U16(8).U64(compressed);
+    const std::uint64_t directorySize = tail.size();
+    TLittleEndianWriter(tail) // the ZIP64 end record, its locator and the end record
+        .U32(0x06064B50).U64(44).U16(45).U16(45).U32(0).U32(0).U64(1).U64(1).U64(directorySize)
+        .U64(directory)
+        .U32(0x07064B50).U32(0).U64(directory + directorySize).U32(1)
+        .U32(0x06054B50).U16(0).U16(0).U16(1).U16(1).U32(static_cast<std::uint32_t>(directorySize))
+        .U32(0xFFFFFFFF).U16(0);
+    // clang-format on
+    {
+        std::ofstream file(archive, std::ios::binary);
+        file.write(reinterpret_cast<const char *>(head.data()), static_cast<std::streamsize>(head.size()));
+        file.seekp(static_cast<std::streamoff>(directory));
+        file.write(reinterpret_cast<const char *>(tail.data()), static_cast<std::streamsize>(tail.size()));
+        ASSERT_TRUE(file.good());
+    }
+
+    const TZipVerification found = TZipVerifier::Verify(archive, 2);
+    EXPECT_FALSE(found.Sound);
+    EXPECT_EQ(found.Fault, "Compressed data is damaged: nule.bin");
 }
 
 // A stop ends the verification between entries: neither sound nor a fault, and said to be interrupted.
