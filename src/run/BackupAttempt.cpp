@@ -107,7 +107,10 @@ BackupAttempt::Record BackupAttempt::record(const ProgramSettings &settings, Kin
         WriteLastArchive(settings, kind == Kind::Automatic ? LastArchiveKind::FileA : LastArchiveKind::FileR,
                          state.arhiva_file);
         result.recorded = true;
-        WriteRecordedMoment(settings, RecordedMoment::LastGoodBackup, QDateTime::currentDateTime());
+        // A stopped run's archive lacks files, and one whose reading back was cut short is unproven:
+        // neither is a good backup, so neither quiets the warning that backups are overdue.
+        if (result.outcome == Outcome::Complete && state.verification != RunState::Verification::Interrupted)
+            WriteRecordedMoment(settings, RecordedMoment::LastGoodBackup, QDateTime::currentDateTime());
     } catch (const EConfigError &failure) {
         result.error = failure;
         result.failure = failure.reason().isEmpty()

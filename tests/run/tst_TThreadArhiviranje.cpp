@@ -732,6 +732,42 @@ class TestArchivingWorker : public QObject
         }
     }
 
+    // Every archive under its final name is recorded as the last one, but only a complete run that
+    // was not cut short in its reading back counts as a good backup.
+    void onlyACompleteRunIsAGoodBackup_data()
+    {
+        QTest::addColumn<bool>("stopped");
+        QTest::addColumn<int>("verification");
+        QTest::addColumn<bool>("good");
+        using V = RunState::Verification;
+        QTest::newRow("complete, verified") << false << int(V::Sound) << true;
+        QTest::newRow("complete, verification off") << false << int(V::NotRequested) << true;
+        QTest::newRow("complete, verification stopped") << false << int(V::Interrupted) << false;
+        QTest::newRow("stopped after a file") << true << int(V::Sound) << false;
+    }
+
+    void onlyACompleteRunIsAGoodBackup()
+    {
+        QFETCH(bool, stopped);
+        QFETCH(int, verification);
+        const TempTree tree;
+        ProgramSettings settings;
+        settings.userfolder = tree.makeDir(QStringLiteral("config/Arkivoda")) + QLatin1Char('/');
+        RunState state;
+        state.arhiva_file = tree.writeFile(QStringLiteral("Arhiva_2026.03.14__08.00.05.zip"), "PK");
+        state.archiveNamed = true;
+        state.PrekidArhiviranja = stopped;
+        state.verification = RunState::Verification(verification);
+
+        const BackupAttempt::Record record =
+            BackupAttempt::record(settings, BackupAttempt::Kind::Automatic, state);
+        QVERIFY(record.recorded);
+        ProgramSettings reread;
+        reread.userfolder = settings.userfolder;
+        QCOMPARE(LoadProgramSettings(reread).FileA, state.arhiva_file);
+        QTEST(ReadRecordedMoment(settings, RecordedMoment::LastGoodBackup).isValid(), "good");
+    }
+
     void percentRoundsHalvesToEven_data()
     {
         QTest::addColumn<qint64>("part");
