@@ -88,7 +88,8 @@ window() {
         fi
         sleep 0.1
     done
-    echo "no window \"$1\" appeared" >&2
+    import -window root "$OUT/failure.png" || true
+    echo "no window \"$1\" appeared (the screen: $OUT/failure.png)" >&2
     return 1
 }
 shot() {
