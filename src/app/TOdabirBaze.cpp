@@ -26,6 +26,8 @@
 #include <QTime>
 #include <QUrl>
 
+#include <array>
+
 namespace {
 
 constexpr int msecsPerDay = 24 * 60 * 60 * 1000;
@@ -254,18 +256,42 @@ void TOdabirBaze::fitToFont()
         return std::max(widget->width(), widget->sizeHint().width());
     };
     // The top row keeps its places where the captions fit and moves right where one is wider, keeping
-    // the form's gaps. It is the first seven of the controls recorded.
-    for (std::size_t i = 0; i < 7; ++i) {
-        QWidget *widget = m_formGeometry[i].first;
-        if (i > 0) {
-            const QRect &form = m_formGeometry[i].second;
-            const QRect &previousForm = m_formGeometry[i - 1].second;
-            const QWidget *previous = m_formGeometry[i - 1].first;
-            const int gap = form.x() - (previousForm.x() + previousForm.width());
-            widget->move(std::max(form.x(), previous->x() + previous->width() + gap), form.y());
+    // the form's gaps. It is the first seven of the controls recorded, and it must end before the
+    // list-file button: where it would not, the gaps in front of the buttons give up width, down to a
+    // small gap each.
+    constexpr std::size_t rowLength = 7;
+    constexpr int smallestGap = 6;
+    std::array<int, rowLength> gaps{};
+    for (std::size_t i = 1; i < rowLength; ++i) {
+        const QRect &form = m_formGeometry[i].second;
+        const QRect &previousForm = m_formGeometry[i - 1].second;
+        gaps[i] = form.x() - (previousForm.x() + previousForm.width());
+    }
+    const auto layOutRow = [&](bool squeezed) {
+        for (std::size_t i = 0; i < rowLength; ++i) {
+            QWidget *widget = m_formGeometry[i].first;
+            if (i > 0) {
+                const QRect &form = m_formGeometry[i].second;
+                const QWidget *previous = m_formGeometry[i - 1].first;
+                const int after = previous->x() + previous->width() + gaps[i];
+                widget->move(squeezed ? after : std::max(form.x(), after), form.y());
+            }
+            if (qobject_cast<QLabel *>(widget))
+                widget->resize(fittedWidth(widget), widget->height());
         }
-        if (qobject_cast<QLabel *>(widget))
-            widget->resize(fittedWidth(widget), widget->height());
+        const QWidget *last = m_formGeometry[rowLength - 1].first;
+        return last->x() + last->width() + smallestGap - ui->Button6->x();
+    };
+    for (int overflow = layOutRow(false); overflow > 0;) {
+        int *widest = nullptr;
+        for (std::size_t i = 1; i < rowLength; ++i)
+            if (qobject_cast<QPushButton *>(m_formGeometry[i].first) && gaps[i] > smallestGap &&
+                (!widest || gaps[i] > *widest))
+                widest = &gaps[i];
+        if (!widest)
+            break;
+        --*widest;
+        overflow = layOutRow(true);
     }
     // The prefix field gives up width to its caption, ending where it always ends.
     ui->Label3->resize(fittedWidth(ui->Label3), ui->Label3->height());
