@@ -2,6 +2,7 @@
 #include "app/TGlavni.h"
 #include "config/ResourceModules.h"
 
+#include "BilingualWindowFixture.h"
 #include "FakeDesktop.h"
 #include "ModalDriver.h"
 #include "ModuleFiles.h"
@@ -72,40 +73,7 @@ class TestCroatianTexts : public QObject
 {
     Q_OBJECT
 
-    // The program in a folder with both language modules, a configuration in the given language, and
-    // the main window over fake desktop services.
-    struct Fixture
-    {
-        explicit Fixture(const QString &jezik)
-        {
-            SetResourceProgramFile(tree.path(QStringLiteral("bin/arkivoda")));
-            tree.makeDir(QStringLiteral("bin"));
-            for (const QString &abbreviation : {QStringLiteral("HRV"), QStringLiteral("ENU")})
-                QFile::copy(ModuleFiles::builtModule(abbreviation),
-                            tree.path(QStringLiteral("bin/arkivoda.") + abbreviation));
-            qputenv("XDG_CONFIG_HOME", tree.path(QStringLiteral("config")).toUtf8());
-            const QString archiveFolder = tree.makeDir(QStringLiteral("arhiva")) + QLatin1Char('/');
-            tree.writeFile(QStringLiteral("config/Arkivoda/Arkivoda_bcklst.txt"),
-                           tree.makeDir(QStringLiteral("izvor")).toUtf8() + "\r\n");
-            tree.writeFile(QStringLiteral("config/Arkivoda/Arkivoda.ini"),
-                           (QStringLiteral("[LokacijaAuto]\r\nPutanja=") + archiveFolder +
-                            QStringLiteral("\r\n[Program]\r\nJezik=") + jezik + QStringLiteral("\r\n"))
-                               .toUtf8());
-            window = std::make_unique<TGlavni>(QStringList{QStringLiteral("arkivoda")}, desktop.services());
-            window->show();
-        }
-
-        ~Fixture()
-        {
-            window.reset();
-            SetResourceHInstance(nullptr);
-            SetResourceProgramFile(QString());
-        }
-
-        TempTree tree;
-        FakeDesktop desktop;
-        std::unique_ptr<TGlavni> window;
-    };
+    using Fixture = BilingualWindowFixture;
 
     // Opens every window and dialog in turn, as a user would, and reads what each shows.
     static QMap<QString, QStringList> textsOfEveryWindow(const QString &jezik)

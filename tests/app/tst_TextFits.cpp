@@ -3,6 +3,7 @@
 #include "app/TGlavni.h"
 #include "config/ResourceModules.h"
 
+#include "BilingualWindowFixture.h"
 #include "FakeDesktop.h"
 #include "ModalDriver.h"
 #include "ModuleFiles.h"
@@ -89,38 +90,7 @@ class TestTextFits : public QObject
 {
     Q_OBJECT
 
-    struct Fixture
-    {
-        explicit Fixture(const QString &jezik)
-        {
-            SetResourceProgramFile(tree.path(QStringLiteral("bin/arkivoda")));
-            tree.makeDir(QStringLiteral("bin"));
-            for (const QString &abbreviation : {QStringLiteral("HRV"), QStringLiteral("ENU")})
-                QFile::copy(ModuleFiles::builtModule(abbreviation),
-                            tree.path(QStringLiteral("bin/arkivoda.") + abbreviation));
-            qputenv("XDG_CONFIG_HOME", tree.path(QStringLiteral("config")).toUtf8());
-            const QString archiveFolder = tree.makeDir(QStringLiteral("arhiva")) + QLatin1Char('/');
-            tree.writeFile(QStringLiteral("config/Arkivoda/Arkivoda_bcklst.txt"),
-                           tree.makeDir(QStringLiteral("izvor")).toUtf8() + "\r\n");
-            tree.writeFile(QStringLiteral("config/Arkivoda/Arkivoda.ini"),
-                           (QStringLiteral("[LokacijaAuto]\r\nPutanja=") + archiveFolder +
-                            QStringLiteral("\r\n[Program]\r\nJezik=") + jezik + QStringLiteral("\r\n"))
-                               .toUtf8());
-            window = std::make_unique<TGlavni>(QStringList{QStringLiteral("arkivoda")}, desktop.services());
-            window->show();
-        }
-
-        ~Fixture()
-        {
-            window.reset();
-            SetResourceHInstance(nullptr);
-            SetResourceProgramFile(QString());
-        }
-
-        TempTree tree;
-        FakeDesktop desktop;
-        std::unique_ptr<TGlavni> window;
-    };
+    using Fixture = BilingualWindowFixture;
 
   private slots:
     void initTestCase() { QCoreApplication::setApplicationName(QStringLiteral("Arkivoda")); }
