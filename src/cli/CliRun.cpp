@@ -49,18 +49,24 @@ void CliRun::out(const QString &text) const
     std::fflush(stdout);
 }
 
-int CliRun::exec()
+ProgramSettings CliRun::loadSettings() const
 {
-    if (m_options.verify)
-        return verify();
-    if (m_options.copy)
-        return copy();
     ProgramSettings settings;
     const ListSelection selection = ListSelection::fromArgument(m_options.lista);
     settings.GLOBAL_lista = selection.GLOBAL_lista;
     settings.GLOBAL_lista_caption = selection.GLOBAL_lista_caption;
     settings.userfolder = PrepareUserFolder();
     LoadProgramSettings(settings);
+    return settings;
+}
+
+int CliRun::exec()
+{
+    if (m_options.verify)
+        return verify();
+    if (m_options.copy)
+        return copy();
+    ProgramSettings settings = loadSettings();
     const bool automatic = !m_options.manual;
     const BackupAttempt::Kind kind = automatic ? BackupAttempt::Kind::Automatic : BackupAttempt::Kind::Manual;
 
@@ -108,12 +114,7 @@ int CliRun::verify() const
 
 int CliRun::copy()
 {
-    ProgramSettings settings;
-    const ListSelection selection = ListSelection::fromArgument(m_options.lista);
-    settings.GLOBAL_lista = selection.GLOBAL_lista;
-    settings.GLOBAL_lista_caption = selection.GLOBAL_lista_caption;
-    settings.userfolder = PrepareUserFolder();
-    LoadProgramSettings(settings);
+    ProgramSettings settings = loadSettings();
     if (settings.GLOBAL_UdaljenoCilj.trimmed().isEmpty()) {
         error(CliMessageTable::text(CliMsg::CopyNoTarget).arg(settings.settingsFileName()));
         return Failed;

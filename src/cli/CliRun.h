@@ -24,6 +24,8 @@ class CliRun
   private:
     int verify() const;
     // --copy FILE: sends an existing archive to the configuration's remote target.
+    // The settings of the configuration the options name.
+    ProgramSettings loadSettings() const;
     int copy();
     // Sends the archive to the remote target with progress on the view; true when the copy is confirmed.
     bool sendCopy(const ProgramSettings &settings, const QString &archive, CliRunView &view) const;
