@@ -162,7 +162,8 @@ class TestCliCopy : public QObject
         const QString archive = setup.tree.path(u"Arhiva_2026.01.02__03.04.05.zip"_s);
         // The copies of that run go; WebDAV's through its server, which keeps a view of its folders.
         QDir(folder).removeRecursively();
-        QProcess::execute(u"rclone"_s, {u"deletefile"_s, m_servers->webdavTarget() + u"/Arhiva_2026.01.02__03.04.05.zip"_s});
+        QProcess::execute(u"rclone"_s, {u"deletefile"_s,
+                                        m_servers->webdavTarget() + u"/Arhiva_2026.01.02__03.04.05.zip"_s});
         const QByteArray before = sha256Of(archive);
 
         QCOMPARE(setup.run({u"--copy"_s, setup.tree.path(file)}), status);
