@@ -418,6 +418,15 @@ INSTANTIATE_TEST_SUITE_P(
         TForeignArchive{"SelfExtractingShifted",
                         [](const TTempDir &folder) { return SelfExtracting(folder, false); }, "bsdtar -tf",
                         2},
+        TForeignArchive{"Zip64SelfExtractingShifted",
+                        [](const TTempDir &folder) {
+                            // 7-Zip takes an executable for a stub, not a script.
+                            TBytes bytes = ReadFileBytes("/bin/true");
+                            const TBytes archive = WithZip64Records(ThreeEntries());
+                            bytes.insert(bytes.end(), archive.begin(), archive.end());
+                            return Written(folder, bytes);
+                        },
+                        "7zz t", 3},
         TForeignArchive{"Bzip2By7Zip",
                         [](const TTempDir &folder) {
                             return MadeBy(folder, "7zz a -bd -tzip -mm=BZip2 z.zip a.txt b.bin >/dev/null",
