@@ -311,6 +311,12 @@ void TZipFile::ReadEntry(int index, TStream &target)
     if (dataStart > location.End || location.CompressedSize > location.End - dataStart)
         throw EZipException("Invalid zip file: overlapping entries: " + name);
     FStream->Seek(static_cast<std::int64_t>(dataStart), soBeginning);
+    // A folder of an old Windows archiver may name a method and hold no data at all.
+    if (entry.IsFolder() && location.CompressedSize == 0 && location.UncompressedSize == 0) {
+        if (entry.CRC32 != 0)
+            throw EZipException("CRC-32 mismatch in zip entry: " + name);
+        return;
+    }
 
     const TZipHeader header = HeaderForDecompression(index);
     const bool encrypted = (entry.Flag & 1) != 0;

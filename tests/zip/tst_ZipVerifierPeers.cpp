@@ -123,6 +123,7 @@ struct TRawEntry
     TBytes LocalExtra;
     std::uint16_t MadeBy = 20; // MS-DOS
     std::uint32_t ExternalAttributes = 0;
+    std::uint16_t Method = zcStored; // with data stored all the same
 };
 
 TBytes RawArchive(const std::vector<TRawEntry> &entries)
@@ -132,6 +133,7 @@ TBytes RawArchive(const std::vector<TRawEntry> &entries)
     for (const TRawEntry &entry : entries) {
         TZipHeader header;
         header.RequiredVersion = 10;
+        header.CompressionMethod = entry.Method;
         header.CRC32 =
             static_cast<std::uint32_t>(crc32(0, entry.Data.data(), static_cast<uInt>(entry.Data.size())));
         header.CompressedSize = static_cast<std::uint32_t>(entry.Data.size());
@@ -470,6 +472,16 @@ INSTANTIATE_TEST_SUITE_P(
                             directory.ExternalAttributes = 0x10;
                             TRawEntry file{ToBytes("def/foo"), {}, ToBytes("foo\n")};
                             file.ExternalAttributes = 0x20;
+                            return Written(folder, RawArchive({directory, file}));
+                        },
+                        "7zz t", 2},
+        TForeignArchive{"DeflatedFolderByDosAttributeWithoutData",
+                        [](const TTempDir &folder) {
+                            // Deflate named, yet not even an empty deflate stream: a folder has no data.
+                            TRawEntry directory{ToBytes("def"), {}, {}};
+                            directory.ExternalAttributes = 0x10;
+                            directory.Method = zcDeflate;
+                            TRawEntry file{ToBytes("def/foo"), {}, ToBytes("foo\n")};
                             return Written(folder, RawArchive({directory, file}));
                         },
                         "7zz t", 2}),
