@@ -5,7 +5,7 @@ set -eu
 
 PACKAGES="cmake g++ make pkg-config
 qt6-base-dev qt6-tools-dev qt6-l10n-tools qt6-tools-dev-tools qt6-translations-l10n libgl-dev
-zlib1g-dev libicu-dev libdeflate-dev libgtest-dev libgmock-dev libbenchmark-dev
+zlib1g-dev libbz2-dev liblzma-dev libicu-dev libdeflate-dev libgtest-dev libgmock-dev libbenchmark-dev
 zip unzip 7zip libarchive-tools python3 xvfb xauth dbus-x11 dbus-daemon hyperfine time
 trayer xdotool imagemagick x11-utils
 clang libclang-rt-14-dev

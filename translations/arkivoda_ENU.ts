@@ -698,6 +698,10 @@ When restoring: 0 everything was restored, 1 some files were skipped or not rest
         <translation>The archive %1 is damaged: %2</translation>
     </message>
     <message>
+        <source>verify-unchecked</source>
+        <translation>The archive %1 was not checked in full: %2 entries checked without fault, %3 cannot be checked: %4</translation>
+    </message>
+    <message>
         <source>missing-value</source>
         <translation>The option %1 needs a value.</translation>
     </message>

@@ -698,6 +698,10 @@ Kod vraćanja: 0 sve je vraćeno, 1 neke datoteke su preskočene ili nisu vraće
         <translation>Arhiva %1 nije ispravna: %2</translation>
     </message>
     <message>
+        <source>verify-unchecked</source>
+        <translation>Arhiva %1 nije provjerena do kraja: provjereno je %2 zapisa bez greške, %3 nije moguće provjeriti: %4</translation>
+    </message>
+    <message>
         <source>missing-value</source>
         <translation>Opciji %1 nedostaje vrijednost.</translation>
     </message>

@@ -103,6 +103,16 @@ int CliRun::verify() const
 {
     const TZipVerification found =
         TZipVerifier::Verify(QFile::encodeName(m_options.verifyFile).toStdString());
+    // Entries that cannot be checked (encrypted, or packed by a method without a decompressor) leave
+    // the archive neither sound nor known to be damaged: exit 1, as for a run that is not complete.
+    if (!found.Sound && found.Fault.empty() && found.UncheckedEntries > 0) {
+        out(CliMessageTable::text(CliMsg::VerifyUnchecked)
+                .arg(m_options.verifyFile)
+                .arg(found.CheckedEntries)
+                .arg(found.UncheckedEntries)
+                .arg(QString::fromLocal8Bit(found.Unchecked)));
+        return Incomplete;
+    }
     if (!found.Sound) {
         out(CliMessageTable::text(CliMsg::VerifyFault)
                 .arg(m_options.verifyFile, QString::fromLocal8Bit(found.Fault)));

@@ -140,6 +140,10 @@ const QList<Entry> &entries()
         // The archive, the first fault found.
         {CliMsg::VerifyFault, QT_TRANSLATE_NOOP("PorukeCli", "verify-fault"),
          QStringLiteral("Arhiva %1 nije ispravna: %2")},
+        // The archive, the entries checked, the entries that could not be, why the first could not be.
+        {CliMsg::VerifyUnchecked, QT_TRANSLATE_NOOP("PorukeCli", "verify-unchecked"),
+         QStringLiteral("Arhiva %1 nije provjerena do kraja: provjereno je %2 zapisa bez greške, %3 nije "
+                        "moguće provjeriti: %4")},
         // The incomplete archive's file.
         {CliMsg::PartLeft, QT_TRANSLATE_NOOP("PorukeCli", "part-left"),
          QStringLiteral("Nedovršena arhiva ostala je u datoteci %1.")},

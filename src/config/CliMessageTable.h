@@ -30,6 +30,7 @@ enum Key {
     VerifyWithoutFile,
     VerifySound,
     VerifyFault,
+    VerifyUnchecked,
     MissingValue,
     RestoreWithoutTo,
     RestoreOnlyOption,

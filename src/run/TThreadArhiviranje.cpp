@@ -281,7 +281,8 @@ void TThreadArhiviranje::verifyArchive()
     const Verification result = found.Sound         ? Verification::Sound
                                 : found.Interrupted ? Verification::Interrupted
                                                     : Verification::Faulty;
-    const QString fault = QString::fromLocal8Bit(found.Fault);
+    // An entry that cannot be checked is no fault of its own, but the archive is not sound: say why.
+    const QString fault = QString::fromLocal8Bit(found.Fault.empty() ? found.Unchecked : found.Fault);
     const qint64 ms = elapsed.elapsed();
     post(
         HandOver::Verified, [c = &m_controller, result, fault, ms] { c->onVerified(result, fault, ms); },

@@ -5,7 +5,8 @@
 #include <cstdint>
 
 // The stream constructors of every compression method, shared by all archive objects: stored and
-// deflate from the start, others registered before the first archive is opened and only read after.
+// deflate from the start, bzip2 and LZMA for reading only, others registered before the first archive is
+// opened and only read after.
 class TCompressionRegistry
 {
   public:
@@ -22,4 +23,8 @@ class TCompressionRegistry
     // A method's constructors; raises EZipException "Support for compression method not registered:
     // <method>" when it has none.
     static const THandler &Find(std::uint16_t method);
+    // A method's compressing constructor; raises as Find does also when it has none (a method only read).
+    static const TStreamConstructor &FindCompressor(std::uint16_t method);
+    // A method's decompressing constructor; raises as Find does also when it has none.
+    static const TStreamConstructor &FindDecompressor(std::uint16_t method);
 };

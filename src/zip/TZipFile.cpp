@@ -53,7 +53,7 @@ void TZipFile::CheckOpen() const
 
 void TZipFile::CheckCompression(TZipCompression compression)
 {
-    TCompressionRegistry::Find(compression);
+    TCompressionRegistry::FindCompressor(compression);
 }
 
 const TZipHeader &TZipFile::Entry(int index) const
@@ -94,6 +94,23 @@ std::string TZipFile::DecodeEntryName(const TZipHeader &header) const
     if ((host == 3 || host == 19) && !IsAscii(raw) && IsValidUtf8(raw))
         return raw;
     return TBytesToString(header.FileName);
+}
+
+bool TZipFile::IsLocalNameOf(int index, const TBytes &localName, const TBytes &localExtraField,
+                             std::uint16_t localFlag) const
+{
+    const TZipHeader &entry = Entry(index);
+    if (localName == entry.FileName)
+        return true;
+    TZipHeader local = entry;
+    local.FileName = localName;
+    local.ExtraField = localExtraField;
+    local.Flag = localFlag;
+    try {
+        return DecodeEntryName(local) == DecodeEntryName(entry);
+    } catch (const EZipException &) {
+        return false; // a local extra field that does not parse names nothing
+    }
 }
 
 void TZipFile::AddUnicodePathField(TZipHeader &header, const std::string &name) const

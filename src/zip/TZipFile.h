@@ -158,6 +158,11 @@ class TZipFile
     // in the file or the central directory; no limit (the largest value) for entries this object wrote.
     std::uint64_t EntryDataLimit(int index) const;
 
+    // True when a local header names the entry its central header lists: the same name bytes, or the
+    // same name once each is read with its UTF-8 flag and Unicode Path item.
+    bool IsLocalNameOf(int index, const TBytes &localName, const TBytes &localExtraField,
+                       std::uint16_t localFlag) const;
+
     // Text to name or comment bytes in the archive's encoding.
     TBytes StringToTBytes(const std::string &value) const;
     // Name or comment bytes to text in the archive's encoding.
@@ -172,6 +177,8 @@ class TZipFile
     static void SetOnCreateDecompressStream(TCreateDecompressStreamEvent hook);
     // Sets the read-side callback used when no OnCreateDecompressStream hook is set.
     static void SetCreateDecompressStreamCallBack(TCreateDecompressStreamEvent callBack);
+    // True when a read-side hook or callback is set, through which encrypted entries may be read.
+    static bool CanDecrypt();
 
     // Writes count bytes, raising EZipException "Error writing zip file" when fewer were written.
     static void VerifyWrite(TStream &stream, const void *buffer, std::int64_t count);

@@ -72,6 +72,137 @@ TBytes WholeItems(const TBytes &block)
     return TBytes(block.begin(), block.begin() + static_cast<std::ptrdiff_t>(position));
 }
 
+const char *const DAMAGED_DIRECTORY = "Invalid zip file: damaged central directory";
+const char *const DAMAGED_ZIP64 = "Invalid zip file: damaged ZIP64 end of central directory";
+
+// Where the end record begins in the tail of the file: the last signature whose comment length reaches
+// exactly to the end of the file; failing that, the last one whose comment fits at all (a file with
+// bytes appended).
+std::optional<std::size_t> FindEndRecord(const TBytes &tail)
+{
+    std::optional<std::size_t> fallback;
+    for (std::size_t i = tail.size() >= END_RECORD_SIZE ? tail.size() - END_RECORD_SIZE + 1 : 0; i-- > 0;) {
+        if (tail[i] != 0x50 || tail[i + 1] != 0x4B || tail[i + 2] != 0x05 || tail[i + 3] != 0x06)
+            continue;
+        const std::size_t commentLength = tail[i + 20] | (tail[i + 21] << 8);
+        if (i + END_RECORD_SIZE + commentLength == tail.size())
+            return i;
+        if (!fallback && i + END_RECORD_SIZE + commentLength <= tail.size())
+            fallback = i;
+    }
+    return fallback;
+}
+
+std::uint32_t SignatureAt(TStream &stream, std::uint64_t position)
+{
+    std::uint8_t image[4];
+    stream.Seek(static_cast<std::int64_t>(position), soBeginning);
+    TZipFile::VerifyRead(stream, image, 4);
+    return TLittleEndianReader(image, 4, DAMAGED_DIRECTORY).U32();
+}
+
+// What the 20 bytes before the end record lead to.
+struct TZip64Records
+{
+    bool LocatorFound = false; // the bytes there carry the locator's signature
+    std::optional<TZip64_EndOfCentralDirectory> Record;
+    TZip64_EndOfCentralDirectoryLocator Locator;
+    std::uint64_t RecordPosition = 0;
+};
+
+// The ZIP64 records of an archive whose end record begins at endPosition. The locator is exactly the 20
+// bytes before the end record, and its record lies where the locator says or, when data put before the
+// archive moved it, right before the locator. A locator that leads to no record is no locator: those
+// bytes may as well end the last entry's name.
+TZip64Records ReadZip64Records(TStream &stream, std::uint64_t endPosition)
+{
+    TZip64Records found;
+    if (endPosition < LOCATOR_SIZE)
+        return found;
+    const std::uint64_t locatorPosition = endPosition - LOCATOR_SIZE;
+    std::uint8_t locatorImage[LOCATOR_SIZE];
+    stream.Seek(static_cast<std::int64_t>(locatorPosition), soBeginning);
+    TZipFile::VerifyRead(stream, locatorImage, LOCATOR_SIZE);
+    TLittleEndianReader locatorReader(locatorImage, LOCATOR_SIZE, DAMAGED_ZIP64);
+    found.Locator = TZip64_EndOfCentralDirectoryLocator::Read(locatorReader);
+    found.LocatorFound = found.Locator.Signature == SIGNATURE_ZIP64LOCATOR;
+    if (!found.LocatorFound || locatorPosition < ZIP64_END_RECORD_SIZE)
+        return found;
+    // Compared by subtraction, a huge offset cannot wrap.
+    // Data put before the archive only ever moves the record further into the file.
+    const std::uint64_t moved = locatorPosition - ZIP64_END_RECORD_SIZE;
+    for (const std::uint64_t position : {found.Locator.RelativeOffset, moved}) {
+        if (position > moved || (position == moved && found.Locator.RelativeOffset > moved))
+            continue;
+        std::uint8_t recordImage[ZIP64_END_RECORD_SIZE];
+        stream.Seek(static_cast<std::int64_t>(position), soBeginning);
+        TZipFile::VerifyRead(stream, recordImage, ZIP64_END_RECORD_SIZE);
+        TLittleEndianReader recordReader(recordImage, ZIP64_END_RECORD_SIZE, DAMAGED_ZIP64);
+        const TZip64_EndOfCentralDirectory record = TZip64_EndOfCentralDirectory::Read(recordReader);
+        if (record.Signature == SIGNATURE_ZIP64ENDOFHEADER) {
+            found.Record = record;
+            found.RecordPosition = position;
+            break;
+        }
+    }
+    return found;
+}
+
+// Where the central directory is and how many entries it holds.
+struct TDirectoryPlace
+{
+    std::uint64_t EntryCount = 0;
+    std::uint64_t Size = 0;
+    std::uint64_t Offset = 0; // where the directory begins in the file
+    std::uint64_t Shift = 0;  // how far data put before the archive moved it from its recorded offsets
+};
+
+// The directory's place from the end records, each checked against the others: an archive on one disk,
+// as many entries on this disk as in all, the ZIP64 record's values where the end record defers to it.
+TDirectoryPlace LocateDirectory(TStream &stream, const TZipEndOfCentralHeader &end, std::uint64_t endPosition)
+{
+    if (end.NumEntriesThisDisk != end.CentralDirEntries)
+        throw EZipException(DAMAGED_DIRECTORY);
+    TDirectoryPlace place{end.CentralDirEntries, end.CentralDirSize, end.CentralDirOffset, 0};
+    std::uint64_t directoryEnd = endPosition;
+    const TZip64Records zip64 = ReadZip64Records(stream, endPosition);
+    if (zip64.Record) {
+        const TZip64_EndOfCentralDirectory &record = *zip64.Record;
+        if ((end.DiskNumber != 0 && end.DiskNumber != ZIP64_MARKER16) || record.DiskNumber != 0 ||
+            record.StartDiskNumber != 0 || zip64.Locator.StartDiskNumber != 0 ||
+            zip64.Locator.TotalDisks > 1 ||
+            (end.CentralDirEntries != ZIP64_MARKER16 && end.CentralDirEntries != record.TotalEntries))
+            throw EZipException(DAMAGED_ZIP64);
+        place = {record.TotalEntries, record.DirectorySize, record.DirectoryOffset, 0};
+        directoryEnd = zip64.RecordPosition;
+    } else {
+        // Without a record, a locator is only trusted to be a name's bytes while the end record needs none.
+        if (zip64.LocatorFound &&
+            (end.CentralDirEntries == ZIP64_MARKER16 || end.CentralDirSize == ZIP64_MARKER32 ||
+             end.CentralDirOffset == ZIP64_MARKER32))
+            throw EZipException(DAMAGED_ZIP64);
+        if (end.DiskNumber != 0)
+            throw EZipException(DAMAGED_DIRECTORY);
+    }
+    // The directory ends where the end records begin. Recorded elsewhere, with a directory at its
+    // proper place, every offset is off by the data put before the archive (a self-extracting stub
+    // added without correcting them); readers take that shift, and so does this one.
+    if (place.Size > directoryEnd)
+        throw EZipException(DAMAGED_DIRECTORY);
+    const std::uint64_t start = directoryEnd - place.Size;
+    if (place.Offset < start && place.Size > 0 && SignatureAt(stream, start) == SIGNATURE_CENTRALHEADER &&
+        SignatureAt(stream, place.Offset) != SIGNATURE_CENTRALHEADER) {
+        place.Shift = start - place.Offset;
+        place.Offset = start;
+    }
+    // Every size and offset is checked against bytes the file really has before anything is allocated
+    // for it, by subtraction so that no sum can wrap past 2^64.
+    if (place.Offset > directoryEnd || place.Size > directoryEnd - place.Offset ||
+        place.EntryCount > place.Size / 46)
+        throw EZipException(DAMAGED_DIRECTORY);
+    return place;
+}
+
 } // namespace
 
 void TZipFile::WriteCentralDirectory()
@@ -139,7 +270,6 @@ void TZipFile::WriteCentralDirectory()
 
 void TZipFile::ReadCentralDirectory()
 {
-    const char *const damaged = "Invalid zip file: damaged central directory";
     const std::int64_t streamSize = FStream->Size();
     const auto tailSize = static_cast<std::size_t>(
         std::min<std::int64_t>(streamSize, static_cast<std::int64_t>(END_RECORD_SIZE + MAX_COMMENT)));
@@ -148,67 +278,20 @@ void TZipFile::ReadCentralDirectory()
     FStream->Seek(tailStart, soBeginning);
     VerifyRead(*FStream, tail.data(), static_cast<std::int64_t>(tailSize));
 
-    // The end record is the last signature whose comment length reaches exactly to the end of the
-    // file; failing that, the last one whose comment fits at all (a file with bytes appended).
-    std::optional<std::size_t> found;
-    std::optional<std::size_t> fallback;
-    for (std::size_t i = tailSize >= END_RECORD_SIZE ? tailSize - END_RECORD_SIZE + 1 : 0; i-- > 0;) {
-        if (tail[i] != 0x50 || tail[i + 1] != 0x4B || tail[i + 2] != 0x05 || tail[i + 3] != 0x06)
-            continue;
-        const std::size_t commentLength = tail[i + 20] | (tail[i + 21] << 8);
-        if (i + END_RECORD_SIZE + commentLength == tailSize) {
-            found = i;
-            break;
-        }
-        if (!fallback && i + END_RECORD_SIZE + commentLength <= tailSize)
-            fallback = i;
-    }
-    if (!found)
-        found = fallback;
+    const std::optional<std::size_t> found = FindEndRecord(tail);
     if (!found)
         throw EZipException("Invalid zip file: end of central directory not found");
-
-    TLittleEndianReader endReader(tail.data() + *found + 4, END_RECORD_SIZE - 4, damaged);
+    TLittleEndianReader endReader(tail.data() + *found + 4, END_RECORD_SIZE - 4, DAMAGED_DIRECTORY);
     const TZipEndOfCentralHeader end = TZipEndOfCentralHeader::Read(endReader);
     const auto commentStart = tail.begin() + static_cast<std::ptrdiff_t>(*found + END_RECORD_SIZE);
     TBytes comment(commentStart, commentStart + end.CommentLength);
-    const std::int64_t endPosition = tailStart + static_cast<std::int64_t>(*found);
-
-    std::uint64_t entryCount = end.CentralDirEntries;
-    std::uint64_t directorySize = end.CentralDirSize;
-    std::uint64_t directoryOffset = end.CentralDirOffset;
-    std::int64_t directoryLimit = endPosition;
-    if (endPosition >= static_cast<std::int64_t>(LOCATOR_SIZE)) {
-        std::uint8_t locatorImage[LOCATOR_SIZE];
-        FStream->Seek(endPosition - static_cast<std::int64_t>(LOCATOR_SIZE), soBeginning);
-        VerifyRead(*FStream, locatorImage, LOCATOR_SIZE);
-        TLittleEndianReader locatorReader(locatorImage, LOCATOR_SIZE, damaged);
-        const TZip64_EndOfCentralDirectoryLocator locator =
-            TZip64_EndOfCentralDirectoryLocator::Read(locatorReader);
-        if (locator.Signature == SIGNATURE_ZIP64LOCATOR) {
-            // The record lies before its locator; compared by subtraction, a huge offset cannot wrap.
-            const auto locatorPosition = static_cast<std::uint64_t>(endPosition) - LOCATOR_SIZE;
-            if (locatorPosition < ZIP64_END_RECORD_SIZE ||
-                locator.RelativeOffset > locatorPosition - ZIP64_END_RECORD_SIZE)
-                throw EZipException("Invalid zip file: damaged ZIP64 end of central directory");
-            std::uint8_t recordImage[ZIP64_END_RECORD_SIZE];
-            FStream->Seek(static_cast<std::int64_t>(locator.RelativeOffset), soBeginning);
-            VerifyRead(*FStream, recordImage, ZIP64_END_RECORD_SIZE);
-            TLittleEndianReader recordReader(recordImage, ZIP64_END_RECORD_SIZE, damaged);
-            const TZip64_EndOfCentralDirectory record = TZip64_EndOfCentralDirectory::Read(recordReader);
-            if (record.Signature != SIGNATURE_ZIP64ENDOFHEADER)
-                throw EZipException("Invalid zip file: damaged ZIP64 end of central directory");
-            entryCount = record.TotalEntries;
-            directorySize = record.DirectorySize;
-            directoryOffset = record.DirectoryOffset;
-            directoryLimit = static_cast<std::int64_t>(locator.RelativeOffset);
-        }
-    }
-    // Every size and offset is checked against bytes the file really has before anything is
-    // allocated for it, by subtraction so that no sum can wrap past 2^64.
-    const auto limit = static_cast<std::uint64_t>(directoryLimit);
-    if (directoryOffset > limit || directorySize > limit - directoryOffset || entryCount > directorySize / 46)
-        throw EZipException(damaged);
+    const TDirectoryPlace place =
+        LocateDirectory(*FStream, end, static_cast<std::uint64_t>(tailStart) + *found);
+    const std::uint64_t entryCount = place.EntryCount;
+    const std::uint64_t directorySize = place.Size;
+    const std::uint64_t directoryOffset = place.Offset;
+    const std::uint64_t shift = place.Shift;
+    const char *const damaged = DAMAGED_DIRECTORY;
 
     TBytes directory(static_cast<std::size_t>(directorySize));
     FStream->Seek(static_cast<std::int64_t>(directoryOffset), soBeginning);
@@ -232,7 +315,17 @@ void TZipFile::ReadCentralDirectory()
                 location.CompressedSize = item.U64();
             if (header.LocalHeaderOffset == ZIP64_MARKER32 && item.Remaining() >= 8)
                 location.LocalHeaderOffset = item.U64();
+            if (header.DiskNumberStart == ZIP64_MARKER16 && item.Remaining() >= 4 && item.U32() == 0)
+                header.DiskNumberStart = 0;
         }
+        // Every entry of an archive on one disk starts on disk 0; another number is a damaged field or
+        // a part of a split archive, which readers refuse alike.
+        if (header.DiskNumberStart != 0)
+            throw EZipException(damaged);
+        // Data put before the archive (a self-extracting stub) moved every entry by the same amount.
+        if (location.LocalHeaderOffset > directoryOffset - shift)
+            throw EZipException(damaged);
+        location.LocalHeaderOffset += shift;
         // The local header, name and data must all lie before the directory.
         const std::uint64_t fixedPart = LOCAL_HEADER_SIZE + header.FileName.size();
         if (location.LocalHeaderOffset > directoryOffset ||
@@ -252,6 +345,10 @@ void TZipFile::ReadCentralDirectory()
         files.push_back(std::move(header));
         locations.push_back(location);
     }
+    // The end record's count must account for the whole directory: a count too low would leave the
+    // last entries out of every listing, restore and check without a word.
+    if (reader.Remaining() != 0)
+        throw EZipException(damaged);
     // In offset order each entry must end, at the least, before the next one begins; where its data
     // really ends is known only from its local header, checked against End when it is read.
     std::vector<std::size_t> order(locations.size());

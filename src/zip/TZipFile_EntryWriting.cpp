@@ -191,7 +191,7 @@ void TZipFile::Add(TStream &data, const TZipHeader &localHeader, TZipHeader *cen
     const auto sourceSize = static_cast<std::uint64_t>(std::max<std::int64_t>(0, data.Size() - sourceStart));
     AddEntry(localHeader, centralHeader, sourceSize, [this, &data, sourceSize](TZipHeader &local) {
         const std::unique_ptr<TStream> compressor =
-            TCompressionRegistry::Find(local.CompressionMethod).Compress(*FStream, *this, local);
+            TCompressionRegistry::FindCompressor(local.CompressionMethod)(*FStream, *this, local);
         auto *compression = dynamic_cast<TCompressionStream *>(compressor.get());
         if (compression != nullptr)
             compression->SetOnProgress([this](std::int64_t position) { DoZLibProgress(position); });

@@ -293,18 +293,30 @@ void TZipFile::ReadEntry(int index, TStream &target)
     TLittleEndianReader local(localImage, LOCAL_HEADER_SIZE, "Error reading zip file");
     if (local.U32() != SIGNATURE_LOCALHEADER)
         throw EZipException("Invalid zip file: damaged local header of " + name);
-    local.Skip(22);
+    local.Skip(2);
+    const std::uint16_t flag = local.U16();
+    local.Skip(18);
     const std::uint16_t nameLength = local.U16();
     const std::uint16_t extraLength = local.U16();
     // A local name other than the listed one would extract something else than was checked.
     TBytes localName(nameLength);
     VerifyRead(*FStream, localName.data(), nameLength);
-    if (localName != entry.FileName)
-        throw EZipException("Invalid zip file: local name differs from central name: " + name);
+    if (localName != entry.FileName) {
+        TBytes localExtra(extraLength);
+        VerifyRead(*FStream, localExtra.data(), extraLength);
+        if (!IsLocalNameOf(index, localName, localExtra, flag))
+            throw EZipException("Invalid zip file: local name differs from central name: " + name);
+    }
     const std::uint64_t dataStart = location.LocalHeaderOffset + LOCAL_HEADER_SIZE + nameLength + extraLength;
     if (dataStart > location.End || location.CompressedSize > location.End - dataStart)
         throw EZipException("Invalid zip file: overlapping entries: " + name);
     FStream->Seek(static_cast<std::int64_t>(dataStart), soBeginning);
+    // A folder of an old Windows archiver may name a method and hold no data at all.
+    if (entry.IsFolder() && location.CompressedSize == 0 && location.UncompressedSize == 0) {
+        if (entry.CRC32 != 0)
+            throw EZipException("CRC-32 mismatch in zip entry: " + name);
+        return;
+    }
 
     const TZipHeader header = HeaderForDecompression(index);
     const bool encrypted = (entry.Flag & 1) != 0;
@@ -318,7 +330,7 @@ void TZipFile::ReadEntry(int index, TStream &target)
     TStream &source = layer ? *layer : *FStream;
 
     const std::unique_ptr<TStream> decompressor =
-        TCompressionRegistry::Find(entry.CompressionMethod).Decompress(source, *this, header);
+        TCompressionRegistry::FindDecompressor(entry.CompressionMethod)(source, *this, header);
 
     if (!FCopyBuffer)
         FCopyBuffer = std::make_unique_for_overwrite<std::uint8_t[]>(COPY_PIECE);
@@ -417,7 +429,7 @@ std::string TZipFile::ExtractRefusal(int index) const
     if ((entry.Flag & 1) != 0 && !OnCreateDecompressStreamHook() && !CreateDecompressStreamCallBackHook())
         return "Encrypted zip entries are not supported";
     try {
-        TCompressionRegistry::Find(entry.CompressionMethod);
+        TCompressionRegistry::FindDecompressor(entry.CompressionMethod);
     } catch (const EZipException &error) {
         return error.what();
     }
@@ -552,4 +564,10 @@ void TZipFile::SetOnCreateDecompressStream(TCreateDecompressStreamEvent hook)
 void TZipFile::SetCreateDecompressStreamCallBack(TCreateDecompressStreamEvent callBack)
 {
     CreateDecompressStreamCallBackHook() = std::move(callBack);
+}
+
+bool TZipFile::CanDecrypt()
+{
+    return static_cast<bool>(OnCreateDecompressStreamHook()) ||
+           static_cast<bool>(CreateDecompressStreamCallBackHook());
 }

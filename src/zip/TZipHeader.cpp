@@ -66,6 +66,14 @@ bool TZipHeader::IsZIP64() const
     return GetZIP64_CompressedSize() > ZIP64_MARKER32 || GetZIP64_UncompressedSize() > ZIP64_MARKER32;
 }
 
+bool TZipHeader::IsFolder() const
+{
+    constexpr std::uint32_t DOS_DIRECTORY_ATTRIBUTE = 0x10;
+    if (!FileName.empty() && (FileName.back() == '/' || FileName.back() == '\\'))
+        return true;
+    return (ExternalAttributes & DOS_DIRECTORY_ATTRIBUTE) != 0 && GetZIP64_UncompressedSize() == 0;
+}
+
 void TZipHeader::SetExtraField_NTFS(const std::string &fileName)
 {
     struct stat status

@@ -39,6 +39,9 @@ struct TZipHeader
     void SetZIP64_CompressedSize(std::uint64_t value);
     // True when either size needs more than 32 bits.
     bool IsZIP64() const;
+    // True when the entry is a folder: its name ends in a slash, or it has no data and carries the
+    // MS-DOS directory attribute, which is how old Windows archivers mark folders (no slash).
+    bool IsFolder() const;
     // Attaches the NTFS time item of an existing file; nothing happens when the file does not exist.
     void SetExtraField_NTFS(const std::string &fileName);
 

@@ -1,6 +1,7 @@
 #include "zip/TZipVerifier.h"
 
 #include "zip/EZipException.h"
+#include "zip/TCompressionRegistry.h"
 #include "zip/TLittleEndianReader.h"
 #include "zip/TZipExtraFields.h"
 #include "zip/TZipFile.h"
@@ -18,6 +19,7 @@
 #include <limits>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <system_error>
 #include <thread>
 #include <unistd.h>
@@ -56,6 +58,8 @@ struct TPlannedEntry
     std::uint32_t Crc = 0;
     std::uint16_t Method = 0;
     std::uint16_t Flag = 0;
+    std::uint16_t RequiredVersion = 0;
+    bool Folder = false;
     std::size_t NameStart = 0; // its name's bytes in TPlan::Names
     std::size_t NameLength = 0;
     bool Large = false; // read in pieces rather than whole; checked on its own, ahead of the runs
@@ -86,6 +90,8 @@ TPlan PlanOf(const TZipFile &zip)
         entry.Crc = header.CRC32;
         entry.Method = header.CompressionMethod;
         entry.Flag = header.Flag;
+        entry.RequiredVersion = header.RequiredVersion;
+        entry.Folder = header.IsFolder();
         entry.NameStart = plan.Names.size();
         entry.NameLength = header.FileName.size();
         plan.Names.insert(plan.Names.end(), header.FileName.begin(), header.FileName.end());
@@ -246,12 +252,20 @@ class TEntryChecker
     }
 
     // Checks entry index; until is where the run of entries it belongs to ends in the file. A fault
-    // raises EZipException naming the entry.
-    void Check(std::size_t index, std::uint64_t until)
+    // raises EZipException naming the entry; an entry that cannot be checked returns why, naming it.
+    std::string Check(std::size_t index, std::uint64_t until)
     {
         const TPlannedEntry &entry = FPlan.Entries[index];
         const std::uint64_t dataStart = CheckLocalHeader(index, until);
-        if ((entry.Method != zcStored && entry.Method != zcDeflate) || (entry.Flag & 1) != 0) {
+        // A folder of an old Windows archiver may name a method and hold no data at all.
+        if (entry.Folder && entry.Compressed == 0 && entry.Uncompressed == 0)
+            return {};
+        const bool encrypted = (entry.Flag & 1) != 0;
+        if (encrypted && !TZipFile::CanDecrypt())
+            return "Encrypted: cannot be checked without the password: " + Name(index);
+        if ((entry.Method != zcStored && entry.Method != zcDeflate) || encrypted) {
+            if (!CanDecompress(entry.Method))
+                return "Cannot be checked: method " + std::to_string(entry.Method) + ": " + Name(index);
             // Other methods and encrypted entries go through the archive's registered decompressors, on
             // an archive object of this thread's own (read at the first such entry).
             if (!FFallback) {
@@ -259,7 +273,7 @@ class TEntryChecker
                 FFallback->Open(FFileName, zmRead);
             }
             FFallback->Test(static_cast<int>(index));
-            return;
+            return {};
         }
         std::uint32_t crc = 0;
         std::uint64_t produced = 0;
@@ -281,12 +295,25 @@ class TEntryChecker
             Fail(index, "Size mismatch in zip entry: ");
         if (crc != entry.Crc)
             Fail(index, "CRC-32 mismatch in zip entry: ");
+        return {};
     }
 
   private:
+    std::string Name(std::size_t index) const { return FZip.FileName(static_cast<int>(index)); }
+
     [[noreturn]] void Fail(std::size_t index, const std::string &what) const
     {
-        throw EZipException(what + FZip.FileName(static_cast<int>(index)));
+        throw EZipException(what + Name(index));
+    }
+
+    static bool CanDecompress(std::uint16_t method)
+    {
+        try {
+            TCompressionRegistry::FindDecompressor(method);
+            return true;
+        } catch (const EZipException &) {
+            return false;
+        }
     }
 
     // Checks that the local header of entry index says what its central header says, that it carries the
@@ -315,6 +342,14 @@ class TEntryChecker
             differs("compression method");
         if ((flag & 1) != (central.Flag & 1))
             differs("encryption");
+        // Sizes after the data (bit 3) and enhanced deflating (bit 4) decide how the data are read.
+        if ((flag & 0x18) != (central.Flag & 0x18))
+            differs("flags");
+        // The low byte is the version of the format the entry needs; none above 6.3 exists.
+        if ((central.RequiredVersion & 0xFF) > 63)
+            Fail(index, "Invalid zip file: unknown version needed to extract (" +
+                            std::to_string((central.RequiredVersion & 0xFF) / 10) + "." +
+                            std::to_string((central.RequiredVersion & 0xFF) % 10) + "): ");
         const std::uint64_t nameStart = central.Header + LOCAL_HEADER_SIZE;
         const std::uint8_t *names = FReader.Bytes(nameStart, std::size_t{nameLength} + extraLength, until);
         // With flag bit 3 the CRC and sizes follow the data, and the local fields may hold zeros.
@@ -337,9 +372,11 @@ class TEntryChecker
                 differs("sizes");
         }
         // A local name other than the listed one would extract something else than was checked.
-        if (nameLength != central.NameLength ||
-            !std::equal(names, names + nameLength,
-                        FPlan.Names.begin() + static_cast<std::ptrdiff_t>(central.NameStart)))
+        if ((nameLength != central.NameLength ||
+             !std::equal(names, names + nameLength,
+                         FPlan.Names.begin() + static_cast<std::ptrdiff_t>(central.NameStart))) &&
+            !FZip.IsLocalNameOf(static_cast<int>(index), TBytes(names, names + nameLength),
+                                TBytes(names + nameLength, names + nameLength + extraLength), flag))
             Fail(index, "Invalid zip file: local name differs from central name: ");
         const std::uint64_t dataStart = nameStart + nameLength + extraLength;
         if (dataStart > central.DataLimit || central.Compressed > central.DataLimit - dataStart)
@@ -456,6 +493,10 @@ struct TShared
     std::size_t NextLarge = 0; // the first of Plan.Large no thread has taken
     std::size_t Next = 0;      // the first entry no thread has taken in order
     std::string Fault;
+    // The lowest entry that could not be checked, and why.
+    std::size_t UncheckedIndex = std::numeric_limits<std::size_t>::max();
+    std::string Unchecked;
+    std::uint64_t UncheckedEntries = 0;
     std::uint64_t CheckedEntries = 0;
     std::uint64_t UncompressedBytes = 0;
     std::uint64_t DoneBytes = 0;
@@ -524,11 +565,19 @@ void CheckEntries(const std::string &fileName, const TZipFile &zip, TShared &sha
                 }
                 if (shared.Interrupted)
                     return;
-                checker.Check(index, until);
+                const std::string unchecked = checker.Check(index, until);
                 const TPlannedEntry &entry = shared.Plan.Entries[index];
                 const std::lock_guard<std::mutex> guard(shared.Lock);
-                ++shared.CheckedEntries;
-                shared.UncompressedBytes += entry.Uncompressed;
+                if (unchecked.empty()) {
+                    ++shared.CheckedEntries;
+                    shared.UncompressedBytes += entry.Uncompressed;
+                } else {
+                    ++shared.UncheckedEntries;
+                    if (index < shared.UncheckedIndex) {
+                        shared.UncheckedIndex = index;
+                        shared.Unchecked = unchecked;
+                    }
+                }
                 shared.DoneBytes += entry.Compressed;
                 if (progress)
                     progress(shared.DoneBytes, shared.Plan.CompressedBytes);
@@ -576,5 +625,9 @@ TZipVerification TZipVerifier::Verify(const std::string &zipFileName, unsigned t
     result.Fault = shared.Fault;
     result.Sound = shared.Fault.empty() && shared.CheckedEntries == result.Entries;
     result.Interrupted = shared.Interrupted && shared.Fault.empty() && !result.Sound;
+    if (shared.Fault.empty()) {
+        result.UncheckedEntries = shared.UncheckedEntries;
+        result.Unchecked = shared.Unchecked;
+    }
     return result;
 }

@@ -10,6 +10,7 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTest>
 
 #include <sys/stat.h>
@@ -744,6 +745,33 @@ class TestCli : public QObject
 
         QCOMPARE(setup.run({QStringLiteral("--verify"), archive}), exitCode);
         QVERIFY2(setup.out.contains(archive + QLatin1Char(' ') + said), qPrintable(setup.out));
+    }
+
+    // Encrypted entries cannot be checked without their password: status 1, worded as not checked in
+    // full, never as damage.
+    void verifySaysWhatItCannotCheck()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("zip")).isEmpty())
+            QSKIP("Info-ZIP zip is not installed");
+        Setup setup;
+        const QString archive = setup.tree.path(QStringLiteral("sifra.zip"));
+        const QString source = setup.tree.path(QStringLiteral("tajna.txt"));
+        QFile file(source);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("tajni podaci\n");
+        file.close();
+        QCOMPARE(QProcess::execute(QStringLiteral("zip"),
+                                   {QStringLiteral("-q"), QStringLiteral("-j"), QStringLiteral("-P"),
+                                    QStringLiteral("lozinka"), archive, source}),
+                 0);
+
+        QCOMPARE(setup.run({QStringLiteral("--verify"), archive}), 1);
+        QVERIFY2(setup.out.contains(archive + QStringLiteral(" nije provjerena do kraja")),
+                 qPrintable(setup.out));
+        QVERIFY2(setup.out.contains(
+                     QStringLiteral("Encrypted: cannot be checked without the password: tajna.txt")),
+                 qPrintable(setup.out));
+        QVERIFY2(!setup.out.contains(QStringLiteral("nije ispravna")), qPrintable(setup.out));
     }
 
     void helpExplainsInCroatian()

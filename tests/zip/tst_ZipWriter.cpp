@@ -797,10 +797,10 @@ TEST(WriterRegistry, HandlersCanBeReplacedAndRemoved)
 {
     int made = 0;
     TZipFile::RegisterCompressionHandler(
-        zcBZIP2,
+        zcPPMdI1,
         [&made](TStream &archive, TZipFile &, const TZipHeader &header) -> std::unique_ptr<TStream> {
             ++made;
-            EXPECT_EQ(header.CompressionMethod, zcBZIP2);
+            EXPECT_EQ(header.CompressionMethod, zcPPMdI1);
             return std::make_unique<TStoredStream>(archive);
         },
         [](TStream &archive, TZipFile &, const TZipHeader &) -> std::unique_ptr<TStream> {
@@ -810,15 +810,15 @@ TEST(WriterRegistry, HandlersCanBeReplacedAndRemoved)
     {
         TZipFile zip;
         zip.Open(archive, zmWrite);
-        zip.Add(ToBytes("abc"), "custom.bin", zcBZIP2);
+        zip.Add(ToBytes("abc"), "custom.bin", zcPPMdI1);
         zip.Close();
     }
-    TZipFile::UnregisterCompressionHandler(zcBZIP2);
+    TZipFile::UnregisterCompressionHandler(zcPPMdI1);
     EXPECT_EQ(made, 1);
-    EXPECT_EQ(U16At(archive.Bytes(), 8), zcBZIP2);
+    EXPECT_EQ(U16At(archive.Bytes(), 8), zcPPMdI1);
 
     TZipFile zip;
     TMemoryStream other;
     zip.Open(other, zmWrite);
-    EXPECT_THROW(zip.Add(ToBytes("abc"), "custom.bin", zcBZIP2), EZipException);
+    EXPECT_THROW(zip.Add(ToBytes("abc"), "custom.bin", zcPPMdI1), EZipException);
 }

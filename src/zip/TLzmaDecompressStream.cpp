@@ -1,0 +1,98 @@
+#include "zip/TLzmaDecompressStream.h"
+
+#include "zip/EStreamError.h"
+#include "zip/EZipException.h"
+
+#include <lzma.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace {
+
+constexpr std::size_t INPUT_BUFFER_SIZE = 1 << 16;
+// Two version bytes and the length of the properties, which are 5 bytes for LZMA.
+constexpr std::size_t HEADER_SIZE = 4;
+constexpr std::size_t PROPERTIES_SIZE = 5;
+
+} // namespace
+
+struct TLzmaDecompressStream::TDecoder
+{
+    lzma_stream Stream = LZMA_STREAM_INIT;
+    TDecoder() = default;
+    ~TDecoder() { lzma_end(&Stream); }
+    TDecoder(const TDecoder &) = delete;
+    TDecoder &operator=(const TDecoder &) = delete;
+};
+
+TLzmaDecompressStream::TLzmaDecompressStream(TStream &source, std::uint64_t compressedSize)
+    : FSource(source), FRemainingInput(compressedSize),
+      FInput(std::make_unique_for_overwrite<std::uint8_t[]>(INPUT_BUFFER_SIZE))
+{
+    std::uint8_t header[HEADER_SIZE + PROPERTIES_SIZE];
+    if (FRemainingInput < sizeof header)
+        throw EZipException("Compressed data ends early");
+    FSource.ReadBuffer(header, sizeof header);
+    FRemainingInput -= sizeof header;
+    if ((header[2] | (header[3] << 8)) != PROPERTIES_SIZE)
+        throw EZipException("Compressed data is damaged");
+
+    lzma_filter filters[2] = {{LZMA_FILTER_LZMA1, nullptr}, {LZMA_VLI_UNKNOWN, nullptr}};
+    if (lzma_properties_decode(&filters[0], nullptr, header + HEADER_SIZE, PROPERTIES_SIZE) != LZMA_OK)
+        throw EZipException("Compressed data is damaged");
+    auto decoder = std::make_unique<TDecoder>();
+    const lzma_ret started = lzma_raw_decoder(&decoder->Stream, filters);
+    // lzma_properties_decode allocated the options with malloc.
+    std::free(filters[0].options);
+    if (started != LZMA_OK)
+        throw EZipException(started == LZMA_MEM_ERROR ? "Out of memory" : "Cannot start LZMA decompression");
+    FDecoder = std::move(decoder);
+}
+
+TLzmaDecompressStream::~TLzmaDecompressStream() = default;
+
+std::int64_t TLzmaDecompressStream::Read(void *buffer, std::int64_t count)
+{
+    if (FFinished || count <= 0)
+        return 0;
+    lzma_stream &stream = FDecoder->Stream;
+    stream.next_out = static_cast<std::uint8_t *>(buffer);
+    stream.avail_out = static_cast<std::size_t>(count);
+    while (stream.avail_out > 0 && !FFinished) {
+        if (stream.avail_in == 0 && FRemainingInput > 0) {
+            const auto piece =
+                static_cast<std::int64_t>(std::min<std::uint64_t>(FRemainingInput, INPUT_BUFFER_SIZE));
+            FSource.ReadBuffer(FInput.get(), piece);
+            FRemainingInput -= static_cast<std::uint64_t>(piece);
+            stream.next_in = FInput.get();
+            stream.avail_in = static_cast<std::size_t>(piece);
+        }
+        const std::size_t before = stream.avail_out;
+        const lzma_ret result = lzma_code(&stream, stream.avail_in == 0 ? LZMA_FINISH : LZMA_RUN);
+        if (result == LZMA_STREAM_END) {
+            FFinished = true;
+        } else if (result == LZMA_MEM_ERROR) {
+            throw EZipException("Out of memory");
+        } else if (result != LZMA_OK && result != LZMA_BUF_ERROR) {
+            throw EZipException("Compressed data is damaged");
+        } else if (stream.avail_in == 0 && FRemainingInput == 0 && stream.avail_out == before) {
+            // Without an end mark the data end with the entry's bytes; whether they held all of it
+            // the size and CRC-32 tell.
+            FFinished = true;
+        }
+    }
+    return count - static_cast<std::int64_t>(stream.avail_out);
+}
+
+std::int64_t TLzmaDecompressStream::Write(const void *, std::int64_t)
+{
+    throw EStreamError("Invalid stream operation");
+}
+
+std::int64_t TLzmaDecompressStream::Seek(std::int64_t offset, TSeekOrigin origin)
+{
+    if (offset != 0 || origin != soCurrent)
+        throw EStreamError("Invalid stream operation");
+    return static_cast<std::int64_t>(FDecoder->Stream.total_out);
+}
