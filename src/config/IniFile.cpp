@@ -163,12 +163,8 @@ QString IniFile::ReadString(const QString &section, const QString &key, const QS
     if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') &&
         value.back() == value.front())
         value = value.sliced(1, value.size() - 2);
-    if (value.size() > MaxValueLength) {
-        value.truncate(MaxValueLength);
-        // Never leave half of a surrogate pair at the cut.
-        if (value.back().isHighSurrogate())
-            value.chop(1);
-    }
+    // Never cut: a shortened folder or exclusion list would send a run somewhere else or archive
+    // something else than the settings window saved.
     return value;
 }
 
