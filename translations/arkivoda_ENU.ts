@@ -489,6 +489,10 @@ No file manager was found on this computer.</translation>
         <translation>Open folder</translation>
     </message>
     <message>
+        <source>65144</source>
+        <translation>Cannot create the settings folder %s, so settings cannot be saved (%s).</translation>
+    </message>
+    <message>
         <source>65180</source>
         <translation>sending the copy to %s … %s %</translation>
     </message>

@@ -489,6 +489,10 @@ Na računalu nije pronađen upravitelj datotekama.</translation>
         <translation>Otvori mapu</translation>
     </message>
     <message>
+        <source>65144</source>
+        <translation>Ne mogu napraviti mapu postavki %s, pa se postavke ne mogu spremiti (%s).</translation>
+    </message>
+    <message>
         <source>65180</source>
         <translation>šaljem kopiju na %s … %s %</translation>
     </message>

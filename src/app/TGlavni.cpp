@@ -156,7 +156,14 @@ void TGlavni::startUp(const QStringList &arguments)
     const ListSelection selection = ListSelection::fromApplicationArguments(arguments);
     m_settings.GLOBAL_lista = selection.GLOBAL_lista;
     m_settings.GLOBAL_lista_caption = selection.GLOBAL_lista_caption;
-    m_settings.userfolder = PrepareUserFolder();
+    m_settings.userfolder = UserFolderFor(GetGBAppDataPath());
+    try {
+        CreateUserFolder(m_settings.userfolder);
+    } catch (const EConfigError &failure) {
+        // Said now, before the settings window asks for settings that could not be saved; reads give
+        // their defaults.
+        ShowApplicationError(this, ConfigErrorText(failure));
+    }
     const LastArchives last = LoadProgramSettings(m_settings);
     ui->LokacijaR->setText(last.FileR);
     ui->LokacijaA->setText(last.FileA);

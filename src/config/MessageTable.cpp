@@ -201,6 +201,8 @@ const QHash<quint16, QString> &croatianTable()
              QStringLiteral(
                  "Ne mogu otvoriti mapu %s.\r\n\r\nNa računalu nije pronađen upravitelj datotekama.")},
             {QT_TRANSLATE_NOOP("Poruke", "65143"), QStringLiteral("Otvori mapu")},
+            {QT_TRANSLATE_NOOP("Poruke", "65144"),
+             QStringLiteral("Ne mogu napraviti mapu postavki %s, pa se postavke ne mogu spremiti (%s).")},
             {QT_TRANSLATE_NOOP("Poruke", "65180"), QStringLiteral("šaljem kopiju na %s … %s %")},
             {QT_TRANSLATE_NOOP("Poruke", "65181"), QStringLiteral("Kopija je poslana i provjerena: %s")},
             {QT_TRANSLATE_NOOP("Poruke", "65182"), QStringLiteral("Kopija nije poslana na %s: %s")},

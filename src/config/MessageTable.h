@@ -118,6 +118,7 @@ enum Number : quint16 {
     ErrorFileNotRead = 65141,
     ErrorFolderNotShown = 65142,
     ActionOpenFolder = 65143,
+    ErrorDataFolderNotCreated = 65144,
     StatusSendingCopy = 65180,
     CopyConfirmed = 65181,
     CopyFailed = 65182,
