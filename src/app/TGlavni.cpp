@@ -316,7 +316,8 @@ BackupAttempt::Preparation TGlavni::prepareArchiveName(RunKind kind)
                 this, message(Msg::CaptionDecision),
                 MessageTable::fill(message(Msg::QuestionOverwrite), {QFileInfo(chosen).fileName()}),
                 TMsgDlgType::mtConfirmation, mbYes | mbNo, {message(Msg::ButtonYes), message(Msg::ButtonNo)});
-            if (replace == mrNo)
+            // Only "yes" replaces the old file; closing the question keeps it, as "no" does.
+            if (replace != mrYes)
                 return {};
         }
     }
