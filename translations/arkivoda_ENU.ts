@@ -421,6 +421,10 @@ Failed: %s</translation>
         <translation>No older archive was deleted, because this archive was not verified.</translation>
     </message>
     <message>
+        <source>65159</source>
+        <translation>The record of the last automatic backup (Timer/Zadnje=%s) is not valid and was ignored.</translation>
+    </message>
+    <message>
         <source>65160</source>
         <translation>The daily backup missed at %s is starting now</translation>
     </message>

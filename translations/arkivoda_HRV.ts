@@ -421,6 +421,10 @@ Neuspjelo: %s</translation>
         <translation>Starije arhive nisu obrisane jer ova arhiva nije provjerena.</translation>
     </message>
     <message>
+        <source>65159</source>
+        <translation>Zapis zadnjeg automatskog arhiviranja (Timer/Zadnje=%s) nije ispravan i zanemaren je.</translation>
+    </message>
+    <message>
         <source>65160</source>
         <translation>Propušteno dnevno arhiviranje u %s pokreće se sada</translation>
     </message>

@@ -696,11 +696,19 @@ void TGlavni::checkMissedRun()
         m_controller.inProgress())
         return;
     // Read afresh: the command line may have run the configuration meanwhile.
-    const QDateTime missed =
-        DailySchedule::missedRun(ReadRecordedMoment(m_settings, RecordedMoment::LastAutomaticStart),
-                                 m_clock(), m_settings.GLOBAL_TimerTime);
-    if (missed.isValid())
-        startScheduledRun(missed.time(), true);
+    const StoredMoment lastStart = ReadStoredMoment(m_settings, RecordedMoment::LastAutomaticStart);
+    const DailySchedule::CatchUp catchUp =
+        DailySchedule::catchUp(lastStart.text ? std::optional<QDateTime>(lastStart.moment) : std::nullopt,
+                               m_clock(), m_settings.GLOBAL_TimerTime);
+    if (catchUp.recordUnusable && !m_unusableStartNoted) {
+        // Said once: the run below records a fresh start, and a refused run would only say it again.
+        m_unusableStartNoted = true;
+        m_tray->notify(QStringLiteral("Arkivoda ") + m_settings.GLOBAL_lista_caption,
+                       MessageTable::fill(message(Msg::NoteStartRecordUnusable), {*lastStart.text}),
+                       TrayIcon::BalloonIcon::Warning, 10000);
+    }
+    if (catchUp.missed.isValid())
+        startScheduledRun(catchUp.missed.time(), true);
 }
 
 void TGlavni::startScheduledRun(const QTime &dueAt, bool late)

@@ -179,6 +179,9 @@ const QHash<quint16, QString> &croatianTable()
              QStringLiteral("Izostavljeno po izuzecima i mapi arhiva: %s datoteka, %s mapa")},
             {QT_TRANSLATE_NOOP("Poruke", "65119"),
              QStringLiteral("Starije arhive nisu obrisane jer ova arhiva nije provjerena.")},
+            {QT_TRANSLATE_NOOP("Poruke", "65159"),
+             QStringLiteral(
+                 "Zapis zadnjeg automatskog arhiviranja (Timer/Zadnje=%s) nije ispravan i zanemaren je.")},
             {QT_TRANSLATE_NOOP("Poruke", "65160"),
              QStringLiteral("Propušteno dnevno arhiviranje u %s pokreće se sada")},
             {QT_TRANSLATE_NOOP("Poruke", "65161"), QStringLiteral("Zadnje uspješno arhiviranje: %s")},

@@ -102,6 +102,7 @@ enum Number : quint16 {
     PruneFailed = 65117,
     LeftOutCount = 65118,
     PruningHeld = 65119,
+    NoteStartRecordUnusable = 65159,
     NotifyMissedRun = 65160,
     BackupAgeLine = 65161,
     BackupAgeToday = 65162,
