@@ -662,7 +662,10 @@ void TGlavni::AutoTimerTimer()
 QDateTime TGlavni::lastGoodBackup() const
 {
     const QDateTime recorded = ReadRecordedMoment(m_settings, RecordedMoment::LastGoodBackup);
-    if (recorded.isValid())
+    // A record further ahead than a clock set back explains would read "today" and hide an overdue
+    // backup for good: it counts as none.
+    constexpr qint64 secondsPerDay = 24 * 60 * 60;
+    if (recorded.isValid() && m_clock().secsTo(recorded) <= secondsPerDay)
         return recorded;
     QDateTime newest;
     for (const QLabel *label : {ui->LokacijaA, ui->LokacijaR}) {

@@ -235,6 +235,7 @@ class TestAutoTimer : public QObject
         QTest::newRow("three days, schedule on") << 3 << true << "prije 3 dana" << true;
         QTest::newRow("three days, schedule off") << 3 << false << "prije 3 dana" << false;
         QTest::newRow("yesterday, schedule on") << 1 << true << "jučer" << false;
+        QTest::newRow("a year ahead: no good backup known") << -365 << true << "još nijedno" << false;
     }
 
     void overdue()
