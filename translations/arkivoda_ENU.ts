@@ -421,6 +421,10 @@ Failed: %s</translation>
         <translation>No older archive was deleted, because this archive was not verified.</translation>
     </message>
     <message>
+        <source>65159</source>
+        <translation>The record of the last automatic backup (Timer/Zadnje=%s) is not valid and was ignored.</translation>
+    </message>
+    <message>
         <source>65160</source>
         <translation>The daily backup missed at %s is starting now</translation>
     </message>
@@ -487,6 +491,10 @@ No file manager was found on this computer.</translation>
     <message>
         <source>65143</source>
         <translation>Open folder</translation>
+    </message>
+    <message>
+        <source>65144</source>
+        <translation>Cannot create the settings folder %s, so settings cannot be saved (%s).</translation>
     </message>
     <message>
         <source>65180</source>

@@ -421,6 +421,10 @@ Neuspjelo: %s</translation>
         <translation>Starije arhive nisu obrisane jer ova arhiva nije provjerena.</translation>
     </message>
     <message>
+        <source>65159</source>
+        <translation>Zapis zadnjeg automatskog arhiviranja (Timer/Zadnje=%s) nije ispravan i zanemaren je.</translation>
+    </message>
+    <message>
         <source>65160</source>
         <translation>Propušteno dnevno arhiviranje u %s pokreće se sada</translation>
     </message>
@@ -487,6 +491,10 @@ Na računalu nije pronađen upravitelj datotekama.</translation>
     <message>
         <source>65143</source>
         <translation>Otvori mapu</translation>
+    </message>
+    <message>
+        <source>65144</source>
+        <translation>Ne mogu napraviti mapu postavki %s, pa se postavke ne mogu spremiti (%s).</translation>
     </message>
     <message>
         <source>65180</source>

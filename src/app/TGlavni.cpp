@@ -156,7 +156,14 @@ void TGlavni::startUp(const QStringList &arguments)
     const ListSelection selection = ListSelection::fromApplicationArguments(arguments);
     m_settings.GLOBAL_lista = selection.GLOBAL_lista;
     m_settings.GLOBAL_lista_caption = selection.GLOBAL_lista_caption;
-    m_settings.userfolder = PrepareUserFolder();
+    m_settings.userfolder = UserFolderFor(GetGBAppDataPath());
+    try {
+        CreateUserFolder(m_settings.userfolder);
+    } catch (const EConfigError &failure) {
+        // Said now, before the settings window asks for settings that could not be saved; reads give
+        // their defaults.
+        ShowApplicationError(this, ConfigErrorText(failure));
+    }
     const LastArchives last = LoadProgramSettings(m_settings);
     ui->LokacijaR->setText(last.FileR);
     ui->LokacijaA->setText(last.FileA);
@@ -309,7 +316,8 @@ BackupAttempt::Preparation TGlavni::prepareArchiveName(RunKind kind)
                 this, message(Msg::CaptionDecision),
                 MessageTable::fill(message(Msg::QuestionOverwrite), {QFileInfo(chosen).fileName()}),
                 TMsgDlgType::mtConfirmation, mbYes | mbNo, {message(Msg::ButtonYes), message(Msg::ButtonNo)});
-            if (replace == mrNo)
+            // Only "yes" replaces the old file; closing the question keeps it, as "no" does.
+            if (replace != mrYes)
                 return {};
         }
     }
@@ -654,7 +662,10 @@ void TGlavni::AutoTimerTimer()
 QDateTime TGlavni::lastGoodBackup() const
 {
     const QDateTime recorded = ReadRecordedMoment(m_settings, RecordedMoment::LastGoodBackup);
-    if (recorded.isValid())
+    // A record further ahead than a clock set back explains would read "today" and hide an overdue
+    // backup for good: it counts as none.
+    constexpr qint64 secondsPerDay = 24 * 60 * 60;
+    if (recorded.isValid() && m_clock().secsTo(recorded) <= secondsPerDay)
         return recorded;
     QDateTime newest;
     for (const QLabel *label : {ui->LokacijaA, ui->LokacijaR}) {
@@ -688,11 +699,19 @@ void TGlavni::checkMissedRun()
         m_controller.inProgress())
         return;
     // Read afresh: the command line may have run the configuration meanwhile.
-    const QDateTime missed =
-        DailySchedule::missedRun(ReadRecordedMoment(m_settings, RecordedMoment::LastAutomaticStart),
-                                 m_clock(), m_settings.GLOBAL_TimerTime);
-    if (missed.isValid())
-        startScheduledRun(missed.time(), true);
+    const StoredMoment lastStart = ReadStoredMoment(m_settings, RecordedMoment::LastAutomaticStart);
+    const DailySchedule::CatchUp catchUp =
+        DailySchedule::catchUp(lastStart.text ? std::optional<QDateTime>(lastStart.moment) : std::nullopt,
+                               m_clock(), m_settings.GLOBAL_TimerTime);
+    if (catchUp.recordUnusable && !m_unusableStartNoted) {
+        // Said once: the run below records a fresh start, and a refused run would only say it again.
+        m_unusableStartNoted = true;
+        m_tray->notify(QStringLiteral("Arkivoda ") + m_settings.GLOBAL_lista_caption,
+                       MessageTable::fill(message(Msg::NoteStartRecordUnusable), {*lastStart.text}),
+                       TrayIcon::BalloonIcon::Warning, 10000);
+    }
+    if (catchUp.missed.isValid())
+        startScheduledRun(catchUp.missed.time(), true);
 }
 
 void TGlavni::startScheduledRun(const QTime &dueAt, bool late)

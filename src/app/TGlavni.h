@@ -213,6 +213,8 @@ class TGlavni : public QMainWindow, private RunView
     QDateTime m_lastGood;  // read at start and after each run
     QDate m_overdueToldOn; // the day the overdue notification was shown
     QString m_trayTitle;   // the program's title in the tray's hint
+    // The stored last automatic start was found unusable, and the user was told.
+    bool m_unusableStartNoted = false;
     bool m_terminated = false;
     bool m_startedUp = false;
     QPointer<QWidget> AboutBox;

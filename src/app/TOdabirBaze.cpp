@@ -27,6 +27,7 @@
 #include <QUrl>
 
 #include <array>
+#include <limits>
 
 namespace {
 
@@ -216,6 +217,9 @@ void TOdabirBaze::FormCreate()
     ui->CB_Report->setChecked(m_settings.GLOBAL_Report);
     ui->CB_Provjera->setChecked(m_settings.GLOBAL_Provjera);
     ui->Zadrzi->setValue(m_settings.GLOBAL_Zadrzi);
+    // A line edit holds 32,767 characters unless told otherwise: a longer stored list would be cut,
+    // and a save would store the cut list.
+    ui->Izuzeci->setMaxLength(std::numeric_limits<int>::max());
     ui->Izuzeci->setText(m_settings.GLOBAL_Izuzeci);
     ui->Vrijeme->setTime(timeOfDay(m_settings.GLOBAL_TimerTime));
     ui->VrijemeUkljuceno->setChecked(m_settings.GLOBAL_TimerEnabled);

@@ -1,7 +1,17 @@
 #include "config/ConfigPaths.h"
 
+#include "config/EConfigError.h"
+#include "config/MessageTable.h"
+
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+#include <utility>
 
 namespace {
 QString withSeparator(const QString &folder)
@@ -34,11 +44,32 @@ QString UserFolderFor(const QString &appDataPath)
     return withSeparator(appDataPath) + QStringLiteral("Arkivoda/");
 }
 
-bool CreateUserFolder(const QString &userfolder)
+void CreateUserFolder(const QString &userfolder)
 {
-    if (QFileInfo(userfolder).isDir())
-        return true;
-    return QDir().mkdir(userfolder);
+    // The missing folders, outermost first: a new account has no ~/.config yet.
+    QStringList missing;
+    for (QString folder = QDir::cleanPath(userfolder); !QFileInfo(folder).isDir();) {
+        missing.prepend(folder);
+        const QString parent = QFileInfo(folder).path();
+        if (parent == folder)
+            break;
+        folder = parent;
+    }
+    for (const QString &folder : std::as_const(missing)) {
+        if (::mkdir(QFile::encodeName(folder).constData(), 0700) == 0)
+            continue;
+        int error = errno;
+        // Made meanwhile by another process, or a file standing where the folder should be.
+        if (error == EEXIST && QFileInfo(folder).isDir())
+            continue;
+        if (error == EEXIST)
+            error = ENOTDIR;
+        const QString reason = folder + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(error));
+        throw EConfigError(EConfigError::Operation::CreateFolder, userfolder,
+                           MessageTable::fill(MessageTable::text(Msg::ErrorDataFolderNotCreated),
+                                              {QDir::toNativeSeparators(userfolder), reason}),
+                           reason);
+    }
 }
 
 QString PrepareUserFolder()

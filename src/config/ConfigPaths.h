@@ -14,11 +14,13 @@ QString GetGBAppDataPath();
 // The data folder for a configuration folder: a "/" when missing, "Arkivoda", then "/".
 QString UserFolderFor(const QString &appDataPath);
 
-// Creates the data folder when it does not exist, one level only (its parent must exist); true
-// when the folder exists afterwards. Failing is not an error at start-up: reads then give defaults.
-bool CreateUserFolder(const QString &userfolder);
+// Creates the data folder when it does not exist, with every missing folder above it, each for the
+// user alone (0700); an existing folder is kept as it is. Throws EConfigError naming the data folder,
+// with the folder that could not be made and the system's reason, when it cannot be created.
+void CreateUserFolder(const QString &userfolder);
 
-// The data folder of this user, created when missing; always ends in "/".
+// The data folder of this user, created when missing (CreateUserFolder, whose error it passes on);
+// always ends in "/".
 QString PrepareUserFolder();
 
 // The named set of files selected by the first command-line argument.

@@ -9,9 +9,9 @@
 class EConfigError : public std::runtime_error
 {
   public:
-    // What was being done to the file when it failed: read or written, or waited for while another
-    // process had it (the message then is the message table's own words).
-    enum class Operation { Read, Write, Wait };
+    // What was being done to the file when it failed: read or written, waited for while another
+    // process had it, or its folder made (the message of those two is the message table's own words).
+    enum class Operation { Read, Write, Wait, CreateFolder };
 
     // reason: what the system said about the failure, when it was the system's.
     EConfigError(Operation operation, QString fileName, const QString &message, QString reason = {});

@@ -152,23 +152,24 @@ IniFile::IniFile(QString fileName) : m_fileName(std::move(fileName)) {}
 
 QString IniFile::ReadString(const QString &section, const QString &key, const QString &defaultValue) const
 {
+    return ReadValue(section, key).value_or(defaultValue);
+}
+
+std::optional<QString> IniFile::ReadValue(const QString &section, const QString &key) const
+{
     const std::optional<std::vector<Line>> lines = readLines(m_fileName);
     if (!lines)
-        return defaultValue;
+        return std::nullopt;
     const Location location = locate(*lines, section, key);
     if (!location.key)
-        return defaultValue;
+        return std::nullopt;
     QString value = parseLine((*lines)[*location.key].text).value;
     // A value quoted by hand reads without its quotes, as the Windows profile functions read it.
     if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') &&
         value.back() == value.front())
         value = value.sliced(1, value.size() - 2);
-    if (value.size() > MaxValueLength) {
-        value.truncate(MaxValueLength);
-        // Never leave half of a surrogate pair at the cut.
-        if (value.back().isHighSurrogate())
-            value.chop(1);
-    }
+    // Never cut: a shortened folder or exclusion list would send a run somewhere else or archive
+    // something else than the settings window saved.
     return value;
 }
 

@@ -12,18 +12,17 @@
 class IniFile
 {
   public:
-    // Longest value a read returns, in UTF-16 code units; the rest of a longer value is cut off.
-    static constexpr int MaxValueLength = 2047;
-
     explicit IniFile(QString fileName);
 
     // Full name of the file this accessor works on.
     const QString &fileName() const { return m_fileName; }
 
-    // The key's value, trimmed and without one pair of matching quotes (" or ') around it, at most
-    // MaxValueLength characters; the default when the file, the section or the key is missing or
-    // the file cannot be read.
+    // The key's whole value, trimmed and without one pair of matching quotes (" or ') around it; the
+    // default when the file, the section or the key is missing or the file cannot be read.
     QString ReadString(const QString &section, const QString &key, const QString &defaultValue) const;
+    // The key's value as ReadString gives it; nothing when the file, the section or the key is missing
+    // or the file cannot be read, so an empty value stays apart from no value.
+    std::optional<QString> ReadValue(const QString &section, const QString &key) const;
     // The key's value as an integer (decimal, or hexadecimal after "0x"): non-zero is true; the
     // default when the key is missing or its value is not an integer.
     bool ReadBool(const QString &section, const QString &key, bool defaultValue) const;

@@ -179,6 +179,9 @@ const QHash<quint16, QString> &croatianTable()
              QStringLiteral("Izostavljeno po izuzecima i mapi arhiva: %s datoteka, %s mapa")},
             {QT_TRANSLATE_NOOP("Poruke", "65119"),
              QStringLiteral("Starije arhive nisu obrisane jer ova arhiva nije provjerena.")},
+            {QT_TRANSLATE_NOOP("Poruke", "65159"),
+             QStringLiteral(
+                 "Zapis zadnjeg automatskog arhiviranja (Timer/Zadnje=%s) nije ispravan i zanemaren je.")},
             {QT_TRANSLATE_NOOP("Poruke", "65160"),
              QStringLiteral("Propušteno dnevno arhiviranje u %s pokreće se sada")},
             {QT_TRANSLATE_NOOP("Poruke", "65161"), QStringLiteral("Zadnje uspješno arhiviranje: %s")},
@@ -201,6 +204,8 @@ const QHash<quint16, QString> &croatianTable()
              QStringLiteral(
                  "Ne mogu otvoriti mapu %s.\r\n\r\nNa računalu nije pronađen upravitelj datotekama.")},
             {QT_TRANSLATE_NOOP("Poruke", "65143"), QStringLiteral("Otvori mapu")},
+            {QT_TRANSLATE_NOOP("Poruke", "65144"),
+             QStringLiteral("Ne mogu napraviti mapu postavki %s, pa se postavke ne mogu spremiti (%s).")},
             {QT_TRANSLATE_NOOP("Poruke", "65180"), QStringLiteral("šaljem kopiju na %s … %s %")},
             {QT_TRANSLATE_NOOP("Poruke", "65181"), QStringLiteral("Kopija je poslana i provjerena: %s")},
             {QT_TRANSLATE_NOOP("Poruke", "65182"), QStringLiteral("Kopija nije poslana na %s: %s")},

@@ -88,11 +88,19 @@ std::pair<QString, QString> momentKey(RecordedMoment which)
 
 QDateTime ReadRecordedMoment(const ProgramSettings &settings, RecordedMoment which)
 {
+    return ReadStoredMoment(settings, which).moment;
+}
+
+StoredMoment ReadStoredMoment(const ProgramSettings &settings, RecordedMoment which)
+{
     const auto [section, key] = momentKey(which);
-    const QString text = IniFile(settings.settingsFileName()).ReadString(section, key, QString());
-    QDateTime moment = QDateTime::fromString(text, Qt::ISODate);
+    StoredMoment stored;
+    stored.text = IniFile(settings.settingsFileName()).ReadValue(section, key);
+    const QDateTime moment = QDateTime::fromString(stored.text.value_or(QString()), Qt::ISODate);
     // A value with an offset names one instant; compared with the local clock it is local time.
-    return moment.isValid() ? moment.toLocalTime() : QDateTime();
+    if (moment.isValid())
+        stored.moment = moment.toLocalTime();
+    return stored;
 }
 
 void WriteRecordedMoment(const ProgramSettings &settings, RecordedMoment which, const QDateTime &moment)

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QSysInfo>
 
+#include <optional>
+
 // The settings and derived values held for the life of the process. Written only on the
 // interface thread and only while no run is in progress.
 struct ProgramSettings
@@ -84,8 +86,17 @@ LastArchives LoadProgramSettings(ProgramSettings &settings);
 // the settings file cannot be written.
 void WriteLastArchive(const ProgramSettings &settings, LastArchiveKind kind, const QString &archivePath);
 
+// A recorded moment as the settings file holds it.
+struct StoredMoment
+{
+    std::optional<QString> text; // the stored value; nothing when none is stored
+    QDateTime moment;            // the moment it names, in local time; invalid without a readable one
+};
+
 // A recorded moment, or an invalid date-time when none is recorded or the value cannot be read.
 QDateTime ReadRecordedMoment(const ProgramSettings &settings, RecordedMoment which);
+// The same with the stored value, so that a value that cannot be read stays apart from none at all.
+StoredMoment ReadStoredMoment(const ProgramSettings &settings, RecordedMoment which);
 // Records a moment; throws EConfigError when the settings file cannot be written.
 void WriteRecordedMoment(const ProgramSettings &settings, RecordedMoment which, const QDateTime &moment);
 

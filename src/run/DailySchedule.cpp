@@ -67,6 +67,17 @@ QDateTime DailySchedule::missedRun(const QDateTime &lastStart, const QDateTime &
     return lastStart < due ? due : QDateTime();
 }
 
+DailySchedule::CatchUp DailySchedule::catchUp(const std::optional<QDateTime> &storedStart,
+                                              const QDateTime &now, double timerTime)
+{
+    constexpr qint64 secondsPerDay = 24 * 60 * 60;
+    if (!storedStart)
+        return {};
+    if (!storedStart->isValid() || now.secsTo(*storedStart) > secondsPerDay)
+        return {lastDue(now, timerTime), true};
+    return {missedRun(*storedStart, now, timerTime), false};
+}
+
 void DailySchedule::restart(const QDateTime &now)
 {
     m_previous = wholeSecond(now);

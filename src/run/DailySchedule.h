@@ -4,6 +4,8 @@
 #include <QDateTime>
 #include <QString>
 
+#include <optional>
+
 class QTime;
 
 // The daily automatic run's timing. A tick shows the countdown and starts the run when the set time
@@ -41,6 +43,19 @@ class DailySchedule
     // date-time when none is missed. Nothing is missed without a recorded start, nor when the
     // recorded start lies ahead of now (the clock was set back).
     static QDateTime missedRun(const QDateTime &lastStart, const QDateTime &now, double timerTime);
+
+    // What the catch-up makes of the stored last start.
+    struct CatchUp
+    {
+        QDateTime missed;            // the run to start late, or invalid when none is missed
+        bool recordUnusable = false; // a start is stored, but it cannot be read or lies too far ahead
+    };
+    // missedRun for the stored last start: nothing when none is stored (nothing is missed), an invalid
+    // date-time when the stored value cannot be read. A value that cannot be read, or a start more
+    // than a day ahead of now (further than a clock set back explains), tells nothing about the last
+    // start: it is set aside, and the run last due counts as missed.
+    static CatchUp catchUp(const std::optional<QDateTime> &storedStart, const QDateTime &now,
+                           double timerTime);
 
     // Whole seconds since midnight of a time of day held as a fraction of a day.
     static int secondOfDay(double dayFraction);

@@ -37,7 +37,8 @@ void ShowApplicationError(QWidget *owner, const QString &text)
 
 QString ConfigErrorText(const EConfigError &failure)
 {
-    if (failure.operation() == EConfigError::Operation::Wait)
+    if (failure.operation() == EConfigError::Operation::Wait ||
+        failure.operation() == EConfigError::Operation::CreateFolder)
         return failure.message();
     const quint16 number = failure.operation() == EConfigError::Operation::Read ? Msg::ErrorFileNotRead
                                                                                 : Msg::ErrorFileNotWritten;

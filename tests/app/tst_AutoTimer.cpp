@@ -143,24 +143,34 @@ class TestAutoTimer : public QObject
         QTest::addColumn<QByteArray>("timer");
         QTest::addColumn<QDateTime>("now");
         QTest::addColumn<bool>("runs");
+        QTest::addColumn<bool>("unusable"); // the stored start is set aside, and that is said once
+        QTest::addColumn<QString>("stored");
         const QByteArray on = "[Timer]\r\nEnabled=1\r\nTime=08:00:00\r\nNadoknadi=1\r\n";
         const QDateTime morning = today(QTime(9, 30, 0));
         QTest::newRow("missed yesterday") << on + "Zadnje=2026-03-12T08:00:03\r\n"
-                                          << today(QTime(7, 0, 0)) << true;
-        QTest::newRow("missed today") << on + "Zadnje=2026-03-13T08:00:03\r\n" << morning << true;
-        QTest::newRow("already run today") << on + "Zadnje=2026-03-14T08:00:02\r\n" << morning << false;
+                                          << today(QTime(7, 0, 0)) << true << false << QString();
+        QTest::newRow("missed today") << on + "Zadnje=2026-03-13T08:00:03\r\n"
+                                      << morning << true << false << QString();
+        QTest::newRow("already run today") << on + "Zadnje=2026-03-14T08:00:02\r\n"
+                                           << morning << false << false << QString();
         QTest::newRow("run early today, before the set time") << on + "Zadnje=2026-03-14T07:10:00\r\n"
-                                                              << morning << true;
-        QTest::newRow("clock set back") << on + "Zadnje=2026-03-14T08:00:02\r\n"
-                                        << QDateTime(QDate(2026, 3, 13), QTime(10, 0)) << false;
-        QTest::newRow("nothing on record") << on << morning << false;
+                                                              << morning << true << false << QString();
+        QTest::newRow("clock set back")
+            << on + "Zadnje=2026-03-14T08:00:02\r\n"
+            << QDateTime(QDate(2026, 3, 13), QTime(10, 0)) << false << false << QString();
+        QTest::newRow("nothing on record") << on << morning << false << false << QString();
+        QTest::newRow("record not a date") << on + "Zadnje=jučer\r\n"
+                                           << morning << true << true << u"jučer"_qs;
+        QTest::newRow("record empty") << on + "Zadnje=\r\n" << morning << true << true << QString();
+        QTest::newRow("record a year ahead") << on + "Zadnje=2027-03-14T08:00:02\r\n"
+                                             << morning << true << true << u"2027-03-14T08:00:02"_qs;
         QTest::newRow("schedule off")
             << QByteArray(
                    "[Timer]\r\nEnabled=0\r\nTime=08:00:00\r\nNadoknadi=1\r\nZadnje=2026-03-12T08:00:03\r\n")
-            << morning << false;
+            << morning << false << false << QString();
         QTest::newRow("catch-up off")
             << QByteArray("[Timer]\r\nEnabled=1\r\nTime=08:00:00\r\nZadnje=2026-03-12T08:00:03\r\n")
-            << morning << false;
+            << morning << false << false << QString();
     }
 
     void catchUp()
@@ -168,6 +178,8 @@ class TestAutoTimer : public QObject
         QFETCH(QByteArray, timer);
         QFETCH(QDateTime, now);
         QFETCH(bool, runs);
+        QFETCH(bool, unusable);
+        QFETCH(QString, stored);
         GlavniFixture fixture(timer);
         TGlavni &window = fixture.create();
         window.setClock([&] { return now; });
@@ -183,6 +195,9 @@ class TestAutoTimer : public QObject
         }();
         QCOMPARE(texts.contains(QStringLiteral("Propušteno dnevno arhiviranje u 08:00 pokreće se sada")),
                  runs);
+        const QString note = QStringLiteral("Zapis zadnjeg automatskog arhiviranja (Timer/Zadnje=") + stored +
+                             QStringLiteral(") nije ispravan i zanemaren je.");
+        QCOMPARE(texts.count(note), unusable ? 1 : 0);
         if (runs) {
             // The run's start is on record, so the next check finds nothing missed.
             QCOMPARE(ReadRecordedMoment(window.settings(), RecordedMoment::LastAutomaticStart), now);
@@ -220,6 +235,7 @@ class TestAutoTimer : public QObject
         QTest::newRow("three days, schedule on") << 3 << true << "prije 3 dana" << true;
         QTest::newRow("three days, schedule off") << 3 << false << "prije 3 dana" << false;
         QTest::newRow("yesterday, schedule on") << 1 << true << "jučer" << false;
+        QTest::newRow("a year ahead: no good backup known") << -365 << true << "još nijedno" << false;
     }
 
     void overdue()

@@ -26,10 +26,17 @@ class TestStartUp : public QObject
 
     struct Fixture
     {
-        Fixture()
+        // newAccount: a home without ~/.config, as useradd -m leaves it, and no XDG_CONFIG_HOME.
+        explicit Fixture(bool newAccount = false)
         {
-            configHome = tree.makeDir(QStringLiteral("config"));
-            qputenv("XDG_CONFIG_HOME", configHome.toUtf8());
+            if (newAccount) {
+                configHome = tree.makeDir(QStringLiteral("dom")) + QStringLiteral("/.config");
+                qunsetenv("XDG_CONFIG_HOME");
+                qputenv("HOME", tree.path(QStringLiteral("dom")).toUtf8());
+            } else {
+                configHome = tree.makeDir(QStringLiteral("config"));
+                qputenv("XDG_CONFIG_HOME", configHome.toUtf8());
+            }
             dataFolder = configHome + QStringLiteral("/Arkivoda/");
             archiveFolder = tree.makeDir(QStringLiteral("arhiva")) + QLatin1Char('/');
             source = tree.makeDir(QStringLiteral("izvor"));
@@ -47,6 +54,7 @@ class TestStartUp : public QObject
         }
         ~Fixture()
         {
+            qputenv("HOME", home);
             SetMessageDialogHook({});
             OpenFileDialog::setHook({});
             SetApplicationErrorHook({});
@@ -90,6 +98,7 @@ class TestStartUp : public QObject
 
         QLabel *label(const char *name) const { return window->findChild<QLabel *>(QLatin1String(name)); }
 
+        const QByteArray home = qgetenv("HOME");
         TempTree tree;
         QString configHome;
         QString dataFolder;
@@ -151,14 +160,19 @@ class TestStartUp : public QObject
         QTest::addColumn<QString>("prefix");
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("settingsTitle");
+        QTest::addColumn<bool>("newAccount");
         QTest::newRow("no argument") << QStringList{QStringLiteral("arkivoda")} << QString()
                                      << QStringLiteral("Arkivoda")
-                                     << QStringLiteral("Arkivoda - postavke programa");
+                                     << QStringLiteral("Arkivoda - postavke programa") << false;
         QTest::newRow("Posao") << QStringList{QStringLiteral("arkivoda"), QStringLiteral("Posao"),
                                               QStringLiteral("ignored")}
                                << QStringLiteral("Posao_")
                                << QStringLiteral("Arkivoda - aktualna lista: Posao")
-                               << QStringLiteral("Arkivoda - postavke programa - aktualna lista: Posao");
+                               << QStringLiteral("Arkivoda - postavke programa - aktualna lista: Posao")
+                               << false;
+        QTest::newRow("new account without ~/.config")
+            << QStringList{QStringLiteral("arkivoda")} << QString() << QStringLiteral("Arkivoda")
+            << QStringLiteral("Arkivoda - postavke programa") << true;
     }
 
     void firstStartSavedThenRestartRestoresEverything()
@@ -167,7 +181,8 @@ class TestStartUp : public QObject
         QFETCH(QString, prefix);
         QFETCH(QString, title);
         QFETCH(QString, settingsTitle);
-        Fixture fixture;
+        QFETCH(bool, newAccount);
+        Fixture fixture(newAccount);
         QString seenTitle;
         TGlavni &first = fixture.start(
             [&](TOdabirBaze *settings) {
@@ -275,6 +290,25 @@ class TestStartUp : public QObject
         QCOMPARE(fixture.label("LBL_MapaArhiva")->text(), fixture.archiveFolder);
         QVERIFY(window.settings().GLOBAL_CloseToMinimize);
         QVERIFY(!window.Terminated());
+    }
+
+    // Without the data folder nothing could be saved: said before the settings window asks for settings.
+    void aDataFolderThatCannotBeMadeIsReported()
+    {
+        Fixture fixture(true);
+        fixture.tree.writeFile(QStringLiteral("dom/.config"), "x");
+        QStringList errorsBeforeSettings;
+        TGlavni &window = fixture.start([&](TOdabirBaze *settings) {
+            errorsBeforeSettings = fixture.errors;
+            settings->close();
+        });
+
+        QVERIFY(fixture.settingsSeen);
+        QCOMPARE(errorsBeforeSettings.size(), 1);
+        QVERIFY2(errorsBeforeSettings.first().startsWith(QStringLiteral("Ne mogu napraviti mapu postavki ") +
+                                                         fixture.dataFolder),
+                 qPrintable(errorsBeforeSettings.first()));
+        QVERIFY(window.Terminated());
     }
 
     // A list that exists but cannot be read is reported and the settings window does not open: opened

@@ -675,6 +675,8 @@ class TestTGlavni : public QObject
         QTest::addColumn<int>("answer");
         QTest::newRow("NE keeps the old file") << int(mrNo);
         QTest::newRow("DA replaces it") << int(mrYes);
+        // The question is shown, and closed as the title bar's close box closes it.
+        QTest::newRow("closing the question keeps the old file") << int(mrNone);
     }
 
     void overwriteQuestion()
@@ -685,9 +687,13 @@ class TestTGlavni : public QObject
         const QString archive = fixture.tree.writeFile(QStringLiteral("stara.zip"), "stari sadržaj");
         fixture.saveAnswer = archive;
         fixture.answer = [answer](const MessageDialogRequest &request) -> std::optional<int> {
-            return request.caption == QLatin1String("Odluka") ? answer : mrOk;
+            if (request.caption != QLatin1String("Odluka"))
+                return mrOk;
+            return answer == mrNone ? std::nullopt : std::optional<int>(answer);
         };
+        const ModalDriver closer([](QWidget *question) { question->close(); });
         window.RucnaZClick();
+        QCOMPARE(closer.acted(), answer == mrNone);
 
         const MessageDialogRequest &question = fixture.dialogs.first();
         QCOMPARE(question.caption, QStringLiteral("Odluka"));
@@ -697,8 +703,9 @@ class TestTGlavni : public QObject
         QCOMPARE(question.text,
                  QStringLiteral("Datoteka stara.zip u odabranoj mapi već postoji!\r\n\r\n"
                                 "Da li želite napraviti arhiviranje preko postojeće datoteke?"));
-        if (answer == mrNo) {
+        if (answer != mrYes) {
             QCOMPARE(fixture.dialogs.size(), 1);
+            QVERIFY(fixture.desktop.inhibitor.calls.isEmpty());
             QFile old(archive);
             QVERIFY(old.open(QIODevice::ReadOnly));
             QCOMPARE(QString::fromUtf8(old.readAll()), QStringLiteral("stari sadržaj"));

@@ -695,6 +695,20 @@ class TestTOdabirBaze : public QObject
             QCOMPARE(fixture.statusChoices->first().first().toString(), QStringLiteral("čekam..."));
     }
 
+    // Exclusions longer than a line edit holds by default are shown and saved whole.
+    void longExclusionsAreSavedWhole()
+    {
+        Fixture fixture(QStringList{QStringLiteral("/a")});
+        fixture.settings.GLOBAL_Izuzeci = QString(40000, u'x') + QStringLiteral(";*.tmp");
+        fixture.open();
+        fixture.click("Button1");
+
+        QVERIFY(fixture.errors.isEmpty());
+        QCOMPARE(fixture.window->result(), int(QDialog::Accepted));
+        const QByteArray stored = "\r\nIzuzeci=" + QByteArray(40000, 'x') + ";*.tmp\r\n";
+        QVERIFY(fixture.fileBytes(fixture.settingsFile()).contains(stored));
+    }
+
     void startAtLogin()
     {
         Fixture fixture(QStringList{QStringLiteral("/a")});

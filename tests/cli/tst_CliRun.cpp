@@ -14,6 +14,7 @@
 #include <QTest>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <csignal>
@@ -89,7 +90,10 @@ class TestCli : public QObject
                     ::setrlimit(RLIMIT_FSIZE, &size);
                 });
             }
-            process.start(cliPath(), arguments);
+            if (runAs.isEmpty())
+                process.start(cliPath(), arguments);
+            else
+                process.start(QStringLiteral("setpriv"), runAs + QStringList{cliPath()} + arguments);
             QVERIFY(process.waitForStarted());
         }
 
@@ -113,6 +117,8 @@ class TestCli : public QObject
         qint64 fileSizeLimit = 0;
         // Variables set for the program (a null value removes the variable).
         QMap<QString, QString> environmentChanges;
+        // setpriv's options that start the program as another user; empty: as this one.
+        QStringList runAs;
     };
 
   private slots:
@@ -527,6 +533,52 @@ class TestCli : public QObject
         QVERIFY2(setup.err.contains(message), qPrintable(setup.err));
         QCOMPARE(setup.archives(), QStringList());
         QVERIFY(!setup.settingsText().contains(QStringLiteral("[Last]")));
+    }
+
+    // A new account as useradd -m leaves it: a home of its own without ~/.config. Its first run makes
+    // the data folder with every folder above it, for the user alone; where the home cannot take it
+    // the run says so and fails.
+    void aNewAccountGetsItsDataFolder_data()
+    {
+        QTest::addColumn<bool>("homeOwnedByUser");
+        QTest::newRow("home of its own") << true;
+        QTest::newRow("home it cannot write") << false;
+    }
+
+    void aNewAccountGetsItsDataFolder()
+    {
+        QFETCH(bool, homeOwnedByUser);
+        if (::geteuid() != 0)
+            QSKIP("starting the program as another user needs root");
+        constexpr uid_t nobody = 65534;
+        Setup setup;
+        QVERIFY(::chmod(QFile::encodeName(setup.tree.root()).constData(), 0755) == 0);
+        const QString home = setup.tree.makeDir(QStringLiteral("dom"));
+        if (homeOwnedByUser)
+            QVERIFY(::chown(QFile::encodeName(home).constData(), nobody, nobody) == 0);
+        setup.environmentChanges.insert(QStringLiteral("XDG_CONFIG_HOME"), QString());
+        setup.environmentChanges.insert(QStringLiteral("HOME"), home);
+        setup.runAs = {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                       QStringLiteral("--clear-groups")};
+
+        // No list yet either, so the run is refused in any case; the folder is what counts.
+        QCOMPARE(setup.run(), 2);
+        const QString dataFolder = home + QStringLiteral("/.config/Arkivoda");
+        if (!homeOwnedByUser) {
+            QVERIFY2(setup.err.contains(QStringLiteral("Ne mogu napraviti mapu postavki ") + dataFolder),
+                     qPrintable(setup.err));
+            QVERIFY(!QFileInfo::exists(home + QStringLiteral("/.config")));
+            return;
+        }
+        QVERIFY2(setup.err.contains(QStringLiteral("Ne nalazim listu datoteka za arhiviranje!")),
+                 qPrintable(setup.err));
+        for (const QString &folder : QStringList{home + QStringLiteral("/.config"), dataFolder}) {
+            struct stat status = {};
+            QVERIFY2(::stat(QFile::encodeName(folder).constData(), &status) == 0, qPrintable(folder));
+            QVERIFY(S_ISDIR(status.st_mode));
+            QCOMPARE(status.st_mode & 07777, mode_t(0700));
+            QCOMPARE(status.st_uid, nobody);
+        }
     }
 
     // Started with standard input, output and error closed, as some schedulers start programs: nothing

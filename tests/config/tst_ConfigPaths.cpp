@@ -1,9 +1,13 @@
 #include "config/ConfigPaths.h"
+#include "config/EConfigError.h"
 
 #include "TempTree.h"
 
 #include <QFileInfo>
 #include <QtTest>
+
+#include <cerrno>
+#include <cstring>
 
 // Each test sets the environment it needs; the original values come back afterwards.
 class TestConfigPaths : public QObject
@@ -17,7 +21,9 @@ private slots:
     void appDataPath();
     void userFolderFor_data();
     void userFolderFor();
-    void userFolderIsCreatedOneLevelOnly();
+    void userFolderIsCreatedWithItsParents_data();
+    void userFolderIsCreatedWithItsParents();
+    void userFolderThatCannotBeCreatedIsReported();
     void listSelection_data();
     void listSelection();
     void fileNames_data();
@@ -104,23 +110,71 @@ void TestConfigPaths::userFolderFor()
     QCOMPARE(UserFolderFor(appData), expected);
 }
 
-void TestConfigPaths::userFolderIsCreatedOneLevelOnly()
+void TestConfigPaths::userFolderIsCreatedWithItsParents_data()
+{
+    QTest::addColumn<QString>("xdg");
+    QTest::addColumn<QString>("existing");
+    QTest::addColumn<QString>("dataFolder");
+    QTest::addColumn<QStringList>("created");
+
+    // A new account has a home, but no ~/.config yet.
+    QTest::newRow("no ~/.config") << QString() << u"home"_qs << u"home/.config/Arkivoda"_qs
+                                  << QStringList{u"home/.config"_qs, u"home/.config/Arkivoda"_qs};
+    QTest::newRow("configuration folder exists")
+        << u"config"_qs << u"config"_qs << u"config/Arkivoda"_qs << QStringList{u"config/Arkivoda"_qs};
+    QTest::newRow("XDG_CONFIG_HOME not made yet")
+        << u"a/b/config"_qs << QString() << u"a/b/config/Arkivoda"_qs
+        << QStringList{u"a"_qs, u"a/b"_qs, u"a/b/config"_qs, u"a/b/config/Arkivoda"_qs};
+}
+
+void TestConfigPaths::userFolderIsCreatedWithItsParents()
+{
+    QFETCH(QString, xdg);
+    QFETCH(QString, existing);
+    QFETCH(QString, dataFolder);
+    QFETCH(QStringList, created);
+
+    TempTree tree;
+    if (!existing.isEmpty())
+        tree.makeDir(existing);
+    setOrUnset("XDG_CONFIG_HOME", tree.path(xdg), !xdg.isEmpty());
+    qputenv("HOME", tree.path(u"home"_qs).toUtf8());
+
+    QCOMPARE(PrepareUserFolder(), tree.path(dataFolder) + u'/');
+    const QFile::Permissions userAlone = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                         QFile::ReadUser | QFile::WriteUser | QFile::ExeUser;
+    for (const QString &folder : created) {
+        QVERIFY2(QFileInfo(tree.path(folder)).isDir(), qPrintable(folder));
+        QCOMPARE(QFileInfo(tree.path(folder)).permissions(), userAlone);
+    }
+
+    // An existing folder is kept as it is, with what it holds.
+    const QString settings = tree.writeFile(dataFolder + u"/Arkivoda.ini"_qs, "[Program]\r\n");
+    QVERIFY(QFile::setPermissions(tree.path(dataFolder), userAlone | QFile::ReadOther | QFile::ExeOther));
+    QCOMPARE(PrepareUserFolder(), tree.path(dataFolder) + u'/');
+    QVERIFY(QFileInfo::exists(settings));
+    QVERIFY(QFileInfo(tree.path(dataFolder)).permissions().testFlag(QFile::ReadOther));
+}
+
+void TestConfigPaths::userFolderThatCannotBeCreatedIsReported()
 {
     TempTree tree;
-    const QString config = tree.makeDir(QStringLiteral("config"));
-    qputenv("XDG_CONFIG_HOME", config.toUtf8());
-    QCOMPARE(PrepareUserFolder(), config + QStringLiteral("/Arkivoda/"));
-    QVERIFY(QFileInfo(config + QStringLiteral("/Arkivoda")).isDir());
-    // An existing folder is kept as it is.
-    tree.writeFile(QStringLiteral("config/Arkivoda/Arkivoda.ini"), "[Program]\r\n");
-    QCOMPARE(PrepareUserFolder(), config + QStringLiteral("/Arkivoda/"));
-    QVERIFY(QFileInfo::exists(config + QStringLiteral("/Arkivoda/Arkivoda.ini")));
-
-    const QString absent = tree.path(QStringLiteral("absent/config"));
-    qputenv("XDG_CONFIG_HOME", absent.toUtf8());
-    QCOMPARE(PrepareUserFolder(), absent + QStringLiteral("/Arkivoda/"));
-    QVERIFY(!QFileInfo::exists(tree.path(QStringLiteral("absent"))));
-    QVERIFY(!CreateUserFolder(absent + QStringLiteral("/Arkivoda/")));
+    // A file where the configuration folder should be.
+    tree.writeFile(u"home/.config"_qs, "x");
+    qunsetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", tree.path(u"home"_qs).toUtf8());
+    const QString dataFolder = tree.path(u"home/.config/Arkivoda/"_qs);
+    try {
+        PrepareUserFolder();
+        QFAIL("the folder was not reported");
+    } catch (const EConfigError &error) {
+        QCOMPARE(error.operation(), EConfigError::Operation::CreateFolder);
+        QCOMPARE(error.fileName(), dataFolder);
+        QCOMPARE(error.reason(),
+                 tree.path(u"home/.config"_qs) + u": "_qs + QString::fromLocal8Bit(std::strerror(ENOTDIR)));
+        QCOMPARE(error.message(), u"Ne mogu napraviti mapu postavki "_qs + dataFolder +
+                                      u", pa se postavke ne mogu spremiti ("_qs + error.reason() + u")."_qs);
+    }
 }
 
 void TestConfigPaths::listSelection_data()

@@ -32,7 +32,8 @@ class TestIniFile : public QObject
     void localeTimeFormatIsRead();
     void writtenTimeReadsBack_data();
     void writtenTimeReadsBack();
-    void longValueIsCutAt2047();
+    void longValueIsReadWhole_data();
+    void longValueIsReadWhole();
     void namesMatchWithoutRegardToCase();
     void onlyTheFirstSectionOfANameCounts();
     void edits_data();
@@ -216,21 +217,27 @@ void TestIniFile::writtenTimeReadsBack()
     QCOMPARE(ini.ReadTime(QStringLiteral("Timer"), QStringLiteral("Time"), -1.0), readBack);
 }
 
-void TestIniFile::longValueIsCutAt2047()
+void TestIniFile::longValueIsReadWhole_data()
 {
+    QTest::addColumn<QString>("value");
+
+    // 2,047 characters was once the most a read returned; what lies past it must come back too.
+    QTest::newRow("exclusions ending past 2,047") << QString(2045, u'x') + QStringLiteral(";*.tmp");
+    QTest::newRow("folder whose first 2,047 name an ancestor")
+        << u'/' + QString(2046, u'a') + QStringLiteral("/arhive");
+    QTest::newRow("surrogate pair across 2,047") << QString(2046, u'b') + QStringLiteral("\U0001F600");
+    QTest::newRow("100,000 characters") << QString(100000, u'c');
+}
+
+void TestIniFile::longValueIsReadWhole()
+{
+    QFETCH(QString, value);
     TempTree tree;
     const IniFile ini(tree.path(QStringLiteral("a.ini")));
-    const QString longPath = u'/' + QString(2047, u'a');
-    ini.WriteString(QStringLiteral("LokacijaAuto"), QStringLiteral("Putanja"), longPath);
-    QVERIFY(contents(ini.fileName()).contains(longPath.toUtf8()));
-    QCOMPARE(ini.ReadString(QStringLiteral("LokacijaAuto"), QStringLiteral("Putanja"), {}),
-             longPath.left(2047));
-
-    // A cut through a surrogate pair drops its first half rather than leaving it alone.
-    const QString emojiAtCut = QString(2046, u'b') + QStringLiteral("\U0001F600");
-    ini.WriteString(QStringLiteral("LokacijaAuto"), QStringLiteral("Putanja"), emojiAtCut);
-    QCOMPARE(ini.ReadString(QStringLiteral("LokacijaAuto"), QStringLiteral("Putanja"), {}),
-             QString(2046, u'b'));
+    ini.WriteString(QStringLiteral("Program"), QStringLiteral("Izuzeci"), value);
+    ini.WriteString(QStringLiteral("Program"), QStringLiteral("Jezik"), QStringLiteral("EN"));
+    QCOMPARE(ini.ReadString(QStringLiteral("Program"), QStringLiteral("Izuzeci"), {}), value);
+    QCOMPARE(ini.ReadString(QStringLiteral("Program"), QStringLiteral("Jezik"), {}), QStringLiteral("EN"));
 }
 
 void TestIniFile::namesMatchWithoutRegardToCase()

@@ -36,6 +36,7 @@ class TestProgramSettings : public QObject
     void lastArchiveIsRecordedPerRunKind();
     void settingsWindowSaveStoresAndApplies_data();
     void settingsWindowSaveStoresAndApplies();
+    void longValuesOfASaveReadBackWhole();
     void recordedMomentsKeepTheirInstant();
     void failedSaveKeepsWhatWasDoneBefore();
     void archiveFolderWithoutSlashNamesTheFolder_data();
@@ -264,6 +265,24 @@ void TestProgramSettings::settingsWindowSaveStoresAndApplies()
     QCOMPARE(settings.GLOBAL_TimerEnabled, timerEnabled);
     QCOMPARE(settings.GLOBAL_TimerTime, timerTime);
     QCOMPARE(settings.GLOBAL_TimerCatchUp, timerEnabled);
+}
+
+// The settings window saves values of any length, and a run must read the very same ones: a folder
+// cut to an ancestor would take the archive and retention there, cut exclusions would leave out
+// everything.
+void TestProgramSettings::longValuesOfASaveReadBackWhole()
+{
+    ProgramSettings settings = startUp();
+    SettingsWindowValues values;
+    values.Putanja = m_tree->root() + u'/' + QString(2047, u'a') + QStringLiteral("/arhive/");
+    values.BckName = QStringLiteral("Arhiva");
+    values.Exclusions = QString(2045, u'x') + QStringLiteral(";*.tmp");
+    SaveSettingsWindow(settings, values);
+
+    ProgramSettings read = startUp();
+    LoadProgramSettings(read);
+    QCOMPARE(read.BackupLokacijaAuto, values.Putanja);
+    QCOMPARE(read.GLOBAL_Izuzeci, values.Exclusions);
 }
 
 void TestProgramSettings::recordedMomentsKeepTheirInstant()
