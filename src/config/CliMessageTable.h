@@ -45,6 +45,7 @@ enum Key {
     RestoreSummary,
     CopyNoTarget,
     CopyNotFile,
+    CopyNotSound,
 };
 }
 
