@@ -127,13 +127,32 @@ void BackupAttempt::keepEarlierGoodBackup(const ProgramSettings &settings)
         WriteRecordedMoment(settings, RecordedMoment::LastGoodBackup, newest);
 }
 
+bool BackupAttempt::putOnRecord(const ProgramSettings &settings, bool automatic, const RunState &state,
+                                const QString &nowStamp, Record &result)
+{
+    try {
+        ArchiveRecord::add(settings, automatic, QFileInfo(state.arhiva_file).fileName(), nowStamp);
+        return true;
+    } catch (const EConfigError &failure) {
+        result.recordFailure =
+            MessageTable::fill(MessageTable::text(Msg::ErrorFileNotWritten), {failure.fileName()});
+        if (!failure.reason().isEmpty())
+            result.recordFailure += QStringLiteral(" (") + failure.reason() + QLatin1Char(')');
+        return false;
+    }
+}
+
 BackupAttempt::Record BackupAttempt::record(const ProgramSettings &settings, Kind kind, const RunState &state)
 {
     Record result;
     result.outcome = outcome(state);
+    const bool automatic = kind == Kind::Automatic;
+    const QString nowStamp = ArchiveName::stampNow();
+    // A damaged archive is on record as its run's too, so that retention takes it in its time.
+    if (result.outcome == Outcome::VerifyFailed)
+        putOnRecord(settings, automatic, state, nowStamp, result);
     if (!leftArchive(result.outcome))
         return result;
-    const bool automatic = kind == Kind::Automatic;
     try {
         if (!isGoodBackup(result.outcome, state))
             keepEarlierGoodBackup(settings);
@@ -148,17 +167,7 @@ BackupAttempt::Record BackupAttempt::record(const ProgramSettings &settings, Kin
                              ? failure.message()
                              : failure.message() + QStringLiteral(" (") + failure.reason() + QLatin1Char(')');
     }
-    const QString nowStamp = ArchiveName::stampNow();
-    bool onRecord = false;
-    try {
-        ArchiveRecord::add(settings, automatic, QFileInfo(state.arhiva_file).fileName(), nowStamp);
-        onRecord = true;
-    } catch (const EConfigError &failure) {
-        result.recordFailure =
-            MessageTable::fill(MessageTable::text(Msg::ErrorFileNotWritten), {failure.fileName()});
-        if (!failure.reason().isEmpty())
-            result.recordFailure += QStringLiteral(" (") + failure.reason() + QLatin1Char(')');
-    }
+    const bool onRecord = putOnRecord(settings, automatic, state, nowStamp, result);
     const bool remoteKeeps =
         !settings.GLOBAL_UdaljenoCilj.trimmed().isEmpty() && settings.GLOBAL_UdaljenoZadrzi > 0;
     if (!automatic || result.outcome != Outcome::Complete || !result.recorded ||

@@ -109,4 +109,8 @@ class BackupAttempt
     // Before a run that is no good backup is recorded: keeps the moment the window would have guessed
     // from earlier archives (settings of versions that recorded no such moment). Throws EConfigError.
     static void keepEarlierGoodBackup(const ProgramSettings &settings);
+    // Puts the run's archive on ArchiveRecord's record; false, with the failure in result, when the
+    // record cannot be written.
+    static bool putOnRecord(const ProgramSettings &settings, bool automatic, const RunState &state,
+                            const QString &nowStamp, Record &result);
 };

@@ -1,6 +1,7 @@
 #include "config/ConfigPaths.h"
 #include "config/ProgramSettings.h"
 #include "config/StringGrid.h"
+#include "run/ArchiveRecord.h"
 #include "run/BackupAttempt.h"
 #include "run/RunController.h"
 
@@ -770,6 +771,42 @@ class TestArchivingWorker : public QObject
         reread.userfolder = settings.userfolder;
         QCOMPARE(LoadProgramSettings(reread).FileA, state.arhiva_file);
         QTEST(ReadRecordedMoment(settings, RecordedMoment::LastGoodBackup).isValid(), "good");
+    }
+
+    // Every archive that got its name is on record as its run's, so that retention knows an automatic
+    // run's archive (a damaged one too, in its time) from a manual one.
+    void everyNamedArchiveIsOnRecord_data()
+    {
+        QTest::addColumn<bool>("automatic");
+        QTest::addColumn<bool>("stopped");
+        QTest::addColumn<int>("verification");
+        using V = RunState::Verification;
+        QTest::newRow("automatic") << true << false << int(V::Sound);
+        QTest::newRow("automatic, stopped") << true << true << int(V::Sound);
+        QTest::newRow("automatic, damaged") << true << false << int(V::Faulty);
+        QTest::newRow("manual") << false << false << int(V::Sound);
+    }
+
+    void everyNamedArchiveIsOnRecord()
+    {
+        QFETCH(bool, automatic);
+        QFETCH(bool, stopped);
+        QFETCH(int, verification);
+        const TempTree tree;
+        ProgramSettings settings;
+        settings.userfolder = tree.makeDir(QStringLiteral("config/Arkivoda")) + QLatin1Char('/');
+        RunState state;
+        const QString name = QStringLiteral("Arhiva_2026.03.14__08.00.05.zip");
+        state.arhiva_file = tree.writeFile(name, "PK");
+        state.archiveNamed = true;
+        state.PrekidArhiviranja = stopped;
+        state.verification = RunState::Verification(verification);
+
+        BackupAttempt::record(
+            settings, automatic ? BackupAttempt::Kind::Automatic : BackupAttempt::Kind::Manual, state);
+        const ArchiveRecord record = ArchiveRecord::read(settings);
+        QVERIFY(record.exists());
+        QCOMPARE(record.isAutomatic(QStringLiteral("Arhiva"), name), automatic);
     }
 
     // Settings of versions that recorded no good-backup moment leave the window to guess it from the
