@@ -421,6 +421,26 @@ Failed: %s</translation>
         <translation>No older archive was deleted, because this archive was not verified.</translation>
     </message>
     <message>
+        <source>65120</source>
+        <translation>No older archive was deleted, because some files or folders could not be read.</translation>
+    </message>
+    <message>
+        <source>65121</source>
+        <translation>Archives dated after this backup (neither counted nor deleted; check the computer's clock):</translation>
+    </message>
+    <message>
+        <source>65122</source>
+        <translation>Incomplete backup (%s files or folders could not be read) completed in the folder</translation>
+    </message>
+    <message>
+        <source>65123</source>
+        <translation>The backup was stopped; the partial archive was saved to</translation>
+    </message>
+    <message>
+        <source>65124</source>
+        <translation>The backup has been saved without %s unreadable files or folders to the archive</translation>
+    </message>
+    <message>
         <source>65159</source>
         <translation>The record of the last automatic backup (Timer/Zadnje=%s) is not valid and was ignored.</translation>
     </message>
@@ -560,6 +580,22 @@ No file manager was found on this computer.</translation>
         <source>65195</source>
         <translation>stopping the copy...</translation>
     </message>
+    <message>
+        <source>65196</source>
+        <translation>Copies at the target dated after this archive (neither counted nor deleted): %s</translation>
+    </message>
+    <message>
+        <source>65197</source>
+        <translation>the target is neither a remote:path nor an absolute folder path</translation>
+    </message>
+    <message>
+        <source>65198</source>
+        <translation>rclone knows no remote %s (rclone listremotes)</translation>
+    </message>
+    <message>
+        <source>65199</source>
+        <translation>The copy target %s cannot be used: %s</translation>
+    </message>
 </context>
 <context>
     <name>PorukeCli</name>
@@ -617,7 +653,7 @@ Exit status:
   1  the archive was created, but some files or folders were unavailable or the
      backup was stopped
   2  the backup was refused or forced to stop, or the archive could not be written
-  3  the archive is damaged (the check after the backup, or --verify)
+  3  the archive is damaged (the check after the backup, --verify or --copy)
   4  the archive&apos;s copy at the remote target was not sent or confirmed (the local
      archive stays as it is); --copy without a target or an archive ends with 2
 
@@ -786,6 +822,10 @@ Backing up without a window: arkivoda-cli --help
     <message>
         <source>copy-not-file</source>
         <translation>%1 is not an archive file; no copy was sent.</translation>
+    </message>
+    <message>
+        <source>copy-not-sound</source>
+        <translation>The archive %1 is damaged (%2); no copy was sent.</translation>
     </message>
 </context>
 <context>

@@ -421,6 +421,26 @@ Neuspjelo: %s</translation>
         <translation>Starije arhive nisu obrisane jer ova arhiva nije provjerena.</translation>
     </message>
     <message>
+        <source>65120</source>
+        <translation>Starije arhive nisu obrisane jer neke datoteke ili mape nisu bile dostupne.</translation>
+    </message>
+    <message>
+        <source>65121</source>
+        <translation>Arhive s datumom nakon ovog arhiviranja (nisu brojane ni obrisane; provjerite sat računala):</translation>
+    </message>
+    <message>
+        <source>65122</source>
+        <translation>Nepotpuno arhiviranje (%s datoteka ili mapa nije bilo dostupno) je izvršeno na mapi</translation>
+    </message>
+    <message>
+        <source>65123</source>
+        <translation>Arhiviranje je prekinuto; djelomična arhiva spremljena je u</translation>
+    </message>
+    <message>
+        <source>65124</source>
+        <translation>Arhiviranje je završeno bez %s nedostupnih datoteka ili mapa u arhivu</translation>
+    </message>
+    <message>
         <source>65159</source>
         <translation>Zapis zadnjeg automatskog arhiviranja (Timer/Zadnje=%s) nije ispravan i zanemaren je.</translation>
     </message>
@@ -560,6 +580,22 @@ Na računalu nije pronađen upravitelj datotekama.</translation>
         <source>65195</source>
         <translation>prekidam slanje kopije...</translation>
     </message>
+    <message>
+        <source>65196</source>
+        <translation>Kopije na odredištu s datumom nakon ove arhive (nisu brojane ni obrisane): %s</translation>
+    </message>
+    <message>
+        <source>65197</source>
+        <translation>odredište nije ni udaljeni cilj oblika udaljeni:putanja ni apsolutna putanja mape</translation>
+    </message>
+    <message>
+        <source>65198</source>
+        <translation>rclone ne poznaje udaljeni cilj %s (rclone listremotes)</translation>
+    </message>
+    <message>
+        <source>65199</source>
+        <translation>Odredište kopije %s nije prihvatljivo: %s</translation>
+    </message>
 </context>
 <context>
     <name>PorukeCli</name>
@@ -617,7 +653,7 @@ Izlazni status:
   1  arhiva je izrađena, ali neke datoteke ili mape nisu bile dostupne ili je
      arhiviranje prekinuto
   2  arhiviranje je odbijeno, nasilno prekinuto ili arhivu nije bilo moguće zapisati
-  3  arhiva nije ispravna (provjera nakon arhiviranja ili --verify)
+  3  arhiva nije ispravna (provjera nakon arhiviranja, --verify ili --copy)
   4  kopija arhive na udaljeni cilj nije poslana ili potvrđena (lokalna arhiva
      ostaje kakva jest); --copy bez cilja ili bez arhive završava sa statusom 2
 
@@ -786,6 +822,10 @@ Arhiviranje bez prozora: arkivoda-cli --help
     <message>
         <source>copy-not-file</source>
         <translation>%1 nije arhivska datoteka; kopija nije poslana.</translation>
+    </message>
+    <message>
+        <source>copy-not-sound</source>
+        <translation>Arhiva %1 nije ispravna (%2); kopija nije poslana.</translation>
     </message>
 </context>
 <context>

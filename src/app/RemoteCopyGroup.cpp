@@ -37,6 +37,17 @@ void RemoteCopyGroup::load(const ProgramSettings &settings)
     showRcloneNote();
 }
 
+QString RemoteCopyGroup::targetProblem() const
+{
+    const QString target = m_target->text().trimmed();
+    if (target.isEmpty())
+        return QString();
+    const QString problem = RemoteCopy::targetProblem(target, CheckTimeoutMs);
+    return problem.isEmpty()
+               ? QString()
+               : MessageTable::fill(MessageTable::text(Msg::ErrorCopyTarget), {target, problem});
+}
+
 void RemoteCopyGroup::save(ProgramSettings &settings) const
 {
     // Settings files of people who never set a target keep their shape: only a change is written.

@@ -20,6 +20,8 @@ class RemoteCopyGroup : public QObject
 
     // Shows the stored values.
     void load(const ProgramSettings &settings);
+    // Why the target shown cannot take copies, in words; empty when it can or none is set.
+    QString targetProblem() const;
     // Stores the values shown; throws EConfigError when the settings file cannot be written.
     void save(ProgramSettings &settings) const;
     // The check button: lists the target's folders and says what it found.

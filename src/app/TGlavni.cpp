@@ -20,6 +20,7 @@
 #include "platform/SystemResume.h"
 #include "platform/WindowAlert.h"
 #include "run/ArchiveName.h"
+#include "run/ArchiveRecord.h"
 #include "run/BackupAge.h"
 #include "run/DailySchedule.h"
 #include "run/FileSystem.h"
@@ -461,21 +462,23 @@ void TGlavni::runEnd(RunKind kind)
     QString copyText;
     bool copyConfirmed = true;
     if (RemoteCopy::wanted(m_settings, record.outcome)) {
-        copyText = sendRemoteCopy(state.arhiva_file, &copyConfirmed);
+        copyText = sendRemoteCopy(state.arhiva_file, record.mayPrune, &copyConfirmed);
         setStatusText(copyConfirmed ? message(Msg::StatusRunComplete) : copyText);
     }
     const QString copyLine = copyText.isEmpty() ? QString() : QStringLiteral("\r\n") + copyText;
     const RunSummary summary(state, GetFileSize(state.arhiva_file));
 
-    QString balloon = message(Msg::BalloonRunFinished) + QStringLiteral(" \r\n") + state.arhiva_file;
+    QString balloon = BackupAttempt::endNotice(record, state) + QStringLiteral(" \r\n") + state.arhiva_file;
     if (state.verification == RunState::Verification::Sound)
         balloon += QStringLiteral("\r\n") + message(Msg::VerifiedSound);
     else if (state.verification == RunState::Verification::Interrupted)
         balloon += QStringLiteral("\r\n") + message(Msg::VerifyInterrupted);
     // Where the desktop's notifications take actions, the message offers to open the archive's folder.
     m_notifiedArchive = state.arhiva_file;
+    // A stopped run, one without some of its sources and a failed copy are warnings, never plain news.
+    const bool whole = record.outcome == Outcome::Complete && state.file_missing == 0 && copyConfirmed;
     m_tray->notify(QStringLiteral("Arkivoda ") + m_settings.GLOBAL_lista_caption, balloon + copyLine,
-                   copyConfirmed ? TrayIcon::BalloonIcon::Information : TrayIcon::BalloonIcon::Warning, 5000,
+                   whole ? TrayIcon::BalloonIcon::Information : TrayIcon::BalloonIcon::Warning, 5000,
                    {{QString::fromLatin1(openFolderAction), message(Msg::ActionOpenFolder)}});
 
     if (m_settings.GLOBAL_Report && m_endOfRun->chosen() == EndOfRunAction::None) {
@@ -502,7 +505,7 @@ void TGlavni::runEnd(RunKind kind)
     QCoreApplication::setApplicationName(m_settings.GLOBAL_ApplicationTitle);
 }
 
-QString TGlavni::sendRemoteCopy(const QString &archive, bool *confirmed)
+QString TGlavni::sendRemoteCopy(const QString &archive, bool mayPrune, bool *confirmed)
 {
     const QString target = m_settings.GLOBAL_UdaljenoCilj;
     RemoteCopy copy(target, m_settings.GLOBAL_UdaljenoZadrzi);
@@ -516,7 +519,8 @@ QString TGlavni::sendRemoteCopy(const QString &archive, bool *confirmed)
     };
     copy.setProgressHandler(showProgress);
     showProgress(0);
-    const RemoteCopy::Result result = copy.send(archive, m_settings.BckName);
+    const ArchiveRecord known = ArchiveRecord::read(m_settings);
+    const RemoteCopy::Result result = copy.send(archive, m_settings.BckName, mayPrune ? &known : nullptr);
     m_remoteCopy = nullptr;
     ui->BTN_Cancel->setEnabled(false);
     *confirmed = result.confirmed();
@@ -667,6 +671,10 @@ QDateTime TGlavni::lastGoodBackup() const
     constexpr qint64 secondsPerDay = 24 * 60 * 60;
     if (recorded.isValid() && m_clock().secsTo(recorded) <= secondsPerDay)
         return recorded;
+    // Since runs are on record, every good backup records its moment: the archives shown may be of runs
+    // that were not good ones.
+    if (ArchiveRecord::read(m_settings).exists())
+        return QDateTime();
     QDateTime newest;
     for (const QLabel *label : {ui->LokacijaA, ui->LokacijaR}) {
         const QFileInfo archive(label->text());

@@ -151,8 +151,9 @@ class TGlavni : public QMainWindow, private RunView
     void closeOtherWindows();
     void runEnd(RunKind kind);
     // Sends the run's complete archive to the remote target, with its progress in the status line, the
-    // total bar and the launcher; the stop button ends it. Returns the result in words.
-    QString sendRemoteCopy(const QString &archive, bool *confirmed);
+    // total bar and the launcher; the stop button ends it. mayPrune: older automatic copies there may go
+    // by the number kept. Returns the result in words.
+    QString sendRemoteCopy(const QString &archive, bool mayPrune, bool *confirmed);
     void showMissingFiles(RunKind kind);
     // The status of a stopped run: the stop's text, and the bars full.
     void showStoppedStatus();

@@ -490,6 +490,10 @@ bool TOdabirBaze::validate()
         showError(message(Msg::ErrorBadPrefix));
         return false;
     }
+    if (const QString problem = m_remoteCopy->targetProblem(); !problem.isEmpty()) {
+        showError(problem);
+        return false;
+    }
     return true;
 }
 

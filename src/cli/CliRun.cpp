@@ -10,6 +10,7 @@
 #include "config/StringGrid.h"
 #include "platform/LogindSleepInhibitor.h"
 #include "run/ArchiveName.h"
+#include "run/ArchiveRecord.h"
 #include "run/FileSystem.h"
 #include "run/RemoteCopy.h"
 #include "run/RunController.h"
@@ -134,11 +135,18 @@ int CliRun::copy()
         error(CliMessageTable::text(CliMsg::CopyNotFile).arg(archive));
         return Failed;
     }
+    // Only a sound archive is sent: a damaged one would take the place of a good copy there.
+    const TZipVerification found = TZipVerifier::Verify(QFile::encodeName(archive).toStdString());
+    if (!found.Sound) {
+        error(CliMessageTable::text(CliMsg::CopyNotSound).arg(archive, QString::fromLocal8Bit(found.Fault)));
+        return Damaged;
+    }
     CliRunView view(stderr, ::isatty(STDERR_FILENO) == 1);
-    return sendCopy(settings, archive, view) ? Complete : CopyFailed;
+    return sendCopy(settings, archive, view, true) ? Complete : CopyFailed;
 }
 
-bool CliRun::sendCopy(const ProgramSettings &settings, const QString &archive, CliRunView &view) const
+bool CliRun::sendCopy(const ProgramSettings &settings, const QString &archive, CliRunView &view,
+                      bool mayPrune) const
 {
     const QString target = settings.GLOBAL_UdaljenoCilj;
     RemoteCopy remoteCopy(target, settings.GLOBAL_UdaljenoZadrzi);
@@ -151,7 +159,8 @@ bool CliRun::sendCopy(const ProgramSettings &settings, const QString &archive, C
         // Ctrl+C ends the copy; the archive on this disk is only ever read.
         const StopSignals stopSignals([&remoteCopy] { remoteCopy.stop(); },
                                       [&remoteCopy] { remoteCopy.stop(); });
-        result = remoteCopy.send(archive, settings.BckName);
+        const ArchiveRecord known = ArchiveRecord::read(settings);
+        result = remoteCopy.send(archive, settings.BckName, mayPrune ? &known : nullptr);
     }
     const QString text = RemoteCopy::text(result, target);
     view.finishLine();
@@ -195,7 +204,7 @@ int CliRun::finishRun(const ProgramSettings &settings, const RunState &state, Cl
     if (!failure.isEmpty()) {
         out(failure);
     } else {
-        out(MessageTable::text(Msg::BalloonRunFinished) + QLatin1Char(' ') + state.arhiva_file);
+        out(BackupAttempt::endNotice(record, state) + QLatin1Char(' ') + state.arhiva_file);
         if (settings.GLOBAL_Report) {
             const RunSummary summary(state, GetFileSize(state.arhiva_file));
             out(QString());
@@ -218,7 +227,8 @@ int CliRun::finishRun(const ProgramSettings &settings, const RunState &state, Cl
     if (!failure.isEmpty())
         return Failed;
     // Only a complete archive is sent; a copy that fails leaves it as it is and says so in the status.
-    if (RemoteCopy::wanted(settings, record.outcome) && !sendCopy(settings, state.arhiva_file, view))
+    if (RemoteCopy::wanted(settings, record.outcome) &&
+        !sendCopy(settings, state.arhiva_file, view, record.mayPrune))
         return CopyFailed;
     if (stopped || state.file_missing > 0 || !record.recorded)
         return Incomplete;

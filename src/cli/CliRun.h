@@ -28,7 +28,9 @@ class CliRun
     ProgramSettings loadSettings() const;
     int copy();
     // Sends the archive to the remote target with progress on the view; true when the copy is confirmed.
-    bool sendCopy(const ProgramSettings &settings, const QString &archive, CliRunView &view) const;
+    // mayPrune: older automatic copies there may go by the number kept.
+    bool sendCopy(const ProgramSettings &settings, const QString &archive, CliRunView &view,
+                  bool mayPrune) const;
     // Words a refusal of the run, as the desktop does, with what only the command line adds.
     void refuse(const BackupAttempt::Preparation &preparation, const ProgramSettings &settings) const;
     int finishRun(const ProgramSettings &settings, const RunState &state, CliRunView &view,

@@ -76,7 +76,7 @@ const QList<Entry> &entries()
              "  1  arhiva je izrađena, ali neke datoteke ili mape nisu bile dostupne ili je\n"
              "     arhiviranje prekinuto\n"
              "  2  arhiviranje je odbijeno, nasilno prekinuto ili arhivu nije bilo moguće zapisati\n"
-             "  3  arhiva nije ispravna (provjera nakon arhiviranja ili --verify)\n"
+             "  3  arhiva nije ispravna (provjera nakon arhiviranja, --verify ili --copy)\n"
              "  4  kopija arhive na udaljeni cilj nije poslana ili potvrđena (lokalna arhiva\n"
              "     ostaje kakva jest); --copy bez cilja ili bez arhive završava sa statusom 2\n"
              "\n"
@@ -181,6 +181,9 @@ const QList<Entry> &entries()
          QStringLiteral("Udaljeni cilj kopija nije postavljen (Cilj u odjeljku Udaljeno datoteke %1).")},
         {CliMsg::CopyNotFile, QT_TRANSLATE_NOOP("PorukeCli", "copy-not-file"),
          QStringLiteral("%1 nije arhivska datoteka; kopija nije poslana.")},
+        // The archive, the first fault found.
+        {CliMsg::CopyNotSound, QT_TRANSLATE_NOOP("PorukeCli", "copy-not-sound"),
+         QStringLiteral("Arhiva %1 nije ispravna (%2); kopija nije poslana.")},
     };
     return table;
 }

@@ -46,6 +46,7 @@ enum Key {
     RestoreSummary,
     CopyNoTarget,
     CopyNotFile,
+    CopyNotSound,
 };
 }
 

@@ -179,6 +179,18 @@ const QHash<quint16, QString> &croatianTable()
              QStringLiteral("Izostavljeno po izuzecima i mapi arhiva: %s datoteka, %s mapa")},
             {QT_TRANSLATE_NOOP("Poruke", "65119"),
              QStringLiteral("Starije arhive nisu obrisane jer ova arhiva nije provjerena.")},
+            {QT_TRANSLATE_NOOP("Poruke", "65120"),
+             QStringLiteral("Starije arhive nisu obrisane jer neke datoteke ili mape nisu bile dostupne.")},
+            {QT_TRANSLATE_NOOP("Poruke", "65121"),
+             QStringLiteral("Arhive s datumom nakon ovog arhiviranja (nisu brojane ni obrisane; provjerite "
+                            "sat računala):")},
+            {QT_TRANSLATE_NOOP("Poruke", "65122"),
+             QStringLiteral(
+                 "Nepotpuno arhiviranje (%s datoteka ili mapa nije bilo dostupno) je izvršeno na mapi")},
+            {QT_TRANSLATE_NOOP("Poruke", "65123"),
+             QStringLiteral("Arhiviranje je prekinuto; djelomična arhiva spremljena je u")},
+            {QT_TRANSLATE_NOOP("Poruke", "65124"),
+             QStringLiteral("Arhiviranje je završeno bez %s nedostupnih datoteka ili mapa u arhivu")},
             {QT_TRANSLATE_NOOP("Poruke", "65159"),
              QStringLiteral(
                  "Zapis zadnjeg automatskog arhiviranja (Timer/Zadnje=%s) nije ispravan i zanemaren je.")},
@@ -228,6 +240,15 @@ const QHash<quint16, QString> &croatianTable()
              QStringLiteral("rclone nije instaliran: kopije se ne šalju dok se ne instalira paket rclone.")},
             {QT_TRANSLATE_NOOP("Poruke", "65194"), QStringLiteral("provjeravam vezu...")},
             {QT_TRANSLATE_NOOP("Poruke", "65195"), QStringLiteral("prekidam slanje kopije...")},
+            {QT_TRANSLATE_NOOP("Poruke", "65196"),
+             QStringLiteral("Kopije na odredištu s datumom nakon ove arhive (nisu brojane ni obrisane): %s")},
+            {QT_TRANSLATE_NOOP("Poruke", "65197"),
+             QStringLiteral(
+                 "odredište nije ni udaljeni cilj oblika udaljeni:putanja ni apsolutna putanja mape")},
+            {QT_TRANSLATE_NOOP("Poruke", "65198"),
+             QStringLiteral("rclone ne poznaje udaljeni cilj %s (rclone listremotes)")},
+            {QT_TRANSLATE_NOOP("Poruke", "65199"),
+             QStringLiteral("Odredište kopije %s nije prihvatljivo: %s")},
         };
         QHash<quint16, QString> byNumber;
         for (const CroatianEntry &entry : entries)

@@ -102,6 +102,11 @@ enum Number : quint16 {
     PruneFailed = 65117,
     LeftOutCount = 65118,
     PruningHeld = 65119,
+    PruningHeldMissing = 65120,
+    FutureDatedHeader = 65121,
+    HeadlineMissing = 65122,
+    BalloonRunStopped = 65123,
+    BalloonRunMissing = 65124,
     NoteStartRecordUnusable = 65159,
     NotifyMissedRun = 65160,
     BackupAgeLine = 65161,
@@ -136,6 +141,10 @@ enum Number : quint16 {
     SettingsRcloneMissing = 65193,
     CheckConnectionRunning = 65194,
     StatusCopyStopping = 65195,
+    CopyRemoteFuture = 65196,
+    CopyReasonTargetForm = 65197,
+    CopyReasonUnknownRemote = 65198,
+    ErrorCopyTarget = 65199,
 };
 }
 

@@ -1,5 +1,7 @@
 #include "run/ArchiveFolder.h"
 
+#include "run/RetentionPlan.h"
+
 #include <QDir>
 #include <QFile>
 
@@ -21,7 +23,8 @@ bool isRegularFile(const QString &path)
 } // namespace
 
 ArchiveFolder::ArchiveFolder(const QString &folder, const QString &prefix)
-    : m_folder(folder.endsWith(QLatin1Char('/')) || folder.isEmpty() ? folder : folder + QLatin1Char('/'))
+    : m_folder(folder.endsWith(QLatin1Char('/')) || folder.isEmpty() ? folder : folder + QLatin1Char('/')),
+      m_prefix(prefix)
 {
     const QString stamp = QStringLiteral("_\\d{4}\\.\\d{2}\\.\\d{2}__\\d{2}\\.\\d{2}\\.\\d{2}\\.zip");
     const QString name = QRegularExpression::escape(prefix) + stamp;
@@ -64,18 +67,22 @@ QStringList ArchiveFolder::matching(bool parts) const
     return found;
 }
 
-ArchiveFolder::Pruning ArchiveFolder::prune(int keep, const QString &current) const
+ArchiveFolder::Pruning ArchiveFolder::prune(int keep, const QString &current,
+                                            const std::function<bool(const QString &)> &isAutomatic,
+                                            const QString &nowStamp) const
 {
     Pruning result;
     if (keep <= 0)
         return result;
-    QStringList older = archives();
-    const bool currentHere = older.removeAll(current) > 0;
-    // The archive just written is kept whatever its stamp says (a clock set back), and counts as one.
-    const qsizetype othersKept = std::max<qsizetype>(0, keep - (currentHere ? 1 : 0));
-    const qsizetype toDelete = std::max<qsizetype>(0, older.size() - othersKept);
-    for (qsizetype i = 0; i < toDelete; ++i) {
-        const QString &path = older.at(i);
+    QStringList names;
+    for (const QString &path : archives())
+        names << path.mid(m_folder.size());
+    const QString currentName = current.startsWith(m_folder) ? current.mid(m_folder.size()) : QString();
+    const RetentionPlan plan = RetentionPlan::make(m_prefix, names, currentName, keep, nowStamp, isAutomatic);
+    for (const QString &name : plan.future)
+        result.future << m_folder + name;
+    for (const QString &name : plan.deleted) {
+        const QString path = m_folder + name;
         // Looked at again just before: a name that became a link or a folder meanwhile is left alone.
         if (!isRegularFile(path))
             continue;

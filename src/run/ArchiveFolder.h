@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // The archives one configuration's automatic runs leave in its archive folder: names made of the
 // prefix, "_", the stamp "yyyy.mm.dd__hh.nn.ss" and ".zip", nothing more and nothing less, and their
 // ".part" files. Only regular files count: a folder or a link of such a name is never one of them.
@@ -27,15 +29,19 @@ class ArchiveFolder
     {
         QStringList deleted; // full paths of the archives deleted, oldest first
         QStringList failed;  // "path: reason" of those that could not be deleted
+        QStringList future;  // full paths of archives dated after current and the clock: kept, not counted
     };
     // Deletes the oldest archives until keep remain, current (the archive just written) always among
-    // them. Nothing is deleted when keep is 0 or less.
-    Pruning prune(int keep, const QString &current) const;
+    // them, by RetentionPlan's rule: only archives isAutomatic names (given a file name) count or go.
+    // nowStamp is the clock as an archive stamp. Nothing is deleted when keep is 0 or less.
+    Pruning prune(int keep, const QString &current, const std::function<bool(const QString &)> &isAutomatic,
+                  const QString &nowStamp) const;
 
   private:
     QStringList matching(bool parts) const;
 
     QString m_folder; // ends in "/"
+    QString m_prefix;
     QRegularExpression m_archive;
     QRegularExpression m_part;
 };

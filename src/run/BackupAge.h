@@ -3,8 +3,8 @@
 #include <QDateTime>
 #include <QString>
 
-// How long ago the last good backup (a run whose archive got its final name) was made, in words, and
-// whether backups are overdue.
+// How long ago the last good backup (BackupAttempt::isGoodBackup: complete, every source read, its
+// reading back not cut short) was made, in words, and whether backups are overdue.
 class BackupAge
 {
   public:

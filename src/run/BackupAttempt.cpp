@@ -6,6 +6,7 @@
 #include "config/StringGrid.h"
 #include "run/ArchiveFolder.h"
 #include "run/ArchiveName.h"
+#include "run/ArchiveRecord.h"
 #include "run/FileSystem.h"
 #include "run/RunRequest.h"
 #include "run/RunState.h"
@@ -97,19 +98,68 @@ bool BackupAttempt::leftArchive(Outcome outcome)
     return outcome == Outcome::Complete || outcome == Outcome::Stopped;
 }
 
+bool BackupAttempt::isGoodBackup(Outcome outcome, const RunState &state)
+{
+    // A stopped run's archive lacks files, one whose sources could not all be read lacks them too, and
+    // one whose reading back was cut short is unproven.
+    return outcome == Outcome::Complete && state.file_missing == 0 &&
+           state.verification != RunState::Verification::Interrupted;
+}
+
+void BackupAttempt::keepEarlierGoodBackup(const ProgramSettings &settings)
+{
+    // Without a recorded moment and without a record of runs, the window takes the last archives' times
+    // for the last good backup, as versions that recorded neither left them. Once this run is recorded,
+    // that guess would take its archive for a good one: the earlier archives' moment is recorded instead.
+    if (ArchiveRecord::read(settings).exists() ||
+        ReadRecordedMoment(settings, RecordedMoment::LastGoodBackup).isValid())
+        return;
+    ProgramSettings earlier = settings;
+    const LastArchives last = LoadProgramSettings(earlier);
+    QDateTime newest;
+    for (const QString &path : {last.FileA, last.FileR}) {
+        const QFileInfo archive(path);
+        if (archive.isAbsolute() && archive.isFile() &&
+            (!newest.isValid() || archive.lastModified() > newest))
+            newest = archive.lastModified();
+    }
+    if (newest.isValid())
+        WriteRecordedMoment(settings, RecordedMoment::LastGoodBackup, newest);
+}
+
+bool BackupAttempt::putOnRecord(const ProgramSettings &settings, bool automatic, const RunState &state,
+                                const QString &nowStamp, Record &result)
+{
+    try {
+        ArchiveRecord::add(settings, automatic, QFileInfo(state.arhiva_file).fileName(), nowStamp);
+        return true;
+    } catch (const EConfigError &failure) {
+        result.recordFailure =
+            MessageTable::fill(MessageTable::text(Msg::ErrorFileNotWritten), {failure.fileName()});
+        if (!failure.reason().isEmpty())
+            result.recordFailure += QStringLiteral(" (") + failure.reason() + QLatin1Char(')');
+        return false;
+    }
+}
+
 BackupAttempt::Record BackupAttempt::record(const ProgramSettings &settings, Kind kind, const RunState &state)
 {
     Record result;
     result.outcome = outcome(state);
+    const bool automatic = kind == Kind::Automatic;
+    const QString nowStamp = ArchiveName::stampNow();
+    // A damaged archive is on record as its run's too, so that retention takes it in its time.
+    if (result.outcome == Outcome::VerifyFailed)
+        putOnRecord(settings, automatic, state, nowStamp, result);
     if (!leftArchive(result.outcome))
         return result;
     try {
-        WriteLastArchive(settings, kind == Kind::Automatic ? LastArchiveKind::FileA : LastArchiveKind::FileR,
+        if (!isGoodBackup(result.outcome, state))
+            keepEarlierGoodBackup(settings);
+        WriteLastArchive(settings, automatic ? LastArchiveKind::FileA : LastArchiveKind::FileR,
                          state.arhiva_file);
         result.recorded = true;
-        // A stopped run's archive lacks files, and one whose reading back was cut short is unproven:
-        // neither is a good backup, so neither quiets the warning that backups are overdue.
-        if (result.outcome == Outcome::Complete && state.verification != RunState::Verification::Interrupted)
+        if (isGoodBackup(result.outcome, state))
             WriteRecordedMoment(settings, RecordedMoment::LastGoodBackup, QDateTime::currentDateTime());
     } catch (const EConfigError &failure) {
         result.error = failure;
@@ -117,20 +167,44 @@ BackupAttempt::Record BackupAttempt::record(const ProgramSettings &settings, Kin
                              ? failure.message()
                              : failure.message() + QStringLiteral(" (") + failure.reason() + QLatin1Char(')');
     }
-    if (kind == Kind::Automatic && settings.GLOBAL_Zadrzi > 0 && result.outcome == Outcome::Complete &&
-        result.recorded) {
-        // An archive nobody has read back is no reason to give up an older one.
-        if (state.verification != RunState::Verification::Sound) {
-            result.pruningHeld = true;
-        } else {
-            const ArchiveFolder::Pruning pruning =
-                ArchiveFolder(settings.BackupLokacijaAuto, settings.BckName)
-                    .prune(settings.GLOBAL_Zadrzi, state.arhiva_file);
-            result.pruned = pruning.deleted;
-            result.pruneFailed = pruning.failed;
-        }
-    }
+    const bool onRecord = putOnRecord(settings, automatic, state, nowStamp, result);
+    const bool remoteKeeps =
+        !settings.GLOBAL_UdaljenoCilj.trimmed().isEmpty() && settings.GLOBAL_UdaljenoZadrzi > 0;
+    if (!automatic || result.outcome != Outcome::Complete || !result.recorded ||
+        (settings.GLOBAL_Zadrzi <= 0 && !remoteKeeps))
+        return result;
+    // An archive nobody has read back, or one without sources that could not be read, is no reason to
+    // give up an older one that may hold what this one lacks.
+    if (state.verification != RunState::Verification::Sound)
+        result.pruningHeld = Record::Hold::NotVerified;
+    else if (state.file_missing > 0)
+        result.pruningHeld = Record::Hold::SourcesMissing;
+    else if (!onRecord)
+        result.pruningHeld = Record::Hold::NotOnRecord;
+    if (result.pruningHeld != Record::Hold::None)
+        return result;
+    result.mayPrune = true;
+    const ArchiveRecord known = ArchiveRecord::read(settings);
+    const QString prefix = settings.BckName;
+    const ArchiveFolder::Pruning pruning =
+        ArchiveFolder(settings.BackupLokacijaAuto, prefix)
+            .prune(
+                settings.GLOBAL_Zadrzi, state.arhiva_file,
+                [&known, &prefix](const QString &name) { return known.isAutomatic(prefix, name); }, nowStamp);
+    result.pruned = pruning.deleted;
+    result.pruneFailed = pruning.failed;
+    result.futureDated = pruning.future;
     return result;
+}
+
+QString BackupAttempt::endNotice(const Record &record, const RunState &state)
+{
+    if (record.outcome == Outcome::Stopped)
+        return MessageTable::text(Msg::BalloonRunStopped);
+    if (state.file_missing > 0)
+        return MessageTable::fill(MessageTable::text(Msg::BalloonRunMissing),
+                                  {QString::number(state.file_missing)});
+    return MessageTable::text(Msg::BalloonRunFinished);
 }
 
 QString BackupAttempt::text(Refusal refusal, const ProgramSettings &settings, const QString &archive)
@@ -207,7 +281,13 @@ QStringList BackupAttempt::notes(const Record &record, const RunState &state)
     }
     for (const QString &failed : record.pruneFailed)
         lines << MessageTable::fill(MessageTable::text(Msg::PruneFailed), {failed});
-    if (record.pruningHeld)
+    if (!record.futureDated.isEmpty())
+        lines << MessageTable::text(Msg::FutureDatedHeader) << record.futureDated;
+    if (!record.recordFailure.isEmpty())
+        lines << record.recordFailure;
+    if (record.pruningHeld == Record::Hold::NotVerified)
         lines << MessageTable::text(Msg::PruningHeld);
+    else if (record.pruningHeld == Record::Hold::SourcesMissing)
+        lines << MessageTable::text(Msg::PruningHeldMissing);
     return lines;
 }

@@ -58,9 +58,14 @@ class BackupAttempt
         bool recorded = false;             // the archive was recorded as the last one of its kind
         QString failure;                   // why recording failed, when an archive was there to record
         std::optional<EConfigError> error; // that failure as the settings store reported it
-        bool pruningHeld = false; // older archives were due for deletion, but this run was not verified
-        QStringList pruned;       // older archives deleted after the run
-        QStringList pruneFailed;  // "path: reason" of those that could not be deleted
+        // Why older archives that were due for deletion, here or at the remote target, all stay.
+        enum class Hold { None, NotVerified, SourcesMissing, NotOnRecord };
+        Hold pruningHeld = Hold::None;
+        bool mayPrune = false;   // the run is a good automatic backup: older ones may go, here and there
+        QString recordFailure;   // why the archive could not be put on ArchiveRecord's record
+        QStringList pruned;      // older archives deleted after the run
+        QStringList pruneFailed; // "path: reason" of those that could not be deleted
+        QStringList futureDated; // archives dated after this run, kept and not counted
     };
 
     // The first check of every run: the backup list exists and can be read.
@@ -78,11 +83,19 @@ class BackupAttempt
     static Outcome outcome(const RunState &state);
     // Whether the outcome left a valid archive behind.
     static bool leftArchive(Outcome outcome);
-    // Decides the run's outcome and records its archive as the last one of its kind, and the moment as
-    // the last good backup, only when the run left a valid archive. After an automatic run that
-    // completed, was recorded and verified sound, the oldest archives of the configuration in the archive
-    // folder are deleted until as many remain as the settings keep; never after any other run.
+    // Whether the run is a good backup: complete, with every source read and its reading back not cut
+    // short. Only that quiets the warning that backups are overdue.
+    static bool isGoodBackup(Outcome outcome, const RunState &state);
+    // Decides the run's outcome and records its archive as the last one of its kind (and on
+    // ArchiveRecord's record as an automatic or a manual run's), only when the run left a valid archive;
+    // the moment is recorded as the last good backup only after a good backup. After an automatic run
+    // that is a good backup, was recorded and verified sound, the oldest automatic archives of the
+    // configuration in the archive folder are deleted until as many remain as the settings keep (and
+    // mayPrune lets the remote copy do the same); never after any other run.
     static Record record(const ProgramSettings &settings, Kind kind, const RunState &state);
+    // The first line of the notification of a run that left an archive, in the current language: done,
+    // stopped, or done without sources that could not be read. The archive's path follows it.
+    static QString endNotice(const Record &record, const RunState &state);
 
     // The refusal in words, in the current language; empty for Refusal::None.
     static QString text(Refusal refusal, const ProgramSettings &settings, const QString &archive);
@@ -91,4 +104,13 @@ class BackupAttempt
     // The lines every front end adds to the run's summary, in the current language: the ".part" files
     // found at the start, what was left out, the verification's result and the older archives deleted.
     static QStringList notes(const Record &record, const RunState &state);
+
+  private:
+    // Before a run that is no good backup is recorded: keeps the moment the window would have guessed
+    // from earlier archives (settings of versions that recorded no such moment). Throws EConfigError.
+    static void keepEarlierGoodBackup(const ProgramSettings &settings);
+    // Puts the run's archive on ArchiveRecord's record; false, with the failure in result, when the
+    // record cannot be written.
+    static bool putOnRecord(const ProgramSettings &settings, bool automatic, const RunState &state,
+                            const QString &nowStamp, Record &result);
 };

@@ -2,7 +2,9 @@
 
 #include "config/MessageTable.h"
 #include "config/ProgramSettings.h"
-#include "run/RemoteRetention.h"
+#include "run/ArchiveName.h"
+#include "run/ArchiveRecord.h"
+#include "run/RetentionPlan.h"
 #include "run/RunController.h"
 
 #include <QFileInfo>
@@ -98,7 +100,8 @@ RemoteCopy::Result RemoteCopy::fail(Result result, const RcloneProcess::Result &
     return result;
 }
 
-RemoteCopy::Result RemoteCopy::send(const QString &archive, const QString &prefix)
+RemoteCopy::Result RemoteCopy::send(const QString &archive, const QString &prefix,
+                                    const ArchiveRecord *retention)
 {
     Result result;
     const QFileInfo local(archive);
@@ -116,6 +119,12 @@ RemoteCopy::Result RemoteCopy::send(const QString &archive, const QString &prefi
         bool &flag;
         ~Sending() { flag = false; }
     } sending{m_sending};
+
+    if (const QString problem = targetProblem(m_target, QueryTimeoutMs); !problem.isEmpty()) {
+        result.outcome = Outcome::Failed;
+        result.reason = problem;
+        return result;
+    }
 
     // Which hash the remote offers decides how the copy is compared: by hash, or by size alone.
     const RcloneProcess::Result features =
@@ -203,7 +212,8 @@ RemoteCopy::Result RemoteCopy::send(const QString &archive, const QString &prefi
         return result;
     }
     result.outcome = Outcome::Confirmed;
-    applyRetention(result, prefix);
+    if (retention)
+        applyRetention(result, prefix, *retention);
     return result;
 }
 
@@ -214,7 +224,7 @@ void RemoteCopy::removePart(const QString &part)
     m_remote.run({QStringLiteral("deletefile"), part}, CleanupTimeoutMs);
 }
 
-void RemoteCopy::applyRetention(Result &result, const QString &prefix)
+void RemoteCopy::applyRetention(Result &result, const QString &prefix, const ArchiveRecord &known)
 {
     if (m_keep <= 0 || m_stopRequested)
         return;
@@ -224,14 +234,19 @@ void RemoteCopy::applyRetention(Result &result, const QString &prefix)
         result.retentionFailure = reasonOf(listed);
         return;
     }
+    const QString sent = QFileInfo(result.remoteFile).fileName();
     QStringList files;
     for (const QJsonValue &value : QJsonDocument::fromJson(listed.output).array()) {
         const QJsonObject entry = value.toObject();
         if (!entry.value(QStringLiteral("IsDir")).toBool())
             files.append(entry.value(QStringLiteral("Name")).toString());
     }
-    const QString sent = QFileInfo(result.remoteFile).fileName();
-    for (const QString &name : RemoteRetention::toDelete(prefix, files, sent, m_keep)) {
+    // Only copies of archives that automatic runs wrote count or go; a manual archive's copy stays.
+    const RetentionPlan plan = RetentionPlan::make(
+        prefix, files, sent, m_keep, ArchiveName::stampNow(),
+        [&known, &prefix](const QString &name) { return known.isAutomatic(prefix, name); });
+    result.futureDated = plan.future;
+    for (const QString &name : plan.deleted) {
         const RcloneProcess::Result deleted =
             m_remote.run({QStringLiteral("deletefile"), remotePath(m_target, name)}, QueryTimeoutMs);
         if (!deleted.succeeded()) {
@@ -242,12 +257,45 @@ void RemoteCopy::applyRetention(Result &result, const QString &prefix)
     }
 }
 
+QString RemoteCopy::targetProblem(const QString &target, int timeoutMs)
+{
+    const QString trimmed = target.trimmed();
+    if (trimmed.startsWith(u'/'))
+        return QString();
+    // rclone takes what comes before the first ":" as a remote's name, unless a "/" comes first.
+    const qsizetype colon = trimmed.indexOf(u':');
+    const QString remote = trimmed.left(colon);
+    if (colon <= 0 || remote.contains(u'/'))
+        return message(Msg::CopyReasonTargetForm);
+    if (RcloneProcess::program().isEmpty())
+        return QString();
+    RcloneProcess process;
+    const RcloneProcess::Result listed = process.run({QStringLiteral("listremotes")}, timeoutMs);
+    if (!listed.succeeded()) {
+        return listed.timedOut
+                   ? MessageTable::fill(message(Msg::CopyReasonTimeout), {QString::number(timeoutMs / 1000)})
+               : !listed.error.isEmpty()
+                   ? listed.error
+                   : MessageTable::fill(message(Msg::CopyReasonExitCode), {QString::number(listed.exitCode)});
+    }
+    const QStringList remotes = QString::fromUtf8(listed.output).split(u'\n', Qt::SkipEmptyParts);
+    for (const QString &line : remotes)
+        if (line.trimmed() == remote + u':')
+            return QString();
+    return MessageTable::fill(message(Msg::CopyReasonUnknownRemote), {remote});
+}
+
 RemoteCopy::Check RemoteCopy::checkConnection(const QString &target, int timeoutMs)
 {
     Check check;
     if (RcloneProcess::program().isEmpty()) {
         check.kind = Check::Kind::NoRclone;
         check.reason = message(Msg::CopyReasonNoRclone);
+        return check;
+    }
+    if (const QString problem = targetProblem(target, timeoutMs); !problem.isEmpty()) {
+        check.kind = Check::Kind::Failed;
+        check.reason = problem;
         return check;
     }
     RcloneProcess process;
@@ -278,6 +326,9 @@ QString RemoteCopy::text(const Result &result, const QString &target)
     if (!result.deleted.isEmpty())
         text += QStringLiteral("\r\n") + MessageTable::fill(message(Msg::CopyRemoteDeleted),
                                                             {result.deleted.join(QStringLiteral(", "))});
+    if (!result.futureDated.isEmpty())
+        text += QStringLiteral("\r\n") + MessageTable::fill(message(Msg::CopyRemoteFuture),
+                                                            {result.futureDated.join(QStringLiteral(", "))});
     if (!result.retentionFailure.isEmpty())
         text += QStringLiteral("\r\n") +
                 MessageTable::fill(message(Msg::CopyRemoteDeleteFailed), {result.retentionFailure});

@@ -9,6 +9,7 @@
 
 #include <functional>
 
+class ArchiveRecord;
 struct ProgramSettings;
 
 // The copy of an archive at a remote store, through rclone: the archive is sent as "<name>.part",
@@ -34,6 +35,7 @@ class RemoteCopy : public QObject
         QString remoteFile;       // the copy's full remote path
         QString reason;           // why it failed, in words
         QStringList deleted;      // copies deleted at the target to keep the number set
+        QStringList futureDated;  // copies there dated after this archive and the clock: kept, not counted
         QString retentionFailure; // why deleting them failed; the copy itself still counts
 
         bool confirmed() const { return outcome == Outcome::Confirmed; }
@@ -56,16 +58,22 @@ class RemoteCopy : public QObject
 
     // Called with the whole percent sent, about once a second while the archive is being sent.
     void setProgressHandler(std::function<void(int)> handler) { m_progress = std::move(handler); }
-    // Sends the archive and returns when it is confirmed, or why not; then applies retention to the
-    // copies whose names are prefix's automatic archive names. Events are served meanwhile.
-    Result send(const QString &archive, const QString &prefix);
+    // Sends the archive and returns when it is confirmed, or why not. Then, with a record (when the
+    // archive may replace older ones), applies RetentionPlan's rule to the copies the record knows as
+    // prefix's automatic archives; without one nothing at the target is deleted. Events are served
+    // meanwhile.
+    Result send(const QString &archive, const QString &prefix, const ArchiveRecord *retention);
     // The stop button: ends the rclone command under way; the copy counts as stopped.
     void stop();
     bool sending() const { return m_sending; }
 
     // target + "/" + name, with no second separator after "remote:" or a trailing "/".
     static QString remotePath(const QString &target, const QString &name);
-    // Lists the target's folders (rclone lsd) within timeoutMs.
+    // Whether target can take copies: "remote:path" of a remote rclone knows (rclone listremotes), or an
+    // absolute folder path; anything else (a bare "nas" would be a folder below the working folder) is
+    // refused. Empty when it can, else why not, in words. Without rclone only the form is checked.
+    static QString targetProblem(const QString &target, int timeoutMs = 20000);
+    // Lists the target's folders (rclone lsd) within timeoutMs, once targetProblem() finds none.
     static Check checkConnection(const QString &target, int timeoutMs = 20000);
 
     // The result as the summary, the tray and the command line say it, in the current language.
@@ -79,7 +87,7 @@ class RemoteCopy : public QObject
     QString reasonOf(const RcloneProcess::Result &step) const;
     // Deletes the copy under its ".part" name after a failure or stop, as far as the remote allows.
     void removePart(const QString &part);
-    void applyRetention(Result &result, const QString &prefix);
+    void applyRetention(Result &result, const QString &prefix, const ArchiveRecord &known);
 
     QString m_target;
     int m_keep;

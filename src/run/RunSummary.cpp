@@ -21,7 +21,14 @@ QString decimal(double value, const QLocale &locale)
 
 RunSummary::RunSummary(const RunState &state, qint64 archiveSize, const QLocale &locale)
 {
-    m_headline = MessageTable::text(state.PrekidArhiviranja ? Msg::HeadlinePartial : Msg::HeadlineComplete);
+    // A run without some of its sources did not back up everything either: the headline says so.
+    if (state.PrekidArhiviranja)
+        m_headline = MessageTable::text(Msg::HeadlinePartial);
+    else if (state.file_missing > 0)
+        m_headline =
+            MessageTable::fill(MessageTable::text(Msg::HeadlineMissing), {count(state.file_missing, locale)});
+    else
+        m_headline = MessageTable::text(Msg::HeadlineComplete);
     const qsizetype lastSeparator = state.arhiva_file.lastIndexOf(QLatin1Char('/'));
     m_folder = state.arhiva_file.left(lastSeparator + 1);
     m_name = state.arhiva_file.mid(lastSeparator + 1);

@@ -314,20 +314,20 @@ class TestTGlavni : public QObject
 
         QCOMPARE(fixture.control<QLabel>("LBL_Status")->text(), QStringLiteral("arhiviranje je završeno"));
         // The tray's hint showed the run's progress, and is the program's title and the backup's age
-        // again after it.
+        // again after it: a run that could not read a source is no good backup.
         QVERIFY2(fixture.desktop.tray.toolTips.contains(QStringLiteral("Arkivoda – 100%")),
                  qPrintable(fixture.desktop.tray.toolTips.join(u'|')));
         QCOMPARE(fixture.desktop.tray.toolTip,
-                 QStringLiteral("Arkivoda\nZadnje uspješno arhiviranje: danas"));
+                 QStringLiteral("Arkivoda\nZadnje uspješno arhiviranje: još nijedno"));
         QCOMPARE(fixture.control<QLabel>("LokacijaA")->text(), archive);
         QVERIFY(fixture.settingsText().contains(QStringLiteral("FileA=") + archive));
         QCOMPARE(window.windowTitle(), QStringLiteral("Arkivoda"));
         QCOMPARE(fixture.desktop.tray.messages.size(), 1);
         QCOMPARE(fixture.desktop.tray.messages.first().title, QStringLiteral("Arkivoda "));
         QCOMPARE(fixture.desktop.tray.messages.first().text,
-                 QStringLiteral("Arhiviranje je završeno u arhivu \r\n") + archive +
-                     QStringLiteral("\r\nArhiva je provjerena: ispravna"));
-        QCOMPARE(fixture.desktop.tray.messages.first().icon, TrayIcon::BalloonIcon::Information);
+                 QStringLiteral("Arhiviranje je završeno bez 1 nedostupnih datoteka ili mapa u arhivu \r\n") +
+                     archive + QStringLiteral("\r\nArhiva je provjerena: ispravna"));
+        QCOMPARE(fixture.desktop.tray.messages.first().icon, TrayIcon::BalloonIcon::Warning);
         QCOMPARE(fixture.desktop.tray.messages.first().timeoutMs, 5000);
         QCOMPARE(fixture.desktop.launcher.states.first(), LauncherProgress::State::Normal);
         QCOMPARE(fixture.desktop.launcher.states.last(), LauncherProgress::State::NoProgress);
@@ -341,8 +341,10 @@ class TestTGlavni : public QObject
         const QStringList summary = summaries.first().text.split(QStringLiteral("\r\n"));
         QCOMPARE(
             summary.mid(0, 8),
-            (QStringList{QStringLiteral("Arhiviranje je izvršeno na mapi"), QString(), fixture.archiveFolder,
-                         QString(), QStringLiteral("u datoteku"), QString(), archives.first(), QString()}));
+            (QStringList{QStringLiteral("Nepotpuno arhiviranje (1 datoteka ili mapa nije bilo dostupno) je "
+                                        "izvršeno na mapi"),
+                         QString(), fixture.archiveFolder, QString(), QStringLiteral("u datoteku"), QString(),
+                         archives.first(), QString()}));
         QCOMPARE(summary.at(8), QStringLiteral("Broj arhiviranih datoteka: 2"));
         QVERIFY(summary.at(12).startsWith(QStringLiteral("Trajanje arhiviranja: 00:00:0")));
         QVERIFY(summary.contains(QStringLiteral("Arhiva je provjerena: ispravna")));
@@ -807,6 +809,12 @@ class TestTGlavni : public QObject
         QCOMPARE(summaries.size(), 1);
         QVERIFY(summaries.first().text.startsWith(
             QStringLiteral("Djelomično arhiviranje je izvršeno na mapi\r\n")));
+        // The notification says the same, never that the run is done.
+        QVERIFY(!fixture.desktop.tray.messages.isEmpty());
+        QVERIFY2(
+            fixture.desktop.tray.messages.last().text.startsWith(
+                QStringLiteral("Arhiviranje je prekinuto; djelomična arhiva spremljena je u \r\n") + archive),
+            qPrintable(fixture.desktop.tray.messages.last().text));
         QVERIFY(fixture.inIdleLayout());
     }
 
@@ -965,16 +973,26 @@ class TestTGlavni : public QObject
     {
         QTest::addColumn<bool>("service");
         QTest::addColumn<bool>("archiveFolderMissing");
-        QTest::newRow("service, complete") << true << false;
-        QTest::newRow("service, failed") << true << true;
-        QTest::newRow("no service, complete") << false << false;
+        QTest::addColumn<bool>("sourceMissing");
+        QTest::addColumn<QString>("notice");
+        const QString done = QStringLiteral("Arhiviranje je završeno u arhivu \n");
+        QTest::newRow("service, complete") << true << false << false << done;
+        QTest::newRow("service, failed") << true << true << false << QString();
+        QTest::newRow("no service, complete") << false << false << false << done;
+        QTest::newRow("service, a source missing")
+            << true << false << true
+            << QStringLiteral("Arhiviranje je završeno bez 1 nedostupnih datoteka ili mapa u arhivu \n");
     }
 
     void endOfRunNotification()
     {
         QFETCH(bool, service);
         QFETCH(bool, archiveFolderMissing);
+        QFETCH(bool, sourceMissing);
+        QFETCH(QString, notice);
         Fixture fixture(QStringLiteral("[Program]\r\nReport=0\r\n"));
+        if (sourceMissing)
+            fixture.writeList({fixture.tree.path(QStringLiteral("izvor")), fixture.missing});
         fixture.desktop.notifications.available = service;
         TGlavni &window = fixture.open();
         QString target = fixture.tree.path(QStringLiteral("r.zip"));
@@ -993,11 +1011,12 @@ class TestTGlavni : public QObject
         if (!service)
             return;
         QCOMPARE(shown.first().title, QStringLiteral("Arkivoda "));
-        QCOMPARE(shown.first().icon,
-                 archiveFolderMissing ? TrayIcon::BalloonIcon::Error : TrayIcon::BalloonIcon::Information);
+        QCOMPARE(shown.first().icon, archiveFolderMissing ? TrayIcon::BalloonIcon::Error
+                                     : sourceMissing      ? TrayIcon::BalloonIcon::Warning
+                                                          : TrayIcon::BalloonIcon::Information);
         if (!archiveFolderMissing)
-            QCOMPARE(shown.first().text, QStringLiteral("Arhiviranje je završeno u arhivu \n") + target +
-                                             QStringLiteral("\nArhiva je provjerena: ispravna"));
+            QCOMPARE(shown.first().text,
+                     notice + target + QStringLiteral("\nArhiva je provjerena: ispravna"));
         QCOMPARE(shown.first().actions.first().key, QStringLiteral("default"));
         window.hide();
         emit fixture.desktop.notifications.actionInvoked(QStringLiteral("default"));

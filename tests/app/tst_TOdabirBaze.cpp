@@ -29,6 +29,29 @@
 
 namespace {
 
+// An rclone configuration with one remote, "nas", in use while the object lives.
+class RcloneWithRemote
+{
+  public:
+    explicit RcloneWithRemote(const TempTree &tree)
+        : m_hadConfig(qEnvironmentVariableIsSet("RCLONE_CONFIG")), m_previous(qgetenv("RCLONE_CONFIG"))
+    {
+        qputenv("RCLONE_CONFIG",
+                QFile::encodeName(tree.writeFile(QStringLiteral("rclone.conf"), "[nas]\ntype = local\n")));
+    }
+    ~RcloneWithRemote()
+    {
+        if (m_hadConfig)
+            qputenv("RCLONE_CONFIG", m_previous);
+        else
+            qunsetenv("RCLONE_CONFIG");
+    }
+
+  private:
+    bool m_hadConfig;
+    QByteArray m_previous;
+};
+
 // Translates every text of the settings window to a marked copy, as a language module would.
 class MarkingTranslator : public QTranslator
 {
@@ -916,6 +939,7 @@ class TestTOdabirBaze : public QObject
         if (!withRclone)
             qputenv("PATH", QFile::encodeName(fixture.tree.makeDir(QStringLiteral("prazno"))));
         fixture.settings.GLOBAL_UdaljenoCilj = target;
+        const RcloneWithRemote rclone(fixture.tree);
         fixture.open();
         const QString shownNote = fixture.control<QLabel>("LBL_Veza")->text();
         fixture.click("BTN_ProvjeriVezu");
@@ -935,6 +959,49 @@ class TestTOdabirBaze : public QObject
         LoadProgramSettings(loaded);
         QCOMPARE(loaded.GLOBAL_UdaljenoCilj, QStringLiteral("nas:kopije"));
         QCOMPARE(loaded.GLOBAL_UdaljenoZadrzi, 7);
+    }
+
+    // A copy target is a remote rclone knows or an absolute folder: the check and the save refuse
+    // anything else, as a bare name would copy into a folder below the working folder.
+    void aCopyTargetThatCannotTakeCopiesIsRefused_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("problem");
+        const QString form = QStringLiteral(
+            "odredište nije ni udaljeni cilj oblika udaljeni:putanja ni apsolutna putanja mape");
+        QTest::newRow("a bare name") << QStringLiteral("nas") << form;
+        QTest::newRow("a relative folder") << QStringLiteral("kopije/nas:x") << form;
+        QTest::newRow("an unknown remote")
+            << QStringLiteral("nepoznato:x")
+            << QStringLiteral("rclone ne poznaje udaljeni cilj nepoznato (rclone listremotes)");
+        QTest::newRow("a known remote") << QStringLiteral("nas:kopije") << QString();
+        QTest::newRow("an absolute folder") << QStringLiteral("/mnt/kopije") << QString();
+    }
+
+    void aCopyTargetThatCannotTakeCopiesIsRefused()
+    {
+        QFETCH(QString, target);
+        QFETCH(QString, problem);
+        Fixture fixture(QStringList{QStringLiteral("/a")});
+        const RcloneWithRemote rclone(fixture.tree);
+        fixture.open();
+        fixture.control<QLineEdit>("ED_Cilj")->setText(target);
+        fixture.click("BTN_ProvjeriVezu");
+        const QString answer = fixture.control<QLabel>("LBL_Veza")->text();
+        fixture.click("Button1");
+
+        if (problem.isEmpty()) {
+            QVERIFY(fixture.dialogs.isEmpty());
+            QCOMPARE(fixture.settings.GLOBAL_UdaljenoCilj, target);
+            return;
+        }
+        QVERIFY2(answer.startsWith(QStringLiteral("Veza s %1 nije uspjela: ").arg(target) + problem),
+                 qPrintable(answer));
+        QCOMPARE(fixture.dialogs.size(), 1);
+        QCOMPARE(fixture.dialogs.first().caption, QStringLiteral("Greška"));
+        QCOMPARE(fixture.dialogs.first().text,
+                 QStringLiteral("Odredište kopije %1 nije prihvatljivo: ").arg(target) + problem);
+        QCOMPARE(fixture.settings.GLOBAL_UdaljenoCilj, QString());
     }
 
     void languageChangeKeepsTheEdits()

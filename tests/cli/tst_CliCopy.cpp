@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTest>
@@ -42,7 +43,7 @@ class TestCliCopy : public QObject
 
     struct Setup
     {
-        explicit Setup(const QString &target, int keep = 0)
+        explicit Setup(const QString &target, int keep = 0, const QString &extraSettings = QString())
         {
             tree.makeDir(u"config/Arkivoda"_s);
             archiveFolder = tree.makeDir(u"arhiva"_s) + u'/';
@@ -52,7 +53,7 @@ class TestCliCopy : public QObject
                            (tree.path(u"izvor"_s) + u"\r\n"_s).toUtf8());
             tree.writeFile(u"config/Arkivoda/Arkivoda.ini"_s,
                            (u"[LokacijaAuto]\r\nPutanja="_s + archiveFolder + u"\r\n[Udaljeno]\r\nCilj="_s +
-                            target + u"\r\nZadrzi="_s + QString::number(keep) + u"\r\n"_s)
+                            target + u"\r\nZadrzi="_s + QString::number(keep) + u"\r\n"_s + extraSettings)
                                .toUtf8());
         }
 
@@ -141,6 +142,10 @@ class TestCliCopy : public QObject
         QTest::newRow("no target") << QString() << u"Arhiva_2026.01.02__03.04.05.zip"_s << 2
                                    << u"Udaljeni cilj kopija nije postavljen"_s;
         QTest::newRow("no such file") << u"sftp"_s << u"nema.zip"_s << 2 << u"nije arhivska datoteka"_s;
+        QTest::newRow("damaged archive") << u"sftp"_s << u"ostecena.zip"_s << 3 << u"kopija nije poslana"_s;
+        // rclone would take a bare name for a folder below the working folder.
+        QTest::newRow("target without a colon")
+            << u"nas"_s << u"Arhiva_2026.01.02__03.04.05.zip"_s << 4 << u"ni apsolutna putanja mape"_s;
     }
 
     void copyOption()
@@ -153,13 +158,22 @@ class TestCliCopy : public QObject
         const QString remote = target == u"sftp"_s   ? m_servers->sftpTarget() + u"/option"_s
                                : target == u"dav"_s  ? m_servers->webdavTarget()
                                : target == u"down"_s ? m_servers->downTarget()
-                                                     : QString();
+                                                     : target;
         Setup setup(remote);
         QCOMPARE(setup.run({u"--manual"_s, setup.tree.path(u"Arhiva_2026.01.02__03.04.05.zip"_s)}),
-                 remote.isEmpty()      ? 0
-                 : target == u"down"_s ? 4
-                                       : 0);
+                 remote.isEmpty()                            ? 0
+                 : target == u"down"_s || target == u"nas"_s ? 4
+                                                             : 0);
         const QString archive = setup.tree.path(u"Arhiva_2026.01.02__03.04.05.zip"_s);
+        if (file == u"ostecena.zip"_s) {
+            // A byte changed in the middle of a stored file: its CRC no longer matches.
+            QVERIFY(QFile::copy(archive, setup.tree.path(file)));
+            QFile damaged(setup.tree.path(file));
+            QVERIFY(damaged.open(QIODevice::ReadWrite) && damaged.seek(damaged.size() / 2));
+            const char byte = damaged.read(1).at(0);
+            QVERIFY(damaged.seek(damaged.size() / 2));
+            damaged.write(QByteArray(1, char(~byte)));
+        }
         // The copies of that run go; WebDAV's through its server, which keeps a view of its folders.
         QDir(folder).removeRecursively();
         QProcess::execute(u"rclone"_s, {u"deletefile"_s,
@@ -174,9 +188,76 @@ class TestCliCopy : public QObject
             const QString sent = (target == u"sftp"_s ? folder : m_servers->webdavFolder() + u"/kopije"_s) +
                                  u"/Arhiva_2026.01.02__03.04.05.zip"_s;
             QCOMPARE(sha256Of(sent), before);
+        } else {
+            QVERIFY(!QFileInfo::exists(folder + u'/' + file));
+            QVERIFY(!QFileInfo::exists(u"nas"_s));
         }
         QDir(folder).removeRecursively();
         QDir(m_servers->webdavFolder() + u"/kopije"_s).removeRecursively();
+    }
+
+    // A copy of an older archive never deletes the newer copies there.
+    void copyOfAnOlderArchiveKeepsNewerCopies()
+    {
+        const QString folder = m_servers->sftpFolder() + u"/older"_s;
+        Setup setup(m_servers->sftpTarget() + u"/older"_s, 2);
+        const QStringList newer{u"Arhiva_2020.01.05__10.00.00.zip"_s, u"Arhiva_2020.01.06__10.00.00.zip"_s,
+                                u"Arhiva_2020.01.07__10.00.00.zip"_s};
+        // Copies that automatic runs sent, on the configuration's record.
+        QString record = u"Pocetak 2020.01.01__00.00.00\n"_s;
+        QVERIFY(QDir().mkpath(folder));
+        for (const QString &name : newer) {
+            QFile file(folder + u'/' + name);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("PK");
+            record += u"A "_s + name + u'\n';
+        }
+        const QString older = u"Arhiva_2020.01.04__10.00.00.zip"_s;
+        QCOMPARE(setup.run({u"--manual"_s, setup.tree.path(older)}), 0);
+        setup.tree.writeFile(u"config/Arkivoda/Arkivoda_arhive.txt"_s,
+                             (record + u"A "_s + older + u'\n').toUtf8());
+
+        QCOMPARE(setup.run({u"--copy"_s, setup.tree.path(older)}), 0);
+        QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{older} + newer);
+        QDir(folder).removeRecursively();
+    }
+
+    // The copies there go by the same rule as the archives here: only after a verified run that read
+    // every source.
+    void remoteRetentionFollowsTheLocalRule_data()
+    {
+        QTest::addColumn<QString>("settings");
+        QTest::addColumn<bool>("sourceMissing");
+        QTest::addColumn<bool>("pruned");
+        QTest::newRow("verified") << QString() << false << true;
+        QTest::newRow("not verified") << u"[Program]\r\nProvjera=0\r\n"_s << false << false;
+        QTest::newRow("a source missing") << QString() << true << false;
+    }
+
+    void remoteRetentionFollowsTheLocalRule()
+    {
+        QFETCH(QString, settings);
+        QFETCH(bool, sourceMissing);
+        QFETCH(bool, pruned);
+        const QString folder = m_servers->sftpFolder() + u"/rule"_s;
+        Setup setup(m_servers->sftpTarget() + u"/rule"_s, 1, settings);
+        if (sourceMissing)
+            setup.tree.writeFile(
+                u"config/Arkivoda/Arkivoda_bcklst.txt"_s,
+                (setup.tree.path(u"izvor"_s) + u"\r\n"_s + setup.tree.path(u"nema"_s) + u"\r\n"_s).toUtf8());
+        const QStringList older{u"Arhiva_2020.01.01__10.00.00.zip"_s, u"Arhiva_2020.01.02__10.00.00.zip"_s};
+        QVERIFY(QDir().mkpath(folder));
+        for (const QString &name : older) {
+            QFile file(folder + u'/' + name);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("PK");
+        }
+        QCOMPARE(setup.run(), sourceMissing ? 1 : 0);
+        QStringList expected = setup.archives();
+        if (!pruned)
+            expected = older + expected;
+        QCOMPARE(QDir(folder).entryList(QDir::Files, QDir::Name), expected);
+        QDir(folder).removeRecursively();
     }
 
     // Ctrl+C during the copy ends it: status 4, the local archive whole, nothing under its name there.

@@ -217,6 +217,14 @@ class TestCli : public QObject
             QStringLiteral("Tijekom arhiviranja 2 datoteka ili mapa je\nbilo nedostupno")));
         QVERIFY(setup.out.contains(QStringLiteral("\n\nArhiva: ") + archive +
                                    QStringLiteral("\n\n/nema/ovoga\n\n")));
+        // Neither the notice nor the summary calls the run done as if nothing were missing.
+        QVERIFY2(setup.out.startsWith(QStringLiteral("Arhiviranje je završeno bez 2 nedostupnih datoteka ili "
+                                                     "mapa u arhivu ") +
+                                      archive),
+                 qPrintable(setup.out));
+        QVERIFY(setup.out.contains(QStringLiteral(
+            "Nepotpuno arhiviranje (2 datoteka ili mapa nije bilo dostupno) je izvršeno na mapi")));
+        QVERIFY(!setup.settingsText().contains(QStringLiteral("Uspjesno=")));
     }
 
     // A file whose name in the archive would pass 65,535 bytes is reported missing with the reason; the
@@ -376,13 +384,22 @@ class TestCli : public QObject
         QTest::addColumn<int>("keep");
         QTest::addColumn<int>("deleted");
         QTest::addColumn<QString>("said");
+        QTest::addColumn<bool>("sourceMissing");
+        QTest::addColumn<int>("status");
         QTest::newRow("keep two") << QStringList() << QString() << 2 << 2
-                                  << QStringLiteral("Obrisane su starije arhive ove konfiguracije:");
-        QTest::newRow("keep all") << QStringList() << QString() << 0 << 0 << QString();
-        QTest::newRow("not verified") << QStringList() << QStringLiteral("Provjera=0\r\n") << 2 << 0
-                                      << QStringLiteral("nisu obrisane jer ova arhiva nije provjerena");
+                                  << QStringLiteral("Obrisane su starije arhive ove konfiguracije:") << false
+                                  << 0;
+        QTest::newRow("keep all") << QStringList() << QString() << 0 << 0 << QString() << false << 0;
+        QTest::newRow("not verified")
+            << QStringList() << QStringLiteral("Provjera=0\r\n") << 2 << 0
+            << QStringLiteral("nisu obrisane jer ova arhiva nije provjerena") << false << 0;
         QTest::newRow("manual run") << QStringList{QStringLiteral("--manual"), QStringLiteral("MANUAL")}
-                                    << QString() << 1 << 0 << QString();
+                                    << QString() << 1 << 0 << QString() << false << 0;
+        // The older archives may hold what this one could not read.
+        QTest::newRow("a source missing")
+            << QStringList() << QString() << 2 << 0
+            << QStringLiteral("Starije arhive nisu obrisane jer neke datoteke ili mape nisu bile dostupne.")
+            << true << 1;
     }
 
     void retentionKeepsTheNewestArchives()
@@ -392,8 +409,10 @@ class TestCli : public QObject
         QFETCH(int, keep);
         QFETCH(int, deleted);
         QFETCH(QString, said);
+        QFETCH(bool, sourceMissing);
         Setup setup;
-        setup.writeList({setup.sources});
+        setup.writeList(sourceMissing ? QStringList{setup.sources, setup.tree.path(QStringLiteral("nema"))}
+                                      : QStringList{setup.sources});
         setup.tree.writeFile(QStringLiteral("config/Arkivoda/Arkivoda.ini"),
                              (QStringLiteral("[LokacijaAuto]\r\nPutanja=") + setup.archiveFolder +
                               QStringLiteral("\r\nZadrzi=") + QString::number(keep) +
@@ -417,7 +436,7 @@ class TestCli : public QObject
         for (QString &argument : arguments)
             argument.replace(QStringLiteral("MANUAL"), setup.tree.path(QStringLiteral("ručna.zip")));
 
-        QCOMPARE(setup.run(arguments), 0);
+        QTEST(setup.run(arguments), "status");
 
         const QStringList kept = old.mid(deleted);
         for (const QString &name : old) {
@@ -435,6 +454,39 @@ class TestCli : public QObject
         else
             QVERIFY(!setup.out.contains(QStringLiteral("Obrisane su")) &&
                     !setup.out.contains(QStringLiteral("nisu obrisane")));
+    }
+
+    // Only what automatic runs wrote goes: a manual archive saved under the name an automatic run would
+    // give it stays, and so does one dated in the future, which is not counted and is named.
+    void retentionLeavesManualAndFutureArchives()
+    {
+        Setup setup;
+        setup.writeList({setup.sources});
+        setup.tree.writeFile(QStringLiteral("config/Arkivoda/Arkivoda.ini"),
+                             (QStringLiteral("[LokacijaAuto]\r\nPutanja=") + setup.archiveFolder +
+                              QStringLiteral("\r\nZadrzi=2\r\n"))
+                                 .toUtf8());
+        // Two from a version that kept no record of its runs, and one dated by a clock once wrong.
+        const QString first = QStringLiteral("Arhiva_2020.01.01__10.00.00.zip");
+        const QString second = QStringLiteral("Arhiva_2020.01.02__10.00.00.zip");
+        const QString future = QStringLiteral("Arhiva_2099.01.01__00.00.00.zip");
+        for (const QString &name : {first, second, future})
+            setup.tree.writeFile(QStringLiteral("arhiva/") + name, "PK");
+        const QString manual = QStringLiteral("Arhiva_2020.01.03__10.00.00.zip");
+        QCOMPARE(setup.run({QStringLiteral("--manual"), setup.archiveFolder + manual}), 0);
+
+        QCOMPARE(setup.run(), 0);
+
+        const QStringList archives = setup.archives();
+        QCOMPARE(archives.size(), 4);
+        QVERIFY(!archives.contains(first));
+        QVERIFY(archives.contains(second) && archives.contains(manual) && archives.contains(future));
+        QVERIFY2(setup.out.contains(QStringLiteral("Obrisane su starije arhive ove konfiguracije:\n") +
+                                    setup.archiveFolder + first),
+                 qPrintable(setup.out));
+        QVERIFY2(setup.out.contains(QStringLiteral("(nisu brojane ni obrisane; provjerite sat računala):\n") +
+                                    setup.archiveFolder + future),
+                 qPrintable(setup.out));
     }
 
     // A listed folder that holds the archive folder: the configuration's archives and .part files there
@@ -934,6 +986,11 @@ class TestCli : public QObject
                      QStringList{setup.sources.mid(1) + QStringLiteral("/mapa/")});
             QVERIFY(QString::fromUtf8(process.readAllStandardError())
                         .contains(QStringLiteral("arhiviranje je prekinuto, izrađena je djelomična arhiva")));
+            const QString out = QString::fromUtf8(process.readAllStandardOutput());
+            QVERIFY2(
+                out.startsWith(
+                    QStringLiteral("Arhiviranje je prekinuto; djelomična arhiva spremljena je u ") + archive),
+                qPrintable(out));
         } else {
             // The worker is still in its wait and cannot react: the forced stop ends the program two
             // seconds later all the same (with room for a busy machine), before any archive exists.

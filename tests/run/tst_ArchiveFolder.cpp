@@ -1,4 +1,5 @@
 #include "run/ArchiveFolder.h"
+#include "run/ArchiveRecord.h"
 
 #include "TempTree.h"
 
@@ -14,6 +15,11 @@ const QString prefix = QStringLiteral("Arhiva");
 QString archiveOf(int day)
 {
     return QStringLiteral("Arhiva_2024.03.%1__14.05.09.zip").arg(day, 2, 10, QLatin1Char('0'));
+}
+
+QString stampOf(int day)
+{
+    return QStringLiteral("2024.03.%1__14.05.09").arg(day, 2, 10, QLatin1Char('0'));
 }
 
 } // namespace
@@ -55,27 +61,60 @@ class TestArchiveFolder : public QObject
         QVERIFY(!ArchiveFolder(QStringLiteral("/x"), QStringLiteral("A.*")).isArchiveName(name));
     }
 
+    // The record knows what automatic runs wrote; from before it began, only a name of the prefix that
+    // no manual run is on record for counts as theirs.
+    void recordKnowsAutomaticArchives_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("automatic");
+        QTest::newRow("automatic, on record") << archiveOf(20) << true;
+        QTest::newRow("manual, on record, before the start") << archiveOf(5) << false;
+        QTest::newRow("not on record, before the start") << archiveOf(6) << true;
+        QTest::newRow("not on record, after the start") << archiveOf(21) << false;
+        QTest::newRow("another prefix, before the start")
+            << QStringLiteral("Arhiva2_2024.03.06__14.05.09.zip") << false;
+    }
+
+    void recordKnowsAutomaticArchives()
+    {
+        QFETCH(QString, name);
+        const ArchiveRecord record(stampOf(10), {archiveOf(20)}, {archiveOf(5)});
+        QTEST(record.isAutomatic(prefix, name), "automatic");
+        QVERIFY(!ArchiveRecord().isAutomatic(prefix, name));
+    }
+
     // The oldest archives go until keep remain, the one just written among them; look-alikes stay, and
     // keep 0 deletes nothing.
     void pruning_data()
     {
         QTest::addColumn<int>("keep");
         QTest::addColumn<QString>("current");
+        QTest::addColumn<QString>("now");
         QTest::addColumn<QStringList>("remaining");
+        QTest::addColumn<QStringList>("future");
         const QString a = archiveOf(11), b = archiveOf(12), c = archiveOf(13), d = archiveOf(14);
-        QTest::newRow("keep all") << 0 << d << QStringList{a, b, c, d};
-        QTest::newRow("keep two") << 2 << d << QStringList{c, d};
-        QTest::newRow("keep one") << 1 << d << QStringList{d};
-        QTest::newRow("keep more than there are") << 9 << d << QStringList{a, b, c, d};
-        // A clock set back gave the new archive the oldest stamp: it stays all the same.
-        QTest::newRow("the newest is the oldest by name") << 2 << a << QStringList{a, d};
+        const QString later = QStringLiteral("2030.01.01__00.00.00");
+        QTest::newRow("keep all") << 0 << d << later << QStringList{a, b, c, d} << QStringList{};
+        QTest::newRow("keep two") << 2 << d << later << QStringList{c, d} << QStringList{};
+        QTest::newRow("keep one") << 1 << d << later << QStringList{d} << QStringList{};
+        QTest::newRow("keep more than there are")
+            << 9 << d << later << QStringList{a, b, c, d} << QStringList{};
+        // A clock set back gave the new archive the oldest stamp: the others are dated after it and after
+        // the clock, so they neither count nor go.
+        QTest::newRow("the newest is the oldest by name")
+            << 2 << a << stampOf(11) << QStringList{a, b, c, d} << QStringList{b, c, d};
+        // One archive dated in the future pushes no real one out, and stays.
+        QTest::newRow("one dated in the future")
+            << 2 << c << stampOf(13) << QStringList{b, c, d} << QStringList{d};
     }
 
     void pruning()
     {
         QFETCH(int, keep);
         QFETCH(QString, current);
+        QFETCH(QString, now);
         QFETCH(QStringList, remaining);
+        QFETCH(QStringList, future);
         const TempTree tree;
         for (int day = 11; day <= 14; ++day)
             tree.writeFile(QStringLiteral("arhiva/") + archiveOf(day), "PK");
@@ -92,7 +131,9 @@ class TestArchiveFolder : public QObject
 
         const QString folder = tree.path(QStringLiteral("arhiva"));
         const ArchiveFolder archives(folder, prefix);
-        const ArchiveFolder::Pruning pruning = archives.prune(keep, folder + QLatin1Char('/') + current);
+        const auto everyArchive = [](const QString &) { return true; };
+        const ArchiveFolder::Pruning pruning =
+            archives.prune(keep, folder + QLatin1Char('/') + current, everyArchive, now);
 
         QStringList expected = remaining + lookAlikes;
         expected.sort();
@@ -103,6 +144,10 @@ class TestArchiveFolder : public QObject
             QVERIFY(deleted.startsWith(folder + QLatin1Char('/')) &&
                     !remaining.contains(QFileInfo(deleted).fileName()));
         QVERIFY(pruning.failed.isEmpty());
+        QStringList futurePaths;
+        for (const QString &name : future)
+            futurePaths << folder + QLatin1Char('/') + name;
+        QCOMPARE(pruning.future, futurePaths);
         QVERIFY(QFile::exists(elsewhere));
         QCOMPARE(archives.partFiles(), QStringList{folder + QLatin1Char('/') + lookAlikes[2]});
     }

@@ -2,8 +2,9 @@
 #include "TempTree.h"
 #include "ZipCheck.h"
 #include "config/ProgramSettings.h"
+#include "run/ArchiveRecord.h"
 #include "run/RemoteCopy.h"
-#include "run/RemoteRetention.h"
+#include "run/RetentionPlan.h"
 #include "zip/TZipFile.h"
 
 #include <QCryptographicHash>
@@ -102,7 +103,7 @@ class TestRemoteCopy : public QObject
         RemoteCopy copy(target, 0);
         QList<int> percents;
         copy.setProgressHandler([&percents](int percent) { percents.append(percent); });
-        const RemoteCopy::Result result = copy.send(archive, u"Arhiva"_s);
+        const RemoteCopy::Result result = copy.send(archive, u"Arhiva"_s, nullptr);
         QVERIFY2(result.confirmed(), qPrintable(result.reason));
         QCOMPARE(result.remoteFile, target + u"/Arhiva_2026.01.02__03.04.05.zip"_s);
         QCOMPARE(filesIn(folder), QStringList{u"Arhiva_2026.01.02__03.04.05.zip"_s});
@@ -113,7 +114,7 @@ class TestRemoteCopy : public QObject
         QVERIFY(RemoteCopy::text(result, target).contains(result.remoteFile));
 
         // Sent again, the copy replaces the one there.
-        QVERIFY(copy.send(archive, u"Arhiva"_s).confirmed());
+        QVERIFY(copy.send(archive, u"Arhiva"_s, nullptr).confirmed());
         QCOMPARE(filesIn(folder), QStringList{u"Arhiva_2026.01.02__03.04.05.zip"_s});
         QDir(folder).removeRecursively();
     }
@@ -128,7 +129,10 @@ class TestRemoteCopy : public QObject
         QTest::newRow("server down") << u"down:kopije"_s << true << RemoteCopy::Outcome::Failed
                                      << u"connection refused"_s;
         QTest::newRow("unknown remote")
-            << u"nepoznato:kopije"_s << true << RemoteCopy::Outcome::Failed << u"section in config file"_s;
+            << u"nepoznato:kopije"_s << true << RemoteCopy::Outcome::Failed << u"rclone ne poznaje"_s;
+        // Without a colon rclone would copy into a folder below the working folder.
+        QTest::newRow("no remote, no absolute path")
+            << u"nas"_s << true << RemoteCopy::Outcome::Failed << u"ni apsolutna putanja"_s;
         QTest::newRow("no rclone") << u"sftp:/tmp"_s << false << RemoteCopy::Outcome::NoRclone << u"rclone"_s;
     }
 
@@ -147,7 +151,7 @@ class TestRemoteCopy : public QObject
         RemoteCopy copy(target, 3);
         QElapsedTimer clock;
         clock.start();
-        const RemoteCopy::Result result = copy.send(archive, u"Arhiva"_s);
+        const RemoteCopy::Result result = copy.send(archive, u"Arhiva"_s, nullptr);
         qputenv("PATH", path);
         QCOMPARE(result.outcome, outcome);
         QVERIFY2(result.reason.contains(reason), qPrintable(result.reason));
@@ -174,7 +178,7 @@ class TestRemoteCopy : public QObject
                 copy.stop();
             }
         });
-        const RemoteCopy::Result result = copy.send(archive, u"Arhiva"_s);
+        const RemoteCopy::Result result = copy.send(archive, u"Arhiva"_s, nullptr);
         QCOMPARE(result.outcome, RemoteCopy::Outcome::Stopped);
         QVERIFY(sinceStop.isValid());
         QVERIFY2(sinceStop.elapsed() < 15000, qPrintable(QString::number(sinceStop.elapsed())));
@@ -218,8 +222,13 @@ class TestRemoteCopy : public QObject
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write(name.toUtf8());
         }
+        // The older copies are on record as automatic runs' archives; the look-alikes match no name.
+        const ArchiveRecord known(u"2000.01.01__00.00.00"_s,
+                                  {u"Arhiva_2024.03.15__14.05.09.zip"_s, u"Arhiva_2025.01.01__00.00.00.zip"_s,
+                                   u"Arhiva_2025.06.30__23.59.59.zip"_s},
+                                  {});
         RemoteCopy copy(m_servers->sftpTarget() + u"/retention"_s, keep);
-        const RemoteCopy::Result result = copy.send(archive, u"Arhiva"_s);
+        const RemoteCopy::Result result = copy.send(archive, u"Arhiva"_s, &known);
         QVERIFY2(result.confirmed(), qPrintable(result.reason));
         QCOMPARE(result.retentionFailure, QString());
 
@@ -231,21 +240,83 @@ class TestRemoteCopy : public QObject
         QDir(folder).removeRecursively();
     }
 
-    // The selection alone: the copy just sent is never deleted, even when its name is the oldest.
+    // Only copies the record knows as automatic runs' archives count or go, never one newer than the
+    // copy sent; one dated after the clock is not counted either, and is named.
+    void retentionFollowsTheRecord_data()
+    {
+        QTest::addColumn<QString>("sent");
+        QTest::addColumn<int>("keep");
+        QTest::addColumn<QStringList>("deleted");
+        QTest::newRow("the newest sent")
+            << u"Arhiva_2020.09.01__10.00.00.zip"_s << 2
+            << QStringList{u"Arhiva_2020.01.01__10.00.00.zip"_s, u"Arhiva_2020.01.02__10.00.00.zip"_s,
+                           u"Arhiva_2020.08.05__10.00.00.zip"_s, u"Arhiva_2020.08.06__10.00.00.zip"_s};
+        QTest::newRow("an older archive sent")
+            << u"Arhiva_2020.08.04__10.00.00.zip"_s << 2
+            << QStringList{u"Arhiva_2020.01.01__10.00.00.zip"_s, u"Arhiva_2020.01.02__10.00.00.zip"_s};
+    }
+
+    void retentionFollowsTheRecord()
+    {
+        QFETCH(QString, sent);
+        QFETCH(int, keep);
+        QFETCH(QStringList, deleted);
+        TempTree tree;
+        const QString archive = makeArchive(tree, sent, 1024);
+        const QString folder = m_servers->sftpFolder() + u"/record"_s;
+        // Two from before the record began; one of those and one after it that manual runs wrote; three
+        // automatic ones on record; one dated in the future.
+        const QString future = u"Arhiva_2099.01.01__00.00.00.zip"_s;
+        const QStringList present{u"Arhiva_2020.01.01__10.00.00.zip"_s, u"Arhiva_2020.01.02__10.00.00.zip"_s,
+                                  u"Arhiva_2020.01.03__10.00.00.zip"_s, u"Arhiva_2020.07.01__10.00.00.zip"_s,
+                                  u"Arhiva_2020.08.05__10.00.00.zip"_s, u"Arhiva_2020.08.06__10.00.00.zip"_s,
+                                  u"Arhiva_2020.08.07__10.00.00.zip"_s, future};
+        for (const QString &name : present) {
+            QFile file(folder + u'/' + name);
+            QVERIFY(QDir().mkpath(folder) && file.open(QIODevice::WriteOnly));
+            file.write("PK");
+        }
+        const ArchiveRecord known(u"2020.06.01__00.00.00"_s, {present[4], present[5], present[6], future},
+                                  {present[2]});
+        RemoteCopy copy(m_servers->sftpTarget() + u"/record"_s, keep);
+        const RemoteCopy::Result result = copy.send(archive, u"Arhiva"_s, &known);
+        QVERIFY2(result.confirmed(), qPrintable(result.reason));
+        QCOMPARE(result.deleted, deleted);
+        QCOMPARE(result.futureDated, QStringList{future});
+        QVERIFY(RemoteCopy::text(result, u"sftp:"_s).contains(future));
+        QStringList remaining = present + QStringList{sent};
+        for (const QString &name : deleted)
+            remaining.removeAll(name);
+        remaining.sort();
+        QCOMPARE(filesIn(folder), remaining);
+        QDir(folder).removeRecursively();
+    }
+
+    // The rule alone, for the archive folder and the target alike: the archive just written or sent is
+    // never deleted, nor is anything newer than it.
     void retentionSelection_data()
     {
         QTest::addColumn<QStringList>("files");
         QTest::addColumn<QString>("sent");
         QTest::addColumn<int>("keep");
         QTest::addColumn<QStringList>("deleted");
+        QTest::addColumn<QStringList>("future");
         const QString a = u"P_2020.01.01__00.00.00.zip"_s;
         const QString b = u"P_2021.01.01__00.00.00.zip"_s;
         const QString c = u"P_2022.01.01__00.00.00.zip"_s;
-        QTest::newRow("oldest first") << QStringList{c, a, b} << c << 1 << QStringList{a, b};
-        QTest::newRow("sent is the oldest") << QStringList{a, b, c} << a << 2 << QStringList{b};
+        const QString f = u"P_2099.01.01__00.00.00.zip"_s;
+        QTest::newRow("oldest first") << QStringList{c, a, b} << c << 1 << QStringList{a, b} << QStringList{};
+        QTest::newRow("sent is the oldest")
+            << QStringList{a, b, c} << a << 2 << QStringList{} << QStringList{};
         QTest::newRow("manual name sent")
-            << QStringList{a, b, u"mine.zip"_s} << u"mine.zip"_s << 1 << QStringList{a};
-        QTest::newRow("nothing beyond keep") << QStringList{a, b} << b << 2 << QStringList{};
+            << QStringList{a, b, u"mine.zip"_s} << u"mine.zip"_s << 1 << QStringList{a} << QStringList{};
+        QTest::newRow("nothing beyond keep") << QStringList{a, b} << b << 2 << QStringList{} << QStringList{};
+        QTest::newRow("an older archive sent, three newer there")
+            << QStringList{u"P_2020.01.05__00.00.00.zip"_s, u"P_2020.01.06__00.00.00.zip"_s,
+                           u"P_2020.01.07__00.00.00.zip"_s}
+            << u"P_2020.01.04__00.00.00.zip"_s << 2 << QStringList{} << QStringList{};
+        QTest::newRow("dated in the future: not counted, kept")
+            << QStringList{a, b, f} << c << 2 << QStringList{a} << QStringList{f};
     }
 
     void retentionSelection()
@@ -253,8 +324,10 @@ class TestRemoteCopy : public QObject
         QFETCH(QStringList, files);
         QFETCH(QString, sent);
         QFETCH(int, keep);
-        QFETCH(QStringList, deleted);
-        QCOMPARE(RemoteRetention::toDelete(u"P"_s, files, sent, keep), deleted);
+        const RetentionPlan plan = RetentionPlan::make(u"P"_s, files, sent, keep, u"2026.12.11__10.00.00"_s,
+                                                       [](const QString &) { return true; });
+        QTEST(plan.deleted, "deleted");
+        QTEST(plan.future, "future");
     }
 
     void remotePathJoinsOnce_data()
@@ -282,6 +355,7 @@ class TestRemoteCopy : public QObject
         QTest::newRow("folder found") << u"sftp-root"_s << RemoteCopy::Check::Kind::Found;
         QTest::newRow("folder missing") << u"sftp-missing"_s << RemoteCopy::Check::Kind::FolderMissing;
         QTest::newRow("server down") << u"down:kopije"_s << RemoteCopy::Check::Kind::Failed;
+        QTest::newRow("no remote, no absolute path") << u"kopije"_s << RemoteCopy::Check::Kind::Failed;
     }
 
     void connectionCheck()

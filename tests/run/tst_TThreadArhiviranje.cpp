@@ -1,6 +1,7 @@
 #include "config/ConfigPaths.h"
 #include "config/ProgramSettings.h"
 #include "config/StringGrid.h"
+#include "run/ArchiveRecord.h"
 #include "run/BackupAttempt.h"
 #include "run/RunController.h"
 
@@ -738,18 +739,21 @@ class TestArchivingWorker : public QObject
     {
         QTest::addColumn<bool>("stopped");
         QTest::addColumn<int>("verification");
+        QTest::addColumn<int>("missing");
         QTest::addColumn<bool>("good");
         using V = RunState::Verification;
-        QTest::newRow("complete, verified") << false << int(V::Sound) << true;
-        QTest::newRow("complete, verification off") << false << int(V::NotRequested) << true;
-        QTest::newRow("complete, verification stopped") << false << int(V::Interrupted) << false;
-        QTest::newRow("stopped after a file") << true << int(V::Sound) << false;
+        QTest::newRow("complete, verified") << false << int(V::Sound) << 0 << true;
+        QTest::newRow("complete, verification off") << false << int(V::NotRequested) << 0 << true;
+        QTest::newRow("complete, verification stopped") << false << int(V::Interrupted) << 0 << false;
+        QTest::newRow("stopped after a file") << true << int(V::Sound) << 0 << false;
+        QTest::newRow("complete, a source unreadable") << false << int(V::Sound) << 1 << false;
     }
 
     void onlyACompleteRunIsAGoodBackup()
     {
         QFETCH(bool, stopped);
         QFETCH(int, verification);
+        QFETCH(int, missing);
         const TempTree tree;
         ProgramSettings settings;
         settings.userfolder = tree.makeDir(QStringLiteral("config/Arkivoda")) + QLatin1Char('/');
@@ -758,6 +762,7 @@ class TestArchivingWorker : public QObject
         state.archiveNamed = true;
         state.PrekidArhiviranja = stopped;
         state.verification = RunState::Verification(verification);
+        state.file_missing = missing;
 
         const BackupAttempt::Record record =
             BackupAttempt::record(settings, BackupAttempt::Kind::Automatic, state);
@@ -766,6 +771,70 @@ class TestArchivingWorker : public QObject
         reread.userfolder = settings.userfolder;
         QCOMPARE(LoadProgramSettings(reread).FileA, state.arhiva_file);
         QTEST(ReadRecordedMoment(settings, RecordedMoment::LastGoodBackup).isValid(), "good");
+    }
+
+    // Every archive that got its name is on record as its run's, so that retention knows an automatic
+    // run's archive (a damaged one too, in its time) from a manual one.
+    void everyNamedArchiveIsOnRecord_data()
+    {
+        QTest::addColumn<bool>("automatic");
+        QTest::addColumn<bool>("stopped");
+        QTest::addColumn<int>("verification");
+        using V = RunState::Verification;
+        QTest::newRow("automatic") << true << false << int(V::Sound);
+        QTest::newRow("automatic, stopped") << true << true << int(V::Sound);
+        QTest::newRow("automatic, damaged") << true << false << int(V::Faulty);
+        QTest::newRow("manual") << false << false << int(V::Sound);
+    }
+
+    void everyNamedArchiveIsOnRecord()
+    {
+        QFETCH(bool, automatic);
+        QFETCH(bool, stopped);
+        QFETCH(int, verification);
+        const TempTree tree;
+        ProgramSettings settings;
+        settings.userfolder = tree.makeDir(QStringLiteral("config/Arkivoda")) + QLatin1Char('/');
+        RunState state;
+        const QString name = QStringLiteral("Arhiva_2026.03.14__08.00.05.zip");
+        state.arhiva_file = tree.writeFile(name, "PK");
+        state.archiveNamed = true;
+        state.PrekidArhiviranja = stopped;
+        state.verification = RunState::Verification(verification);
+
+        BackupAttempt::record(
+            settings, automatic ? BackupAttempt::Kind::Automatic : BackupAttempt::Kind::Manual, state);
+        const ArchiveRecord record = ArchiveRecord::read(settings);
+        QVERIFY(record.exists());
+        QCOMPARE(record.isAutomatic(QStringLiteral("Arhiva"), name), automatic);
+    }
+
+    // Settings of versions that recorded no good-backup moment leave the window to guess it from the
+    // last archives; a run that is no good backup keeps that guess, so that its archive never counts.
+    void aRunThatIsNoGoodBackupKeepsTheEarlierGuess()
+    {
+        const TempTree tree;
+        ProgramSettings settings;
+        settings.userfolder = tree.makeDir(QStringLiteral("config/Arkivoda")) + QLatin1Char('/');
+        const QString earlier = tree.writeFile(QStringLiteral("Arhiva_2026.03.11__08.00.05.zip"), "PK");
+        const QDateTime threeDaysAgo = QDateTime::currentDateTime().addDays(-3);
+        QFile earlierFile(earlier);
+        QVERIFY(earlierFile.open(QIODevice::ReadWrite) &&
+                earlierFile.setFileTime(threeDaysAgo, QFileDevice::FileModificationTime));
+        earlierFile.close();
+        tree.writeFile(QStringLiteral("config/Arkivoda/Arkivoda.ini"),
+                       (QStringLiteral("[Last]\r\nFileA=") + earlier + QStringLiteral("\r\n")).toUtf8());
+        RunState state;
+        state.arhiva_file = tree.writeFile(QStringLiteral("Arhiva_2026.03.14__08.00.05.zip"), "PK");
+        state.archiveNamed = true;
+        state.file_missing = 1;
+
+        QVERIFY(BackupAttempt::record(settings, BackupAttempt::Kind::Automatic, state).recorded);
+        ProgramSettings reread;
+        reread.userfolder = settings.userfolder;
+        QCOMPARE(LoadProgramSettings(reread).FileA, state.arhiva_file);
+        QCOMPARE(ReadRecordedMoment(settings, RecordedMoment::LastGoodBackup).toSecsSinceEpoch(),
+                 threeDaysAgo.toSecsSinceEpoch());
     }
 
     void percentRoundsHalvesToEven_data()
