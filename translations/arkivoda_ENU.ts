@@ -552,6 +552,54 @@ No file manager was found on this computer.</translation>
         <source>65195</source>
         <translation>stopping the copy...</translation>
     </message>
+    <message>
+        <source>65260</source>
+        <translation>%s (could not be read: %s)</translation>
+    </message>
+    <message>
+        <source>65261</source>
+        <translation>permission denied</translation>
+    </message>
+    <message>
+        <source>65262</source>
+        <translation>does not exist</translation>
+    </message>
+    <message>
+        <source>65263</source>
+        <translation>already exists</translation>
+    </message>
+    <message>
+        <source>65264</source>
+        <translation>read-only file system</translation>
+    </message>
+    <message>
+        <source>65265</source>
+        <translation>input/output error</translation>
+    </message>
+    <message>
+        <source>65266</source>
+        <translation>too many levels of symbolic links</translation>
+    </message>
+    <message>
+        <source>65267</source>
+        <translation>name too long</translation>
+    </message>
+    <message>
+        <source>65268</source>
+        <translation>too many open files</translation>
+    </message>
+    <message>
+        <source>65269</source>
+        <translation>out of memory</translation>
+    </message>
+    <message>
+        <source>65270</source>
+        <translation>changed while it was read</translation>
+    </message>
+    <message>
+        <source>65271</source>
+        <translation>system error %s</translation>
+    </message>
 </context>
 <context>
     <name>PorukeCli</name>

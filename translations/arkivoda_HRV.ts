@@ -552,6 +552,54 @@ Na računalu nije pronađen upravitelj datotekama.</translation>
         <source>65195</source>
         <translation>prekidam slanje kopije...</translation>
     </message>
+    <message>
+        <source>65260</source>
+        <translation>%s (nije pročitano: %s)</translation>
+    </message>
+    <message>
+        <source>65261</source>
+        <translation>pristup odbijen</translation>
+    </message>
+    <message>
+        <source>65262</source>
+        <translation>ne postoji</translation>
+    </message>
+    <message>
+        <source>65263</source>
+        <translation>već postoji</translation>
+    </message>
+    <message>
+        <source>65264</source>
+        <translation>datotečni sustav je samo za čitanje</translation>
+    </message>
+    <message>
+        <source>65265</source>
+        <translation>pogreška ulaza/izlaza</translation>
+    </message>
+    <message>
+        <source>65266</source>
+        <translation>previše razina simboličkih poveznica</translation>
+    </message>
+    <message>
+        <source>65267</source>
+        <translation>naziv je predug</translation>
+    </message>
+    <message>
+        <source>65268</source>
+        <translation>previše otvorenih datoteka</translation>
+    </message>
+    <message>
+        <source>65269</source>
+        <translation>nedovoljno memorije</translation>
+    </message>
+    <message>
+        <source>65270</source>
+        <translation>promijenilo se tijekom čitanja</translation>
+    </message>
+    <message>
+        <source>65271</source>
+        <translation>pogreška sustava %s</translation>
+    </message>
 </context>
 <context>
     <name>PorukeCli</name>

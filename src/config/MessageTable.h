@@ -134,6 +134,18 @@ enum Number : quint16 {
     SettingsRcloneMissing = 65193,
     CheckConnectionRunning = 65194,
     StatusCopyStopping = 65195,
+    MissingUnreadable = 65260,
+    ReasonAccessDenied = 65261,
+    ReasonNotFound = 65262,
+    ReasonExists = 65263,
+    ReasonReadOnly = 65264,
+    ReasonInputOutput = 65265,
+    ReasonLinkLoop = 65266,
+    ReasonNameTooLong = 65267,
+    ReasonTooManyOpen = 65268,
+    ReasonOutOfMemory = 65269,
+    ReasonChanged = 65270,
+    ReasonSystemError = 65271,
 };
 }
 

@@ -3,6 +3,7 @@
 #include "config/MessageTable.h"
 #include "run/HandOverChannel.h"
 #include "run/RunSummary.h"
+#include "run/SystemReason.h"
 #include "run/TThreadArhiviranje.h"
 
 #include <QEventLoop>
@@ -247,6 +248,11 @@ void RunController::recordMissing(const QString &path)
 {
     ++m_state.file_missing;
     m_state.file_missing_list.append(path);
+}
+
+void RunController::onUnreadable(const QString &path, int error)
+{
+    recordMissing(SystemReason::unreadableSource(path, error));
 }
 
 void RunController::onEntryNameTooLong(const QString &path)
