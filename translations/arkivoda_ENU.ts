@@ -823,6 +823,22 @@ Backing up without a window: arkivoda-cli --help
         <source>copy-not-file</source>
         <translation>%1 is not an archive file; no copy was sent.</translation>
     </message>
+    <message>
+        <source>target-folder-not-writable</source>
+        <translation>The archive %1 cannot be saved in the folder %2 (%3); the backup is refused.</translation>
+    </message>
+    <message>
+        <source>target-not-replaceable</source>
+        <translation>The file %1 cannot be replaced: it belongs to another user, and in the folder %2 only their owners may replace files; the backup is refused.</translation>
+    </message>
+    <message>
+        <source>part-exists</source>
+        <translation>The file %1 already exists, and the archive is written under that name until it is complete; move or delete it and try again. The backup is refused.</translation>
+    </message>
+    <message>
+        <source>part-left-complete</source>
+        <translation>The archive is complete but could not be given the name %1: all of it is in the file %2.</translation>
+    </message>
 </context>
 <context>
     <name>TAboutBox</name>

@@ -823,6 +823,22 @@ Arhiviranje bez prozora: arkivoda-cli --help
         <source>copy-not-file</source>
         <translation>%1 nije arhivska datoteka; kopija nije poslana.</translation>
     </message>
+    <message>
+        <source>target-folder-not-writable</source>
+        <translation>Arhivu %1 nije moguće spremiti u mapu %2 (%3); arhiviranje je odbijeno.</translation>
+    </message>
+    <message>
+        <source>target-not-replaceable</source>
+        <translation>Datoteku %1 nije moguće zamijeniti: pripada drugom korisniku, a u mapi %2 datoteke smiju zamijeniti samo njihovi vlasnici; arhiviranje je odbijeno.</translation>
+    </message>
+    <message>
+        <source>part-exists</source>
+        <translation>Datoteka %1 već postoji, a arhiva se piše pod tim nazivom dok ne bude dovršena; premjestite je ili izbrišite pa pokušajte ponovno. Arhiviranje je odbijeno.</translation>
+    </message>
+    <message>
+        <source>part-left-complete</source>
+        <translation>Arhiva je dovršena, ali nije mogla dobiti naziv %1: cijela je u datoteci %2.</translation>
+    </message>
 </context>
 <context>
     <name>TAboutBox</name>

@@ -45,6 +45,10 @@ enum Key {
     RestoreSummary,
     CopyNoTarget,
     CopyNotFile,
+    TargetFolderNotWritable,
+    TargetNotReplaceable,
+    PartExists,
+    PartLeftComplete,
 };
 }
 

@@ -108,6 +108,7 @@ void RunController::prepareRun(const RunRequest &request)
     m_state.file_count_progress = 0;
     m_state.file_missing = 0;
     m_state.archiveNamed = false;
+    m_state.archiveClosed = false;
     m_state.archiveFailed = false;
     m_state.archiveFailure.clear();
     m_state.archiveFailureReason.clear();

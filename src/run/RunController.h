@@ -124,6 +124,7 @@ class RunController : public QObject
     void onProgress(qint64 position, bool pausing) { progressDisplay(position, pausing); }
     void onTimerStop() { stopTimer(); }
     void onArchiveError(const QString &cause, const QString &reason) { reportArchiveError(cause, reason); }
+    void onArchiveClosed() { m_state.archiveClosed = true; }
     void onArchiveNamed();
     // The verification's progress in whole percent: the status line and the total bar.
     void onVerifyProgress(int percent);

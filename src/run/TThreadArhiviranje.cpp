@@ -302,6 +302,7 @@ bool TThreadArhiviranje::giveFinalName(const QString &partFile)
     std::string renameFailure;
     QString renameReason;
     const bool served = call(HandOver::ArchiveNamed, [&, c = &m_controller] {
+        c->onArchiveClosed();
         try {
             RenameFile(partFile, m_request.arhiva_file, m_request.replaceExisting);
             c->onArchiveNamed();
