@@ -30,7 +30,9 @@ BackupAttempt::Preparation checkTargetFolder(const QString &archive, bool replac
     using Refusal = BackupAttempt::Refusal;
     const QByteArray target = QFile::encodeName(archive);
     const QByteArray folder = QFile::encodeName(QFileInfo(archive).absolutePath());
-    if (::faccessat(AT_FDCWD, folder.constData(), W_OK | X_OK, AT_EACCESS) != 0)
+    // A folder that is not there fails the archive's creation, as in an automatic run, with that cause.
+    if (::faccessat(AT_FDCWD, folder.constData(), W_OK | X_OK, AT_EACCESS) != 0 && errno != ENOENT &&
+        errno != ENOTDIR)
         return {Refusal::FolderNotWritable, archive, errno, {}};
     struct stat status;
     if (::lstat(QFile::encodeName(RunRequest::partFileOf(archive)).constData(), &status) == 0)
