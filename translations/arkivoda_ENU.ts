@@ -596,6 +596,54 @@ No file manager was found on this computer.</translation>
         <source>65199</source>
         <translation>The copy target %s cannot be used: %s</translation>
     </message>
+    <message>
+        <source>65260</source>
+        <translation>%s (could not be read: %s)</translation>
+    </message>
+    <message>
+        <source>65261</source>
+        <translation>permission denied</translation>
+    </message>
+    <message>
+        <source>65262</source>
+        <translation>does not exist</translation>
+    </message>
+    <message>
+        <source>65263</source>
+        <translation>already exists</translation>
+    </message>
+    <message>
+        <source>65264</source>
+        <translation>read-only file system</translation>
+    </message>
+    <message>
+        <source>65265</source>
+        <translation>input/output error</translation>
+    </message>
+    <message>
+        <source>65266</source>
+        <translation>too many levels of symbolic links</translation>
+    </message>
+    <message>
+        <source>65267</source>
+        <translation>name too long</translation>
+    </message>
+    <message>
+        <source>65268</source>
+        <translation>too many open files</translation>
+    </message>
+    <message>
+        <source>65269</source>
+        <translation>out of memory</translation>
+    </message>
+    <message>
+        <source>65270</source>
+        <translation>changed while it was read</translation>
+    </message>
+    <message>
+        <source>65271</source>
+        <translation>system error %s</translation>
+    </message>
 </context>
 <context>
     <name>PorukeCli</name>
@@ -826,6 +874,22 @@ Backing up without a window: arkivoda-cli --help
     <message>
         <source>copy-not-sound</source>
         <translation>The archive %1 is damaged (%2); no copy was sent.</translation>
+    </message>
+    <message>
+        <source>target-folder-not-writable</source>
+        <translation>The archive %1 cannot be saved in the folder %2 (%3); the backup is refused.</translation>
+    </message>
+    <message>
+        <source>target-not-replaceable</source>
+        <translation>The file %1 cannot be replaced: it belongs to another user, and in the folder %2 only their owners may replace files; the backup is refused.</translation>
+    </message>
+    <message>
+        <source>part-exists</source>
+        <translation>The file %1 already exists, and the archive is written under that name until it is complete; move or delete it and try again. The backup is refused.</translation>
+    </message>
+    <message>
+        <source>part-left-complete</source>
+        <translation>The archive is complete but could not be given the name %1: all of it is in the file %2.</translation>
     </message>
 </context>
 <context>

@@ -596,6 +596,54 @@ Na računalu nije pronađen upravitelj datotekama.</translation>
         <source>65199</source>
         <translation>Odredište kopije %s nije prihvatljivo: %s</translation>
     </message>
+    <message>
+        <source>65260</source>
+        <translation>%s (nije pročitano: %s)</translation>
+    </message>
+    <message>
+        <source>65261</source>
+        <translation>pristup odbijen</translation>
+    </message>
+    <message>
+        <source>65262</source>
+        <translation>ne postoji</translation>
+    </message>
+    <message>
+        <source>65263</source>
+        <translation>već postoji</translation>
+    </message>
+    <message>
+        <source>65264</source>
+        <translation>datotečni sustav je samo za čitanje</translation>
+    </message>
+    <message>
+        <source>65265</source>
+        <translation>pogreška ulaza/izlaza</translation>
+    </message>
+    <message>
+        <source>65266</source>
+        <translation>previše razina simboličkih poveznica</translation>
+    </message>
+    <message>
+        <source>65267</source>
+        <translation>naziv je predug</translation>
+    </message>
+    <message>
+        <source>65268</source>
+        <translation>previše otvorenih datoteka</translation>
+    </message>
+    <message>
+        <source>65269</source>
+        <translation>nedovoljno memorije</translation>
+    </message>
+    <message>
+        <source>65270</source>
+        <translation>promijenilo se tijekom čitanja</translation>
+    </message>
+    <message>
+        <source>65271</source>
+        <translation>pogreška sustava %s</translation>
+    </message>
 </context>
 <context>
     <name>PorukeCli</name>
@@ -826,6 +874,22 @@ Arhiviranje bez prozora: arkivoda-cli --help
     <message>
         <source>copy-not-sound</source>
         <translation>Arhiva %1 nije ispravna (%2); kopija nije poslana.</translation>
+    </message>
+    <message>
+        <source>target-folder-not-writable</source>
+        <translation>Arhivu %1 nije moguće spremiti u mapu %2 (%3); arhiviranje je odbijeno.</translation>
+    </message>
+    <message>
+        <source>target-not-replaceable</source>
+        <translation>Datoteku %1 nije moguće zamijeniti: pripada drugom korisniku, a u mapi %2 datoteke smiju zamijeniti samo njihovi vlasnici; arhiviranje je odbijeno.</translation>
+    </message>
+    <message>
+        <source>part-exists</source>
+        <translation>Datoteka %1 već postoji, a arhiva se piše pod tim nazivom dok ne bude dovršena; premjestite je ili izbrišite pa pokušajte ponovno. Arhiviranje je odbijeno.</translation>
+    </message>
+    <message>
+        <source>part-left-complete</source>
+        <translation>Arhiva je dovršena, ali nije mogla dobiti naziv %1: cijela je u datoteci %2.</translation>
     </message>
 </context>
 <context>

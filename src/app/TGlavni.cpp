@@ -302,7 +302,7 @@ BackupAttempt::Preparation TGlavni::prepareArchiveName(RunKind kind)
         // The list comes first, as for the automatic run: no save dialog for a run that cannot start.
         if (const BackupAttempt::Refusal list = BackupAttempt::checkList(m_settings);
             list != BackupAttempt::Refusal::None) {
-            refuse({list, QString(), {}}, kind);
+            refuse({list, QString(), 0, {}}, kind);
             return {};
         }
         const SaveFileRequest request{
@@ -345,7 +345,8 @@ QString TGlavni::manualArchiveFolder() const
 void TGlavni::refuse(const BackupAttempt::Preparation &preparation, RunKind kind)
 {
     using Refusal = BackupAttempt::Refusal;
-    const QString text = BackupAttempt::text(preparation.refusal, m_settings, preparation.archive);
+    const QString text =
+        BackupAttempt::text(preparation.refusal, m_settings, preparation.archive, preparation.error);
     switch (preparation.refusal) {
     case Refusal::ListMissing:
         if (kind == RunKind::Automatic)

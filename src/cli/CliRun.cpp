@@ -173,7 +173,7 @@ bool CliRun::sendCopy(const ProgramSettings &settings, const QString &archive, C
 void CliRun::refuse(const BackupAttempt::Preparation &preparation, const ProgramSettings &settings) const
 {
     using Refusal = BackupAttempt::Refusal;
-    QString text = BackupAttempt::text(preparation.refusal, settings, preparation.archive);
+    QString text = BackupAttempt::text(preparation.refusal, settings, preparation.archive, preparation.error);
     // The command line adds what the desktop shows elsewhere: the list's path, and for a file that may
     // not be replaced the option that answers the window's question.
     if (preparation.refusal == Refusal::ListMissing)

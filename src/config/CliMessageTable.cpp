@@ -184,6 +184,20 @@ const QList<Entry> &entries()
         // The archive, the first fault found.
         {CliMsg::CopyNotSound, QT_TRANSLATE_NOOP("PorukeCli", "copy-not-sound"),
          QStringLiteral("Arhiva %1 nije ispravna (%2); kopija nije poslana.")},
+        // The archive, its folder, the reason.
+        {CliMsg::TargetFolderNotWritable, QT_TRANSLATE_NOOP("PorukeCli", "target-folder-not-writable"),
+         QStringLiteral("Arhivu %1 nije moguće spremiti u mapu %2 (%3); arhiviranje je odbijeno.")},
+        // The file to replace, its folder.
+        {CliMsg::TargetNotReplaceable, QT_TRANSLATE_NOOP("PorukeCli", "target-not-replaceable"),
+         QStringLiteral("Datoteku %1 nije moguće zamijeniti: pripada drugom korisniku, a u mapi %2 datoteke "
+                        "smiju zamijeniti samo njihovi vlasnici; arhiviranje je odbijeno.")},
+        // The ".part" file in the way.
+        {CliMsg::PartExists, QT_TRANSLATE_NOOP("PorukeCli", "part-exists"),
+         QStringLiteral("Datoteka %1 već postoji, a arhiva se piše pod tim nazivom dok ne bude dovršena; "
+                        "premjestite je ili izbrišite pa pokušajte ponovno. Arhiviranje je odbijeno.")},
+        // The archive's name, the ".part" file that holds the complete archive.
+        {CliMsg::PartLeftComplete, QT_TRANSLATE_NOOP("PorukeCli", "part-left-complete"),
+         QStringLiteral("Arhiva je dovršena, ali nije mogla dobiti naziv %1: cijela je u datoteci %2.")},
     };
     return table;
 }

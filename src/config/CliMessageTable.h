@@ -47,6 +47,10 @@ enum Key {
     CopyNoTarget,
     CopyNotFile,
     CopyNotSound,
+    TargetFolderNotWritable,
+    TargetNotReplaceable,
+    PartExists,
+    PartLeftComplete,
 };
 }
 

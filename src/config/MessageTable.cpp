@@ -249,6 +249,18 @@ const QHash<quint16, QString> &croatianTable()
              QStringLiteral("rclone ne poznaje udaljeni cilj %s (rclone listremotes)")},
             {QT_TRANSLATE_NOOP("Poruke", "65199"),
              QStringLiteral("Odredište kopije %s nije prihvatljivo: %s")},
+            {QT_TRANSLATE_NOOP("Poruke", "65260"), QStringLiteral("%s (nije pročitano: %s)")},
+            {QT_TRANSLATE_NOOP("Poruke", "65261"), QStringLiteral("pristup odbijen")},
+            {QT_TRANSLATE_NOOP("Poruke", "65262"), QStringLiteral("ne postoji")},
+            {QT_TRANSLATE_NOOP("Poruke", "65263"), QStringLiteral("već postoji")},
+            {QT_TRANSLATE_NOOP("Poruke", "65264"), QStringLiteral("datotečni sustav je samo za čitanje")},
+            {QT_TRANSLATE_NOOP("Poruke", "65265"), QStringLiteral("pogreška ulaza/izlaza")},
+            {QT_TRANSLATE_NOOP("Poruke", "65266"), QStringLiteral("previše razina simboličkih poveznica")},
+            {QT_TRANSLATE_NOOP("Poruke", "65267"), QStringLiteral("naziv je predug")},
+            {QT_TRANSLATE_NOOP("Poruke", "65268"), QStringLiteral("previše otvorenih datoteka")},
+            {QT_TRANSLATE_NOOP("Poruke", "65269"), QStringLiteral("nedovoljno memorije")},
+            {QT_TRANSLATE_NOOP("Poruke", "65270"), QStringLiteral("promijenilo se tijekom čitanja")},
+            {QT_TRANSLATE_NOOP("Poruke", "65271"), QStringLiteral("pogreška sustava %s")},
         };
         QHash<quint16, QString> byNumber;
         for (const CroatianEntry &entry : entries)

@@ -145,6 +145,18 @@ enum Number : quint16 {
     CopyReasonTargetForm = 65197,
     CopyReasonUnknownRemote = 65198,
     ErrorCopyTarget = 65199,
+    MissingUnreadable = 65260,
+    ReasonAccessDenied = 65261,
+    ReasonNotFound = 65262,
+    ReasonExists = 65263,
+    ReasonReadOnly = 65264,
+    ReasonInputOutput = 65265,
+    ReasonLinkLoop = 65266,
+    ReasonNameTooLong = 65267,
+    ReasonTooManyOpen = 65268,
+    ReasonOutOfMemory = 65269,
+    ReasonChanged = 65270,
+    ReasonSystemError = 65271,
 };
 }
 

@@ -11,11 +11,45 @@
 #include "run/RunRequest.h"
 #include "run/RunState.h"
 #include "run/RunSummary.h"
+#include "run/SystemReason.h"
 
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Whether this user can write a manual run's archive: make its ".part" file in the folder and give it the
+// final name, over the existing file when there is one. Checked before the run, so that a run whose
+// archive could never get its name does not do all its work first.
+BackupAttempt::Preparation checkTargetFolder(const QString &archive, bool replacing)
+{
+    using Refusal = BackupAttempt::Refusal;
+    const QByteArray target = QFile::encodeName(archive);
+    const QByteArray folder = QFile::encodeName(QFileInfo(archive).absolutePath());
+    // A folder that is not there fails the archive's creation, as in an automatic run, with that cause.
+    if (::faccessat(AT_FDCWD, folder.constData(), W_OK | X_OK, AT_EACCESS) != 0 && errno != ENOENT &&
+        errno != ENOTDIR)
+        return {Refusal::FolderNotWritable, archive, errno, {}};
+    struct stat status;
+    if (::lstat(QFile::encodeName(RunRequest::partFileOf(archive)).constData(), &status) == 0)
+        return {Refusal::PartExists, archive, EEXIST, {}};
+    // In a folder with the sticky bit (/tmp) only the file's owner, the folder's owner and root may
+    // rename over a file.
+    struct stat folderStatus;
+    const uid_t user = ::geteuid();
+    if (replacing && user != 0 && ::stat(folder.constData(), &folderStatus) == 0 &&
+        (folderStatus.st_mode & S_ISVTX) != 0 && folderStatus.st_uid != user &&
+        ::lstat(target.constData(), &status) == 0 && status.st_uid != user)
+        return {Refusal::NotReplaceable, archive, EPERM, {}};
+    return {Refusal::None, archive, 0, {}};
+}
+
+} // namespace
 
 BackupAttempt::Refusal BackupAttempt::checkList(const ProgramSettings &settings)
 {
@@ -33,11 +67,11 @@ BackupAttempt::Preparation BackupAttempt::prepare(Kind kind, const ProgramSettin
 {
     const bool automatic = kind == Kind::Automatic;
     if (const Refusal list = checkList(settings); list != Refusal::None)
-        return {list, QString(), {}};
+        return {list, QString(), 0, {}};
     if (automatic && !DirectoryExists(settings.BackupLokacijaAuto))
-        return {Refusal::ArchiveFolderMissing, QString(), {}};
+        return {Refusal::ArchiveFolderMissing, QString(), 0, {}};
     if (automatic && !ArchiveName::prefixIsValid(settings.BckName))
-        return {Refusal::PrefixInvalid, QString(), {}};
+        return {Refusal::PrefixInvalid, QString(), 0, {}};
 
     QString archive;
     if (automatic) {
@@ -47,16 +81,19 @@ BackupAttempt::Preparation BackupAttempt::prepare(Kind kind, const ProgramSettin
         archive = QFileInfo(chosenFile).absoluteFilePath();
         const QFileInfo target(archive);
         if (target.isDir())
-            return {Refusal::TargetIsFolder, archive, {}};
+            return {Refusal::TargetIsFolder, archive, 0, {}};
         // Replacing a device node, FIFO or socket would delete it (as root, even /dev/null).
         struct stat status;
         if (::stat(QFile::encodeName(archive).constData(), &status) == 0 && !S_ISREG(status.st_mode))
-            return {Refusal::TargetNotFile, archive, {}};
+            return {Refusal::TargetNotFile, archive, 0, {}};
         if (target.exists() && !mayReplace)
-            return {Refusal::TargetExists, archive, {}};
+            return {Refusal::TargetExists, archive, 0, {}};
+        if (Preparation refused = checkTargetFolder(archive, target.exists());
+            refused.refusal != Refusal::None)
+            return refused;
     }
     // An old archive of the name is replaced only by the complete new one, when the run renames it.
-    Preparation preparation{Refusal::None, archive, {}};
+    Preparation preparation{Refusal::None, archive, 0, {}};
     // What earlier runs left unfinished is named at the start of the next one, and never deleted: it
     // may be all that is left of a backup.
     if (ArchiveName::prefixIsValid(settings.BckName) && DirectoryExists(settings.BackupLokacijaAuto))
@@ -207,7 +244,8 @@ QString BackupAttempt::endNotice(const Record &record, const RunState &state)
     return MessageTable::text(Msg::BalloonRunFinished);
 }
 
-QString BackupAttempt::text(Refusal refusal, const ProgramSettings &settings, const QString &archive)
+QString BackupAttempt::text(Refusal refusal, const ProgramSettings &settings, const QString &archive,
+                            int error)
 {
     switch (refusal) {
     case Refusal::None:
@@ -228,6 +266,14 @@ QString BackupAttempt::text(Refusal refusal, const ProgramSettings &settings, co
     case Refusal::TargetExists:
         return MessageTable::fill(MessageTable::text(Msg::QuestionOverwrite), {QFileInfo(archive).fileName()})
             .section(QStringLiteral("\r\n"), 0, 0);
+    case Refusal::FolderNotWritable:
+        return CliMessageTable::text(CliMsg::TargetFolderNotWritable)
+            .arg(archive, QFileInfo(archive).absolutePath(), SystemReason::text(error));
+    case Refusal::NotReplaceable:
+        return CliMessageTable::text(CliMsg::TargetNotReplaceable)
+            .arg(archive, QFileInfo(archive).absolutePath());
+    case Refusal::PartExists:
+        return CliMessageTable::text(CliMsg::PartExists).arg(RunRequest::partFileOf(archive));
     case Refusal::CannotRemove:
         return CliMessageTable::text(CliMsg::CannotDelete).arg(archive);
     }
@@ -238,10 +284,14 @@ QString BackupAttempt::failureText(Outcome outcome, const RunState &state)
 {
     const QString partFile = RunRequest::partFileOf(state.arhiva_file);
     // What a failed run leaves behind is named, so that nobody takes it for a backup or looks for one
-    // under the final name.
-    const QString partLeft = FileExists(partFile)
-                                 ? QLatin1Char('\n') + CliMessageTable::text(CliMsg::PartLeft).arg(partFile)
-                                 : QString();
+    // under the final name; an archive that was written whole and only lacks its name is said to be so.
+    QString partLeft;
+    if (FileExists(partFile)) {
+        partLeft = QLatin1Char('\n') +
+                   (state.archiveClosed
+                        ? CliMessageTable::text(CliMsg::PartLeftComplete).arg(state.arhiva_file, partFile)
+                        : CliMessageTable::text(CliMsg::PartLeft).arg(partFile));
+    }
     switch (outcome) {
     case Outcome::Complete:
     case Outcome::Stopped:

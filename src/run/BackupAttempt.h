@@ -30,6 +30,9 @@ class BackupAttempt
         TargetIsFolder,       // manual run: the chosen name is a folder
         TargetNotFile,        // manual run: the chosen name is a device, FIFO or socket, never replaced
         TargetExists,         // manual run: the file exists and may not be replaced
+        FolderNotWritable,    // manual run: no file can be made in the chosen folder (error says why)
+        NotReplaceable,       // manual run: the file is another user's in a folder with the sticky bit
+        PartExists,           // manual run: the name the archive is written under is taken
         CannotRemove,         // an old file of the archive's name cannot be removed (not refused today:
                               // the complete new archive replaces it by a rename)
     };
@@ -49,6 +52,7 @@ class BackupAttempt
     {
         Refusal refusal = Refusal::None;
         QString archive; // the archive's full path: the file to write, or the one a refusal is about
+        int error = 0;   // the system's error number behind a refusal, where there is one
         QStringList leftoverParts; // ".part" files that earlier runs left in the archive folder
     };
 
@@ -98,7 +102,8 @@ class BackupAttempt
     static QString endNotice(const Record &record, const RunState &state);
 
     // The refusal in words, in the current language; empty for Refusal::None.
-    static QString text(Refusal refusal, const ProgramSettings &settings, const QString &archive);
+    static QString text(Refusal refusal, const ProgramSettings &settings, const QString &archive,
+                        int error = 0);
     // What went wrong, in words, for an outcome that left no valid archive; empty for the others.
     static QString failureText(Outcome outcome, const RunState &state);
     // The lines every front end adds to the run's summary, in the current language: the ".part" files

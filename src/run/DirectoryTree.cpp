@@ -76,15 +76,16 @@ class DirectoryWalk
 {
   public:
     DirectoryWalk(const QString &mask, SortedPathList &fileList, SortedPathList &dirList,
-                  const std::function<void(const QByteArray &)> &unavailable, DirectoryFilter *filter)
+                  const std::function<void(const QByteArray &, int)> &unavailable, DirectoryFilter *filter)
         : m_matchesAll(mask == QLatin1String("*")),
           m_maskPattern(m_matchesAll ? QString() : QRegularExpression::wildcardToRegularExpression(mask)),
           m_fileList(fileList), m_dirList(dirList), m_unavailable(unavailable), m_filter(filter)
     {
     }
 
-    // Walks one folder, given with a trailing "/", and everything below it.
-    void RFindFile(const QByteArray &folder);
+    // Walks one folder, given with a trailing "/", and everything below it; false when the folder could
+    // not be opened at all.
+    bool RFindFile(const QByteArray &folder);
 
   private:
     bool matchesMask(const QString &name) const
@@ -99,38 +100,39 @@ class DirectoryWalk
     const bool m_matchesAll;
     const QRegularExpression m_maskPattern;
     SortedPathList &m_fileList;
-    void reportUnavailable(const QByteArray &folder) const
+    void reportUnavailable(const QByteArray &folder, int error) const
     {
         if (m_unavailable)
-            m_unavailable(folder.chopped(1));
+            m_unavailable(folder.chopped(1), error);
     }
 
     SortedPathList &m_dirList;
-    const std::function<void(const QByteArray &)> &m_unavailable;
+    const std::function<void(const QByteArray &, int)> &m_unavailable;
     DirectoryFilter *const m_filter;
     std::vector<FolderIdentity> m_walkPath;
 };
 
-void DirectoryWalk::RFindFile(const QByteArray &folder)
+bool DirectoryWalk::RFindFile(const QByteArray &folder)
 {
     const int folderFd = OpenLongPath(folder.toStdString(), O_RDONLY | O_DIRECTORY);
     DirHandle dir(folderFd >= 0 ? ::fdopendir(folderFd) : nullptr);
     if (!dir) {
+        const int error = errno;
         if (folderFd >= 0)
             ::close(folderFd);
-        reportUnavailable(folder);
-        return;
+        reportUnavailable(folder, error);
+        return false;
     }
     const int fd = ::dirfd(dir.get());
 
     struct stat own;
     if (::fstat(fd, &own) != 0) {
-        reportUnavailable(folder);
-        return;
+        reportUnavailable(folder, errno);
+        return false;
     }
     const FolderIdentity identity{own.st_dev, own.st_ino};
     if (isOnWalkPath(identity))
-        return;
+        return true;
     m_walkPath.push_back(identity);
     struct WalkPathGuard
     {
@@ -145,7 +147,7 @@ void DirectoryWalk::RFindFile(const QByteArray &folder)
         const dirent *entry = ::readdir(dir.get());
         if (!entry) {
             if (errno != 0)
-                reportUnavailable(folder);
+                reportUnavailable(folder, errno);
             break;
         }
         if (isDotOrDotDot(entry->d_name))
@@ -169,17 +171,20 @@ void DirectoryWalk::RFindFile(const QByteArray &folder)
     // Closed before descending, so a deep tree does not hold one descriptor per level.
     dir.reset();
 
+    // A subfolder that cannot be opened gets no entry: restored as an empty folder, it would pass for
+    // one whose content was empty. The report names it instead.
     for (const QByteArray &name : subfolders) {
         const QByteArray subfolder = folder + name;
-        RFindFile(subfolder + '/');
-        m_dirList.add(subfolder);
+        if (RFindFile(subfolder + '/'))
+            m_dirList.add(subfolder);
     }
+    return true;
 }
 
 } // namespace
 
 void DirectoryTree(const QByteArray &path, SortedPathList &fileList, SortedPathList &dirList,
-                   const std::function<void(const QByteArray &)> &unavailable, DirectoryFilter *filter)
+                   const std::function<void(const QByteArray &, int)> &unavailable, DirectoryFilter *filter)
 {
     const qsizetype maskStart = path.lastIndexOf('/') + 1;
     DirectoryWalk walk(QFile::decodeName(path.mid(maskStart)), fileList, dirList, unavailable, filter);
@@ -187,7 +192,7 @@ void DirectoryTree(const QByteArray &path, SortedPathList &fileList, SortedPathL
 }
 
 void DirectoryTree(const QString &path, SortedPathList &fileList, SortedPathList &dirList,
-                   const std::function<void(const QByteArray &)> &unavailable)
+                   const std::function<void(const QByteArray &, int)> &unavailable)
 {
     DirectoryTree(QFile::encodeName(path), fileList, dirList, unavailable);
 }

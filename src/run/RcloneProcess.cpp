@@ -6,6 +6,8 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 
+#include <sys/stat.h>
+
 namespace {
 
 constexpr int KillAfterTermMs = 2000;
@@ -63,6 +65,9 @@ void RcloneProcess::start(const QStringList &arguments, int timeoutMs)
     }
     m_process.setProgram(rclone);
     m_process.setArguments(arguments + commonOptions());
+    // A copy into a folder of this computer is as private as the archive it copies: rclone creates
+    // local files and folders through the umask.
+    m_process.setChildProcessModifier([] { ::umask(077); });
     m_process.start(QIODevice::ReadOnly);
     if (timeoutMs > 0)
         m_deadline.start(timeoutMs);

@@ -3,6 +3,7 @@
 #include "config/MessageTable.h"
 #include "run/HandOverChannel.h"
 #include "run/RunSummary.h"
+#include "run/SystemReason.h"
 #include "run/TThreadArhiviranje.h"
 
 #include <QEventLoop>
@@ -107,6 +108,7 @@ void RunController::prepareRun(const RunRequest &request)
     m_state.file_count_progress = 0;
     m_state.file_missing = 0;
     m_state.archiveNamed = false;
+    m_state.archiveClosed = false;
     m_state.archiveFailed = false;
     m_state.archiveFailure.clear();
     m_state.archiveFailureReason.clear();
@@ -247,6 +249,11 @@ void RunController::recordMissing(const QString &path)
 {
     ++m_state.file_missing;
     m_state.file_missing_list.append(path);
+}
+
+void RunController::onUnreadable(const QString &path, int error)
+{
+    recordMissing(SystemReason::unreadableSource(path, error));
 }
 
 void RunController::onEntryNameTooLong(const QString &path)

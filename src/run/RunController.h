@@ -107,6 +107,8 @@ class RunController : public QObject
                                           std::function<void()> procedure);
     void onCollecting();
     void onMissingEntry(const QString &path) { recordMissing(path); }
+    // A source, or a folder below a listed one, that could not be read: missing, with the system's reason.
+    void onUnreadable(const QString &path, int error);
     // A source left out because its name in the archive would be too long: missing, with the reason.
     void onEntryNameTooLong(const QString &path);
     void onFileSize(qint64 bytes);
@@ -117,10 +119,12 @@ class RunController : public QObject
     // A file's archiving begins: counted, and shown unless the stop's text is up.
     void onFileStarted(const QString &path);
     void onFileAdded();
-    void onFileFailed(const QString &path) { recordMissing(path); }
+    // A file that could not be opened or read to its end, with the system's error number (0: it changed).
+    void onFileFailed(const QString &path, int error) { onUnreadable(path, error); }
     void onProgress(qint64 position, bool pausing) { progressDisplay(position, pausing); }
     void onTimerStop() { stopTimer(); }
     void onArchiveError(const QString &cause, const QString &reason) { reportArchiveError(cause, reason); }
+    void onArchiveClosed() { m_state.archiveClosed = true; }
     void onArchiveNamed();
     // The verification's progress in whole percent: the status line and the total bar.
     void onVerifyProgress(int percent);

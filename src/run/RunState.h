@@ -15,6 +15,7 @@ struct RunState
     bool fKill = false;                     // the forced stop has been carried out
     QString arhiva_file;                    // full path of the current or last archive
     bool archiveNamed = false;              // the complete archive has been given that name
+    bool archiveClosed = false;             // the archive was written whole under its ".part" name
     qint64 file_size = 0;                   // size of the file being archived
     qint64 file_size_ukupno = 0;            // total size of all files to archive
     qint64 file_size_progress = 0;          // bytes of the files added completely

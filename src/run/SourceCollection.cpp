@@ -3,22 +3,41 @@
 #include "run/DirectoryTree.h"
 #include "run/FileSystem.h"
 #include "run/SourceCollectionSink.h"
+#include "zip/LongPath.h"
 
 #include <QDir>
 #include <QFile>
 
 #include <algorithm>
+#include <cerrno>
 #include <system_error>
 #include <thread>
 #include <vector>
+
+#include <sys/stat.h>
+
+namespace {
+
+// Why an entry that is neither a file nor a folder could not be looked at (a folder on its path that may
+// not be searched, a broken disk); 0 when it simply is not there or is no file (a FIFO, a device).
+int unreachableError(const QByteArray &path)
+{
+    struct stat info;
+    if (StatLongPath(path.toStdString(), info) == 0)
+        return 0;
+    const int error = errno;
+    return error == ENOENT || error == ENOTDIR ? 0 : error;
+}
+
+} // namespace
 
 void SourceCollection::resolveEntries(const QStringList &entries, SourceCollectionSink &sink)
 {
     SortedPathList walkFiles;
     SortedPathList walkFolders;
 
-    const auto reportUnavailable = [&sink](const QByteArray &folder) {
-        sink.missingEntry(QFile::decodeName(folder));
+    const auto reportUnavailable = [&sink](const QByteArray &folder, int error) {
+        sink.unreadable(QFile::decodeName(folder), error);
     };
     for (const QString &entry : entries) {
         // The file system would see only the path up to a NUL (a list saved as UTF-16, a stray byte),
@@ -41,6 +60,8 @@ void SourceCollection::resolveEntries(const QStringList &entries, SourceCollecti
             DirectoryTree(folder + '*', walkFiles, walkFolders, reportUnavailable, &m_exclusions);
             addFitting(m_files, walkFiles, false, sink);
             addFitting(m_folders, walkFolders, true, sink);
+        } else if (const int error = unreachableError(fileSource); error != 0) {
+            sink.unreadable(entry, error);
         } else {
             sink.missingEntry(entry);
         }

@@ -10,8 +10,9 @@ class SourceCollectionSink;
 
 // Turns the entries of a backup list into the files to archive and the subfolders to record.
 // A file entry is taken as it stands, a folder entry contributes everything below it (not itself),
-// and any other entry is reported as missing, as is a folder below it that cannot be listed, and a file
-// or folder whose name in the archive would be too long (with nothing below it collected). Paths
+// and any other entry is reported as missing, as is a file or folder whose name in the archive would be
+// too long (with nothing below it collected). An entry that cannot be looked at, and a folder at any
+// depth that cannot be listed, is reported as unreadable with the system's reason. Paths
 // are kept as the file system's bytes. Belongs to the thread that uses it.
 class SourceCollection
 {

@@ -12,6 +12,13 @@ class SourceCollectionSink
 
     // An entry that names neither a file nor a folder, with its text exactly as read from the list.
     virtual void missingEntry(const QString &entry) = 0;
+    // An entry, or a folder below a listed one, that exists or may exist but could not be read, with the
+    // system's error number: nothing of its content is collected.
+    virtual void unreadable(const QString &path, int error)
+    {
+        Q_UNUSED(error);
+        missingEntry(path);
+    }
     // A file or folder that exists but whose name in the archive would pass the 65,535 bytes a ZIP
     // entry name can hold; reported once for the shortest such path, not for what lies below it.
     virtual void entryNameTooLong(const QString &path) { missingEntry(path); }

@@ -168,6 +168,11 @@ void TThreadArhiviranje::missingEntry(const QString &entry)
     post(HandOver::MissingEntry, [c = &m_controller, entry] { c->onMissingEntry(entry); });
 }
 
+void TThreadArhiviranje::unreadable(const QString &path, int error)
+{
+    post(HandOver::MissingEntry, [c = &m_controller, path, error] { c->onUnreadable(path, error); });
+}
+
 void TThreadArhiviranje::entryNameTooLong(const QString &path)
 {
     post(HandOver::MissingEntry, [c = &m_controller, path] { c->onEntryNameTooLong(path); });
@@ -298,6 +303,7 @@ bool TThreadArhiviranje::giveFinalName(const QString &partFile)
     std::string renameFailure;
     QString renameReason;
     const bool served = call(HandOver::ArchiveNamed, [&, c = &m_controller] {
+        c->onArchiveClosed();
         try {
             RenameFile(partFile, m_request.arhiva_file, m_request.replaceExisting);
             c->onArchiveNamed();
@@ -346,7 +352,9 @@ void TThreadArhiviranje::addFiles(TZipFile &zip, const SortedPathList &files, TP
             addFile(zip, localPaths.at(i), texts.at(i), data);
         } catch (const ESourceError &) {
             // The source could not be opened or read: it is missing from the archive, the run goes on.
-            post(HandOver::FileFailed, [c = &m_controller, text = texts.at(i)] { c->onFileFailed(text); });
+            post(HandOver::FileFailed, [c = &m_controller, text = texts.at(i), error = data.ErrorNumber()] {
+                c->onFileFailed(text, error);
+            });
         }
     }
 }

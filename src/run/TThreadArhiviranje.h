@@ -43,6 +43,7 @@ class TThreadArhiviranje : public QThread, private SourceCollectionSink
     void Execute();
     // The source collection's reports, each handed over as it comes.
     void missingEntry(const QString &entry) override;
+    void unreadable(const QString &path, int error) override;
     void entryNameTooLong(const QString &path) override;
     void fileSize(qint64 bytes) override;
     void fileCount(qint64 count) override;

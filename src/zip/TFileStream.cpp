@@ -28,8 +28,9 @@ TFileStream::TFileStream(const std::string &fileName, TFileStreamMode mode) : FF
         flags |= O_RDWR | O_CREAT | O_EXCL;
         break;
     }
+    // A created file is an archive of someone's files: its owner's alone, however wide the umask.
     do {
-        FHandle = ::open(fileName.c_str(), flags, 0666);
+        FHandle = ::open(fileName.c_str(), flags, 0600);
     } while (FHandle < 0 && errno == EINTR);
     if (FHandle < 0)
         Fail(mode == fmCreate || mode == fmCreateNew ? "Cannot create file" : "Cannot open file");

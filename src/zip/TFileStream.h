@@ -15,8 +15,9 @@ enum TFileStreamMode {
                      // returns only once the file's content is on the disk (fsync)
 };
 
-// A file on disk. Small writes are gathered in a 1 MiB buffer (a patch before the buffered range goes
-// straight to the file), so headers and short entries do not each cost a system call.
+// A file on disk; a file it creates gets mode 0600 (the umask can only narrow it). Small writes are gathered
+// in a 1 MiB buffer (a patch before the buffered range goes straight to the file), so headers and short
+// entries do not each cost a system call.
 class TFileStream : public TStream
 {
   public:

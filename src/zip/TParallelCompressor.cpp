@@ -136,6 +136,7 @@ struct TParallelCompressor::TFile
     std::size_t PiecesTotal = NOT_KNOWN; // known when the whole file has been read
     bool ReadFailed = false;             // reading stopped early; PiecesTotal pieces are good
     std::string ReadError;               // why reading stopped early
+    int ErrorNumber = 0;                 // errno of a failed open or read; 0 when not the system's
     bool Released = false;               // the writer has moved past this file
     bool Reading = true;                 // the reader thread still works on this file
     std::size_t JobsPending = 0;         // pieces read or being read, not yet compressed
@@ -184,6 +185,12 @@ class TParallelCompressor::TEntryView : public TCompressedEntry
 
     // Written before Opened was set under the lock that WaitOpened took: read without it.
     const struct stat &SourceStatus() const override { return FFile.Status; }
+
+    int ErrorNumber() const override
+    {
+        std::lock_guard lock(FOwner.FMutex);
+        return FFile.ErrorNumber;
+    }
 
     std::uint64_t SourceSize() const override { return static_cast<std::uint64_t>(FFile.Status.st_size); }
 
@@ -465,10 +472,12 @@ bool TParallelCompressor::ReadFile(TFile &file, TJob &batch)
     struct stat status = {};
     const bool opened = handle.Get() >= 0 && ::fstat(handle.Get(), &status) == 0;
     if (!opened || !S_ISREG(status.st_mode)) {
-        const std::string reason = opened ? "Not a regular file" : SystemReason(errno);
+        const int error = opened ? 0 : errno;
+        const std::string reason = opened ? "Not a regular file" : SystemReason(error);
         std::lock_guard lock(FMutex);
         file.OpenFailed = true;
         file.Error = reason;
+        file.ErrorNumber = error;
         file.PiecesTotal = 0;
         file.Reading = false;
         WakeWriterFor(file);
@@ -506,10 +515,12 @@ bool TParallelCompressor::ReadSmallFile(TFile &file, int handle, const struct st
     // that shrinks cannot be read to its size and fails.
     const std::int64_t read = ReadFully(handle, batch.Data.get() + batch.Size, size);
     if (read != static_cast<std::int64_t>(size)) {
-        const std::string reason = read < 0 ? SystemReason(errno) : "shrank while it was read";
+        const int error = read < 0 ? errno : 0;
+        const std::string reason = read < 0 ? SystemReason(error) : "shrank while it was read";
         std::lock_guard lock(FMutex);
         file.ReadFailed = true;
         file.ReadError = reason;
+        file.ErrorNumber = error;
         file.PiecesTotal = 0;
         --file.JobsPending;
         FBytesAhead -= size;
@@ -555,13 +566,16 @@ bool TParallelCompressor::ReadLargeFile(TFile &file, int handle, const struct st
         job.Data = std::make_unique_for_overwrite<std::uint8_t[]>(length);
         job.Size = length;
         read = ReadFully(handle, job.Data.get(), length);
-        const std::string reason = read < 0 ? SystemReason(errno) : "shrank while it was read";
+        const int error = read < 0 ? errno : 0;
+        const std::string reason = read < 0 ? SystemReason(error) : "shrank while it was read";
         std::lock_guard lock(FMutex);
         if (read != static_cast<std::int64_t>(length) || file.Released) {
             FBytesAhead -= length;
             file.ReadFailed = read != static_cast<std::int64_t>(length);
-            if (file.ReadFailed)
+            if (file.ReadFailed) {
                 file.ReadError = reason;
+                file.ErrorNumber = error;
+            }
             break;
         }
         remaining -= length;

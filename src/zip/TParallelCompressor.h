@@ -36,6 +36,9 @@ class TCompressedEntry
     // The status (fstat) of the file as it was opened, valid once WaitOpened has returned true: its
     // size, time and attributes belong to the very file archived, even if the name is reused since.
     virtual const struct stat &SourceStatus() const = 0;
+    // The system's error number (errno) of the failure WaitOpened or NextPiece reported; 0 when there
+    // was none, or when it was not the system's (a file that shrank, or is no longer a regular file).
+    virtual int ErrorNumber() const { return 0; }
     // The file's size when it was opened (SourceStatus's st_size): exactly this many bytes are archived.
     virtual std::uint64_t SourceSize() const = 0;
     // Waits for the next piece; false after the last one. Raises ESourceError "Stream read error:

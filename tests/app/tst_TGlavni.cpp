@@ -471,6 +471,7 @@ class TestTGlavni : public QObject
         QTest::newRow("target is a folder") << QStringLiteral("target is a folder") << false << false;
         QTest::newRow("archive not created")
             << QStringLiteral("target in a missing folder") << false << false;
+        QTest::newRow("part name taken") << QStringLiteral("part name taken") << false << false;
         QTest::newRow("complete, automatic") << QString() << true << true;
         QTest::newRow("complete, manual") << QString() << false << true;
     }
@@ -495,6 +496,8 @@ class TestTGlavni : public QObject
             target = fixture.tree.makeDir(QStringLiteral("mapa.zip"));
         } else if (setup == QStringLiteral("target in a missing folder")) {
             target = fixture.tree.path(QStringLiteral("nema/mape/r.zip"));
+        } else if (setup == QStringLiteral("part name taken")) {
+            fixture.tree.writeFile(QStringLiteral("r.zip.part"), "ranije");
         }
         fixture.saveAnswer = target;
 

@@ -4,6 +4,7 @@
 #include "ZipCheck.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QMap>
@@ -19,7 +20,9 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <grp.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -82,14 +85,24 @@ class TestCli : public QObject
                 else
                     environment.insert(change.key(), change.value());
             }
+            if (user != 0)
+                environment.insert(QStringLiteral("HOME"), tree.root());
             process.setProcessEnvironment(environment);
-            if (fileSizeLimit > 0) {
-                const rlim_t limit = fileSizeLimit;
-                process.setChildProcessModifier([limit] {
+            const rlim_t limit = fileSizeLimit;
+            const uid_t asUser = user;
+            const int mask = startUmask;
+            process.setChildProcessModifier([limit, asUser, mask] {
+                if (limit > 0) {
                     rlimit size{limit, limit};
                     ::setrlimit(RLIMIT_FSIZE, &size);
-                });
-            }
+                }
+                if (mask >= 0)
+                    ::umask(mode_t(mask));
+                // An ordinary user without groups, as setpriv --reuid --regid --clear-groups makes one.
+                if (asUser != 0 &&
+                    (::setgroups(0, nullptr) != 0 || ::setgid(asUser) != 0 || ::setuid(asUser) != 0))
+                    ::_exit(127);
+            });
             if (runAs.isEmpty())
                 process.start(cliPath(), arguments);
             else
@@ -119,6 +132,28 @@ class TestCli : public QObject
         QMap<QString, QString> environmentChanges;
         // setpriv's options that start the program as another user; empty: as this one.
         QStringList runAs;
+        // The umask the program starts with (-1: this process's).
+        int startUmask = -1;
+        // The ordinary user the program runs as (0: as this process); see runAsOrdinaryUser.
+        uid_t user = 0;
+
+        // Gives the tree to the ordinary user 65534 and runs the program as that user from now on, so
+        // that permissions bind it as they bind anyone but root. False when this test is not root.
+        bool runAsOrdinaryUser()
+        {
+            if (::geteuid() != 0)
+                return false;
+            user = 65534;
+            const QByteArray root = QFile::encodeName(tree.root());
+            if (::chown(root.constData(), user, user) != 0)
+                return false;
+            QDirIterator each(tree.root(), QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                              QDirIterator::Subdirectories);
+            while (each.hasNext())
+                if (::lchown(QFile::encodeName(each.next()).constData(), user, user) != 0)
+                    return false;
+            return true;
+        }
     };
 
   private slots:
@@ -695,6 +730,106 @@ class TestCli : public QObject
             QVERIFY(S_ISFIFO(status.st_mode));
             QVERIFY(!setup.settingsText().contains(QStringLiteral("FileR=")));
         }
+    }
+
+    // Whatever the umask, an archive is its owner's alone, also one that replaced a file anyone could read.
+    void archivesAreReadableByTheirOwnerOnly()
+    {
+        Setup setup;
+        setup.writeList({setup.sources});
+        setup.writeSettings(setup.archiveFolder);
+        setup.startUmask = 022;
+        const QString target = setup.tree.writeFile(QStringLiteral("ručna.zip"), "staro");
+        QVERIFY(QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                                  QFile::ReadOther));
+        QCOMPARE(setup.run(), 0);
+        QCOMPARE(setup.run({QStringLiteral("--manual"), target, QStringLiteral("--overwrite")}), 0);
+
+        for (const QString &archive : QStringList{setup.archiveFolder + setup.archives().value(0), target}) {
+            struct stat status = {};
+            QCOMPARE(::stat(QFile::encodeName(archive).constData(), &status), 0);
+            QCOMPARE(status.st_mode & 07777, mode_t(0600));
+        }
+    }
+
+    // A manual archive that could never get its name is refused before the run does any work, with the
+    // reason; nothing is written and the old file stays.
+    void aTargetThatCannotTakeTheArchiveIsRefused_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<bool>("ordinaryUser");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("another user's file in a sticky folder")
+            << QStringLiteral("zajednička/tuđa.zip") << true
+            << QStringLiteral(
+                   "FILE nije moguće zamijeniti: pripada drugom korisniku, a u mapi FOLDER datoteke "
+                   "smiju zamijeniti samo njihovi vlasnici; arhiviranje je odbijeno.");
+        QTest::newRow("a folder the user may not write")
+            << QStringLiteral("tuđa/nova.zip") << true
+            << QStringLiteral(
+                   "Arhivu FILE nije moguće spremiti u mapu FOLDER (pristup odbijen); arhiviranje je "
+                   "odbijeno.");
+        QTest::newRow("the .part name is taken")
+            << QStringLiteral("ručna.zip") << false
+            << QStringLiteral("Datoteka FILE.part već postoji, a arhiva se piše pod tim nazivom");
+    }
+
+    void aTargetThatCannotTakeTheArchiveIsRefused()
+    {
+        QFETCH(QString, target);
+        QFETCH(bool, ordinaryUser);
+        QFETCH(QString, message);
+        Setup setup;
+        setup.writeList({setup.sources});
+        if (ordinaryUser && !setup.runAsOrdinaryUser())
+            QSKIP("only root can show what another user may not do");
+        // Made after the tree was given away: root's, as another user's files are.
+        const QString sticky = setup.tree.makeDir(QStringLiteral("zajednička"));
+        QVERIFY(::chmod(QFile::encodeName(sticky).constData(), 01777) == 0);
+        setup.tree.writeFile(QStringLiteral("zajednička/tuđa.zip"), "staro");
+        setup.tree.makeDir(QStringLiteral("tuđa"));
+        const QString file = setup.tree.path(target);
+        setup.tree.writeFile(QStringLiteral("ručna.zip"), "staro");
+        setup.tree.writeFile(QStringLiteral("ručna.zip.part"), "ranije");
+
+        QCOMPARE(setup.run({QStringLiteral("--manual"), file, QStringLiteral("--overwrite")}), 2);
+        message.replace(QStringLiteral("FOLDER"), QFileInfo(file).absolutePath())
+            .replace(QStringLiteral("FILE"), file);
+        QVERIFY2(setup.err.contains(message), qPrintable(setup.err));
+        // Refused before the run: nothing was collected or written.
+        QVERIFY2(!setup.err.contains(QStringLiteral("izrađujem popis")), qPrintable(setup.err));
+        QFile old(file);
+        QCOMPARE(old.open(QIODevice::ReadOnly) ? old.readAll() : QByteArray(),
+                 QFileInfo::exists(file) ? QByteArray("staro") : QByteArray());
+        QFile part(file + QStringLiteral(".part"));
+        QCOMPARE(part.open(QIODevice::ReadOnly) ? part.readAll() : QByteArray(),
+                 target == QStringLiteral("ručna.zip") ? QByteArray("ranije") : QByteArray());
+        QVERIFY(!setup.settingsText().contains(QStringLiteral("FileR=")));
+    }
+
+    // An archive that was written whole but could not take its name (the name became a folder during
+    // the run) is left under its ".part" name, and the output says it is complete and where it is.
+    void aCompleteArchiveThatCannotTakeItsNameIsNamedComplete()
+    {
+        Setup setup;
+        setup.writeList({setup.sources});
+        const QString target = setup.tree.writeFile(QStringLiteral("ručna.zip"), "staro");
+        const QString part = target + QStringLiteral(".part");
+        QProcess process;
+        setup.start(process, {QStringLiteral("--manual"), target, QStringLiteral("--overwrite")}, 2000);
+        QTest::qWait(500);
+        QVERIFY(QFile::remove(target));
+        setup.tree.writeFile(QStringLiteral("ručna.zip/u.txt"), "mapa");
+        QVERIFY(process.waitForFinished(60000));
+        const QString out = QString::fromUtf8(process.readAllStandardOutput());
+
+        QCOMPARE(process.exitCode(), 2);
+        QVERIFY2(out.contains(QStringLiteral("Arhiva je dovršena, ali nije mogla dobiti naziv ") + target +
+                              QStringLiteral(": cijela je u datoteci ") + part + QLatin1Char('.')),
+                 qPrintable(out));
+        QVERIFY2(!out.contains(QStringLiteral("Nedovršena")), qPrintable(out));
+        QCOMPARE(ZipCheck::readerProblems(part), QStringList());
+        QCOMPARE(ZipCheck::entryNames(part).size(), 3);
     }
 
     void anArchiveThatCannotBeCreatedFailsTheRun()

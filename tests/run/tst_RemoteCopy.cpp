@@ -14,6 +14,8 @@
 #include <QRandomGenerator>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using namespace Qt::StringLiterals;
 Q_DECLARE_METATYPE(RemoteCopy::Outcome)
 Q_DECLARE_METATYPE(RemoteCopy::Check::Kind)
@@ -378,6 +380,24 @@ class TestRemoteCopy : public QObject
             QCOMPARE(check.folders, 2);
         QVERIFY(!RemoteCopy::text(check, target).isEmpty());
         QDir(folder).removeRecursively();
+    }
+
+    // A copy into a folder of this computer (a mounted disk) is its owner's alone, as the archive is,
+    // whatever the umask.
+    void aLocalCopyIsReadableByItsOwnerOnly()
+    {
+        TempTree tree;
+        const QString archive = makeArchive(tree, u"Arhiva_2026.01.02__03.04.05.zip"_s, 1024);
+        const QString target = tree.path(u"kopije"_s);
+        const mode_t previous = ::umask(022);
+        const RemoteCopy::Result result = RemoteCopy(target, 0).send(archive, u"Arhiva"_s, nullptr);
+        ::umask(previous);
+        QVERIFY2(result.confirmed(), qPrintable(result.reason));
+        struct stat status = {};
+        QCOMPARE(
+            ::stat(QFile::encodeName(target + u"/Arhiva_2026.01.02__03.04.05.zip"_s).constData(), &status),
+            0);
+        QCOMPARE(status.st_mode & 07777, mode_t(0600));
     }
 
     // Only a complete archive goes, and only with a target set.

@@ -34,6 +34,12 @@ class RecordingSink : public SourceCollectionSink
         missing.append(entry);
         events.append(QStringLiteral("missing"));
     }
+    void unreadable(const QString &path, int error) override
+    {
+        unreadablePaths.append(path);
+        errors.append(error);
+        events.append(QStringLiteral("missing"));
+    }
     void entryNameTooLong(const QString &path) override
     {
         tooLong.append(path);
@@ -51,6 +57,8 @@ class RecordingSink : public SourceCollectionSink
     }
 
     QStringList missing;
+    QStringList unreadablePaths;
+    QList<int> errors;
     QStringList tooLong;
     QList<qint64> sizes;
     QList<qint64> counts;
@@ -126,6 +134,7 @@ class TestSourceCollection : public QObject
     void walksLinkedFolder();
     void linkCycleEnds_data();
     void linkCycleEnds();
+    void unlistableFolders_data();
     void unlistableFolders();
     void specialEntries();
     void namesAreKeptAsBytes();
@@ -346,15 +355,30 @@ void TestSourceCollection::linkCycleEnds()
     QCOMPARE(collection.lista_mapa_finalna().paths(), folders);
 }
 
+void TestSourceCollection::unlistableFolders_data()
+{
+    QTest::addColumn<uid_t>("owner");
+    QTest::addColumn<mode_t>("mode");
+    QTest::newRow("mode 000") << ::geteuid() << mode_t(0);
+    // Another user's private folder: only its owner may open it.
+    QTest::newRow("another user's 0700") << uid_t(65534) << mode_t(0700);
+}
+
 void TestSourceCollection::unlistableFolders()
 {
+    QFETCH(uid_t, owner);
+    QFETCH(mode_t, mode);
     const TempTree tree;
     buildTree(tree, {QStringLiteral("Otvorena/a.txt"), QStringLiteral("Otvorena/Zatvorena/tajna.txt"),
                      QStringLiteral("Zatvorena/tajna.txt")});
     const QStringList locked =
         absolute(tree, {QStringLiteral("Otvorena/Zatvorena"), QStringLiteral("Zatvorena")});
-    for (const QString &folder : locked)
-        QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0) == 0);
+    for (const QString &folder : locked) {
+        if (::chown(QFile::encodeName(folder).constData(), owner, owner) != 0)
+            QSKIP("only root may give a folder to another user");
+        QVERIFY(::chmod(QFile::encodeName(folder).constData(), mode) == 0);
+    }
+    const QString insideLocked = tree.path(QStringLiteral("Zatvorena/tajna.txt"));
 
     SourceCollection collection;
     RecordingSink sink;
@@ -362,7 +386,9 @@ void TestSourceCollection::unlistableFolders()
         const PermissionsBindRoot bindRoot;
         if (bindRoot.active())
             collection.resolveEntries(
-                absolute(tree, {QStringLiteral("Otvorena"), QStringLiteral("Zatvorena")}), sink);
+                absolute(tree, {QStringLiteral("Otvorena"), QStringLiteral("Zatvorena"),
+                                QStringLiteral("Zatvorena/tajna.txt"), QStringLiteral("Nema")}),
+                sink);
         for (const QString &folder : locked)
             ::chmod(QFile::encodeName(folder).constData(), 0700);
         if (!bindRoot.active())
@@ -370,11 +396,14 @@ void TestSourceCollection::unlistableFolders()
                   "root lists every folder whatever its permissions");
     }
 
-    // Neither folder's content can be read: each is reported unavailable once, with its path, instead of
-    // passing for an empty folder. The locked subfolder is still recorded as a folder.
+    // Neither folder's content can be read, nor a file listed inside one: each is reported unreadable once,
+    // with its path and the system's reason, instead of passing for an empty folder or a missing file. The
+    // locked subfolder gets no folder entry of its own. Only the entry that names nothing is missing.
     QCOMPARE(collection.lista_fileova_finalna().paths(), absolute(tree, {QStringLiteral("Otvorena/a.txt")}));
-    QCOMPARE(collection.lista_mapa_finalna().paths(), absolute(tree, {QStringLiteral("Otvorena/Zatvorena")}));
-    QCOMPARE(sink.missing, locked);
+    QCOMPARE(collection.lista_mapa_finalna().paths(), QStringList());
+    QCOMPARE(sink.unreadablePaths, locked + QStringList{insideLocked});
+    QCOMPARE(sink.errors, QList<int>({EACCES, EACCES, EACCES}));
+    QCOMPARE(sink.missing, absolute(tree, {QStringLiteral("Nema")}));
 }
 
 void TestSourceCollection::specialEntries()

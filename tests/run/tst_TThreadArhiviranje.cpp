@@ -289,8 +289,9 @@ class TestArchivingWorker : public QObject
     void aFileGoneOrReplacedSinceCollectionIsMissing_data()
     {
         QTest::addColumn<bool>("replacedByFifo");
-        QTest::newRow("deleted") << false;
-        QTest::newRow("replaced by a FIFO") << true;
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("deleted") << false << QStringLiteral("ne postoji");
+        QTest::newRow("replaced by a FIFO") << true << QStringLiteral("promijenilo se tijekom čitanja");
     }
 
     void aFileGoneOrReplacedSinceCollectionIsMissing()
@@ -316,20 +317,54 @@ class TestArchivingWorker : public QObject
         const QString archive = run.tree.path(QStringLiteral("a.zip"));
         run.start(archive);
 
+        QFETCH(QString, reason);
         QCOMPARE(run.view.pauseBoxes.size(), 1);
-        QCOMPARE(run.controller.state().file_missing_list, QStringList{gone});
+        QCOMPARE(run.controller.state().file_missing_list,
+                 QStringList{gone + QStringLiteral(" (nije pročitano: ") + reason + QLatin1Char(')')});
         QCOMPARE(ZipCheck::readerProblems(archive), QStringList());
         QCOMPARE(ZipCheck::entryNames(archive), QStringList({entryName(first), entryName(last)}));
         QVERIFY(run.trace.contains(int(HandOver::FileFailed)));
         QCOMPARE(run.view.archiveErrors, QStringList());
     }
 
+    // A file or folder that cannot be read, at any depth, is missing with its reason; the run goes on,
+    // and an unreadable folder gets no entry that would restore as an empty folder.
+    void anUnreadableSourceIsMissingAndTheRunGoesOn_data()
+    {
+        QTest::addColumn<QString>("locked");
+        QTest::addColumn<uid_t>("owner");
+        QTest::addColumn<mode_t>("mode");
+        QTest::addColumn<QStringList>("missing");
+        const QString denied = QStringLiteral(" (nije pročitano: pristup odbijen)");
+        QTest::newRow("file 000") << QStringLiteral("F/1_zaključana.txt") << ::geteuid() << mode_t(0)
+                                  << QStringList{QStringLiteral("F/1_zaključana.txt") + denied};
+        QTest::newRow("folder 000") << QStringLiteral("F/D/Zaključana") << ::geteuid() << mode_t(0)
+                                    << QStringList{QStringLiteral("F/D/Zaključana") + denied};
+        QTest::newRow("another user's 0700 folder")
+            << QStringLiteral("F/D/Zaključana") << uid_t(65534) << mode_t(0700)
+            << QStringList{QStringLiteral("F/D/Zaključana") + denied};
+        // Names can be listed, but nothing in the folder can be opened.
+        QTest::newRow("folder without search")
+            << QStringLiteral("F/D/Zaključana") << ::geteuid() << mode_t(0600)
+            << QStringList{QStringLiteral("F/D/Zaključana/Dublje") + denied,
+                           QStringLiteral("F/D/Zaključana/tajna.txt") + denied};
+    }
+
     void anUnreadableSourceIsMissingAndTheRunGoesOn()
     {
+        QFETCH(QString, locked);
+        QFETCH(uid_t, owner);
+        QFETCH(mode_t, mode);
+        QFETCH(QStringList, missing);
         const TempTree sources;
-        const QString locked = sources.writeFile(QStringLiteral("F/1_zaključana.txt"), "tajna");
+        sources.writeFile(QStringLiteral("F/1_zaključana.txt"), "tajna");
+        sources.writeFile(QStringLiteral("F/D/Zaključana/tajna.txt"), "tajna");
+        sources.writeFile(QStringLiteral("F/D/Zaključana/Dublje/tajna.txt"), "tajna");
         const QString open = sources.writeFile(QStringLiteral("F/2_otvorena.txt"), "javno");
-        QVERIFY(QFile::setPermissions(locked, QFileDevice::Permissions()));
+        const QByteArray lockedPath = QFile::encodeName(sources.path(locked));
+        if (::chown(lockedPath.constData(), owner, owner) != 0)
+            QSKIP("only root may give a folder to another user");
+        QCOMPARE(::chmod(lockedPath.constData(), mode), 0);
         Run run({sources.path(QStringLiteral("F"))});
         const QString archive = run.tree.path(QStringLiteral("a.zip"));
         {
@@ -338,12 +373,25 @@ class TestArchivingWorker : public QObject
                 QSKIP("running as root without the right to drop CAP_DAC_OVERRIDE: root reads every file");
             run.start(archive);
         }
+        ::chmod(lockedPath.constData(), 0700);
 
-        QCOMPARE(run.controller.state().file_missing_list, QStringList{locked});
-        QVERIFY(!run.controller.state().archiveFailed);
+        const RunState &state = run.controller.state();
+        QStringList expected;
+        for (const QString &line : missing)
+            expected << sources.path(line);
+        QCOMPARE(state.file_missing_list, expected);
+        QCOMPARE(state.file_missing, qint32(expected.size()));
+        QVERIFY(!state.archiveFailed);
         QCOMPARE(run.view.archiveErrors, QStringList());
         QCOMPARE(ZipCheck::readerProblems(archive), QStringList());
-        QCOMPARE(ZipCheck::entryNames(archive), QStringList{entryName(open)});
+        const QStringList entries = ZipCheck::entryNames(archive);
+        QVERIFY2(entries.contains(entryName(open)), qPrintable(entries.join(QLatin1Char(' '))));
+        // Only a folder whose names could be listed keeps its own entry.
+        const QString lockedEntry = entryName(sources.path(locked));
+        for (const QString &entry : entries)
+            QVERIFY2(!entry.startsWith(lockedEntry) ||
+                         (mode == 0600 && entry == lockedEntry + QLatin1Char('/')),
+                     qPrintable(entry));
     }
 
     // An archive that cannot be written ends the run with the archive error and its cause; the files

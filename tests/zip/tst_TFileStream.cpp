@@ -1,5 +1,6 @@
 // The archive file's exclusive creation: a name that is taken is refused, the file is locked against
-// other writers while it is open, and closing notices a file that lost its name meanwhile.
+// other writers while it is open, and closing notices a file that lost its name meanwhile. A created
+// file is its owner's alone, whatever the umask.
 
 #include "ZipTestUtil.h"
 
@@ -10,6 +11,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 
@@ -63,3 +65,30 @@ TEST(TFileStreamCreateNew, ClosingAFileThatLostItsNameFails)
     ASSERT_EQ(::unlink(name.c_str()), 0);
     EXPECT_THROW(file.Close(), std::system_error);
 }
+
+// An archive holds copies of private files: other users of the machine may not read it, even where the
+// umask would let them read what they create.
+class TFileStreamCreatedMode : public ::testing::TestWithParam<std::tuple<TFileStreamMode, mode_t>>
+{
+};
+
+TEST_P(TFileStreamCreatedMode, IsReadableByItsOwnerOnly)
+{
+    const auto [mode, mask] = GetParam();
+    const TTempDir dir;
+    const std::string name = dir.File("a.zip");
+    const mode_t previous = ::umask(mask);
+    {
+        TFileStream file(name, mode);
+        file.WriteBuffer("PK", 2);
+        file.Close();
+    }
+    ::umask(previous);
+    struct stat status = {};
+    ASSERT_EQ(::stat(name.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0600u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Umasks, TFileStreamCreatedMode,
+                         ::testing::Combine(::testing::Values(fmCreate, fmCreateNew),
+                                            ::testing::Values(mode_t(0), mode_t(022), mode_t(077))));
