@@ -126,7 +126,14 @@ void TZipFile::Open(const std::string &zipFileName, TZipMode openMode)
         return;
     }
     const TFileStreamMode fileMode = openMode == zmRead ? fmOpenRead : fmOpenReadWrite;
-    WithUnitExceptions([&] { Open(std::make_unique<TFileStream>(zipFileName, fileMode), openMode); });
+    WithUnitExceptions([&] {
+        auto file = std::make_unique<TFileStream>(zipFileName, fileMode);
+        // A pipe or device is no archive, and reading one could wait forever or never end (a folder
+        // fails at its first read, with the system's reason).
+        if (file->IsSpecialFile())
+            throw EZipException("Not a regular file: " + zipFileName);
+        Open(std::move(file), openMode);
+    });
 }
 
 void TZipFile::Open(std::unique_ptr<TFileStream> zipFile, TZipMode openMode)
