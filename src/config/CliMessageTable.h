@@ -42,6 +42,7 @@ enum Key {
     RestoreFailed,
     RestoreSkipped,
     RestoreStopped,
+    RestoreLeftovers,
     RestoreSummary,
     CopyNoTarget,
     CopyNotFile,

@@ -88,10 +88,12 @@ std::string TZipFile::DecodeEntryName(const TZipHeader &header) const
             return std::string(unicodePath.begin() + 5, unicodePath.end());
     }
     // Unix archivers store names in the system's character set without marking them; today that
-    // is UTF-8, which code page 437 would garble.
+    // is UTF-8, which code page 437 would garble. A Unix name that is not UTF-8 is bytes a Linux
+    // file system took as they are (this unit writes such names so): its bytes are its name, as
+    // Info-ZIP unzip restores them.
     const int host = header.MadeByVersion >> 8;
     const std::string raw(header.FileName.begin(), header.FileName.end());
-    if ((host == 3 || host == 19) && !IsAscii(raw) && IsValidUtf8(raw))
+    if ((host == 3 || host == 19) && !IsAscii(raw))
         return raw;
     return TBytesToString(header.FileName);
 }
