@@ -250,9 +250,17 @@ bool RestoreJob::restoreFile(TZipFile &zip, const RestoreItem &item, const QStri
         bool written = false;
         for (int attempt = 1; !written; ++attempt) {
             const QString relative = parent + keepBothName(fileName, suffix, attempt);
-            if (!standing(joined(item.folder, relative)))
-                written = zip.ExtractTo(item.index, folder, fileSystemName(relative), TExtractExisting::Keep,
-                                        progress);
+            if (standing(joined(item.folder, relative)))
+                continue;
+            written =
+                zip.ExtractTo(item.index, folder, fileSystemName(relative), TExtractExisting::Keep, progress);
+            // A free name that still cannot be written has a link where one of its folders goes:
+            // another name would meet the same link.
+            if (!written && !standing(joined(item.folder, relative))) {
+                result.skipped << name;
+                m_state.bytesDone = start + size;
+                return false;
+            }
         }
         break;
     }

@@ -628,6 +628,11 @@ void tst_RestoreJob::linkWhereAFolderGoes_data()
                                       {"elsewhere/keep.txt", "mine"},
                                       {"out", "<dir>"},
                                       {"out/docs", "<link>"}};
+    QTest::newRow("keep both") << Existing::KeepBoth
+                               << RawFiles{{"elsewhere", "<dir>"},
+                                           {"elsewhere/keep.txt", "mine"},
+                                           {"out", "<dir>"},
+                                           {"out/docs", "<link>"}};
     QTest::newRow("ask without a question") << Existing::Ask
                                             << RawFiles{{"elsewhere", "<dir>"},
                                                         {"elsewhere/keep.txt", "mine"},
