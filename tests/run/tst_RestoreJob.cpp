@@ -520,6 +520,10 @@ void tst_RestoreJob::catalogListsNewestFirstWithCounts()
     QCOMPARE(archives[2].path, older);
     QCOMPARE(archives[2].size, QFileInfo(older).size());
     QCOMPARE(ArchiveEntryCount(tree.path(QStringLiteral("arhive/notes.txt"))), -1);
+    // A pipe nobody writes to is no archive; opening it must not wait.
+    const QString pipe = tree.path(QStringLiteral("arhive/pipe.zip"));
+    QVERIFY(::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
+    QCOMPARE(ArchiveEntryCount(pipe), -1);
 }
 
 void tst_RestoreJob::foreignArchives_data()
