@@ -134,10 +134,10 @@ TZipHeader TZipFile::NewEntryHeader(const std::string &archiveFileName, TZipComp
     AddUnicodePathField(header, archiveFileName);
     if (attributes.UnixMode() != 0) {
         // The entry stays an MS-DOS one for every reader; the Unix mode travels in its own item.
-        TZipExtraField_Unix unix;
-        unix.Mode = static_cast<std::uint16_t>(attributes.UnixMode());
+        TZipExtraField_Unix modeItem;
+        modeItem.Mode = static_cast<std::uint16_t>(attributes.UnixMode());
         TZipExtraFields fields(header.ExtraField);
-        fields.Add(unix.ToExtraField());
+        fields.Add(modeItem.ToExtraField());
         header.ExtraField = fields.ToBytes();
         header.ExtraFieldLength = static_cast<std::uint16_t>(header.ExtraField.size());
     }
