@@ -1,14 +1,16 @@
 #!/bin/sh
-# Fuzzes the read side of the ZIP unit with libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer.
+# Fuzzes the read side of the ZIP unit and the restore with libFuzzer, AddressSanitizer and
+# UndefinedBehaviorSanitizer.
 #
 #   scripts/fuzz.sh          # the smoke run of 45 seconds that scripts/test.sh makes
 #   scripts/fuzz.sh 3600     # one hour; the corpus grows in build-fuzz/corpus and is kept between runs
 #
-# Builds the unit and the target with Clang into build-fuzz/ (no Qt needed), makes the seed corpus
-# there from Info-ZIP zip, Python's zipfile and the unit's own writer plus hand-made edge cases, and
-# fuzzes. A crash, a sanitizer report, an exception of a foreign type or an allocation above 64 MB
+# Builds the unit and the targets with Clang into build-fuzz/ (the restore target with QtCore), makes
+# the seed corpus there from Info-ZIP zip, Python's zipfile and the unit's own writer plus hand-made
+# edge cases, and fuzzes. A crash, a sanitizer report, an exception of a foreign type or an allocation above 64 MB
 # ends the run with a non-zero status; the input is saved as build-fuzz/crash-* (or leak-*, oom-*,
-# timeout-*); build-fuzz/fuzz_zip_reader <file> replays it.
+# timeout-*; the restore target's as build-fuzz/restore-crash-* and so on); build-fuzz/fuzz_zip_reader
+# <file> or build-fuzz/fuzz_restore <file> replays it.
 set -eu
 cd "$(dirname "$0")/.."
 DURATION="${1:-45}"
@@ -70,6 +72,13 @@ PYTHON
 if [ -d /dev/shm ] && [ -w /dev/shm ]; then
     export TMPDIR=/dev/shm
 fi
-ASAN_OPTIONS="detect_leaks=1:abort_on_error=0" UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
-    "$BUILD/fuzz_zip_reader" -max_total_time="$DURATION" -max_len=65536 -timeout=20 -rss_limit_mb=2048 \
+# Two thirds of the time for the reader in memory, the rest for the restore through files, which
+# gets through fewer inputs a second.
+READER_TIME=$((DURATION * 2 / 3))
+RESTORE_TIME=$((DURATION - READER_TIME))
+mkdir -p "$BUILD/corpus-restore"
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0" UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+"$BUILD/fuzz_zip_reader" -max_total_time="$READER_TIME" -max_len=65536 -timeout=20 -rss_limit_mb=2048 \
     -malloc_limit_mb=64 -print_final_stats=1 -artifact_prefix="$BUILD/" "$BUILD/corpus" "$SEEDS"
+"$BUILD/fuzz_restore" -max_total_time="$RESTORE_TIME" -max_len=65536 -timeout=20 -rss_limit_mb=2048 \
+    -malloc_limit_mb=64 -print_final_stats=1 -artifact_prefix="$BUILD/restore-" "$BUILD/corpus-restore" "$SEEDS"

@@ -377,6 +377,14 @@ Failed: %s</translation>
         <translation>stopping the restore...</translation>
     </message>
     <message>
+        <source>65078</source>
+        <translation>another entry of the archive was already restored under this name</translation>
+    </message>
+    <message>
+        <source>65079</source>
+        <translation>Temporary files of an interrupted restore were left in the destination folders (not deleted):</translation>
+    </message>
+    <message>
         <source>65080</source>
         <translation>Another Arkivoda process is changing %s and did not release it within %s s; the change was not saved.</translation>
     </message>
@@ -840,6 +848,10 @@ When restoring: 0 everything was restored, 1 some files were skipped or not rest
     <message>
         <source>restore-stopped</source>
         <translation>The restore was stopped.</translation>
+    </message>
+    <message>
+        <source>restore-leftovers</source>
+        <translation>Temporary files of an interrupted restore were left in the destination (not deleted):</translation>
     </message>
     <message>
         <source>restore-summary</source>

@@ -377,6 +377,14 @@ Neuspjelo: %s</translation>
         <translation>prekidam vraćanje datoteka...</translation>
     </message>
     <message>
+        <source>65078</source>
+        <translation>pod istim je nazivom već vraćen drugi zapis arhive</translation>
+    </message>
+    <message>
+        <source>65079</source>
+        <translation>U odredišnim mapama ostale su privremene datoteke prekinutog vraćanja (nisu obrisane):</translation>
+    </message>
+    <message>
         <source>65080</source>
         <translation>Datoteku %s upravo mijenja drugi proces Arkivode i ni nakon %s s čekanja nije slobodna; promjena nije spremljena.</translation>
     </message>
@@ -840,6 +848,10 @@ Kod vraćanja: 0 sve je vraćeno, 1 neke datoteke su preskočene ili nisu vraće
     <message>
         <source>restore-stopped</source>
         <translation>Vraćanje je prekinuto.</translation>
+    </message>
+    <message>
+        <source>restore-leftovers</source>
+        <translation>Privremene datoteke prekinutog vraćanja ostale su u odredištu (nisu obrisane):</translation>
     </message>
     <message>
         <source>restore-summary</source>

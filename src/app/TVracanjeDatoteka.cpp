@@ -353,6 +353,9 @@ void TVracanjeDatoteka::finishRestore(const RestoreJob::Result &result)
         if (result.failed.size() > shownFailures)
             summary += QStringLiteral("\r\n…");
     }
+    if (!result.leftovers.isEmpty())
+        summary += QStringLiteral("\r\n\r\n") + message(Msg::RestoreLeftoversHeader) +
+                   QStringLiteral("\r\n") + result.leftovers.join(QStringLiteral("\r\n"));
     MyMessageDialog(this, message(result.complete() ? Msg::CaptionInfo : Msg::CaptionWarning), summary,
                     result.complete() ? TMsgDlgType::mtInformation : TMsgDlgType::mtWarning, mbOK,
                     {message(Msg::ButtonOk)});

@@ -2,6 +2,7 @@
 
 #include "config/CliMessageTable.h"
 #include "run/ArchiveListing.h"
+#include "run/EntryName.h"
 #include "run/RestoreJob.h"
 
 #include <QDateTime>
@@ -15,6 +16,7 @@
 #include <exception>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -43,12 +45,34 @@ QString text(CliMsg::Key key)
     return CliMessageTable::text(key);
 }
 
-bool standing(const QString &path)
+// Names come from the archive: printed, they must not reach the terminal as control characters.
+QString printed(const QString &name)
 {
-    struct stat status
-    {
-    };
-    return ::lstat(QFile::encodeName(path).constData(), &status) == 0;
+    return EntryName::printable(name);
+}
+
+// What stands in the way of an item without --replace or --skip: an existing file at its place, or
+// anything but a real folder (a file, a link) where one of its folders goes. Empty when nothing does.
+QString inTheWay(const RestoreItem &item)
+{
+    const QStringList parts = item.relativePath.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    // A name without a last part ("", ".", "sub/.") is refused by the restore itself.
+    if (parts.isEmpty() || parts.last() == QLatin1String("."))
+        return {};
+    const bool folder = item.relativePath.endsWith(QLatin1Char('/'));
+    QString path = item.folder;
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        path += QLatin1Char('/') + parts[i];
+        struct stat status
+        {
+        };
+        if (::lstat(EntryName::toBytes(path).c_str(), &status) != 0)
+            return {};
+        const bool last = i == parts.size() - 1;
+        if (!S_ISDIR(status.st_mode) || (last && !folder))
+            return path;
+    }
+    return {};
 }
 
 } // namespace
@@ -74,7 +98,10 @@ int CliRestore::list()
         const QDateTime when = listing.modified(index);
         const QString date = when.isValid() ? when.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"))
                                             : QStringLiteral("-------------------");
-        out(QStringLiteral("%1 %2  %3").arg(date).arg(listing.size(index), 14).arg(listing.name(index)));
+        out(QStringLiteral("%1 %2  %3")
+                .arg(date)
+                .arg(listing.size(index), 14)
+                .arg(printed(listing.name(index))));
     }
     if (chosen.isEmpty() && !m_options.patterns.isEmpty()) {
         error(text(CliMsg::NoEntryMatches));
@@ -101,21 +128,21 @@ int CliRestore::restore()
     const QString folder = QDir(m_options.restoreFolder).absolutePath();
     const QList<RestoreItem> items = RestoreJob::planBelow(listing, chosen, QString(), folder);
 
-    // Without --replace or --skip nothing is restored over an existing file: the restore is refused
-    // before it writes anything, and says which files are in the way.
+    // Without --replace or --skip nothing is restored over an existing file or link: the restore is
+    // refused before it writes anything, and says what is in the way.
     RestoreJob::Existing existing = RestoreJob::Existing::Skip;
     if (m_options.replace) {
         existing = RestoreJob::Existing::Replace;
     } else if (!m_options.skip) {
-        QStringList inTheWay;
+        QStringList blocking;
         for (const RestoreItem &item : items)
-            if (!item.relativePath.endsWith(QLatin1Char('/')) &&
-                standing(item.folder + QLatin1Char('/') + item.relativePath))
-                inTheWay << item.folder + QLatin1Char('/') + item.relativePath;
-        if (!inTheWay.isEmpty()) {
+            if (const QString path = inTheWay(item); !path.isEmpty())
+                blocking << path;
+        blocking.removeDuplicates();
+        if (!blocking.isEmpty()) {
             error(text(CliMsg::FilesExist));
-            for (const QString &path : inTheWay)
-                error(QStringLiteral("  ") + path);
+            for (const QString &path : std::as_const(blocking))
+                error(QStringLiteral("  ") + printed(path));
             error(text(CliMsg::UseReplaceOrSkip));
             return Refused;
         }
@@ -132,9 +159,12 @@ int CliRestore::restore()
             return;
         shown.restart();
         const qint64 percent = progress.bytesTotal > 0 ? progress.bytesDone * 100 / progress.bytesTotal : 100;
-        std::fprintf(
-            stderr, "\r\033[K%s",
-            text(CliMsg::RestoreProgress).arg(percent).arg(progress.current).toLocal8Bit().constData());
+        std::fprintf(stderr, "\r\033[K%s",
+                     text(CliMsg::RestoreProgress)
+                         .arg(percent)
+                         .arg(printed(progress.current))
+                         .toLocal8Bit()
+                         .constData());
     });
     g_stopRequested = false;
     std::signal(SIGINT, requestStop);
@@ -145,12 +175,18 @@ int CliRestore::restore()
     if (terminal)
         std::fputs("\r\033[K", stderr);
 
+    // A reason may quote the entry's name too.
     for (const RestoreJob::Failure &failure : result.failed)
-        out(text(CliMsg::RestoreFailed).arg(failure.name, failure.reason));
+        out(text(CliMsg::RestoreFailed).arg(printed(failure.name), printed(failure.reason)));
     for (const QString &name : result.skipped)
-        out(text(CliMsg::RestoreSkipped).arg(name));
+        out(text(CliMsg::RestoreSkipped).arg(printed(name)));
     if (result.stopped)
         out(text(CliMsg::RestoreStopped));
+    if (!result.leftovers.isEmpty()) {
+        out(text(CliMsg::RestoreLeftovers));
+        for (const QString &path : result.leftovers)
+            out(QStringLiteral("  ") + printed(path));
+    }
     out(text(CliMsg::RestoreSummary)
             .arg(result.restored)
             .arg(result.skipped.size())

@@ -23,6 +23,7 @@
 #include <QFileInfo>
 
 #include <cstdio>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -102,6 +103,16 @@ int CliRun::exec()
 
 int CliRun::verify() const
 {
+    // A pipe with no writer would hold the open forever; a device or folder is no archive either.
+    struct stat status
+    {
+    };
+    if (::stat(QFile::encodeName(m_options.verifyFile).constData(), &status) == 0 &&
+        !S_ISREG(status.st_mode)) {
+        out(CliMessageTable::text(CliMsg::VerifyFault)
+                .arg(m_options.verifyFile, QStringLiteral("Not a regular file")));
+        return Damaged;
+    }
     const TZipVerification found =
         TZipVerifier::Verify(QFile::encodeName(m_options.verifyFile).toStdString());
     // Entries that cannot be checked (encrypted, or packed by a method without a decompressor) leave

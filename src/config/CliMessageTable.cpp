@@ -174,6 +174,8 @@ const QList<Entry> &entries()
          QStringLiteral("preskočeno (već postoji): %1")},
         {CliMsg::RestoreStopped, QT_TRANSLATE_NOOP("PorukeCli", "restore-stopped"),
          QStringLiteral("Vraćanje je prekinuto.")},
+        {CliMsg::RestoreLeftovers, QT_TRANSLATE_NOOP("PorukeCli", "restore-leftovers"),
+         QStringLiteral("Privremene datoteke prekinutog vraćanja ostale su u odredištu (nisu obrisane):")},
         {CliMsg::RestoreSummary, QT_TRANSLATE_NOOP("PorukeCli", "restore-summary"),
          QStringLiteral("Vraćeno datoteka: %1, preskočeno: %2, nije vraćeno: %3")},
         // The settings file.

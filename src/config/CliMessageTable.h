@@ -43,6 +43,7 @@ enum Key {
     RestoreFailed,
     RestoreSkipped,
     RestoreStopped,
+    RestoreLeftovers,
     RestoreSummary,
     CopyNoTarget,
     CopyNotFile,

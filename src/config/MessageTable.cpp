@@ -160,6 +160,11 @@ const QHash<quint16, QString> &croatianTable()
              QStringLiteral("Odaberite datoteke ili mape koje želite vratiti.")},
             {QT_TRANSLATE_NOOP("Poruke", "65076"), QStringLiteral("arhiva %s: %s stavki")},
             {QT_TRANSLATE_NOOP("Poruke", "65077"), QStringLiteral("prekidam vraćanje datoteka...")},
+            {QT_TRANSLATE_NOOP("Poruke", "65078"),
+             QStringLiteral("pod istim je nazivom već vraćen drugi zapis arhive")},
+            {QT_TRANSLATE_NOOP("Poruke", "65079"),
+             QStringLiteral("U odredišnim mapama ostale su privremene datoteke prekinutog vraćanja (nisu "
+                            "obrisane):")},
             {QT_TRANSLATE_NOOP("Poruke", "65080"),
              QStringLiteral("Datoteku %s upravo mijenja drugi proces Arkivode i ni nakon %s s čekanja nije "
                             "slobodna; promjena nije spremljena.")},

@@ -91,6 +91,8 @@ enum Number : quint16 {
     ErrorNothingSelected = 65075,
     StatusArchiveOpened = 65076,
     StatusRestoreStopping = 65077,
+    RestoreNameTaken = 65078,
+    RestoreLeftoversHeader = 65079,
     ErrorConfigurationBusy = 65080,
     StatusVerifying = 65110,
     VerifiedSound = 65111,

@@ -6,6 +6,9 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -24,8 +27,21 @@ ArchiveCatalogEntry describe(const QFileInfo &info)
 
 qint64 ArchiveEntryCount(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() < END_RECORD_SIZE)
+    // Opened without waiting, and only a regular file is read: a pipe at the name would hold the
+    // window's list forever.
+    const int handle = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (handle < 0)
+        return -1;
+    struct stat status
+    {
+    };
+    QFile file;
+    if (::fstat(handle, &status) != 0 || !S_ISREG(status.st_mode) ||
+        !file.open(handle, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(handle);
+        return -1;
+    }
+    if (file.size() < END_RECORD_SIZE)
         return -1;
     // The end record stands in the last 22 bytes plus the longest comment.
     const qint64 tailSize = std::min(file.size(), END_RECORD_SIZE + MAX_COMMENT);

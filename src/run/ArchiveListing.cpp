@@ -1,5 +1,6 @@
 #include "run/ArchiveListing.h"
 
+#include "run/EntryName.h"
 #include "zip/TZipFile.h"
 #include "zip/ZipDateTime.h"
 
@@ -7,6 +8,18 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+
+namespace {
+
+// Old Windows archivers mark a folder by its MS-DOS directory attribute alone, without the final "/".
+bool isDosFolder(const TZipHeader &header, const QString &name)
+{
+    constexpr std::uint32_t DOS_DIRECTORY = 0x10;
+    return !name.endsWith(QLatin1Char('/')) && (header.ExternalAttributes & DOS_DIRECTORY) != 0 &&
+           header.GetZIP64_UncompressedSize() == 0;
+}
+
+} // namespace
 
 ArchiveListing ArchiveListing::read(const QString &path)
 {
@@ -20,7 +33,10 @@ ArchiveListing ArchiveListing::read(const QString &path)
     const std::vector<std::string> names = zip.FileNames();
     for (int i = 0; i < count; ++i) {
         const TZipHeader header = zip.FileInfo(i);
-        listing.m_names.push_back(QString::fromStdString(names[std::size_t(i)]));
+        QString name = EntryName::fromBytes(names[std::size_t(i)]);
+        if (isDosFolder(header, name))
+            name += QLatin1Char('/');
+        listing.m_names.push_back(name);
         listing.m_sizes.push_back(header.GetZIP64_UncompressedSize());
         listing.m_dosTimes.push_back(header.ModifiedDateTime);
     }

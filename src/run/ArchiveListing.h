@@ -9,7 +9,7 @@
 #include <vector>
 
 // The entries of an archive as its central directory lists them, in archive order: what the restore
-// window shows and what a restore picks from.
+// window shows and what a restore picks from. Names are text as EntryName holds them.
 class ArchiveListing
 {
   public:
@@ -19,7 +19,8 @@ class ArchiveListing
 
     int count() const { return int(m_names.size()); }
     const QString &name(int index) const { return m_names[std::size_t(index)]; }
-    // A folder entry: its name ends in "/".
+    // A folder entry: its name ends in "/" (a folder marked only by its MS-DOS directory attribute is
+    // listed with that "/").
     bool isFolder(int index) const { return m_names[std::size_t(index)].endsWith(QLatin1Char('/')); }
     quint64 size(int index) const { return m_sizes[std::size_t(index)]; }
     std::uint32_t dosTime(int index) const { return m_dosTimes[std::size_t(index)]; }

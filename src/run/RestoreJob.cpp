@@ -2,17 +2,27 @@
 
 #include "config/MessageTable.h"
 #include "run/ArchiveListing.h"
+#include "run/EntryName.h"
+#include "zip/TZipExtraField_Unix.h"
 #include "zip/TZipFile.h"
+#include "zip/ZipFileSystem.h"
 
 #include <QDateTime>
 #include <QFile>
+#include <QRegularExpression>
+#include <QSet>
 
 #include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <dirent.h>
 #include <exception>
 #include <fcntl.h>
 #include <optional>
 #include <stdexcept>
 #include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -23,7 +33,7 @@ struct StopRequested
 
 std::string fileSystemName(const QString &path)
 {
-    return QFile::encodeName(path).toStdString();
+    return EntryName::toBytes(path);
 }
 
 QString joined(const QString &folder, const QString &relative)
@@ -38,7 +48,59 @@ bool standing(const QString &path)
     struct stat status
     {
     };
-    return ::lstat(QFile::encodeName(path).constData(), &status) == 0;
+    return ::lstat(fileSystemName(path).c_str(), &status) == 0;
+}
+
+// The folders of a path below folder, outermost first ("a/b/c.txt" gives folder/a and folder/a/b; a
+// folder's own path is among them).
+QStringList foldersOf(const QString &folder, const QString &relativePath)
+{
+    QStringList folders;
+    const QStringList parts = relativePath.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    const qsizetype count = relativePath.endsWith(QLatin1Char('/')) ? parts.size() : parts.size() - 1;
+    QString path = folder;
+    for (qsizetype i = 0; i < count; ++i) {
+        path = joined(path, parts[i]);
+        folders << path;
+    }
+    return folders;
+}
+
+// Temporary files an earlier restore left in folder when it was killed: ".arkivoda-<pid>-<n>.part" of
+// a process that no longer runs.
+QStringList leftoverTemporaries(const QString &folder)
+{
+    QStringList found;
+    DIR *listing = ::opendir(fileSystemName(folder).c_str());
+    if (listing == nullptr)
+        return found;
+    static const QRegularExpression temporary(QStringLiteral("^\\.arkivoda-(\\d+)-\\d+\\.part$"));
+    while (const dirent *entry = ::readdir(listing)) {
+        const QRegularExpressionMatch match = temporary.match(QString::fromLatin1(entry->d_name));
+        if (!match.hasMatch())
+            continue;
+        const pid_t pid = match.captured(1).toInt();
+        if (pid > 0 && pid != ::getpid() && (::kill(pid, 0) == 0 || errno == EPERM))
+            continue; // a restore still at work
+        found << joined(folder, QString::fromLatin1(entry->d_name));
+    }
+    ::closedir(listing);
+    return found;
+}
+
+void setFolderDateAndMode(const QString &path, const QDateTime &when, std::uint32_t unixMode)
+{
+    const int folder = ::open(fileSystemName(path).c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (folder < 0)
+        return;
+    // Only the permission bits, less the umask: set-user-ID, set-group-ID and sticky do not travel.
+    if (unixMode != 0)
+        ::fchmod(folder, unixMode & 0777 & ~CurrentUmask());
+    if (when.isValid()) {
+        const struct timespec times[2] = {{when.toSecsSinceEpoch(), 0}, {when.toSecsSinceEpoch(), 0}};
+        ::futimens(folder, times);
+    }
+    ::close(folder);
 }
 
 } // namespace
@@ -58,20 +120,30 @@ RestoreJob::Result RestoreJob::run()
         for (const RestoreItem &item : m_items) {
             if (item.index < 0 || item.index >= zip.FileCount())
                 throw std::out_of_range("The archive has fewer entries than were chosen");
-            names << QString::fromStdString(zip.FileName(item.index));
+            names << EntryName::fromBytes(zip.FileName(item.index));
             if (!item.relativePath.endsWith(QLatin1Char('/')))
                 m_state.bytesTotal += qint64(zip.FileInfo(item.index).GetZIP64_UncompressedSize());
         }
     } catch (const std::exception &error) {
-        const QString reason = QString::fromUtf8(error.what());
+        const QString reason = EntryName::fromBytes(error.what());
         for (const RestoreItem &item : m_items)
             result.failed << Failure{item.relativePath, reason};
         return result;
     }
     m_state.entriesTotal = int(m_items.size());
 
-    // Folders get their dates once everything inside them is written.
-    QList<std::pair<QString, std::uint32_t>> folders;
+    // Folders get their dates and modes once everything inside them is written, and only those this
+    // restore made: a folder that was there keeps its own.
+    struct FolderEntry
+    {
+        QString path;
+        std::uint32_t dosTime = 0;
+        std::uint32_t unixMode = 0;
+    };
+    QList<FolderEntry> folders;
+    QSet<QString> seenFolders;
+    QSet<QString> madeFolders;
+    QStringList fileFolders;
     for (qsizetype i = 0; i < m_items.size(); ++i) {
         const RestoreItem &item = m_items[i];
         const QString &name = names[i];
@@ -82,33 +154,45 @@ RestoreJob::Result RestoreJob::run()
         m_state.current = name;
         if (m_progress)
             m_progress(m_state);
+        const QStringList itemFolders = foldersOf(item.folder, item.relativePath);
+        for (const QString &folder : itemFolders) {
+            if (!seenFolders.contains(folder) && !standing(folder))
+                madeFolders.insert(folder);
+            seenFolders.insert(folder);
+        }
         try {
             if (item.relativePath.endsWith(QLatin1Char('/'))) {
-                zip.ExtractTo(item.index, fileSystemName(item.folder), fileSystemName(item.relativePath),
-                              TExtractExisting::Keep);
-                folders.append(
-                    {joined(item.folder, item.relativePath), zip.FileInfo(item.index).ModifiedDateTime});
-            } else if (restoreFile(zip, item, name, result)) {
-                ++result.restored;
+                if (restoreFolder(zip, item, name, result)) {
+                    const TZipHeader header = zip.FileInfo(item.index);
+                    folders.append({joined(item.folder, item.relativePath), header.ModifiedDateTime,
+                                    EntryUnixMode(header)});
+                }
+            } else {
+                fileFolders << (itemFolders.isEmpty() ? item.folder : itemFolders.last());
+                if (restoreFile(zip, item, name, result))
+                    ++result.restored;
             }
         } catch (const StopRequested &) {
             result.stopped = true;
             break;
         } catch (const std::exception &error) {
-            result.failed << Failure{name, QString::fromUtf8(error.what())};
+            result.failed << Failure{name, EntryName::fromBytes(error.what())};
         }
         ++m_state.entriesDone;
     }
     // Deepest first, so that setting a folder's date does not touch one already set.
     std::sort(folders.begin(), folders.end(),
-              [](const auto &a, const auto &b) { return a.first.size() > b.first.size(); });
-    for (const auto &[path, dosTime] : folders) {
-        const QDateTime when = ArchiveListing::localTime(dosTime);
-        if (!when.isValid())
-            continue;
-        const struct timespec times[2] = {{when.toSecsSinceEpoch(), 0}, {when.toSecsSinceEpoch(), 0}};
-        ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, AT_SYMLINK_NOFOLLOW);
+              [](const FolderEntry &a, const FolderEntry &b) { return a.path.size() > b.path.size(); });
+    for (const FolderEntry &folder : folders) {
+        QString path = folder.path;
+        if (path.endsWith(QLatin1Char('/')))
+            path.chop(1);
+        if (madeFolders.contains(path))
+            setFolderDateAndMode(path, ArchiveListing::localTime(folder.dosTime), folder.unixMode);
     }
+    fileFolders.removeDuplicates();
+    for (const QString &folder : std::as_const(fileFolders))
+        result.leftovers << leftoverTemporaries(folder);
     m_state.current.clear();
     if (m_progress)
         m_progress(m_state);
@@ -131,6 +215,11 @@ bool RestoreJob::restoreFile(TZipFile &zip, const RestoreItem &item, const QStri
     };
     const std::string folder = fileSystemName(item.folder);
     const QString target = joined(item.folder, item.relativePath);
+    // Two entries whose names come to the same name on disk (a name given twice, or decoded from two
+    // encodings) must not overwrite each other: the first one stays.
+    if (m_written.contains(target))
+        throw std::runtime_error(MessageTable::text(Msg::RestoreNameTaken).toStdString());
+    m_written.insert(target);
     // Nothing is decompressed for a file that is then kept.
     std::optional<Existing> choice;
     if (standing(target))
@@ -161,14 +250,37 @@ bool RestoreJob::restoreFile(TZipFile &zip, const RestoreItem &item, const QStri
         bool written = false;
         for (int attempt = 1; !written; ++attempt) {
             const QString relative = parent + keepBothName(fileName, suffix, attempt);
-            if (!standing(joined(item.folder, relative)))
-                written = zip.ExtractTo(item.index, folder, fileSystemName(relative), TExtractExisting::Keep,
-                                        progress);
+            if (standing(joined(item.folder, relative)))
+                continue;
+            written =
+                zip.ExtractTo(item.index, folder, fileSystemName(relative), TExtractExisting::Keep, progress);
+            // A free name that still cannot be written has a link where one of its folders goes:
+            // another name would meet the same link.
+            if (!written && !standing(joined(item.folder, relative))) {
+                result.skipped << name;
+                m_state.bytesDone = start + size;
+                return false;
+            }
         }
         break;
     }
     m_state.bytesDone = start + size;
     return true;
+}
+
+bool RestoreJob::restoreFolder(TZipFile &zip, const RestoreItem &item, const QString &name, Result &result)
+{
+    const std::string folder = fileSystemName(item.folder);
+    const std::string relative = fileSystemName(item.relativePath);
+    if (zip.ExtractTo(item.index, folder, relative, TExtractExisting::Keep))
+        return true;
+    // A link stands where the folder, or one above it, goes: it is in the way as a file would be.
+    if (decide(joined(item.folder, item.relativePath)) == Existing::Replace) {
+        zip.ExtractTo(item.index, folder, relative, TExtractExisting::Replace);
+        return true;
+    }
+    result.skipped << name;
+    return false;
 }
 
 RestoreJob::Existing RestoreJob::decide(const QString &path)
@@ -192,7 +304,9 @@ QList<RestoreItem> RestoreJob::planBelow(const ArchiveListing &listing, const QL
     for (const int index : entries) {
         const QString &name = listing.name(index);
         const QString relative = name.startsWith(commonParent) ? name.mid(commonParent.size()) : name;
-        if (!relative.isEmpty())
+        // The common parent's own entry is the target folder itself; an entry without a name is
+        // kept, to be reported as one that cannot be restored.
+        if (!relative.isEmpty() || name.isEmpty())
             items << RestoreItem{index, target, relative};
     }
     return items;
@@ -210,7 +324,7 @@ QList<RestoreItem> RestoreJob::planOriginal(const ArchiveListing &listing, const
         // the archive reader's rules.
         const QString parent = QLatin1Char('/') + path.left(std::max<qsizetype>(slash, 0));
         const QString relative = path.mid(slash + 1) + (folder ? QStringLiteral("/") : QString());
-        if (!path.isEmpty())
+        if (!path.isEmpty() || name.isEmpty())
             items << RestoreItem{index, parent, relative};
     }
     return items;

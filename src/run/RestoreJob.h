@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QSet>
 #include <QString>
 
 #include <atomic>
@@ -51,6 +52,9 @@ class RestoreJob
         QStringList skipped; // entries whose existing file was kept
         QList<Failure> failed;
         bool stopped = false; // the restore was stopped before its end
+        // Temporary files that an earlier restore, killed while it wrote them, left in the folders this
+        // one wrote to; they are named, not removed.
+        QStringList leftovers;
         // Whether every file and folder asked for was restored.
         bool complete() const { return skipped.isEmpty() && failed.isEmpty() && !stopped; }
     };
@@ -96,6 +100,7 @@ class RestoreJob
 
   private:
     bool restoreFile(class TZipFile &zip, const RestoreItem &item, const QString &name, Result &result);
+    bool restoreFolder(class TZipFile &zip, const RestoreItem &item, const QString &name, Result &result);
     Existing decide(const QString &path);
 
     QString m_archivePath;
@@ -105,4 +110,5 @@ class RestoreJob
     std::function<void(const Progress &)> m_progress;
     std::atomic<bool> m_stop{false};
     Progress m_state;
+    QSet<QString> m_written; // the files this restore wrote or kept, so that no second entry replaces one
 };

@@ -67,7 +67,7 @@ std::optional<SourceProperties> propertiesOf(const QByteArray &path)
     if (StatLongPath(name, status) != 0)
         return std::nullopt;
     SourceProperties properties;
-    properties.attributes = TFileAttributes::FromWinAttributes(WinAttributesFromStat(name, status));
+    properties.attributes = AttributesFromStat(name, status);
     properties.modified = ModificationTimeToWinFileDate(std::int64_t(status.st_mtime));
     return properties;
 }
@@ -369,8 +369,7 @@ void TThreadArhiviranje::addFile(TZipFile &zip, const QByteArray &fileSource, co
     if (!data.WaitOpened(openError))
         throw ESourceError(openError);
     const struct stat &status = data.SourceStatus();
-    const TFileAttributes attributes =
-        TFileAttributes::FromWinAttributes(WinAttributesFromStat(fileSource.toStdString(), status));
+    const TFileAttributes attributes = AttributesFromStat(fileSource.toStdString(), status);
     const std::uint32_t modified = ModificationTimeToWinFileDate(std::int64_t(status.st_mtime));
     const qint64 size = static_cast<qint64>(status.st_size);
     post(HandOver::FileOpened, [c = &m_controller, size] { c->onFileOpened(size); });

@@ -44,10 +44,17 @@ class TFileAttributes
     // The set of a Windows attribute value; bits without a flag (0x0400 among them) are dropped.
     static TFileAttributes FromWinAttributes(std::uint32_t winAttributes);
 
+    // The source's Unix mode (type and permission bits), 0 when unknown; entries carry it beside the
+    // MS-DOS bits.
+    std::uint32_t UnixMode() const { return FUnixMode; }
+    // Sets the Unix mode.
+    void SetUnixMode(std::uint32_t mode) { FUnixMode = mode; }
+
     bool operator==(const TFileAttributes &other) const = default;
 
   private:
     static std::uint32_t Bit(TFileAttribute attribute) { return 1u << attribute; }
 
     std::uint32_t FMembers = 0;
+    std::uint32_t FUnixMode = 0;
 };

@@ -16,10 +16,10 @@ TFileStream::TFileStream(const std::string &fileName, TFileStreamMode mode) : FF
     int flags = O_CLOEXEC;
     switch (mode) {
     case fmOpenRead:
-        flags |= O_RDONLY;
+        flags |= O_RDONLY | O_NONBLOCK;
         break;
     case fmOpenReadWrite:
-        flags |= O_RDWR;
+        flags |= O_RDWR | O_NONBLOCK;
         break;
     case fmCreate:
         flags |= O_RDWR | O_CREAT | O_TRUNC;
@@ -34,6 +34,11 @@ TFileStream::TFileStream(const std::string &fileName, TFileStreamMode mode) : FF
     } while (FHandle < 0 && errno == EINTR);
     if (FHandle < 0)
         Fail(mode == fmCreate || mode == fmCreateNew ? "Cannot create file" : "Cannot open file");
+    if (mode == fmOpenRead || mode == fmOpenReadWrite) {
+        // Opened without waiting, so that a pipe with no writer at the name cannot hang the open;
+        // reads and writes wait again as usual.
+        ::fcntl(FHandle, F_SETFL, ::fcntl(FHandle, F_GETFL) & ~O_NONBLOCK);
+    }
     if (mode == fmCreateNew) {
         // Another writer that finds the file locked leaves it alone (a run never deletes the archive that
         // another run is writing). Nobody else can hold this new file for longer than a glance.
@@ -163,6 +168,14 @@ std::int64_t TFileStream::Size()
         Fail("Cannot read the size of file");
     const std::int64_t onDisk = status.st_size;
     return FBufferLength > 0 ? std::max(onDisk, FBufferStart + FBufferLength) : onDisk;
+}
+
+bool TFileStream::IsSpecialFile() const
+{
+    struct stat status
+    {
+    };
+    return ::fstat(FHandle, &status) == 0 && !S_ISREG(status.st_mode) && !S_ISDIR(status.st_mode);
 }
 
 void TFileStream::SetSize(std::int64_t size)

@@ -37,6 +37,8 @@ class TFileStream : public TStream
     void Close();
     // Closes the file without writing anything more: bytes still buffered are dropped.
     void Abandon() noexcept;
+    // True when the open file is a pipe, socket or device: neither a regular file nor a folder.
+    bool IsSpecialFile() const;
     // The name the stream was opened with.
     const std::string &FileName() const { return FFileName; }
 

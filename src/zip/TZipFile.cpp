@@ -88,10 +88,12 @@ std::string TZipFile::DecodeEntryName(const TZipHeader &header) const
             return std::string(unicodePath.begin() + 5, unicodePath.end());
     }
     // Unix archivers store names in the system's character set without marking them; today that
-    // is UTF-8, which code page 437 would garble.
+    // is UTF-8, which code page 437 would garble. A Unix name that is not UTF-8 is bytes a Linux
+    // file system took as they are (this unit writes such names so): its bytes are its name, as
+    // Info-ZIP unzip restores them.
     const int host = header.MadeByVersion >> 8;
     const std::string raw(header.FileName.begin(), header.FileName.end());
-    if ((host == 3 || host == 19) && !IsAscii(raw) && IsValidUtf8(raw))
+    if ((host == 3 || host == 19) && !IsAscii(raw))
         return raw;
     return TBytesToString(header.FileName);
 }
@@ -143,7 +145,14 @@ void TZipFile::Open(const std::string &zipFileName, TZipMode openMode)
         return;
     }
     const TFileStreamMode fileMode = openMode == zmRead ? fmOpenRead : fmOpenReadWrite;
-    WithUnitExceptions([&] { Open(std::make_unique<TFileStream>(zipFileName, fileMode), openMode); });
+    WithUnitExceptions([&] {
+        auto file = std::make_unique<TFileStream>(zipFileName, fileMode);
+        // A pipe or device is no archive, and reading one could wait forever or never end (a folder
+        // fails at its first read, with the system's reason).
+        if (file->IsSpecialFile())
+            throw EZipException("Not a regular file: " + zipFileName);
+        Open(std::move(file), openMode);
+    });
 }
 
 void TZipFile::Open(std::unique_ptr<TFileStream> zipFile, TZipMode openMode)

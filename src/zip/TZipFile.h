@@ -106,8 +106,11 @@ class TZipFile
     // Extracts an entry to folder/relativePath ('/' between names; ".." and absolute paths are refused).
     // Folders below folder are created and never followed through a link; the file is written under a
     // temporary name and takes its place only after its size and CRC-32 checked out, with the entry's
-    // time and, from Unix archivers, its permission bits. With Keep, whatever already stands at the
-    // name stays and the result is false. Entries that ExtractRefusal names are refused.
+    // time and its Unix permission bits where it carries them, less the umask. With Keep, whatever
+    // already stands at the name stays and the result is false, as it is when a link stands where a
+    // folder of the path goes (nothing is written through it; Replace replaces the link by a folder).
+    // An entry named "." or ending in "/." that holds data is refused. Entries that ExtractRefusal
+    // names are refused.
     bool ExtractTo(int index, const std::string &folder, const std::string &relativePath,
                    TExtractExisting existing, const TExtractProgressEvent &progress = {});
     // Why an entry cannot be extracted as a file or folder: an unsafe name, a link, encryption without

@@ -10,6 +10,7 @@
 #include "zip/TFileStream.h"
 #include "zip/TMemoryViewStream.h"
 #include "zip/TParallelCompressor.h"
+#include "zip/TZipExtraField_Unix.h"
 #include "zip/TZipExtraField_ZIP64.h"
 #include "zip/TZipExtraFields.h"
 #include "zip/ZipDateTime.h"
@@ -34,6 +35,8 @@ constexpr std::uint16_t HOST_UNIX = 3;
 // The Unix file mode that matches an entry's MS-DOS attributes, for entries marked as made on Unix.
 std::uint32_t UnixModeOf(const TFileAttributes &attributes)
 {
+    if (attributes.UnixMode() != 0)
+        return attributes.UnixMode();
     if (attributes.Contains(faDirectory))
         return 040755;
     return attributes.Contains(faReadOnly) ? 0100444 : 0100644;
@@ -129,6 +132,15 @@ TZipHeader TZipFile::NewEntryHeader(const std::string &archiveFileName, TZipComp
     header.FileName = StringToTBytes(archiveFileName);
     header.FileNameLength = static_cast<std::uint16_t>(header.FileName.size());
     AddUnicodePathField(header, archiveFileName);
+    if (attributes.UnixMode() != 0) {
+        // The entry stays an MS-DOS one for every reader; the Unix mode travels in its own item.
+        TZipExtraField_Unix modeItem;
+        modeItem.Mode = static_cast<std::uint16_t>(attributes.UnixMode());
+        TZipExtraFields fields(header.ExtraField);
+        fields.Add(modeItem.ToExtraField());
+        header.ExtraField = fields.ToBytes();
+        header.ExtraFieldLength = static_cast<std::uint16_t>(header.ExtraField.size());
+    }
     return header;
 }
 
@@ -146,9 +158,7 @@ void TZipFile::Add(const std::string &fileName, const std::string &archiveFileNa
     const bool known = ::stat(fileName.c_str(), &status) == 0;
     const std::uint32_t modified =
         ModificationTimeToWinFileDate(known ? std::optional<std::int64_t>(status.st_mtime) : std::nullopt);
-    const TFileAttributes attributes =
-        known ? TFileAttributes::FromWinAttributes(WinAttributesFromStat(fileName, status))
-              : TFileAttributes{};
+    const TFileAttributes attributes = known ? AttributesFromStat(fileName, status) : TFileAttributes{};
     FCurrentFile = fileName;
     const TResetOnExit<std::string> clearCurrentFile(FCurrentFile);
     Add(source, entryName, compression, attributes, modified);

@@ -8,8 +8,10 @@
 #include "zip/TCompressionRegistry.h"
 #include "zip/TLittleEndianReader.h"
 #include "zip/TStream.h"
+#include "zip/TZipExtraField_Unix.h"
 #include "zip/ZipDateTime.h"
 #include "zip/ZipFileParts.h"
+#include "zip/ZipFileSystem.h"
 
 #include <zlib.h>
 
@@ -173,9 +175,12 @@ class TDescriptorStream : public TStream
     std::int64_t FWritten = 0;
 };
 
-// Opens the folder called part inside parent without following a link there: a link in the way is
-// replaced by a real folder, a missing folder is created, anything else in the way is an error.
-TFileDescriptor EnterFolder(const TFileDescriptor &parent, const std::string &part, const std::string &path)
+// Opens the folder called part inside parent without following a link there: a missing folder is
+// created, a link in the way is replaced by a real folder when replaceLink is set (else the result
+// holds no descriptor: the link stays and nothing goes through it), anything else in the way is an
+// error.
+TFileDescriptor EnterFolder(const TFileDescriptor &parent, const std::string &part, const std::string &path,
+                            bool replaceLink)
 {
     for (int attempt = 0; attempt < 3; ++attempt) {
         const int fd = ::openat(parent.Get(), part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
@@ -192,6 +197,8 @@ TFileDescriptor EnterFolder(const TFileDescriptor &parent, const std::string &pa
         if ((errno == ELOOP || errno == ENOTDIR) &&
             ::fstatat(parent.Get(), part.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
             S_ISLNK(status.st_mode)) {
+            if (!replaceLink)
+                return TFileDescriptor();
             if (::unlinkat(parent.Get(), part.c_str(), 0) != 0)
                 FailWithErrno("Cannot replace link", path);
             continue;
@@ -231,14 +238,10 @@ std::optional<std::time_t> EntryTime(std::uint32_t dosDateTime)
     return when;
 }
 
-// The Unix file type (S_IFREG, S_IFDIR, S_IFLNK, ...) an entry from a Unix archiver carries in the high
-// half of its external attributes; 0 when it carries none.
+// The Unix file type (S_IFREG, S_IFDIR, S_IFLNK, ...) an entry carries; 0 when it carries none.
 unsigned UnixFileType(const TZipHeader &entry)
 {
-    const int host = entry.MadeByVersion >> 8;
-    if (host != 3 && host != 19)
-        return 0;
-    return (entry.ExternalAttributes >> 16) & S_IFMT;
+    return EntryUnixMode(entry) & S_IFMT;
 }
 
 // Renames from into to unless something stands at to; false when something does. A file system
@@ -424,7 +427,10 @@ std::string TZipFile::ExtractRefusal(int index) const
         return "Unsafe file name in zip file";
     if (UnixFileType(entry) == S_IFLNK)
         return "Links are not extracted";
-    if (const unsigned type = UnixFileType(entry); type != 0 && type != S_IFREG && type != S_IFDIR)
+    // Info-ZIP zip marks data it read from a pipe ("-") as a pipe, but the entry holds those data as
+    // any file does.
+    if (const unsigned type = UnixFileType(entry);
+        type != 0 && type != S_IFREG && type != S_IFDIR && type != S_IFIFO)
         return "Special files are not extracted";
     if ((entry.Flag & 1) != 0 && !OnCreateDecompressStreamHook() && !CreateDecompressStreamCallBackHook())
         return "Encrypted zip entries are not supported";
@@ -453,6 +459,10 @@ bool TZipFile::ExtractEntry(int index, const std::string &folder, const std::str
         start = end + 1;
     }
     const bool isFolder = relative.ends_with('/') || parts.empty() || relative.ends_with("/.");
+    // "." or "sub/." names a folder; data under such a name would be written nowhere.
+    if (isFolder && !relative.ends_with('/') &&
+        FLocations[static_cast<std::size_t>(index)].UncompressedSize > 0)
+        throw EZipException("Zip entry without a file name holds data: " + relativePath);
 
     // The destination is the caller's choice, links included; below it nothing is followed, so
     // a link planted there (or in the archive's own earlier entries) cannot lead the files elsewhere.
@@ -464,7 +474,9 @@ bool TZipFile::ExtractEntry(int index, const std::string &folder, const std::str
     const std::size_t folderCount = isFolder ? parts.size() : parts.size() - 1;
     for (std::size_t i = 0; i < folderCount; ++i) {
         path += "/" + parts[i];
-        current = EnterFolder(current, parts[i], path);
+        current = EnterFolder(current, parts[i], path, existing == TExtractExisting::Replace);
+        if (current.Get() < 0)
+            return false;
     }
     if (isFolder)
         return true;
@@ -500,9 +512,11 @@ bool TZipFile::ExtractEntry(int index, const std::string &folder, const std::str
             // The content is what matters; a file system without settable times keeps the extraction time.
             ::futimens(file.Get(), times);
         }
-        // Only the permission bits: set-user-ID and the like do not travel in a restored file.
-        if (applyUnixMode && UnixFileType(entry) == S_IFREG)
-            ::fchmod(file.Get(), (entry.ExternalAttributes >> 16) & 0777);
+        // Only the permission bits, less those the umask withholds: set-user-ID and the like do not
+        // travel in a restored file, nor does a write permission the user does not give new files.
+        if (const std::uint32_t mode = EntryUnixMode(entry);
+            applyUnixMode && mode != 0 && (UnixFileType(entry) == S_IFREG || UnixFileType(entry) == S_IFIFO))
+            ::fchmod(file.Get(), mode & 0777 & ~CurrentUmask());
         if (file.Close() != 0)
             FailWithErrno("Cannot write file", path);
         if (existing == TExtractExisting::Replace) {

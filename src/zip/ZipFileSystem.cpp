@@ -1,5 +1,6 @@
 #include "zip/ZipFileSystem.h"
 
+#include <cstdio>
 #include <sys/stat.h>
 
 std::uint32_t WinAttributesFromStat(const std::string &path, const struct stat &status)
@@ -13,6 +14,13 @@ std::uint32_t WinAttributesFromStat(const std::string &path, const struct stat &
         attributes |= 0x10;
     if (S_ISREG(status.st_mode))
         attributes |= 0x20;
+    return attributes;
+}
+
+TFileAttributes AttributesFromStat(const std::string &path, const struct stat &status)
+{
+    TFileAttributes attributes = TFileAttributes::FromWinAttributes(WinAttributesFromStat(path, status));
+    attributes.SetUnixMode(status.st_mode);
     return attributes;
 }
 
@@ -30,4 +38,22 @@ std::string ExtractFileName(const std::string &path)
 {
     const auto slash = path.find_last_of('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Read from /proc: umask() reads it only by changing it, for a moment, for every thread.
+mode_t CurrentUmask()
+{
+    if (std::FILE *status = std::fopen("/proc/self/status", "re")) {
+        char line[256];
+        unsigned mask = 0;
+        bool found = false;
+        while (!found && std::fgets(line, sizeof line, status) != nullptr)
+            found = std::sscanf(line, "Umask: %o", &mask) == 1;
+        std::fclose(status);
+        if (found)
+            return static_cast<mode_t>(mask);
+    }
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    return mask;
 }

@@ -41,6 +41,8 @@ inline constexpr std::uint16_t ZIP64_EXTRAFIELD_TAG = 0x0001;
 inline constexpr std::uint16_t NTFS_EXTRAFIELD_TAG = 0x000A;
 // Info-ZIP Unicode Path: lets readers that ignore the UTF-8 flag restore a non-ASCII name.
 inline constexpr std::uint16_t UNICODEPATH_EXTRAFIELD_TAG = 0x7075;
+// Info-ZIP's "ASi Unix" item: a file's Unix mode, owner and link target.
+inline constexpr std::uint16_t ASIUNIX_EXTRAFIELD_TAG = 0x756E;
 
 // General purpose flag bit 11: name and comment are UTF-8.
 inline constexpr std::uint16_t ZIP_FLAG_UTF8 = 0x0800;

@@ -3,8 +3,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -58,8 +61,12 @@ class tst_CliRestore : public QObject
 
   private slots:
     void listsEntries();
+    void pipeIsRefusedWithoutWaiting();
     void restoreAndExistingFiles();
     void refusedEntriesAreReported();
+    void inTheWayRefusesBeforeWriting_data();
+    void inTheWayRefusesBeforeWriting();
+    void namesArePrintedEscaped();
     void refusedCommandLines_data();
     void refusedCommandLines();
 };
@@ -80,6 +87,18 @@ void tst_CliRestore::listsEntries()
 
     QCOMPARE(cli(tree, {u"--list"_s, archive, u"nothing"_s}).exitCode, 1);
     QCOMPARE(cli(tree, {u"--list"_s, tree.writeFile(u"not.zip"_s, "text")}).exitCode, 2);
+}
+
+void tst_CliRestore::pipeIsRefusedWithoutWaiting()
+{
+    // Opening a pipe nobody writes to waits forever; it is no archive and is refused at once.
+    TempTree tree;
+    const QString pipe = tree.path(u"p.zip"_s);
+    QVERIFY(::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
+    QCOMPARE(cli(tree, {u"--list"_s, pipe}).exitCode, 2);
+    const Outcome restore = cli(tree, {u"--restore"_s, pipe, u"--to"_s, tree.path(u"out"_s)});
+    QCOMPARE(restore.exitCode, 2);
+    QVERIFY2(restore.err.contains(u"Not a regular file"_s), qPrintable(restore.err));
 }
 
 void tst_CliRestore::restoreAndExistingFiles()
@@ -131,6 +150,78 @@ void tst_CliRestore::refusedEntriesAreReported()
     QVERIFY2(outcome.out.contains(u"../escape.txt: Unsafe file name"_s), qPrintable(outcome.out));
     QCOMPARE(readAll(tree.path(u"out/ok.txt"_s)), QByteArray("ok"));
     QVERIFY(!QFile::exists(tree.path(u"escape.txt"_s)));
+}
+
+void tst_CliRestore::inTheWayRefusesBeforeWriting_data()
+{
+    QTest::addColumn<bool>("link");
+    QTest::newRow("file where a folder goes") << false;
+    QTest::newRow("link where a folder goes") << true;
+}
+
+void tst_CliRestore::inTheWayRefusesBeforeWriting()
+{
+    QFETCH(bool, link);
+    TempTree tree;
+    const QString archive = tree.path(u"a.zip"_s);
+    {
+        TZipFile zip;
+        zip.Open(QFile::encodeName(archive).toStdString(), zmWrite);
+        zip.Add(TBytes{'A'}, "a.txt");
+        zip.Add(TBytes{'Y'}, "x/y.txt");
+        zip.Close();
+    }
+    const QString to = tree.makeDir(u"out"_s);
+    if (link) {
+        tree.writeFile(u"elsewhere/keep.txt"_s, "mine");
+        QVERIFY(QFile::link(tree.path(u"elsewhere"_s), to + u"/x"_s));
+    } else {
+        tree.writeFile(u"out/x"_s, "file");
+    }
+
+    const Outcome refused = cli(tree, {u"--restore"_s, archive, u"--to"_s, to});
+    QCOMPARE(refused.exitCode, 2);
+    QVERIFY2(refused.err.contains(to + u"/x\n"_s), qPrintable(refused.err));
+    QVERIFY(!QFile::exists(to + u"/a.txt"_s));
+    QVERIFY(!QFile::exists(tree.path(u"elsewhere/y.txt"_s)));
+
+    // Kept with --skip: nothing is written through the link.
+    const Outcome skipped = cli(tree, {u"--restore"_s, archive, u"--to"_s, to, u"--skip"_s});
+    QCOMPARE(skipped.exitCode, 1);
+    QCOMPARE(readAll(to + u"/a.txt"_s), QByteArray("A"));
+    QVERIFY(!QFile::exists(tree.path(u"elsewhere/y.txt"_s)));
+    QCOMPARE(QFileInfo(to + u"/x"_s).isSymLink(), link);
+}
+
+void tst_CliRestore::namesArePrintedEscaped()
+{
+    // Names may hold control characters: printed raw they would drive the terminal or forge lines.
+    TempTree tree;
+    const QString archive = tree.path(u"names.zip"_s);
+    QProcess python;
+    python.start(u"python3"_s, {u"-c"_s,
+                                u"import sys, zipfile\n"
+                                "with zipfile.ZipFile(sys.argv[1], 'w') as z:\n"
+                                "    z.writestr('red\\x1b[31m.txt', 'e')\n"
+                                "    z.writestr('bell\\x07\\r.txt', 'b')\n"
+                                "    z.writestr('two\\nlines\\x00.txt', 'n')\n"
+                                "    z.writestr('../\\x1b[2J.txt', 'x')\n"_s,
+                                archive});
+    QVERIFY(python.waitForFinished() && python.exitCode() == 0);
+
+    const Outcome listed = cli(tree, {u"--list"_s, archive});
+    QCOMPARE(listed.exitCode, 0);
+    QCOMPARE(listed.out.count(QLatin1Char('\n')), 4);
+    QVERIFY2(listed.out.contains(u"red\\e[31m.txt"_s), qPrintable(listed.out));
+    QVERIFY2(listed.out.contains(u"bell\\x07\\r.txt"_s), qPrintable(listed.out));
+    QVERIFY2(listed.out.contains(u"two\\nlines"_s), qPrintable(listed.out));
+
+    const Outcome restored = cli(tree, {u"--restore"_s, archive, u"--to"_s, tree.path(u"out"_s)});
+    QCOMPARE(restored.exitCode, 1);
+    for (const QString &text : {listed.out, restored.out, restored.err})
+        for (const QChar c : text)
+            QVERIFY2(c == QLatin1Char('\n') || c.unicode() >= 0x20, qPrintable(text));
+    QVERIFY2(restored.out.contains(u"../\\e[2J.txt"_s), qPrintable(restored.out));
 }
 
 void tst_CliRestore::refusedCommandLines_data()

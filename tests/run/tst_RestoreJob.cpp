@@ -1,7 +1,9 @@
 #include "TempTree.h"
 #include "run/ArchiveCatalog.h"
 #include "run/ArchiveListing.h"
+#include "run/EntryName.h"
 #include "run/RestoreJob.h"
+#include "zip/TMemoryViewStream.h"
 #include "zip/TZipFile.h"
 
 #include <QCryptographicHash>
@@ -10,13 +12,19 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QTest>
 
 #include <fcntl.h>
+#include <filesystem>
+#include <fstream>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using Existing = RestoreJob::Existing;
 using Files = QMap<QString, QString>;
+using RawFiles = QMap<QByteArray, QByteArray>;
 using namespace Qt::StringLiterals;
 Q_DECLARE_METATYPE(RestoreJob::Existing)
 
@@ -84,6 +92,44 @@ QString makeArchive(const TempTree &tree, const QString &name,
     return path;
 }
 
+QByteArray readRaw(const std::filesystem::path &path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return QByteArray::fromStdString(std::string(std::istreambuf_iterator<char>(file), {}));
+}
+
+// Every file and folder below root by its name's bytes: content, "<dir>" for a folder, "<link>" for a
+// link.
+RawFiles rawTree(const QString &root)
+{
+    RawFiles found;
+    const std::filesystem::path base(QFile::encodeName(root).toStdString());
+    for (const auto &item : std::filesystem::recursive_directory_iterator(base)) {
+        const QByteArray name = QByteArray::fromStdString(item.path().lexically_relative(base).native());
+        if (item.is_symlink())
+            found.insert(name, "<link>");
+        else if (item.is_directory())
+            found.insert(name, "<dir>");
+        else
+            found.insert(name, readRaw(item.path()));
+    }
+    return found;
+}
+
+// Removes the folder's content as bytes: QTemporaryDir cannot remove a name that is not UTF-8.
+void removeRaw(const QString &root)
+{
+    std::filesystem::remove_all(QFile::encodeName(root).toStdString());
+}
+
+mode_t modeOf(const QString &path)
+{
+    struct stat status
+    {
+    };
+    return ::lstat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_mode & 07777 : 0;
+}
+
 RestoreJob::Result restoreAll(const QString &archive, const QString &target, Existing existing,
                               std::function<RestoreJob::Answer(const QString &)> question = {})
 {
@@ -111,6 +157,14 @@ class tst_RestoreJob : public QObject
     void patterns_data();
     void patterns();
     void catalogListsNewestFirstWithCounts();
+    void foreignArchives_data();
+    void foreignArchives();
+    void ownNamesComeBackByteForByte();
+    void linkWhereAFolderGoes_data();
+    void linkWhereAFolderGoes();
+    void modesComeBackLessTheUmask();
+    void existingFolderKeepsDateAndMode();
+    void leftoverTemporariesAreNamed();
 };
 
 void tst_RestoreJob::restoresTreeByteForByte_data()
@@ -466,6 +520,239 @@ void tst_RestoreJob::catalogListsNewestFirstWithCounts()
     QCOMPARE(archives[2].path, older);
     QCOMPARE(archives[2].size, QFileInfo(older).size());
     QCOMPARE(ArchiveEntryCount(tree.path(QStringLiteral("arhive/notes.txt"))), -1);
+    // A pipe nobody writes to is no archive; opening it must not wait.
+    const QString pipe = tree.path(QStringLiteral("arhive/pipe.zip"));
+    QVERIFY(::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
+    QCOMPARE(ArchiveEntryCount(pipe), -1);
+}
+
+void tst_RestoreJob::foreignArchives_data()
+{
+    // A Python script filling the zipfile.ZipFile z; "patch" pairs then change bytes of the archive
+    // (names Python would not write).
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<QByteArrayList>("patch");
+    QTest::addColumn<RawFiles>("after");
+    QTest::addColumn<QByteArrayList>("failed");
+
+    // Info-ZIP zip marks what it read from a pipe ("zip a.zip -") as a pipe; the entry holds plain data.
+    QTest::newRow("data piped into zip")
+        << u"i = zipfile.ZipInfo('-'); i.create_system = 3; i.external_attr = 0o010600 << 16\n"
+           "z.writestr(i, 'piped')\n"_s
+        << QByteArrayList() << RawFiles{{"-", "piped"}} << QByteArrayList();
+    // Old Windows archivers mark a folder by its MS-DOS attribute alone.
+    QTest::newRow("folder marked by its MS-DOS attribute")
+        << u"d = zipfile.ZipInfo('def'); d.create_system = 0; d.external_attr = 0x10\n"
+           "z.writestr(d, '')\n"
+           "z.writestr('def/foo', 'foo')\n"_s
+        << QByteArrayList() << RawFiles{{"def", "<dir>"}, {"def/foo", "foo"}} << QByteArrayList();
+    QTest::newRow("names without a last part")
+        << u"for name in ('sub/.', '.', ''):\n"
+           "    z.writestr(zipfile.ZipInfo(name), 'lost')\n"
+           "z.writestr('ok.txt', 'ok')\n"_s
+        << QByteArrayList() << RawFiles{{"ok.txt", "ok"}} << QByteArrayList{"sub/.", ".", ""};
+    // Code page 437 byte 0x82 is "é": two entries for one name on disk; the first one stays.
+    QTest::newRow("one name in two encodings")
+        << u"z.writestr('\\u00e9.txt', 'first')\n"
+           "i = zipfile.ZipInfo('X.txt'); i.create_system = 0\n"
+           "z.writestr(i, 'second')\n"_s
+        << QByteArrayList{"X.txt", "\x82.txt"} << RawFiles{{"\xc3\xa9.txt", "first"}}
+        << QByteArrayList{"\xc3\xa9.txt"};
+    QTest::newRow("marked UTF-8 but not UTF-8")
+        << u"for name, text in (('aX.txt', 'ff'), ('aY.txt', 'fe')):\n"
+           "    i = zipfile.ZipInfo(name); i.flag_bits = 0x800\n"
+           "    z.writestr(i, text)\n"_s
+        << QByteArrayList{"aX.txt", "a\xff.txt", "aY.txt", "a\xfe.txt"}
+        << RawFiles{{"a\xff.txt", "ff"}, {"a\xfe.txt", "fe"}} << QByteArrayList();
+}
+
+void tst_RestoreJob::foreignArchives()
+{
+    QFETCH(QString, script);
+    QFETCH(QByteArrayList, patch);
+    QFETCH(RawFiles, after);
+    QFETCH(QByteArrayList, failed);
+    TempTree tree;
+    const QString archive = tree.path(u"a.zip"_s);
+    run(u"python3"_s, {u"-c"_s,
+                       u"import sys, zipfile\nwith zipfile.ZipFile(sys.argv[1], 'w') as z:\n"_s +
+                           script.split(QLatin1Char('\n')).join(u"\n    "_s).prepend(u"    "_s),
+                       archive});
+    if (QTest::currentTestFailed())
+        return;
+    QFile file(archive);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QByteArray bytes = file.readAll();
+    for (qsizetype i = 0; i + 1 < patch.size(); i += 2)
+        bytes.replace(patch[i], patch[i + 1]);
+    file.seek(0);
+    file.write(bytes);
+    file.close();
+    tree.makeDir(u"out"_s);
+
+    const RestoreJob::Result result = restoreAll(archive, tree.path(u"out"_s), Existing::Replace);
+    QByteArrayList failedNames;
+    for (const RestoreJob::Failure &failure : result.failed)
+        failedNames << QByteArray::fromStdString(EntryName::toBytes(failure.name));
+    const RawFiles found = rawTree(tree.path(u"out"_s));
+    removeRaw(tree.path(u"out"_s));
+    QCOMPARE(failedNames, failed);
+    QCOMPARE(found, after);
+}
+
+void tst_RestoreJob::ownNamesComeBackByteForByte()
+{
+    // Linux names need not be UTF-8; the archive keeps their bytes and a restore gives them back, beside
+    // a UTF-8 name that a code page would make of the same bytes.
+    TempTree tree;
+    const QString archive = tree.path(u"a.zip"_s);
+    const RawFiles names{{"caf\xe9.txt", "latin-1"}, {"\x82.txt", "cp437"}, {"\xc3\xa9.txt", "utf-8"}};
+    {
+        TZipFile zip;
+        zip.Open(QFile::encodeName(archive).toStdString(), zmWrite);
+        for (auto it = names.cbegin(); it != names.cend(); ++it)
+            zip.Add(TBytes(it.value().begin(), it.value().end()), it.key().toStdString());
+        zip.Close();
+    }
+    const RestoreJob::Result result = restoreAll(archive, tree.path(u"out"_s), Existing::Replace);
+    QVERIFY(result.complete());
+    const RawFiles found = rawTree(tree.path(u"out"_s));
+    removeRaw(tree.path(u"out"_s));
+    QCOMPARE(result.restored, 3);
+    QCOMPARE(found, names);
+}
+
+void tst_RestoreJob::linkWhereAFolderGoes_data()
+{
+    QTest::addColumn<Existing>("existing");
+    QTest::addColumn<RawFiles>("after");
+    // The link and what it leads to stay; nothing is written through it.
+    QTest::newRow("skip") << Existing::Skip
+                          << RawFiles{{"elsewhere", "<dir>"},
+                                      {"elsewhere/keep.txt", "mine"},
+                                      {"out", "<dir>"},
+                                      {"out/docs", "<link>"}};
+    QTest::newRow("keep both") << Existing::KeepBoth
+                               << RawFiles{{"elsewhere", "<dir>"},
+                                           {"elsewhere/keep.txt", "mine"},
+                                           {"out", "<dir>"},
+                                           {"out/docs", "<link>"}};
+    QTest::newRow("ask without a question") << Existing::Ask
+                                            << RawFiles{{"elsewhere", "<dir>"},
+                                                        {"elsewhere/keep.txt", "mine"},
+                                                        {"out", "<dir>"},
+                                                        {"out/docs", "<link>"}};
+    // Replacing replaces the link, not what it leads to.
+    QTest::newRow("replace") << Existing::Replace << RawFiles{{"elsewhere", "<dir>"},
+                                                              {"elsewhere/keep.txt", "mine"},
+                                                              {"out", "<dir>"},
+                                                              {"out/docs", "<dir>"},
+                                                              {"out/docs/keep.txt", "archived"},
+                                                              {"out/docs/new.txt", "new"}};
+}
+
+void tst_RestoreJob::linkWhereAFolderGoes()
+{
+    QFETCH(Existing, existing);
+    QFETCH(RawFiles, after);
+    TempTree tree;
+    tree.writeFile(u"elsewhere/keep.txt"_s, "mine");
+    tree.makeDir(u"out"_s);
+    QVERIFY(QFile::link(u"../elsewhere"_s, tree.path(u"out/docs"_s)));
+    const QString archive =
+        makeArchive(tree, u"a.zip"_s,
+                    {{u"docs/"_s, {}}, {u"docs/new.txt"_s, u"new"_s}, {u"docs/keep.txt"_s, u"archived"_s}});
+
+    const RestoreJob::Result result = restoreAll(archive, tree.path(u"out"_s), existing);
+    RawFiles found = rawTree(tree.root());
+    found.remove("a.zip");
+    QCOMPARE(found, after);
+    QVERIFY(result.failed.isEmpty());
+    QCOMPARE(result.complete(), existing == Existing::Replace);
+}
+
+void tst_RestoreJob::modesComeBackLessTheUmask()
+{
+    TempTree tree;
+    const mode_t oldMask = ::umask(022);
+    const auto restoreMask = qScopeGuard([&] { ::umask(oldMask); });
+    const QString script = tree.writeFile(u"src/script.sh"_s, "#!/bin/sh\n");
+    const QString secret = tree.writeFile(u"src/secret"_s, "secret");
+    ::chmod(QFile::encodeName(secret).constData(), 0600);
+    ::chmod(QFile::encodeName(script).constData(), 0755);
+    const QString own = tree.path(u"own.zip"_s);
+    {
+        TZipFile zip;
+        zip.Open(QFile::encodeName(own).toStdString(), zmWrite);
+        zip.Add(QFile::encodeName(script).toStdString(), "script.sh");
+        zip.Add(QFile::encodeName(secret).toStdString(), "secret");
+        TFileAttributes folder{faDirectory};
+        folder.SetUnixMode(040700);
+        TMemoryViewStream empty(nullptr, 0);
+        zip.Add(empty, "private/", zcStored, folder);
+        zip.Close();
+    }
+    // Other readers keep reading the archive with its mode item.
+    run(u"unzip"_s, {u"-tq"_s, own});
+    run(u"python3"_s,
+        {u"-c"_s, u"import sys, zipfile; assert zipfile.ZipFile(sys.argv[1]).testzip() is None"_s, own});
+    // A Unix archiver's modes: world-writable ones lose what the umask withholds, set-user-ID all along.
+    const QString foreign = tree.path(u"foreign.zip"_s);
+    run(u"python3"_s,
+        {u"-c"_s,
+         u"import sys, zipfile\n"
+         "with zipfile.ZipFile(sys.argv[1], 'w') as z:\n"
+         "    for name, mode in (('open/', 0o40777), ('open/all.txt', 0o100666), ('suid', 0o104777)):\n"
+         "        i = zipfile.ZipInfo(name); i.create_system = 3; i.external_attr = mode << 16\n"
+         "        z.writestr(i, '' if name.endswith('/') else 'x')\n"_s,
+         foreign});
+    if (QTest::currentTestFailed())
+        return;
+
+    QVERIFY(restoreAll(own, tree.path(u"out"_s), Existing::Replace).complete());
+    QVERIFY(restoreAll(foreign, tree.path(u"out"_s), Existing::Replace).complete());
+    QCOMPARE(modeOf(tree.path(u"out/script.sh"_s)), mode_t(0755));
+    QCOMPARE(modeOf(tree.path(u"out/secret"_s)), mode_t(0600));
+    QCOMPARE(modeOf(tree.path(u"out/private"_s)), mode_t(0700));
+    QCOMPARE(modeOf(tree.path(u"out/open"_s)), mode_t(0755));
+    QCOMPARE(modeOf(tree.path(u"out/open/all.txt"_s)), mode_t(0644));
+    QCOMPARE(modeOf(tree.path(u"out/suid"_s)), mode_t(0755));
+}
+
+void tst_RestoreJob::existingFolderKeepsDateAndMode()
+{
+    TempTree tree;
+    const QString archive =
+        makeArchive(tree, u"a.zip"_s, {{u"d/"_s, {}}, {u"d/x.txt"_s, u"new"_s}, {u"made/"_s, {}}});
+    tree.writeFile(u"out/d/x.txt"_s, "old");
+    ::chmod(QFile::encodeName(tree.path(u"out/d"_s)).constData(), 0750);
+    setTime(tree.path(u"out/d"_s), 1000000000);
+
+    const RestoreJob::Result result = restoreAll(archive, tree.path(u"out"_s), Existing::Skip);
+    QCOMPARE(result.skipped, QStringList{u"d/x.txt"_s});
+    QCOMPARE(QFileInfo(tree.path(u"out/d"_s)).lastModified().toSecsSinceEpoch(), 1000000000);
+    QCOMPARE(modeOf(tree.path(u"out/d"_s)), mode_t(0750));
+    // A folder the restore made gets the archive's date.
+    QVERIFY(QFileInfo(tree.path(u"out/made"_s)).lastModified().toSecsSinceEpoch() > 1000000000);
+}
+
+void tst_RestoreJob::leftoverTemporariesAreNamed()
+{
+    // A restore killed while it wrote a file leaves its temporary file; the next one names it.
+    const pid_t gone = ::fork();
+    if (gone == 0)
+        ::_exit(0);
+    QVERIFY(gone > 0);
+    ::waitpid(gone, nullptr, 0);
+    TempTree tree;
+    const QString archive = makeArchive(tree, u"a.zip"_s, {{u"sub/a.txt"_s, u"a"_s}});
+    const QString leftover = tree.writeFile(u"out/sub/.arkivoda-%1-0.part"_s.arg(gone), "half");
+    const QString other = tree.writeFile(u"out/sub/.arkivoda-notes.part"_s, "not ours");
+
+    const RestoreJob::Result result = restoreAll(archive, tree.path(u"out"_s), Existing::Replace);
+    QVERIFY(result.complete());
+    QCOMPARE(result.leftovers, QStringList{leftover});
+    QVERIFY(QFile::exists(leftover) && QFile::exists(other));
 }
 
 QTEST_GUILESS_MAIN(tst_RestoreJob)
