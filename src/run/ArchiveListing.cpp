@@ -9,18 +9,6 @@
 
 #include <algorithm>
 
-namespace {
-
-// Old Windows archivers mark a folder by its MS-DOS directory attribute alone, without the final "/".
-bool isDosFolder(const TZipHeader &header, const QString &name)
-{
-    constexpr std::uint32_t DOS_DIRECTORY = 0x10;
-    return !name.endsWith(QLatin1Char('/')) && (header.ExternalAttributes & DOS_DIRECTORY) != 0 &&
-           header.GetZIP64_UncompressedSize() == 0;
-}
-
-} // namespace
-
 ArchiveListing ArchiveListing::read(const QString &path)
 {
     TZipFile zip;
@@ -34,7 +22,9 @@ ArchiveListing ArchiveListing::read(const QString &path)
     for (int i = 0; i < count; ++i) {
         const TZipHeader header = zip.FileInfo(i);
         QString name = EntryName::fromBytes(names[std::size_t(i)]);
-        if (isDosFolder(header, name))
+        // Old Windows archivers mark a folder by its MS-DOS directory attribute alone, without the
+        // final "/"; the listing names every folder with one.
+        if (header.IsFolder() && !name.endsWith(QLatin1Char('/')) && !name.endsWith(QLatin1Char('\\')))
             name += QLatin1Char('/');
         listing.m_names.push_back(name);
         listing.m_sizes.push_back(header.GetZIP64_UncompressedSize());
