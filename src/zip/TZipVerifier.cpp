@@ -38,10 +38,11 @@ constexpr std::size_t RUN_ENTRIES = 1024;
 // whole with libdeflate; a larger one streams through zlib in pieces of this size.
 constexpr std::size_t WHOLE_ENTRY_LIMIT = 4u << 20;
 
-// Drops the file's cached pages, so that the reads below come from the disk.
+// Drops the file's cached pages, so that the reads below come from the disk. Every open here is
+// non-blocking: a pipe put in the archive's place must be refused, not waited on.
 void DropCachedPages(const std::string &fileName)
 {
-    const int handle = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+    const int handle = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (handle < 0)
         return; // opening it for the check fails next, with its reason
     ::posix_fadvise(handle, 0, 0, POSIX_FADV_DONTNEED);
@@ -125,12 +126,12 @@ class TWindowReader
     explicit TWindowReader(const std::string &fileName) : FFileName(fileName)
     {
         do {
-            FHandle = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_DIRECT);
+            FHandle = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_DIRECT | O_NONBLOCK);
         } while (FHandle < 0 && errno == EINTR);
         if (FHandle < 0 && errno == EINVAL) {
             FDirect = false;
             do {
-                FHandle = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+                FHandle = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
             } while (FHandle < 0 && errno == EINTR);
         }
         if (FHandle < 0)

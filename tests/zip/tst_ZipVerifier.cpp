@@ -14,6 +14,9 @@
 #include <functional>
 #include <random>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace ziptest;
 
 namespace {
@@ -433,6 +436,20 @@ TEST(ZipVerifier, AMissingFileIsAFault)
 {
     const TTempDir folder;
     const TZipVerification found = TZipVerifier::Verify(folder.File("nema.zip"));
+    EXPECT_FALSE(found.Sound);
+    EXPECT_NE(found.Fault, "");
+}
+
+// A pipe in the archive's place has no writer: opening it for reading would wait for ever. It is
+// refused at once; the alarm ends the test program if it is not.
+TEST(ZipVerifier, APipeIsAFaultWithoutWaiting)
+{
+    const TTempDir folder;
+    const std::string pipe = folder.File("p.zip");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    ::alarm(30);
+    const TZipVerification found = TZipVerifier::Verify(pipe);
+    ::alarm(0);
     EXPECT_FALSE(found.Sound);
     EXPECT_NE(found.Fault, "");
 }
