@@ -1,4 +1,5 @@
 #include "app/TGlavni.h"
+#include "config/CliMessageTable.h"
 #include "config/ConfigPaths.h"
 #include "platform/LocalSocketInstance.h"
 
@@ -7,6 +8,7 @@
 
 #include <QDir>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -145,6 +147,32 @@ class TestProgramStart : public QObject
         QCOMPARE(process.state(), QProcess::Running);
         process.kill();
         QVERIFY(process.waitForFinished());
+    }
+
+    // The info texts beside the program describe both programs' command lines as they are: every
+    // option that the help of either names.
+    void infoTextsNameEveryOption_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("HR") << u"Arkivoda_Info_HR.txt"_s;
+        QTest::newRow("EN") << u"Arkivoda_Info_EN.txt"_s;
+    }
+
+    void infoTextsNameEveryOption()
+    {
+        QFETCH(QString, file);
+        QFile info(qEnvironmentVariable("ARKIVODA_BINARY_DIR") + u"/bin/"_s + file);
+        QVERIFY2(info.open(QIODevice::ReadOnly), qPrintable(info.fileName()));
+        const QString text = QString::fromUtf8(info.readAll());
+
+        const QString help = CliMessageTable::text(CliMsg::Help) + CliMessageTable::text(CliMsg::DesktopHelp);
+        const QRegularExpression option(u"--[a-z]+"_s);
+        QStringList missing;
+        for (const QRegularExpressionMatch &match : option.globalMatch(help)) {
+            if (!text.contains(match.captured()) && !missing.contains(match.captured()))
+                missing << match.captured();
+        }
+        QVERIFY2(missing.isEmpty(), qPrintable(missing.join(u' ')));
     }
 
     // A second start on a configuration that a window holds ends at once and brings that window
