@@ -16,7 +16,8 @@ int main(int argc, char *argv[])
     // A file-size limit makes an archive write fail with its cause instead of ending the program.
     std::signal(SIGXFSZ, SIG_IGN);
 
-    // The help and the version need no display: they are answered before the toolkit looks for one.
+    // The help, the version and a mistaken command line need no display: they are answered before the
+    // toolkit looks for one.
     QStringList rawArguments;
     for (int i = 0; i < argc; ++i)
         rawArguments << QString::fromLocal8Bit(argv[i]);
@@ -27,6 +28,11 @@ int main(int argc, char *argv[])
     }
 
     QApplication app(argc, argv);
+    // What the toolkit left of the command line must name a configuration and nothing else: an option
+    // the toolkit did not take after all is refused here, still before any window.
+    const DesktopCommandLine leftOver(QApplication::arguments());
+    if (leftOver.request() != DesktopCommandLine::Request::Run)
+        return leftOver.answer();
     QApplication::setApplicationName(QStringLiteral("Arkivoda"));
     QApplication::setApplicationVersion(QStringLiteral(ARKIVODA_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral("arkivoda"));

@@ -1,4 +1,5 @@
 #include "app/TGlavni.h"
+#include "config/CliMessageTable.h"
 #include "config/ConfigPaths.h"
 #include "platform/LocalSocketInstance.h"
 
@@ -7,6 +8,7 @@
 
 #include <QDir>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -88,6 +90,89 @@ class TestProgramStart : public QObject
         QCOMPARE(QDir(configHome).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
         QCOMPARE(QDir(configHome + u"/Arkivoda"_s).entryList(QDir::Files),
                  settings.isEmpty() ? QStringList() : QStringList{u"Arkivoda.ini"_s});
+    }
+
+    // An unknown option or a surplus operand is refused with the usage on standard error and no
+    // window: it is not taken for a configuration's name, and nothing is written.
+    void mistakenCommandLine_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("error"); // the first line on standard error
+        QTest::newRow("unknown option") << QStringList{u"--bogus"_s} << u"Nepoznata opcija: --bogus"_s;
+        QTest::newRow("typo of --version") << QStringList{u"--verison"_s} << u"Nepoznata opcija: --verison"_s;
+        QTest::newRow("single dash") << QStringList{u"-x"_s} << u"Nepoznata opcija: -x"_s;
+        QTest::newRow("after a configuration's name")
+            << QStringList{u"Posao"_s, u"--bogus"_s} << u"Nepoznata opcija: --bogus"_s;
+        QTest::newRow("second operand") << QStringList{u"Posao"_s, u"Kuca"_s} << u"Suvišan argument: Kuca"_s;
+    }
+
+    void mistakenCommandLine()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, error);
+        TempTree tree;
+        const QString configHome = tree.makeDir(u"config"_s);
+
+        QProcess process;
+        start(process, configHome, arguments);
+        const bool finished = process.waitForFinished(10000);
+        if (!finished) {
+            process.kill();
+            process.waitForFinished();
+        }
+        QVERIFY2(finished, "the program kept running");
+
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 2);
+        const QString err = QString::fromLocal8Bit(process.readAllStandardError());
+        QVERIFY2(err.startsWith(error + u'\n'), qPrintable(err));
+        QVERIFY2(err.contains(u"Uporaba: arkivoda [lista]\n"_s), qPrintable(err));
+        QVERIFY(process.readAllStandardOutput().isEmpty());
+        QCOMPARE(QDir(configHome).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+    }
+
+    // The toolkit's own options pass: the program runs on the configuration named beside them.
+    void toolkitOptionsPass()
+    {
+        GlavniFixture fixture;
+        fixture.tree.writeFile(u"config/Arkivoda/Posao_Arkivoda_bcklst.txt"_s,
+                               (fixture.tree.path(u"izvor"_s) + u"\r\n"_s).toUtf8());
+        const QString posao = SettingsFileName(fixture.dataFolder, u"Posao_"_s);
+
+        QProcess process;
+        start(process, fixture.tree.path(u"config"_s), {u"-platform"_s, u"offscreen"_s, u"Posao"_s});
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(LocalSocketInstance::socketPath(posao)) ||
+                                     process.state() == QProcess::NotRunning,
+                                 10000);
+        QCOMPARE(process.state(), QProcess::Running);
+        process.kill();
+        QVERIFY(process.waitForFinished());
+    }
+
+    // The info texts beside the program describe both programs' command lines as they are: every
+    // option that the help of either names.
+    void infoTextsNameEveryOption_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("HR") << u"Arkivoda_Info_HR.txt"_s;
+        QTest::newRow("EN") << u"Arkivoda_Info_EN.txt"_s;
+    }
+
+    void infoTextsNameEveryOption()
+    {
+        QFETCH(QString, file);
+        QFile info(qEnvironmentVariable("ARKIVODA_BINARY_DIR") + u"/bin/"_s + file);
+        QVERIFY2(info.open(QIODevice::ReadOnly), qPrintable(info.fileName()));
+        const QString text = QString::fromUtf8(info.readAll());
+
+        const QString help = CliMessageTable::text(CliMsg::Help) + CliMessageTable::text(CliMsg::DesktopHelp);
+        const QRegularExpression option(u"--[a-z]+"_s);
+        QStringList missing;
+        for (const QRegularExpressionMatch &match : option.globalMatch(help)) {
+            if (!text.contains(match.captured()) && !missing.contains(match.captured()))
+                missing << match.captured();
+        }
+        QVERIFY2(missing.isEmpty(), qPrintable(missing.join(u' ')));
     }
 
     // A second start on a configuration that a window holds ends at once and brings that window
