@@ -905,6 +905,88 @@ class TestTOdabirBaze : public QObject
         QCOMPARE(field->time(), expected);
     }
 
+    // Typed as on a real keyboard: ':' comes with Shift held (pressed alone first, as a keyboard sends
+    // it), "." without; "click" is a mouse click into a section, "paste" the clipboard with Ctrl+V.
+    // The window then saves, and the stored time is the one typed.
+    void typingTheDailyTimeWithRealKeys_data()
+    {
+        QTest::addColumn<QString>("way");
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QTime>("expected");
+        const auto row = [](const char *name, const char *way, const char *input, QTime expected) {
+            QTest::newRow(name) << QString::fromLatin1(way) << QString::fromLatin1(input) << expected;
+        };
+        row("colons", "select all", "07:30:45", QTime(7, 30, 45));
+        row("colons, round hour", "select all", "08:00:00", QTime(8, 0));
+        row("colons, short hour", "select all", "7:30", QTime(7, 30));
+        row("colons, hour that could go on", "select all", "1:05:9", QTime(1, 5, 9));
+        row("dots", "select all", "07.30.45", QTime(7, 30, 45));
+        row("dots, short", "select all", "1.5.9", QTime(1, 5, 9));
+        row("click into the hour", "click hour", "08", QTime(8, 0));
+        row("click into the minutes", "click minutes", "45", QTime(12, 45));
+        row("click into the seconds", "click seconds", "3", QTime(12, 0, 3));
+        row("click, then a whole time", "click hour", "07:30:45", QTime(7, 30, 45));
+        row("pasted over the field", "paste", "07:30:45", QTime(7, 30, 45));
+        row("pasted, short form", "paste", "7:30", QTime(7, 30));
+    }
+
+    void typingTheDailyTimeWithRealKeys()
+    {
+        QFETCH(QString, way);
+        QFETCH(QString, input);
+        QFETCH(QTime, expected);
+        Fixture fixture(std::nullopt);
+        fixture.writeList({fixture.file});
+        fixture.settings.GLOBAL_TimerEnabled = true;
+        fixture.settings.GLOBAL_TimerTime = 0.5;
+        TOdabirBaze &window = fixture.open();
+        QApplication::setActiveWindow(&window);
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        auto *field = fixture.control<QTimeEdit>("Vrijeme");
+        auto *text = field->findChild<QLineEdit *>();
+        if (way.startsWith(QLatin1String("click"))) {
+            // The middle of the section's two digits.
+            const int section = way.endsWith(QLatin1String("hour"))      ? 0
+                                : way.endsWith(QLatin1String("minutes")) ? 1
+                                                                         : 2;
+            const int cursor = section * 3 + 1;
+            const QString shown = text->text();
+            text->setCursorPosition(cursor);
+            const QPoint at(text->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x(),
+                            text->height() / 2);
+            text->setCursorPosition(0);
+            QTest::mouseClick(text, Qt::LeftButton, {}, at);
+            QCOMPARE(text->text(), shown);
+            QCOMPARE(field->currentSection(), field->sectionAt(section));
+        } else {
+            field->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+        }
+        if (way == QLatin1String("paste")) {
+            QGuiApplication::clipboard()->setText(input);
+            QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+        } else {
+            for (const QChar c : input) {
+                if (c == u':') {
+                    QTest::keyPress(field, Qt::Key_Shift, Qt::ShiftModifier);
+                    QTest::keyClick(field, ':', Qt::ShiftModifier);
+                    QTest::keyRelease(field, Qt::Key_Shift);
+                } else {
+                    QTest::keyClick(field, c.toLatin1());
+                }
+            }
+        }
+        // Saved with the mouse, as a user does: the field loses the focus and takes what it shows.
+        auto *save = fixture.control<QAbstractButton>("Button1");
+        QTest::mouseClick(save, Qt::LeftButton, {}, save->rect().center());
+        QCOMPARE(field->time(), expected);
+        QVERIFY(fixture.errors.isEmpty());
+        QCOMPARE(fixture.window->result(), int(QDialog::Accepted));
+        QVERIFY(QString::fromUtf8(fixture.fileBytes(fixture.settingsFile()))
+                    .contains(QStringLiteral("Time=") + expected.toString(QStringLiteral("HH:mm:ss")) +
+                              QStringLiteral("\r\n")));
+    }
+
     // The remote copy's group: the check says what rclone found (a local folder is a target rclone
     // reaches without a server), a target without rclone gets a note, and a save stores both values.
     void remoteCopyGroup_data()
