@@ -148,6 +148,14 @@ class TestTOdabirBaze : public QObject
         QAction *action(const char *name) const { return control<QAction>(name); }
         void click(const char *name) const { control<QAbstractButton>(name)->click(); }
         void select(int row) const { grid()->setCurrentCell(row, 0); }
+        // Whether each control that acts on the selected entry is enabled: all of them, or none.
+        QList<bool> selectionControls() const
+        {
+            return {control("Button8")->isEnabled(), control("SB_Up")->isEnabled(),
+                    control("SB_Down")->isEnabled(), action("Uklanjanje1")->isEnabled(),
+                    action("Otvorimapuukojojsenalazidatoteka1")->isEnabled()};
+        }
+        static QList<bool> allSelectionControls(bool enabled) { return QList<bool>(5, enabled); }
 
         TempTree tree;
         QString dataFolder;
@@ -181,11 +189,11 @@ class TestTOdabirBaze : public QObject
         const QStringList two = {QStringLiteral("/a/b.txt"), QStringLiteral("/c/d")};
         QTest::newRow("normal") << std::optional<QStringList>(two) << QString() << two
                                 << QStringLiteral("Arkivoda - postavke programa");
-        QTest::newRow("first run") << std::optional<QStringList>() << QString() << QStringList{QString()}
+        // An empty list shows no rows, and nothing is selected to remove, move or show.
+        QTest::newRow("first run") << std::optional<QStringList>() << QString() << QStringList{}
                                    << QStringLiteral("Arkivoda - postavke programa");
-        QTest::newRow("empty list file")
-            << std::optional<QStringList>(QStringList{}) << QString() << QStringList{QString()}
-            << QStringLiteral("Arkivoda - postavke programa");
+        QTest::newRow("empty list file") << std::optional<QStringList>(QStringList{}) << QString()
+                                         << QStringList{} << QStringLiteral("Arkivoda - postavke programa");
         QTest::newRow("named list") << std::optional<QStringList>(two) << QStringLiteral("Posao") << two
                                     << QStringLiteral("Arkivoda - postavke programa - aktualna lista: Posao");
     }
@@ -214,8 +222,11 @@ class TestTOdabirBaze : public QObject
         TOdabirBaze &window = fixture.open();
 
         QTEST(window.windowTitle(), "caption");
-        QTEST(fixture.grid()->rows(), "rows");
-        QCOMPARE(fixture.grid()->currentRow(), 0);
+        QFETCH(QStringList, rows);
+        QCOMPARE(fixture.grid()->rows(), rows);
+        QCOMPARE(fixture.grid()->rowCount(), rows.size());
+        QCOMPARE(fixture.grid()->currentRow(), rows.isEmpty() ? -1 : 0);
+        QCOMPARE(fixture.selectionControls(), Fixture::allSelectionControls(!rows.isEmpty()));
         QCOMPARE(fixture.control("Button2")->isEnabled(), list.has_value());
         QCOMPARE(fixture.control("Button4")->isEnabled(), !list.has_value());
         QCOMPARE(fixture.control<QLineEdit>("BckNameLabel")->text(), QStringLiteral("Posao.v2"));
@@ -363,6 +374,7 @@ class TestTOdabirBaze : public QObject
         }
         QTEST(fixture.grid()->rows(), "after");
         QTEST(fixture.grid()->currentRow(), "selected");
+        QCOMPARE(fixture.selectionControls(), Fixture::allSelectionControls(true));
     }
 
     void openDialogs()
@@ -410,10 +422,8 @@ class TestTOdabirBaze : public QObject
             row("middle row") << abc << 1 << paths({"/a", "/c"}) << 1 << asked;
             row("last row: the new last is selected") << abc << 2 << paths({"/a", "/b"}) << 1 << asked;
             row("first row") << abc << 0 << paths({"/b", "/c"}) << 0 << asked;
-            row("only entry leaves the empty list")
-                << paths({"/a"}) << 0 << QStringList{QString()} << 0 << asked;
-            row("empty list: nothing, not even a question")
-                << QStringList{} << 0 << QStringList{QString()} << 0 << 0;
+            row("only entry leaves the empty list") << paths({"/a"}) << 0 << QStringList{} << -1 << asked;
+            row("empty list: nothing, not even a question") << QStringList{} << 0 << QStringList{} << -1 << 0;
         }
         QTest::newRow("button, Odustani") << QStringLiteral("button, Odustani") << abc << 1 << abc << 1 << 1;
         QTest::newRow("button, close box")
@@ -439,8 +449,10 @@ class TestTOdabirBaze : public QObject
         } else {
             fixture.action("Uklanjanje1")->trigger();
         }
-        QTEST(fixture.grid()->rows(), "after");
+        QFETCH(QStringList, after);
+        QCOMPARE(fixture.grid()->rows(), after);
         QTEST(fixture.grid()->currentRow(), "selectedAfter");
+        QCOMPARE(fixture.selectionControls(), Fixture::allSelectionControls(!after.isEmpty()));
         QTEST(int(fixture.dialogs.size()), "questions");
         if (!fixture.dialogs.isEmpty()) {
             const MessageDialogRequest &question = fixture.dialogs.first();
