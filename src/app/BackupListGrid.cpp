@@ -4,7 +4,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 
-BackupListGrid::BackupListGrid(QWidget *parent) : QTableWidget(1, 1, parent)
+BackupListGrid::BackupListGrid(QWidget *parent) : QTableWidget(0, 1, parent)
 {
     horizontalHeader()->hide();
     verticalHeader()->hide();
@@ -31,19 +31,23 @@ QStringList BackupListGrid::rows() const
 
 void BackupListGrid::setRows(const QStringList &texts)
 {
-    setRowCount(std::max<int>(1, texts.size()));
+    // An empty list file is read as one empty line: that is the empty list, not an entry.
+    const bool empty = texts.isEmpty() || (texts.size() == 1 && texts.constFirst().isEmpty());
+    setRowCount(empty ? 0 : int(texts.size()));
     for (int row = 0; row < rowCount(); ++row)
-        setRowText(row, row < texts.size() ? texts.at(row) : QString());
+        setRowText(row, texts.at(row));
     makeCurrent(0);
 }
 
 bool BackupListGrid::isListEmpty() const
 {
-    return rowCount() <= 1 && rowText(0).isEmpty();
+    return rowCount() == 0;
 }
 
 int BackupListGrid::selectedRow() const
 {
+    if (isListEmpty())
+        return -1;
     return std::clamp(currentRow(), 0, rowCount() - 1);
 }
 
@@ -57,11 +61,8 @@ void BackupListGrid::addEntry(const QString &entry)
     for (int row = 0; row < rowCount(); ++row)
         if (rowText(row) == entry)
             return;
-    int row = 0;
-    if (!isListEmpty()) {
-        row = rowCount();
-        setRowCount(row + 1);
-    }
+    const int row = rowCount();
+    setRowCount(row + 1);
     setRowText(row, entry);
     makeCurrent(row);
 }
@@ -71,13 +72,6 @@ void BackupListGrid::RemoveRows(int row, int count)
     if (row < 0 || row >= rowCount() || count < 1)
         return;
     const int removable = std::min(count, rowCount() - row);
-    // The last remaining row is emptied rather than removed: the grid keeps one row.
-    if (removable >= rowCount()) {
-        setRowCount(1);
-        setRowText(0, QString());
-        makeCurrent(0);
-        return;
-    }
     for (int i = 0; i < removable; ++i)
         removeRow(row);
     makeCurrent(std::min(row, rowCount() - 1));
@@ -86,7 +80,7 @@ void BackupListGrid::RemoveRows(int row, int count)
 void BackupListGrid::moveSelectedUp()
 {
     const int row = selectedRow();
-    if (row == 0)
+    if (row <= 0)
         return;
     const QString above = rowText(row - 1);
     setRowText(row - 1, rowText(row));
@@ -97,7 +91,7 @@ void BackupListGrid::moveSelectedUp()
 void BackupListGrid::moveSelectedDown()
 {
     const int row = selectedRow();
-    if (row >= rowCount() - 1)
+    if (row < 0 || row >= rowCount() - 1)
         return;
     const QString below = rowText(row + 1);
     setRowText(row + 1, rowText(row));
@@ -148,5 +142,8 @@ QString BackupListGrid::rowText(int row) const
 
 void BackupListGrid::makeCurrent(int row)
 {
-    setCurrentCell(row, 0);
+    // The empty list has no current row (-1, -1): nothing is selected.
+    if (row >= rowCount())
+        row = -1;
+    setCurrentCell(row, row < 0 ? -1 : 0);
 }

@@ -3,9 +3,9 @@
 #include <QStringList>
 #include <QTableWidget>
 
-// The settings window's one-column list of the files and folders to back up. It always has at least
-// one row: the empty list is a single empty row. The current row is the selected entry that removal,
-// moving and locating act on; there is always one.
+// The settings window's one-column list of the files and folders to back up, one row per entry: the
+// empty list has no rows. The current row is the selected entry that removal, moving and locating act
+// on; a list with entries always has one, the empty list none.
 class BackupListGrid : public QTableWidget
 {
     Q_OBJECT
@@ -15,19 +15,20 @@ class BackupListGrid : public QTableWidget
 
     // The rows' texts, row 0 first.
     QStringList rows() const;
-    // Replaces the rows (an empty list gives the one empty row) and selects row 0.
+    // Replaces the rows (a list of one empty text is the empty list) and selects row 0, if any.
     void setRows(const QStringList &rows);
-    // Whether the list is empty: at most one row, and row 0 empty.
+    // Whether the list has no entries.
     bool isListEmpty() const;
 
+    // The selected row, -1 in the empty list.
     int selectedRow() const;
     QString selectedEntry() const;
 
-    // Adds an entry unless a row holds exactly the same text (case-sensitive): into row 0 of the
-    // empty list, else as a new last row; then selects the row that holds it.
+    // Adds an entry as a new last row unless a row holds exactly the same text (case-sensitive); then
+    // selects the row that holds it.
     void addEntry(const QString &entry);
-    // Removes count rows from row on: later rows move up, and the list keeps at least its one
-    // (then empty) row. The selection stays at its index, or on the new last row.
+    // Removes count rows from row on: later rows move up. The selection stays at its index, or on the
+    // new last row; removing every row leaves the empty list with nothing selected.
     void RemoveRows(int row, int count);
     // Swaps the selected entry with its neighbour above or below and selects it there; nothing at
     // the edge.

@@ -192,6 +192,11 @@ void TOdabirBaze::connectControls()
     connect(ui->SB_Up, &QAbstractButton::clicked, ui->Grid, &BackupListGrid::moveSelectedUp);
     connect(ui->SB_Down, &QAbstractButton::clicked, ui->Grid, &BackupListGrid::moveSelectedDown);
     connect(ui->Grid, &QWidget::customContextMenuRequested, this, &TOdabirBaze::PopupActionBar1Popup);
+    // Removing the selected last row changes no current cell: the rows going count as well.
+    connect(ui->Grid, &QTableWidget::currentCellChanged, this, &TOdabirBaze::updateSelectionControls);
+    connect(ui->Grid->model(), &QAbstractItemModel::rowsRemoved, this, &TOdabirBaze::updateSelectionControls);
+    connect(ui->Grid->model(), &QAbstractItemModel::rowsInserted, this,
+            &TOdabirBaze::updateSelectionControls);
     // An unticked daily run shows its time greyed, as the picker's own check box does.
     connect(ui->VrijemeUkljuceno, &QCheckBox::toggled, ui->Vrijeme, &QWidget::setEnabled);
     connect(ui->VrijemeUkljuceno, &QCheckBox::toggled, ui->CB_Nadoknadi, &QWidget::setEnabled);
@@ -206,6 +211,7 @@ void TOdabirBaze::FormCreate()
     // would replace the user's list with nothing.
     if (listExists)
         ui->Grid->setRows(LoadStringGrid(listFile));
+    updateSelectionControls();
     ui->Button4->setEnabled(!listExists);
     ui->Button2->setEnabled(listExists);
 
@@ -462,6 +468,16 @@ void TOdabirBaze::Button6Click()
         const bool shown = SelectFileInExplorer(m_fileManager, listFile);
     else
         showError(message(Msg::ErrorListFileMissing));
+}
+
+void TOdabirBaze::updateSelectionControls()
+{
+    // Removing, moving and showing act on the selected entry: the empty list has none.
+    const bool selected = ui->Grid->selectedRow() >= 0;
+    for (QWidget *control : std::initializer_list<QWidget *>{ui->Button8, ui->SB_Up, ui->SB_Down})
+        control->setEnabled(selected);
+    ui->Uklanjanje1->setEnabled(selected);
+    ui->Otvorimapuukojojsenalazidatoteka1->setEnabled(selected);
 }
 
 void TOdabirBaze::PopupActionBar1Popup(const QPoint &position)

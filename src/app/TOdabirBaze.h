@@ -69,6 +69,8 @@ class TOdabirBaze : public QDialog
     void UklanjanjeClick();
     void OtvoriMapuClick();
     void PopupActionBar1Popup(const QPoint &position);
+    // Enables what acts on the selected entry only while there is one.
+    void updateSelectionControls();
 
     // Adds each path in turn by the list's rule (duplicates skipped).
     void addEntries(const QStringList &paths);

@@ -4,9 +4,41 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QRegularExpression>
 
-TimeOfDayEdit::TimeOfDayEdit(QWidget *parent) : QTimeEdit(parent) {}
+#include <utility>
+
+namespace {
+
+// Keys that only change what the next key types: ':' needs Shift on Croatian and English keyboards.
+bool isModifierKey(int key)
+{
+    switch (key) {
+    case Qt::Key_Shift:
+    case Qt::Key_Control:
+    case Qt::Key_Meta:
+    case Qt::Key_Alt:
+    case Qt::Key_AltGr:
+    case Qt::Key_CapsLock:
+    case Qt::Key_NumLock:
+    case Qt::Key_Super_L:
+    case Qt::Key_Super_R:
+    case Qt::Key_Hyper_L:
+    case Qt::Key_Hyper_R:
+    case Qt::Key_Mode_switch:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+TimeOfDayEdit::TimeOfDayEdit(QWidget *parent) : QTimeEdit(parent)
+{
+    lineEdit()->installEventFilter(this);
+}
 
 std::optional<QTime> TimeOfDayEdit::parseTime(const QString &text)
 {
@@ -29,13 +61,17 @@ void TimeOfDayEdit::keyPressEvent(QKeyEvent *event)
         QTimeEdit::keyPressEvent(event);
         return;
     }
+    if (isModifierKey(event->key())) {
+        // A modifier pressed alone types nothing and moves nothing; what was typed before it still
+        // counts for the separator that follows.
+        event->ignore();
+        return;
+    }
     const QString text = event->text();
     const bool digit = text.size() == 1 && text.front().isDigit();
-    const bool separator = text == QStringLiteral(":") || text == QStringLiteral(".");
-    if (separator && m_movedOn) {
-        // The field was complete and the cursor has moved on already: this separator is that move.
-        m_movedOn = false;
+    if (text == QStringLiteral(":") || text == QStringLiteral(".")) {
         event->accept();
+        moveToNextFieldForSeparator();
         return;
     }
     QLineEdit *edit = lineEdit();
@@ -48,6 +84,30 @@ void TimeOfDayEdit::keyPressEvent(QKeyEvent *event)
     const int fieldBefore = currentSectionIndex();
     QTimeEdit::keyPressEvent(event);
     m_movedOn = digit && currentSectionIndex() != fieldBefore;
+}
+
+void TimeOfDayEdit::moveToNextFieldForSeparator()
+{
+    // A field completed by its digits has moved on already: this separator is that move.
+    if (std::exchange(m_movedOn, false))
+        return;
+    const int next = currentSectionIndex() + 1;
+    if (next < sectionCount())
+        setSelectedSection(sectionAt(next));
+}
+
+bool TimeOfDayEdit::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == lineEdit() && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton && !lineEdit()->hasSelectedText()) {
+        // A click selects the field clicked, so that digits typed next replace it; a text selected by
+        // dragging stays as it is.
+        QLineEdit *edit = lineEdit();
+        const int field = int(edit->text().left(edit->cursorPosition()).count(u':'));
+        m_movedOn = false;
+        setSelectedSection(sectionAt(std::min(field, sectionCount() - 1)));
+    }
+    return QTimeEdit::eventFilter(watched, event);
 }
 
 void TimeOfDayEdit::contextMenuEvent(QContextMenuEvent *event)

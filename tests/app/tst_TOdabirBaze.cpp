@@ -148,6 +148,14 @@ class TestTOdabirBaze : public QObject
         QAction *action(const char *name) const { return control<QAction>(name); }
         void click(const char *name) const { control<QAbstractButton>(name)->click(); }
         void select(int row) const { grid()->setCurrentCell(row, 0); }
+        // Whether each control that acts on the selected entry is enabled: all of them, or none.
+        QList<bool> selectionControls() const
+        {
+            return {control("Button8")->isEnabled(), control("SB_Up")->isEnabled(),
+                    control("SB_Down")->isEnabled(), action("Uklanjanje1")->isEnabled(),
+                    action("Otvorimapuukojojsenalazidatoteka1")->isEnabled()};
+        }
+        static QList<bool> allSelectionControls(bool enabled) { return QList<bool>(5, enabled); }
 
         TempTree tree;
         QString dataFolder;
@@ -181,11 +189,11 @@ class TestTOdabirBaze : public QObject
         const QStringList two = {QStringLiteral("/a/b.txt"), QStringLiteral("/c/d")};
         QTest::newRow("normal") << std::optional<QStringList>(two) << QString() << two
                                 << QStringLiteral("Arkivoda - postavke programa");
-        QTest::newRow("first run") << std::optional<QStringList>() << QString() << QStringList{QString()}
+        // An empty list shows no rows, and nothing is selected to remove, move or show.
+        QTest::newRow("first run") << std::optional<QStringList>() << QString() << QStringList{}
                                    << QStringLiteral("Arkivoda - postavke programa");
-        QTest::newRow("empty list file")
-            << std::optional<QStringList>(QStringList{}) << QString() << QStringList{QString()}
-            << QStringLiteral("Arkivoda - postavke programa");
+        QTest::newRow("empty list file") << std::optional<QStringList>(QStringList{}) << QString()
+                                         << QStringList{} << QStringLiteral("Arkivoda - postavke programa");
         QTest::newRow("named list") << std::optional<QStringList>(two) << QStringLiteral("Posao") << two
                                     << QStringLiteral("Arkivoda - postavke programa - aktualna lista: Posao");
     }
@@ -214,8 +222,11 @@ class TestTOdabirBaze : public QObject
         TOdabirBaze &window = fixture.open();
 
         QTEST(window.windowTitle(), "caption");
-        QTEST(fixture.grid()->rows(), "rows");
-        QCOMPARE(fixture.grid()->currentRow(), 0);
+        QFETCH(QStringList, rows);
+        QCOMPARE(fixture.grid()->rows(), rows);
+        QCOMPARE(fixture.grid()->rowCount(), rows.size());
+        QCOMPARE(fixture.grid()->currentRow(), rows.isEmpty() ? -1 : 0);
+        QCOMPARE(fixture.selectionControls(), Fixture::allSelectionControls(!rows.isEmpty()));
         QCOMPARE(fixture.control("Button2")->isEnabled(), list.has_value());
         QCOMPARE(fixture.control("Button4")->isEnabled(), !list.has_value());
         QCOMPARE(fixture.control<QLineEdit>("BckNameLabel")->text(), QStringLiteral("Posao.v2"));
@@ -363,6 +374,7 @@ class TestTOdabirBaze : public QObject
         }
         QTEST(fixture.grid()->rows(), "after");
         QTEST(fixture.grid()->currentRow(), "selected");
+        QCOMPARE(fixture.selectionControls(), Fixture::allSelectionControls(true));
     }
 
     void openDialogs()
@@ -410,10 +422,8 @@ class TestTOdabirBaze : public QObject
             row("middle row") << abc << 1 << paths({"/a", "/c"}) << 1 << asked;
             row("last row: the new last is selected") << abc << 2 << paths({"/a", "/b"}) << 1 << asked;
             row("first row") << abc << 0 << paths({"/b", "/c"}) << 0 << asked;
-            row("only entry leaves the empty list")
-                << paths({"/a"}) << 0 << QStringList{QString()} << 0 << asked;
-            row("empty list: nothing, not even a question")
-                << QStringList{} << 0 << QStringList{QString()} << 0 << 0;
+            row("only entry leaves the empty list") << paths({"/a"}) << 0 << QStringList{} << -1 << asked;
+            row("empty list: nothing, not even a question") << QStringList{} << 0 << QStringList{} << -1 << 0;
         }
         QTest::newRow("button, Odustani") << QStringLiteral("button, Odustani") << abc << 1 << abc << 1 << 1;
         QTest::newRow("button, close box")
@@ -439,8 +449,10 @@ class TestTOdabirBaze : public QObject
         } else {
             fixture.action("Uklanjanje1")->trigger();
         }
-        QTEST(fixture.grid()->rows(), "after");
+        QFETCH(QStringList, after);
+        QCOMPARE(fixture.grid()->rows(), after);
         QTEST(fixture.grid()->currentRow(), "selectedAfter");
+        QCOMPARE(fixture.selectionControls(), Fixture::allSelectionControls(!after.isEmpty()));
         QTEST(int(fixture.dialogs.size()), "questions");
         if (!fixture.dialogs.isEmpty()) {
             const MessageDialogRequest &question = fixture.dialogs.first();
@@ -903,6 +915,88 @@ class TestTOdabirBaze : public QObject
         // As leaving the field does: what is in it counts.
         field->interpretText();
         QCOMPARE(field->time(), expected);
+    }
+
+    // Typed as on a real keyboard: ':' comes with Shift held (pressed alone first, as a keyboard sends
+    // it), "." without; "click" is a mouse click into a section, "paste" the clipboard with Ctrl+V.
+    // The window then saves, and the stored time is the one typed.
+    void typingTheDailyTimeWithRealKeys_data()
+    {
+        QTest::addColumn<QString>("way");
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QTime>("expected");
+        const auto row = [](const char *name, const char *way, const char *input, QTime expected) {
+            QTest::newRow(name) << QString::fromLatin1(way) << QString::fromLatin1(input) << expected;
+        };
+        row("colons", "select all", "07:30:45", QTime(7, 30, 45));
+        row("colons, round hour", "select all", "08:00:00", QTime(8, 0));
+        row("colons, short hour", "select all", "7:30", QTime(7, 30));
+        row("colons, hour that could go on", "select all", "1:05:9", QTime(1, 5, 9));
+        row("dots", "select all", "07.30.45", QTime(7, 30, 45));
+        row("dots, short", "select all", "1.5.9", QTime(1, 5, 9));
+        row("click into the hour", "click hour", "08", QTime(8, 0));
+        row("click into the minutes", "click minutes", "45", QTime(12, 45));
+        row("click into the seconds", "click seconds", "3", QTime(12, 0, 3));
+        row("click, then a whole time", "click hour", "07:30:45", QTime(7, 30, 45));
+        row("pasted over the field", "paste", "07:30:45", QTime(7, 30, 45));
+        row("pasted, short form", "paste", "7:30", QTime(7, 30));
+    }
+
+    void typingTheDailyTimeWithRealKeys()
+    {
+        QFETCH(QString, way);
+        QFETCH(QString, input);
+        QFETCH(QTime, expected);
+        Fixture fixture(std::nullopt);
+        fixture.writeList({fixture.file});
+        fixture.settings.GLOBAL_TimerEnabled = true;
+        fixture.settings.GLOBAL_TimerTime = 0.5;
+        TOdabirBaze &window = fixture.open();
+        QApplication::setActiveWindow(&window);
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        auto *field = fixture.control<QTimeEdit>("Vrijeme");
+        auto *text = field->findChild<QLineEdit *>();
+        if (way.startsWith(QLatin1String("click"))) {
+            // The middle of the section's two digits.
+            const int section = way.endsWith(QLatin1String("hour"))      ? 0
+                                : way.endsWith(QLatin1String("minutes")) ? 1
+                                                                         : 2;
+            const int cursor = section * 3 + 1;
+            const QString shown = text->text();
+            text->setCursorPosition(cursor);
+            const QPoint at(text->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x(),
+                            text->height() / 2);
+            text->setCursorPosition(0);
+            QTest::mouseClick(text, Qt::LeftButton, {}, at);
+            QCOMPARE(text->text(), shown);
+            QCOMPARE(field->currentSection(), field->sectionAt(section));
+        } else {
+            field->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+        }
+        if (way == QLatin1String("paste")) {
+            QGuiApplication::clipboard()->setText(input);
+            QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+        } else {
+            for (const QChar c : input) {
+                if (c == u':') {
+                    QTest::keyPress(field, Qt::Key_Shift, Qt::ShiftModifier);
+                    QTest::keyClick(field, ':', Qt::ShiftModifier);
+                    QTest::keyRelease(field, Qt::Key_Shift);
+                } else {
+                    QTest::keyClick(field, c.toLatin1());
+                }
+            }
+        }
+        // Saved with the mouse, as a user does: the field loses the focus and takes what it shows.
+        auto *save = fixture.control<QAbstractButton>("Button1");
+        QTest::mouseClick(save, Qt::LeftButton, {}, save->rect().center());
+        QCOMPARE(field->time(), expected);
+        QVERIFY(fixture.errors.isEmpty());
+        QCOMPARE(fixture.window->result(), int(QDialog::Accepted));
+        QVERIFY(QString::fromUtf8(fixture.fileBytes(fixture.settingsFile()))
+                    .contains(QStringLiteral("Time=") + expected.toString(QStringLiteral("HH:mm:ss")) +
+                              QStringLiteral("\r\n")));
     }
 
     // The remote copy's group: the check says what rclone found (a local folder is a target rclone
