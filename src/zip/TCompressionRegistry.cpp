@@ -34,7 +34,8 @@ std::unique_ptr<TStream> NewBzip2DecompressStream(TStream &archive, TZipFile &, 
 
 std::unique_ptr<TStream> NewLzmaDecompressStream(TStream &archive, TZipFile &, const TZipHeader &header)
 {
-    return std::make_unique<TLzmaDecompressStream>(archive, header.GetZIP64_CompressedSize());
+    return std::make_unique<TLzmaDecompressStream>(archive, header.GetZIP64_CompressedSize(),
+                                                   header.GetZIP64_UncompressedSize());
 }
 
 std::map<std::uint16_t, TCompressionRegistry::THandler> &Handlers()

@@ -2,6 +2,7 @@
 
 #include "zip/EStreamError.h"
 #include "zip/EZipException.h"
+#include "zip/EZipUncheckable.h"
 
 #include <lzma.h>
 
@@ -14,6 +15,12 @@ constexpr std::size_t INPUT_BUFFER_SIZE = 1 << 16;
 // Two version bytes and the length of the properties, which are 5 bytes for LZMA.
 constexpr std::size_t HEADER_SIZE = 4;
 constexpr std::size_t PROPERTIES_SIZE = 5;
+// The decoder allocates its whole dictionary at once, as large as the header declares. No match
+// reaches further back than the entry's own beginning, so a dictionary the size of the entry always
+// suffices; beyond this size (7-Zip's default for its higher levels is 32 MiB) the entry is left
+// unchecked rather than let a header claim gigabytes of memory.
+constexpr std::uint32_t MIN_DICTIONARY = 4096;
+constexpr std::uint32_t MAX_DICTIONARY = 48u << 20;
 
 } // namespace
 
@@ -26,7 +33,8 @@ struct TLzmaDecompressStream::TDecoder
     TDecoder &operator=(const TDecoder &) = delete;
 };
 
-TLzmaDecompressStream::TLzmaDecompressStream(TStream &source, std::uint64_t compressedSize)
+TLzmaDecompressStream::TLzmaDecompressStream(TStream &source, std::uint64_t compressedSize,
+                                             std::uint64_t uncompressedSize)
     : FSource(source), FRemainingInput(compressedSize),
       FInput(std::make_unique_for_overwrite<std::uint8_t[]>(INPUT_BUFFER_SIZE))
 {
@@ -41,6 +49,14 @@ TLzmaDecompressStream::TLzmaDecompressStream(TStream &source, std::uint64_t comp
     lzma_filter filters[2] = {{LZMA_FILTER_LZMA1, nullptr}, {LZMA_VLI_UNKNOWN, nullptr}};
     if (lzma_properties_decode(&filters[0], nullptr, header + HEADER_SIZE, PROPERTIES_SIZE) != LZMA_OK)
         throw EZipException("Compressed data is damaged");
+    auto *options = static_cast<lzma_options_lzma *>(filters[0].options);
+    const std::uint64_t needed = std::max<std::uint64_t>(uncompressedSize, MIN_DICTIONARY);
+    options->dict_size = static_cast<std::uint32_t>(std::min<std::uint64_t>(options->dict_size, needed));
+    if (options->dict_size > MAX_DICTIONARY) {
+        std::free(filters[0].options);
+        throw EZipUncheckable("Cannot be checked: LZMA dictionary of " +
+                              std::to_string(options->dict_size >> 20) + " MiB");
+    }
     auto decoder = std::make_unique<TDecoder>();
     const lzma_ret started = lzma_raw_decoder(&decoder->Stream, filters);
     // lzma_properties_decode allocated the options with malloc.

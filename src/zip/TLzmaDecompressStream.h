@@ -12,7 +12,7 @@ class TLzmaDecompressStream : public TStream
 {
   public:
     // Reads the header and starts decompressing at the source's position.
-    TLzmaDecompressStream(TStream &source, std::uint64_t compressedSize);
+    TLzmaDecompressStream(TStream &source, std::uint64_t compressedSize, std::uint64_t uncompressedSize);
     ~TLzmaDecompressStream() override;
 
     // Decompresses up to count bytes; 0 once the data or its end mark has been reached.

@@ -1,6 +1,7 @@
 #include "zip/TZipVerifier.h"
 
 #include "zip/EZipException.h"
+#include "zip/EZipUncheckable.h"
 #include "zip/TCompressionRegistry.h"
 #include "zip/TLittleEndianReader.h"
 #include "zip/TZipExtraFields.h"
@@ -273,7 +274,11 @@ class TEntryChecker
                 FFallback = std::make_unique<TZipFile>();
                 FFallback->Open(FFileName, zmRead);
             }
-            FFallback->Test(static_cast<int>(index));
+            try {
+                FFallback->Test(static_cast<int>(index));
+            } catch (const EZipUncheckable &reason) {
+                return reason.what() + std::string(": ") + Name(index);
+            }
             return {};
         }
         std::uint32_t crc = 0;

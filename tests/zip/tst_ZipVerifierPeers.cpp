@@ -571,4 +571,53 @@ INSTANTIATE_TEST_SUITE_P(
                                  "Cannot be checked: method 93: b.txt"}),
     [](const testing::TestParamInfo<TUncheckable> &info) { return std::string(info.param.Name); });
 
+// --- LZMA dictionaries --------------------------------------------------------------------------
+
+// 7-Zip's LZMA archive of a.txt with the dictionary its data declare set to dictionary and, when size
+// is not 0, the entry's uncompressed size in both headers set to size.
+std::string LzmaWithDictionary(const TTempDir &folder, std::uint32_t dictionary, std::uint32_t size)
+{
+    const std::string made = MadeBy(folder, "7zz a -bd -tzip -mm=LZMA z.zip a.txt >/dev/null", "z.zip");
+    if (made.empty())
+        return {};
+    TBytes bytes = ReadFileBytes(made);
+    const std::size_t local = LocalHeader(bytes, 0);
+    // The data begin with two version bytes, the properties' length, then the properties: one byte of
+    // literal and position bits and the dictionary's size.
+    const std::size_t data = local + 30 + U16At(bytes, local + 26) + U16At(bytes, local + 28);
+    SetU32(bytes, data + 5, dictionary);
+    if (size != 0) {
+        SetU32(bytes, local + 22, size);
+        SetU32(bytes, CentralHeader(bytes, 0) + 24, size);
+    }
+    return Written(folder, bytes);
+}
+
+// The decoder allocates the whole dictionary the data declare; no match reaches further back than the
+// entry's beginning, so an entry is read with a dictionary no larger than itself, and one that would
+// need more than the unit allows is left unchecked, never taken as damage or allowed to claim gigabytes.
+TEST(LzmaDictionary, IsNoLargerThanTheEntry)
+{
+    if (!HavePeers())
+        GTEST_SKIP() << "unzip, 7zz or zip is missing";
+    const TTempDir folder;
+    const std::string archive = LzmaWithDictionary(folder, 1u << 31, 0);
+    ASSERT_FALSE(archive.empty());
+    const TZipVerification found = TZipVerifier::Verify(archive);
+    EXPECT_TRUE(found.Sound) << found.Fault << found.Unchecked;
+}
+
+TEST(LzmaDictionary, BeyondTheLimitIsLeftUnchecked)
+{
+    if (!HavePeers())
+        GTEST_SKIP() << "unzip, 7zz or zip is missing";
+    const TTempDir folder;
+    const std::string archive = LzmaWithDictionary(folder, 1u << 31, 100u << 20);
+    ASSERT_FALSE(archive.empty());
+    const TZipVerification found = TZipVerifier::Verify(archive);
+    EXPECT_FALSE(found.Sound);
+    EXPECT_EQ(found.Fault, "");
+    EXPECT_NE(found.Unchecked.find("LZMA dictionary"), std::string::npos) << found.Unchecked;
+}
+
 } // namespace

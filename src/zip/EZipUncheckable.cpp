@@ -1,0 +1,3 @@
+#include "zip/EZipUncheckable.h"
+
+EZipUncheckable::EZipUncheckable(const std::string &message) : EZipException(message) {}
