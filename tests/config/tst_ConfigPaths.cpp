@@ -14,7 +14,7 @@ class TestConfigPaths : public QObject
 {
     Q_OBJECT
 
-private slots:
+  private slots:
     void init();
     void cleanup();
     void appDataPath_data();
@@ -29,15 +29,14 @@ private slots:
     void fileNames_data();
     void fileNames();
 
-private:
+  private:
     QByteArray m_xdg;
     QByteArray m_home;
     bool m_hadXdg = false;
     bool m_hadHome = false;
 };
 
-namespace
-{
+namespace {
 void setOrUnset(const char *name, const QString &value, bool set)
 {
     if (set)
@@ -70,12 +69,15 @@ void TestConfigPaths::appDataPath_data()
     QTest::addColumn<QString>("expected");
 
     QTest::newRow("XDG_CONFIG_HOME") << u"/srv/cfg"_qs << true << u"/home/ana"_qs << true << u"/srv/cfg"_qs;
-    QTest::newRow("trailing separators dropped") << u"/srv/cfg//"_qs << true << u"/home/ana"_qs << true
-                                                 << u"/srv/cfg"_qs;
+    QTest::newRow("trailing separators dropped")
+        << u"/srv/cfg//"_qs << true << u"/home/ana"_qs << true << u"/srv/cfg"_qs;
     QTest::newRow("root stays root") << u"/"_qs << true << u"/home/ana"_qs << true << u"/"_qs;
-    QTest::newRow("HOME when XDG unset") << QString() << false << u"/home/ana"_qs << true << u"/home/ana/.config"_qs;
-    QTest::newRow("HOME when XDG empty") << QString() << true << u"/home/ana"_qs << true << u"/home/ana/.config"_qs;
-    QTest::newRow("HOME when XDG relative") << u"cfg"_qs << true << u"/home/ana/"_qs << true << u"/home/ana/.config"_qs;
+    QTest::newRow("HOME when XDG unset")
+        << QString() << false << u"/home/ana"_qs << true << u"/home/ana/.config"_qs;
+    QTest::newRow("HOME when XDG empty")
+        << QString() << true << u"/home/ana"_qs << true << u"/home/ana/.config"_qs;
+    QTest::newRow("HOME when XDG relative")
+        << u"cfg"_qs << true << u"/home/ana/"_qs << true << u"/home/ana/.config"_qs;
     QTest::newRow("neither") << QString() << false << QString() << false << QString();
     QTest::newRow("both empty") << QString() << true << QString() << true << QString();
 }
@@ -185,11 +187,12 @@ void TestConfigPaths::listSelection_data()
 
     QTest::newRow("no argument") << QStringList{u"arkivoda"_qs} << QString() << QString();
     QTest::newRow("Posao") << QStringList{u"arkivoda"_qs, u"Posao"_qs} << u"Posao_"_qs << u"Posao"_qs;
-    QTest::newRow("only the first counts") << QStringList{u"arkivoda"_qs, u"Posao"_qs, u"Kuća"_qs} << u"Posao_"_qs
-                                           << u"Posao"_qs;
+    QTest::newRow("only the first counts")
+        << QStringList{u"arkivoda"_qs, u"Posao"_qs, u"Kuća"_qs} << u"Posao_"_qs << u"Posao"_qs;
     QTest::newRow("verbatim") << QStringList{u"arkivoda"_qs, u" Moja lista "_qs} << u" Moja lista _"_qs
                               << u" Moja lista "_qs;
-    QTest::newRow("empty argument still counts") << QStringList{u"arkivoda"_qs, QString()} << u"_"_qs << QString();
+    QTest::newRow("empty argument still counts")
+        << QStringList{u"arkivoda"_qs, QString()} << u"_"_qs << QString();
 }
 
 void TestConfigPaths::listSelection()
@@ -210,12 +213,14 @@ void TestConfigPaths::fileNames_data()
     QTest::addColumn<QString>("settingsFile");
     QTest::addColumn<QString>("listFile");
 
-    QTest::newRow("unnamed") << u"/h/.config/Arkivoda/"_qs << QString() << u"/h/.config/Arkivoda/Arkivoda.ini"_qs
+    QTest::newRow("unnamed") << u"/h/.config/Arkivoda/"_qs << QString()
+                             << u"/h/.config/Arkivoda/Arkivoda.ini"_qs
                              << u"/h/.config/Arkivoda/Arkivoda_bcklst.txt"_qs;
     QTest::newRow("Posao") << u"/h/.config/Arkivoda/"_qs << u"Posao_"_qs
                            << u"/h/.config/Arkivoda/Posao_Arkivoda.ini"_qs
                            << u"/h/.config/Arkivoda/Posao_Arkivoda_bcklst.txt"_qs;
-    QTest::newRow("separator added") << u"/h/Arkivoda"_qs << u"Posao_"_qs << u"/h/Arkivoda/Posao_Arkivoda.ini"_qs
+    QTest::newRow("separator added") << u"/h/Arkivoda"_qs << u"Posao_"_qs
+                                     << u"/h/Arkivoda/Posao_Arkivoda.ini"_qs
                                      << u"/h/Arkivoda/Posao_Arkivoda_bcklst.txt"_qs;
 }
 
