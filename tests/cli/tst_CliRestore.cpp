@@ -53,6 +53,17 @@ QString makeArchive(const TempTree &tree)
     return path;
 }
 
+// An archive written by Python's zipfile, which stores any name as given: writes holds the lines of
+// writestr calls on the archive "z".
+bool writeWithPython(const QString &archive, const QString &writes)
+{
+    QProcess python;
+    python.start(u"python3"_s,
+                 {u"-c"_s, u"import sys, zipfile\nwith zipfile.ZipFile(sys.argv[1], 'w') as z:\n"_s + writes,
+                  archive});
+    return python.waitForFinished() && python.exitCode() == 0;
+}
+
 } // namespace
 
 class tst_CliRestore : public QObject
@@ -137,14 +148,8 @@ void tst_CliRestore::refusedEntriesAreReported()
 {
     TempTree tree;
     const QString archive = tree.path(u"hostile.zip"_s);
-    QProcess python;
-    python.start(u"python3"_s, {u"-c"_s,
-                                u"import sys, zipfile\n"
-                                "with zipfile.ZipFile(sys.argv[1], 'w') as z:\n"
-                                "    z.writestr('../escape.txt', 'x')\n"
-                                "    z.writestr('ok.txt', 'ok')\n"_s,
-                                archive});
-    QVERIFY(python.waitForFinished() && python.exitCode() == 0);
+    QVERIFY(writeWithPython(archive, u"    z.writestr('../escape.txt', 'x')\n"
+                                     "    z.writestr('ok.txt', 'ok')\n"_s));
     const Outcome outcome = cli(tree, {u"--restore"_s, archive, u"--to"_s, tree.path(u"out"_s)});
     QCOMPARE(outcome.exitCode, 1);
     QVERIFY2(outcome.out.contains(u"../escape.txt: Unsafe file name"_s), qPrintable(outcome.out));
@@ -198,16 +203,10 @@ void tst_CliRestore::namesArePrintedEscaped()
     // Names may hold control characters: printed raw they would drive the terminal or forge lines.
     TempTree tree;
     const QString archive = tree.path(u"names.zip"_s);
-    QProcess python;
-    python.start(u"python3"_s, {u"-c"_s,
-                                u"import sys, zipfile\n"
-                                "with zipfile.ZipFile(sys.argv[1], 'w') as z:\n"
-                                "    z.writestr('red\\x1b[31m.txt', 'e')\n"
-                                "    z.writestr('bell\\x07\\r.txt', 'b')\n"
-                                "    z.writestr('two\\nlines\\x00.txt', 'n')\n"
-                                "    z.writestr('../\\x1b[2J.txt', 'x')\n"_s,
-                                archive});
-    QVERIFY(python.waitForFinished() && python.exitCode() == 0);
+    QVERIFY(writeWithPython(archive, u"    z.writestr('red\\x1b[31m.txt', 'e')\n"
+                                     "    z.writestr('bell\\x07\\r.txt', 'b')\n"
+                                     "    z.writestr('two\\nlines\\x00.txt', 'n')\n"
+                                     "    z.writestr('../\\x1b[2J.txt', 'x')\n"_s));
 
     const Outcome listed = cli(tree, {u"--list"_s, archive});
     QCOMPARE(listed.exitCode, 0);
