@@ -490,7 +490,9 @@ void TGlavni::runEnd(RunKind kind)
         if (const QStringList notes = BackupAttempt::notes(record, state); !notes.isEmpty())
             summaryText +=
                 QStringLiteral("\r\n") + notes.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
-        MyMessageDialog(this, message(Msg::CaptionInfo), summaryText + copyLine,
+        // A copy that failed makes the summary a warning, in its title as in its icon.
+        MyMessageDialog(this, message(copyConfirmed ? Msg::CaptionInfo : Msg::CaptionWarning),
+                        summaryText + copyLine,
                         copyConfirmed ? TMsgDlgType::mtInformation : TMsgDlgType::mtWarning, mbOK,
                         {message(Msg::ButtonOk)});
         if (state.file_missing > 0) {
@@ -849,7 +851,8 @@ void TGlavni::showPauseBox(const QString &text)
 
 void TGlavni::showArchiveError(const QString &text, const QString &cause)
 {
-    QMessageBox box(QMessageBox::NoIcon, m_settings.GLOBAL_ApplicationTitle, text, QMessageBox::Ok, this);
+    // A failed archive is an error: its box says so by title and icon alike, as every error box does.
+    QMessageBox box(QMessageBox::Critical, message(Msg::CaptionError), text, QMessageBox::Ok, this);
     box.setObjectName(QStringLiteral("ArchiveErrorBox"));
     box.setWindowModality(Qt::WindowModal);
     box.button(QMessageBox::Ok)->setText(message(Msg::ButtonOk));

@@ -456,6 +456,28 @@ class TestTGlavni : public QObject
         QVERIFY(fixture.control("CB_Shutdown")->isHidden());
     }
 
+    // A copy to the remote target that fails turns the run's summary into a warning, in its title as in
+    // its icon; the archive itself stays as it is.
+    void aFailedCopyMakesTheSummaryAWarning()
+    {
+        Fixture fixture;
+        const QString notAFolder = fixture.tree.writeFile(QStringLiteral("datoteka"), "nije mapa");
+        fixture.tree.writeFile(QStringLiteral("config/Arkivoda/Arkivoda.ini"),
+                               (QStringLiteral("[LokacijaAuto]\r\nPutanja=") + fixture.archiveFolder +
+                                QStringLiteral("\r\n[Udaljeno]\r\nCilj=") + notAFolder +
+                                QStringLiteral("/kopije\r\n"))
+                                   .toUtf8());
+        TGlavni &window = fixture.open();
+        window.AutoZClick();
+
+        QCOMPARE(fixture.archives().size(), 1);
+        QCOMPARE(fixture.dialogs.size(), 1);
+        const MessageDialogRequest &summary = fixture.dialogs.first();
+        QVERIFY2(summary.text.contains(QStringLiteral("Kopija nije poslana")), qPrintable(summary.text));
+        QCOMPARE(summary.type, TMsgDlgType::mtWarning);
+        QCOMPARE(summary.caption, QStringLiteral("Upozorenje"));
+    }
+
     // Each refusal and each outcome, through the window and through arkivoda-cli on the same
     // configuration: both refuse or fail with the same text, and only a run that left a valid archive
     // records it as the last one.
@@ -501,11 +523,16 @@ class TestTGlavni : public QObject
         }
         fixture.saveAnswer = target;
 
-        // An archive that cannot be written is reported by the window's archive error box.
+        // An archive that cannot be written is reported by the window's archive error box, titled and
+        // marked as an error.
         QString archiveErrorText;
+        QString archiveErrorTitle;
+        QMessageBox::Icon archiveErrorIcon = QMessageBox::NoIcon;
         const ModalDriver closeArchiveError(
-            [&archiveErrorText](QWidget *box) {
+            [&](QWidget *box) {
                 archiveErrorText = static_cast<QMessageBox *>(box)->text();
+                archiveErrorTitle = box->windowTitle();
+                archiveErrorIcon = static_cast<QMessageBox *>(box)->icon();
                 box->close();
             },
             QStringLiteral("ArchiveErrorBox"));
@@ -513,6 +540,8 @@ class TestTGlavni : public QObject
         window.runController().waitForWorker();
         QList<MessageDialogRequest> windowErrors = fixture.dialogsCaptioned(QStringLiteral("Greška"));
         if (!archiveErrorText.isEmpty()) {
+            QCOMPARE(archiveErrorTitle, QStringLiteral("Greška"));
+            QCOMPARE(archiveErrorIcon, QMessageBox::Critical);
             QCOMPARE(windowErrors.size(), 0);
             windowErrors << MessageDialogRequest{};
             windowErrors.first().text = archiveErrorText;
