@@ -151,7 +151,7 @@ Provjerite da li je dostupan uređaj na kojem se arhivska datoteka nalazi.</tran
     </message>
     <message>
         <source>65020</source>
-        <translation>Arhiviranje je pauzirano. Pritisnite tipku OK za nastavak...</translation>
+        <translation>Arhiviranje je pauzirano. Pritisnite U redu za nastavak...</translation>
     </message>
     <message>
         <source>65021</source>

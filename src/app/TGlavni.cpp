@@ -841,6 +841,8 @@ void TGlavni::showPauseBox(const QString &text)
 {
     QMessageBox box(QMessageBox::NoIcon, m_settings.GLOBAL_ApplicationTitle, text, QMessageBox::Ok, this);
     box.setObjectName(QStringLiteral("PauseBox"));
+    // The text names this caption: the button must read as the text says, whatever Qt's own language.
+    box.button(QMessageBox::Ok)->setText(message(Msg::ButtonOk));
     // Modal to this window only: the tray menu can still bring the paused run's window up.
     box.setWindowModality(Qt::WindowModal);
     // Shown first so that it has its size, then placed: its corner at the window's left + 190, top + 160.

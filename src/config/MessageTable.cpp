@@ -78,7 +78,7 @@ const QHash<quint16, QString> &croatianTable()
             {QT_TRANSLATE_NOOP("Poruke", "65019"),
              QStringLiteral("finaliziram arhivu i prekidam arhiviranje...")},
             {QT_TRANSLATE_NOOP("Poruke", "65020"),
-             QStringLiteral("Arhiviranje je pauzirano. Pritisnite tipku OK za nastavak...")},
+             QStringLiteral("Arhiviranje je pauzirano. Pritisnite U redu za nastavak...")},
             {QT_TRANSLATE_NOOP("Poruke", "65021"), QStringLiteral("proteklo vrijeme arhiviranja:")},
             {QT_TRANSLATE_NOOP("Poruke", "65022"),
              QStringLiteral(

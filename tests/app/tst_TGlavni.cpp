@@ -19,7 +19,9 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -768,6 +770,7 @@ class TestTGlavni : public QObject
         QPoint expectedCorner;
         QStringList barStates;
         QString boxText;
+        QString buttonText;
         QTimer watch;
         QPointer<QWidget> lastBox;
         connect(&watch, &QTimer::timeout, this, [&] {
@@ -779,6 +782,7 @@ class TestTGlavni : public QObject
             boxCorner = modal->frameGeometry().topLeft();
             expectedCorner = window.frameGeometry().topLeft() + QPoint(190, 160);
             boxText = modal->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"))->text();
+            buttonText = modal->findChild<QPushButton *>()->text();
             barStates << fixture.control("PB")->property("barState").toString()
                       << fixture.control("PBU")->property("barState").toString();
             QTimer::singleShot(2300, modal, &QWidget::close);
@@ -788,7 +792,9 @@ class TestTGlavni : public QObject
         watch.stop();
 
         QCOMPARE(boxes, 1);
-        QCOMPARE(boxText, QStringLiteral("Arhiviranje je pauzirano. Pritisnite tipku OK za nastavak..."));
+        // The text names the one button the box has.
+        QCOMPARE(boxText, QStringLiteral("Arhiviranje je pauzirano. Pritisnite U redu za nastavak..."));
+        QCOMPARE(buttonText, QStringLiteral("U redu"));
         QCOMPARE(boxCorner, expectedCorner);
         QCOMPARE(barStates, (QStringList{QStringLiteral("paused"), QStringLiteral("paused")}));
         QVERIFY(fixture.desktop.launcher.states.contains(LauncherProgress::State::Paused));

@@ -6,6 +6,7 @@
 
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QXmlStreamReader>
@@ -115,6 +116,31 @@ class TestLanguageModules : public QObject
         QVERIFY(std::count_if(m_texts.begin(), m_texts.end(), [](const Message &message) {
                     return message.context == QStringLiteral("PorukeCli");
                 }) == CliMessageTable::keys().size());
+    }
+
+    // The pause box has one button, captioned with the OK button's text: its message tells the user to
+    // press that very caption.
+    void thePauseTextNamesItsButton_data()
+    {
+        QTest::addColumn<QString>("abbreviation");
+        QTest::newRow("built-in") << QString();
+        QTest::newRow("Croatian") << QStringLiteral("HRV");
+        QTest::newRow("English") << QStringLiteral("ENU");
+    }
+
+    void thePauseTextNamesItsButton()
+    {
+        QFETCH(QString, abbreviation);
+        std::unique_ptr<LanguageModule> module;
+        if (!abbreviation.isEmpty()) {
+            module = LanguageModule::open(ModuleFiles::builtModule(abbreviation));
+            QVERIFY(module);
+        }
+        MessageTable::setLanguageModule(module ? &module->translator() : nullptr);
+        const auto builtInAgain = qScopeGuard([] { MessageTable::setLanguageModule(nullptr); });
+        const QString button = MessageTable::text(Msg::ButtonOk);
+        const QString text = MessageTable::text(Msg::PauseBoxText);
+        QVERIFY2(text.contains(QStringLiteral(" ") + button + QStringLiteral(" ")), qPrintable(text));
     }
 
     void everyTextIsTranslated_data()
