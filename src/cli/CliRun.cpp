@@ -118,7 +118,7 @@ int CliRun::verify() const
     // Entries that cannot be checked (encrypted, or packed by a method without a decompressor) leave
     // the archive neither sound nor known to be damaged: exit 1, as for a run that is not complete.
     if (!found.Sound && found.Fault.empty() && found.UncheckedEntries > 0) {
-        out(CliMessageTable::text(CliMsg::VerifyUnchecked)
+        out(CliMessageTable::text(CliMsg::VerifyUnchecked, qint64(found.CheckedEntries))
                 .arg(m_options.verifyFile)
                 .arg(found.CheckedEntries)
                 .arg(found.UncheckedEntries)
@@ -130,7 +130,9 @@ int CliRun::verify() const
                 .arg(m_options.verifyFile, QString::fromLocal8Bit(found.Fault)));
         return Damaged;
     }
-    out(CliMessageTable::text(CliMsg::VerifySound).arg(m_options.verifyFile).arg(found.CheckedEntries));
+    out(CliMessageTable::text(CliMsg::VerifySound, qint64(found.CheckedEntries))
+            .arg(m_options.verifyFile)
+            .arg(found.CheckedEntries));
     return Complete;
 }
 

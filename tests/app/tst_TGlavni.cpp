@@ -327,7 +327,7 @@ class TestTGlavni : public QObject
         QCOMPARE(fixture.desktop.tray.messages.size(), 1);
         QCOMPARE(fixture.desktop.tray.messages.first().title, QStringLiteral("Arkivoda "));
         QCOMPARE(fixture.desktop.tray.messages.first().text,
-                 QStringLiteral("Arhiviranje je završeno bez 1 nedostupnih datoteka ili mapa u arhivu \r\n") +
+                 QStringLiteral("Arhiviranje je završeno bez 1 nedostupne datoteke ili mape u arhivu \r\n") +
                      archive + QStringLiteral("\r\nArhiva je provjerena: ispravna"));
         QCOMPARE(fixture.desktop.tray.messages.first().icon, TrayIcon::BalloonIcon::Warning);
         QCOMPARE(fixture.desktop.tray.messages.first().timeoutMs, 5000);
@@ -343,7 +343,7 @@ class TestTGlavni : public QObject
         const QStringList summary = summaries.first().text.split(QStringLiteral("\r\n"));
         QCOMPARE(
             summary.mid(0, 8),
-            (QStringList{QStringLiteral("Nepotpuno arhiviranje (1 datoteka ili mapa nije bilo dostupno) je "
+            (QStringList{QStringLiteral("Nepotpuno arhiviranje (1 datoteka ili mapa nije bila dostupna) je "
                                         "izvršeno na mapi"),
                          QString(), fixture.archiveFolder, QString(), QStringLiteral("u datoteku"), QString(),
                          archives.first(), QString()}));
@@ -355,7 +355,7 @@ class TestTGlavni : public QObject
         QCOMPARE(warnings.size(), 1);
         QCOMPARE(warnings.first().text,
                  QStringLiteral(
-                     "Tijekom arhiviranja 1 datoteka ili mapa je\r\nbilo nedostupno iz nekog razloga!"));
+                     "Tijekom arhiviranja 1 datoteka ili mapa je\r\nbila nedostupna iz nekog razloga!"));
         QCOMPARE(reportTitle,
                  QStringLiteral("Arkivoda - lista datoteka i mapa koje nisu nađene ili nisu bile "
                                 "dostupne tijekom arhiviranja"));
@@ -1019,7 +1019,7 @@ class TestTGlavni : public QObject
         QTest::newRow("no service, complete") << false << false << false << done;
         QTest::newRow("service, a source missing")
             << true << false << true
-            << QStringLiteral("Arhiviranje je završeno bez 1 nedostupnih datoteka ili mapa u arhivu \n");
+            << QStringLiteral("Arhiviranje je završeno bez 1 nedostupne datoteke ili mape u arhivu \n");
     }
 
     void endOfRunNotification()

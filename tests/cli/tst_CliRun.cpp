@@ -249,16 +249,16 @@ class TestCli : public QObject
         const QString archive = setup.archiveFolder + setup.archives().value(0);
         QCOMPARE(ZipCheck::readerProblems(archive), QStringList());
         QVERIFY(setup.err.contains(
-            QStringLiteral("Tijekom arhiviranja 2 datoteka ili mapa je\nbilo nedostupno")));
+            QStringLiteral("Tijekom arhiviranja 2 datoteke ili mape su\nbile nedostupne")));
         QVERIFY(setup.out.contains(QStringLiteral("\n\nArhiva: ") + archive +
                                    QStringLiteral("\n\n/nema/ovoga\n\n")));
         // Neither the notice nor the summary calls the run done as if nothing were missing.
-        QVERIFY2(setup.out.startsWith(QStringLiteral("Arhiviranje je završeno bez 2 nedostupnih datoteka ili "
-                                                     "mapa u arhivu ") +
+        QVERIFY2(setup.out.startsWith(QStringLiteral("Arhiviranje je završeno bez 2 nedostupne datoteke ili "
+                                                     "mape u arhivu ") +
                                       archive),
                  qPrintable(setup.out));
         QVERIFY(setup.out.contains(QStringLiteral(
-            "Nepotpuno arhiviranje (2 datoteka ili mapa nije bilo dostupno) je izvršeno na mapi")));
+            "Nepotpuno arhiviranje (2 datoteke ili mape nisu bile dostupne) je izvršeno na mapi")));
         QVERIFY(!setup.settingsText().contains(QStringLiteral("Uspjesno=")));
     }
 
@@ -556,7 +556,7 @@ class TestCli : public QObject
         QCOMPARE(names.filter(QStringLiteral("izvor/mapa/b.txt")).size(), 1);
         // The earlier archive, the .part file and the .tmp file; one folder.
         QVERIFY2(
-            setup.out.contains(QStringLiteral("Izostavljeno po izuzecima i mapi arhiva: 3 datoteka, 1 mapa")),
+            setup.out.contains(QStringLiteral("Izostavljeno po izuzecima i mapi arhiva: 3 datoteke, 1 mapa")),
             qPrintable(setup.out));
     }
 
@@ -967,7 +967,7 @@ class TestCli : public QObject
         QTest::addColumn<qint64>("cut");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("said");
-        QTest::newRow("sound") << qint64(0) << 0 << QStringLiteral("je ispravna: provjereno je 3 zapisa.");
+        QTest::newRow("sound") << qint64(0) << 0 << QStringLiteral("je ispravna: provjerena su 3 zapisa.");
         QTest::newRow("truncated") << qint64(30) << 3 << QStringLiteral("nije ispravna: Invalid zip file");
         // A pipe nobody writes to would hold the open forever.
         QTest::newRow("pipe") << qint64(-1) << 3 << QStringLiteral("nije ispravna: Not a regular file");
