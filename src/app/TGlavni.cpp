@@ -412,8 +412,11 @@ void TGlavni::runEnd(RunKind kind)
 {
     const bool automatic = kind == RunKind::Automatic;
     const RunState &state = m_controller.state();
-    setStatusText(message(Msg::StatusFinalising));
-    ui->LBL_Status->repaint();
+    // Only an archive that is there is finalised; after a failure the status line says what failed.
+    if (BackupAttempt::leftArchive(BackupAttempt::outcome(state))) {
+        setStatusText(message(Msg::StatusFinalising));
+        ui->LBL_Status->repaint();
+    }
 
     const BackupAttempt::Record record = BackupAttempt::record(m_settings, kind, state);
     const QString failure = BackupAttempt::failureText(record.outcome, state);

@@ -8,6 +8,7 @@
 
 #include "FakeDesktop.h"
 #include "ModalDriver.h"
+#include "PermissionsBindRoot.h"
 #include "TempTree.h"
 #include "ZipCheck.h"
 
@@ -24,6 +25,8 @@
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using HandOver = RunController::HandOver;
 
@@ -53,6 +56,22 @@ class ShowWatch : public QObject
 
   private:
     std::function<void()> m_shown;
+};
+
+// Records each text a label shows, as it is painted.
+class PaintedTexts : public QObject
+{
+  public:
+    QStringList texts;
+
+  protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            if (const auto *label = qobject_cast<QLabel *>(watched))
+                texts << label->text();
+        return QObject::eventFilter(watched, event);
+    }
 };
 
 } // namespace
@@ -1059,6 +1078,51 @@ class TestTGlavni : public QObject
         window.hide();
         emit fixture.desktop.notifications.actionInvoked(QStringLiteral("default"));
         QVERIFY(window.isVisible());
+    }
+
+    // A run whose archive cannot be made (an archive folder this user may not write) ends with one box,
+    // the archive error's. Afterwards the status line says what failed
+    // and never that the archive is being finalised, and no window lists sources missing from an archive
+    // that does not exist.
+    void aRunWhoseArchiveCannotBeMadeSaysSoOnce()
+    {
+        Fixture fixture;
+        fixture.writeList({fixture.tree.path(QStringLiteral("izvor")), fixture.missing});
+        const QByteArray archiveFolder = QFile::encodeName(fixture.archiveFolder);
+        QVERIFY(::chmod(archiveFolder.constData(), 0555) == 0);
+        const auto writableAgain =
+            qScopeGuard([&archiveFolder] { ::chmod(archiveFolder.constData(), 0755); });
+        const PermissionsBindRoot permissions;
+        if (!permissions.active())
+            QSKIP("permissions cannot be made to bind this user");
+        TGlavni &window = fixture.open();
+        PaintedTexts status;
+        int errorBoxes = 0;
+        const ModalDriver closeArchiveError(
+            [&](QWidget *box) {
+                ++errorBoxes;
+                fixture.control("LBL_Status")->installEventFilter(&status);
+                box->close();
+            },
+            QStringLiteral("ArchiveErrorBox"));
+        const ModalDriver missingFiles([](QWidget *report) { report->close(); },
+                                       QStringLiteral("Form_FilesMissing"));
+
+        window.AutoZClick();
+        window.runController().waitForWorker();
+
+        QCOMPARE(errorBoxes, 1);
+        QCOMPARE(fixture.dialogs.size(), 0);
+        QVERIFY(!missingFiles.acted());
+        QVERIFY(!window.missingFilesWindow());
+        QVERIFY2(!status.texts.contains(QStringLiteral("finaliziram arhivu...")),
+                 qPrintable(status.texts.join(u'|')));
+        QVERIFY2(fixture.control<QLabel>("LBL_Status")
+                     ->text()
+                     .startsWith(QStringLiteral("Arhiviranje nije uspjelo")),
+                 qPrintable(fixture.control<QLabel>("LBL_Status")->text()));
+        QCOMPARE(fixture.archives(), QStringList());
+        QVERIFY(fixture.inIdleLayout());
     }
 
     void restoreFromTheTray()

@@ -867,7 +867,37 @@ class TestCli : public QObject
         QVERIFY(!setup.out.contains(QStringLiteral("Arhiviranje je završeno u arhivu")));
         QVERIFY(!setup.out.contains(QStringLiteral("Arhiviranje je izvršeno na mapi")));
         // No source is reported unavailable.
-        QVERIFY2(!setup.err.contains(QStringLiteral("bilo nedostupno")), qPrintable(setup.err));
+        QVERIFY2(!setup.err.contains(QStringLiteral("Tijekom arhiviranja")), qPrintable(setup.err));
+    }
+
+    // An ordinary user's run into an archive folder of root's: the archive cannot be made, the run says
+    // so once and stops there. Nothing is finalised, and no source is reported missing from an archive
+    // that does not exist (the one not there, or the one the user may not read, which the run never got
+    // to).
+    void aRunWhoseArchiveCannotBeMadeSaysSoOnceAndNoMore()
+    {
+        Setup setup;
+        const QString secret = setup.tree.writeFile(QStringLiteral("izvor/tajno.txt"), "tajna");
+        const QString absent = setup.tree.path(QStringLiteral("nema/ovoga"));
+        setup.writeList({setup.sources, absent});
+        setup.writeSettings(setup.archiveFolder);
+        if (!setup.runAsOrdinaryUser())
+            QSKIP("starting the program as another user needs root");
+        for (const QString &path : {setup.archiveFolder, secret})
+            QVERIFY(::chown(QFile::encodeName(path).constData(), 0, 0) == 0);
+        QVERIFY(::chmod(QFile::encodeName(secret).constData(), 0600) == 0);
+
+        QCOMPARE(setup.run(), 2);
+        const QString said = setup.err + setup.out;
+        QCOMPARE(said.count(QStringLiteral("Arhiviranje nije uspjelo")), 1);
+        QVERIFY2(setup.out.startsWith(QStringLiteral("Arhiviranje nije uspjelo: arhivu ")), qPrintable(said));
+        QVERIFY2(said.contains(QString::fromLocal8Bit(std::strerror(EACCES))), qPrintable(said));
+        QVERIFY2(!said.contains(QStringLiteral("finaliziram")), qPrintable(said));
+        QVERIFY2(!said.contains(QStringLiteral("Tijekom arhiviranja")), qPrintable(said));
+        QVERIFY2(!said.contains(QStringLiteral("nisu nađene")), qPrintable(said));
+        QVERIFY2(!said.contains(absent), qPrintable(said));
+        QCOMPARE(QDir(setup.archiveFolder).entryList(QDir::Files), QStringList());
+        QVERIFY(!setup.settingsText().contains(QStringLiteral("FileA=")));
     }
 
     // Output into a pipe that closes early (arkivoda-cli 2>&1 | head -1) never ends the run.
