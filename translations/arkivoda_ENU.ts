@@ -68,10 +68,14 @@ Archive size: %s MB<byte value="xd"/>
 Compression: %s<byte value="xd"/>
 Duration: %s</translation>
     </message>
-    <message>
+    <message numerus="yes">
         <source>65001</source>
-        <translation>During the backup, %s files or folders<byte value="xd"/>
-were unavailable for some reason!</translation>
+        <translation>
+            <numerusform>During the backup, %s file or folder<byte value="xd"/>
+was unavailable for some reason!</numerusform>
+            <numerusform>During the backup, %s files or folders<byte value="xd"/>
+were unavailable for some reason!</numerusform>
+        </translation>
     </message>
     <message>
         <source>65002</source>
@@ -368,9 +372,12 @@ Failed: %s</translation>
         <source>65075</source>
         <translation>Select the files or folders you want to restore.</translation>
     </message>
-    <message>
+    <message numerus="yes">
         <source>65076</source>
-        <translation>archive %s: %s entries</translation>
+        <translation>
+            <numerusform>archive %s: %s entry</numerusform>
+            <numerusform>archive %s: %s entries</numerusform>
+        </translation>
     </message>
     <message>
         <source>65077</source>
@@ -422,7 +429,7 @@ Failed: %s</translation>
     </message>
     <message>
         <source>65118</source>
-        <translation>Left out by the exclusions and the archive folder: %s files, %s folders</translation>
+        <translation>Left out by the exclusions and the archive folder: %s, %s</translation>
     </message>
     <message>
         <source>65119</source>
@@ -436,17 +443,23 @@ Failed: %s</translation>
         <source>65121</source>
         <translation>Archives dated after this backup (neither counted nor deleted; check the computer's clock):</translation>
     </message>
-    <message>
+    <message numerus="yes">
         <source>65122</source>
-        <translation>Incomplete backup (%s files or folders could not be read) completed in the folder</translation>
+        <translation>
+            <numerusform>Incomplete backup (%s file or folder could not be read) completed in the folder</numerusform>
+            <numerusform>Incomplete backup (%s files or folders could not be read) completed in the folder</numerusform>
+        </translation>
     </message>
     <message>
         <source>65123</source>
         <translation>The backup was stopped; the partial archive was saved to</translation>
     </message>
-    <message>
+    <message numerus="yes">
         <source>65124</source>
-        <translation>The backup has been saved without %s unreadable files or folders to the archive</translation>
+        <translation>
+            <numerusform>The backup has been saved without %s unreadable file or folder to the archive</numerusform>
+            <numerusform>The backup has been saved without %s unreadable files or folders to the archive</numerusform>
+        </translation>
     </message>
     <message>
         <source>65159</source>
@@ -564,9 +577,12 @@ No file manager was found on this computer.</translation>
         <source>65189</source>
         <translation>Older copies at the target could not be deleted: %s</translation>
     </message>
-    <message>
+    <message numerus="yes">
         <source>65190</source>
-        <translation>The connection works: %s holds %s folders.</translation>
+        <translation>
+            <numerusform>The connection works: %s holds %s folder.</numerusform>
+            <numerusform>The connection works: %s holds %s folders.</numerusform>
+        </translation>
     </message>
     <message>
         <source>65191</source>
@@ -651,6 +667,20 @@ No file manager was found on this computer.</translation>
     <message>
         <source>65271</source>
         <translation>system error %s</translation>
+    </message>
+    <message numerus="yes">
+        <source>65390</source>
+        <translation>
+            <numerusform>%s file</numerusform>
+            <numerusform>%s files</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>65391</source>
+        <translation>
+            <numerusform>%s folder</numerusform>
+            <numerusform>%s folders</numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -789,17 +819,23 @@ When restoring: 0 everything was restored, 1 some files were skipped or not rest
         <source>verify-without-file</source>
         <translation>The option --verify lacks the name of the archive file.</translation>
     </message>
-    <message>
+    <message numerus="yes">
         <source>verify-sound</source>
-        <translation>The archive %1 is sound: %2 entries were checked.</translation>
+        <translation>
+            <numerusform>The archive %1 is sound: %2 entry was checked.</numerusform>
+            <numerusform>The archive %1 is sound: %2 entries were checked.</numerusform>
+        </translation>
     </message>
     <message>
         <source>verify-fault</source>
         <translation>The archive %1 is damaged: %2</translation>
     </message>
-    <message>
+    <message numerus="yes">
         <source>verify-unchecked</source>
-        <translation>The archive %1 was not checked in full: %2 entries checked without fault, %3 cannot be checked: %4</translation>
+        <translation>
+            <numerusform>The archive %1 was not checked in full: %2 entry checked without fault, %3 cannot be checked: %4</numerusform>
+            <numerusform>The archive %1 was not checked in full: %2 entries checked without fault, %3 cannot be checked: %4</numerusform>
+        </translation>
     </message>
     <message>
         <source>missing-value</source>

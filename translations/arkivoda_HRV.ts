@@ -68,10 +68,16 @@ Veličina arhive: %s MB<byte value="xd"/>
 Postotak kompresije: %s<byte value="xd"/>
 Trajanje arhiviranja: %s</translation>
     </message>
-    <message>
+    <message numerus="yes">
         <source>65001</source>
-        <translation>Tijekom arhiviranja %s datoteka ili mapa je<byte value="xd"/>
-bilo nedostupno iz nekog razloga!</translation>
+        <translation>
+            <numerusform>Tijekom arhiviranja %s datoteka ili mapa je<byte value="xd"/>
+bila nedostupna iz nekog razloga!</numerusform>
+            <numerusform>Tijekom arhiviranja %s datoteke ili mape su<byte value="xd"/>
+bile nedostupne iz nekog razloga!</numerusform>
+            <numerusform>Tijekom arhiviranja %s datoteka ili mapa je<byte value="xd"/>
+bilo nedostupno iz nekog razloga!</numerusform>
+        </translation>
     </message>
     <message>
         <source>65002</source>
@@ -151,7 +157,7 @@ Provjerite da li je dostupan uređaj na kojem se arhivska datoteka nalazi.</tran
     </message>
     <message>
         <source>65020</source>
-        <translation>Arhiviranje je pauzirano. Pritisnite tipku OK za nastavak...</translation>
+        <translation>Arhiviranje je pauzirano. Pritisnite U redu za nastavak...</translation>
     </message>
     <message>
         <source>65021</source>
@@ -368,9 +374,13 @@ Neuspjelo: %s</translation>
         <source>65075</source>
         <translation>Odaberite datoteke ili mape koje želite vratiti.</translation>
     </message>
-    <message>
+    <message numerus="yes">
         <source>65076</source>
-        <translation>arhiva %s: %s stavki</translation>
+        <translation>
+            <numerusform>arhiva %s: %s stavka</numerusform>
+            <numerusform>arhiva %s: %s stavke</numerusform>
+            <numerusform>arhiva %s: %s stavki</numerusform>
+        </translation>
     </message>
     <message>
         <source>65077</source>
@@ -422,7 +432,7 @@ Neuspjelo: %s</translation>
     </message>
     <message>
         <source>65118</source>
-        <translation>Izostavljeno po izuzecima i mapi arhiva: %s datoteka, %s mapa</translation>
+        <translation>Izostavljeno po izuzecima i mapi arhiva: %s, %s</translation>
     </message>
     <message>
         <source>65119</source>
@@ -436,17 +446,25 @@ Neuspjelo: %s</translation>
         <source>65121</source>
         <translation>Arhive s datumom nakon ovog arhiviranja (nisu brojane ni obrisane; provjerite sat računala):</translation>
     </message>
-    <message>
+    <message numerus="yes">
         <source>65122</source>
-        <translation>Nepotpuno arhiviranje (%s datoteka ili mapa nije bilo dostupno) je izvršeno na mapi</translation>
+        <translation>
+            <numerusform>Nepotpuno arhiviranje (%s datoteka ili mapa nije bila dostupna) je izvršeno na mapi</numerusform>
+            <numerusform>Nepotpuno arhiviranje (%s datoteke ili mape nisu bile dostupne) je izvršeno na mapi</numerusform>
+            <numerusform>Nepotpuno arhiviranje (%s datoteka ili mapa nije bilo dostupno) je izvršeno na mapi</numerusform>
+        </translation>
     </message>
     <message>
         <source>65123</source>
         <translation>Arhiviranje je prekinuto; djelomična arhiva spremljena je u</translation>
     </message>
-    <message>
+    <message numerus="yes">
         <source>65124</source>
-        <translation>Arhiviranje je završeno bez %s nedostupnih datoteka ili mapa u arhivu</translation>
+        <translation>
+            <numerusform>Arhiviranje je završeno bez %s nedostupne datoteke ili mape u arhivu</numerusform>
+            <numerusform>Arhiviranje je završeno bez %s nedostupne datoteke ili mape u arhivu</numerusform>
+            <numerusform>Arhiviranje je završeno bez %s nedostupnih datoteka ili mapa u arhivu</numerusform>
+        </translation>
     </message>
     <message>
         <source>65159</source>
@@ -564,9 +582,13 @@ Na računalu nije pronađen upravitelj datotekama.</translation>
         <source>65189</source>
         <translation>Starije kopije na odredištu nije bilo moguće obrisati: %s</translation>
     </message>
-    <message>
+    <message numerus="yes">
         <source>65190</source>
-        <translation>Veza radi: %s sadrži mapa: %s.</translation>
+        <translation>
+            <numerusform>Veza radi: %s sadrži mapa: %s.</numerusform>
+            <numerusform>Veza radi: %s sadrži mapa: %s.</numerusform>
+            <numerusform>Veza radi: %s sadrži mapa: %s.</numerusform>
+        </translation>
     </message>
     <message>
         <source>65191</source>
@@ -651,6 +673,22 @@ Na računalu nije pronađen upravitelj datotekama.</translation>
     <message>
         <source>65271</source>
         <translation>pogreška sustava %s</translation>
+    </message>
+    <message numerus="yes">
+        <source>65390</source>
+        <translation>
+            <numerusform>%s datoteka</numerusform>
+            <numerusform>%s datoteke</numerusform>
+            <numerusform>%s datoteka</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>65391</source>
+        <translation>
+            <numerusform>%s mapa</numerusform>
+            <numerusform>%s mape</numerusform>
+            <numerusform>%s mapa</numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -789,17 +827,25 @@ Kod vraćanja: 0 sve je vraćeno, 1 neke datoteke su preskočene ili nisu vraće
         <source>verify-without-file</source>
         <translation>Opciji --verify nedostaje naziv arhivske datoteke.</translation>
     </message>
-    <message>
+    <message numerus="yes">
         <source>verify-sound</source>
-        <translation>Arhiva %1 je ispravna: provjereno je %2 zapisa.</translation>
+        <translation>
+            <numerusform>Arhiva %1 je ispravna: provjeren je %2 zapis.</numerusform>
+            <numerusform>Arhiva %1 je ispravna: provjerena su %2 zapisa.</numerusform>
+            <numerusform>Arhiva %1 je ispravna: provjereno je %2 zapisa.</numerusform>
+        </translation>
     </message>
     <message>
         <source>verify-fault</source>
         <translation>Arhiva %1 nije ispravna: %2</translation>
     </message>
-    <message>
+    <message numerus="yes">
         <source>verify-unchecked</source>
-        <translation>Arhiva %1 nije provjerena do kraja: provjereno je %2 zapisa bez greške, %3 nije moguće provjeriti: %4</translation>
+        <translation>
+            <numerusform>Arhiva %1 nije provjerena do kraja: provjeren je %2 zapis bez greške, %3 nije moguće provjeriti: %4</numerusform>
+            <numerusform>Arhiva %1 nije provjerena do kraja: provjerena su %2 zapisa bez greške, %3 nije moguće provjeriti: %4</numerusform>
+            <numerusform>Arhiva %1 nije provjerena do kraja: provjereno je %2 zapisa bez greške, %3 nije moguće provjeriti: %4</numerusform>
+        </translation>
     </message>
     <message>
         <source>missing-value</source>

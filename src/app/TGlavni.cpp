@@ -412,8 +412,11 @@ void TGlavni::runEnd(RunKind kind)
 {
     const bool automatic = kind == RunKind::Automatic;
     const RunState &state = m_controller.state();
-    setStatusText(message(Msg::StatusFinalising));
-    ui->LBL_Status->repaint();
+    // Only an archive that is there is finalised; after a failure the status line says what failed.
+    if (BackupAttempt::leftArchive(BackupAttempt::outcome(state))) {
+        setStatusText(message(Msg::StatusFinalising));
+        ui->LBL_Status->repaint();
+    }
 
     const BackupAttempt::Record record = BackupAttempt::record(m_settings, kind, state);
     const QString failure = BackupAttempt::failureText(record.outcome, state);
@@ -490,7 +493,9 @@ void TGlavni::runEnd(RunKind kind)
         if (const QStringList notes = BackupAttempt::notes(record, state); !notes.isEmpty())
             summaryText +=
                 QStringLiteral("\r\n") + notes.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
-        MyMessageDialog(this, message(Msg::CaptionInfo), summaryText + copyLine,
+        // A copy that failed makes the summary a warning, in its title as in its icon.
+        MyMessageDialog(this, message(copyConfirmed ? Msg::CaptionInfo : Msg::CaptionWarning),
+                        summaryText + copyLine,
                         copyConfirmed ? TMsgDlgType::mtInformation : TMsgDlgType::mtWarning, mbOK,
                         {message(Msg::ButtonOk)});
         if (state.file_missing > 0) {
@@ -839,6 +844,8 @@ void TGlavni::showPauseBox(const QString &text)
 {
     QMessageBox box(QMessageBox::NoIcon, m_settings.GLOBAL_ApplicationTitle, text, QMessageBox::Ok, this);
     box.setObjectName(QStringLiteral("PauseBox"));
+    // The text names this caption: the button must read as the text says, whatever Qt's own language.
+    box.button(QMessageBox::Ok)->setText(message(Msg::ButtonOk));
     // Modal to this window only: the tray menu can still bring the paused run's window up.
     box.setWindowModality(Qt::WindowModal);
     // Shown first so that it has its size, then placed: its corner at the window's left + 190, top + 160.
@@ -849,7 +856,8 @@ void TGlavni::showPauseBox(const QString &text)
 
 void TGlavni::showArchiveError(const QString &text, const QString &cause)
 {
-    QMessageBox box(QMessageBox::NoIcon, m_settings.GLOBAL_ApplicationTitle, text, QMessageBox::Ok, this);
+    // A failed archive is an error: its box says so by title and icon alike, as every error box does.
+    QMessageBox box(QMessageBox::Critical, message(Msg::CaptionError), text, QMessageBox::Ok, this);
     box.setObjectName(QStringLiteral("ArchiveErrorBox"));
     box.setWindowModality(Qt::WindowModal);
     box.button(QMessageBox::Ok)->setText(message(Msg::ButtonOk));

@@ -123,7 +123,7 @@ bool TVracanjeDatoteka::openArchive(const QString &path)
     if (!ui->ED_Trazi->text().isEmpty())
         m_model->setFilter(ui->ED_Trazi->text());
     expandSingleFolders();
-    setStatus(Msg::StatusArchiveOpened, {QFileInfo(path).fileName(), QLocale().toString(count)});
+    setStatus(Msg::StatusArchiveOpened, {QFileInfo(path).fileName(), QLocale().toString(count)}, count);
     setRunning(false);
     return true;
 }
@@ -373,11 +373,13 @@ void TVracanjeDatoteka::setRunning(bool running)
     ui->BTN_Zaustavi->setEnabled(running);
 }
 
-void TVracanjeDatoteka::setStatus(quint16 number, const QStringList &values)
+void TVracanjeDatoteka::setStatus(quint16 number, const QStringList &values, qint64 count)
 {
     m_statusMessage = number;
     m_statusValues = values;
-    ui->LBL_Status->setText(MessageTable::fill(message(number), values));
+    m_statusCount = count;
+    const QString pattern = count >= 0 ? MessageTable::text(number, count) : message(number);
+    ui->LBL_Status->setText(MessageTable::fill(pattern, values));
 }
 
 void TVracanjeDatoteka::changeEvent(QEvent *event)
@@ -385,7 +387,7 @@ void TVracanjeDatoteka::changeEvent(QEvent *event)
     if (event->type() == QEvent::LanguageChange) {
         ui->retranslateUi(this);
         if (m_statusMessage != 0)
-            setStatus(m_statusMessage, m_statusValues);
+            setStatus(m_statusMessage, m_statusValues, m_statusCount);
         emit m_model->headerDataChanged(Qt::Horizontal, 0, ArchiveTreeModel::ColumnCount - 1);
     }
     QWidget::changeEvent(event);

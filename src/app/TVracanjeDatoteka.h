@@ -68,7 +68,8 @@ class TVracanjeDatoteka : public QWidget
     void showProgress();
     void finishRestore(const RestoreJob::Result &result);
     void setRunning(bool running);
-    void setStatus(quint16 message, const QStringList &values = {});
+    // A counted message (count 0 or more) takes the form for its count.
+    void setStatus(quint16 message, const QStringList &values = {}, qint64 count = -1);
 
     std::unique_ptr<Ui::TVracanjeDatoteka> ui;
     ArchiveTreeModel *m_model;
@@ -83,4 +84,5 @@ class TVracanjeDatoteka : public QWidget
     RestoreJob::Progress m_progress; // under m_progressLock
     quint16 m_statusMessage = 0;
     QStringList m_statusValues;
+    qint64 m_statusCount = -1;
 };

@@ -118,7 +118,7 @@ int CliRun::verify() const
     // Entries that cannot be checked (encrypted, or packed by a method without a decompressor) leave
     // the archive neither sound nor known to be damaged: exit 1, as for a run that is not complete.
     if (!found.Sound && found.Fault.empty() && found.UncheckedEntries > 0) {
-        out(CliMessageTable::text(CliMsg::VerifyUnchecked)
+        out(CliMessageTable::text(CliMsg::VerifyUnchecked, qint64(found.CheckedEntries))
                 .arg(m_options.verifyFile)
                 .arg(found.CheckedEntries)
                 .arg(found.UncheckedEntries)
@@ -130,7 +130,9 @@ int CliRun::verify() const
                 .arg(m_options.verifyFile, QString::fromLocal8Bit(found.Fault)));
         return Damaged;
     }
-    out(CliMessageTable::text(CliMsg::VerifySound).arg(m_options.verifyFile).arg(found.CheckedEntries));
+    out(CliMessageTable::text(CliMsg::VerifySound, qint64(found.CheckedEntries))
+            .arg(m_options.verifyFile)
+            .arg(found.CheckedEntries));
     return Complete;
 }
 
@@ -198,7 +200,9 @@ void CliRun::refuse(const BackupAttempt::Preparation &preparation, const Program
 int CliRun::finishRun(const ProgramSettings &settings, const RunState &state, CliRunView &view,
                       BackupAttempt::Kind kind)
 {
-    view.showText(MessageTable::text(Msg::StatusFinalising));
+    // Only an archive that is there is finalised; a failed run says what failed, once, and no more.
+    if (BackupAttempt::leftArchive(BackupAttempt::outcome(state)))
+        view.showText(MessageTable::text(Msg::StatusFinalising));
 
     const BackupAttempt::Record record = BackupAttempt::record(settings, kind, state);
     if (!record.failure.isEmpty())
@@ -207,9 +211,9 @@ int CliRun::finishRun(const ProgramSettings &settings, const RunState &state, Cl
     const bool automatic = kind == BackupAttempt::Kind::Automatic;
     const bool stopped = record.outcome == BackupAttempt::Outcome::Stopped;
     const QString failure = BackupAttempt::failureText(record.outcome, state);
-    view.showText(!failure.isEmpty()
-                      ? failure
-                      : MessageTable::text(stopped ? Msg::StatusRunStopped : Msg::StatusRunComplete));
+    // The failure is the headline on standard output; the status line does not repeat it.
+    if (failure.isEmpty())
+        view.showText(MessageTable::text(stopped ? Msg::StatusRunStopped : Msg::StatusRunComplete));
     view.finishLine();
 
     if (!failure.isEmpty()) {
@@ -225,7 +229,9 @@ int CliRun::finishRun(const ProgramSettings &settings, const RunState &state, Cl
     // What the run found and did beside the archive, whatever its outcome.
     for (const QString &line : BackupAttempt::notes(record, state))
         out(line);
-    if (state.file_missing > 0) {
+    // After a failure the run says what failed and no more: sources missing from an archive that is not
+    // there, or not sound, would read as if a backup had been made without them.
+    if (state.file_missing > 0 && failure.isEmpty()) {
         error(RunSummary::missingWarning(state.file_missing));
         if (settings.GLOBAL_Report) {
             out(MessageTable::text(Msg::TitleMissingFiles) + QLatin1Char(':'));

@@ -1,10 +1,13 @@
 #include "config/CliMessageTable.h"
 
 #include "config/LanguageModule.h"
+#include "config/MessageTable.h"
 #include "config/ResourceModules.h"
 
 #include <QtGlobal>
 
+#include <algorithm>
+#include <limits>
 #include <stdexcept>
 
 namespace {
@@ -135,13 +138,13 @@ const QList<Entry> &entries()
         {CliMsg::VerifyWithoutFile, QT_TRANSLATE_NOOP("PorukeCli", "verify-without-file"),
          QStringLiteral("Opciji --verify nedostaje naziv arhivske datoteke.")},
         // The archive, the number of entries checked.
-        {CliMsg::VerifySound, QT_TRANSLATE_NOOP("PorukeCli", "verify-sound"),
+        {CliMsg::VerifySound, QT_TRANSLATE_N_NOOP("PorukeCli", "verify-sound"),
          QStringLiteral("Arhiva %1 je ispravna: provjereno je %2 zapisa.")},
         // The archive, the first fault found.
         {CliMsg::VerifyFault, QT_TRANSLATE_NOOP("PorukeCli", "verify-fault"),
          QStringLiteral("Arhiva %1 nije ispravna: %2")},
         // The archive, the entries checked, the entries that could not be, why the first could not be.
-        {CliMsg::VerifyUnchecked, QT_TRANSLATE_NOOP("PorukeCli", "verify-unchecked"),
+        {CliMsg::VerifyUnchecked, QT_TRANSLATE_N_NOOP("PorukeCli", "verify-unchecked"),
          QStringLiteral("Arhiva %1 nije provjerena do kraja: provjereno je %2 zapisa bez greške, %3 nije "
                         "moguće provjeriti: %4")},
         // The incomplete archive's file.
@@ -204,6 +207,29 @@ const QList<Entry> &entries()
     return table;
 }
 
+// The other two Croatian forms of the counted texts (plural messages in the modules), whose entry above
+// holds the form for 0 and for 5 and up; the count is the second value.
+struct CroatianCountForms
+{
+    CliMsg::Key key;
+    QString one;
+    QString few;
+};
+
+const QList<CroatianCountForms> &croatianCountForms()
+{
+    static const QList<CroatianCountForms> forms = {
+        {CliMsg::VerifySound, QStringLiteral("Arhiva %1 je ispravna: provjeren je %2 zapis."),
+         QStringLiteral("Arhiva %1 je ispravna: provjerena su %2 zapisa.")},
+        {CliMsg::VerifyUnchecked,
+         QStringLiteral("Arhiva %1 nije provjerena do kraja: provjeren je %2 zapis bez greške, %3 nije "
+                        "moguće provjeriti: %4"),
+         QStringLiteral("Arhiva %1 nije provjerena do kraja: provjerena su %2 zapisa bez greške, %3 nije "
+                        "moguće provjeriti: %4")},
+    };
+    return forms;
+}
+
 const Entry &entry(CliMsg::Key key)
 {
     for (const Entry &each : entries())
@@ -221,9 +247,37 @@ QString CliMessageTable::text(CliMsg::Key key)
     return croatianText(key);
 }
 
+QString CliMessageTable::text(CliMsg::Key key, qint64 count)
+{
+    if (const LanguageModule *module = CurrentResourceModule()) {
+        // As in the program's message table: the module's rule reads the count's last digits.
+        const int n = count > std::numeric_limits<int>::max() ? int(1'000'000'000 + count % 100)
+                                                              : int(std::max<qint64>(count, 0));
+        return module->translator().translate(context, entry(key).moduleKey, nullptr, n);
+    }
+    return croatianText(key, count);
+}
+
 QString CliMessageTable::croatianText(CliMsg::Key key)
 {
     return entry(key).croatian;
+}
+
+QString CliMessageTable::croatianText(CliMsg::Key key, qint64 count)
+{
+    for (const CroatianCountForms &forms : croatianCountForms()) {
+        if (forms.key != key)
+            continue;
+        switch (MessageTable::croatianCountForm(count)) {
+        case MessageTable::CountForm::One:
+            return forms.one;
+        case MessageTable::CountForm::Few:
+            return forms.few;
+        case MessageTable::CountForm::Many:
+            break;
+        }
+    }
+    return croatianText(key);
 }
 
 const char *CliMessageTable::moduleKey(CliMsg::Key key)

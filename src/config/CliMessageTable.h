@@ -62,6 +62,10 @@ class CliMessageTable
     static QString text(CliMsg::Key key);
     // The built-in Croatian text.
     static QString croatianText(CliMsg::Key key);
+    // A counted text (its words follow a count) in the form for count, in the current language; for the
+    // built-in Croatian texts, the form MessageTable::croatianCountForm gives.
+    static QString text(CliMsg::Key key, qint64 count);
+    static QString croatianText(CliMsg::Key key, qint64 count);
     // The key under which language modules carry the text.
     static const char *moduleKey(CliMsg::Key key);
     // Every key of the table.

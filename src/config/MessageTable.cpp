@@ -3,7 +3,10 @@
 #include <QHash>
 #include <QTranslator>
 
+#include <algorithm>
 #include <atomic>
+#include <cstdlib>
+#include <limits>
 
 namespace {
 
@@ -47,7 +50,7 @@ const QHash<quint16, QString> &croatianTable()
                  "%s\r\n\r\n%s\r\n\r\nu datoteku\r\n\r\n%s\r\n\r\nBroj arhiviranih datoteka: %s\r\n"
                  "Ukupna veličina arhiviranih datoteka: %s MB\r\nVeličina arhive: %s MB\r\n"
                  "Postotak kompresije: %s\r\nTrajanje arhiviranja: %s")},
-            {QT_TRANSLATE_NOOP("Poruke", "65001"),
+            {QT_TRANSLATE_N_NOOP("Poruke", "65001"),
              QStringLiteral(
                  "Tijekom arhiviranja %s datoteka ili mapa je\r\nbilo nedostupno iz nekog razloga!")},
             {QT_TRANSLATE_NOOP("Poruke", "65002"),
@@ -78,7 +81,7 @@ const QHash<quint16, QString> &croatianTable()
             {QT_TRANSLATE_NOOP("Poruke", "65019"),
              QStringLiteral("finaliziram arhivu i prekidam arhiviranje...")},
             {QT_TRANSLATE_NOOP("Poruke", "65020"),
-             QStringLiteral("Arhiviranje je pauzirano. Pritisnite tipku OK za nastavak...")},
+             QStringLiteral("Arhiviranje je pauzirano. Pritisnite U redu za nastavak...")},
             {QT_TRANSLATE_NOOP("Poruke", "65021"), QStringLiteral("proteklo vrijeme arhiviranja:")},
             {QT_TRANSLATE_NOOP("Poruke", "65022"),
              QStringLiteral(
@@ -158,7 +161,7 @@ const QHash<quint16, QString> &croatianTable()
             {QT_TRANSLATE_NOOP("Poruke", "65074"), QStringLiteral("Arhivu %s nije moguće otvoriti:\r\n%s")},
             {QT_TRANSLATE_NOOP("Poruke", "65075"),
              QStringLiteral("Odaberite datoteke ili mape koje želite vratiti.")},
-            {QT_TRANSLATE_NOOP("Poruke", "65076"), QStringLiteral("arhiva %s: %s stavki")},
+            {QT_TRANSLATE_N_NOOP("Poruke", "65076"), QStringLiteral("arhiva %s: %s stavki")},
             {QT_TRANSLATE_NOOP("Poruke", "65077"), QStringLiteral("prekidam vraćanje datoteka...")},
             {QT_TRANSLATE_NOOP("Poruke", "65078"),
              QStringLiteral("pod istim je nazivom već vraćen drugi zapis arhive")},
@@ -181,7 +184,7 @@ const QHash<quint16, QString> &croatianTable()
              QStringLiteral("Obrisane su starije arhive ove konfiguracije:")},
             {QT_TRANSLATE_NOOP("Poruke", "65117"), QStringLiteral("Stariju arhivu nije moguće obrisati: %s")},
             {QT_TRANSLATE_NOOP("Poruke", "65118"),
-             QStringLiteral("Izostavljeno po izuzecima i mapi arhiva: %s datoteka, %s mapa")},
+             QStringLiteral("Izostavljeno po izuzecima i mapi arhiva: %s, %s")},
             {QT_TRANSLATE_NOOP("Poruke", "65119"),
              QStringLiteral("Starije arhive nisu obrisane jer ova arhiva nije provjerena.")},
             {QT_TRANSLATE_NOOP("Poruke", "65120"),
@@ -189,12 +192,12 @@ const QHash<quint16, QString> &croatianTable()
             {QT_TRANSLATE_NOOP("Poruke", "65121"),
              QStringLiteral("Arhive s datumom nakon ovog arhiviranja (nisu brojane ni obrisane; provjerite "
                             "sat računala):")},
-            {QT_TRANSLATE_NOOP("Poruke", "65122"),
+            {QT_TRANSLATE_N_NOOP("Poruke", "65122"),
              QStringLiteral(
                  "Nepotpuno arhiviranje (%s datoteka ili mapa nije bilo dostupno) je izvršeno na mapi")},
             {QT_TRANSLATE_NOOP("Poruke", "65123"),
              QStringLiteral("Arhiviranje je prekinuto; djelomična arhiva spremljena je u")},
-            {QT_TRANSLATE_NOOP("Poruke", "65124"),
+            {QT_TRANSLATE_N_NOOP("Poruke", "65124"),
              QStringLiteral("Arhiviranje je završeno bez %s nedostupnih datoteka ili mapa u arhivu")},
             {QT_TRANSLATE_NOOP("Poruke", "65159"),
              QStringLiteral(
@@ -237,7 +240,7 @@ const QHash<quint16, QString> &croatianTable()
              QStringLiteral("Obrisane starije kopije na odredištu: %s")},
             {QT_TRANSLATE_NOOP("Poruke", "65189"),
              QStringLiteral("Starije kopije na odredištu nije bilo moguće obrisati: %s")},
-            {QT_TRANSLATE_NOOP("Poruke", "65190"), QStringLiteral("Veza radi: %s sadrži mapa: %s.")},
+            {QT_TRANSLATE_N_NOOP("Poruke", "65190"), QStringLiteral("Veza radi: %s sadrži mapa: %s.")},
             {QT_TRANSLATE_NOOP("Poruke", "65191"),
              QStringLiteral("Veza radi, ali mapa %s još ne postoji; nastat će pri prvoj kopiji.")},
             {QT_TRANSLATE_NOOP("Poruke", "65192"), QStringLiteral("Veza s %s nije uspjela: %s")},
@@ -266,6 +269,8 @@ const QHash<quint16, QString> &croatianTable()
             {QT_TRANSLATE_NOOP("Poruke", "65269"), QStringLiteral("nedovoljno memorije")},
             {QT_TRANSLATE_NOOP("Poruke", "65270"), QStringLiteral("promijenilo se tijekom čitanja")},
             {QT_TRANSLATE_NOOP("Poruke", "65271"), QStringLiteral("pogreška sustava %s")},
+            {QT_TRANSLATE_N_NOOP("Poruke", "65390"), QStringLiteral("%s datoteka")},
+            {QT_TRANSLATE_N_NOOP("Poruke", "65391"), QStringLiteral("%s mapa")},
         };
         QHash<quint16, QString> byNumber;
         for (const CroatianEntry &entry : entries)
@@ -273,6 +278,40 @@ const QHash<quint16, QString> &croatianTable()
         return byNumber;
     }();
     return table;
+}
+
+// The counted messages (marked for lupdate with QT_TRANSLATE_N_NOOP, plural messages in the modules)
+// hold the Croatian form for 0 and for 5 and up in the table above; here are their other two forms.
+struct CroatianCountForms
+{
+    QString one; // 1, 21, 31, ... but not 11
+    QString few; // 2-4, 22-24, ... but not 12-14
+};
+
+const QHash<quint16, CroatianCountForms> &croatianCountForms()
+{
+    static const QHash<quint16, CroatianCountForms> forms = {
+        {Msg::WarningSourcesMissing,
+         {QStringLiteral("Tijekom arhiviranja %s datoteka ili mapa je\r\nbila nedostupna iz nekog razloga!"),
+          QStringLiteral(
+              "Tijekom arhiviranja %s datoteke ili mape su\r\nbile nedostupne iz nekog razloga!")}},
+        {Msg::StatusArchiveOpened,
+         {QStringLiteral("arhiva %s: %s stavka"), QStringLiteral("arhiva %s: %s stavke")}},
+        {Msg::HeadlineMissing,
+         {QStringLiteral(
+              "Nepotpuno arhiviranje (%s datoteka ili mapa nije bila dostupna) je izvršeno na mapi"),
+          QStringLiteral(
+              "Nepotpuno arhiviranje (%s datoteke ili mape nisu bile dostupne) je izvršeno na mapi")}},
+        {Msg::BalloonRunMissing,
+         {QStringLiteral("Arhiviranje je završeno bez %s nedostupne datoteke ili mape u arhivu"),
+          QStringLiteral("Arhiviranje je završeno bez %s nedostupne datoteke ili mape u arhivu")}},
+        {Msg::CheckConnectionFound,
+         {QStringLiteral("Veza radi: %s sadrži mapa: %s."),
+          QStringLiteral("Veza radi: %s sadrži mapa: %s.")}},
+        {Msg::CountFiles, {QStringLiteral("%s datoteka"), QStringLiteral("%s datoteke")}},
+        {Msg::CountFolders, {QStringLiteral("%s mapa"), QStringLiteral("%s mape")}},
+    };
+    return forms;
 }
 
 } // namespace
@@ -290,6 +329,46 @@ QString MessageTable::text(quint16 number)
 QString MessageTable::croatianText(quint16 number)
 {
     return croatianTable().value(number);
+}
+
+QString MessageTable::text(quint16 number, qint64 count)
+{
+    if (const QTranslator *module = g_languageModule.load()) {
+        const QByteArray key = QByteArray::number(number);
+        // The module picks the form by its own language's rule, which reads a count's last digits: a
+        // count beyond an int keeps its last two. A negative count would pick no form at all.
+        const int n = count > std::numeric_limits<int>::max() ? int(1'000'000'000 + count % 100)
+                                                              : int(std::max<qint64>(count, 0));
+        return module->translate("Poruke", key.constData(), nullptr, n);
+    }
+    return croatianText(number, count);
+}
+
+QString MessageTable::croatianText(quint16 number, qint64 count)
+{
+    const auto forms = croatianCountForms().constFind(number);
+    if (forms == croatianCountForms().constEnd())
+        return croatianText(number);
+    switch (croatianCountForm(count)) {
+    case CountForm::One:
+        return forms->one;
+    case CountForm::Few:
+        return forms->few;
+    case CountForm::Many:
+        break;
+    }
+    return croatianText(number);
+}
+
+MessageTable::CountForm MessageTable::croatianCountForm(qint64 count)
+{
+    const qint64 units = std::abs(count) % 10;
+    const qint64 tensAndUnits = std::abs(count) % 100;
+    if (units == 1 && tensAndUnits != 11)
+        return CountForm::One;
+    if (units >= 2 && units <= 4 && (tensAndUnits < 12 || tensAndUnits > 14))
+        return CountForm::Few;
+    return CountForm::Many;
 }
 
 bool MessageTable::contains(quint16 number)

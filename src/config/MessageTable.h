@@ -159,6 +159,8 @@ enum Number : quint16 {
     ReasonOutOfMemory = 65269,
     ReasonChanged = 65270,
     ReasonSystemError = 65271,
+    CountFiles = 65390,
+    CountFolders = 65391,
 };
 }
 
@@ -169,8 +171,17 @@ class MessageTable
   public:
     // The text of a message in the current language; empty for a number the table does not hold.
     static QString text(quint16 number);
-    // The built-in Croatian text of a message; empty for a number the table does not hold.
+    // The text of a counted message (its words follow a count: "1 datoteka", "2 datoteke", "5 datoteka")
+    // in the form the current language gives count; the count still fills its "%s" as any value does.
+    static QString text(quint16 number, qint64 count);
+    // The built-in Croatian text of a message; empty for a number the table does not hold. For a counted
+    // message, the form for 0 and for 5 and up.
     static QString croatianText(quint16 number);
+    // The built-in Croatian form of a counted message for count (any other message's text).
+    static QString croatianText(quint16 number, qint64 count);
+    // Croatian counts take three forms: 1, 21, 31... (not 11); 2-4, 22-24... (not 12-14); the rest.
+    enum class CountForm { One, Few, Many };
+    static CountForm croatianCountForm(qint64 count);
     // Whether the number is one of the program's own messages.
     static bool contains(quint16 number);
     // Fills the "%s" placeholders of a message text with the values, in order.

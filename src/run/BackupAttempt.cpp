@@ -239,7 +239,7 @@ QString BackupAttempt::endNotice(const Record &record, const RunState &state)
     if (record.outcome == Outcome::Stopped)
         return MessageTable::text(Msg::BalloonRunStopped);
     if (state.file_missing > 0)
-        return MessageTable::fill(MessageTable::text(Msg::BalloonRunMissing),
+        return MessageTable::fill(MessageTable::text(Msg::BalloonRunMissing, state.file_missing),
                                   {QString::number(state.file_missing)});
     return MessageTable::text(Msg::BalloonRunFinished);
 }
@@ -317,9 +317,12 @@ QStringList BackupAttempt::notes(const Record &record, const RunState &state)
     if (!state.leftoverParts.isEmpty())
         lines << MessageTable::text(Msg::LeftoverPartsHeader) << state.leftoverParts;
     if (state.leftOutFiles > 0 || state.leftOutFolders > 0) {
-        lines << MessageTable::fill(
-            MessageTable::text(Msg::LeftOutCount),
-            {RunSummary::count(state.leftOutFiles), RunSummary::count(state.leftOutFolders)});
+        const QString files = MessageTable::fill(MessageTable::text(Msg::CountFiles, state.leftOutFiles),
+                                                 {RunSummary::count(state.leftOutFiles)});
+        const QString folders =
+            MessageTable::fill(MessageTable::text(Msg::CountFolders, state.leftOutFolders),
+                               {RunSummary::count(state.leftOutFolders)});
+        lines << MessageTable::fill(MessageTable::text(Msg::LeftOutCount), {files, folders});
     }
     // A damaged archive is the run's failure, worded by failureText.
     if (leftArchive(record.outcome) && state.verification == RunState::Verification::Sound)

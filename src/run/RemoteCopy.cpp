@@ -339,7 +339,7 @@ QString RemoteCopy::text(const Check &check, const QString &target)
 {
     switch (check.kind) {
     case Check::Kind::Found:
-        return MessageTable::fill(message(Msg::CheckConnectionFound),
+        return MessageTable::fill(MessageTable::text(Msg::CheckConnectionFound, check.folders),
                                   {target.trimmed(), QString::number(check.folders)});
     case Check::Kind::FolderMissing:
         return MessageTable::fill(message(Msg::CheckConnectionFolderMissing), {target.trimmed()});

@@ -25,8 +25,8 @@ RunSummary::RunSummary(const RunState &state, qint64 archiveSize, const QLocale 
     if (state.PrekidArhiviranja)
         m_headline = MessageTable::text(Msg::HeadlinePartial);
     else if (state.file_missing > 0)
-        m_headline =
-            MessageTable::fill(MessageTable::text(Msg::HeadlineMissing), {count(state.file_missing, locale)});
+        m_headline = MessageTable::fill(MessageTable::text(Msg::HeadlineMissing, state.file_missing),
+                                        {count(state.file_missing, locale)});
     else
         m_headline = MessageTable::text(Msg::HeadlineComplete);
     const qsizetype lastSeparator = state.arhiva_file.lastIndexOf(QLatin1Char('/'));
@@ -76,7 +76,8 @@ QString RunSummary::elapsedText(qint64 seconds)
 
 QString RunSummary::missingWarning(qint32 missing)
 {
-    return MessageTable::fill(MessageTable::text(Msg::WarningSourcesMissing), {QString::number(missing)});
+    return MessageTable::fill(MessageTable::text(Msg::WarningSourcesMissing, missing),
+                              {QString::number(missing)});
 }
 
 QStringList RunSummary::missingReport(const RunState &state, bool automaticRun)

@@ -127,9 +127,10 @@ MessageDialog::MessageDialog(const MessageDialogRequest &request) : QDialog(requ
     setWindowModality(request.owner ? Qt::WindowModal : Qt::ApplicationModal);
 
     auto *icon = new QLabel(this);
+    icon->setObjectName(QStringLiteral("icon"));
     const int iconSize = style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, this);
     icon->setPixmap(style()->standardIcon(iconOf(request.type), nullptr, this).pixmap(iconSize, iconSize));
-    icon->setAlignment(Qt::AlignTop);
+    icon->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     // Read-only text that looks like a label: selectable and copied as a label's is, but wrapped
     // inside a word that is too long for a line, and scrolled when it is too tall for the screen.
     auto *text = new QTextEdit(this);
@@ -184,8 +185,10 @@ MessageDialog::MessageDialog(const MessageDialogRequest &request) : QDialog(requ
 
     auto *message = new QHBoxLayout;
     message->setSpacing(16);
-    message->addWidget(icon);
-    message->addWidget(text, 1);
+    message->addWidget(icon, 0, Qt::AlignTop);
+    message->addWidget(text);
+    // A row of buttons wider than icon and text leaves its surplus after the text, not between the two.
+    message->addStretch(1);
     auto *layout = new QVBoxLayout(this);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->setContentsMargins(16, 16, 16, 12);

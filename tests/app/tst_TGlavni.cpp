@@ -8,6 +8,7 @@
 
 #include "FakeDesktop.h"
 #include "ModalDriver.h"
+#include "PermissionsBindRoot.h"
 #include "TempTree.h"
 #include "ZipCheck.h"
 
@@ -19,9 +20,13 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using HandOver = RunController::HandOver;
 
@@ -51,6 +56,22 @@ class ShowWatch : public QObject
 
   private:
     std::function<void()> m_shown;
+};
+
+// Records each text a label shows, as it is painted.
+class PaintedTexts : public QObject
+{
+  public:
+    QStringList texts;
+
+  protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            if (const auto *label = qobject_cast<QLabel *>(watched))
+                texts << label->text();
+        return QObject::eventFilter(watched, event);
+    }
 };
 
 } // namespace
@@ -325,7 +346,7 @@ class TestTGlavni : public QObject
         QCOMPARE(fixture.desktop.tray.messages.size(), 1);
         QCOMPARE(fixture.desktop.tray.messages.first().title, QStringLiteral("Arkivoda "));
         QCOMPARE(fixture.desktop.tray.messages.first().text,
-                 QStringLiteral("Arhiviranje je završeno bez 1 nedostupnih datoteka ili mapa u arhivu \r\n") +
+                 QStringLiteral("Arhiviranje je završeno bez 1 nedostupne datoteke ili mape u arhivu \r\n") +
                      archive + QStringLiteral("\r\nArhiva je provjerena: ispravna"));
         QCOMPARE(fixture.desktop.tray.messages.first().icon, TrayIcon::BalloonIcon::Warning);
         QCOMPARE(fixture.desktop.tray.messages.first().timeoutMs, 5000);
@@ -341,7 +362,7 @@ class TestTGlavni : public QObject
         const QStringList summary = summaries.first().text.split(QStringLiteral("\r\n"));
         QCOMPARE(
             summary.mid(0, 8),
-            (QStringList{QStringLiteral("Nepotpuno arhiviranje (1 datoteka ili mapa nije bilo dostupno) je "
+            (QStringList{QStringLiteral("Nepotpuno arhiviranje (1 datoteka ili mapa nije bila dostupna) je "
                                         "izvršeno na mapi"),
                          QString(), fixture.archiveFolder, QString(), QStringLiteral("u datoteku"), QString(),
                          archives.first(), QString()}));
@@ -353,7 +374,7 @@ class TestTGlavni : public QObject
         QCOMPARE(warnings.size(), 1);
         QCOMPARE(warnings.first().text,
                  QStringLiteral(
-                     "Tijekom arhiviranja 1 datoteka ili mapa je\r\nbilo nedostupno iz nekog razloga!"));
+                     "Tijekom arhiviranja 1 datoteka ili mapa je\r\nbila nedostupna iz nekog razloga!"));
         QCOMPARE(reportTitle,
                  QStringLiteral("Arkivoda - lista datoteka i mapa koje nisu nađene ili nisu bile "
                                 "dostupne tijekom arhiviranja"));
@@ -456,6 +477,28 @@ class TestTGlavni : public QObject
         QVERIFY(fixture.control("CB_Shutdown")->isHidden());
     }
 
+    // A copy to the remote target that fails turns the run's summary into a warning, in its title as in
+    // its icon; the archive itself stays as it is.
+    void aFailedCopyMakesTheSummaryAWarning()
+    {
+        Fixture fixture;
+        const QString notAFolder = fixture.tree.writeFile(QStringLiteral("datoteka"), "nije mapa");
+        fixture.tree.writeFile(QStringLiteral("config/Arkivoda/Arkivoda.ini"),
+                               (QStringLiteral("[LokacijaAuto]\r\nPutanja=") + fixture.archiveFolder +
+                                QStringLiteral("\r\n[Udaljeno]\r\nCilj=") + notAFolder +
+                                QStringLiteral("/kopije\r\n"))
+                                   .toUtf8());
+        TGlavni &window = fixture.open();
+        window.AutoZClick();
+
+        QCOMPARE(fixture.archives().size(), 1);
+        QCOMPARE(fixture.dialogs.size(), 1);
+        const MessageDialogRequest &summary = fixture.dialogs.first();
+        QVERIFY2(summary.text.contains(QStringLiteral("Kopija nije poslana")), qPrintable(summary.text));
+        QCOMPARE(summary.type, TMsgDlgType::mtWarning);
+        QCOMPARE(summary.caption, QStringLiteral("Upozorenje"));
+    }
+
     // Each refusal and each outcome, through the window and through arkivoda-cli on the same
     // configuration: both refuse or fail with the same text, and only a run that left a valid archive
     // records it as the last one.
@@ -501,11 +544,16 @@ class TestTGlavni : public QObject
         }
         fixture.saveAnswer = target;
 
-        // An archive that cannot be written is reported by the window's archive error box.
+        // An archive that cannot be written is reported by the window's archive error box, titled and
+        // marked as an error.
         QString archiveErrorText;
+        QString archiveErrorTitle;
+        QMessageBox::Icon archiveErrorIcon = QMessageBox::NoIcon;
         const ModalDriver closeArchiveError(
-            [&archiveErrorText](QWidget *box) {
+            [&](QWidget *box) {
                 archiveErrorText = static_cast<QMessageBox *>(box)->text();
+                archiveErrorTitle = box->windowTitle();
+                archiveErrorIcon = static_cast<QMessageBox *>(box)->icon();
                 box->close();
             },
             QStringLiteral("ArchiveErrorBox"));
@@ -513,6 +561,8 @@ class TestTGlavni : public QObject
         window.runController().waitForWorker();
         QList<MessageDialogRequest> windowErrors = fixture.dialogsCaptioned(QStringLiteral("Greška"));
         if (!archiveErrorText.isEmpty()) {
+            QCOMPARE(archiveErrorTitle, QStringLiteral("Greška"));
+            QCOMPARE(archiveErrorIcon, QMessageBox::Critical);
             QCOMPARE(windowErrors.size(), 0);
             windowErrors << MessageDialogRequest{};
             windowErrors.first().text = archiveErrorText;
@@ -739,6 +789,7 @@ class TestTGlavni : public QObject
         QPoint expectedCorner;
         QStringList barStates;
         QString boxText;
+        QString buttonText;
         QTimer watch;
         QPointer<QWidget> lastBox;
         connect(&watch, &QTimer::timeout, this, [&] {
@@ -750,6 +801,7 @@ class TestTGlavni : public QObject
             boxCorner = modal->frameGeometry().topLeft();
             expectedCorner = window.frameGeometry().topLeft() + QPoint(190, 160);
             boxText = modal->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"))->text();
+            buttonText = modal->findChild<QPushButton *>()->text();
             barStates << fixture.control("PB")->property("barState").toString()
                       << fixture.control("PBU")->property("barState").toString();
             QTimer::singleShot(2300, modal, &QWidget::close);
@@ -759,7 +811,9 @@ class TestTGlavni : public QObject
         watch.stop();
 
         QCOMPARE(boxes, 1);
-        QCOMPARE(boxText, QStringLiteral("Arhiviranje je pauzirano. Pritisnite tipku OK za nastavak..."));
+        // The text names the one button the box has.
+        QCOMPARE(boxText, QStringLiteral("Arhiviranje je pauzirano. Pritisnite U redu za nastavak..."));
+        QCOMPARE(buttonText, QStringLiteral("U redu"));
         QCOMPARE(boxCorner, expectedCorner);
         QCOMPARE(barStates, (QStringList{QStringLiteral("paused"), QStringLiteral("paused")}));
         QVERIFY(fixture.desktop.launcher.states.contains(LauncherProgress::State::Paused));
@@ -984,7 +1038,7 @@ class TestTGlavni : public QObject
         QTest::newRow("no service, complete") << false << false << false << done;
         QTest::newRow("service, a source missing")
             << true << false << true
-            << QStringLiteral("Arhiviranje je završeno bez 1 nedostupnih datoteka ili mapa u arhivu \n");
+            << QStringLiteral("Arhiviranje je završeno bez 1 nedostupne datoteke ili mape u arhivu \n");
     }
 
     void endOfRunNotification()
@@ -1024,6 +1078,51 @@ class TestTGlavni : public QObject
         window.hide();
         emit fixture.desktop.notifications.actionInvoked(QStringLiteral("default"));
         QVERIFY(window.isVisible());
+    }
+
+    // A run whose archive cannot be made (an archive folder this user may not write) ends with one box,
+    // the archive error's. Afterwards the status line says what failed
+    // and never that the archive is being finalised, and no window lists sources missing from an archive
+    // that does not exist.
+    void aRunWhoseArchiveCannotBeMadeSaysSoOnce()
+    {
+        Fixture fixture;
+        fixture.writeList({fixture.tree.path(QStringLiteral("izvor")), fixture.missing});
+        const QByteArray archiveFolder = QFile::encodeName(fixture.archiveFolder);
+        QVERIFY(::chmod(archiveFolder.constData(), 0555) == 0);
+        const auto writableAgain =
+            qScopeGuard([&archiveFolder] { ::chmod(archiveFolder.constData(), 0755); });
+        const PermissionsBindRoot permissions;
+        if (!permissions.active())
+            QSKIP("permissions cannot be made to bind this user");
+        TGlavni &window = fixture.open();
+        PaintedTexts status;
+        int errorBoxes = 0;
+        const ModalDriver closeArchiveError(
+            [&](QWidget *box) {
+                ++errorBoxes;
+                fixture.control("LBL_Status")->installEventFilter(&status);
+                box->close();
+            },
+            QStringLiteral("ArchiveErrorBox"));
+        const ModalDriver missingFiles([](QWidget *report) { report->close(); },
+                                       QStringLiteral("Form_FilesMissing"));
+
+        window.AutoZClick();
+        window.runController().waitForWorker();
+
+        QCOMPARE(errorBoxes, 1);
+        QCOMPARE(fixture.dialogs.size(), 0);
+        QVERIFY(!missingFiles.acted());
+        QVERIFY(!window.missingFilesWindow());
+        QVERIFY2(!status.texts.contains(QStringLiteral("finaliziram arhivu...")),
+                 qPrintable(status.texts.join(u'|')));
+        QVERIFY2(fixture.control<QLabel>("LBL_Status")
+                     ->text()
+                     .startsWith(QStringLiteral("Arhiviranje nije uspjelo")),
+                 qPrintable(fixture.control<QLabel>("LBL_Status")->text()));
+        QCOMPARE(fixture.archives(), QStringList());
+        QVERIFY(fixture.inIdleLayout());
     }
 
     void restoreFromTheTray()

@@ -249,16 +249,16 @@ class TestCli : public QObject
         const QString archive = setup.archiveFolder + setup.archives().value(0);
         QCOMPARE(ZipCheck::readerProblems(archive), QStringList());
         QVERIFY(setup.err.contains(
-            QStringLiteral("Tijekom arhiviranja 2 datoteka ili mapa je\nbilo nedostupno")));
+            QStringLiteral("Tijekom arhiviranja 2 datoteke ili mape su\nbile nedostupne")));
         QVERIFY(setup.out.contains(QStringLiteral("\n\nArhiva: ") + archive +
                                    QStringLiteral("\n\n/nema/ovoga\n\n")));
         // Neither the notice nor the summary calls the run done as if nothing were missing.
-        QVERIFY2(setup.out.startsWith(QStringLiteral("Arhiviranje je završeno bez 2 nedostupnih datoteka ili "
-                                                     "mapa u arhivu ") +
+        QVERIFY2(setup.out.startsWith(QStringLiteral("Arhiviranje je završeno bez 2 nedostupne datoteke ili "
+                                                     "mape u arhivu ") +
                                       archive),
                  qPrintable(setup.out));
         QVERIFY(setup.out.contains(QStringLiteral(
-            "Nepotpuno arhiviranje (2 datoteka ili mapa nije bilo dostupno) je izvršeno na mapi")));
+            "Nepotpuno arhiviranje (2 datoteke ili mape nisu bile dostupne) je izvršeno na mapi")));
         QVERIFY(!setup.settingsText().contains(QStringLiteral("Uspjesno=")));
     }
 
@@ -556,7 +556,7 @@ class TestCli : public QObject
         QCOMPARE(names.filter(QStringLiteral("izvor/mapa/b.txt")).size(), 1);
         // The earlier archive, the .part file and the .tmp file; one folder.
         QVERIFY2(
-            setup.out.contains(QStringLiteral("Izostavljeno po izuzecima i mapi arhiva: 3 datoteka, 1 mapa")),
+            setup.out.contains(QStringLiteral("Izostavljeno po izuzecima i mapi arhiva: 3 datoteke, 1 mapa")),
             qPrintable(setup.out));
     }
 
@@ -867,7 +867,37 @@ class TestCli : public QObject
         QVERIFY(!setup.out.contains(QStringLiteral("Arhiviranje je završeno u arhivu")));
         QVERIFY(!setup.out.contains(QStringLiteral("Arhiviranje je izvršeno na mapi")));
         // No source is reported unavailable.
-        QVERIFY2(!setup.err.contains(QStringLiteral("bilo nedostupno")), qPrintable(setup.err));
+        QVERIFY2(!setup.err.contains(QStringLiteral("Tijekom arhiviranja")), qPrintable(setup.err));
+    }
+
+    // An ordinary user's run into an archive folder of root's: the archive cannot be made, the run says
+    // so once and stops there. Nothing is finalised, and no source is reported missing from an archive
+    // that does not exist (the one not there, or the one the user may not read, which the run never got
+    // to).
+    void aRunWhoseArchiveCannotBeMadeSaysSoOnceAndNoMore()
+    {
+        Setup setup;
+        const QString secret = setup.tree.writeFile(QStringLiteral("izvor/tajno.txt"), "tajna");
+        const QString absent = setup.tree.path(QStringLiteral("nema/ovoga"));
+        setup.writeList({setup.sources, absent});
+        setup.writeSettings(setup.archiveFolder);
+        if (!setup.runAsOrdinaryUser())
+            QSKIP("starting the program as another user needs root");
+        for (const QString &path : {setup.archiveFolder, secret})
+            QVERIFY(::chown(QFile::encodeName(path).constData(), 0, 0) == 0);
+        QVERIFY(::chmod(QFile::encodeName(secret).constData(), 0600) == 0);
+
+        QCOMPARE(setup.run(), 2);
+        const QString said = setup.err + setup.out;
+        QCOMPARE(said.count(QStringLiteral("Arhiviranje nije uspjelo")), 1);
+        QVERIFY2(setup.out.startsWith(QStringLiteral("Arhiviranje nije uspjelo: arhivu ")), qPrintable(said));
+        QVERIFY2(said.contains(QString::fromLocal8Bit(std::strerror(EACCES))), qPrintable(said));
+        QVERIFY2(!said.contains(QStringLiteral("finaliziram")), qPrintable(said));
+        QVERIFY2(!said.contains(QStringLiteral("Tijekom arhiviranja")), qPrintable(said));
+        QVERIFY2(!said.contains(QStringLiteral("nisu nađene")), qPrintable(said));
+        QVERIFY2(!said.contains(absent), qPrintable(said));
+        QCOMPARE(QDir(setup.archiveFolder).entryList(QDir::Files), QStringList());
+        QVERIFY(!setup.settingsText().contains(QStringLiteral("FileA=")));
     }
 
     // Output into a pipe that closes early (arkivoda-cli 2>&1 | head -1) never ends the run.
@@ -967,7 +997,7 @@ class TestCli : public QObject
         QTest::addColumn<qint64>("cut");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("said");
-        QTest::newRow("sound") << qint64(0) << 0 << QStringLiteral("je ispravna: provjereno je 3 zapisa.");
+        QTest::newRow("sound") << qint64(0) << 0 << QStringLiteral("je ispravna: provjerena su 3 zapisa.");
         QTest::newRow("truncated") << qint64(30) << 3 << QStringLiteral("nije ispravna: Invalid zip file");
         // A pipe nobody writes to would hold the open forever.
         QTest::newRow("pipe") << qint64(-1) << 3 << QStringLiteral("nije ispravna: Not a regular file");

@@ -101,7 +101,7 @@ class TestRunSummary : public QObject
         QCOMPARE(RunSummary::missingReport(state, false), state.file_missing_list);
         QCOMPARE(RunSummary::missingWarning(2),
                  QStringLiteral(
-                     "Tijekom arhiviranja 2 datoteka ili mapa je\r\nbilo nedostupno iz nekog razloga!"));
+                     "Tijekom arhiviranja 2 datoteke ili mape su\r\nbile nedostupne iz nekog razloga!"));
     }
 };
 

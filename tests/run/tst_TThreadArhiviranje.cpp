@@ -670,7 +670,7 @@ class TestArchivingWorker : public QObject
         run.start(archive);
 
         QCOMPARE(run.view.pauseBoxes,
-                 QStringList{QStringLiteral("Arhiviranje je pauzirano. Pritisnite tipku OK za nastavak...")});
+                 QStringList{QStringLiteral("Arhiviranje je pauzirano. Pritisnite U redu za nastavak...")});
         QVERIFY(!run.controller.state().Pauza);
         // The list's copy, the pause box and the archive's naming.
         QCOMPARE(run.controller.blockingWaits(), 3);

@@ -6,6 +6,7 @@
 #include "ModalDriver.h"
 
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -269,6 +270,39 @@ class TestMyMessageDialog : public QObject
         // A text that fits is shown whole: its wrapped lines fill the text's height, no more.
         if (!scrolls)
             QCOMPARE(scrollRange, 0);
+    }
+
+    // However wide the row of buttons makes the dialog, the text stands at a fixed distance beside
+    // the icon.
+    void textStandsBesideItsIcon_data()
+    {
+        QTest::addColumn<TMsgDlgButtons>("buttons");
+        QTest::newRow("one button") << TMsgDlgButtons(mbOK);
+        QTest::newRow("six buttons, as in the restore question")
+            << (mbYes | mbNo | mbOK | mbAbort | mbRetry | mbIgnore);
+    }
+
+    void textStandsBesideItsIcon()
+    {
+        QFETCH(TMsgDlgButtons, buttons);
+        MessageDialogRequest request;
+        request.caption = QStringLiteral("Odluka");
+        request.text = QStringLiteral("Datoteka /tmp/a.txt već postoji.");
+        request.type = TMsgDlgType::mtConfirmation;
+        request.buttons = buttons;
+        request.captions = {QStringLiteral("Zamijeni"),        QStringLiteral("Preskoči"),
+                            QStringLiteral("Zadrži oboje"),    QStringLiteral("Zamijeni za sve"),
+                            QStringLiteral("Preskoči za sve"), QStringLiteral("Zadrži oboje za sve")};
+        MessageDialog dialog(request);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        const auto *icon = dialog.findChild<QLabel *>();
+        const auto *text = dialog.findChild<QTextEdit *>(QStringLiteral("text"));
+        QVERIFY(icon && text);
+        const QPixmap pixmap = icon->pixmap();
+        const int iconRight = icon->x() + int(pixmap.width() / pixmap.devicePixelRatio());
+        QCOMPARE(text->x() - iconRight, 16);
+        QVERIFY(text->y() >= icon->y());
     }
 
     void aHookAnswersWithoutADialog()
