@@ -652,6 +652,10 @@ No file manager was found on this computer.</translation>
         <source>65271</source>
         <translation>system error %s</translation>
     </message>
+    <message>
+        <source>65360</source>
+        <translation>restoring files finished with errors, failed: %s</translation>
+    </message>
 </context>
 <context>
     <name>PorukeCli</name>

@@ -652,6 +652,10 @@ Na računalu nije pronađen upravitelj datotekama.</translation>
         <source>65271</source>
         <translation>pogreška sustava %s</translation>
     </message>
+    <message>
+        <source>65360</source>
+        <translation>vraćanje datoteka je završeno s pogreškama, neuspjelo: %s</translation>
+    </message>
 </context>
 <context>
     <name>PorukeCli</name>

@@ -9,6 +9,7 @@
 #include "ui/OpenFileDialog.h"
 #include "ui_TVracanjeDatoteka.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
@@ -31,6 +32,8 @@ QString message(quint16 number)
 constexpr int PROGRESS_INTERVAL_MS = 100;
 // A filter that leaves at most this many items shown opens every folder at once.
 constexpr int EXPAND_ALL_LIMIT = 2000;
+// The red of the main window's bar after a failed run.
+const QColor FAILED_BAR_COLOUR(0xD4, 0x24, 0x24);
 
 } // namespace
 
@@ -63,6 +66,7 @@ TVracanjeDatoteka::TVracanjeDatoteka(const QString &archiveFolder, const QString
 
     fillArchiveList(archiveFolder, lastManualArchive);
     setRunning(false);
+    showBarFailed(false);
 }
 
 TVracanjeDatoteka::~TVracanjeDatoteka()
@@ -246,6 +250,7 @@ void TVracanjeDatoteka::startRestore(QList<RestoreItem> items)
         m_progress = {};
     }
     setRunning(true);
+    showBarFailed(false);
     ui->PB_Vracanje->setValue(0);
     if (m_launcher) {
         m_launcher->SetProgressState(LauncherProgress::State::Normal);
@@ -335,10 +340,17 @@ void TVracanjeDatoteka::finishRestore(const RestoreJob::Result &result)
     showProgress();
     if (!result.stopped)
         ui->PB_Vracanje->setValue(100);
+    // A full bar in its normal colour would read as a clean restore after the summary is closed.
+    showBarFailed(!result.failed.isEmpty());
     if (m_launcher)
         m_launcher->SetProgressState(LauncherProgress::State::NoProgress);
     setRunning(false);
-    setStatus(result.stopped ? Msg::StatusRestoreStopped : Msg::StatusRestoreComplete);
+    if (result.stopped)
+        setStatus(Msg::StatusRestoreStopped);
+    else if (!result.failed.isEmpty())
+        setStatus(Msg::StatusRestoreFailed, {QLocale().toString(result.failed.size())});
+    else
+        setStatus(Msg::StatusRestoreComplete);
 
     QString summary =
         MessageTable::fill(message(Msg::RestoreSummary),
@@ -371,6 +383,16 @@ void TVracanjeDatoteka::setRunning(bool running)
     ui->BTN_VratiIzvorno->setEnabled(!running && haveArchive);
     ui->BTN_Zatvori->setEnabled(!running);
     ui->BTN_Zaustavi->setEnabled(running);
+}
+
+void TVracanjeDatoteka::showBarFailed(bool failed)
+{
+    QPalette palette = QApplication::palette(ui->PB_Vracanje);
+    if (failed)
+        palette.setColor(QPalette::Highlight, FAILED_BAR_COLOUR);
+    ui->PB_Vracanje->setPalette(palette);
+    // Named as the main window names the state of its bars, for tests and style sheets.
+    ui->PB_Vracanje->setProperty("barState", failed ? QStringLiteral("error") : QStringLiteral("normal"));
 }
 
 void TVracanjeDatoteka::setStatus(quint16 number, const QStringList &values)

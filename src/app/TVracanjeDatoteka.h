@@ -68,6 +68,8 @@ class TVracanjeDatoteka : public QWidget
     void showProgress();
     void finishRestore(const RestoreJob::Result &result);
     void setRunning(bool running);
+    // Marks the bar red after a restore in which entries failed; normal otherwise.
+    void showBarFailed(bool failed);
     void setStatus(quint16 message, const QStringList &values = {});
 
     std::unique_ptr<Ui::TVracanjeDatoteka> ui;

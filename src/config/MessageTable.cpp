@@ -266,6 +266,8 @@ const QHash<quint16, QString> &croatianTable()
             {QT_TRANSLATE_NOOP("Poruke", "65269"), QStringLiteral("nedovoljno memorije")},
             {QT_TRANSLATE_NOOP("Poruke", "65270"), QStringLiteral("promijenilo se tijekom čitanja")},
             {QT_TRANSLATE_NOOP("Poruke", "65271"), QStringLiteral("pogreška sustava %s")},
+            {QT_TRANSLATE_NOOP("Poruke", "65360"),
+             QStringLiteral("vraćanje datoteka je završeno s pogreškama, neuspjelo: %s")},
         };
         QHash<quint16, QString> byNumber;
         for (const CroatianEntry &entry : entries)

@@ -159,6 +159,7 @@ enum Number : quint16 {
     ReasonOutOfMemory = 65269,
     ReasonChanged = 65270,
     ReasonSystemError = 65271,
+    StatusRestoreFailed = 65360,
 };
 }
 

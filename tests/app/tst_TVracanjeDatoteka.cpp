@@ -2,12 +2,15 @@
 #include "TempTree.h"
 #include "app/ArchiveTreeModel.h"
 #include "app/TVracanjeDatoteka.h"
+#include "config/MessageTable.h"
 #include "ui/MyMessageDialog.h"
 #include "ui/OpenFileDialog.h"
 #include "zip/TZipFile.h"
 
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -24,13 +27,34 @@ QByteArray readAll(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
-void makeArchive(const QString &path, const QList<std::pair<std::string, std::string>> &entries)
+void makeArchive(const QString &path, const QList<std::pair<std::string, std::string>> &entries,
+                 TZipCompression compression = zcDeflate)
 {
     TZipFile zip;
     zip.Open(QFile::encodeName(path).toStdString(), zmWrite);
     for (const auto &[name, content] : entries)
-        zip.Add(TBytes(content.begin(), content.end()), name);
+        zip.Add(TBytes(content.begin(), content.end()), name, compression);
     zip.Close();
+}
+
+// Changes one byte of each stored text, so that its entry fails its CRC-32 check.
+void damageStoredTexts(const QString &path, const QList<QByteArray> &texts)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QByteArray bytes = file.readAll();
+    for (const QByteArray &text : texts) {
+        const qsizetype at = bytes.indexOf(text);
+        QVERIFY(at >= 0);
+        bytes[at] = '#';
+    }
+    QVERIFY(file.seek(0));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+QString statusText(quint16 number, const QStringList &values = {})
+{
+    return MessageTable::fill(MessageTable::text(number), values);
 }
 
 } // namespace
@@ -42,6 +66,7 @@ class tst_TVracanjeDatoteka : public QObject
   private slots:
     void cleanup();
     void restoresTheFilteredSelection();
+    void failedEntriesAreNotReportedAsFinished();
     void treeOfAnArchiveWithoutFolderEntries();
     void unreadableArchiveIsRefused();
 };
@@ -124,6 +149,49 @@ void tst_TVracanjeDatoteka::restoresTheFilteredSelection()
     QVERIFY(!QFile::exists(target + u"/Slike"_s));
     QVERIFY(requireControl<QPushButton>(window, "BTN_VratiOdabrano")->isEnabled());
     QVERIFY(!requireControl<QPushButton>(window, "BTN_Zaustavi")->isEnabled());
+    QCOMPARE(requireControl<QLabel>(window, "LBL_Status")->text(), statusText(Msg::StatusRestoreComplete));
+    auto *bar = requireControl<QProgressBar>(window, "PB_Vracanje");
+    QCOMPARE(bar->value(), 100);
+    QCOMPARE(bar->property("barState").toString(), u"normal"_s);
+}
+
+void tst_TVracanjeDatoteka::failedEntriesAreNotReportedAsFinished()
+{
+    TempTree tree;
+    const QString archive = tree.path(u"damaged.zip"_s);
+    // Stored, so that the texts stand in the file as they are.
+    makeArchive(archive, {{"bad1.txt", "DAMAGED-ONE"}, {"good.txt", "fine"}, {"bad2.txt", "DAMAGED-TWO"}},
+                zcStored);
+    damageStoredTexts(archive, {"DAMAGED-ONE", "DAMAGED-TWO"});
+    if (QTest::currentTestFailed())
+        return;
+    const QString target = tree.makeDir(u"vraceno"_s);
+
+    TVracanjeDatoteka window(QString(), u"-"_s, nullptr);
+    window.show();
+    QVERIFY(window.openArchive(archive));
+    auto *view = requireControl<QTreeView>(window, "TV_Sadrzaj");
+    view->selectAll();
+    QList<MessageDialogRequest> dialogs;
+    SetMessageDialogHook([&](const MessageDialogRequest &request) -> std::optional<int> {
+        dialogs << request;
+        return mrOk;
+    });
+    OpenFileDialog::setHook(
+        [&](const OpenFileRequest &) { return std::optional<QStringList>(QStringList{target}); });
+    QSignalSpy finished(&window, &TVracanjeDatoteka::restoreFinished);
+    requireControl<QPushButton>(window, "BTN_VratiOdabrano")->click();
+    QVERIFY(finished.wait(10000));
+
+    QCOMPARE(finished[0][0].value<RestoreJob::Result>().failed.size(), 2);
+    QCOMPARE(dialogs.size(), 1);
+    QCOMPARE(dialogs[0].type, TMsgDlgType::mtWarning);
+    QCOMPARE(readAll(target + u"/good.txt"_s), QByteArray("fine"));
+    // The window goes on saying so after the summary is closed: its own words, and a bar in red.
+    QCOMPARE(requireControl<QLabel>(window, "LBL_Status")->text(),
+             statusText(Msg::StatusRestoreFailed, {u"2"_s}));
+    QCOMPARE(requireControl<QProgressBar>(window, "PB_Vracanje")->property("barState").toString(),
+             u"error"_s);
 }
 
 void tst_TVracanjeDatoteka::treeOfAnArchiveWithoutFolderEntries()
