@@ -656,6 +656,10 @@ No file manager was found on this computer.</translation>
         <source>65360</source>
         <translation>restoring files finished with errors, failed: %s</translation>
     </message>
+    <message>
+        <source>65361</source>
+        <translation>archive %s is no longer available</translation>
+    </message>
 </context>
 <context>
     <name>PorukeCli</name>

@@ -656,6 +656,10 @@ Na računalu nije pronađen upravitelj datotekama.</translation>
         <source>65360</source>
         <translation>vraćanje datoteka je završeno s pogreškama, neuspjelo: %s</translation>
     </message>
+    <message>
+        <source>65361</source>
+        <translation>arhiva %s više nije dostupna</translation>
+    </message>
 </context>
 <context>
     <name>PorukeCli</name>

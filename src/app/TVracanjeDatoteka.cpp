@@ -17,6 +17,7 @@
 #include <QItemSelectionModel>
 #include <QLocale>
 
+#include <algorithm>
 #include <chrono>
 #include <exception>
 #include <future>
@@ -32,6 +33,8 @@ QString message(quint16 number)
 constexpr int PROGRESS_INTERVAL_MS = 100;
 // A filter that leaves at most this many items shown opens every folder at once.
 constexpr int EXPAND_ALL_LIMIT = 2000;
+// A run writes, renames and removes archives in a few steps; the list is read once they are done.
+constexpr int RELIST_DELAY_MS = 300;
 // The red of the main window's bar after a failed run.
 const QColor FAILED_BAR_COLOUR(0xD4, 0x24, 0x24);
 
@@ -40,7 +43,8 @@ const QColor FAILED_BAR_COLOUR(0xD4, 0x24, 0x24);
 TVracanjeDatoteka::TVracanjeDatoteka(const QString &archiveFolder, const QString &lastManualArchive,
                                      LauncherProgress *launcher, QWidget *parent)
     : QWidget(parent, Qt::Window), ui(std::make_unique<Ui::TVracanjeDatoteka>()),
-      m_model(new ArchiveTreeModel(this)), m_launcher(launcher)
+      m_model(new ArchiveTreeModel(this)), m_launcher(launcher), m_archiveFolder(archiveFolder),
+      m_lastManualArchive(lastManualArchive)
 {
     ui->setupUi(this);
     ui->TV_Sadrzaj->setModel(m_model);
@@ -49,6 +53,8 @@ TVracanjeDatoteka::TVracanjeDatoteka(const QString &archiveFolder, const QString
     ui->TV_Sadrzaj->setColumnWidth(ArchiveTreeModel::SizeColumn, 80);
     ui->TV_Sadrzaj->setColumnWidth(ArchiveTreeModel::DateColumn, 150);
     ui->Splitter->setSizes({440, 520});
+    m_relistTimer.setSingleShot(true);
+    m_relistTimer.setInterval(RELIST_DELAY_MS);
     m_filterTimer.setSingleShot(true);
     m_filterTimer.setInterval(250);
     m_progressTimer.setInterval(PROGRESS_INTERVAL_MS);
@@ -63,8 +69,12 @@ TVracanjeDatoteka::TVracanjeDatoteka(const QString &archiveFolder, const QString
     connect(ui->ED_Trazi, &QLineEdit::textChanged, &m_filterTimer, qOverload<>(&QTimer::start));
     connect(&m_filterTimer, &QTimer::timeout, this, &TVracanjeDatoteka::applyFilter);
     connect(&m_progressTimer, &QTimer::timeout, this, &TVracanjeDatoteka::showProgress);
+    connect(&m_folderWatcher, &QFileSystemWatcher::directoryChanged, &m_relistTimer,
+            qOverload<>(&QTimer::start));
+    connect(&m_relistTimer, &QTimer::timeout, this, &TVracanjeDatoteka::relistArchives);
 
-    fillArchiveList(archiveFolder, lastManualArchive);
+    watchArchiveFolder();
+    fillArchiveList();
     setRunning(false);
     showBarFailed(false);
 }
@@ -80,22 +90,89 @@ TVracanjeDatoteka::~TVracanjeDatoteka()
         m_thread.join();
 }
 
-void TVracanjeDatoteka::fillArchiveList(const QString &archiveFolder, const QString &lastManualArchive)
+void TVracanjeDatoteka::fillArchiveList()
 {
-    const QLocale locale;
-    for (const ArchiveCatalogEntry &archive : ListArchives(archiveFolder, lastManualArchive)) {
-        auto *item = new QTreeWidgetItem(ui->LV_Arhive);
-        item->setText(0, QFileInfo(archive.path).fileName());
-        item->setToolTip(0, archive.path);
-        item->setData(0, Qt::UserRole, archive.path);
-        item->setText(1, locale.toString(archive.modified, QLocale::ShortFormat));
-        item->setText(2, locale.formattedDataSize(archive.size, 1, QLocale::DataSizeTraditionalFormat));
-        item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
-        item->setText(3, archive.entries < 0 ? QStringLiteral("?") : locale.toString(archive.entries));
-        item->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
+    QList<ArchiveCatalogEntry> archives = ListArchives(m_archiveFolder, m_lastManualArchive);
+    // Archives opened from elsewhere stay on top while they exist, so that they can be chosen again.
+    QList<ArchiveCatalogEntry> opened;
+    for (const QString &path : std::as_const(m_openedArchives)) {
+        const QFileInfo info(path);
+        const bool listed =
+            std::any_of(archives.cbegin(), archives.cend(),
+                        [&path](const ArchiveCatalogEntry &archive) { return archive.path == path; });
+        if (!listed && info.isFile())
+            opened.append({path, info.lastModified(), info.size(), ArchiveEntryCount(path)});
     }
+    archives = opened + archives;
+
+    const QSignalBlocker quiet(ui->LV_Arhive);
+    ui->LV_Arhive->clear();
+    for (const ArchiveCatalogEntry &archive : std::as_const(archives))
+        addArchiveItem(archive);
     for (int column = 0; column < ui->LV_Arhive->columnCount(); ++column)
         ui->LV_Arhive->resizeColumnToContents(column);
+}
+
+void TVracanjeDatoteka::addArchiveItem(const ArchiveCatalogEntry &archive)
+{
+    const QLocale locale;
+    auto *item = new QTreeWidgetItem(ui->LV_Arhive);
+    item->setText(0, QFileInfo(archive.path).fileName());
+    item->setToolTip(0, archive.path);
+    item->setData(0, Qt::UserRole, archive.path);
+    item->setText(1, locale.toString(archive.modified, QLocale::ShortFormat));
+    item->setText(2, locale.formattedDataSize(archive.size, 1, QLocale::DataSizeTraditionalFormat));
+    item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
+    item->setText(3, archive.entries < 0 ? QStringLiteral("?") : locale.toString(archive.entries));
+    item->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
+    if (archive.path == m_archivePath)
+        ui->LV_Arhive->setCurrentItem(item);
+}
+
+void TVracanjeDatoteka::watchArchiveFolder()
+{
+    if (!m_folderWatcher.directories().isEmpty())
+        m_folderWatcher.removePaths(m_folderWatcher.directories());
+    // A folder that is not there (a drive not plugged in) is listed again when a run ends.
+    if (!m_archiveFolder.isEmpty() && QFileInfo(m_archiveFolder).isDir())
+        m_folderWatcher.addPath(m_archiveFolder);
+}
+
+void TVracanjeDatoteka::refreshArchives(const QString &archiveFolder, const QString &lastManualArchive)
+{
+    if (archiveFolder != m_archiveFolder) {
+        m_archiveFolder = archiveFolder;
+        watchArchiveFolder();
+    }
+    m_lastManualArchive = lastManualArchive;
+    relistArchives();
+}
+
+void TVracanjeDatoteka::relistArchives()
+{
+    m_relistTimer.stop();
+    // The list is not touched while a restore reads the chosen archive; it follows when that ends.
+    if (restoring()) {
+        m_relistAfterRestore = true;
+        return;
+    }
+    m_relistAfterRestore = false;
+    // A folder made again (emptied by hand, a drive plugged in again) is watched anew.
+    if (m_folderWatcher.directories().isEmpty())
+        watchArchiveFolder();
+    fillArchiveList();
+    if (m_archivePath.isEmpty())
+        return;
+    const QFileInfo shown(m_archivePath);
+    if (shown.isFile() && shown.lastModified() == m_archiveModified && shown.size() == m_archiveSize)
+        return;
+    // Replaced under its name, the archive's entries are no longer those shown: a restore would take
+    // other entries than the ones chosen. It is read again, or let go of when it cannot be.
+    const QString path = m_archivePath;
+    if (shown.isFile() && !loadArchive(path).has_value())
+        return;
+    closeArchive();
+    setStatus(Msg::StatusArchiveGone, {QFileInfo(path).fileName()});
 }
 
 void TVracanjeDatoteka::LV_ArhiveSelectionChanged()
@@ -110,18 +187,29 @@ void TVracanjeDatoteka::LV_ArhiveSelectionChanged()
 
 bool TVracanjeDatoteka::openArchive(const QString &path)
 {
+    if (const std::optional<QString> failure = loadArchive(path)) {
+        MyMessageDialog(this, message(Msg::CaptionError),
+                        MessageTable::fill(message(Msg::ErrorArchiveUnreadable),
+                                           {QDir::toNativeSeparators(path), *failure}),
+                        TMsgDlgType::mtError, mbOK, {message(Msg::ButtonOk)});
+        return false;
+    }
+    return true;
+}
+
+std::optional<QString> TVracanjeDatoteka::loadArchive(const QString &path)
+{
+    // Taken before the reading, so that a change while it reads shows as a change later.
+    const QFileInfo info(path);
     ArchiveListing listing;
     try {
         listing = ArchiveListing::read(path);
     } catch (const std::exception &failure) {
-        MyMessageDialog(
-            this, message(Msg::CaptionError),
-            MessageTable::fill(message(Msg::ErrorArchiveUnreadable),
-                               {QDir::toNativeSeparators(path), QString::fromUtf8(failure.what())}),
-            TMsgDlgType::mtError, mbOK, {message(Msg::ButtonOk)});
-        return false;
+        return QString::fromUtf8(failure.what());
     }
     m_archivePath = path;
+    m_archiveModified = info.lastModified();
+    m_archiveSize = info.size();
     const int count = listing.count();
     m_model->setListing(std::move(listing));
     if (!ui->ED_Trazi->text().isEmpty())
@@ -129,7 +217,17 @@ bool TVracanjeDatoteka::openArchive(const QString &path)
     expandSingleFolders();
     setStatus(Msg::StatusArchiveOpened, {QFileInfo(path).fileName(), QLocale().toString(count)});
     setRunning(false);
-    return true;
+    return std::nullopt;
+}
+
+void TVracanjeDatoteka::closeArchive()
+{
+    m_archivePath.clear();
+    m_archiveModified = {};
+    m_archiveSize = -1;
+    m_model->setListing(ArchiveListing());
+    ui->LV_Arhive->clearSelection();
+    setRunning(false);
 }
 
 void TVracanjeDatoteka::expandSingleFolders()
@@ -167,23 +265,9 @@ void TVracanjeDatoteka::BTN_OtvoriArhivuClick()
     if (!openArchive(path))
         return;
     // The archive joins the list, so that it can be chosen again in this window.
-    for (int i = 0; i < ui->LV_Arhive->topLevelItemCount(); ++i)
-        if (ui->LV_Arhive->topLevelItem(i)->data(0, Qt::UserRole).toString() == path) {
-            const QSignalBlocker quiet(ui->LV_Arhive);
-            ui->LV_Arhive->setCurrentItem(ui->LV_Arhive->topLevelItem(i));
-            return;
-        }
-    const QFileInfo info(path);
-    auto *item = new QTreeWidgetItem;
-    item->setText(0, info.fileName());
-    item->setToolTip(0, path);
-    item->setData(0, Qt::UserRole, path);
-    item->setText(1, QLocale().toString(info.lastModified(), QLocale::ShortFormat));
-    item->setText(2, QLocale().formattedDataSize(info.size(), 1, QLocale::DataSizeTraditionalFormat));
-    item->setText(3, QLocale().toString(m_model->listing().count()));
-    ui->LV_Arhive->insertTopLevelItem(0, item);
-    const QSignalBlocker quiet(ui->LV_Arhive);
-    ui->LV_Arhive->setCurrentItem(item);
+    m_openedArchives.removeAll(path);
+    m_openedArchives.prepend(path);
+    fillArchiveList();
 }
 
 QList<int> TVracanjeDatoteka::selectedEntries(QString *commonParent) const
@@ -371,6 +455,8 @@ void TVracanjeDatoteka::finishRestore(const RestoreJob::Result &result)
     MyMessageDialog(this, message(result.complete() ? Msg::CaptionInfo : Msg::CaptionWarning), summary,
                     result.complete() ? TMsgDlgType::mtInformation : TMsgDlgType::mtWarning, mbOK,
                     {message(Msg::ButtonOk)});
+    if (m_relistAfterRestore)
+        relistArchives();
     emit restoreFinished(result);
 }
 

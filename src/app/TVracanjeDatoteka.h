@@ -2,26 +2,31 @@
 
 #include "run/RestoreJob.h"
 
-#include <QPointer>
+#include <QDateTime>
+#include <QFileSystemWatcher>
 #include <QTimer>
 #include <QWidget>
 
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 namespace Ui {
 class TVracanjeDatoteka;
 }
+struct ArchiveCatalogEntry;
+class ArchiveListing;
 class ArchiveTreeModel;
 class LauncherProgress;
-class QTreeWidgetItem;
 
 // The restore window: on the left the archives of the configuration (its archive folder and the last
 // manual archive, newest first), on the right the chosen archive's folder tree with a filter; restores
 // the selection below a folder the user picks or to where it was archived from. The restore runs on a
 // thread of its own; a file in the way is asked about once per run at most, when the answer is for all.
+// The list follows the archive folder while the window is open, so that a run's new archive appears and
+// one that retention removed goes.
 class TVracanjeDatoteka : public QWidget
 {
     Q_OBJECT
@@ -45,6 +50,11 @@ class TVracanjeDatoteka : public QWidget
     void BTN_VratiIzvornoClick();
     void BTN_ZaustaviClick();
 
+  public slots:
+    // Lists the archives again, after a run or a change of the configuration: the chosen archive stays
+    // chosen while it exists, and is opened again when it was replaced.
+    void refreshArchives(const QString &archiveFolder, const QString &lastManualArchive);
+
   signals:
     // A restore has ended and its summary was shown.
     void restoreFinished(const RestoreJob::Result &result);
@@ -54,7 +64,14 @@ class TVracanjeDatoteka : public QWidget
     void closeEvent(QCloseEvent *event) override;
 
   private:
-    void fillArchiveList(const QString &archiveFolder, const QString &lastManualArchive);
+    void fillArchiveList();
+    void addArchiveItem(const ArchiveCatalogEntry &archive);
+    // Lists the archives again and lets go of a chosen one that is gone; after a restore when one runs.
+    void relistArchives();
+    void watchArchiveFolder();
+    // Reads the archive's contents into the tree; the reason when it cannot be read.
+    std::optional<QString> loadArchive(const QString &path);
+    void closeArchive();
     void LV_ArhiveSelectionChanged();
     void applyFilter();
     // Opens the folders that hold nothing but one folder, so an archive of absolute paths opens at its
@@ -75,7 +92,18 @@ class TVracanjeDatoteka : public QWidget
     std::unique_ptr<Ui::TVracanjeDatoteka> ui;
     ArchiveTreeModel *m_model;
     LauncherProgress *m_launcher;
+    QString m_archiveFolder;
+    QString m_lastManualArchive;
+    // Archives opened from elsewhere with the open button, most recent first.
+    QStringList m_openedArchives;
     QString m_archivePath;
+    // The chosen archive as it was read, to notice it replaced under the same name.
+    QDateTime m_archiveModified;
+    qint64 m_archiveSize = -1;
+    QFileSystemWatcher m_folderWatcher;
+    // Gathers the burst of changes a run makes in the folder into one new listing.
+    QTimer m_relistTimer;
+    bool m_relistAfterRestore = false;
     QTimer m_filterTimer;
     QTimer m_progressTimer;
     std::unique_ptr<RestoreJob> m_job;

@@ -160,6 +160,7 @@ enum Number : quint16 {
     ReasonChanged = 65270,
     ReasonSystemError = 65271,
     StatusRestoreFailed = 65360,
+    StatusArchiveGone = 65361,
 };
 }
 

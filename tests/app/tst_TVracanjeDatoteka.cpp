@@ -52,6 +52,16 @@ void damageStoredTexts(const QString &path, const QList<QByteArray> &texts)
     QCOMPARE(file.write(bytes), bytes.size());
 }
 
+// The archive names of the window's list, top to bottom.
+QStringList listedArchives(TVracanjeDatoteka &window)
+{
+    auto *archives = requireControl<QTreeWidget>(window, "LV_Arhive");
+    QStringList names;
+    for (int i = 0; i < archives->topLevelItemCount(); ++i)
+        names << archives->topLevelItem(i)->text(0);
+    return names;
+}
+
 QString statusText(quint16 number, const QStringList &values = {})
 {
     return MessageTable::fill(MessageTable::text(number), values);
@@ -67,6 +77,8 @@ class tst_TVracanjeDatoteka : public QObject
     void cleanup();
     void restoresTheFilteredSelection();
     void failedEntriesAreNotReportedAsFinished();
+    void archiveListFollowsTheFolder();
+    void theChosenArchiveIsReadAgainOrLetGo();
     void treeOfAnArchiveWithoutFolderEntries();
     void unreadableArchiveIsRefused();
 };
@@ -192,6 +204,65 @@ void tst_TVracanjeDatoteka::failedEntriesAreNotReportedAsFinished()
              statusText(Msg::StatusRestoreFailed, {u"2"_s}));
     QCOMPARE(requireControl<QProgressBar>(window, "PB_Vracanje")->property("barState").toString(),
              u"error"_s);
+}
+
+void tst_TVracanjeDatoteka::archiveListFollowsTheFolder()
+{
+    TempTree tree;
+    const QString folder = tree.makeDir(u"arhive"_s) + u"/"_s;
+    const QString oldest = folder + u"Arhiva_2024.01.01__10.00.00.zip"_s;
+    const QString chosen = folder + u"Arhiva_2024.02.01__10.00.00.zip"_s;
+    makeArchive(oldest, {{"a.txt", "A"}});
+    makeArchive(chosen, {{"b.txt", "B"}});
+    TVracanjeDatoteka window(folder, u"-"_s, nullptr);
+    window.show();
+    auto *archives = requireControl<QTreeWidget>(window, "LV_Arhive");
+    const auto chosenItem = [&]() -> QTreeWidgetItem * {
+        for (int i = 0; i < archives->topLevelItemCount(); ++i)
+            if (archives->topLevelItem(i)->data(0, Qt::UserRole).toString() == chosen)
+                return archives->topLevelItem(i);
+        return nullptr;
+    };
+    archives->setCurrentItem(chosenItem());
+    QCOMPARE(window.archivePath(), chosen);
+
+    // A run with retention: the oldest archive goes, a new one comes. The choice stays where it was.
+    QVERIFY(QFile::remove(oldest));
+    makeArchive(folder + u"Arhiva_2024.03.01__10.00.00.zip"_s, {{"c.txt", "C"}});
+    QTRY_VERIFY2(!listedArchives(window).contains(QFileInfo(oldest).fileName()),
+                 qPrintable(listedArchives(window).join(u", "_s)));
+    QTRY_VERIFY(listedArchives(window).contains(u"Arhiva_2024.03.01__10.00.00.zip"_s));
+    QCOMPARE(window.archivePath(), chosen);
+    QVERIFY(chosenItem());
+    QVERIFY(chosenItem()->isSelected());
+}
+
+void tst_TVracanjeDatoteka::theChosenArchiveIsReadAgainOrLetGo()
+{
+    TempTree tree;
+    const QString folder = tree.makeDir(u"arhive"_s) + u"/"_s;
+    const QString chosen = folder + u"Arhiva_2024.02.01__10.00.00.zip"_s;
+    makeArchive(chosen, {{"b.txt", "B"}});
+    TVracanjeDatoteka window(folder, u"-"_s, nullptr);
+    window.show();
+    QVERIFY(window.openArchive(chosen));
+
+    // Written anew under its name (a manual run into the same file), it is read again: a restore takes
+    // entries by their place in the archive, which must be the archive the user sees.
+    makeArchive(chosen, {{"c.txt", "C"}, {"d.txt", "D"}});
+    window.refreshArchives(folder, u"-"_s);
+    QCOMPARE(window.archivePath(), chosen);
+    QVERIFY(window.model().indexOfPath(u"d.txt"_s).isValid());
+    QVERIFY(!window.model().indexOfPath(u"b.txt"_s).isValid());
+
+    // Removed, it is let go of, and the window says so.
+    QVERIFY(QFile::remove(chosen));
+    QTRY_VERIFY(window.archivePath().isEmpty());
+    QCOMPARE(window.model().rowCount(), 0);
+    QVERIFY(listedArchives(window).isEmpty());
+    QCOMPARE(requireControl<QLabel>(window, "LBL_Status")->text(),
+             statusText(Msg::StatusArchiveGone, {QFileInfo(chosen).fileName()}));
+    QVERIFY(!requireControl<QPushButton>(window, "BTN_VratiOdabrano")->isEnabled());
 }
 
 void tst_TVracanjeDatoteka::treeOfAnArchiveWithoutFolderEntries()
