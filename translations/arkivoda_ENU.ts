@@ -1333,5 +1333,12 @@ Backing up without a window: arkivoda-cli --help
         <source>Naziv</source>
         <translation>Name</translation>
     </message>
+    <message numerus="yes">
+        <source>%Ln bajt</source>
+        <translation>
+            <numerusform>%Ln byte</numerusform>
+            <numerusform>%Ln bytes</numerusform>
+        </translation>
+    </message>
 </context>
 </TS>

@@ -1333,5 +1333,13 @@ Arhiviranje bez prozora: arkivoda-cli --help
         <source>Naziv</source>
         <translation>Naziv</translation>
     </message>
+    <message numerus="yes">
+        <source>%Ln bajt</source>
+        <translation>
+            <numerusform>%Ln bajt</numerusform>
+            <numerusform>%Ln bajta</numerusform>
+            <numerusform>%Ln bajtova</numerusform>
+        </translation>
+    </message>
 </context>
 </TS>

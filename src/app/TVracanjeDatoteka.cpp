@@ -16,6 +16,7 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLocale>
+#include <QStyle>
 
 #include <algorithm>
 #include <chrono>
@@ -50,9 +51,10 @@ TVracanjeDatoteka::TVracanjeDatoteka(const QString &archiveFolder, const QString
     ui->TV_Sadrzaj->setModel(m_model);
     ui->TV_Sadrzaj->header()->setStretchLastSection(false);
     ui->TV_Sadrzaj->header()->setSectionResizeMode(ArchiveTreeModel::NameColumn, QHeaderView::Stretch);
-    ui->TV_Sadrzaj->setColumnWidth(ArchiveTreeModel::SizeColumn, 80);
-    ui->TV_Sadrzaj->setColumnWidth(ArchiveTreeModel::DateColumn, 150);
-    ui->Splitter->setSizes({440, 520});
+    // Width the window gains goes to the contents; the archive list keeps what its columns take.
+    ui->Splitter->setStretchFactor(0, 0);
+    ui->Splitter->setStretchFactor(1, 1);
+    fitContentColumns();
     m_relistTimer.setSingleShot(true);
     m_relistTimer.setInterval(RELIST_DELAY_MS);
     m_filterTimer.setSingleShot(true);
@@ -109,8 +111,7 @@ void TVracanjeDatoteka::fillArchiveList()
     ui->LV_Arhive->clear();
     for (const ArchiveCatalogEntry &archive : std::as_const(archives))
         addArchiveItem(archive);
-    for (int column = 0; column < ui->LV_Arhive->columnCount(); ++column)
-        ui->LV_Arhive->resizeColumnToContents(column);
+    fitArchiveColumns();
 }
 
 void TVracanjeDatoteka::addArchiveItem(const ArchiveCatalogEntry &archive)
@@ -121,12 +122,63 @@ void TVracanjeDatoteka::addArchiveItem(const ArchiveCatalogEntry &archive)
     item->setToolTip(0, archive.path);
     item->setData(0, Qt::UserRole, archive.path);
     item->setText(1, locale.toString(archive.modified, QLocale::ShortFormat));
-    item->setText(2, locale.formattedDataSize(archive.size, 1, QLocale::DataSizeTraditionalFormat));
+    item->setText(2, ArchiveTreeModel::sizeText(archive.size));
     item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
     item->setText(3, archive.entries < 0 ? QStringLiteral("?") : locale.toString(archive.entries));
     item->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
     if (archive.path == m_archivePath)
         ui->LV_Arhive->setCurrentItem(item);
+}
+
+void TVracanjeDatoteka::fitArchiveColumns()
+{
+    QTreeWidget *list = ui->LV_Arhive;
+    // Room for a vertical scroll bar too, so that a longer list does not push the last column out.
+    int needed =
+        2 * list->frameWidth() + list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list);
+    for (int column = 0; column < list->columnCount(); ++column) {
+        list->resizeColumnToContents(column);
+        needed += list->columnWidth(column);
+    }
+    // A pane the user widened stays as it is.
+    const QList<int> sizes = ui->Splitter->sizes();
+    if (ui->Splitter->isVisible() && sizes.size() == 2 && sizes[0] >= needed)
+        return;
+    const QMargins margins = layout()->contentsMargins();
+    const int available =
+        (ui->Splitter->isVisible() ? ui->Splitter->width() : width() - margins.left() - margins.right()) -
+        ui->Splitter->handleWidth();
+    // The contents keep at least a third of the width.
+    const int pane = std::min(needed, available * 2 / 3);
+    ui->Splitter->setSizes({pane, available - pane});
+}
+
+void TVracanjeDatoteka::fitContentColumns()
+{
+    // Fixed widths from the longest texts a column can hold: measured over the shown rows instead, the
+    // columns would jump while the user opens folders and scrolls.
+    const QLocale locale;
+    const QFontMetrics metrics = ui->TV_Sadrzaj->fontMetrics();
+    const int margin =
+        2 * (ui->TV_Sadrzaj->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, ui->TV_Sadrzaj) +
+             1) +
+        metrics.averageCharWidth();
+    int sizeWidth = 0;
+    // Below 1024 the size is counted in bytes, in each plural form; above, the unit's number runs to 1023.9.
+    for (qint64 bytes = 1000; bytes < 1024; ++bytes)
+        sizeWidth = std::max(sizeWidth, metrics.horizontalAdvance(ArchiveTreeModel::sizeText(bytes)));
+    for (qint64 unit = qint64(1) << 10; unit <= qint64(1) << 50; unit <<= 10)
+        sizeWidth = std::max(sizeWidth,
+                             metrics.horizontalAdvance(ArchiveTreeModel::sizeText(unit * 1024 - unit / 20)));
+    const int dateWidth = metrics.horizontalAdvance(
+        locale.toString(QDateTime(QDate(2088, 12, 28), QTime(23, 58, 58)), QLocale::ShortFormat));
+    QHeaderView *header = ui->TV_Sadrzaj->header();
+    header->resizeSection(
+        ArchiveTreeModel::SizeColumn,
+        std::max(sizeWidth + margin, header->sectionSizeHint(ArchiveTreeModel::SizeColumn)));
+    header->resizeSection(
+        ArchiveTreeModel::DateColumn,
+        std::max(dateWidth + margin, header->sectionSizeHint(ArchiveTreeModel::DateColumn)));
 }
 
 void TVracanjeDatoteka::watchArchiveFolder()
@@ -495,6 +547,13 @@ void TVracanjeDatoteka::changeEvent(QEvent *event)
         if (m_statusMessage != 0)
             setStatus(m_statusMessage, m_statusValues);
         emit m_model->headerDataChanged(Qt::Horizontal, 0, ArchiveTreeModel::ColumnCount - 1);
+        // Sizes read in the new language's words and the columns fit them.
+        fillArchiveList();
+        fitContentColumns();
+        ui->TV_Sadrzaj->viewport()->update();
+    } else if (event->type() == QEvent::FontChange) {
+        fitArchiveColumns();
+        fitContentColumns();
     }
     QWidget::changeEvent(event);
 }

@@ -69,6 +69,10 @@ class TVracanjeDatoteka : public QWidget
     // Lists the archives again and lets go of a chosen one that is gone; after a restore when one runs.
     void relistArchives();
     void watchArchiveFolder();
+    // Sizes the archive list's columns to what they hold and gives its pane the width they take.
+    void fitArchiveColumns();
+    // Widens the size and date columns of the contents to the longest text they can show.
+    void fitContentColumns();
     // Reads the archive's contents into the tree; the reason when it cannot be read.
     std::optional<QString> loadArchive(const QString &path);
     void closeArchive();

@@ -1,8 +1,10 @@
+#include "ModuleFiles.h"
 #include "RequireControl.h"
 #include "TempTree.h"
 #include "app/ArchiveTreeModel.h"
 #include "app/TVracanjeDatoteka.h"
 #include "config/MessageTable.h"
+#include "config/ResourceModules.h"
 #include "ui/MyMessageDialog.h"
 #include "ui/OpenFileDialog.h"
 #include "zip/TZipFile.h"
@@ -12,6 +14,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTreeView>
@@ -79,6 +82,8 @@ class tst_TVracanjeDatoteka : public QObject
     void failedEntriesAreNotReportedAsFinished();
     void archiveListFollowsTheFolder();
     void theChosenArchiveIsReadAgainOrLetGo();
+    void sizesReadInTheLanguage_data();
+    void sizesReadInTheLanguage();
     void treeOfAnArchiveWithoutFolderEntries();
     void unreadableArchiveIsRefused();
 };
@@ -263,6 +268,55 @@ void tst_TVracanjeDatoteka::theChosenArchiveIsReadAgainOrLetGo()
     QCOMPARE(requireControl<QLabel>(window, "LBL_Status")->text(),
              statusText(Msg::StatusArchiveGone, {QFileInfo(chosen).fileName()}));
     QVERIFY(!requireControl<QPushButton>(window, "BTN_VratiOdabrano")->isEnabled());
+}
+
+void tst_TVracanjeDatoteka::sizesReadInTheLanguage_data()
+{
+    QTest::addColumn<QString>("module");
+    QTest::addColumn<qint64>("bytes");
+    QTest::addColumn<QString>("shown");
+    // Croatian has three forms: 1, 21, 101 bajt; 2-4, 22-24 bajta; the rest, 11-14 among them, bajtova.
+    // The built-in texts and the Croatian module read alike.
+    const QList<std::pair<qint64, QString>> croatian{
+        {0, u"0 bajtova"_s},     {1, u"1 bajt"_s},         {2, u"2 bajta"_s},
+        {4, u"4 bajta"_s},       {5, u"5 bajtova"_s},      {11, u"11 bajtova"_s},
+        {12, u"12 bajtova"_s},   {14, u"14 bajtova"_s},    {21, u"21 bajt"_s},
+        {22, u"22 bajta"_s},     {111, u"111 bajtova"_s},  {1000, u"1.000 bajtova"_s},
+        {1021, u"1.021 bajt"_s}, {1023, u"1.023 bajta"_s}, {1536, u"1,5 kB"_s},
+        {5000000, u"4,8 MB"_s}};
+    for (const QString &module : {QString(), u"HRV"_s})
+        for (const auto &[bytes, shown] : croatian)
+            QTest::addRow("%s %lld", module.isEmpty() ? "built-in" : qPrintable(module), bytes)
+                << module << bytes << shown;
+    const QList<std::pair<qint64, QString>> english{
+        {0, u"0 bytes"_s},   {1, u"1 byte"_s},         {2, u"2 bytes"_s},  {11, u"11 bytes"_s},
+        {21, u"21 bytes"_s}, {1000, u"1.000 bytes"_s}, {1536, u"1,5 kB"_s}};
+    for (const auto &[bytes, shown] : english)
+        QTest::addRow("ENU %lld", bytes) << u"ENU"_s << bytes << shown;
+}
+
+void tst_TVracanjeDatoteka::sizesReadInTheLanguage()
+{
+    QFETCH(QString, module);
+    QFETCH(qint64, bytes);
+    QFETCH(QString, shown);
+    // Numbers as a Croatian desktop writes them, in either language of the program.
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::Croatian, QLocale::Croatia));
+    const auto restore = qScopeGuard([&] {
+        SetResourceHInstance(nullptr);
+        QLocale::setDefault(before);
+    });
+    if (!module.isEmpty())
+        QVERIFY(SetResourceHInstance(LanguageModule::open(ModuleFiles::builtModule(module))));
+
+    TempTree tree;
+    const QString archive = tree.path(u"a.zip"_s);
+    makeArchive(archive, {{"file.bin", std::string(std::size_t(bytes), 'x')}});
+    TVracanjeDatoteka window(QString(), u"-"_s, nullptr);
+    QVERIFY(window.openArchive(archive));
+    const QModelIndex file = window.model().indexOfPath(u"file.bin"_s);
+    QCOMPARE(file.siblingAtColumn(ArchiveTreeModel::SizeColumn).data().toString(), shown);
 }
 
 void tst_TVracanjeDatoteka::treeOfAnArchiveWithoutFolderEntries()
