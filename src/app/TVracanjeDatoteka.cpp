@@ -15,6 +15,7 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLocale>
 #include <QStyle>
 
@@ -566,4 +567,18 @@ void TVracanjeDatoteka::closeEvent(QCloseEvent *event)
         return;
     }
     QWidget::closeEvent(event);
+}
+
+void TVracanjeDatoteka::keyPressEvent(QKeyEvent *event)
+{
+    // Escape leaves the window as it leaves a dialog; during a restore it is the stop button, since the
+    // window does not close before the restore has ended.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        if (restoring())
+            BTN_ZaustaviClick();
+        else
+            close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }

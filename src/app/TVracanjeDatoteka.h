@@ -62,6 +62,7 @@ class TVracanjeDatoteka : public QWidget
   protected:
     void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
   private:
     void fillArchiveList();

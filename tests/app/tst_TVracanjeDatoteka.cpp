@@ -82,6 +82,7 @@ class tst_TVracanjeDatoteka : public QObject
     void failedEntriesAreNotReportedAsFinished();
     void archiveListFollowsTheFolder();
     void theChosenArchiveIsReadAgainOrLetGo();
+    void escapeClosesOrStops();
     void sizesReadInTheLanguage_data();
     void sizesReadInTheLanguage();
     void treeOfAnArchiveWithoutFolderEntries();
@@ -268,6 +269,48 @@ void tst_TVracanjeDatoteka::theChosenArchiveIsReadAgainOrLetGo()
     QCOMPARE(requireControl<QLabel>(window, "LBL_Status")->text(),
              statusText(Msg::StatusArchiveGone, {QFileInfo(chosen).fileName()}));
     QVERIFY(!requireControl<QPushButton>(window, "BTN_VratiOdabrano")->isEnabled());
+}
+
+void tst_TVracanjeDatoteka::escapeClosesOrStops()
+{
+    TempTree tree;
+    const QString archive = tree.path(u"a.zip"_s);
+    makeArchive(archive, {{"a.txt", "new A"}, {"b.txt", "new B"}});
+    const QString target = tree.makeDir(u"vraceno"_s);
+    tree.writeFile(u"vraceno/a.txt"_s, "mine");
+    tree.writeFile(u"vraceno/b.txt"_s, "mine too");
+    TVracanjeDatoteka window(QString(), u"-"_s, nullptr);
+    window.show();
+    QVERIFY(window.openArchive(archive));
+    auto *view = requireControl<QTreeView>(window, "TV_Sadrzaj");
+    view->setFocus();
+    view->selectAll();
+
+    // While a restore runs (here: while it asks about the first file in the way), Escape stops it and the
+    // window stays.
+    bool visibleAfterEscape = false;
+    SetMessageDialogHook([&](const MessageDialogRequest &request) -> std::optional<int> {
+        if (request.type == TMsgDlgType::mtConfirmation) {
+            QTest::keyClick(view, Qt::Key_Escape);
+            visibleAfterEscape = window.isVisible();
+            return mrNo;
+        }
+        return mrOk;
+    });
+    OpenFileDialog::setHook(
+        [&](const OpenFileRequest &) { return std::optional<QStringList>(QStringList{target}); });
+    QSignalSpy finished(&window, &TVracanjeDatoteka::restoreFinished);
+    requireControl<QPushButton>(window, "BTN_VratiOdabrano")->click();
+    QVERIFY(finished.wait(10000));
+    QVERIFY(visibleAfterEscape);
+    QVERIFY(window.isVisible());
+    QVERIFY(finished[0][0].value<RestoreJob::Result>().stopped);
+    QCOMPARE(readAll(target + u"/b.txt"_s), QByteArray("mine too"));
+    QCOMPARE(requireControl<QLabel>(window, "LBL_Status")->text(), statusText(Msg::StatusRestoreStopped));
+
+    // Idle, it closes the window.
+    QTest::keyClick(view, Qt::Key_Escape);
+    QVERIFY(!window.isVisible());
 }
 
 void tst_TVracanjeDatoteka::sizesReadInTheLanguage_data()
