@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Completes the language modules' sources after lupdate has brought them up to date.
 
-The Croatian module (arkivoda_HRV.ts) is derived in full: every window text translates to itself, and
+The Croatian module (arkivoda_HRV.ts) is derived in full: every window text translates to itself (but
+for texts with plural forms, whose Croatian forms are written in the module by hand), and
 the keyed message tables ("Poruke", "PorukeCli") carry the program's built-in Croatian texts, read from
 their tables in src/. Fragment files (TS files holding translations of some contexts, one <context> per
 window class) are merged into the English module (arkivoda_ENU.ts): each of their messages replaces or
@@ -83,7 +84,9 @@ def complete_croatian(tree, built_in):
             if name in built_in:
                 if key in built_in[name]:
                     set_translation(message, built_in[name][key])
-            else:
+            elif message.get("numerus") != "yes":
+                # A text with plural forms keeps the forms written in the module: its source is only
+                # the first of them.
                 set_translation(message, key)
 
 

@@ -682,6 +682,14 @@ No file manager was found on this computer.</translation>
             <numerusform>%s folders</numerusform>
         </translation>
     </message>
+    <message>
+        <source>65360</source>
+        <translation>restoring files finished with errors, failed: %s</translation>
+    </message>
+    <message>
+        <source>65361</source>
+        <translation>archive %s is no longer available</translation>
+    </message>
 </context>
 <context>
     <name>PorukeCli</name>
@@ -1360,6 +1368,13 @@ Backing up without a window: arkivoda-cli --help
     <message>
         <source>Naziv</source>
         <translation>Name</translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln bajt</source>
+        <translation>
+            <numerusform>%Ln byte</numerusform>
+            <numerusform>%Ln bytes</numerusform>
+        </translation>
     </message>
 </context>
 </TS>

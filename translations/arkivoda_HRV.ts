@@ -690,6 +690,14 @@ Na računalu nije pronađen upravitelj datotekama.</translation>
             <numerusform>%s mapa</numerusform>
         </translation>
     </message>
+    <message>
+        <source>65360</source>
+        <translation>vraćanje datoteka je završeno s pogreškama, neuspjelo: %s</translation>
+    </message>
+    <message>
+        <source>65361</source>
+        <translation>arhiva %s više nije dostupna</translation>
+    </message>
 </context>
 <context>
     <name>PorukeCli</name>
@@ -1370,6 +1378,14 @@ Arhiviranje bez prozora: arkivoda-cli --help
     <message>
         <source>Naziv</source>
         <translation>Naziv</translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln bajt</source>
+        <translation>
+            <numerusform>%Ln bajt</numerusform>
+            <numerusform>%Ln bajta</numerusform>
+            <numerusform>%Ln bajtova</numerusform>
+        </translation>
     </message>
 </context>
 </TS>

@@ -1,11 +1,36 @@
 #include "app/ArchiveTreeModel.h"
 
+#include "config/ResourceModules.h"
+
 #include <QCollator>
 #include <QCoreApplication>
 #include <QFileIconProvider>
 #include <QLocale>
 
 #include <algorithm>
+
+namespace {
+
+// The count of bytes with the plural form the current language gives it. The language modules carry
+// each language's forms; the built-in Croatian texts have no translator to choose among theirs.
+QString byteCount(int bytes)
+{
+    const char *const context = "TVracanjeDatoteka";
+    const char *const source = QT_TRANSLATE_N_NOOP("TVracanjeDatoteka", "%Ln bajt");
+    const LanguageModule *module = CurrentResourceModule();
+    if (module && !module->translator().translate(context, source, nullptr, bytes).isEmpty())
+        return QCoreApplication::translate(context, source, nullptr, bytes);
+    // Croatian: 1, 21, 101 bajt; 2-4, 22-24 bajta; the rest (11-14 among them) bajtova.
+    const int last = bytes % 10;
+    const int lastTwo = bytes % 100;
+    const bool teen = lastTwo >= 11 && lastTwo <= 14;
+    const QString word = last == 1 && !teen                ? QStringLiteral("bajt")
+                         : last >= 2 && last <= 4 && !teen ? QStringLiteral("bajta")
+                                                           : QStringLiteral("bajtova");
+    return QLocale().toString(bytes) + QLatin1Char(' ') + word;
+}
+
+} // namespace
 
 ArchiveTreeModel::ArchiveTreeModel(QObject *parent) : QAbstractItemModel(parent)
 {
@@ -187,14 +212,22 @@ QVariant ArchiveTreeModel::data(const QModelIndex &index, int role) const
     case SizeColumn:
         if (node.folder || node.entry < 0)
             return {};
-        return QLocale().formattedDataSize(qint64(m_listing.size(node.entry)), 1,
-                                           QLocale::DataSizeTraditionalFormat);
+        return sizeText(qint64(m_listing.size(node.entry)));
     case DateColumn:
         if (node.entry < 0)
             return {};
         return QLocale().toString(m_listing.modified(node.entry), QLocale::ShortFormat);
     }
     return {};
+}
+
+QString ArchiveTreeModel::sizeText(qint64 bytes)
+{
+    // Qt's own words for a count of bytes take no plural forms ("1 bytes", "1 bajtovi"); its units do
+    // not need them.
+    if (bytes < 1024)
+        return byteCount(int(bytes));
+    return QLocale().formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat);
 }
 
 QVariant ArchiveTreeModel::headerData(int section, Qt::Orientation orientation, int role) const

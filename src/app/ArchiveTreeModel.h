@@ -38,6 +38,9 @@ class ArchiveTreeModel : public QAbstractItemModel
     QList<int> entriesUnder(const QModelIndexList &indexes) const;
     // The item of an archive path, when it is shown.
     QModelIndex indexOfPath(const QString &path) const;
+    // A size as the window shows it, in the current language: below 1024 in bytes with the plural form
+    // the count takes ("1 bajt", "2 bajta", "5 bajtova"), above in the unit it reaches ("1,5 kB").
+    static QString sizeText(qint64 bytes);
 
     QModelIndex index(int row, int column, const QModelIndex &parent = {}) const override;
     QModelIndex parent(const QModelIndex &child) const override;

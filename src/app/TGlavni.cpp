@@ -557,6 +557,8 @@ void TGlavni::endOfAttempt(bool autoTimerWasActive)
     if (m_settings.GLOBAL_StartToTray && isMinimized())
         hideToTray();
     m_controller.endAttempt();
+    if (auto *restore = qobject_cast<TVracanjeDatoteka *>(Vracanje.data()))
+        restore->refreshArchives(m_settings.BackupLokacijaAuto, ui->LokacijaR->text());
     m_lastGood = lastGoodBackup();
     showBackupAge();
     setDailyTimer(autoTimerWasActive);

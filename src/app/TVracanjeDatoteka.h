@@ -2,26 +2,31 @@
 
 #include "run/RestoreJob.h"
 
-#include <QPointer>
+#include <QDateTime>
+#include <QFileSystemWatcher>
 #include <QTimer>
 #include <QWidget>
 
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 namespace Ui {
 class TVracanjeDatoteka;
 }
+struct ArchiveCatalogEntry;
+class ArchiveListing;
 class ArchiveTreeModel;
 class LauncherProgress;
-class QTreeWidgetItem;
 
 // The restore window: on the left the archives of the configuration (its archive folder and the last
 // manual archive, newest first), on the right the chosen archive's folder tree with a filter; restores
 // the selection below a folder the user picks or to where it was archived from. The restore runs on a
 // thread of its own; a file in the way is asked about once per run at most, when the answer is for all.
+// The list follows the archive folder while the window is open, so that a run's new archive appears and
+// one that retention removed goes.
 class TVracanjeDatoteka : public QWidget
 {
     Q_OBJECT
@@ -45,6 +50,11 @@ class TVracanjeDatoteka : public QWidget
     void BTN_VratiIzvornoClick();
     void BTN_ZaustaviClick();
 
+  public slots:
+    // Lists the archives again, after a run or a change of the configuration: the chosen archive stays
+    // chosen while it exists, and is opened again when it was replaced.
+    void refreshArchives(const QString &archiveFolder, const QString &lastManualArchive);
+
   signals:
     // A restore has ended and its summary was shown.
     void restoreFinished(const RestoreJob::Result &result);
@@ -52,9 +62,21 @@ class TVracanjeDatoteka : public QWidget
   protected:
     void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
   private:
-    void fillArchiveList(const QString &archiveFolder, const QString &lastManualArchive);
+    void fillArchiveList();
+    void addArchiveItem(const ArchiveCatalogEntry &archive);
+    // Lists the archives again and lets go of a chosen one that is gone; after a restore when one runs.
+    void relistArchives();
+    void watchArchiveFolder();
+    // Sizes the archive list's columns to what they hold and gives its pane the width they take.
+    void fitArchiveColumns();
+    // Widens the size and date columns of the contents to the longest text they can show.
+    void fitContentColumns();
+    // Reads the archive's contents into the tree; the reason when it cannot be read.
+    std::optional<QString> loadArchive(const QString &path);
+    void closeArchive();
     void LV_ArhiveSelectionChanged();
     void applyFilter();
     // Opens the folders that hold nothing but one folder, so an archive of absolute paths opens at its
@@ -68,13 +90,26 @@ class TVracanjeDatoteka : public QWidget
     void showProgress();
     void finishRestore(const RestoreJob::Result &result);
     void setRunning(bool running);
+    // Marks the bar red after a restore in which entries failed; normal otherwise.
+    void showBarFailed(bool failed);
     // A counted message (count 0 or more) takes the form for its count.
     void setStatus(quint16 message, const QStringList &values = {}, qint64 count = -1);
 
     std::unique_ptr<Ui::TVracanjeDatoteka> ui;
     ArchiveTreeModel *m_model;
     LauncherProgress *m_launcher;
+    QString m_archiveFolder;
+    QString m_lastManualArchive;
+    // Archives opened from elsewhere with the open button, most recent first.
+    QStringList m_openedArchives;
     QString m_archivePath;
+    // The chosen archive as it was read, to notice it replaced under the same name.
+    QDateTime m_archiveModified;
+    qint64 m_archiveSize = -1;
+    QFileSystemWatcher m_folderWatcher;
+    // Gathers the burst of changes a run makes in the folder into one new listing.
+    QTimer m_relistTimer;
+    bool m_relistAfterRestore = false;
     QTimer m_filterTimer;
     QTimer m_progressTimer;
     std::unique_ptr<RestoreJob> m_job;

@@ -271,6 +271,9 @@ const QHash<quint16, QString> &croatianTable()
             {QT_TRANSLATE_NOOP("Poruke", "65271"), QStringLiteral("pogreška sustava %s")},
             {QT_TRANSLATE_N_NOOP("Poruke", "65390"), QStringLiteral("%s datoteka")},
             {QT_TRANSLATE_N_NOOP("Poruke", "65391"), QStringLiteral("%s mapa")},
+            {QT_TRANSLATE_NOOP("Poruke", "65360"),
+             QStringLiteral("vraćanje datoteka je završeno s pogreškama, neuspjelo: %s")},
+            {QT_TRANSLATE_NOOP("Poruke", "65361"), QStringLiteral("arhiva %s više nije dostupna")},
         };
         QHash<quint16, QString> byNumber;
         for (const CroatianEntry &entry : entries)

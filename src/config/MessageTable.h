@@ -161,6 +161,8 @@ enum Number : quint16 {
     ReasonSystemError = 65271,
     CountFiles = 65390,
     CountFolders = 65391,
+    StatusRestoreFailed = 65360,
+    StatusArchiveGone = 65361,
 };
 }
 

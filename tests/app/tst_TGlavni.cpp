@@ -25,6 +25,7 @@
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTreeWidget>
 
 #include <sys/stat.h>
 
@@ -438,6 +439,24 @@ class TestTGlavni : public QObject
                     QStringLiteral("^Arhiva_\\d{4}\\.\\d\\d\\.\\d\\d__\\d\\d\\.\\d\\d\\.\\d\\d\\.zip$"))
                     .match(request.fileName)
                     .hasMatch());
+    }
+
+    // A restore window left open lists the archive a run made: here a manual one outside the archive
+    // folder, which only the end of the run can tell it about.
+    void anOpenRestoreWindowListsTheNewArchive()
+    {
+        Fixture fixture(QStringLiteral("[Program]\r\nReport=0\r\n"));
+        TGlavni &window = fixture.open();
+        window.MM_VracanjeClick();
+        auto *archives = window.restoreWindow()->findChild<QTreeWidget *>(QStringLiteral("LV_Arhive"));
+        QVERIFY(archives);
+        QCOMPARE(archives->topLevelItemCount(), 0);
+        const QString archive = fixture.tree.path(QStringLiteral("ručna.zip"));
+        fixture.saveAnswer = archive;
+        window.RucnaZClick();
+
+        QCOMPARE(archives->topLevelItemCount(), 1);
+        QCOMPARE(archives->topLevelItem(0)->data(0, Qt::UserRole).toString(), archive);
     }
 
     void reportsOffShowNeitherSummaryNorReport()

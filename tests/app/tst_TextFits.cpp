@@ -1,6 +1,7 @@
 #include "app/TForm_FilesMissing.h"
 #include "app/TGasenjeBox.h"
 #include "app/TGlavni.h"
+#include "app/TVracanjeDatoteka.h"
 #include "config/ResourceModules.h"
 
 #include "BilingualWindowFixture.h"
@@ -8,14 +9,19 @@
 #include "ModalDriver.h"
 #include "ModuleFiles.h"
 #include "TempTree.h"
+#include "zip/TZipFile.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QStyle>
 #include <QTest>
+#include <QTreeView>
+#include <QTreeWidget>
 
 namespace {
 
@@ -82,6 +88,60 @@ QStringList clippedCaptions(QWidget *window)
     return clipped;
 }
 
+// The columns of a window's lists that are cut short: a header narrower than its caption, a column
+// narrower than what its shown rows hold, and a column that starts or ends outside the list's visible
+// width.
+QStringList clippedColumns(QWidget *window)
+{
+    QStringList clipped;
+    for (QTreeView *view : window->findChildren<QTreeView *>()) {
+        if (!view->isVisibleTo(window))
+            continue;
+        const QHeaderView *header = view->header();
+        const QAbstractItemView *contents = view;
+        for (int column = 0; column < header->count(); ++column) {
+            if (header->isSectionHidden(column))
+                continue;
+            const QString name = view->objectName() + QLatin1Char(' ') +
+                                 view->model()->headerData(column, Qt::Horizontal).toString();
+            const int width = header->sectionSize(column);
+            if (header->sectionSizeHint(column) > width)
+                clipped << QStringLiteral("%1: header needs %2, has %3")
+                               .arg(name)
+                               .arg(header->sectionSizeHint(column))
+                               .arg(width);
+            if (contents->sizeHintForColumn(column) > width)
+                clipped << QStringLiteral("%1: contents need %2, have %3")
+                               .arg(name)
+                               .arg(contents->sizeHintForColumn(column))
+                               .arg(width);
+            const int start = header->sectionViewportPosition(column);
+            if (start < 0 || start + width > view->viewport()->width())
+                clipped << QStringLiteral("%1: at %2-%3 of a list %4 wide")
+                               .arg(name)
+                               .arg(start)
+                               .arg(start + width)
+                               .arg(view->viewport()->width());
+        }
+    }
+    return clipped;
+}
+
+// An archive in the folder the restore window lists, with entries whose sizes read as bytes in each
+// plural form and as larger units.
+void makeRestoreArchive(const QString &path)
+{
+    TZipFile zip;
+    zip.Open(QFile::encodeName(path).toStdString(), zmWrite);
+    for (const auto &[name, size] : {std::pair<std::string, std::size_t>{"home/ana/Dokumenti/jedan.txt", 1},
+                                     {"home/ana/Dokumenti/dva.txt", 2},
+                                     {"home/ana/Dokumenti/jedanaest.txt", 11},
+                                     {"home/ana/Dokumenti/tisucu.txt", 1000},
+                                     {"home/ana/Slike/more.png", 3u << 20}})
+        zip.Add(TBytes(size, 'x'), name);
+    zip.Close();
+}
+
 } // namespace
 
 // Every window is laid out at fixed places, made for one font at one scale. Run once as it is and once
@@ -141,6 +201,25 @@ class TestTextFits : public QObject
             countdown.show();
             check(QStringLiteral("countdown"), &countdown);
         }
+        // The restore window with an archive chosen and its folders open, its numbers written as on a
+        // Croatian desktop (longer than the C locale's: "1.000", "3,0 MB").
+        const QLocale locale;
+        QLocale::setDefault(QLocale(QLocale::Croatian, QLocale::Croatia));
+        const auto restoreLocale = qScopeGuard([&locale] { QLocale::setDefault(locale); });
+        makeRestoreArchive(fixture.tree.path(QStringLiteral("arhiva/Arkivoda_2024.03.15__14.05.09.zip")));
+        window.MM_VracanjeClick();
+        auto *restore = qobject_cast<TVracanjeDatoteka *>(window.restoreWindow());
+        QVERIFY(restore);
+        auto *archives = restore->findChild<QTreeWidget *>(QStringLiteral("LV_Arhive"));
+        QVERIFY(archives && archives->topLevelItemCount() == 1);
+        archives->setCurrentItem(archives->topLevelItem(0));
+        QVERIFY(!restore->archivePath().isEmpty());
+        restore->findChild<QTreeView *>(QStringLiteral("TV_Sadrzaj"))->expandAll();
+        check(QStringLiteral("restore window"), restore);
+        for (const QString &column : clippedColumns(restore))
+            clipped << QStringLiteral("restore window: ") + column;
+        restore->close();
+
         QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(u'\n')));
     }
 };
