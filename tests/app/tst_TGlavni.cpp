@@ -1081,7 +1081,8 @@ class TestTGlavni : public QObject
     }
 
     // Dialogs are modal to their window only: while one is up, the tray menu still answers, and the
-    // main window does not.
+    // main window does not. The restore window, which the dialog would block behind it, is not offered
+    // until the dialog has closed.
     void theTrayMenuWorksWhileADialogIsUp_data()
     {
         QTest::addColumn<QString>("dialog");
@@ -1102,17 +1103,24 @@ class TestTGlavni : public QObject
         QSignalSpy restore(tray.actions().first(), &QAction::triggered);
         QSignalSpy closed(&window, &TGlavni::closed);
         Qt::WindowModality modality = Qt::NonModal;
+        QAction *restoreFiles = tray.actions().at(1);
+        const auto clickInTray = [&tray](QAction *action) {
+            tray.popup(QPoint(10, 10));
+            if (QTest::qWaitForWindowExposed(&tray))
+                QTest::mouseClick(tray.windowHandle(), Qt::LeftButton, {},
+                                  tray.actionGeometry(action).center());
+            tray.close();
+        };
+        bool restoreFilesOffered = true;
         const ModalDriver driver([&](QWidget *modal) {
             modality = modal->windowModality();
             // A click on the main window's exit button goes nowhere while the dialog is up.
             QWidget *exit = fixture.control("Kraj");
             QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {},
                               exit->mapTo(&window, exit->rect().center()));
-            tray.popup(QPoint(10, 10));
-            if (QTest::qWaitForWindowExposed(&tray)) {
-                const QRect item = tray.actionGeometry(tray.actions().first());
-                QTest::mouseClick(tray.windowHandle(), Qt::LeftButton, {}, item.center());
-            }
+            clickInTray(tray.actions().first());
+            clickInTray(restoreFiles);
+            restoreFilesOffered = restoreFiles->isEnabled() || window.restoreWindow();
             modal->close();
         });
         if (dialog == QLatin1String("message dialog"))
@@ -1126,6 +1134,9 @@ class TestTGlavni : public QObject
         QCOMPARE(modality, Qt::WindowModal);
         QCOMPARE(restore.size(), 1);
         QCOMPARE(closed.size(), 0);
+        QVERIFY(!restoreFilesOffered);
+        clickInTray(restoreFiles);
+        QVERIFY(window.restoreWindow());
     }
 
     void minimisingDuringARunKeepsTheTaskbarButton()
