@@ -946,6 +946,11 @@ void TGlavni::TPP_RestoreClick()
     show();
     raise();
     activateWindow();
+    // A dialog open over the window keeps the keyboard: the window it blocks must not take it.
+    if (QWidget *modal = QApplication::activeModalWidget()) {
+        modal->raise();
+        modal->activateWindow();
+    }
 }
 
 void TGlavni::TPP_CloseClick()

@@ -1112,6 +1112,7 @@ class TestTGlavni : public QObject
             tray.close();
         };
         bool restoreFilesOffered = true;
+        bool dialogKeptTheKeyboard = false;
         const ModalDriver driver([&](QWidget *modal) {
             modality = modal->windowModality();
             // A click on the main window's exit button goes nowhere while the dialog is up.
@@ -1119,6 +1120,8 @@ class TestTGlavni : public QObject
             QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {},
                               exit->mapTo(&window, exit->rect().center()));
             clickInTray(tray.actions().first());
+            QCoreApplication::processEvents();
+            dialogKeptTheKeyboard = QApplication::activeWindow() == modal;
             clickInTray(restoreFiles);
             restoreFilesOffered = restoreFiles->isEnabled() || window.restoreWindow();
             modal->close();
@@ -1135,6 +1138,7 @@ class TestTGlavni : public QObject
         QCOMPARE(restore.size(), 1);
         QCOMPARE(closed.size(), 0);
         QVERIFY(!restoreFilesOffered);
+        QVERIFY(dialogKeptTheKeyboard);
         clickInTray(restoreFiles);
         QVERIFY(window.restoreWindow());
     }
