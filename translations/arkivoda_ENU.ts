@@ -1073,7 +1073,7 @@ Backing up without a window: arkivoda-cli --help
     </message>
     <message>
         <source>&amp;Izlaz</source>
-        <translation>E&amp;xit</translation>
+        <translation type="vanished">E&amp;xit</translation>
     </message>
     <message>
         <source>zatvaranje programa</source>
@@ -1304,7 +1304,7 @@ Backing up without a window: arkivoda-cli --help
     </message>
     <message>
         <source>Pro&amp;vjeri vezu</source>
-        <translation>Check &amp;connection</translation>
+        <translation>C&amp;heck connection</translation>
     </message>
     <message>
         <source>Zadrži na cilju (0 = sve):</source>

@@ -1083,7 +1083,7 @@ Arhiviranje bez prozora: arkivoda-cli --help
     </message>
     <message>
         <source>&amp;Izlaz</source>
-        <translation>&amp;Izlaz</translation>
+        <translation type="vanished">&amp;Izlaz</translation>
     </message>
     <message>
         <source>zatvaranje programa</source>

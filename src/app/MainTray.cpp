@@ -2,7 +2,10 @@
 
 #include "app/MainWindowLook.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QIcon>
+#include <QWindow>
 
 MainTray::MainTray(TrayIcon &tray, Notifications &notifications, const QList<QAction *> &items, QAction *exit,
                    QObject *parent)
@@ -16,6 +19,10 @@ MainTray::MainTray(TrayIcon &tray, Notifications &notifications, const QList<QAc
     connect(&m_tray, &TrayIcon::mousePressed, this, &MainTray::TrayMouseDown);
     connect(&m_tray, &TrayIcon::doubleClicked, this, &MainTray::TrayDblClick);
     connect(&m_tray, &TrayIcon::messageClicked, this, &MainTray::restoreRequested);
+    // Decided as the menu opens, and as the focus moves between windows for a desktop that reads the
+    // menu before it says it opens it.
+    connect(&TrayPopup, &QMenu::aboutToShow, this, &MainTray::updateWindowItems);
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, &MainTray::updateWindowItems);
     connect(&m_notifications, &Notifications::actionInvoked, this, [this](const QString &key) {
         if (key == QStringLiteral("default"))
             emit restoreRequested();
@@ -23,6 +30,19 @@ MainTray::MainTray(TrayIcon &tray, Notifications &notifications, const QList<QAc
             emit actionChosen(key);
     });
     m_tray.show();
+}
+
+void MainTray::setWindowItems(const QList<QAction *> &items)
+{
+    m_windowItems = items;
+    updateWindowItems();
+}
+
+void MainTray::updateWindowItems()
+{
+    const bool modalOpen = QApplication::activeModalWidget() != nullptr;
+    for (QAction *item : std::as_const(m_windowItems))
+        item->setEnabled(!modalOpen);
 }
 
 void MainTray::showBalloon(const QString &title, const QString &text, TrayIcon::BalloonIcon icon,

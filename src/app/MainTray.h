@@ -30,6 +30,9 @@ class MainTray : public QObject
              QObject *parent = nullptr);
 
     QMenu &popup() { return TrayPopup; }
+    // Items that open a window of their own: they are off while a modal window is open, which would
+    // block the new window behind it.
+    void setWindowItems(const QList<QAction *> &items);
     void showBalloon(const QString &title, const QString &text, TrayIcon::BalloonIcon icon, int timeoutMs);
     // A notification through the desktop's service when it runs, else a balloon. A click on it asks for
     // the window; the other actions come back through actionChosen.
@@ -50,10 +53,12 @@ class MainTray : public QObject
   private:
     void TrayMouseDown(Qt::MouseButton button);
     void TrayDblClick();
+    void updateWindowItems();
 
     TrayIcon &m_tray;
     Notifications &m_notifications;
     QMenu TrayPopup;
+    QList<QAction *> m_windowItems;
     Balloon m_balloon;
     Qt::MouseButton MFLastButton = Qt::LeftButton;
     bool m_warning = false;

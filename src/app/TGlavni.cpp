@@ -71,6 +71,7 @@ TGlavni::TGlavni(const QStringList &arguments, DesktopServices services, QWidget
     AutoTimer.setInterval(1000);
     m_tray = new MainTray(m_services.tray, m_services.notifications, {ui->TPP_Restore, ui->TPP_Vracanje},
                           ui->TPP_Close, this);
+    m_tray->setWindowItems({ui->TPP_Vracanje});
     connect(m_tray, &MainTray::restoreRequested, this, &TGlavni::TPP_RestoreClick);
     connectControls();
     // A later start on this configuration may ask already while the start-up's settings window is open.
@@ -955,6 +956,11 @@ void TGlavni::TPP_RestoreClick()
     show();
     raise();
     activateWindow();
+    // A dialog open over the window keeps the keyboard: the window it blocks must not take it.
+    if (QWidget *modal = QApplication::activeModalWidget()) {
+        modal->raise();
+        modal->activateWindow();
+    }
 }
 
 void TGlavni::TPP_CloseClick()

@@ -19,6 +19,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QDropEvent>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMimeData>
@@ -71,7 +72,13 @@ TOdabirBaze::TOdabirBaze(ProgramSettings &settings, FileManager &fileManager, QW
 {
     RequireWindowDescription(staticMetaObject.className());
     ui->setupUi(this);
-    setFixedSize(671, 750);
+    m_formSize = size();
+    m_formListHeight = ui->Grid->height();
+    // Everything below the list moves up by what the list gives up on a low screen.
+    for (QWidget *child : findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        if (child->y() >= ui->Grid->geometry().bottom())
+            m_belowList.emplace_back(child, child->y());
+    setFixedSize(m_formSize);
     MakeModalTo(this, parent);
 
     QPalette white = palette();
@@ -109,6 +116,7 @@ TOdabirBaze::TOdabirBaze(ProgramSettings &settings, FileManager &fileManager, QW
     setUpKeyboard();
     connectControls();
     FormCreate();
+    fitToScreen();
     placeOverOwner();
 }
 
@@ -246,22 +254,70 @@ void TOdabirBaze::setCaption()
     setWindowTitle(caption);
 }
 
+const QScreen *TOdabirBaze::screenShown() const
+{
+    const QWidget *owner = parentWidget();
+    return owner ? owner->screen() : screen();
+}
+
+int TOdabirBaze::titleBarHeight() const
+{
+    // Before the window manager has framed the window its frame is not known; a title bar of this
+    // height is kept free for it.
+    constexpr int assumedTitleBarHeight = 30;
+    const int frame = frameGeometry().height() - height();
+    return frame > 0 ? frame : assumedTitleBarHeight;
+}
+
+void TOdabirBaze::fitToScreen()
+{
+    const QScreen *screen = screenShown();
+    if (!screen)
+        return;
+    // The list gives up rows where the screen's free area (less the panels) is lower than the window
+    // with its title bar, down to a few rows; the controls below it move up with it.
+    const QHeaderView *header = ui->Grid->horizontalHeader();
+    const int smallestListHeight = header->sizeHint().height() +
+                                   4 * ui->Grid->verticalHeader()->defaultSectionSize() +
+                                   2 * ui->Grid->frameWidth();
+    const int room = screen->availableGeometry().height() - titleBarHeight();
+    const int shrink =
+        std::clamp(m_formSize.height() - room, 0, std::max(0, m_formListHeight - smallestListHeight));
+    ui->Grid->resize(ui->Grid->width(), m_formListHeight - shrink);
+    for (const auto &[widget, formY] : m_belowList)
+        widget->move(widget->x(), formY - shrink);
+    setFixedSize(m_formSize.width(), m_formSize.height() - shrink);
+}
+
 void TOdabirBaze::placeOverOwner()
 {
     const QWidget *owner = parentWidget();
+    const QScreen *screen = screenShown();
+    const QRect available = screen ? screen->availableGeometry() : QRect();
     QRect area;
     if (owner && owner->isVisible() && !owner->isMinimized())
         area = owner->frameGeometry();
-    else if (const QScreen *screen = owner ? owner->screen() : this->screen())
-        area = screen->availableGeometry();
-    if (area.isValid())
-        move(area.center() - QPoint(width() / 2, height() / 2));
+    else
+        area = available;
+    if (!area.isValid())
+        return;
+    QPoint topLeft = area.center() - QPoint(width() / 2, height() / 2);
+    // Centred over a window near a screen edge, the window would reach past it: it is kept on the
+    // screen's free area, title bar and closing buttons included, as far as it fits. The position is
+    // that of the frame.
+    if (available.isValid()) {
+        const int lowestTop = available.bottom() + 1 - titleBarHeight() - height();
+        topLeft.setX(std::max(available.left(), std::min(topLeft.x(), available.right() + 1 - width())));
+        topLeft.setY(std::max(available.top(), std::min(topLeft.y(), lowestTop)));
+    }
+    move(topLeft);
 }
 
 void TOdabirBaze::fitToFont()
 {
+    // Only across: how far down a control sits is fitToScreen's to decide.
     for (const auto &[widget, geometry] : m_formGeometry)
-        widget->setGeometry(geometry);
+        widget->setGeometry(geometry.x(), widget->y(), geometry.width(), geometry.height());
     const auto fittedWidth = [](const QWidget *widget) {
         return std::max(widget->width(), widget->sizeHint().width());
     };

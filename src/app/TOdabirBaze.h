@@ -11,6 +11,7 @@ namespace Ui {
 class TOdabirBaze;
 }
 class FileManager;
+class QScreen;
 class RemoteCopyGroup;
 struct ProgramSettings;
 
@@ -56,7 +57,14 @@ class TOdabirBaze : public QDialog
     void setAccessibleNames();
     void connectControls();
     void setCaption();
+    // Centres the window over its owner, within the free area of the screen.
     void placeOverOwner();
+    // Shortens the list where the window would be higher than the screen's free area.
+    void fitToScreen();
+    // The screen the window opens on: its owner's.
+    const QScreen *screenShown() const;
+    // The height the window manager's frame adds to the window: its title bar and borders.
+    int titleBarHeight() const;
     // Makes room for captions wider than the layout was drawn for.
     void fitToFont();
 
@@ -86,4 +94,9 @@ class TOdabirBaze : public QDialog
     RemoteCopyGroup *m_remoteCopy = nullptr;
     // Places and sizes of the controls that fitToFont moves, as the form gives them.
     std::vector<std::pair<QWidget *, QRect>> m_formGeometry;
+    // The window's size and the list's height as the form gives them, and the controls below the list
+    // with their places down the form.
+    QSize m_formSize;
+    int m_formListHeight = 0;
+    std::vector<std::pair<QWidget *, int>> m_belowList;
 };

@@ -1199,7 +1199,8 @@ class TestTGlavni : public QObject
     }
 
     // Dialogs are modal to their window only: while one is up, the tray menu still answers, and the
-    // main window does not.
+    // main window does not. The restore window, which the dialog would block behind it, is not offered
+    // until the dialog has closed.
     void theTrayMenuWorksWhileADialogIsUp_data()
     {
         QTest::addColumn<QString>("dialog");
@@ -1220,17 +1221,27 @@ class TestTGlavni : public QObject
         QSignalSpy restore(tray.actions().first(), &QAction::triggered);
         QSignalSpy closed(&window, &TGlavni::closed);
         Qt::WindowModality modality = Qt::NonModal;
+        QAction *restoreFiles = tray.actions().at(1);
+        const auto clickInTray = [&tray](QAction *action) {
+            tray.popup(QPoint(10, 10));
+            if (QTest::qWaitForWindowExposed(&tray))
+                QTest::mouseClick(tray.windowHandle(), Qt::LeftButton, {},
+                                  tray.actionGeometry(action).center());
+            tray.close();
+        };
+        bool restoreFilesOffered = true;
+        bool dialogKeptTheKeyboard = false;
         const ModalDriver driver([&](QWidget *modal) {
             modality = modal->windowModality();
             // A click on the main window's exit button goes nowhere while the dialog is up.
             QWidget *exit = fixture.control("Kraj");
             QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {},
                               exit->mapTo(&window, exit->rect().center()));
-            tray.popup(QPoint(10, 10));
-            if (QTest::qWaitForWindowExposed(&tray)) {
-                const QRect item = tray.actionGeometry(tray.actions().first());
-                QTest::mouseClick(tray.windowHandle(), Qt::LeftButton, {}, item.center());
-            }
+            clickInTray(tray.actions().first());
+            QCoreApplication::processEvents();
+            dialogKeptTheKeyboard = QApplication::activeWindow() == modal;
+            clickInTray(restoreFiles);
+            restoreFilesOffered = restoreFiles->isEnabled() || window.restoreWindow();
             modal->close();
         });
         if (dialog == QLatin1String("message dialog"))
@@ -1244,6 +1255,10 @@ class TestTGlavni : public QObject
         QCOMPARE(modality, Qt::WindowModal);
         QCOMPARE(restore.size(), 1);
         QCOMPARE(closed.size(), 0);
+        QVERIFY(!restoreFilesOffered);
+        QVERIFY(dialogKeptTheKeyboard);
+        clickInTray(restoreFiles);
+        QVERIFY(window.restoreWindow());
     }
 
     void minimisingDuringARunKeepsTheTaskbarButton()

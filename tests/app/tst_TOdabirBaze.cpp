@@ -7,6 +7,7 @@
 #include "ui/OpenFileDialog.h"
 
 #include "FakeDesktop.h"
+#include "ModuleFiles.h"
 #include "TempTree.h"
 
 #include <QAbstractButton>
@@ -1053,6 +1054,39 @@ class TestTOdabirBaze : public QObject
         LoadProgramSettings(loaded);
         QCOMPARE(loaded.GLOBAL_UdaljenoCilj, QStringLiteral("nas:kopije"));
         QCOMPARE(loaded.GLOBAL_UdaljenoZadrzi, 7);
+    }
+
+    // Both numbers of archives kept say "all" alike for 0, the local one in the archive folder and the
+    // one at the copy target, in each language; a save stores 0 for it.
+    void keepingAllReadsAlikeInBothFields_data()
+    {
+        QTest::addColumn<QString>("module");
+        QTest::addColumn<QString>("all");
+        QTest::newRow("Croatian") << QString() << QStringLiteral("sve");
+        QTest::newRow("English") << QStringLiteral("ENU") << QStringLiteral("all");
+    }
+
+    void keepingAllReadsAlikeInBothFields()
+    {
+        QFETCH(QString, module);
+        Fixture fixture(QStringList{QStringLiteral("/a")});
+        QTranslator translator;
+        if (!module.isEmpty()) {
+            QVERIFY(translator.load(ModuleFiles::builtModule(module)));
+            QCoreApplication::installTranslator(&translator);
+        }
+        fixture.settings.GLOBAL_Zadrzi = 0;
+        fixture.settings.GLOBAL_UdaljenoZadrzi = 0;
+        fixture.open();
+        const QString local = fixture.control<QSpinBox>("Zadrzi")->text();
+        const QString remote = fixture.control<QSpinBox>("SE_Zadrzi")->text();
+        fixture.click("Button1");
+        QCoreApplication::removeTranslator(&translator);
+
+        QTEST(local, "all");
+        QTEST(remote, "all");
+        QVERIFY(fixture.errors.isEmpty());
+        QCOMPARE(fixture.settings.GLOBAL_UdaljenoZadrzi, 0);
     }
 
     // A copy target is a remote rclone knows or an absolute folder: the check and the save refuse
