@@ -2,13 +2,12 @@
 
 #include "config/MessageTable.h"
 #include "run/HandOverChannel.h"
+#include "run/Percent.h"
 #include "run/RunSummary.h"
 #include "run/SystemReason.h"
 #include "run/TThreadArhiviranje.h"
 
 #include <QEventLoop>
-
-#include <cmath>
 
 namespace {
 
@@ -85,12 +84,6 @@ void RunController::setRequest(bool RunState::*flag, std::atomic<bool> HandOverC
 int RunController::blockingWaits() const
 {
     return m_channel ? m_channel->blockingWaits() : 0;
-}
-
-int RunController::percentOf(qint64 part, qint64 whole)
-{
-    const long double exact = static_cast<long double>(part) / static_cast<long double>(whole) * 100.0L;
-    return static_cast<int>(std::nearbyint(exact));
 }
 
 void RunController::prepareRun(const RunRequest &request)

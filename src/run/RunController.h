@@ -91,8 +91,6 @@ class RunController : public QObject
     // How often the last run's worker waited for the interface thread.
     int blockingWaits() const;
 
-    // Whole percent of part in whole, halves going to the even neighbour.
-    static int percentOf(qint64 part, qint64 whole);
     // The title shown while a run reports progress.
     QString runTitle(int totalPercent) const;
 
