@@ -138,20 +138,16 @@ void RunController::run(const RunRequest &request)
     const auto connection =
         connect(this, &RunController::Evnt, &loop, &QEventLoop::quit, Qt::QueuedConnection);
     m_drainTimer.start();
-    m_worker = std::make_unique<TThreadArhiviranje>(*this, m_channel, request);
+    m_worker = std::make_unique<TThreadArhiviranje>(static_cast<RunEvents &>(*this), m_channel, request);
     m_worker->start();
     loop.exec();
     disconnect(connection);
 }
 
-std::function<void()> RunController::observed(RunController *controller, HandOver which,
-                                              std::function<void()> procedure)
+void RunController::onHandOver(HandOver which)
 {
-    return [controller, which, procedure = std::move(procedure)] {
-        if (controller->m_handOverObserver)
-            controller->m_handOverObserver(which);
-        procedure();
-    };
+    if (m_handOverObserver)
+        m_handOverObserver(which);
 }
 
 void RunController::abandonWorker()
