@@ -48,17 +48,16 @@ class RunController : public QObject, private RunEvents
     // Waits until the last run's worker has ended (after a forced stop it may still be unwinding).
     void waitForWorker();
 
-    // The pause button: the run pauses at its next progress report.
-    void BTN_PauseClick();
-    // The stop button: the current file is finished and the archive closed properly.
-    void BTN_CancelClick();
+    // Asks the run to pause at its next progress report (the pause button).
+    void requestPause();
+    // Asks the run to stop after the current file, with the archive closed properly (the stop button).
+    void requestStop();
     // The confirmed forced stop: the worker ends at its next progress report, leaving the archive as
     // it stands.
     void forceStop();
 
-    // One tick of the elapsed-time timer.
-    void TimerTimer();
-    bool timerActive() const { return m_timer.isActive(); }
+    // Whether the elapsed-time timer runs.
+    bool timerActive() const { return m_elapsedTimer.isActive(); }
 
     using HandOver = RunEvents::HandOver;
     // Lets a test watch every hand-over: called on the interface thread just before its procedure.
@@ -76,8 +75,8 @@ class RunController : public QObject, private RunEvents
     const RunRequest &request() const { return m_request; }
 
   signals:
-    // The worker's completion event, delivered on the interface thread.
-    void Evnt();
+    // The run has ended: the worker completed or was stopped, delivered on the interface thread.
+    void runFinished();
 
   private:
     // The worker's events, run on the interface thread in the worker's order.
@@ -138,6 +137,8 @@ class RunController : public QObject, private RunEvents
     void setStatus(const RunStatus &status);
     void setFileBar(int percent);
     void repaint();
+    // One second of the run's elapsed time, counted unless the run is paused.
+    void countElapsedSecond();
     void restartTimer();
     void stopTimer();
     void recordMissing(const QString &path);
@@ -146,7 +147,7 @@ class RunController : public QObject, private RunEvents
     RunView &m_view;
     RunState m_state;
     RunRequest m_request;
-    QTimer m_timer;
+    QTimer m_elapsedTimer;
     QTimer m_drainTimer;
     QTimer m_forcedStopDeadline;
     Display m_display;
