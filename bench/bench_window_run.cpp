@@ -157,7 +157,8 @@ int main(int argc, char *argv[])
         return 2;
     }
     LoopWatch watch;
-    QObject::connect(&window.runController(), &RunController::Evnt, &watch, [&watch] { watch.markRunEnd(); });
+    QObject::connect(&window.runController(), &RunController::runFinished, &watch,
+                     [&watch] { watch.markRunEnd(); });
 
     // One unmeasured run first, so that every measured one reads the folder from a warm cache.
     {

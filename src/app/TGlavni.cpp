@@ -777,7 +777,7 @@ void TGlavni::MM_VracanjeClick()
 
 void TGlavni::BTN_PauseClick()
 {
-    m_controller.BTN_PauseClick();
+    m_controller.requestPause();
 }
 
 void TGlavni::BTN_CancelClick()
@@ -789,7 +789,7 @@ void TGlavni::BTN_CancelClick()
         setStatusText(message(Msg::StatusCopyStopping));
         return;
     }
-    m_controller.BTN_CancelClick();
+    m_controller.requestStop();
     ui->BTN_Cancel->setEnabled(false);
     ui->BTN_Pause->setEnabled(false);
     // Same place and size as the stop button: it covers it.

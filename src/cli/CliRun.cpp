@@ -88,7 +88,7 @@ int CliRun::exec()
     request.replaceExisting = !automatic && m_options.overwrite;
     request.leftoverParts = preparation.leftoverParts;
     {
-        const StopSignals stopSignals([&controller] { controller.BTN_CancelClick(); },
+        const StopSignals stopSignals([&controller] { controller.requestStop(); },
                                       [&controller] { controller.forceStop(); });
         // Sleep and shutdown wait for the archive, where the system bus and logind allow it.
         LogindSleepInhibitor inhibitor;

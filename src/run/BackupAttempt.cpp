@@ -274,8 +274,6 @@ QString BackupAttempt::text(Refusal refusal, const ProgramSettings &settings, co
             .arg(archive, QFileInfo(archive).absolutePath());
     case Refusal::PartExists:
         return CliMessageTable::text(CliMsg::PartExists).arg(RunRequest::partFileOf(archive));
-    case Refusal::CannotRemove:
-        return CliMessageTable::text(CliMsg::CannotDelete).arg(archive);
     }
     return QString();
 }

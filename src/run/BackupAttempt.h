@@ -33,8 +33,6 @@ class BackupAttempt
         FolderNotWritable,    // manual run: no file can be made in the chosen folder (error says why)
         NotReplaceable,       // manual run: the file is another user's in a folder with the sticky bit
         PartExists,           // manual run: the name the archive is written under is taken
-        CannotRemove,         // an old file of the archive's name cannot be removed (not refused today:
-                              // the complete new archive replaces it by a rename)
     };
 
     // What a run's end means.

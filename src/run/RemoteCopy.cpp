@@ -4,8 +4,8 @@
 #include "config/ProgramSettings.h"
 #include "run/ArchiveName.h"
 #include "run/ArchiveRecord.h"
+#include "run/Percent.h"
 #include "run/RetentionPlan.h"
-#include "run/RunController.h"
 
 #include <QFileInfo>
 #include <QJsonArray>
@@ -145,7 +145,7 @@ RemoteCopy::Result RemoteCopy::send(const QString &archive, const QString &prefi
     }
     m_remote.setProgressHandler([this](qint64 bytes, qint64 total) {
         if (m_progress && total > 0)
-            m_progress(RunController::percentOf(bytes, total));
+            m_progress(percentOf(bytes, total));
     });
     const RcloneProcess::Result sent = m_remote.run(copy, 0);
     m_remote.setProgressHandler(nullptr);

@@ -2,13 +2,12 @@
 
 #include "config/MessageTable.h"
 #include "run/HandOverChannel.h"
+#include "run/Percent.h"
 #include "run/RunSummary.h"
 #include "run/SystemReason.h"
 #include "run/TThreadArhiviranje.h"
 
 #include <QEventLoop>
-
-#include <cmath>
 
 namespace {
 
@@ -24,8 +23,8 @@ constexpr int DisplayIntervalMs = 33;
 
 RunController::RunController(RunView &view, QObject *parent) : QObject(parent), m_view(view)
 {
-    m_timer.setInterval(1000);
-    connect(&m_timer, &QTimer::timeout, this, &RunController::TimerTimer);
+    m_elapsedTimer.setInterval(1000);
+    connect(&m_elapsedTimer, &QTimer::timeout, this, &RunController::countElapsedSecond);
     m_drainTimer.setInterval(DisplayIntervalMs);
     connect(&m_drainTimer, &QTimer::timeout, this, [this] {
         drainHandOvers();
@@ -87,12 +86,6 @@ int RunController::blockingWaits() const
     return m_channel ? m_channel->blockingWaits() : 0;
 }
 
-int RunController::percentOf(qint64 part, qint64 whole)
-{
-    const long double exact = static_cast<long double>(part) / static_cast<long double>(whole) * 100.0L;
-    return static_cast<int>(std::nearbyint(exact));
-}
-
 void RunController::prepareRun(const RunRequest &request)
 {
     m_request = request;
@@ -143,22 +136,18 @@ void RunController::run(const RunRequest &request)
 
     QEventLoop loop;
     const auto connection =
-        connect(this, &RunController::Evnt, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+        connect(this, &RunController::runFinished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
     m_drainTimer.start();
-    m_worker = std::make_unique<TThreadArhiviranje>(*this, m_channel, request);
+    m_worker = std::make_unique<TThreadArhiviranje>(static_cast<RunEvents &>(*this), m_channel, request);
     m_worker->start();
     loop.exec();
     disconnect(connection);
 }
 
-std::function<void()> RunController::observed(RunController *controller, HandOver which,
-                                              std::function<void()> procedure)
+void RunController::onHandOver(HandOver which)
 {
-    return [controller, which, procedure = std::move(procedure)] {
-        if (controller->m_handOverObserver)
-            controller->m_handOverObserver(which);
-        procedure();
-    };
+    if (m_handOverObserver)
+        m_handOverObserver(which);
 }
 
 void RunController::abandonWorker()
@@ -185,7 +174,7 @@ void RunController::finishRun(bool forced)
     m_channel->close();
     m_drainTimer.stop();
     repaint();
-    emit Evnt();
+    emit runFinished();
 }
 
 void RunController::progressDisplay(qint64 position, bool pausing)
@@ -270,7 +259,7 @@ void RunController::reportArchiveError(const QString &cause, const QString &reas
     m_view.showArchiveError(MessageTable::text(Msg::StatusArchiveError), cause);
 }
 
-void RunController::TimerTimer()
+void RunController::countElapsedSecond()
 {
     if (!m_state.Pauza && m_state.file_size_progress >= 0) {
         ++m_state.proteklo_vrijeme;
@@ -280,21 +269,21 @@ void RunController::TimerTimer()
 
 void RunController::restartTimer()
 {
-    m_timer.stop();
-    m_timer.start();
+    m_elapsedTimer.stop();
+    m_elapsedTimer.start();
 }
 
 void RunController::stopTimer()
 {
-    m_timer.stop();
+    m_elapsedTimer.stop();
 }
 
-void RunController::BTN_PauseClick()
+void RunController::requestPause()
 {
     setRequest(&RunState::Pauza, &HandOverChannel::pauseRequested, true);
 }
 
-void RunController::BTN_CancelClick()
+void RunController::requestStop()
 {
     m_stopDuringVerification = m_display.status.kind == RunStatus::Kind::Verifying;
     setStatus(RunStatus::plain(RunStatus::Kind::Stopping));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "run/RunEvents.h"
 #include "run/RunRequest.h"
 #include "run/RunState.h"
 #include "run/RunStatus.h"
@@ -19,7 +20,7 @@ class TThreadArhiviranje;
 // archiving worker and serves events until the worker completes, carries out the worker's hand-overs
 // in their order, runs the elapsed-time timer, and takes pause, stop and forced stop. What the run
 // shows goes to the front end's RunView.
-class RunController : public QObject
+class RunController : public QObject, private RunEvents
 {
     Q_OBJECT
 
@@ -47,42 +48,18 @@ class RunController : public QObject
     // Waits until the last run's worker has ended (after a forced stop it may still be unwinding).
     void waitForWorker();
 
-    // The pause button: the run pauses at its next progress report.
-    void BTN_PauseClick();
-    // The stop button: the current file is finished and the archive closed properly.
-    void BTN_CancelClick();
+    // Asks the run to pause at its next progress report (the pause button).
+    void requestPause();
+    // Asks the run to stop after the current file, with the archive closed properly (the stop button).
+    void requestStop();
     // The confirmed forced stop: the worker ends at its next progress report, leaving the archive as
     // it stands.
     void forceStop();
 
-    // One tick of the elapsed-time timer.
-    void TimerTimer();
-    bool timerActive() const { return m_timer.isActive(); }
+    // Whether the elapsed-time timer runs.
+    bool timerActive() const { return m_elapsedTimer.isActive(); }
 
-    // The worker's hand-overs, numbered in the order a run makes them; ProgressDisplay is the
-    // progress event's.
-    enum class HandOver {
-        ProgressDisplay = 0,
-        CopySettings = 1, // the run's start, once the worker has its request
-        StatusCollecting = 2,
-        MissingEntry = 3,
-        AddFileSize = 4,
-        FileCount = 5,
-        TimerRestart = 6,
-        CopyStopFlag = 7,
-        FileBarReset = 8,
-        FileOpened = 9,
-        FileStatus = 10,
-        FileAdded = 11,
-        FileFailed = 12,
-        TimerStop = 13,
-        ArchiveError = 14,
-        Completion = 15,
-        ArchiveNamed = 16,
-        VerifyProgress = 17, // the named archive is being read back
-        Verified = 18,
-        LeftOut = 19, // what the exclusions left out, after the list is resolved
-    };
+    using HandOver = RunEvents::HandOver;
     // Lets a test watch every hand-over: called on the interface thread just before its procedure.
     void setHandOverObserver(std::function<void(HandOver)> observer)
     {
@@ -91,56 +68,52 @@ class RunController : public QObject
     // How often the last run's worker waited for the interface thread.
     int blockingWaits() const;
 
-    // Whole percent of part in whole, halves going to the even neighbour.
-    static int percentOf(qint64 part, qint64 whole);
     // The title shown while a run reports progress.
     QString runTitle(int totalPercent) const;
 
     // The request of the run in progress; the worker is given its own copy when it is made.
     const RunRequest &request() const { return m_request; }
 
-    // The procedures of the worker's hand-overs, run on the interface thread in the worker's order.
-    // Wraps a procedure for the hand-over queue: the observer's mark first, and nothing at all once the
-    // controller is gone. Static, so that a worker left behind by a forced stop never calls into a
-    // controller that may be gone.
-    static std::function<void()> observed(RunController *controller, HandOver which,
-                                          std::function<void()> procedure);
-    void onCollecting();
-    void onMissingEntry(const QString &path) { recordMissing(path); }
+  signals:
+    // The run has ended: the worker completed or was stopped, delivered on the interface thread.
+    void runFinished();
+
+  private:
+    // The worker's events, run on the interface thread in the worker's order.
+    void onHandOver(HandOver which) override;
+    void onCollecting() override;
+    void onMissingEntry(const QString &path) override { recordMissing(path); }
     // A source, or a folder below a listed one, that could not be read: missing, with the system's reason.
-    void onUnreadable(const QString &path, int error);
+    void onUnreadable(const QString &path, int error) override;
     // A source left out because its name in the archive would be too long: missing, with the reason.
-    void onEntryNameTooLong(const QString &path);
-    void onFileSize(qint64 bytes);
-    void onFileCount(qint64 count);
-    void onTimerRestart() { restartTimer(); }
-    void onFileBarReset() { setFileBar(0); }
-    void onFileOpened(qint64 size);
-    // A file's archiving begins: counted, and shown unless the stop's text is up.
-    void onFileStarted(const QString &path);
-    void onFileAdded();
-    // A file that could not be opened or read to its end, with the system's error number (0: it changed).
-    void onFileFailed(const QString &path, int error) { onUnreadable(path, error); }
-    void onProgress(qint64 position, bool pausing) { progressDisplay(position, pausing); }
-    void onTimerStop() { stopTimer(); }
-    void onArchiveError(const QString &cause, const QString &reason) { reportArchiveError(cause, reason); }
-    void onArchiveClosed() { m_state.archiveClosed = true; }
-    void onArchiveNamed();
-    // The verification's progress in whole percent: the status line and the total bar.
-    void onVerifyProgress(int percent);
-    void onLeftOut(qint64 files, qint64 folders)
+    void onEntryNameTooLong(const QString &path) override;
+    void onFileSize(qint64 bytes) override;
+    void onFileCount(qint64 count) override;
+    void onLeftOut(qint64 files, qint64 folders) override
     {
         m_state.leftOutFiles = files;
         m_state.leftOutFolders = folders;
     }
-    void onVerified(RunState::Verification result, const QString &fault, qint64 ms);
-    void onCompletion(bool forced) { finishRun(forced); }
+    void onTimerRestart() override { restartTimer(); }
+    void onFileBarReset() override { setFileBar(0); }
+    void onFileOpened(qint64 size) override;
+    // A file's archiving begins: counted, and shown unless the stop's text is up.
+    void onFileStarted(const QString &path) override;
+    void onFileAdded() override;
+    void onFileFailed(const QString &path, int error) override { onUnreadable(path, error); }
+    void onProgress(qint64 position, bool pausing) override { progressDisplay(position, pausing); }
+    void onTimerStop() override { stopTimer(); }
+    void onArchiveError(const QString &cause, const QString &reason) override
+    {
+        reportArchiveError(cause, reason);
+    }
+    void onArchiveClosed() override { m_state.archiveClosed = true; }
+    void onArchiveNamed() override;
+    // The verification's progress in whole percent: the status line and the total bar.
+    void onVerifyProgress(int percent) override;
+    void onVerified(RunState::Verification result, const QString &fault, qint64 ms) override;
+    void onCompletion(bool forced) override { finishRun(forced); }
 
-  signals:
-    // The worker's completion event, delivered on the interface thread.
-    void Evnt();
-
-  private:
     // What the view shows of the run; handed to it at most about 30 times a second.
     struct Display
     {
@@ -164,6 +137,8 @@ class RunController : public QObject
     void setStatus(const RunStatus &status);
     void setFileBar(int percent);
     void repaint();
+    // One second of the run's elapsed time, counted unless the run is paused.
+    void countElapsedSecond();
     void restartTimer();
     void stopTimer();
     void recordMissing(const QString &path);
@@ -172,7 +147,7 @@ class RunController : public QObject
     RunView &m_view;
     RunState m_state;
     RunRequest m_request;
-    QTimer m_timer;
+    QTimer m_elapsedTimer;
     QTimer m_drainTimer;
     QTimer m_forcedStopDeadline;
     Display m_display;

@@ -6,7 +6,6 @@
 #include "config/StringGrid.h"
 #include "run/FileSystem.h"
 #include "run/HandOverChannel.h"
-#include "run/RunController.h"
 #include "run/RunSummary.h"
 #include "run/SourceCollection.h"
 #include "run/SourceCollectionSink.h"
@@ -91,20 +90,31 @@ void AddEmptyFolderToZip(TZipFile &zip, const QByteArray &folder)
     zip.Add(empty, EntryNameOfFolder(folder), zcStored, properties.attributes, properties.modified);
 }
 
-TThreadArhiviranje::TThreadArhiviranje(RunController &controller, std::shared_ptr<HandOverChannel> channel,
+TThreadArhiviranje::TThreadArhiviranje(RunEvents &events, std::shared_ptr<HandOverChannel> channel,
                                        RunRequest request)
-    : m_controller(controller), m_channel(std::move(channel)), m_request(std::move(request))
+    : m_events(events), m_channel(std::move(channel)), m_request(std::move(request))
 {
+}
+
+std::function<void()> TThreadArhiviranje::announced(HandOver which, std::function<void()> procedure)
+{
+    // Only wrapped here: the events are reached when the channel runs the procedure on the interface
+    // thread, which it never does once the run is closed, so a worker left behind by a forced stop
+    // never reaches events that may be gone.
+    return [e = &m_events, which, procedure = std::move(procedure)] {
+        e->onHandOver(which);
+        procedure();
+    };
 }
 
 void TThreadArhiviranje::post(HandOver which, std::function<void()> procedure, bool urgent)
 {
-    m_channel->post(RunController::observed(&m_controller, which, std::move(procedure)), urgent);
+    m_channel->post(announced(which, std::move(procedure)), urgent);
 }
 
 bool TThreadArhiviranje::call(HandOver which, std::function<void()> procedure)
 {
-    return m_channel->call(RunController::observed(&m_controller, which, std::move(procedure)));
+    return m_channel->call(announced(which, std::move(procedure)));
 }
 
 void TThreadArhiviranje::run()
@@ -126,7 +136,7 @@ void TThreadArhiviranje::run()
     }
     // Posted after every other hand-over, so the run's end sees all of them.
     post(
-        HandOver::Completion, [c = &m_controller] { c->onCompletion(false); }, true);
+        HandOver::Completion, [e = &m_events] { e->onCompletion(false); }, true);
 }
 
 void TThreadArhiviranje::Execute()
@@ -137,7 +147,7 @@ void TThreadArhiviranje::Execute()
     if (!readEntries(entries))
         return;
     post(
-        HandOver::StatusCollecting, [c = &m_controller] { c->onCollecting(); }, true);
+        HandOver::StatusCollecting, [e = &m_events] { e->onCollecting(); }, true);
 
     SourceCollection collection;
     collection.setExclusions(
@@ -165,33 +175,33 @@ void TThreadArhiviranje::Execute()
 
 void TThreadArhiviranje::missingEntry(const QString &entry)
 {
-    post(HandOver::MissingEntry, [c = &m_controller, entry] { c->onMissingEntry(entry); });
+    post(HandOver::MissingEntry, [e = &m_events, entry] { e->onMissingEntry(entry); });
 }
 
 void TThreadArhiviranje::unreadable(const QString &path, int error)
 {
-    post(HandOver::MissingEntry, [c = &m_controller, path, error] { c->onUnreadable(path, error); });
+    post(HandOver::MissingEntry, [e = &m_events, path, error] { e->onUnreadable(path, error); });
 }
 
 void TThreadArhiviranje::entryNameTooLong(const QString &path)
 {
-    post(HandOver::MissingEntry, [c = &m_controller, path] { c->onEntryNameTooLong(path); });
+    post(HandOver::MissingEntry, [e = &m_events, path] { e->onEntryNameTooLong(path); });
 }
 
 void TThreadArhiviranje::fileSize(qint64 bytes)
 {
-    post(HandOver::AddFileSize, [c = &m_controller, bytes] { c->onFileSize(bytes); });
+    post(HandOver::AddFileSize, [e = &m_events, bytes] { e->onFileSize(bytes); });
 }
 
 void TThreadArhiviranje::fileCount(qint64 count)
 {
     post(
-        HandOver::FileCount, [c = &m_controller, count] { c->onFileCount(count); }, true);
+        HandOver::FileCount, [e = &m_events, count] { e->onFileCount(count); }, true);
 }
 
 void TThreadArhiviranje::leftOut(qint64 files, qint64 folders)
 {
-    post(HandOver::LeftOut, [c = &m_controller, files, folders] { c->onLeftOut(files, folders); });
+    post(HandOver::LeftOut, [e = &m_events, files, folders] { e->onLeftOut(files, folders); });
 }
 
 bool TThreadArhiviranje::readEntries(QStringList &entries)
@@ -232,7 +242,7 @@ void TThreadArhiviranje::archive(const SortedPathList &folders, const SortedPath
     }
     try {
         post(
-            HandOver::TimerRestart, [c = &m_controller] { c->onTimerRestart(); }, true);
+            HandOver::TimerRestart, [e = &m_events] { e->onTimerRestart(); }, true);
         addFolders(zip, folders);
         addFiles(zip, files, compressor);
         // Closing writes the directory and returns once the whole file is on the disk.
@@ -247,7 +257,7 @@ void TThreadArhiviranje::archive(const SortedPathList &folders, const SortedPath
         zip.Abandon();
         reportArchiveError(failure);
         post(
-            HandOver::TimerStop, [c = &m_controller] { c->onTimerStop(); }, true);
+            HandOver::TimerStop, [e = &m_events] { e->onTimerStop(); }, true);
         return;
     }
     if (m_channel->forcedStopRequested)
@@ -255,7 +265,7 @@ void TThreadArhiviranje::archive(const SortedPathList &folders, const SortedPath
     if (giveFinalName(partFile) && m_request.verify)
         verifyArchive();
     post(
-        HandOver::TimerStop, [c = &m_controller] { c->onTimerStop(); }, true);
+        HandOver::TimerStop, [e = &m_events] { e->onTimerStop(); }, true);
 }
 
 void TThreadArhiviranje::verifyArchive()
@@ -265,7 +275,7 @@ void TThreadArhiviranje::verifyArchive()
     // What is read back must be what the disk holds, not the pages the writer left in memory.
     SyncAndDropCachedPages(m_request.arhiva_file);
     post(
-        HandOver::VerifyProgress, [c = &m_controller] { c->onVerifyProgress(0); }, true);
+        HandOver::VerifyProgress, [e = &m_events] { e->onVerifyProgress(0); }, true);
     // Called by one checking thread at a time; only a new whole percent is handed over.
     int shown = 0;
     const TZipVerifier::TProgress progress = [this, &shown](std::uint64_t done, std::uint64_t total) {
@@ -273,7 +283,7 @@ void TThreadArhiviranje::verifyArchive()
         if (percent == shown)
             return;
         shown = percent;
-        post(HandOver::VerifyProgress, [c = &m_controller, percent] { c->onVerifyProgress(percent); });
+        post(HandOver::VerifyProgress, [e = &m_events, percent] { e->onVerifyProgress(percent); });
     };
     // A run stopped after a file is verified all the same; a stop pressed during the verification, or a
     // forced stop, ends it.
@@ -290,8 +300,7 @@ void TThreadArhiviranje::verifyArchive()
     const QString fault = QString::fromLocal8Bit(found.Fault.empty() ? found.Unchecked : found.Fault);
     const qint64 ms = elapsed.elapsed();
     post(
-        HandOver::Verified, [c = &m_controller, result, fault, ms] { c->onVerified(result, fault, ms); },
-        true);
+        HandOver::Verified, [e = &m_events, result, fault, ms] { e->onVerified(result, fault, ms); }, true);
     if (found.Interrupted && m_channel->forcedStopRequested && !m_channel->forcedStopCarriedOut)
         carryOutForcedStop();
 }
@@ -302,11 +311,11 @@ bool TThreadArhiviranje::giveFinalName(const QString &partFile)
     // has ended already (a forced stop past its deadline) never puts an archive under the final name.
     std::string renameFailure;
     QString renameReason;
-    const bool served = call(HandOver::ArchiveNamed, [&, c = &m_controller] {
-        c->onArchiveClosed();
+    const bool served = call(HandOver::ArchiveNamed, [&, e = &m_events] {
+        e->onArchiveClosed();
         try {
             RenameFile(partFile, m_request.arhiva_file, m_request.replaceExisting);
-            c->onArchiveNamed();
+            e->onArchiveNamed();
         } catch (const std::exception &failure) {
             renameFailure = failure.what();
             renameReason = systemReason(failure);
@@ -346,14 +355,14 @@ void TThreadArhiviranje::addFiles(TZipFile &zip, const SortedPathList &files, TP
         post(HandOver::CopyStopFlag, [] {});
         if (m_channel->stopRequested)
             break;
-        post(HandOver::FileBarReset, [c = &m_controller] { c->onFileBarReset(); });
+        post(HandOver::FileBarReset, [e = &m_events] { e->onFileBarReset(); });
         TCompressedEntry &data = compressor.Next();
         try {
             addFile(zip, localPaths.at(i), texts.at(i), data);
         } catch (const ESourceError &) {
             // The source could not be opened or read: it is missing from the archive, the run goes on.
-            post(HandOver::FileFailed, [c = &m_controller, text = texts.at(i), error = data.ErrorNumber()] {
-                c->onFileFailed(text, error);
+            post(HandOver::FileFailed, [e = &m_events, text = texts.at(i), error = data.ErrorNumber()] {
+                e->onFileFailed(text, error);
             });
         }
     }
@@ -372,12 +381,12 @@ void TThreadArhiviranje::addFile(TZipFile &zip, const QByteArray &fileSource, co
     const TFileAttributes attributes = AttributesFromStat(fileSource.toStdString(), status);
     const std::uint32_t modified = ModificationTimeToWinFileDate(std::int64_t(status.st_mtime));
     const qint64 size = static_cast<qint64>(status.st_size);
-    post(HandOver::FileOpened, [c = &m_controller, size] { c->onFileOpened(size); });
+    post(HandOver::FileOpened, [e = &m_events, size] { e->onFileOpened(size); });
     if (!m_channel->stopTextShown) {
-        post(HandOver::FileStatus, [c = &m_controller, text] { c->onFileStarted(text); });
+        post(HandOver::FileStatus, [e = &m_events, text] { e->onFileStarted(text); });
     }
     zip.AddCompressed(data, EntryNameOfFile(fileSource), attributes, modified);
-    post(HandOver::FileAdded, [c = &m_controller] { c->onFileAdded(); });
+    post(HandOver::FileAdded, [e = &m_events] { e->onFileAdded(); });
 }
 
 void TThreadArhiviranje::OnProgress(TZipFile &zip, qint64 position)
@@ -387,12 +396,11 @@ void TThreadArhiviranje::OnProgress(TZipFile &zip, qint64 position)
             // The pause box holds this thread, and the compressor threads with it.
             if (m_compressor)
                 m_compressor->SetPaused(true);
-            call(HandOver::ProgressDisplay, [c = &m_controller, position] { c->onProgress(position, true); });
+            call(HandOver::ProgressDisplay, [e = &m_events, position] { e->onProgress(position, true); });
             if (m_compressor)
                 m_compressor->SetPaused(false);
         } else {
-            post(HandOver::ProgressDisplay,
-                 [c = &m_controller, position] { c->onProgress(position, false); });
+            post(HandOver::ProgressDisplay, [e = &m_events, position] { e->onProgress(position, false); });
         }
     }
     if (m_channel->forcedStopRequested && !m_channel->forcedStopCarriedOut) {
@@ -410,7 +418,7 @@ void TThreadArhiviranje::carryOutForcedStop()
 {
     m_channel->forcedStopCarriedOut = true;
     post(
-        HandOver::Completion, [c = &m_controller] { c->onCompletion(true); }, true);
+        HandOver::Completion, [e = &m_events] { e->onCompletion(true); }, true);
     throw ForcedStop{};
 }
 
@@ -422,5 +430,5 @@ void TThreadArhiviranje::reportArchiveError(const std::exception &failure)
 void TThreadArhiviranje::reportArchiveError(const std::string &cause, const QString &reason)
 {
     const QString text = QString::fromLocal8Bit(cause);
-    call(HandOver::ArchiveError, [c = &m_controller, text, reason] { c->onArchiveError(text, reason); });
+    call(HandOver::ArchiveError, [e = &m_events, text, reason] { e->onArchiveError(text, reason); });
 }

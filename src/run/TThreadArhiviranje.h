@@ -1,6 +1,7 @@
 #pragma once
 
-#include "run/RunController.h"
+#include "run/RunEvents.h"
+#include "run/RunRequest.h"
 #include "run/SourceCollectionSink.h"
 
 #include <QString>
@@ -24,16 +25,16 @@ class TThreadArhiviranje : public QThread, private SourceCollectionSink
     Q_OBJECT
 
   public:
-    // The worker of one run, given the run's request when it is made.
-    TThreadArhiviranje(RunController &controller, std::shared_ptr<HandOverChannel> channel,
-                       RunRequest request);
+    // The worker of one run, given the run's request when it is made; it reports to events through
+    // channel.
+    TThreadArhiviranje(RunEvents &events, std::shared_ptr<HandOverChannel> channel, RunRequest request);
 
   protected:
     // The thread body: Execute at a lower priority, with every failure reported, never raised.
     void run() override;
 
   private:
-    using HandOver = RunController::HandOver;
+    using HandOver = RunEvents::HandOver;
 
     // Thrown out of the archive writer's progress event to end the worker after a forced stop.
     struct ForcedStop
@@ -61,10 +62,12 @@ class TThreadArhiviranje : public QThread, private SourceCollectionSink
     bool giveFinalName(const QString &partFile);
     void verifyArchive();
 
+    // The procedure of a hand-over, preceded by the events' notice of which hand-over it is.
+    std::function<void()> announced(HandOver which, std::function<void()> procedure);
     void post(HandOver which, std::function<void()> procedure, bool urgent = false);
     bool call(HandOver which, std::function<void()> procedure);
 
-    RunController &m_controller;
+    RunEvents &m_events;
     const std::shared_ptr<HandOverChannel> m_channel;
     // The worker's own copy: the interface's may change while the run goes on.
     const RunRequest m_request;

@@ -30,6 +30,13 @@ else
     fail "Depends lacks Qt, libdeflate or zlib: '$depends'"
 fi
 
+recommends=$(dpkg-deb -f "$deb" Recommends)
+if [[ $recommends == *rclone* && $recommends == *qt6-translations-l10n* ]]; then
+    pass "recommends: $recommends"
+else
+    fail "Recommends lacks rclone or Qt's translations: '$recommends'"
+fi
+
 root=$work/root
 dpkg -x "$deb" "$root"
 for file in usr/bin/arkivoda usr/bin/arkivoda-cli usr/bin/arkivoda.HRV usr/bin/arkivoda.ENU \

@@ -307,7 +307,7 @@ class TestArchivingWorker : public QObject
         // The pause box at the first file's first report holds the run while the second file goes.
         run.observer = [&run](HandOver which) {
             if (which == HandOver::CopySettings)
-                run.controller.BTN_PauseClick();
+                run.controller.requestPause();
         };
         run.view.onPauseBox = [&gone, replacedByFifo] {
             QFile::remove(gone);
@@ -531,7 +531,7 @@ class TestArchivingWorker : public QObject
         Run run({sources.path(QStringLiteral("F"))});
         run.observer = [&run](HandOver which) {
             if (which == HandOver::CopySettings)
-                run.controller.BTN_CancelClick();
+                run.controller.requestStop();
         };
         const QString archive = run.tree.path(QStringLiteral("a.zip"));
         run.start(archive);
@@ -554,9 +554,9 @@ class TestArchivingWorker : public QObject
         // Stop is pressed in the pause box at the large file's first report, while it is being written.
         run.observer = [&run](HandOver which) {
             if (which == HandOver::CopySettings)
-                run.controller.BTN_PauseClick();
+                run.controller.requestPause();
         };
-        run.view.onPauseBox = [&run] { run.controller.BTN_CancelClick(); };
+        run.view.onPauseBox = [&run] { run.controller.requestStop(); };
         const QString archive = run.tree.path(QStringLiteral("a.zip"));
         run.start(archive);
 
@@ -578,7 +578,7 @@ class TestArchivingWorker : public QObject
         Run run({sources.path(QStringLiteral("F"))});
         run.observer = [&run](HandOver which) {
             if (which == HandOver::CopySettings)
-                run.controller.BTN_PauseClick();
+                run.controller.requestPause();
         };
         // Confirmed in the pause box at the first report, so the next report carries it out.
         run.view.onPauseBox = [&run] { run.controller.forceStop(); };
@@ -586,7 +586,7 @@ class TestArchivingWorker : public QObject
         qint64 sizeAtCompletion = -1;
         // Measured in the signalling thread, at the very moment completion is signalled.
         connect(
-            &run.controller, &RunController::Evnt, this,
+            &run.controller, &RunController::runFinished, this,
             [&] { sizeAtCompletion = QFileInfo(archive + QStringLiteral(".part")).size(); },
             Qt::DirectConnection);
         run.start(archive);
@@ -621,7 +621,7 @@ class TestArchivingWorker : public QObject
         run.startDelayMs = 6000;
         const QString archive = run.tree.path(QStringLiteral("a.zip"));
         QTimer::singleShot(100, &run.controller, [&run] {
-            run.controller.BTN_CancelClick();
+            run.controller.requestStop();
             run.controller.forceStop();
         });
         QElapsedTimer clock;
@@ -662,8 +662,8 @@ class TestArchivingWorker : public QObject
         Run run({sources.path(QStringLiteral("F"))});
         run.observer = [&run](HandOver which) {
             if (which == HandOver::CopySettings) {
-                run.controller.BTN_PauseClick();
-                run.controller.BTN_PauseClick();
+                run.controller.requestPause();
+                run.controller.requestPause();
             }
         };
         const QString archive = run.tree.path(QStringLiteral("a.zip"));
@@ -689,7 +689,7 @@ class TestArchivingWorker : public QObject
         QMap<int, int> during;
         run.observer = [&run](HandOver which) {
             if (which == HandOver::CopySettings)
-                run.controller.BTN_PauseClick();
+                run.controller.requestPause();
         };
         run.view.onPauseBox = [&during] { during = niceOfThreads(); };
         run.start(run.tree.path(QStringLiteral("a.zip")));
@@ -883,24 +883,6 @@ class TestArchivingWorker : public QObject
         QCOMPARE(LoadProgramSettings(reread).FileA, state.arhiva_file);
         QCOMPARE(ReadRecordedMoment(settings, RecordedMoment::LastGoodBackup).toSecsSinceEpoch(),
                  threeDaysAgo.toSecsSinceEpoch());
-    }
-
-    void percentRoundsHalvesToEven_data()
-    {
-        QTest::addColumn<qint64>("part");
-        QTest::addColumn<qint64>("whole");
-        QTest::addColumn<int>("percent");
-        QTest::newRow("12.5") << qint64(125) << qint64(1000) << 12;
-        QTest::newRow("37.5") << qint64(375) << qint64(1000) << 38;
-        QTest::newRow("grown file") << qint64(1500) << qint64(1000) << 150;
-        QTest::newRow("huge") << (qint64(1) << 60) << (qint64(1) << 61) << 50;
-    }
-
-    void percentRoundsHalvesToEven()
-    {
-        QFETCH(qint64, part);
-        QFETCH(qint64, whole);
-        QTEST(RunController::percentOf(part, whole), "percent");
     }
 };
 
