@@ -690,6 +690,13 @@ No file manager was found on this computer.</translation>
         <source>65361</source>
         <translation>archive %s is no longer available</translation>
     </message>
+    <message numerus="yes">
+        <source>65362</source>
+        <translation>
+            <numerusform>%s byte</numerusform>
+            <numerusform>%s bytes</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>PorukeCli</name>
@@ -1368,13 +1375,6 @@ Backing up without a window: arkivoda-cli --help
     <message>
         <source>Naziv</source>
         <translation>Name</translation>
-    </message>
-    <message numerus="yes">
-        <source>%Ln bajt</source>
-        <translation>
-            <numerusform>%Ln byte</numerusform>
-            <numerusform>%Ln bytes</numerusform>
-        </translation>
     </message>
 </context>
 </TS>

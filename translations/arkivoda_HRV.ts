@@ -698,6 +698,14 @@ Na računalu nije pronađen upravitelj datotekama.</translation>
         <source>65361</source>
         <translation>arhiva %s više nije dostupna</translation>
     </message>
+    <message numerus="yes">
+        <source>65362</source>
+        <translation>
+            <numerusform>%s bajt</numerusform>
+            <numerusform>%s bajta</numerusform>
+            <numerusform>%s bajtova</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>PorukeCli</name>
@@ -1378,14 +1386,6 @@ Arhiviranje bez prozora: arkivoda-cli --help
     <message>
         <source>Naziv</source>
         <translation>Naziv</translation>
-    </message>
-    <message numerus="yes">
-        <source>%Ln bajt</source>
-        <translation>
-            <numerusform>%Ln bajt</numerusform>
-            <numerusform>%Ln bajta</numerusform>
-            <numerusform>%Ln bajtova</numerusform>
-        </translation>
     </message>
 </context>
 </TS>

@@ -1,6 +1,6 @@
 #include "app/ArchiveTreeModel.h"
 
-#include "config/ResourceModules.h"
+#include "config/MessageTable.h"
 
 #include <QCollator>
 #include <QCoreApplication>
@@ -11,23 +11,11 @@
 
 namespace {
 
-// The count of bytes with the plural form the current language gives it. The language modules carry
-// each language's forms; the built-in Croatian texts have no translator to choose among theirs.
+// The count of bytes with the plural form the current language gives it ("1 bajt", "2 bajta",
+// "11 bajtova"; "1 byte", "2 bytes").
 QString byteCount(int bytes)
 {
-    const char *const context = "TVracanjeDatoteka";
-    const char *const source = QT_TRANSLATE_N_NOOP("TVracanjeDatoteka", "%Ln bajt");
-    const LanguageModule *module = CurrentResourceModule();
-    if (module && !module->translator().translate(context, source, nullptr, bytes).isEmpty())
-        return QCoreApplication::translate(context, source, nullptr, bytes);
-    // Croatian: 1, 21, 101 bajt; 2-4, 22-24 bajta; the rest (11-14 among them) bajtova.
-    const int last = bytes % 10;
-    const int lastTwo = bytes % 100;
-    const bool teen = lastTwo >= 11 && lastTwo <= 14;
-    const QString word = last == 1 && !teen                ? QStringLiteral("bajt")
-                         : last >= 2 && last <= 4 && !teen ? QStringLiteral("bajta")
-                                                           : QStringLiteral("bajtova");
-    return QLocale().toString(bytes) + QLatin1Char(' ') + word;
+    return MessageTable::fill(MessageTable::text(Msg::CountBytes, bytes), {QLocale().toString(bytes)});
 }
 
 } // namespace

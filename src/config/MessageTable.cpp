@@ -274,6 +274,7 @@ const QHash<quint16, QString> &croatianTable()
             {QT_TRANSLATE_NOOP("Poruke", "65360"),
              QStringLiteral("vraćanje datoteka je završeno s pogreškama, neuspjelo: %s")},
             {QT_TRANSLATE_NOOP("Poruke", "65361"), QStringLiteral("arhiva %s više nije dostupna")},
+            {QT_TRANSLATE_N_NOOP("Poruke", "65362"), QStringLiteral("%s bajtova")},
         };
         QHash<quint16, QString> byNumber;
         for (const CroatianEntry &entry : entries)
@@ -313,6 +314,7 @@ const QHash<quint16, CroatianCountForms> &croatianCountForms()
           QStringLiteral("Veza radi: %s sadrži mapa: %s.")}},
         {Msg::CountFiles, {QStringLiteral("%s datoteka"), QStringLiteral("%s datoteke")}},
         {Msg::CountFolders, {QStringLiteral("%s mapa"), QStringLiteral("%s mape")}},
+        {Msg::CountBytes, {QStringLiteral("%s bajt"), QStringLiteral("%s bajta")}},
     };
     return forms;
 }

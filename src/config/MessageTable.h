@@ -163,6 +163,7 @@ enum Number : quint16 {
     CountFolders = 65391,
     StatusRestoreFailed = 65360,
     StatusArchiveGone = 65361,
+    CountBytes = 65362,
 };
 }
 
