@@ -13,6 +13,7 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QDir>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
@@ -26,6 +27,20 @@
 namespace {
 
 constexpr int captionSpace = 2;
+
+// With ARKIVODA_PICTURE_DIR set, each window checked is also saved there as a picture named for the
+// window, the language and the scale, so that a person can look at every window as the test saw it.
+void savePicture(QWidget *window, const QString &name, const QString &jezik)
+{
+    const QString folder = qEnvironmentVariable("ARKIVODA_PICTURE_DIR");
+    if (folder.isEmpty())
+        return;
+    QDir().mkpath(folder);
+    const QString scale = QString::number(window->devicePixelRatioF());
+    const QString file =
+        QStringLiteral("%1/%2_%3_%4x.png").arg(folder, QString(name).replace(u' ', u'-'), jezik, scale);
+    QVERIFY2(window->grab().save(file), qPrintable(file));
+}
 
 // The captions of a window that its fixed layout cuts short: a label or a check box narrower than its
 // text needs, a word-wrapped label lower than its lines, a push button narrower than its caption (with
@@ -169,9 +184,10 @@ class TestTextFits : public QObject
         Fixture fixture(jezik);
         TGlavni &window = *fixture.window;
         QStringList clipped;
-        const auto check = [&clipped](const QString &name, QWidget *shown) {
+        const auto check = [&clipped, &jezik](const QString &name, QWidget *shown) {
             for (const QString &caption : clippedCaptions(shown))
                 clipped << name + QStringLiteral(": ") + caption;
+            savePicture(shown, name, jezik);
         };
         // The main window with the run's controls too, which it hides while idle.
         check(QStringLiteral("main window"), &window);
