@@ -5,6 +5,7 @@
 #include "platform/LauncherProgress.h"
 #include "run/ArchiveCatalog.h"
 #include "run/ArchiveListing.h"
+#include "run/ZipReason.h"
 #include "ui/MyMessageDialog.h"
 #include "ui/OpenFileDialog.h"
 #include "ui_TVracanjeDatoteka.h"
@@ -110,11 +111,10 @@ bool TVracanjeDatoteka::openArchive(const QString &path)
     try {
         listing = ArchiveListing::read(path);
     } catch (const std::exception &failure) {
-        MyMessageDialog(
-            this, message(Msg::CaptionError),
-            MessageTable::fill(message(Msg::ErrorArchiveUnreadable),
-                               {QDir::toNativeSeparators(path), QString::fromUtf8(failure.what())}),
-            TMsgDlgType::mtError, mbOK, {message(Msg::ButtonOk)});
+        MyMessageDialog(this, message(Msg::CaptionError),
+                        MessageTable::fill(message(Msg::ErrorArchiveUnreadable),
+                                           {QDir::toNativeSeparators(path), ZipReason::text(failure)}),
+                        TMsgDlgType::mtError, mbOK, {message(Msg::ButtonOk)});
         return false;
     }
     m_archivePath = path;
@@ -257,7 +257,7 @@ void TVracanjeDatoteka::startRestore(QList<RestoreItem> items)
         try {
             result = job->run();
         } catch (const std::exception &failure) {
-            result.failed << RestoreJob::Failure{QString(), QString::fromUtf8(failure.what())};
+            result.failed << RestoreJob::Failure{QString(), ZipReason::text(failure)};
         }
         // Dropped unread when the window is gone by then.
         QMetaObject::invokeMethod(
