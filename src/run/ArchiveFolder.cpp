@@ -1,13 +1,13 @@
 #include "run/ArchiveFolder.h"
 
 #include "run/RetentionPlan.h"
+#include "run/SystemReason.h"
 
 #include <QDir>
 #include <QFile>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -86,10 +86,12 @@ ArchiveFolder::Pruning ArchiveFolder::prune(int keep, const QString &current,
         // Looked at again just before: a name that became a link or a folder meanwhile is left alone.
         if (!isRegularFile(path))
             continue;
-        if (::unlink(QFile::encodeName(path).constData()) == 0)
+        if (::unlink(QFile::encodeName(path).constData()) == 0) {
             result.deleted << path;
-        else
-            result.failed << path + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno));
+        } else {
+            const int error = errno;
+            result.failed << path + QStringLiteral(": ") + SystemReason::text(error);
+        }
     }
     return result;
 }
