@@ -1,7 +1,7 @@
 #include "run/ArchiveFolder.h"
 
+#include "config/SystemReason.h"
 #include "run/RetentionPlan.h"
-#include "run/SystemReason.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 #include "run/ZipReason.h"
 
 #include "config/MessageTable.h"
+#include "config/SystemReason.h"
 #include "run/EntryName.h"
-#include "run/SystemReason.h"
 #include "zip/TZipFault.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include "RawTree.h"
 #include "TempTree.h"
 #include "ZipCheck.h"
-#include "run/SystemReason.h"
+#include "config/SystemReason.h"
 #include "zip/TZipFile.h"
 
 #include <QDir>

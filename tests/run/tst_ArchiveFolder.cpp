@@ -3,7 +3,7 @@
 
 #include "PermissionsBindRoot.h"
 #include "TempTree.h"
-#include "run/SystemReason.h"
+#include "config/SystemReason.h"
 
 #include <QDir>
 #include <QFile>

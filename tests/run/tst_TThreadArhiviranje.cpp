@@ -1,10 +1,10 @@
 #include "config/ConfigPaths.h"
 #include "config/ProgramSettings.h"
 #include "config/StringGrid.h"
+#include "config/SystemReason.h"
 #include "run/ArchiveRecord.h"
 #include "run/BackupAttempt.h"
 #include "run/RunController.h"
-#include "run/SystemReason.h"
 
 #include "FileSizeLimit.h"
 #include "PermissionsBindRoot.h"

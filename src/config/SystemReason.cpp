@@ -1,4 +1,4 @@
-#include "run/SystemReason.h"
+#include "config/SystemReason.h"
 
 #include "config/MessageTable.h"
 
