@@ -774,7 +774,7 @@ No file manager was found on this computer.</translation>
     </message>
     <message>
         <source>65330</source>
-        <translation>internal error of the ZIP unit</translation>
+        <translation>internal error of the program</translation>
     </message>
     <message>
         <source>65331</source>

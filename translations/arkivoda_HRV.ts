@@ -774,7 +774,7 @@ Na računalu nije pronađen upravitelj datotekama.</translation>
     </message>
     <message>
         <source>65330</source>
-        <translation>unutarnja pogreška ZIP jedinice</translation>
+        <translation>unutarnja pogreška programa</translation>
     </message>
     <message>
         <source>65331</source>

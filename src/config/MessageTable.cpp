@@ -305,7 +305,7 @@ const QHash<quint16, QString> &croatianTable()
             {QT_TRANSLATE_NOOP("Poruke", "65327"), QStringLiteral("naziv stavke dulji je od 65535 bajtova")},
             {QT_TRANSLATE_NOOP("Poruke", "65328"), QStringLiteral("kompresija nije uspjela")},
             {QT_TRANSLATE_NOOP("Poruke", "65329"), QStringLiteral("kompresija je zaustavljena")},
-            {QT_TRANSLATE_NOOP("Poruke", "65330"), QStringLiteral("unutarnja pogreška ZIP jedinice")},
+            {QT_TRANSLATE_NOOP("Poruke", "65330"), QStringLiteral("unutarnja pogreška programa")},
             {QT_TRANSLATE_NOOP("Poruke", "65331"), QStringLiteral("nema mjesta na disku")},
             {QT_TRANSLATE_NOOP("Poruke", "65332"), QStringLiteral("datoteka je prevelika")},
             {QT_TRANSLATE_NOOP("Poruke", "65333"), QStringLiteral("prekoračena je kvota diska")},
