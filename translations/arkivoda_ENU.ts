@@ -697,6 +697,146 @@ No file manager was found on this computer.</translation>
             <numerusform>%s bytes</numerusform>
         </translation>
     </message>
+    <message>
+        <source>65300</source>
+        <translation>the archive is damaged or incomplete (no end of central directory record)</translation>
+    </message>
+    <message>
+        <source>65301</source>
+        <translation>damaged central directory</translation>
+    </message>
+    <message>
+        <source>65302</source>
+        <translation>damaged ZIP64 end records</translation>
+    </message>
+    <message>
+        <source>65303</source>
+        <translation>overlapping entries</translation>
+    </message>
+    <message>
+        <source>65304</source>
+        <translation>damaged local header of the entry</translation>
+    </message>
+    <message>
+        <source>65305</source>
+        <translation>the entry's local header differs from the central directory</translation>
+    </message>
+    <message>
+        <source>65306</source>
+        <translation>the entry's local name differs from its name in the central directory</translation>
+    </message>
+    <message>
+        <source>65307</source>
+        <translation>unknown version needed to extract (%s)</translation>
+    </message>
+    <message>
+        <source>65308</source>
+        <translation>damaged extra field</translation>
+    </message>
+    <message>
+        <source>65309</source>
+        <translation>CRC-32 mismatch</translation>
+    </message>
+    <message>
+        <source>65310</source>
+        <translation>size mismatch</translation>
+    </message>
+    <message>
+        <source>65311</source>
+        <translation>compressed data end early</translation>
+    </message>
+    <message>
+        <source>65312</source>
+        <translation>compressed data are damaged</translation>
+    </message>
+    <message>
+        <source>65313</source>
+        <translation>an entry without a name holds data</translation>
+    </message>
+    <message>
+        <source>65314</source>
+        <translation>encrypted entries are not supported</translation>
+    </message>
+    <message>
+        <source>65315</source>
+        <translation>encrypted: cannot be checked without the password</translation>
+    </message>
+    <message>
+        <source>65316</source>
+        <translation>unsupported compression method %s</translation>
+    </message>
+    <message>
+        <source>65317</source>
+        <translation>cannot be checked: compression method %s</translation>
+    </message>
+    <message>
+        <source>65318</source>
+        <translation>cannot be checked: LZMA dictionary of %s MiB</translation>
+    </message>
+    <message>
+        <source>65319</source>
+        <translation>entry too large to read into memory</translation>
+    </message>
+    <message>
+        <source>65320</source>
+        <translation>entry not in the archive</translation>
+    </message>
+    <message>
+        <source>65321</source>
+        <translation>unsafe name in the archive</translation>
+    </message>
+    <message>
+        <source>65322</source>
+        <translation>links are not extracted</translation>
+    </message>
+    <message>
+        <source>65323</source>
+        <translation>special files are not extracted</translation>
+    </message>
+    <message>
+        <source>65324</source>
+        <translation>not a regular file</translation>
+    </message>
+    <message>
+        <source>65325</source>
+        <translation>the archive cannot be read to its end</translation>
+    </message>
+    <message>
+        <source>65326</source>
+        <translation>the archive cannot be written</translation>
+    </message>
+    <message>
+        <source>65327</source>
+        <translation>entry name longer than 65535 bytes</translation>
+    </message>
+    <message>
+        <source>65328</source>
+        <translation>compression failed</translation>
+    </message>
+    <message>
+        <source>65329</source>
+        <translation>compression stopped</translation>
+    </message>
+    <message>
+        <source>65330</source>
+        <translation>internal error of the program</translation>
+    </message>
+    <message>
+        <source>65331</source>
+        <translation>no space left on the disk</translation>
+    </message>
+    <message>
+        <source>65332</source>
+        <translation>file too large</translation>
+    </message>
+    <message>
+        <source>65333</source>
+        <translation>disk quota exceeded</translation>
+    </message>
+    <message>
+        <source>65334</source>
+        <translation>the archive has fewer entries than were chosen</translation>
+    </message>
 </context>
 <context>
     <name>PorukeCli</name>

@@ -706,6 +706,146 @@ Na računalu nije pronađen upravitelj datotekama.</translation>
             <numerusform>%s bajtova</numerusform>
         </translation>
     </message>
+    <message>
+        <source>65300</source>
+        <translation>arhiva je oštećena ili nepotpuna (nema završnog zapisa središnjeg direktorija)</translation>
+    </message>
+    <message>
+        <source>65301</source>
+        <translation>oštećen središnji direktorij arhive</translation>
+    </message>
+    <message>
+        <source>65302</source>
+        <translation>oštećeni ZIP64 završni zapisi arhive</translation>
+    </message>
+    <message>
+        <source>65303</source>
+        <translation>stavke arhive se preklapaju</translation>
+    </message>
+    <message>
+        <source>65304</source>
+        <translation>oštećeno lokalno zaglavlje stavke</translation>
+    </message>
+    <message>
+        <source>65305</source>
+        <translation>lokalno zaglavlje stavke ne odgovara središnjem direktoriju</translation>
+    </message>
+    <message>
+        <source>65306</source>
+        <translation>lokalni naziv stavke razlikuje se od naziva u središnjem direktoriju</translation>
+    </message>
+    <message>
+        <source>65307</source>
+        <translation>nepoznata verzija potrebna za raspakiravanje (%s)</translation>
+    </message>
+    <message>
+        <source>65308</source>
+        <translation>oštećeno dodatno polje zaglavlja</translation>
+    </message>
+    <message>
+        <source>65309</source>
+        <translation>CRC-32 se ne podudara</translation>
+    </message>
+    <message>
+        <source>65310</source>
+        <translation>veličina se ne podudara</translation>
+    </message>
+    <message>
+        <source>65311</source>
+        <translation>komprimirani podaci završavaju prerano</translation>
+    </message>
+    <message>
+        <source>65312</source>
+        <translation>komprimirani podaci su oštećeni</translation>
+    </message>
+    <message>
+        <source>65313</source>
+        <translation>stavka bez naziva sadrži podatke</translation>
+    </message>
+    <message>
+        <source>65314</source>
+        <translation>šifrirane stavke nisu podržane</translation>
+    </message>
+    <message>
+        <source>65315</source>
+        <translation>šifrirano: ne može se provjeriti bez lozinke</translation>
+    </message>
+    <message>
+        <source>65316</source>
+        <translation>nepodržana metoda kompresije %s</translation>
+    </message>
+    <message>
+        <source>65317</source>
+        <translation>ne može se provjeriti: metoda kompresije %s</translation>
+    </message>
+    <message>
+        <source>65318</source>
+        <translation>ne može se provjeriti: LZMA rječnik od %s MiB</translation>
+    </message>
+    <message>
+        <source>65319</source>
+        <translation>stavka je prevelika za čitanje u memoriju</translation>
+    </message>
+    <message>
+        <source>65320</source>
+        <translation>stavka nije u arhivi</translation>
+    </message>
+    <message>
+        <source>65321</source>
+        <translation>nesiguran naziv u arhivi</translation>
+    </message>
+    <message>
+        <source>65322</source>
+        <translation>poveznice se ne raspakiravaju</translation>
+    </message>
+    <message>
+        <source>65323</source>
+        <translation>posebne datoteke se ne raspakiravaju</translation>
+    </message>
+    <message>
+        <source>65324</source>
+        <translation>nije obična datoteka</translation>
+    </message>
+    <message>
+        <source>65325</source>
+        <translation>arhiva se ne može pročitati do kraja</translation>
+    </message>
+    <message>
+        <source>65326</source>
+        <translation>arhiva se ne može zapisati</translation>
+    </message>
+    <message>
+        <source>65327</source>
+        <translation>naziv stavke dulji je od 65535 bajtova</translation>
+    </message>
+    <message>
+        <source>65328</source>
+        <translation>kompresija nije uspjela</translation>
+    </message>
+    <message>
+        <source>65329</source>
+        <translation>kompresija je zaustavljena</translation>
+    </message>
+    <message>
+        <source>65330</source>
+        <translation>unutarnja pogreška programa</translation>
+    </message>
+    <message>
+        <source>65331</source>
+        <translation>nema mjesta na disku</translation>
+    </message>
+    <message>
+        <source>65332</source>
+        <translation>datoteka je prevelika</translation>
+    </message>
+    <message>
+        <source>65333</source>
+        <translation>prekoračena je kvota diska</translation>
+    </message>
+    <message>
+        <source>65334</source>
+        <translation>arhiva ima manje stavaka nego što je odabrano</translation>
+    </message>
 </context>
 <context>
     <name>PorukeCli</name>

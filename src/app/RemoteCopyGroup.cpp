@@ -4,11 +4,14 @@
 #include "config/ProgramSettings.h"
 #include "run/RcloneProcess.h"
 #include "run/RemoteCopy.h"
+#include "ui/MyMessageDialog.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
+
+#include <algorithm>
 
 namespace {
 
@@ -19,9 +22,12 @@ constexpr int CheckTimeoutMs = 20000;
 
 RemoteCopyGroup::RemoteCopyGroup(QLineEdit *target, QSpinBox *keep, QPushButton *check, QLabel *note,
                                  QObject *parent)
-    : QObject(parent), m_target(target), m_keep(keep), m_check(check), m_note(note)
+    : QObject(parent), m_target(target), m_keep(keep), m_check(check), m_note(note),
+      m_noteHeight(note->height())
 {
     m_note->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_note->setWordWrap(true);
+    m_note->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     connect(m_check, &QPushButton::clicked, this, &RemoteCopyGroup::checkConnection);
     connect(m_target, &QLineEdit::textChanged, this, [this] {
         m_check->setEnabled(!m_target->text().trimmed().isEmpty());
@@ -60,7 +66,7 @@ void RemoteCopyGroup::save(ProgramSettings &settings) const
 void RemoteCopyGroup::showRcloneNote()
 {
     const bool missing = !m_target->text().trimmed().isEmpty() && RcloneProcess::program().isEmpty();
-    m_note->setText(missing ? MessageTable::text(Msg::SettingsRcloneMissing) : QString());
+    setNote(missing ? MessageTable::text(Msg::SettingsRcloneMissing) : QString());
 }
 
 void RemoteCopyGroup::checkConnection()
@@ -69,9 +75,29 @@ void RemoteCopyGroup::checkConnection()
     if (target.isEmpty())
         return;
     m_check->setEnabled(false);
-    m_note->setText(MessageTable::text(Msg::CheckConnectionRunning));
+    setNote(MessageTable::text(Msg::CheckConnectionRunning));
     const RemoteCopy::Check check = RemoteCopy::checkConnection(target, CheckTimeoutMs);
-    m_note->setText(RemoteCopy::text(check, target));
+    setNote(RemoteCopy::text(check, target));
     m_note->setToolTip(m_note->text());
+    // An answer longer than the room the group has for it is shown whole in a box as well.
+    if (m_note->height() < m_note->heightForWidth(m_note->width())) {
+        const bool failed = check.kind == RemoteCopy::Check::Kind::Failed;
+        MyMessageDialog(m_note->window(), MessageTable::text(failed ? Msg::CaptionWarning : Msg::CaptionInfo),
+                        m_note->text(), failed ? TMsgDlgType::mtWarning : TMsgDlgType::mtInformation, mbOK,
+                        {MessageTable::text(Msg::ButtonOk)});
+    }
     m_check->setEnabled(true);
+}
+
+void RemoteCopyGroup::setNote(const QString &text)
+{
+    m_note->setText(text);
+    // Lines beyond the first take the room below the note, down to the group's frame, over the fixed
+    // hint there; the note is raised so that it is read whole.
+    const QWidget *group = m_note->parentWidget();
+    const int room = group ? group->height() - m_note->y() - 2 : m_noteHeight;
+    const int wanted = std::max(m_noteHeight, m_note->heightForWidth(m_note->width()));
+    m_note->resize(m_note->width(), std::min(wanted, std::max(room, m_noteHeight)));
+    m_note->setAutoFillBackground(wanted > m_noteHeight);
+    m_note->raise();
 }

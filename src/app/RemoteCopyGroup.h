@@ -29,9 +29,13 @@ class RemoteCopyGroup : public QObject
 
   private:
     void showRcloneNote();
+    // Shows a note, wrapped at the group's width: a failed check carries rclone's own error line,
+    // which no single line holds.
+    void setNote(const QString &text);
 
     QLineEdit *m_target;
     QSpinBox *m_keep;
     QPushButton *m_check;
     QLabel *m_note;
+    int m_noteHeight; // the note's height as laid out, for one line
 };

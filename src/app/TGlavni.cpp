@@ -864,8 +864,8 @@ void TGlavni::showArchiveError(const QString &text, const QString &cause)
     box.setObjectName(QStringLiteral("ArchiveErrorBox"));
     box.setWindowModality(Qt::WindowModal);
     box.button(QMessageBox::Ok)->setText(message(Msg::ButtonOk));
-    // The system's own words for what went wrong, when it was the system that refused; the archive
-    // unit's own texts otherwise.
+    // The system's reason alone when it was the system that refused (the archive is named above it);
+    // the archive unit's reason otherwise. Both come worded in the interface's language.
     const QString &reason = m_controller.state().archiveFailureReason;
     const QString detail = reason.isEmpty() ? cause : reason;
     box.setInformativeText(m_controller.state().arhiva_file +

@@ -5,6 +5,7 @@
 #include "platform/LauncherProgress.h"
 #include "run/ArchiveCatalog.h"
 #include "run/ArchiveListing.h"
+#include "run/ZipReason.h"
 #include "ui/MyMessageDialog.h"
 #include "ui/OpenFileDialog.h"
 #include "ui_TVracanjeDatoteka.h"
@@ -258,7 +259,7 @@ std::optional<QString> TVracanjeDatoteka::loadArchive(const QString &path)
     try {
         listing = ArchiveListing::read(path);
     } catch (const std::exception &failure) {
-        return QString::fromUtf8(failure.what());
+        return ZipReason::text(failure);
     }
     m_archivePath = path;
     m_archiveModified = info.lastModified();
@@ -399,7 +400,7 @@ void TVracanjeDatoteka::startRestore(QList<RestoreItem> items)
         try {
             result = job->run();
         } catch (const std::exception &failure) {
-            result.failed << RestoreJob::Failure{QString(), QString::fromUtf8(failure.what())};
+            result.failed << RestoreJob::Failure{QString(), ZipReason::text(failure)};
         }
         // Dropped unread when the window is gone by then.
         QMetaObject::invokeMethod(

@@ -4,6 +4,7 @@
 #include "run/ArchiveListing.h"
 #include "run/EntryName.h"
 #include "run/RestoreJob.h"
+#include "run/ZipReason.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -90,7 +91,7 @@ int CliRestore::list()
     try {
         listing = ArchiveListing::read(m_options.listArchive);
     } catch (const std::exception &failure) {
-        error(text(CliMsg::ArchiveUnreadable).arg(m_options.listArchive, QString::fromUtf8(failure.what())));
+        error(text(CliMsg::ArchiveUnreadable).arg(m_options.listArchive, ZipReason::text(failure)));
         return Refused;
     }
     const QList<int> chosen = listing.select(m_options.patterns);
@@ -116,8 +117,7 @@ int CliRestore::restore()
     try {
         listing = ArchiveListing::read(m_options.restoreArchive);
     } catch (const std::exception &failure) {
-        error(
-            text(CliMsg::ArchiveUnreadable).arg(m_options.restoreArchive, QString::fromUtf8(failure.what())));
+        error(text(CliMsg::ArchiveUnreadable).arg(m_options.restoreArchive, ZipReason::text(failure)));
         return Refused;
     }
     const QList<int> chosen = listing.select(m_options.patterns);

@@ -16,6 +16,7 @@
 #include "run/RunController.h"
 #include "run/RunSummary.h"
 #include "run/WipeFile.h"
+#include "run/ZipReason.h"
 #include "zip/TZipVerifier.h"
 
 #include <QDir>
@@ -110,7 +111,7 @@ int CliRun::verify() const
     if (::stat(QFile::encodeName(m_options.verifyFile).constData(), &status) == 0 &&
         !S_ISREG(status.st_mode)) {
         out(CliMessageTable::text(CliMsg::VerifyFault)
-                .arg(m_options.verifyFile, QStringLiteral("Not a regular file")));
+                .arg(m_options.verifyFile, MessageTable::text(Msg::ZipNotRegularFile)));
         return Damaged;
     }
     const TZipVerification found =
@@ -122,12 +123,12 @@ int CliRun::verify() const
                 .arg(m_options.verifyFile)
                 .arg(found.CheckedEntries)
                 .arg(found.UncheckedEntries)
-                .arg(QString::fromLocal8Bit(found.Unchecked)));
+                .arg(ZipReason::text(found.UncheckedReason)));
         return Incomplete;
     }
     if (!found.Sound) {
         out(CliMessageTable::text(CliMsg::VerifyFault)
-                .arg(m_options.verifyFile, QString::fromLocal8Bit(found.Fault)));
+                .arg(m_options.verifyFile, ZipReason::text(found.FaultReason)));
         return Damaged;
     }
     out(CliMessageTable::text(CliMsg::VerifySound, qint64(found.CheckedEntries))
@@ -151,7 +152,7 @@ int CliRun::copy()
     // Only a sound archive is sent: a damaged one would take the place of a good copy there.
     const TZipVerification found = TZipVerifier::Verify(QFile::encodeName(archive).toStdString());
     if (!found.Sound) {
-        error(CliMessageTable::text(CliMsg::CopyNotSound).arg(archive, QString::fromLocal8Bit(found.Fault)));
+        error(CliMessageTable::text(CliMsg::CopyNotSound).arg(archive, ZipReason::text(found.FaultReason)));
         return Damaged;
     }
     CliRunView view(stderr, ::isatty(STDERR_FILENO) == 1);

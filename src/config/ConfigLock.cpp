@@ -2,6 +2,7 @@
 
 #include "config/EConfigError.h"
 #include "config/MessageTable.h"
+#include "config/SystemReason.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -13,7 +14,6 @@
 
 #include <atomic>
 #include <cerrno>
-#include <cstring>
 #include <thread>
 
 namespace {
@@ -26,7 +26,7 @@ std::atomic<std::chrono::milliseconds::rep> g_maximumWait{kDefaultWait.count()};
 {
     throw EConfigError(EConfigError::Operation::Write, fileName,
                        QStringLiteral("Unable to write to %1").arg(fileName),
-                       lockFileName + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(error)));
+                       lockFileName + QStringLiteral(": ") + SystemReason::text(error));
 }
 
 // A lock file that root creates in a user's data folder goes to the folder's owner, so the user's own

@@ -2,6 +2,7 @@
 
 #include "config/EConfigError.h"
 #include "config/MessageTable.h"
+#include "config/SystemReason.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,7 +11,6 @@
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <cstring>
 #include <utility>
 
 namespace {
@@ -64,7 +64,7 @@ void CreateUserFolder(const QString &userfolder)
             continue;
         if (error == EEXIST)
             error = ENOTDIR;
-        const QString reason = folder + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(error));
+        const QString reason = folder + QStringLiteral(": ") + SystemReason::text(error);
         throw EConfigError(EConfigError::Operation::CreateFolder, userfolder,
                            MessageTable::fill(MessageTable::text(Msg::ErrorDataFolderNotCreated),
                                               {QDir::toNativeSeparators(userfolder), reason}),

@@ -1,5 +1,7 @@
 #include "config/ReplacementFile.h"
 
+#include "config/SystemReason.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -12,7 +14,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 
 namespace {
 // Temporary files are "<file name>.tmp-" and eight letters or digits; nothing else is ever removed
@@ -22,7 +23,7 @@ constexpr int kTemporaryRandomLength = 8;
 
 QString systemError(int error)
 {
-    return QString::fromLocal8Bit(std::strerror(error));
+    return SystemReason::text(error);
 }
 
 QString randomSuffix()

@@ -1,5 +1,6 @@
 #include "run/ArchiveFolder.h"
 
+#include "config/SystemReason.h"
 #include "run/RetentionPlan.h"
 
 #include <QDir>
@@ -7,7 +8,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -86,10 +86,12 @@ ArchiveFolder::Pruning ArchiveFolder::prune(int keep, const QString &current,
         // Looked at again just before: a name that became a link or a folder meanwhile is left alone.
         if (!isRegularFile(path))
             continue;
-        if (::unlink(QFile::encodeName(path).constData()) == 0)
+        if (::unlink(QFile::encodeName(path).constData()) == 0) {
             result.deleted << path;
-        else
-            result.failed << path + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno));
+        } else {
+            const int error = errno;
+            result.failed << path + QStringLiteral(": ") + SystemReason::text(error);
+        }
     }
     return result;
 }

@@ -4,6 +4,7 @@
 #include "config/EConfigError.h"
 #include "config/MessageTable.h"
 #include "config/StringGrid.h"
+#include "config/SystemReason.h"
 #include "run/ArchiveFolder.h"
 #include "run/ArchiveName.h"
 #include "run/ArchiveRecord.h"
@@ -11,7 +12,6 @@
 #include "run/RunRequest.h"
 #include "run/RunState.h"
 #include "run/RunSummary.h"
-#include "run/SystemReason.h"
 
 #include <QFile>
 #include <QFileInfo>

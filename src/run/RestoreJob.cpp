@@ -3,6 +3,8 @@
 #include "config/MessageTable.h"
 #include "run/ArchiveListing.h"
 #include "run/EntryName.h"
+#include "run/ZipReason.h"
+#include "zip/EZipException.h"
 #include "zip/TZipExtraField_Unix.h"
 #include "zip/TZipFile.h"
 #include "zip/ZipFileSystem.h"
@@ -19,7 +21,6 @@
 #include <exception>
 #include <fcntl.h>
 #include <optional>
-#include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -30,6 +31,25 @@ namespace {
 struct StopRequested
 {
 };
+
+// An entry chosen that the archive does not hold.
+struct FewerEntries
+{
+};
+
+// An entry whose name on disk an earlier entry of this restore took.
+struct NameTaken
+{
+};
+
+// The failure of an entry without the entry's own name, which the report puts beside it already; a
+// file or folder on disk that it names stays.
+TZipFault Unnamed(TZipFault fault, const QString &name)
+{
+    if (EntryName::fromBytes(fault.Entry) == name)
+        fault.Entry.clear();
+    return fault;
+}
 
 std::string fileSystemName(const QString &path)
 {
@@ -119,13 +139,18 @@ RestoreJob::Result RestoreJob::run()
         zip.Open(fileSystemName(m_archivePath), zmRead);
         for (const RestoreItem &item : m_items) {
             if (item.index < 0 || item.index >= zip.FileCount())
-                throw std::out_of_range("The archive has fewer entries than were chosen");
+                throw FewerEntries();
             names << EntryName::fromBytes(zip.FileName(item.index));
             if (!item.relativePath.endsWith(QLatin1Char('/')))
                 m_state.bytesTotal += qint64(zip.FileInfo(item.index).GetZIP64_UncompressedSize());
         }
+    } catch (const FewerEntries &) {
+        const QString reason = MessageTable::text(Msg::RestoreFewerEntries);
+        for (const RestoreItem &item : m_items)
+            result.failed << Failure{item.relativePath, reason};
+        return result;
     } catch (const std::exception &error) {
-        const QString reason = EntryName::fromBytes(error.what());
+        const QString reason = ZipReason::text(error);
         for (const RestoreItem &item : m_items)
             result.failed << Failure{item.relativePath, reason};
         return result;
@@ -175,8 +200,10 @@ RestoreJob::Result RestoreJob::run()
         } catch (const StopRequested &) {
             result.stopped = true;
             break;
+        } catch (const NameTaken &) {
+            result.failed << Failure{name, MessageTable::text(Msg::RestoreNameTaken)};
         } catch (const std::exception &error) {
-            result.failed << Failure{name, EntryName::fromBytes(error.what())};
+            result.failed << Failure{name, ZipReason::text(Unnamed(TZipFault::Of(error), name))};
         }
         ++m_state.entriesDone;
     }
@@ -203,7 +230,7 @@ bool RestoreJob::restoreFile(TZipFile &zip, const RestoreItem &item, const QStri
 {
     const std::string refusal = zip.ExtractRefusal(item.index);
     if (!refusal.empty())
-        throw std::runtime_error(refusal);
+        throw EZipException(refusal);
     const qint64 start = m_state.bytesDone;
     const auto size = qint64(zip.FileInfo(item.index).GetZIP64_UncompressedSize());
     const TExtractProgressEvent progress = [&](std::uint64_t written) {
@@ -218,7 +245,7 @@ bool RestoreJob::restoreFile(TZipFile &zip, const RestoreItem &item, const QStri
     // Two entries whose names come to the same name on disk (a name given twice, or decoded from two
     // encodings) must not overwrite each other: the first one stays.
     if (m_written.contains(target))
-        throw std::runtime_error(MessageTable::text(Msg::RestoreNameTaken).toStdString());
+        throw NameTaken();
     m_written.insert(target);
     // Nothing is decompressed for a file that is then kept.
     std::optional<Existing> choice;

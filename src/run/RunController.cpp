@@ -1,10 +1,10 @@
 #include "run/RunController.h"
 
 #include "config/MessageTable.h"
+#include "config/SystemReason.h"
 #include "run/HandOverChannel.h"
 #include "run/Percent.h"
 #include "run/RunSummary.h"
-#include "run/SystemReason.h"
 #include "run/TThreadArhiviranje.h"
 
 #include <QEventLoop>

@@ -26,8 +26,8 @@ struct RunState
     qint32 file_missing = 0;                // number of sources missing or unreadable
     QStringList file_missing_list;          // those sources in the order met
     bool archiveFailed = false;             // the archive could not be created or written
-    QString archiveFailure;                 // the system's description of that failure
-    QString archiveFailureReason;           // the system's own error text of it alone, in its language,
+    QString archiveFailure;                 // that failure, worded in the interface's language
+    QString archiveFailureReason;           // the system's reason for it alone, worded likewise,
                                             // or empty when the failure was not the system's
     QStringList leftoverParts;              // ".part" files of earlier runs found at the start
     qint64 leftOutFiles = 0;                // files the exclusions and the archive folder left out

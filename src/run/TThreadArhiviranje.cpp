@@ -4,6 +4,7 @@
 #include "config/MessageTable.h"
 #include "config/ProgramSettings.h"
 #include "config/StringGrid.h"
+#include "config/SystemReason.h"
 #include "run/FileSystem.h"
 #include "run/HandOverChannel.h"
 #include "run/RunSummary.h"
@@ -11,6 +12,7 @@
 #include "run/SourceCollectionSink.h"
 #include "run/SourceExclusions.h"
 #include "run/ThreadPriority.h"
+#include "run/ZipReason.h"
 #include "zip/ESourceError.h"
 #include "zip/LongPath.h"
 #include "zip/TFileStream.h"
@@ -34,16 +36,14 @@
 
 namespace {
 
-// The system's description of a failure it reported (an errno), in the system's language; empty for
-// the archive unit's own failures.
+// The system's reason alone for a failure it reported (an errno), in the interface's language; empty
+// for the archive unit's own failures.
 QString systemReason(const std::exception &failure)
 {
-    const auto *system = dynamic_cast<const std::system_error *>(&failure);
-    if (!system || system->code().value() == 0 ||
-        (system->code().category() != std::generic_category() &&
-         system->code().category() != std::system_category()))
+    const TZipFault fault = TZipFault::Of(failure);
+    if (fault.Code != TZipFault::TCode::System || fault.SystemError == 0)
         return QString();
-    return QString::fromLocal8Bit(std::strerror(system->code().value()));
+    return SystemReason::text(fault.SystemError);
 }
 
 std::string localPath(const QString &path)
@@ -132,7 +132,7 @@ void TThreadArhiviranje::run()
         // Nothing was archived (the archive's own failures are reported where they happen).
         reportArchiveError(failure);
     } catch (...) {
-        reportArchiveError("Unknown error");
+        reportArchiveError(MessageTable::text(Msg::ZipInternal));
     }
     // Posted after every other hand-over, so the run's end sees all of them.
     post(
@@ -297,7 +297,7 @@ void TThreadArhiviranje::verifyArchive()
                                 : found.Interrupted ? Verification::Interrupted
                                                     : Verification::Faulty;
     // An entry that cannot be checked is no fault of its own, but the archive is not sound: say why.
-    const QString fault = QString::fromLocal8Bit(found.Fault.empty() ? found.Unchecked : found.Fault);
+    const QString fault = ZipReason::text(found.Fault.empty() ? found.UncheckedReason : found.FaultReason);
     const qint64 ms = elapsed.elapsed();
     post(
         HandOver::Verified, [e = &m_events, result, fault, ms] { e->onVerified(result, fault, ms); }, true);
@@ -309,7 +309,7 @@ bool TThreadArhiviranje::giveFinalName(const QString &partFile)
 {
     // The rename is made on the interface thread, as the hand-over's procedure: a run that the interface
     // has ended already (a forced stop past its deadline) never puts an archive under the final name.
-    std::string renameFailure;
+    QString renameFailure;
     QString renameReason;
     const bool served = call(HandOver::ArchiveNamed, [&, e = &m_events] {
         e->onArchiveClosed();
@@ -317,14 +317,14 @@ bool TThreadArhiviranje::giveFinalName(const QString &partFile)
             RenameFile(partFile, m_request.arhiva_file, m_request.replaceExisting);
             e->onArchiveNamed();
         } catch (const std::exception &failure) {
-            renameFailure = failure.what();
+            renameFailure = ZipReason::text(failure);
             renameReason = systemReason(failure);
         }
     });
     // Not served: the run was ended meanwhile, and the archive keeps its ".part" name.
     if (!served)
         return false;
-    if (!renameFailure.empty()) {
+    if (!renameFailure.isEmpty()) {
         reportArchiveError(renameFailure, renameReason);
         return false;
     }
@@ -424,11 +424,10 @@ void TThreadArhiviranje::carryOutForcedStop()
 
 void TThreadArhiviranje::reportArchiveError(const std::exception &failure)
 {
-    reportArchiveError(failure.what(), systemReason(failure));
+    reportArchiveError(ZipReason::text(failure), systemReason(failure));
 }
 
-void TThreadArhiviranje::reportArchiveError(const std::string &cause, const QString &reason)
+void TThreadArhiviranje::reportArchiveError(const QString &text, const QString &reason)
 {
-    const QString text = QString::fromLocal8Bit(cause);
     call(HandOver::ArchiveError, [e = &m_events, text, reason] { e->onArchiveError(text, reason); });
 }

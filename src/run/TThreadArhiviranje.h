@@ -56,9 +56,10 @@ class TThreadArhiviranje : public QThread, private SourceCollectionSink
     void addFile(TZipFile &zip, const QByteArray &fileSource, const QString &text, TCompressedEntry &data);
     void OnProgress(TZipFile &zip, qint64 position);
     [[noreturn]] void carryOutForcedStop();
-    // The archive failed: its cause, and the system's own error text when the system refused.
+    // The archive failed: its cause, and the system's reason alone when the system refused, both worded
+    // in the interface's language.
     void reportArchiveError(const std::exception &failure);
-    void reportArchiveError(const std::string &cause, const QString &reason = QString());
+    void reportArchiveError(const QString &text, const QString &reason = QString());
     bool giveFinalName(const QString &partFile);
     void verifyArchive();
 

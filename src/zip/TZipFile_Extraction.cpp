@@ -131,6 +131,14 @@ class TFileDescriptor
     int FFd;
 };
 
+// The fault met while reading entry name, naming that entry unless it names a file of its own.
+TZipFault Named(TZipFault fault, const std::string &name)
+{
+    if (fault.Entry.empty())
+        fault.Entry = name;
+    return fault;
+}
+
 [[noreturn]] void FailWithErrno(const std::string &what, const std::string &path)
 {
     throw std::system_error(errno, std::generic_category(), what + " \"" + path + "\"");
@@ -361,9 +369,9 @@ void TZipFile::ReadEntry(int index, TStream &target)
             target.WriteBuffer(FCopyBuffer.get(), done);
         }
     } catch (const EZipException &error) {
-        throw EZipException(std::string(error.what()) + ": " + name);
+        throw EZipException(Named(error.Fault(), name), std::string(error.what()) + ": " + name);
     } catch (const EStreamError &error) {
-        throw EZipException(std::string(error.what()) + ": " + name);
+        throw EZipException(Named(error.Fault(), name), std::string(error.what()) + ": " + name);
     }
     if (produced != expected)
         throw EZipException("Size mismatch in zip entry: " + name);

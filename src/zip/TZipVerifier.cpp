@@ -499,6 +499,7 @@ struct TShared
     std::size_t NextLarge = 0; // the first of Plan.Large no thread has taken
     std::size_t Next = 0;      // the first entry no thread has taken in order
     std::string Fault;
+    TZipFault FaultReason;
     // The lowest entry that could not be checked, and why.
     std::size_t UncheckedIndex = std::numeric_limits<std::size_t>::max();
     std::string Unchecked;
@@ -540,14 +541,15 @@ struct TShared
         return true;
     }
 
-    void Report(std::size_t index, const std::string &fault)
+    void Report(std::size_t index, const std::exception &failure)
     {
         const std::lock_guard<std::mutex> guard(Lock);
         // Every entry before a faulty one is still checked: the lowest index reported is the archive's
         // first fault.
         if (index < FaultIndex) {
             FaultIndex = index;
-            Fault = fault;
+            Fault = failure.what();
+            FaultReason = TZipFault::Of(failure);
         }
     }
 };
@@ -590,7 +592,7 @@ void CheckEntries(const std::string &fileName, const TZipFile &zip, TShared &sha
             }
         }
     } catch (const std::exception &failure) {
-        shared.Report(index, failure.what());
+        shared.Report(index, failure);
     }
 }
 
@@ -609,6 +611,7 @@ TZipVerification TZipVerifier::Verify(const std::string &zipFileName, unsigned t
         plan = PlanOf(zip);
     } catch (const std::exception &failure) {
         result.Fault = failure.what();
+        result.FaultReason = TZipFault::Of(failure);
         return result;
     }
     result.Entries = plan.Entries.size();
@@ -629,11 +632,13 @@ TZipVerification TZipVerifier::Verify(const std::string &zipFileName, unsigned t
     result.CheckedEntries = shared.CheckedEntries;
     result.UncompressedBytes = shared.UncompressedBytes;
     result.Fault = shared.Fault;
+    result.FaultReason = shared.FaultReason;
     result.Sound = shared.Fault.empty() && shared.CheckedEntries == result.Entries;
     result.Interrupted = shared.Interrupted && shared.Fault.empty() && !result.Sound;
     if (shared.Fault.empty()) {
         result.UncheckedEntries = shared.UncheckedEntries;
         result.Unchecked = shared.Unchecked;
+        result.UncheckedReason = TZipFault::FromText(shared.Unchecked);
     }
     return result;
 }

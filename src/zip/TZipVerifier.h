@@ -1,5 +1,7 @@
 #pragma once
 
+#include "zip/TZipFault.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -12,11 +14,13 @@ struct TZipVerification
     std::uint64_t CheckedEntries = 0;    // entries read through before the end of the verification
     std::uint64_t UncompressedBytes = 0; // bytes those entries held
     std::string Fault;        // the first fault, naming its entry when it is an entry's; empty when sound
+    TZipFault FaultReason;    // that fault's code and values, for a front end to word
     bool Interrupted = false; // the stop test ended the verification before every entry was checked
     // Entries that could not be checked (a method without a decompressor, or encrypted without a way to
     // decrypt), found wholly sound otherwise: the archive is then neither sound nor known to be damaged.
     std::uint64_t UncheckedEntries = 0;
-    std::string Unchecked; // why the first of them could not be checked, naming it; empty when none
+    std::string Unchecked;     // why the first of them could not be checked, naming it; empty when none
+    TZipFault UncheckedReason; // that reason's code and values
 };
 
 // Reads a ZIP archive back from the disk and checks all of it: the end records, the central directory,

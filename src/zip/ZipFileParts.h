@@ -25,14 +25,14 @@ std::uint32_t Clamp32(std::uint64_t value);
 TBytes CutComment(TBytes bytes);
 
 // Runs a read-side operation so that its callers meet only the unit's own exception types: a failure
-// of the system (also of std::filesystem) becomes EStreamError with the system's text, running out of
-// memory EZipException "Out of memory". Mistakes of the caller, such as an index out of range, pass.
+// of the system (also of std::filesystem) becomes EStreamError with the system's text and errno, running out
+// of memory EZipException "Out of memory". Mistakes of the caller, such as an index out of range, pass.
 template <typename TOperation> decltype(auto) WithUnitExceptions(TOperation &&operation)
 {
     try {
         return operation();
     } catch (const std::system_error &error) {
-        throw EStreamError(error.what());
+        throw EStreamError(TZipFault::Of(error), error.what());
     } catch (const std::bad_alloc &) {
         throw EZipException("Out of memory");
     } catch (const std::length_error &) {

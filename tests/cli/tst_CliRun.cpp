@@ -1,7 +1,10 @@
+#include "LanguageWords.h"
 #include "PrivateSystemBus.h"
 #include "RawTree.h"
 #include "TempTree.h"
 #include "ZipCheck.h"
+#include "config/SystemReason.h"
+#include "zip/TZipFile.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -859,11 +862,11 @@ class TestCli : public QObject
         QCOMPARE(setup.run(), 2);
         QVERIFY2(setup.err.contains(QStringLiteral("Došlo je do pogreške u radu s arhivom.")),
                  qPrintable(setup.err));
-        QVERIFY2(setup.err.contains(QString::fromLocal8Bit(std::strerror(EFBIG))), qPrintable(setup.err));
+        QVERIFY2(setup.err.contains(SystemReason::text(EFBIG)), qPrintable(setup.err));
         // The headline says that the run failed, and why, instead of announcing a finished archive.
         QVERIFY2(setup.out.startsWith(QStringLiteral("Arhiviranje nije uspjelo: arhivu ")),
                  qPrintable(setup.out));
-        QVERIFY2(setup.out.contains(QString::fromLocal8Bit(std::strerror(EFBIG))), qPrintable(setup.out));
+        QVERIFY2(setup.out.contains(SystemReason::text(EFBIG)), qPrintable(setup.out));
         QVERIFY(!setup.out.contains(QStringLiteral("Arhiviranje je završeno u arhivu")));
         QVERIFY(!setup.out.contains(QStringLiteral("Arhiviranje je izvršeno na mapi")));
         // No source is reported unavailable.
@@ -998,9 +1001,10 @@ class TestCli : public QObject
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("said");
         QTest::newRow("sound") << qint64(0) << 0 << QStringLiteral("je ispravna: provjerena su 3 zapisa.");
-        QTest::newRow("truncated") << qint64(30) << 3 << QStringLiteral("nije ispravna: Invalid zip file");
+        QTest::newRow("truncated") << qint64(30) << 3
+                                   << QStringLiteral("nije ispravna: arhiva je oštećena ili nepotpuna");
         // A pipe nobody writes to would hold the open forever.
-        QTest::newRow("pipe") << qint64(-1) << 3 << QStringLiteral("nije ispravna: Not a regular file");
+        QTest::newRow("pipe") << qint64(-1) << 3 << QStringLiteral("nije ispravna: nije obična datoteka");
     }
 
     void verifyChecksAnArchive()
@@ -1042,10 +1046,81 @@ class TestCli : public QObject
         QCOMPARE(setup.run({QStringLiteral("--verify"), archive}), 1);
         QVERIFY2(setup.out.contains(archive + QStringLiteral(" nije provjerena do kraja")),
                  qPrintable(setup.out));
-        QVERIFY2(setup.out.contains(
-                     QStringLiteral("Encrypted: cannot be checked without the password: tajna.txt")),
-                 qPrintable(setup.out));
+        QVERIFY2(
+            setup.out.contains(QStringLiteral("tajna.txt: šifrirano: ne može se provjeriti bez lozinke")),
+            qPrintable(setup.out));
         QVERIFY2(!setup.out.contains(QStringLiteral("nije ispravna")), qPrintable(setup.out));
+    }
+
+    void reasonsSpeakTheConfiguredLanguage_data()
+    {
+        QTest::addColumn<bool>("english");
+        QTest::addColumn<QString>("scenario");
+        for (const bool english : {false, true}) {
+            for (const char *scenario : {"verify cut", "verify flipped", "list cut", "restore cut",
+                                         "restore flipped", "full disk", "copy to an unknown remote"})
+                QTest::addRow("%s, %s", english ? "English" : "Croatian", scenario)
+                    << english << QString::fromLatin1(scenario);
+        }
+    }
+
+    // What a damaged archive, a full disk and a failed copy make the command line say is all in the
+    // configured language, the reasons of the archive unit and of the system included.
+    void reasonsSpeakTheConfiguredLanguage()
+    {
+        QFETCH(bool, english);
+        QFETCH(QString, scenario);
+        Setup setup;
+        setup.writeList({setup.sources});
+        setup.tree.writeFile(QStringLiteral("config/Arkivoda/Arkivoda.ini"),
+                             (QStringLiteral("[LokacijaAuto]\r\nPutanja=") + setup.archiveFolder +
+                              QStringLiteral("\r\n[Udaljeno]\r\nCilj=nepoznato7:kopije\r\n") +
+                              (english ? QStringLiteral("[Program]\r\nJezik=EN\r\n") : QString()))
+                                 .toUtf8());
+        // An archive of one stored entry, damaged as the scenario says.
+        const QString archive = setup.tree.path(QStringLiteral("r1.zip"));
+        {
+            TZipFile zip;
+            zip.Open(QFile::encodeName(archive).toStdString(), zmWrite);
+            zip.Add(TBytes(65536, 's'), "s1.bin", zcStored);
+            zip.Close();
+        }
+        QFile file(archive);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QByteArray bytes = file.readAll();
+        if (scenario.endsWith(QStringLiteral("cut")))
+            bytes.chop(30);
+        else if (scenario.endsWith(QStringLiteral("flipped")))
+            bytes[bytes.indexOf(QByteArray(64, 's')) + 100] ^= 0x01;
+        QVERIFY(file.resize(0) && file.seek(0) && file.write(bytes) == bytes.size());
+        file.close();
+
+        int status = 0;
+        if (scenario.startsWith(QStringLiteral("verify"))) {
+            status = setup.run({QStringLiteral("--verify"), archive});
+        } else if (scenario.startsWith(QStringLiteral("list"))) {
+            status = setup.run({QStringLiteral("--list"), archive});
+        } else if (scenario.startsWith(QStringLiteral("restore"))) {
+            status = setup.run({QStringLiteral("--restore"), archive, QStringLiteral("--to"),
+                                setup.tree.path(QStringLiteral("natrag"))});
+        } else if (scenario == QStringLiteral("full disk")) {
+            QByteArray noise(300 << 10, Qt::Uninitialized);
+            QRandomGenerator(7).fillRange(reinterpret_cast<quint32 *>(noise.data()), noise.size() / 4);
+            for (int i = 0; i < 3; ++i)
+                setup.tree.writeFile(QStringLiteral("izvor/veliko/%1.bin").arg(i),
+                                     noise + QByteArray::number(i));
+            setup.fileSizeLimit = 512 << 10;
+            status = setup.run();
+        } else {
+            if (QStandardPaths::findExecutable(QStringLiteral("rclone")).isEmpty())
+                QSKIP("rclone is not installed");
+            status = setup.run({QStringLiteral("--copy"), archive});
+        }
+        QVERIFY2(status != 0, qPrintable(setup.out + setup.err));
+        const QString said = setup.out + setup.err;
+        const QStringList foreign = LanguageWords::foreignWords(said, english);
+        QVERIFY2(foreign.isEmpty(),
+                 qPrintable(said + QStringLiteral(" <- ") + foreign.join(QStringLiteral(", "))));
     }
 
     void helpExplainsInCroatian()

@@ -1,5 +1,6 @@
 #include "config/ConfigPaths.h"
 #include "config/EConfigError.h"
+#include "config/SystemReason.h"
 
 #include "TempTree.h"
 
@@ -172,8 +173,7 @@ void TestConfigPaths::userFolderThatCannotBeCreatedIsReported()
     } catch (const EConfigError &error) {
         QCOMPARE(error.operation(), EConfigError::Operation::CreateFolder);
         QCOMPARE(error.fileName(), dataFolder);
-        QCOMPARE(error.reason(),
-                 tree.path(u"home/.config"_qs) + u": "_qs + QString::fromLocal8Bit(std::strerror(ENOTDIR)));
+        QCOMPARE(error.reason(), tree.path(u"home/.config"_qs) + u": "_qs + SystemReason::text(ENOTDIR));
         QCOMPARE(error.message(), u"Ne mogu napraviti mapu postavki "_qs + dataFolder +
                                       u", pa se postavke ne mogu spremiti ("_qs + error.reason() + u")."_qs);
     }

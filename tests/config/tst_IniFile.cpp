@@ -1,5 +1,6 @@
 #include "config/EConfigError.h"
 #include "config/IniFile.h"
+#include "config/SystemReason.h"
 
 #include "FileSizeLimit.h"
 #include "TempTree.h"
@@ -509,7 +510,7 @@ void TestIniFile::fullDiskLeavesTheOldFile()
         }
     }
     QCOMPARE(message, u"Unable to write to "_qs + ini.fileName());
-    QCOMPARE(reason, QString::fromLocal8Bit(std::strerror(EFBIG)));
+    QCOMPARE(reason, SystemReason::text(EFBIG));
     QCOMPARE(contents(ini.fileName()), old);
     QCOMPARE(QDir(tree.root()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              QStringList{u"Arkivoda.ini"_qs});
@@ -639,7 +640,7 @@ void TestIniFile::replacedFileKeepsItsOwner()
             ::_exit(0);
         } catch (const EConfigError &error) {
             const bool clear = error.message() == u"Unable to write to "_qs + name &&
-                               error.reason() == QString::fromLocal8Bit(std::strerror(EPERM));
+                               error.reason() == SystemReason::text(EPERM);
             ::_exit(clear ? 1 : 11);
         } catch (...) {
             ::_exit(12);

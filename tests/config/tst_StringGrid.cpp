@@ -1,5 +1,6 @@
 #include "config/EConfigError.h"
 #include "config/StringGrid.h"
+#include "config/SystemReason.h"
 
 #include "FileSizeLimit.h"
 #include "TempTree.h"
@@ -200,7 +201,7 @@ void TestStringGrid::fullDiskLeavesTheOldList()
         }
     }
     QVERIFY2(message.startsWith(u"Cannot create file \""_qs + fileName + u'"'), qPrintable(message));
-    QCOMPARE(reason, QString::fromLocal8Bit(std::strerror(EFBIG)));
+    QCOMPARE(reason, SystemReason::text(EFBIG));
     QFile file(fileName);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), old);

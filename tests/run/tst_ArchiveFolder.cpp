@@ -1,12 +1,16 @@
 #include "run/ArchiveFolder.h"
 #include "run/ArchiveRecord.h"
 
+#include "PermissionsBindRoot.h"
 #include "TempTree.h"
+#include "config/SystemReason.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTest>
+
+#include <cerrno>
 
 namespace {
 
@@ -150,6 +154,30 @@ class TestArchiveFolder : public QObject
         QCOMPARE(pruning.future, futurePaths);
         QVERIFY(QFile::exists(elsewhere));
         QCOMPARE(archives.partFiles(), QStringList{folder + QLatin1Char('/') + lookAlikes[2]});
+    }
+
+    // An archive the folder does not let go of is named with the system's reason, worded in the
+    // interface's language as every reason is.
+    void aPruneThatFailsSaysWhyInTheInterfaceLanguage()
+    {
+        const TempTree tree;
+        for (const int day : {11, 12})
+            tree.writeFile(QStringLiteral("arhiva/") + archiveOf(day), "PK");
+        const QString folder = tree.path(QStringLiteral("arhiva"));
+        QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
+        ArchiveFolder::Pruning pruning;
+        {
+            const PermissionsBindRoot binding;
+            if (!binding.active())
+                QSKIP("permissions cannot be made to bind here");
+            pruning = ArchiveFolder(folder, prefix)
+                          .prune(
+                              1, folder + QLatin1Char('/') + archiveOf(12),
+                              [](const QString &) { return true; }, QStringLiteral("2030.01.01__00.00.00"));
+        }
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QCOMPARE(pruning.failed, QStringList{folder + QLatin1Char('/') + archiveOf(11) +
+                                             QStringLiteral(": ") + SystemReason::text(EACCES)});
     }
 };
 

@@ -1,6 +1,7 @@
 #include "config/ConfigPaths.h"
 #include "config/ProgramSettings.h"
 #include "config/StringGrid.h"
+#include "config/SystemReason.h"
 #include "run/ArchiveRecord.h"
 #include "run/BackupAttempt.h"
 #include "run/RunController.h"
@@ -413,7 +414,7 @@ class TestArchivingWorker : public QObject
         QVERIFY(state.archiveFailed);
         QCOMPARE(run.view.archiveErrors,
                  QStringList{QStringLiteral("Došlo je do pogreške u radu s arhivom.")});
-        QVERIFY2(run.view.archiveErrorCauses.value(0).contains(QString::fromLocal8Bit(std::strerror(EFBIG))),
+        QVERIFY2(run.view.archiveErrorCauses.value(0).contains(SystemReason::text(EFBIG)),
                  qPrintable(run.view.archiveErrorCauses.value(0)));
         QVERIFY2(run.view.archiveErrorCauses.value(0).contains(archive),
                  qPrintable(run.view.archiveErrorCauses.value(0)));
@@ -649,7 +650,7 @@ class TestArchivingWorker : public QObject
 
         QCOMPARE(run.view.archiveErrors,
                  QStringList{QStringLiteral("Došlo je do pogreške u radu s arhivom.")});
-        QVERIFY(run.view.archiveErrorCauses.value(0).contains(QString::fromLocal8Bit(std::strerror(ENOENT))));
+        QVERIFY(run.view.archiveErrorCauses.value(0).contains(SystemReason::text(ENOENT)));
         QVERIFY(!run.trace.contains(int(HandOver::CopyStopFlag)));
         QVERIFY(!QFileInfo::exists(run.tree.path(QStringLiteral("uklonjena/a.zip"))));
     }

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <functional>
 #include <map>
 #include <random>
@@ -313,4 +314,64 @@ TEST(ReaderPeers, ReadsArchivesOfInfoZipAndPython)
     // Info-ZIP marks non-ASCII names with its Unicode Path item only: the names still come back.
     TZipFile::ExtractZipFile(dir.File("infozip.zip"), dir.File("out"));
     EXPECT_EQ(Tree(dir.Path() / "out"), Tree(source));
+}
+
+// The front ends word a failure from its code and values, never from the English text: each fixed
+// text, also as passed on with the entry it met, gives its code and the values it carried.
+struct TFaultText
+{
+    const char *Text;
+    TZipFault::TCode Code;
+    const char *Entry;
+    const char *Detail;
+};
+
+class ZipFaultText : public testing::TestWithParam<TFaultText>
+{
+};
+
+TEST_P(ZipFaultText, GivesItsCodeAndValues)
+{
+    const TZipFault fault = EZipException(GetParam().Text).Fault();
+    EXPECT_EQ(fault.Code, GetParam().Code);
+    EXPECT_EQ(fault.Entry, GetParam().Entry);
+    EXPECT_EQ(fault.Detail, GetParam().Detail);
+}
+
+using TCode = TZipFault::TCode;
+INSTANTIATE_TEST_SUITE_P(
+    Texts, ZipFaultText,
+    testing::Values(
+        TFaultText{"Invalid zip file: end of central directory not found", TCode::NoEndRecord, "", ""},
+        TFaultText{"CRC-32 mismatch in zip entry: a: b.txt", TCode::CrcMismatch, "a: b.txt", ""},
+        TFaultText{"Compressed data is damaged: dok/x.bin", TCode::DataDamaged, "dok/x.bin", ""},
+        TFaultText{"Compressed data is damaged", TCode::DataDamaged, "", ""},
+        TFaultText{"Invalid zip file: local header differs from central directory (sizes): d/e",
+                   TCode::LocalHeaderDiffers, "d/e", "sizes"},
+        TFaultText{"Invalid zip file: unknown version needed to extract (6.4): v", TCode::UnknownVersion, "v",
+                   "6.4"},
+        TFaultText{"Support for compression method not registered: 99: m.bin", TCode::MethodUnsupported,
+                   "m.bin", "99"},
+        TFaultText{"Support for compression method not registered: 99", TCode::MethodUnsupported, "", "99"},
+        TFaultText{"Cannot be checked: LZMA dictionary of 512 MiB: big.xz", TCode::DictionaryTooLarge,
+                   "big.xz", "512"},
+        TFaultText{"Out of memory for deflate", TCode::OutOfMemory, "", ""},
+        TFaultText{"Out of memory: x", TCode::OutOfMemory, "x", ""},
+        TFaultText{"Compression failed: zlib: stream error", TCode::CompressionFailed, "", ""},
+        TFaultText{"Invalid stream operation", TCode::Internal, "", ""}));
+
+TEST(ZipFault, ASystemFailureKeepsItsErrnoAndPath)
+{
+    const TTempDir dir;
+    const std::string missing = dir.File("nema/a.zip");
+    try {
+        TZipFile zip;
+        zip.Open(missing, zmRead);
+        FAIL() << "opened a missing archive";
+    } catch (const std::exception &failure) {
+        const TZipFault fault = TZipFault::Of(failure);
+        EXPECT_EQ(fault.Code, TCode::System) << failure.what();
+        EXPECT_EQ(fault.SystemError, ENOENT);
+        EXPECT_EQ(fault.Entry, missing);
+    }
 }

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cerrno>
 #include <fstream>
 #include <functional>
 #include <random>
@@ -112,6 +113,11 @@ TEST_P(ZipVerifierDamage, IsCaughtWithItsEntry)
         const TZipVerification found = TZipVerifier::Verify(archive, threads);
         EXPECT_FALSE(found.Sound) << threads;
         EXPECT_NE(found.Fault.find(GetParam().Fault), std::string::npos) << found.Fault;
+        // The front ends word the fault from its code: every damage has one of its own, and the entry
+        // it names is the one the text names.
+        EXPECT_NE(found.FaultReason.Code, TZipFault::TCode::None) << found.Fault;
+        EXPECT_NE(found.FaultReason.Code, TZipFault::TCode::Internal) << found.Fault;
+        EXPECT_TRUE(found.Fault.ends_with(found.FaultReason.Entry)) << found.Fault;
     }
 }
 
@@ -438,6 +444,9 @@ TEST(ZipVerifier, AMissingFileIsAFault)
     const TZipVerification found = TZipVerifier::Verify(folder.File("nema.zip"));
     EXPECT_FALSE(found.Sound);
     EXPECT_NE(found.Fault, "");
+    EXPECT_EQ(found.FaultReason.Code, TZipFault::TCode::System);
+    EXPECT_EQ(found.FaultReason.SystemError, ENOENT);
+    EXPECT_EQ(found.FaultReason.Entry, folder.File("nema.zip"));
 }
 
 // A pipe in the archive's place has no writer: opening it for reading would wait for ever. It is

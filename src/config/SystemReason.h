@@ -2,8 +2,8 @@
 
 #include <QString>
 
-// The system's reasons for a failure (errno values) in the current language, for the texts that name a
-// source or an archive the run could not read or write.
+// The system's reasons for a failure (errno values) in the current language, for every text that names
+// a file the program could not read or write: strerror would speak the locale's language instead.
 class SystemReason
 {
   public:

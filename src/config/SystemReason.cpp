@@ -1,4 +1,4 @@
-#include "run/SystemReason.h"
+#include "config/SystemReason.h"
 
 #include "config/MessageTable.h"
 
@@ -31,6 +31,12 @@ QString SystemReason::text(int error)
         return MessageTable::text(Msg::ReasonTooManyOpen);
     case ENOMEM:
         return MessageTable::text(Msg::ReasonOutOfMemory);
+    case ENOSPC:
+        return MessageTable::text(Msg::ReasonNoSpace);
+    case EFBIG:
+        return MessageTable::text(Msg::ReasonFileTooLarge);
+    case EDQUOT:
+        return MessageTable::text(Msg::ReasonQuotaExceeded);
     default:
         break;
     }
