@@ -65,15 +65,6 @@ void CliRunView::setTotalProgress(int percent)
     redraw(false);
 }
 
-void CliRunView::showArchiveError(const QString &text, const QString &cause)
-{
-    m_archiveError = true;
-    QString line = m_state ? text + QStringLiteral(" (") + m_state->arhiva_file + QLatin1Char(')') : text;
-    if (!cause.isEmpty())
-        line += QStringLiteral(": ") + cause;
-    printLine(line);
-}
-
 void CliRunView::showProgressText(const QString &text, int percent)
 {
     if (!m_terminal) {

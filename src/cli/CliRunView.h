@@ -27,12 +27,12 @@ class CliRunView : public RunView
     void setTotalBarState(BarState) override {}
     void setRunTitle(const QString &) override {}
     void showPauseBox(const QString &) override {}
-    void showArchiveError(const QString &text, const QString &cause) override;
+    // An archive error ends the run, and the run's failure that follows names the archive and the cause:
+    // the command line says it once, there.
+    void showArchiveError(const QString &, const QString &) override {}
     // A status of the command line's own (the run's end), shown like the run's.
     void showText(const QString &text);
 
-    // Whether the archive error box was shown during the run.
-    bool archiveErrorShown() const { return m_archiveError; }
     // A progress line of the command line's own (the copy to the remote target): redrawn in place on a
     // terminal, elsewhere printed at each further tenth.
     void showProgressText(const QString &text, int percent);
@@ -55,7 +55,6 @@ class CliRunView : public RunView
     int m_totalPercent = 0;
     int m_printedTenth = -1;
     QString m_plainText; // the progress line of showProgressText, while it is the line shown
-    bool m_archiveError = false;
     bool m_lineOpen = false;
     QElapsedTimer m_sinceRedraw;
 };

@@ -841,8 +841,9 @@ class TestCli : public QObject
         setup.writeList({setup.sources});
         const QString target = setup.tree.path(QStringLiteral("nema/mape/a.zip"));
         QCOMPARE(setup.run({QStringLiteral("--manual"), target}), 2);
-        QVERIFY(setup.err.contains(QStringLiteral("Došlo je do pogreške u radu s arhivom. (") + target +
-                                   QLatin1Char(')')));
+        QVERIFY2(setup.out.startsWith(QStringLiteral("Arhiviranje nije uspjelo: arhivu ") + target +
+                                      QStringLiteral(" nije moguće zapisati (")),
+                 qPrintable(setup.out));
         // No archive was made, so none is recorded as the last one.
         QVERIFY(!setup.settingsText().contains(QStringLiteral("FileR=")));
     }
@@ -860,9 +861,6 @@ class TestCli : public QObject
         setup.writeSettings(setup.archiveFolder);
         setup.fileSizeLimit = 512 << 10;
         QCOMPARE(setup.run(), 2);
-        QVERIFY2(setup.err.contains(QStringLiteral("Došlo je do pogreške u radu s arhivom.")),
-                 qPrintable(setup.err));
-        QVERIFY2(setup.err.contains(SystemReason::text(EFBIG)), qPrintable(setup.err));
         // The headline says that the run failed, and why, instead of announcing a finished archive.
         QVERIFY2(setup.out.startsWith(QStringLiteral("Arhiviranje nije uspjelo: arhivu ")),
                  qPrintable(setup.out));
@@ -894,7 +892,7 @@ class TestCli : public QObject
         const QString said = setup.err + setup.out;
         QCOMPARE(said.count(QStringLiteral("Arhiviranje nije uspjelo")), 1);
         QVERIFY2(setup.out.startsWith(QStringLiteral("Arhiviranje nije uspjelo: arhivu ")), qPrintable(said));
-        QVERIFY2(said.contains(QString::fromLocal8Bit(std::strerror(EACCES))), qPrintable(said));
+        QCOMPARE(said.count(SystemReason::text(EACCES)), 1);
         QVERIFY2(!said.contains(QStringLiteral("finaliziram")), qPrintable(said));
         QVERIFY2(!said.contains(QStringLiteral("Tijekom arhiviranja")), qPrintable(said));
         QVERIFY2(!said.contains(QStringLiteral("nisu nađene")), qPrintable(said));
