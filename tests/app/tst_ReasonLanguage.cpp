@@ -55,14 +55,6 @@ QString jezikOf(bool english)
     return english ? u"EN"_s : u"HR"_s;
 }
 
-#define VERIFY_ONE_LANGUAGE(text, english)                                                                   \
-    do {                                                                                                     \
-        const QString oneLanguageText = (text);                                                              \
-        QVERIFY2(!oneLanguageText.trimmed().isEmpty(), "no text");                                           \
-        const QStringList foreign = LanguageWords::foreignWords(oneLanguageText, english);                   \
-        QVERIFY2(foreign.isEmpty(), qPrintable(oneLanguageText + u" <- "_s + foreign.join(u", "_s)));        \
-    } while (false)
-
 } // namespace
 
 // What the windows show of a damaged archive and of a full disk is in the interface's language, the

@@ -72,14 +72,6 @@ bool useLanguage(bool english)
     return SetResourceHInstance(LanguageModule::open(ModuleFiles::builtModule(u"ENU"_s))) != nullptr;
 }
 
-#define VERIFY_ONE_LANGUAGE(text, english)                                                                   \
-    do {                                                                                                     \
-        const QString oneLanguageText = (text);                                                              \
-        QVERIFY2(!oneLanguageText.trimmed().isEmpty(), "no text");                                           \
-        const QStringList foreign = LanguageWords::foreignWords(oneLanguageText, english);                   \
-        QVERIFY2(foreign.isEmpty(), qPrintable(oneLanguageText + u" <- "_s + foreign.join(u", "_s)));        \
-    } while (false)
-
 } // namespace
 
 // Every reason a damaged archive, a full disk or a failed remote copy gives is worded in the interface's
