@@ -2,6 +2,7 @@
 
 #include "config/ProgramSettings.h"
 #include "config/ResourceModules.h"
+#include "run/ZipReason.h"
 #include "ui/ApplicationError.h"
 #include "ui/ReinitializeForms.h"
 
@@ -77,7 +78,7 @@ void LanguageMenu::choose(quint32 locale, const QString &code, QAction *chosen, 
         ShowApplicationError(m_window, ConfigErrorText(failure));
         return;
     } catch (const std::exception &failure) {
-        ShowApplicationError(m_window, QString::fromUtf8(failure.what()));
+        ShowApplicationError(m_window, ZipReason::text(failure));
         return;
     }
     SetResourceHInstance(std::move(module));

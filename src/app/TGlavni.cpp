@@ -27,6 +27,7 @@
 #include "run/RemoteCopy.h"
 #include "run/RunSummary.h"
 #include "run/WipeFile.h"
+#include "run/ZipReason.h"
 #include "ui/ApplicationError.h"
 #include "ui/MyMessageDialog.h"
 #include "ui/SaveFileDialog.h"
@@ -289,7 +290,7 @@ void TGlavni::runAttempt(RunKind kind)
         return;
     } catch (const std::exception &failure) {
         endOfAttempt(autoTimerWasActive);
-        ShowApplicationError(this, QString::fromUtf8(failure.what()));
+        ShowApplicationError(this, ZipReason::text(failure));
         return;
     }
     endOfAttempt(autoTimerWasActive);
