@@ -21,9 +21,7 @@
 #include <QStyle>
 
 #include <algorithm>
-#include <chrono>
 #include <exception>
-#include <future>
 
 namespace {
 
@@ -32,8 +30,6 @@ QString message(quint16 number)
     return MessageTable::text(number);
 }
 
-// Restoring many small files must not repaint the window for each of them.
-constexpr int PROGRESS_INTERVAL_MS = 100;
 // A filter that leaves at most this many items shown opens every folder at once.
 constexpr int EXPAND_ALL_LIMIT = 2000;
 // A run writes, renames and removes archives in a few steps; the list is read once they are done.
@@ -61,7 +57,6 @@ TVracanjeDatoteka::TVracanjeDatoteka(const QString &archiveFolder, const QString
     m_relistTimer.setInterval(RELIST_DELAY_MS);
     m_filterTimer.setSingleShot(true);
     m_filterTimer.setInterval(250);
-    m_progressTimer.setInterval(PROGRESS_INTERVAL_MS);
 
     connect(ui->BTN_OtvoriArhivu, &QPushButton::clicked, this, &TVracanjeDatoteka::BTN_OtvoriArhivuClick);
     connect(ui->BTN_VratiOdabrano, &QPushButton::clicked, this, &TVracanjeDatoteka::BTN_VratiOdabranoClick);
@@ -72,7 +67,6 @@ TVracanjeDatoteka::TVracanjeDatoteka(const QString &archiveFolder, const QString
             &TVracanjeDatoteka::LV_ArhiveSelectionChanged);
     connect(ui->ED_Trazi, &QLineEdit::textChanged, &m_filterTimer, qOverload<>(&QTimer::start));
     connect(&m_filterTimer, &QTimer::timeout, this, &TVracanjeDatoteka::applyFilter);
-    connect(&m_progressTimer, &QTimer::timeout, this, &TVracanjeDatoteka::showProgress);
     connect(&m_folderWatcher, &QFileSystemWatcher::directoryChanged, &m_relistTimer,
             qOverload<>(&QTimer::start));
     connect(&m_relistTimer, &QTimer::timeout, this, &TVracanjeDatoteka::relistArchives);
@@ -85,13 +79,9 @@ TVracanjeDatoteka::TVracanjeDatoteka(const QString &archiveFolder, const QString
 
 TVracanjeDatoteka::~TVracanjeDatoteka()
 {
-    // A restore still running is stopped: its file in progress is dropped, a question pending is
-    // answered with a stop.
-    m_closing = true;
-    if (m_job)
-        m_job->requestStop();
-    if (m_thread.joinable())
-        m_thread.join();
+    // A restore still running is stopped before the window's parts go: its file in progress is dropped,
+    // a question pending is answered with a stop.
+    m_runner.reset();
 }
 
 void TVracanjeDatoteka::fillArchiveList()
@@ -366,9 +356,9 @@ void TVracanjeDatoteka::BTN_VratiIzvornoClick()
 
 void TVracanjeDatoteka::BTN_ZaustaviClick()
 {
-    if (!m_job)
+    if (!restoring())
         return;
-    m_job->requestStop();
+    m_runner->requestStop();
     ui->BTN_Zaustavi->setEnabled(false);
     setStatus(Msg::StatusRestoreStopping);
 }
@@ -377,16 +367,10 @@ void TVracanjeDatoteka::startRestore(QList<RestoreItem> items)
 {
     if (restoring() || items.isEmpty())
         return;
-    m_job = std::make_unique<RestoreJob>(m_archivePath, std::move(items), RestoreJob::Existing::Ask);
-    m_job->setQuestion([this](const QString &path) { return askExisting(path); });
-    m_job->setProgress([this](const RestoreJob::Progress &progress) {
-        const std::lock_guard lock(m_progressLock);
-        m_progress = progress;
-    });
-    {
-        const std::lock_guard lock(m_progressLock);
-        m_progress = {};
-    }
+    m_runner = std::make_unique<RestoreRunner>(m_archivePath, std::move(items), RestoreJob::Existing::Ask);
+    m_runner->setQuestion([this](const QString &path) { return questionBox(path); });
+    connect(m_runner.get(), &RestoreRunner::progressChanged, this, &TVracanjeDatoteka::showProgress);
+    connect(m_runner.get(), &RestoreRunner::finished, this, &TVracanjeDatoteka::finishRestore);
     setRunning(true);
     showBarFailed(false);
     ui->PB_Vracanje->setValue(0);
@@ -394,31 +378,7 @@ void TVracanjeDatoteka::startRestore(QList<RestoreItem> items)
         m_launcher->SetProgressState(LauncherProgress::State::Normal);
         m_launcher->SetProgressValue(0, 100);
     }
-    m_progressTimer.start();
-    m_thread = std::thread([this, job = m_job.get()] {
-        RestoreJob::Result result;
-        try {
-            result = job->run();
-        } catch (const std::exception &failure) {
-            result.failed << RestoreJob::Failure{QString(), ZipReason::text(failure)};
-        }
-        // Dropped unread when the window is gone by then.
-        QMetaObject::invokeMethod(
-            this, [this, result] { finishRestore(result); }, Qt::QueuedConnection);
-    });
-}
-
-RestoreJob::Answer TVracanjeDatoteka::askExisting(const QString &path)
-{
-    auto answer = std::make_shared<std::promise<RestoreJob::Answer>>();
-    std::future<RestoreJob::Answer> future = answer->get_future();
-    QMetaObject::invokeMethod(
-        this, [this, path, answer] { answer->set_value(questionBox(path)); }, Qt::QueuedConnection);
-    // The window may close while the question waits: its destructor sets m_closing and joins.
-    while (future.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready)
-        if (m_closing)
-            return RestoreJob::Answer{RestoreJob::Existing::Skip, false, true};
-    return future.get();
+    m_runner->start();
 }
 
 RestoreJob::Answer TVracanjeDatoteka::questionBox(const QString &path)
@@ -451,13 +411,8 @@ RestoreJob::Answer TVracanjeDatoteka::questionBox(const QString &path)
     }
 }
 
-void TVracanjeDatoteka::showProgress()
+void TVracanjeDatoteka::showProgress(const RestoreJob::Progress &progress)
 {
-    RestoreJob::Progress progress;
-    {
-        const std::lock_guard lock(m_progressLock);
-        progress = m_progress;
-    }
     const int percent =
         progress.bytesTotal > 0
             ? int(progress.bytesDone * 100 / progress.bytesTotal)
@@ -471,11 +426,6 @@ void TVracanjeDatoteka::showProgress()
 
 void TVracanjeDatoteka::finishRestore(const RestoreJob::Result &result)
 {
-    if (m_thread.joinable())
-        m_thread.join();
-    m_job.reset();
-    m_progressTimer.stop();
-    showProgress();
     if (!result.stopped)
         ui->PB_Vracanje->setValue(100);
     // A full bar in its normal colour would read as a clean restore after the summary is closed.

@@ -1,17 +1,15 @@
 #pragma once
 
 #include "run/RestoreJob.h"
+#include "run/RestoreRunner.h"
 
 #include <QDateTime>
 #include <QFileSystemWatcher>
 #include <QTimer>
 #include <QWidget>
 
-#include <atomic>
 #include <memory>
-#include <mutex>
 #include <optional>
-#include <thread>
 
 namespace Ui {
 class TVracanjeDatoteka;
@@ -23,10 +21,10 @@ class LauncherProgress;
 
 // The restore window: on the left the archives of the configuration (its archive folder and the last
 // manual archive, newest first), on the right the chosen archive's folder tree with a filter; restores
-// the selection below a folder the user picks or to where it was archived from. The restore runs on a
-// thread of its own; a file in the way is asked about once per run at most, when the answer is for all.
-// The list follows the archive folder while the window is open, so that a run's new archive appears and
-// one that retention removed goes.
+// the selection below a folder the user picks or to where it was archived from. The restore runs in a
+// RestoreRunner, which this window starts and shows; a file in the way is asked about once per run at most,
+// when the answer is for all. The list follows the archive folder while the window is open, so that a run's
+// new archive appears and one that retention removed goes.
 class TVracanjeDatoteka : public QWidget
 {
     Q_OBJECT
@@ -42,7 +40,7 @@ class TVracanjeDatoteka : public QWidget
     bool openArchive(const QString &path);
     QString archivePath() const { return m_archivePath; }
     ArchiveTreeModel &model() { return *m_model; }
-    bool restoring() const { return m_thread.joinable(); }
+    bool restoring() const { return m_runner && m_runner->isRunning(); }
 
     // The buttons.
     void BTN_OtvoriArhivuClick();
@@ -84,10 +82,8 @@ class TVracanjeDatoteka : public QWidget
     void expandSingleFolders();
     QList<int> selectedEntries(QString *commonParent) const;
     void startRestore(QList<RestoreItem> items);
-    // On the job's thread: asks on the window's thread and waits for the answer or a stop.
-    RestoreJob::Answer askExisting(const QString &path);
     RestoreJob::Answer questionBox(const QString &path);
-    void showProgress();
+    void showProgress(const RestoreJob::Progress &progress);
     void finishRestore(const RestoreJob::Result &result);
     void setRunning(bool running);
     // Marks the bar red after a restore in which entries failed; normal otherwise.
@@ -111,12 +107,8 @@ class TVracanjeDatoteka : public QWidget
     QTimer m_relistTimer;
     bool m_relistAfterRestore = false;
     QTimer m_filterTimer;
-    QTimer m_progressTimer;
-    std::unique_ptr<RestoreJob> m_job;
-    std::thread m_thread;
-    std::atomic<bool> m_closing{false};
-    std::mutex m_progressLock;
-    RestoreJob::Progress m_progress; // under m_progressLock
+    // The running or the last restore; a finished one is kept until the next starts.
+    std::unique_ptr<RestoreRunner> m_runner;
     quint16 m_statusMessage = 0;
     QStringList m_statusValues;
     qint64 m_statusCount = -1;
