@@ -7,7 +7,7 @@
 #include "platform/LauncherProgress.h"
 #include "platform/TrayIcon.h"
 #include "run/BackupAttempt.h"
-#include "run/DailySchedule.h"
+#include "run/DailyRunTimer.h"
 #include "run/RunController.h"
 #include "run/RunView.h"
 
@@ -55,7 +55,7 @@ class TGlavni : public QMainWindow, private RunView
     RunController &runController() { return m_controller; }
     const RunState &runState() const { return m_controller.state(); }
     // The daily schedule's timer.
-    QTimer &autoTimer() { return AutoTimer; }
+    const QTimer &autoTimer() const { return m_dailyRun.timer(); }
     // The local clock the daily schedule reads; a test sets its own. The schedule's next tick then
     // covers only its own second.
     void setClock(std::function<QDateTime()> clock);
@@ -166,6 +166,8 @@ class TGlavni : public QMainWindow, private RunView
     void applySettingsChanges();
     // Starts or stops the daily schedule's timer.
     void setDailyTimer(bool running);
+    // Shows what the daily schedule tells, and starts the run it says is due.
+    void connectDailyRun();
     // The last good backup on record; for a record from before that was kept, the newer of the last
     // archives' times.
     QDateTime lastGoodBackup() const;
@@ -205,17 +207,11 @@ class TGlavni : public QMainWindow, private RunView
     LanguageMenu *m_language = nullptr;
     ProgramSettings m_settings;
     RunController m_controller;
-    QTimer AutoTimer;
-    DailySchedule m_schedule;
+    DailyRunTimer m_dailyRun;
     MainTray *m_tray = nullptr;
     // The copy to the remote target while it is being sent, for the stop button.
     RemoteCopy *m_remoteCopy = nullptr;
-    std::function<QDateTime()> m_clock = &QDateTime::currentDateTime;
-    QDateTime m_lastGood;  // read at start and after each run
-    QDate m_overdueToldOn; // the day the overdue notification was shown
-    QString m_trayTitle;   // the program's title in the tray's hint
-    // The stored last automatic start was found unusable, and the user was told.
-    bool m_unusableStartNoted = false;
+    QString m_trayTitle; // the program's title in the tray's hint
     bool m_terminated = false;
     bool m_startedUp = false;
     QPointer<QWidget> AboutBox;
