@@ -2,15 +2,14 @@
 
 #include "about/TAboutBox.h"
 #include "app/EndOfRunBoxes.h"
+#include "app/EndOfRunStep.h"
 #include "app/LanguageMenu.h"
 #include "app/MainTray.h"
 #include "app/MainWindowLook.h"
 #include "app/RunBars.h"
 #include "app/TForm_FilesMissing.h"
-#include "app/TGasenjeBox.h"
 #include "app/TOdabirBaze.h"
 #include "app/TVracanjeDatoteka.h"
-#include "app/WinExit.h"
 #include "config/ConfigPaths.h"
 #include "config/MessageTable.h"
 #include "config/ResourceModules.h"
@@ -64,6 +63,7 @@ TGlavni::TGlavni(const QStringList &arguments, DesktopServices services, QWidget
     ApplyMainWindowLook(*ui, *this);
     m_bars = std::make_unique<RunBars>(ui->PB, ui->PBU, m_services.launcher);
     m_endOfRun = new EndOfRunBoxes(ui->CB_Close, ui->CB_Shutdown, ui->CB_Logoff, this);
+    m_endOfRunStep = new EndOfRunStep(m_services.session, this);
     m_language = new LanguageMenu(ui->MM_Hrvatski, ui->MM_Engleski, m_settings, this);
 
     m_tray = new MainTray(m_services.tray, m_services.notifications, {ui->TPP_Restore, ui->TPP_Vracanje},
@@ -98,6 +98,11 @@ void TGlavni::connectControls()
     connect(ui->MM_Vracanje, &QAction::triggered, this, &TGlavni::MM_VracanjeClick);
     connect(ui->TPP_Vracanje, &QAction::triggered, this, &TGlavni::MM_VracanjeClick);
     connectDailyRun();
+    connect(m_endOfRunStep, &EndOfRunStep::closeRequested, this, [this] {
+        m_closeFromTray = true;
+        close();
+    });
+    connect(m_endOfRunStep, &EndOfRunStep::sessionEndRefused, this, &TGlavni::reportSessionEndRefused);
     connect(&m_services.resume, &SystemResume::resumed, this, [this] {
         showBackupAge();
         checkMissedRun();
@@ -252,8 +257,7 @@ void TGlavni::runAttempt(RunKind kind)
         return;
     // A countdown still open belongs to the previous run; this attempt ends with the choice's own
     // countdown, so the old one must not carry the action out as well.
-    if (auto *countdown = qobject_cast<TGasenjeBox *>(GasenjeBox.data()))
-        countdown->BTN_CancelClick();
+    m_endOfRunStep->cancelCountdown();
     const bool autoTimerWasActive = m_dailyRun.isRunning();
     m_dailyRun.setRunning(false);
     try {
@@ -563,57 +567,7 @@ void TGlavni::endOfAttempt(bool autoTimerWasActive)
 
 void TGlavni::AutomatskoGasenje()
 {
-    const EndOfRunAction action = m_endOfRun->chosen();
-    if (action == EndOfRunAction::None)
-        return;
-    const bool closing = action == EndOfRunAction::Close;
-    // Nobody watches a minimised (or hidden) window: closing it needs no countdown.
-    if (closing && (isMinimized() || isHidden())) {
-        carryOut(action);
-        return;
-    }
-    bool cancelled = true;
-    const bool counted = OpenWindow(this, [this, action, closing, &cancelled] {
-        TGasenjeBox box(action, closing ? 5000 : 20000, this);
-        MakeModalTo(&box, this);
-        GasenjeBox = &box;
-        box.exec();
-        cancelled = box.Cancelled();
-    });
-    // Without the countdown the user could not cancel it, so nothing follows.
-    if (counted && !cancelled)
-        carryOut(action);
-}
-
-void TGlavni::carryOut(EndOfRunAction action)
-{
-    switch (action) {
-    case EndOfRunAction::None:
-        return;
-    case EndOfRunAction::Close:
-        m_closeFromTray = true;
-        close();
-        return;
-    case EndOfRunAction::Shutdown:
-    case EndOfRunAction::LogOff: {
-        // One request at a time: the platform may still be asking the user about the last one.
-        if (m_sessionEndPending)
-            return;
-        m_sessionEndPending = true;
-        const bool requested =
-            WinExit(m_services.session, action == EndOfRunAction::Shutdown ? EWX_SHUTDOWN : EWX_LOGOFF, this,
-                    [this, action](const SessionEnd::Answer &answer) {
-                        m_sessionEndPending = false;
-                        if (!answer.accepted)
-                            reportSessionEndRefused(action, answer.reason);
-                    });
-        if (!requested) {
-            m_sessionEndPending = false;
-            reportSessionEndRefused(action, message(Msg::ErrorNoSessionManager));
-        }
-        return;
-    }
-    }
+    m_endOfRunStep->start(m_endOfRun->chosen());
 }
 
 void TGlavni::reportSessionEndRefused(EndOfRunAction action, const QString &reason)

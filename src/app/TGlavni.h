@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/EndOfRunAction.h"
+#include "app/EndOfRunStep.h"
 #include "app/MainTray.h"
 #include "config/ProgramSettings.h"
 #include "platform/DesktopServices.h"
@@ -99,7 +100,7 @@ class TGlavni : public QMainWindow, private RunView
     // the end-of-run boxes is ticked.
     void AutomatskoGasenje();
     // The countdown box while it is open.
-    QWidget *gasenjeBox() const { return GasenjeBox; }
+    QWidget *gasenjeBox() const { return m_endOfRunStep->countdownBox(); }
     // Whether the next close request ends the program rather than minimising it.
     bool closeFromTray() const { return m_closeFromTray; }
     // The About box, shown modally.
@@ -158,8 +159,6 @@ class TGlavni : public QMainWindow, private RunView
     // The status of a stopped run: the stop's text, and the bars full.
     void showStoppedStatus();
     void endOfAttempt(bool autoTimerWasActive);
-    // Closes the program, shuts down or logs off, as the action says.
-    void carryOut(EndOfRunAction action);
     // Says that the platform refused to shut down or log off, with the reason it gave.
     void reportSessionEndRefused(EndOfRunAction action, const QString &reason);
     // Brings what the settings decide into effect after they were loaded or changed: the daily timer.
@@ -204,6 +203,7 @@ class TGlavni : public QMainWindow, private RunView
     DesktopServices m_services;
     std::unique_ptr<RunBars> m_bars;
     EndOfRunBoxes *m_endOfRun = nullptr;
+    EndOfRunStep *m_endOfRunStep = nullptr;
     LanguageMenu *m_language = nullptr;
     ProgramSettings m_settings;
     RunController m_controller;
@@ -215,9 +215,6 @@ class TGlavni : public QMainWindow, private RunView
     bool m_terminated = false;
     bool m_startedUp = false;
     QPointer<QWidget> AboutBox;
-    QPointer<QWidget> GasenjeBox;
-    // A shutdown or log-off request awaits the platform's answer.
-    bool m_sessionEndPending = false;
     // The next close request ends the program, never minimises it: the tray's exit, the end-of-run
     // close.
     bool m_closeFromTray = false;
