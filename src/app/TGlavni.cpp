@@ -2,15 +2,14 @@
 
 #include "about/TAboutBox.h"
 #include "app/EndOfRunBoxes.h"
+#include "app/EndOfRunStep.h"
 #include "app/LanguageMenu.h"
 #include "app/MainTray.h"
 #include "app/MainWindowLook.h"
 #include "app/RunBars.h"
 #include "app/TForm_FilesMissing.h"
-#include "app/TGasenjeBox.h"
 #include "app/TOdabirBaze.h"
 #include "app/TVracanjeDatoteka.h"
-#include "app/WinExit.h"
 #include "config/ConfigPaths.h"
 #include "config/MessageTable.h"
 #include "config/ResourceModules.h"
@@ -21,8 +20,6 @@
 #include "platform/WindowAlert.h"
 #include "run/ArchiveName.h"
 #include "run/ArchiveRecord.h"
-#include "run/BackupAge.h"
-#include "run/DailySchedule.h"
 #include "run/FileSystem.h"
 #include "run/RemoteCopy.h"
 #include "run/RunSummary.h"
@@ -58,18 +55,17 @@ QString message(quint16 number)
 } // namespace
 
 TGlavni::TGlavni(const QStringList &arguments, DesktopServices services, QWidget *parent)
-    : QMainWindow(parent), ui(std::make_unique<Ui::TGlavni>()), m_services(services), m_controller(*this)
+    : QMainWindow(parent), ui(std::make_unique<Ui::TGlavni>()), m_services(services), m_controller(*this),
+      m_dailyRun(m_settings, [this] { return m_controller.inProgress(); })
 {
     Q_INIT_RESOURCE(arkivoda);
     ui->setupUi(this);
     ApplyMainWindowLook(*ui, *this);
     m_bars = std::make_unique<RunBars>(ui->PB, ui->PBU, m_services.launcher);
     m_endOfRun = new EndOfRunBoxes(ui->CB_Close, ui->CB_Shutdown, ui->CB_Logoff, this);
+    m_endOfRunStep = new EndOfRunStep(m_services.session, this);
     m_language = new LanguageMenu(ui->MM_Hrvatski, ui->MM_Engleski, m_settings, this);
 
-    // Precise: a coarse timer may drift by up to 5% of its interval.
-    AutoTimer.setTimerType(Qt::PreciseTimer);
-    AutoTimer.setInterval(1000);
     m_tray = new MainTray(m_services.tray, m_services.notifications, {ui->TPP_Restore, ui->TPP_Vracanje},
                           ui->TPP_Close, this);
     m_tray->setWindowItems({ui->TPP_Vracanje});
@@ -101,7 +97,12 @@ void TGlavni::connectControls()
     connect(ui->MM_Oprogramu, &QAction::triggered, this, &TGlavni::MM_OprogramuClick);
     connect(ui->MM_Vracanje, &QAction::triggered, this, &TGlavni::MM_VracanjeClick);
     connect(ui->TPP_Vracanje, &QAction::triggered, this, &TGlavni::MM_VracanjeClick);
-    connect(&AutoTimer, &QTimer::timeout, this, &TGlavni::AutoTimerTimer);
+    connectDailyRun();
+    connect(m_endOfRunStep, &EndOfRunStep::closeRequested, this, [this] {
+        m_closeFromTray = true;
+        close();
+    });
+    connect(m_endOfRunStep, &EndOfRunStep::sessionEndRefused, this, &TGlavni::reportSessionEndRefused);
     connect(&m_services.resume, &SystemResume::resumed, this, [this] {
         showBackupAge();
         checkMissedRun();
@@ -184,8 +185,7 @@ void TGlavni::startUp(const QStringList &arguments)
     showProgramTitle();
     setStatusText(message(Msg::StatusIdle));
     ui->LBL_MapaArhiva->setText(m_settings.BackupLokacijaAuto);
-    m_lastGood = lastGoodBackup();
-    showBackupAge();
+    m_dailyRun.setLastGood(lastGoodBackup());
     // Decided last: re-applying the window texts switches the timer off, and a save in the settings
     // window sets it.
     applySettingsChanges();
@@ -215,7 +215,7 @@ void TGlavni::MM_ListaClick()
 void TGlavni::Terminate()
 {
     m_terminated = true;
-    AutoTimer.stop();
+    m_dailyRun.setRunning(false);
     m_services.tray.hide();
     hide();
     emit closed();
@@ -257,17 +257,16 @@ void TGlavni::runAttempt(RunKind kind)
         return;
     // A countdown still open belongs to the previous run; this attempt ends with the choice's own
     // countdown, so the old one must not carry the action out as well.
-    if (auto *countdown = qobject_cast<TGasenjeBox *>(GasenjeBox.data()))
-        countdown->BTN_CancelClick();
-    const bool autoTimerWasActive = AutoTimer.isActive();
-    AutoTimer.stop();
+    m_endOfRunStep->cancelCountdown();
+    const bool autoTimerWasActive = m_dailyRun.isRunning();
+    m_dailyRun.setRunning(false);
     try {
         if (m_settings.GLOBAL_StartToTray)
             show();
         const BackupAttempt::Preparation preparation = prepareArchiveName(kind);
         const QString &archive = preparation.archive;
         if (!archive.isEmpty()) {
-            BackupAttempt::recordStart(m_settings, kind, m_clock());
+            BackupAttempt::recordStart(m_settings, kind, m_dailyRun.now());
             runLayout(true);
             m_bars->reset();
             closeOtherWindows();
@@ -561,65 +560,14 @@ void TGlavni::endOfAttempt(bool autoTimerWasActive)
     m_controller.endAttempt();
     if (auto *restore = qobject_cast<TVracanjeDatoteka *>(Vracanje.data()))
         restore->refreshArchives(m_settings.BackupLokacijaAuto, ui->LokacijaR->text());
-    m_lastGood = lastGoodBackup();
-    showBackupAge();
+    m_dailyRun.setLastGood(lastGoodBackup());
     setDailyTimer(autoTimerWasActive);
     AutomatskoGasenje();
 }
 
 void TGlavni::AutomatskoGasenje()
 {
-    const EndOfRunAction action = m_endOfRun->chosen();
-    if (action == EndOfRunAction::None)
-        return;
-    const bool closing = action == EndOfRunAction::Close;
-    // Nobody watches a minimised (or hidden) window: closing it needs no countdown.
-    if (closing && (isMinimized() || isHidden())) {
-        carryOut(action);
-        return;
-    }
-    bool cancelled = true;
-    const bool counted = OpenWindow(this, [this, action, closing, &cancelled] {
-        TGasenjeBox box(action, closing ? 5000 : 20000, this);
-        MakeModalTo(&box, this);
-        GasenjeBox = &box;
-        box.exec();
-        cancelled = box.Cancelled();
-    });
-    // Without the countdown the user could not cancel it, so nothing follows.
-    if (counted && !cancelled)
-        carryOut(action);
-}
-
-void TGlavni::carryOut(EndOfRunAction action)
-{
-    switch (action) {
-    case EndOfRunAction::None:
-        return;
-    case EndOfRunAction::Close:
-        m_closeFromTray = true;
-        close();
-        return;
-    case EndOfRunAction::Shutdown:
-    case EndOfRunAction::LogOff: {
-        // One request at a time: the platform may still be asking the user about the last one.
-        if (m_sessionEndPending)
-            return;
-        m_sessionEndPending = true;
-        const bool requested =
-            WinExit(m_services.session, action == EndOfRunAction::Shutdown ? EWX_SHUTDOWN : EWX_LOGOFF, this,
-                    [this, action](const SessionEnd::Answer &answer) {
-                        m_sessionEndPending = false;
-                        if (!answer.accepted)
-                            reportSessionEndRefused(action, answer.reason);
-                    });
-        if (!requested) {
-            m_sessionEndPending = false;
-            reportSessionEndRefused(action, message(Msg::ErrorNoSessionManager));
-        }
-        return;
-    }
-    }
+    m_endOfRunStep->start(m_endOfRun->chosen());
 }
 
 void TGlavni::reportSessionEndRefused(EndOfRunAction action, const QString &reason)
@@ -641,36 +589,46 @@ void TGlavni::applySettingsChanges()
 
 void TGlavni::setClock(std::function<QDateTime()> clock)
 {
-    m_clock = std::move(clock);
-    m_schedule.forget();
+    m_dailyRun.setClock(std::move(clock));
+}
+
+void TGlavni::connectDailyRun()
+{
+    connect(&m_dailyRun, &DailyRunTimer::countdown, this, [this](const QString &timeLeft) {
+        setStatusText(MessageTable::fill(message(Msg::StatusNextAutoRun), {timeLeft}));
+    });
+    connect(&m_dailyRun, &DailyRunTimer::runSoon, this, [this] {
+        m_tray->showBalloon(QStringLiteral("Arkivoda ") + m_settings.GLOBAL_lista_caption,
+                            message(Msg::BalloonAutoRunSoon), TrayIcon::BalloonIcon::Warning, 7000);
+    });
+    connect(
+        &m_dailyRun, &DailyRunTimer::runDue, this,
+        [this](DailyRunTimer::DueReason, const QTime &dueAt, bool late) { startScheduledRun(dueAt, late); });
+    connect(&m_dailyRun, &DailyRunTimer::startRecordUnusable, this, [this](const QString &stored) {
+        m_tray->notify(QStringLiteral("Arkivoda ") + m_settings.GLOBAL_lista_caption,
+                       MessageTable::fill(message(Msg::NoteStartRecordUnusable), {stored}),
+                       TrayIcon::BalloonIcon::Warning, 10000);
+    });
+    connect(&m_dailyRun, &DailyRunTimer::ageChanged, this, [this](const QString &age, bool overdue) {
+        ui->LBL_Zadnje->setText(age);
+        m_services.tray.setToolTip(m_trayTitle + QLatin1Char('\n') + age);
+        m_tray->setWarning(overdue);
+    });
+    connect(&m_dailyRun, &DailyRunTimer::overdueToday, this, [this](const QString &age) {
+        m_tray->notify(QStringLiteral("Arkivoda ") + m_settings.GLOBAL_lista_caption,
+                       MessageTable::fill(message(Msg::NotifyBackupOverdue), {age}),
+                       TrayIcon::BalloonIcon::Warning, 10000);
+    });
 }
 
 void TGlavni::setDailyTimer(bool running)
 {
-    if (running) {
-        // A set time that passed while the timer was off (a run in progress) is not made up for here.
-        m_schedule.restart(m_clock());
-        AutoTimer.start();
-    } else {
-        AutoTimer.stop();
-    }
+    m_dailyRun.setRunning(running);
 }
 
 void TGlavni::AutoTimerTimer()
 {
-    if (!m_settings.GLOBAL_TimerEnabled || m_controller.inProgress())
-        return;
-    showBackupAge();
-    const DailySchedule::Tick tick = m_schedule.tick(m_clock(), m_settings.GLOBAL_TimerTime);
-    setStatusText(MessageTable::fill(message(Msg::StatusNextAutoRun), {tick.timeLeft}));
-    if (tick.warn)
-        m_tray->showBalloon(QStringLiteral("Arkivoda ") + m_settings.GLOBAL_lista_caption,
-                            message(Msg::BalloonAutoRunSoon), TrayIcon::BalloonIcon::Warning, 7000);
-    // The set time has passed since the previous tick, however long ago that tick was: a tick late by
-    // more than its minute of warning announces a missed run.
-    if (tick.start)
-        startScheduledRun(QTime(0, 0).addSecs(DailySchedule::secondOfDay(m_settings.GLOBAL_TimerTime)),
-                          tick.lateSeconds >= 60);
+    m_dailyRun.tick();
 }
 
 QDateTime TGlavni::lastGoodBackup() const
@@ -679,7 +637,7 @@ QDateTime TGlavni::lastGoodBackup() const
     // A record further ahead than a clock set back explains would read "today" and hide an overdue
     // backup for good: it counts as none.
     constexpr qint64 secondsPerDay = 24 * 60 * 60;
-    if (recorded.isValid() && m_clock().secsTo(recorded) <= secondsPerDay)
+    if (recorded.isValid() && m_dailyRun.now().secsTo(recorded) <= secondsPerDay)
         return recorded;
     // Since runs are on record, every good backup records its moment: the archives shown may be of runs
     // that were not good ones.
@@ -697,39 +655,13 @@ QDateTime TGlavni::lastGoodBackup() const
 
 void TGlavni::showBackupAge()
 {
-    const QDateTime now = m_clock();
-    const QString age = BackupAge::text(m_lastGood, now);
-    ui->LBL_Zadnje->setText(age);
-    m_services.tray.setToolTip(m_trayTitle + QLatin1Char('\n') + age);
-    const bool overdue = m_settings.GLOBAL_TimerEnabled && BackupAge::overdue(m_lastGood, now);
-    m_tray->setWarning(overdue);
-    if (overdue && m_overdueToldOn != now.date()) {
-        m_overdueToldOn = now.date();
-        m_tray->notify(QStringLiteral("Arkivoda ") + m_settings.GLOBAL_lista_caption,
-                       MessageTable::fill(message(Msg::NotifyBackupOverdue), {age}),
-                       TrayIcon::BalloonIcon::Warning, 10000);
-    }
+    m_dailyRun.refreshAge();
 }
 
 void TGlavni::checkMissedRun()
 {
-    if (m_terminated || !m_settings.GLOBAL_TimerEnabled || !m_settings.GLOBAL_TimerCatchUp ||
-        m_controller.inProgress())
-        return;
-    // Read afresh: the command line may have run the configuration meanwhile.
-    const StoredMoment lastStart = ReadStoredMoment(m_settings, RecordedMoment::LastAutomaticStart);
-    const DailySchedule::CatchUp catchUp =
-        DailySchedule::catchUp(lastStart.text ? std::optional<QDateTime>(lastStart.moment) : std::nullopt,
-                               m_clock(), m_settings.GLOBAL_TimerTime);
-    if (catchUp.recordUnusable && !m_unusableStartNoted) {
-        // Said once: the run below records a fresh start, and a refused run would only say it again.
-        m_unusableStartNoted = true;
-        m_tray->notify(QStringLiteral("Arkivoda ") + m_settings.GLOBAL_lista_caption,
-                       MessageTable::fill(message(Msg::NoteStartRecordUnusable), {*lastStart.text}),
-                       TrayIcon::BalloonIcon::Warning, 10000);
-    }
-    if (catchUp.missed.isValid())
-        startScheduledRun(catchUp.missed.time(), true);
+    if (!m_terminated)
+        m_dailyRun.checkMissedRun();
 }
 
 void TGlavni::startScheduledRun(const QTime &dueAt, bool late)

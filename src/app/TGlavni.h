@@ -1,13 +1,14 @@
 #pragma once
 
 #include "app/EndOfRunAction.h"
+#include "app/EndOfRunStep.h"
 #include "app/MainTray.h"
 #include "config/ProgramSettings.h"
 #include "platform/DesktopServices.h"
 #include "platform/LauncherProgress.h"
 #include "platform/TrayIcon.h"
 #include "run/BackupAttempt.h"
-#include "run/DailySchedule.h"
+#include "run/DailyRunTimer.h"
 #include "run/RunController.h"
 #include "run/RunView.h"
 
@@ -55,7 +56,7 @@ class TGlavni : public QMainWindow, private RunView
     RunController &runController() { return m_controller; }
     const RunState &runState() const { return m_controller.state(); }
     // The daily schedule's timer.
-    QTimer &autoTimer() { return AutoTimer; }
+    const QTimer &autoTimer() const { return m_dailyRun.timer(); }
     // The local clock the daily schedule reads; a test sets its own. The schedule's next tick then
     // covers only its own second.
     void setClock(std::function<QDateTime()> clock);
@@ -99,7 +100,7 @@ class TGlavni : public QMainWindow, private RunView
     // the end-of-run boxes is ticked.
     void AutomatskoGasenje();
     // The countdown box while it is open.
-    QWidget *gasenjeBox() const { return GasenjeBox; }
+    QWidget *gasenjeBox() const { return m_endOfRunStep->countdownBox(); }
     // Whether the next close request ends the program rather than minimising it.
     bool closeFromTray() const { return m_closeFromTray; }
     // The About box, shown modally.
@@ -158,14 +159,14 @@ class TGlavni : public QMainWindow, private RunView
     // The status of a stopped run: the stop's text, and the bars full.
     void showStoppedStatus();
     void endOfAttempt(bool autoTimerWasActive);
-    // Closes the program, shuts down or logs off, as the action says.
-    void carryOut(EndOfRunAction action);
     // Says that the platform refused to shut down or log off, with the reason it gave.
     void reportSessionEndRefused(EndOfRunAction action, const QString &reason);
     // Brings what the settings decide into effect after they were loaded or changed: the daily timer.
     void applySettingsChanges();
     // Starts or stops the daily schedule's timer.
     void setDailyTimer(bool running);
+    // Shows what the daily schedule tells, and starts the run it says is due.
+    void connectDailyRun();
     // The last good backup on record; for a record from before that was kept, the newer of the last
     // archives' times.
     QDateTime lastGoodBackup() const;
@@ -202,26 +203,18 @@ class TGlavni : public QMainWindow, private RunView
     DesktopServices m_services;
     std::unique_ptr<RunBars> m_bars;
     EndOfRunBoxes *m_endOfRun = nullptr;
+    EndOfRunStep *m_endOfRunStep = nullptr;
     LanguageMenu *m_language = nullptr;
     ProgramSettings m_settings;
     RunController m_controller;
-    QTimer AutoTimer;
-    DailySchedule m_schedule;
+    DailyRunTimer m_dailyRun;
     MainTray *m_tray = nullptr;
     // The copy to the remote target while it is being sent, for the stop button.
     RemoteCopy *m_remoteCopy = nullptr;
-    std::function<QDateTime()> m_clock = &QDateTime::currentDateTime;
-    QDateTime m_lastGood;  // read at start and after each run
-    QDate m_overdueToldOn; // the day the overdue notification was shown
-    QString m_trayTitle;   // the program's title in the tray's hint
-    // The stored last automatic start was found unusable, and the user was told.
-    bool m_unusableStartNoted = false;
+    QString m_trayTitle; // the program's title in the tray's hint
     bool m_terminated = false;
     bool m_startedUp = false;
     QPointer<QWidget> AboutBox;
-    QPointer<QWidget> GasenjeBox;
-    // A shutdown or log-off request awaits the platform's answer.
-    bool m_sessionEndPending = false;
     // The next close request ends the program, never minimises it: the tray's exit, the end-of-run
     // close.
     bool m_closeFromTray = false;
