@@ -936,7 +936,7 @@ When restoring: 0 everything was restored, 1 some files were skipped or not rest
     </message>
     <message>
         <source>cannot-delete</source>
-        <translation>The existing file %1 cannot be deleted; the backup was refused.</translation>
+        <translation type="vanished">The existing file %1 cannot be deleted; the backup was refused.</translation>
     </message>
     <message>
         <source>failed-not-writable</source>

@@ -945,7 +945,7 @@ Kod vraćanja: 0 sve je vraćeno, 1 neke datoteke su preskočene ili nisu vraće
     </message>
     <message>
         <source>cannot-delete</source>
-        <translation>Postojeću datoteku %1 nije moguće izbrisati; arhiviranje je odbijeno.</translation>
+        <translation type="vanished">Postojeću datoteku %1 nije moguće izbrisati; arhiviranje je odbijeno.</translation>
     </message>
     <message>
         <source>failed-not-writable</source>

@@ -119,8 +119,6 @@ const QList<Entry> &entries()
          QStringLiteral("%1 nije obična datoteka (uređaj, cijev ili utičnica); arhiviranje je odbijeno.")},
         {CliMsg::UseOverwrite, QT_TRANSLATE_NOOP("PorukeCli", "use-overwrite"),
          QStringLiteral("Za arhiviranje preko postojeće datoteke upotrijebite --overwrite.")},
-        {CliMsg::CannotDelete, QT_TRANSLATE_NOOP("PorukeCli", "cannot-delete"),
-         QStringLiteral("Postojeću datoteku %1 nije moguće izbrisati; arhiviranje je odbijeno.")},
         {CliMsg::FailedNotWritable, QT_TRANSLATE_NOOP("PorukeCli", "failed-not-writable"),
          QStringLiteral("Arhiviranje nije uspjelo: arhivu %1 nije moguće zapisati (%2).")},
         {CliMsg::KilledIncomplete, QT_TRANSLATE_NOOP("PorukeCli", "killed-incomplete"),

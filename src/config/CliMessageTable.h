@@ -19,7 +19,6 @@ enum Key {
     TargetIsFolder,
     TargetNotFile,
     UseOverwrite,
-    CannotDelete,
     FailedNotWritable,
     KilledIncomplete,
     KilledBeforeArchive,
