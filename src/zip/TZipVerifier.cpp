@@ -35,8 +35,8 @@ constexpr std::size_t WINDOW_SIZE = 4u << 20;
 // The most entries one thread takes at a time, so that archives of tiny entries still spread over
 // the threads.
 constexpr std::size_t RUN_ENTRIES = 1024;
-// A deflated entry whose packed bytes fit the window and whose unpacked bytes fit this is inflated
-// whole with libdeflate; a larger one streams through zlib in pieces of this size.
+// Deflated entries stream through zlib in pieces of this size; an entry whose packed bytes fit the
+// window and whose unpacked bytes fit this is read with its neighbours, a larger one alone.
 constexpr std::size_t WHOLE_ENTRY_LIMIT = 4u << 20;
 
 // Drops the file's cached pages, so that the reads below come from the disk. Every open here is
@@ -226,14 +226,6 @@ class TWindowReader
     std::size_t FLength = 0;
 };
 
-struct TDecompressorDeleter
-{
-    void operator()(libdeflate_decompressor *decompressor) const
-    {
-        libdeflate_free_decompressor(decompressor);
-    }
-};
-
 struct TZStreamDeleter
 {
     void operator()(z_stream *stream) const
@@ -292,9 +284,9 @@ class TEntryChecker
                 done += length;
             }
             produced = entry.Compressed;
-        } else if (entry.Compressed <= WINDOW_SIZE && entry.Uncompressed <= WHOLE_ENTRY_LIMIT) {
-            produced = InflateWhole(index, dataStart, until, crc);
         } else {
+            // zlib, as unzip and 7-Zip do, refuses a code the data use but the block never assigned;
+            // libdeflate reads such data without a word, so it cannot be the judge of them.
             produced = InflatePieces(index, dataStart, crc);
         }
         if (produced != entry.Uncompressed)
@@ -390,38 +382,6 @@ class TEntryChecker
         return dataStart;
     }
 
-    // Inflates a deflated entry held whole in the window with libdeflate; returns the bytes produced
-    // and their CRC-32.
-    std::uint64_t InflateWhole(std::size_t index, std::uint64_t dataStart, std::uint64_t until,
-                               std::uint32_t &crc)
-    {
-        const TPlannedEntry &entry = FPlan.Entries[index];
-        const auto compressed = static_cast<std::size_t>(entry.Compressed);
-        const auto expected = static_cast<std::size_t>(entry.Uncompressed);
-        const std::uint8_t *data = FReader.Bytes(dataStart, compressed, until);
-        if (!FDecompressor) {
-            FDecompressor.reset(libdeflate_alloc_decompressor());
-            if (!FDecompressor)
-                throw EZipException("Out of memory");
-        }
-        // Told the exact size, libdeflate fails for data that inflate to fewer or more bytes.
-        const libdeflate_result result =
-            libdeflate_deflate_decompress(FDecompressor.get(), data, compressed, Output(), expected, nullptr);
-        if (result != LIBDEFLATE_SUCCESS) {
-            // zlib says what is wrong in the words every other reader of the archive uses; should it
-            // find nothing wrong, libdeflate's verdict stands all the same.
-            const std::uint64_t produced = InflatePieces(index, dataStart, crc);
-            if (produced != entry.Uncompressed)
-                Fail(index, "Size mismatch in zip entry: ");
-            if (crc != entry.Crc)
-                Fail(index, "CRC-32 mismatch in zip entry: ");
-            Fail(index, result == LIBDEFLATE_BAD_DATA ? "Compressed data is damaged: "
-                                                      : "Size mismatch in zip entry: ");
-        }
-        crc = static_cast<std::uint32_t>(libdeflate_crc32(0, Output(), expected));
-        return expected;
-    }
-
     // Inflates a deflated entry with zlib, reading and inflating in pieces; returns the bytes produced
     // (one more than expected at the most) and their CRC-32.
     std::uint64_t InflatePieces(std::size_t index, std::uint64_t dataStart, std::uint32_t &crc)
@@ -481,7 +441,6 @@ class TEntryChecker
     const TPlan &FPlan;
     TWindowReader FReader;
     std::unique_ptr<std::uint8_t[]> FOutput;
-    std::unique_ptr<libdeflate_decompressor, TDecompressorDeleter> FDecompressor;
     std::unique_ptr<z_stream, TZStreamDeleter> FZStream;
     std::unique_ptr<TZipFile> FFallback;
 };
